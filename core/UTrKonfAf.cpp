@@ -1,0 +1,249 @@
+// The transformation between the two plane systems of the adjustment points.
+//
+// Model: the source coordinates are centred on their mean and scaled by 1 / (r_max + 1), so
+// that |z| < 1 for every adjustment point (z = u + iv); the target coordinates are only
+// centred. The target is the conformal complex polynomial c0 + c1 z + ... + cn z^n with
+// c_k = a_k + i b_k; the 2n + 2 real unknowns are fitted by least squares, every observation
+// with weight 1.
+//
+// The normal equations are kept as one packed upper triangle (with the observation column and
+// one extra cell per row) and solved in place by a square-root elimination that carries the
+// solution into the first row, so that no back-substitution is needed; the pivot test is
+// absolute (below 1e-20 the system counts as singular).
+//
+// Hausbrandt's correction then spreads the residuals of the fit onto every transformed point,
+// weighted by one over the squared distance (plus 1e-9 m^2) between the point's uncorrected
+// result and each adjustment point's target position.
+//
+// Every value is an x87 extended real and the order of the operations below is the one the
+// last digits of the results depend on: keep it when changing anything here.
+#include "UTrKonfAf.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vorida {
+
+void TTrKonfAf::Fit(
+    const TPktDostosowania& Points, std::int32_t degree, bool Reverse, std::int32_t correctionMode)
+{
+    if (degree < 1 || degree > 58)
+        throw std::invalid_argument("Stopień wielomianu poza zakresem 1..58");
+    if (Points.size() >= static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw std::length_error("Zbyt wiele punktów dostosowania");
+
+    Mode = 1;
+    Degree = degree;
+    CorrectionMode = correctionMode;
+    PointCount = static_cast<std::int32_t>(Points.size());
+
+    const size_t perPoint = static_cast<size_t>(PointCount) + 1;
+    const std::int32_t n = Degree;
+    const std::int32_t m = 2 * n + 2;
+    // The solve reads up to entry (m + 2)(m + 3) / 2 of the packed equations.
+    const size_t packed = static_cast<size_t>((m + 2) * (m + 3) / 2) + 1;
+    for (auto* array : { &SourceX, &SourceY, &TargetX, &TargetY, &ResidualX, &ResidualY })
+        array->assign(perPoint, 0.0L);
+    Coefficients.assign(packed, 0.0L);
+    ObservationRow.assign(static_cast<size_t>(m) + 3, 0.0L);
+
+    for (std::int32_t i = 0; i < PointCount; ++i) {
+        const TPkt& p = Points[static_cast<size_t>(i)];
+        const auto k = static_cast<size_t>(i) + 1;
+        if (!Reverse) {
+            SourceX[k] = p.LocalX;
+            SourceY[k] = p.LocalY;
+            TargetX[k] = p.NationalX;
+            TargetY[k] = p.NationalY;
+        } else {
+            SourceX[k] = p.NationalX;
+            SourceY[k] = p.NationalY;
+            TargetX[k] = p.LocalX;
+            TargetY[k] = p.LocalY;
+        }
+    }
+
+    ClearFloatingPointFlags();
+
+    SourceMeanX = 0.0L;
+    SourceMeanY = 0.0L;
+    TargetMeanX = 0.0L;
+    TargetMeanY = 0.0L;
+    for (size_t i = 1; i < perPoint; ++i) {
+        SourceMeanX = SourceMeanX + SourceX[i];
+        SourceMeanY = SourceMeanY + SourceY[i];
+        TargetMeanX = TargetMeanX + TargetX[i];
+        TargetMeanY = TargetMeanY + TargetY[i];
+    }
+    const auto count = static_cast<Extended>(PointCount);
+    SourceMeanX = SourceMeanX / count;
+    SourceMeanY = SourceMeanY / count;
+    TargetMeanX = TargetMeanX / count;
+    TargetMeanY = TargetMeanY / count;
+    ThrowOnFloatingPointFlags(); // an empty set gives 0/0 here
+
+    Extended r2 = 0.0L;
+    for (size_t i = 1; i < perPoint; ++i) {
+        Extended dx = SourceX[i] - SourceMeanX;
+        Extended dy = SourceY[i] - SourceMeanY;
+        Extended d2 = dx * dx + dy * dy;
+        if (d2 > r2)
+            r2 = d2;
+    }
+    Scale = 1.0L / (std::sqrt(r2) + 1.0L);
+
+    UnknownCount = m;
+    Coefficients[static_cast<size_t>(m) + 2] = 1.0L;
+
+    auto& row = ObservationRow;
+    for (size_t i = 1; i < perPoint; ++i) {
+        const Extended u = (SourceX[i] - SourceMeanX) * Scale;
+        const Extended v = (SourceY[i] - SourceMeanY) * Scale;
+
+        row[1] = 1.0L;
+        row[2] = 0.0L;
+        Extended R = 1.0L, I = 0.0L;
+        for (std::int32_t k = 1; k <= n; ++k) {
+            Extended R1 = R * u - I * v;
+            Extended I1 = I * u + R * v;
+            R = R1;
+            I = I1;
+            row[static_cast<size_t>(2 * k + 1)] = R;
+            row[static_cast<size_t>(2 * k + 2)] = -I;
+        }
+        row[static_cast<size_t>(m) + 1] = -(TargetX[i] - TargetMeanX);
+        AccumulateRow();
+
+        row[1] = 0.0L;
+        row[2] = 1.0L;
+        R = 1.0L;
+        I = 0.0L;
+        for (std::int32_t k = 1; k <= n; ++k) {
+            Extended R1 = R * u - I * v;
+            Extended I1 = I * u + R * v;
+            R = R1;
+            I = I1;
+            row[static_cast<size_t>(2 * k + 1)] = I;
+            row[static_cast<size_t>(2 * k + 2)] = R;
+        }
+        row[static_cast<size_t>(m) + 1] = -(TargetY[i] - TargetMeanY);
+        AccumulateRow();
+    }
+
+    SolveNormal();
+
+    for (size_t i = 1; i < perPoint; ++i) {
+        Extended fX, fY;
+        Evaluate(SourceX[i], SourceY[i], Coefficients[2], Coefficients[3], fX, fY);
+        ResidualX[i] = (TargetX[i] - TargetMeanX) - fX;
+        ResidualY[i] = (TargetY[i] - TargetMeanY) - fY;
+    }
+    ThrowOnFloatingPointFlags();
+}
+
+void TTrKonfAf::AccumulateRow()
+{
+    const size_t c = static_cast<size_t>(UnknownCount) + 1;
+    const Extended* row = ObservationRow.data();
+    Extended* cell = Coefficients.data();
+    size_t index = 1;
+    for (size_t r = 1; r <= c; ++r) {
+        for (size_t j = r; j <= c; ++j, ++index)
+            cell[index] = cell[index] + row[r] * row[j];
+        ++index; // the extra cell of the row
+    }
+}
+
+void TTrKonfAf::SolveNormal()
+{
+    const std::int32_t m = UnknownCount;
+    Extended* a = Coefficients.data();
+    Extended* t = ObservationRow.data();
+    Singular = 0;
+    for (std::int32_t repetition = 0; repetition < m; ++repetition) {
+        const Extended p = a[1];
+        if (p < 1e-20L) {
+            Singular = 1;
+            return;
+        }
+        const Extended q = 1.0L / std::sqrt(p);
+        for (std::int32_t j = 2; j <= m + 2; ++j)
+            t[j] = a[j] * q;
+        // Shift the remaining rows towards the start, eliminating the pivot row; the write
+        // index never overtakes the read index.
+        std::int32_t w = -1;
+        for (std::int32_t k = 2; k <= m + 2; ++k) {
+            ++w; // that entry stays as it is
+            for (std::int32_t j = k; j <= m + 2; ++j) {
+                ++w;
+                a[w] = a[w + m + 4 - k] - t[k] * t[j];
+            }
+        }
+    }
+}
+
+void TTrKonfAf::Evaluate(
+    Extended x, Extended y, Extended startX, Extended startY, Extended& outX, Extended& outY) const
+{
+    const Extended u = (x - SourceMeanX) * Scale;
+    const Extended v = (y - SourceMeanY) * Scale;
+    const Extended* c = Coefficients.data();
+    Extended AX = startX, AY = startY;
+    Extended R = 1.0L, I = 0.0L;
+    for (std::int32_t k = 1; k <= Degree; ++k) {
+        Extended R1 = R * u - I * v;
+        Extended I1 = I * u + R * v;
+        R = R1;
+        I = I1;
+        const Extended ak = c[2 * k + 2];
+        const Extended bk = c[2 * k + 3];
+        AX = (R * ak + AX) - I * bk;
+        AY = (I * ak + AY) + R * bk;
+    }
+    outX = AX;
+    outY = AY;
+}
+
+void TTrKonfAf::TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y)
+{
+    if (Mode != 1)
+        return;
+    ClearFloatingPointFlags();
+    Extended Xt, Yt;
+    Evaluate(X, Y, Coefficients[2] + TargetMeanX, Coefficients[3] + TargetMeanY, Xt, Yt);
+
+    Extended Xc = 0.0L, Yc = 0.0L;
+    if (PointCount > 0 && CorrectionMode == 1) {
+        Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
+        const Extended* tx = TargetX.data();
+        const Extended* ty = TargetY.data();
+        const Extended* rx = ResidualX.data();
+        const Extended* ry = ResidualY.data();
+        for (std::int32_t i = 1; i <= PointCount; ++i) {
+            const Extended dx = tx[i] - Xt;
+            const Extended dy = ty[i] - Yt;
+            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+            SX = rx[i] * w + SX;
+            SY = ry[i] * w + SY;
+            W = W + w;
+        }
+        CorrectionX = SX / W;
+        CorrectionY = SY / W;
+        Xc = Xt + CorrectionX;
+        Yc = Yt + CorrectionY;
+    } else {
+        CorrectionX = 0.0L;
+        CorrectionY = 0.0L;
+    }
+
+    if (CorrectionMode == 1) {
+        OutX = Xc;
+        OutY = Yc;
+    } else {
+        OutX = Xt;
+        OutY = Yt;
+    }
+    ThrowOnFloatingPointFlags();
+}
+
+} // namespace vorida

@@ -1,0 +1,74 @@
+// The adjustment point, the set of them, and the fitted transformation between the local and
+// the national plane system: a conformal complex polynomial with Hausbrandt's correction.
+#pragma once
+
+#include "Extended.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorida {
+
+// One adjustment point: its name and its coordinates in both systems, metres; x first.
+struct TPkt
+{
+    std::string Name; // Windows-1250 bytes, unchanged from the file
+    Extended LocalX = 0.0L;
+    Extended LocalY = 0.0L;
+    Extended NationalX = 0.0L;
+    Extended NationalY = 0.0L;
+};
+
+// The adjustment points in file order (zero-based; never sorted or deduplicated).
+using TPktDostosowania = std::vector<TPkt>;
+
+class TTrKonfAf
+{
+public:
+    // Fits the polynomial of the given degree (1 to 58) by least squares. Reverse false maps the
+    // local pair to the national pair, true the national pair to the local one. Throws
+    // std::invalid_argument for a degree out of range and FloatingPointError when the
+    // arithmetic fails (an empty set: the means are 0/0). A singular system is not an error:
+    // it shows in Singular.
+    void Fit(const TPktDostosowania& Points, std::int32_t Degree, bool Reverse,
+        std::int32_t CorrectionMode);
+
+    // Transforms one point from the source system of the last Fit; leaves the Hausbrandt
+    // correction of the point in CorrectionX, CorrectionY. Allocates nothing. Throws
+    // FloatingPointError when the arithmetic fails. Before the first Fit it does nothing.
+    void TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y);
+
+    // Arrays indexed from 1 (the index of the adjustment point, or the entry of the packed
+    // normal equations); entry 0 holds nothing.
+    std::vector<Extended> ResidualX, ResidualY; // target minus fitted, target units
+    // The packed normal equations; after the solve entry 1 holds the sum of the squared
+    // residuals and entries 2..m+1 the unknowns a0, b0, a1, b1, ..., an, bn.
+    std::vector<Extended> Coefficients;
+    Extended Scale = 0.0L; // 1 / (largest distance from the source mean + 1)
+    Extended SourceMeanX = 0.0L, SourceMeanY = 0.0L, TargetMeanX = 0.0L, TargetMeanY = 0.0L;
+    std::int32_t Singular = 0; // 1 when the solve stopped at a pivot below 1e-20
+    std::int32_t PointCount = 0;
+    std::vector<Extended> SourceX, SourceY, TargetX, TargetY;
+    std::uint8_t Mode = 0; // 0 until the first Fit, then 1
+    std::int32_t Degree = 0;
+    Extended CorrectionX = 0.0L, CorrectionY = 0.0L; // of the last transformed point
+    std::int32_t CorrectionMode = 0; // 1: TransformPoint returns corrected coordinates
+
+    // The coefficients of one observation equation (entries 1..m) and its negated reduced
+    // observation (entry m+1); the solver uses entries 2..m+2 as its scratch row.
+    std::vector<Extended> ObservationRow;
+    std::int32_t UnknownCount = 0; // m = 2 * Degree + 2
+
+    // Adds ObservationRow to the packed normal equations.
+    void AccumulateRow();
+    // Solves the packed normal equations in place; sets Singular.
+    void SolveNormal();
+
+private:
+    // The polynomial at (x, y), accumulated from (startX, startY).
+    void Evaluate(Extended x, Extended y, Extended startX, Extended startY, Extended& outX,
+        Extended& outY) const;
+};
+
+} // namespace vorida

@@ -1,0 +1,147 @@
+// The program's one door to the operating system and the desktop: message boxes, questions,
+// file dialogs, the executable's directory, file existence, the local clock and opening a web
+// address. The core, the run and the windows call only this, so that the command-line tool and
+// the tests can run without windows and a test can see (and answer) every message.
+//
+// Texts crossing this interface are UTF-8.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorida {
+
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct LocalDateTime
+{
+    int Year = 0, Month = 0, Day = 0; // Month and Day from 1
+    int Hour = 0, Minute = 0, Second = 0;
+};
+
+class Platform
+{
+public:
+    virtual ~Platform();
+
+    // A modal message with an OK button, captioned with the application's title.
+    virtual void ShowMessage(std::string_view text) = 0;
+    // A modal question with OK and Cancel and no icon: Answer::Ok or Answer::Cancel.
+    virtual Answer AskOkCancel(std::string_view text, std::string_view caption) = 0;
+    // A modal warning with Yes, No and Cancel, Yes the default.
+    virtual Answer AskYesNoCancel(std::string_view text, std::string_view caption) = 0;
+
+    // Standard file dialogs; nothing when the user cancels.
+    virtual std::optional<std::string> ChooseFileToOpen(
+        std::string_view caption, std::string_view directory)
+        = 0;
+    virtual std::optional<std::string> ChooseFileToSave(
+        std::string_view caption, std::string_view suggestedPath)
+        = 0;
+
+    // The directory holding the running executable, without a trailing separator.
+    virtual std::string ExecutableDirectory() = 0;
+    // True only for a regular file (a directory of that name counts as missing).
+    virtual bool RegularFileExists(const std::string& path) = 0;
+
+    // The local date and time, and their forms in the user's short-date and long-time formats.
+    virtual LocalDateTime Now() = 0;
+    virtual std::string ShortDate(const LocalDateTime& when) = 0;
+    virtual std::string LongTime(const LocalDateTime& when) = 0;
+
+    // Opens a web address in the desktop's default browser.
+    virtual void OpenAddress(std::string_view address) = 0;
+};
+
+// The platform in use. Until one is installed this is a ConsolePlatform.
+Platform& CurrentPlatform();
+// Installs another platform (not owned); nullptr goes back to the console one.
+void InstallPlatform(Platform* platform);
+
+// Shared by the real platforms.
+std::string ExecutableDirectoryOfProcess();
+bool RegularFileExistsOnDisk(const std::string& path);
+LocalDateTime LocalNow();
+
+// For the command-line tool: messages go to standard output, questions are answered with their
+// default (Cancel), the date and time use the C library's locale formats from the environment.
+class ConsolePlatform : public Platform
+{
+public:
+    void ShowMessage(std::string_view text) override;
+    Answer AskOkCancel(std::string_view text, std::string_view caption) override;
+    Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
+    std::optional<std::string> ChooseFileToOpen(
+        std::string_view caption, std::string_view directory) override;
+    std::optional<std::string> ChooseFileToSave(
+        std::string_view caption, std::string_view suggestedPath) override;
+    std::string ExecutableDirectory() override;
+    bool RegularFileExists(const std::string& path) override;
+    LocalDateTime Now() override;
+    std::string ShortDate(const LocalDateTime& when) override;
+    std::string LongTime(const LocalDateTime& when) override;
+    void OpenAddress(std::string_view address) override;
+
+    // Where ShowMessage writes; standard output unless changed.
+    void SetMessagesToStandardError(bool toStderr) { messagesToStderr_ = toStderr; }
+
+private:
+    bool messagesToStderr_ = false;
+};
+
+// For tests: records every message and question, answers from a script, and has a fixed clock.
+class RecordingPlatform : public Platform
+{
+public:
+    struct Shown
+    {
+        std::string Kind; // "message", "okcancel", "yesnocancel", "open", "save", "address"
+        std::string Text;
+        std::string Caption;
+    };
+
+    std::vector<Shown> Log;
+    std::deque<Answer> Answers; // consumed by the questions; Cancel when empty
+    std::deque<std::optional<std::string>> ChosenFiles; // consumed by the file dialogs
+    std::string ExeDirectory = ".";
+    LocalDateTime Clock { 2024, 3, 5, 14, 7, 9 };
+
+    // The texts of the message boxes shown so far (ShowMessage only).
+    std::vector<std::string> Messages() const;
+
+    void ShowMessage(std::string_view text) override;
+    Answer AskOkCancel(std::string_view text, std::string_view caption) override;
+    Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
+    std::optional<std::string> ChooseFileToOpen(
+        std::string_view caption, std::string_view directory) override;
+    std::optional<std::string> ChooseFileToSave(
+        std::string_view caption, std::string_view suggestedPath) override;
+    std::string ExecutableDirectory() override { return ExeDirectory; }
+    bool RegularFileExists(const std::string& path) override;
+    LocalDateTime Now() override { return Clock; }
+    // Fixed forms: "2024-03-05" and "14:07:09".
+    std::string ShortDate(const LocalDateTime& when) override;
+    std::string LongTime(const LocalDateTime& when) override;
+    void OpenAddress(std::string_view address) override;
+
+private:
+    Answer NextAnswer();
+};
+
+// Installs a platform for the life of a scope (tests).
+class ScopedPlatform
+{
+public:
+    explicit ScopedPlatform(Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+} // namespace vorida

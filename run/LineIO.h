@@ -1,0 +1,67 @@
+// Reading point files line by line and writing the output files, in large blocks.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vorida {
+
+class FileError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Lines of a text file: a line ends at LF (a CR before it, like any CR, is left out of the
+// line); a Ctrl-Z (0x1A) where a line would begin ends the input; a last line without LF
+// counts when it has at least one byte. No length limit.
+class LineReader
+{
+public:
+    LineReader() = default;
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Throws FileError when the file cannot be opened.
+    void Open(const std::string& path);
+    // The next line into line; false at the end of the input. Throws FileError on a read error.
+    bool Next(std::string& line);
+    void Close();
+
+private:
+    bool Fill();
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+    size_t begin_ = 0, end_ = 0;
+    bool eof_ = false;
+};
+
+// An output file written through a large buffer. Every failure throws FileError.
+class OutputFile
+{
+public:
+    OutputFile() = default;
+    ~OutputFile(); // writes out what is buffered and closes, ignoring failures
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the file, or empties an existing one.
+    void Create(const std::string& path);
+    void Write(std::string_view bytes);
+    // Hands the buffered bytes to the file.
+    void Flush();
+    // Flushes and closes; a closed file ignores further Close calls.
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+} // namespace vorida

@@ -1,0 +1,41 @@
+// Numbers in the point files and the report: reading coordinate words and writing fixed-point
+// fields. "." is the decimal point whatever the user's locale.
+#pragma once
+
+#include "Extended.h"
+
+#include <string>
+#include <string_view>
+
+namespace vorida {
+
+// Reads a coordinate word: an optional sign, digits, optionally "." and digits (the two parts
+// together at least one character; a lone "." reads 0), then optionally "E" or "e", an
+// optional sign and digits (empty: 0), the exponent's digits taken only while its value is
+// below 500, and nothing after. The value is the nearest extended real (ties to even); a value
+// beyond the extended range makes the word unacceptable, as does anything else in it. Leaves
+// the floating-point flags as it found them.
+bool ParseCoordinate(std::string_view word, Extended& value);
+
+// The most decimals a fixed-point field gets; larger counts are written with this many.
+constexpr int kMaxDecimals = 18;
+
+// value in fixed-point form with the given number of decimals, rounded half away from zero on
+// the exact value: "-" before a negative value (not before one that rounds to zero), no point
+// with 0 decimals. A negative count gives exponent form instead: one digit, "." and -decimals
+// digits (at most kMaxDecimals), "E", a sign and at least two exponent digits (1.23E+06).
+std::string FormatDecimals(Extended value, int decimals);
+void AppendDecimals(std::string& out, Extended value, int decimals);
+
+// text right-aligned in width columns (blanks on the left, never cut).
+void AppendRight(std::string& out, std::string_view text, size_t width);
+
+// The exact decimal expansion of a finite value, without rounding ("-" for negative values,
+// "." as the point, no exponent).
+std::string ExactDecimal(Extended value);
+
+// value with 21 significant digits in exponent form ("1.23...e+06"): enough to give the same
+// extended real back.
+std::string RoundTripText(Extended value);
+
+} // namespace vorida

@@ -1,0 +1,76 @@
+// The transformation run over one point file, the names of coordinate systems, and the
+// program-wide values the run works with.
+#pragma once
+
+#include "UPKTBIN.h"
+#include "UTrKonfAf.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vorida {
+
+// ---- Program-wide values, filled once at start-up (RoundingDigits before each run) ----
+extern TPktDostosowania AdjustmentPoints;
+extern std::string AreaName; // Windows-1250 bytes as read
+extern std::int32_t SystemCode;
+extern TAreaExtents AreaExtents;
+extern std::int32_t RoundingDigits; // normally 1..5; any typed value reaches the run
+
+// The program-wide objects.
+extern TTrKonfAf TrKonfAf;
+extern TPktBIN PktBIN;
+
+// Loads path into AdjustmentPoints, AreaName and SystemCode (a failure shows its message).
+void LoadPointFile(const std::string& path);
+// AreaExtents from AdjustmentPoints (all zero for an empty set, so that nothing is inside).
+void ComputeAreaExtents();
+
+// ---- Coordinate systems ----
+inline constexpr std::int32_t kLocalSystemCode = 201;
+
+// The long name and the short tag of a system code, in Windows-1250; empty for an unknown code.
+std::string SystemName(std::int32_t code);
+std::string SystemTag(std::int32_t code);
+
+// The point files: the local ones are fixed; the national ones are "xy" and the tag of the
+// national system ("xy2000" for the 2000 system), results with ".1" appended.
+inline constexpr std::string_view kLocalInputName = "xy_LOK";
+inline constexpr std::string_view kLocalResultName = "xy_LOK.1";
+inline constexpr std::string_view kReportName = "Raport.txt";
+inline constexpr std::string_view kDataFileName = "TRANSPKT.BIN";
+std::string NationalInputName(std::int32_t systemCode);
+std::string NationalResultName(std::int32_t systemCode);
+
+// The least number of adjustment points (at distinct positions) the cubic needs.
+inline constexpr size_t kMinimumAdjustmentPoints = 4;
+
+class TTransPkt
+{
+public:
+    // Converts the point file of the direction (true: local to national) in directory into the
+    // result file and Raport.txt there, and shows the closing message, or the message of what
+    // went wrong. True after a complete run. Throws FloatingPointError when the fit itself fails
+    // (for example on coordinates that are not numbers); then no file has been touched.
+    bool TransformFile(bool localToNational, const std::string& directory);
+
+    // The number of characters after the first "." of a coordinate word; 0 without one.
+    static int DecimalsOf(std::string_view word);
+
+    // The message texts of the run (UTF-8).
+    static constexpr const char* kMissingInput = "Brak pliku wejściowego ";
+    static constexpr const char* kLineError = "Błąd. Linia ";
+    static constexpr const char* kNoAdjustmentPoints
+        = "Brak punktów dostosowania (plik TRANSPKT.BIN). Przeliczenie nie zostało wykonane.";
+    static constexpr const char* kTooFewAdjustmentPoints
+        = "Za mało punktów dostosowania: wielomian 3. stopnia wymaga co najmniej 4 punktów "
+          "o różnych położeniach. Przeliczenie nie zostało wykonane.";
+    static constexpr const char* kSingularFit
+        = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
+          "transformacji. Przeliczenie nie zostało wykonane.";
+};
+
+extern TTransPkt TransPkt;
+
+} // namespace vorida

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, when any is missing.
+# Sourced by test.sh and run.sh. Root: apt-get directly; else sudo if it works without a
+# password; else it prints the exact command and stops.
+
+vorida_packages=(
+    g++ cmake make
+    libgtest-dev
+    qt6-base-dev libqscintilla2-qt6-dev
+    xvfb xauth
+    fonts-liberation2
+)
+
+vorida_ensure_packages() {
+    local missing=() p
+    for p in "${vorida_packages[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo="sudo"
+        else
+            echo "Brakuje pakietów. Zainstaluj je poleceniem:" >&2
+            echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    echo "Instaluję: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

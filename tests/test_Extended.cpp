@@ -1,0 +1,3 @@
+#include "Extended.h"
+#include <gtest/gtest.h>
+TEST(Extended, Placeholder) { EXPECT_EQ(sizeof(vorida::Extended), 16u); }
