@@ -187,7 +187,13 @@ std::string ExactDecimal(Extended value)
     int e2 = 0;
     std::frexp(value, &e2); // value = f * 2^e2 with a 64-bit f: 64 - e2 fraction bits at most
     int fractionDigits = e2 >= 64 ? 0 : 64 - e2;
-    return printC("%.*Lf", fractionDigits, value);
+    std::string text = printC("%.*Lf", fractionDigits, value);
+    if (fractionDigits > 0) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text;
 }
 
 std::string FormatDecimals(Extended value, int decimals)

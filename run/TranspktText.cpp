@@ -177,7 +177,7 @@ std::string DumpTranspktText(const TranspktFile& contents)
 {
     std::string out;
     out += "# TRANSPKT.BIN\n";
-    out += "# nazwa\tx lokalne\ty lokalne\tx krajowe\ty krajowe\n";
+    out += "# nazwa, x i y lokalne, x i y krajowe (tabulatory)\n";
     out += "@area\t" + Cp1250ToUtf8(contents.AreaName) + "\n";
     out += "@system\t" + std::to_string(contents.SystemCode) + "\n";
     out += "@skipped\t" + std::to_string(contents.Skipped) + "\n";

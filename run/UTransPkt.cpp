@@ -408,10 +408,10 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
             ++run.linesRead_;
             run.Line(line, result, report);
         }
-        run.WriteClosing(report);
         // The closing message reports success only once every byte has reached the files.
-        report.Flush();
         result.Flush();
+        run.WriteClosing(report);
+        report.Flush();
     } catch (const std::exception&) {
         // What was written up to the failure stays in the files.
         for (OutputFile* f : { &report, &result }) {

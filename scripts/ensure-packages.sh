@@ -33,3 +33,11 @@ vorida_ensure_packages() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# A Polish locale, so that the tests can show that the user's locale changes no number.
+vorida_ensure_polish_locale() {
+    locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$' && return 0
+    if [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null 2>&1; then
+        localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 2>/dev/null || true
+    fi
+}

@@ -1,0 +1,290 @@
+#include "Platform.h"
+#include "TestSupport.h"
+#include "UTransPkt.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+
+using namespace vorida;
+using namespace vorida::test;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kHyphens(88, '-');
+
+std::string lines(std::initializer_list<std::string> list)
+{
+    std::string s;
+    for (const auto& l : list)
+        s += l + kCrLf;
+    return s;
+}
+
+// The national coordinates are the local ones shifted by (5 800 000, 6 500 000): the cubic
+// fits exactly, and every result can be checked by hand.
+TPktDostosowania translatedSquare()
+{
+    TPktDostosowania points;
+    for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L }, { 1000.0L, 5000.0L },
+             { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
+        points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
+    return points;
+}
+
+class TransformFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AdjustmentPoints = translatedSquare();
+        AreaName = "  Obszar \xA3\xF3"
+                   "d\x9F \x01";
+        SystemCode = 7;
+        ComputeAreaExtents();
+        RoundingDigits = 2;
+    }
+
+    bool Run(bool localToNational)
+    {
+        ScopedPlatform scope(platform);
+        return TransPkt.TransformFile(localToNational, dir.Path());
+    }
+
+    std::string Header(const std::string& inTag, const std::string& outTag,
+        const std::string& inName, const std::string& outName,
+        const std::string& when = "2024-03-05 14:07:09")
+    {
+        return lines({ kHyphens, "",
+            "                              TRANSFORMACJA WSP\xD3\xA3RZ\xCA"
+            "DNYCH PUNKT\xD3W",
+            "", "Raport z programu Vorida.exe ver 1.05 ",
+            "OBSZAR: Obszar \xA3\xF3"
+            "d\x9F",
+            "",
+            "UK\xA3"
+            "AD WEJ\x8C"
+            "CIOWY : "
+                + inName,
+            "UK\xA3"
+            "AD WYNIKOWY  : "
+                + outName,
+            "", "Data oblicze\xF1  : " + when, kHyphens,
+            "| Lp |    NR_PUNKTU   |   x_" + inTag + "    |   y_" + inTag + "    |   x_" + outTag
+                + "    |   y_" + outTag + "    |   dl   |",
+            "|    |                |             |             |             |             |  [m]  "
+            " |",
+            kHyphens });
+    }
+
+    static std::string Closing(int inFile, int converted, int defects)
+    {
+        return lines(
+            { kHyphens, " Ilo\x9C\xE6 punkt\xF3w w pliku          : " + std::to_string(inFile),
+                " Ilo\x9C\xE6 punkt\xF3w transformowanych : " + std::to_string(converted),
+                " Ilo\x9C\xE6 punkt\xF3w z defektem       : " + std::to_string(defects), "",
+                "OBJA\x8CNIENIA:", "dl    - wypadkowa korekta Hausbrandta w [m]", "", "", "",
+                "OBLICZY\xA3 ......................" });
+    }
+
+    static std::string ClosingMessage(int inFile, int converted, int defects)
+    {
+        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: " + std::to_string(inFile)
+            + "\rIlość punktów transformowanych: " + std::to_string(converted)
+            + "\rIlość punktów z defektem: " + std::to_string(defects);
+    }
+
+    TempDir dir;
+    RecordingPlatform platform;
+    const std::string local = "Uk\xB3"
+                              "ad lokalny";
+    const std::string national = "2000 po\xB3. osiowy 18 stopni";
+};
+
+// Blank lines, a point on the widened bound, one 1 mm beyond it, unreadable points, a trailing
+// description with inner blanks and tabs, a Ctrl-Z ending the input.
+const std::string kLocalInput = "1 2000.12 3000.3456\r\n"
+                                "\r\n"
+                                "  \t \r\n"
+                                "  P\xB3\t8000 -2000 101.5  opis \xB3\t x\n"
+                                "far 8000.001 100\r\n"
+                                "12\r\n"
+                                "bad 1,5 2\r\n"
+                                "\x1Anever read 1 2\r\n";
+
+} // namespace
+
+TEST_F(TransformFileTest, LocalToNationalWritesTheResultAndTheReport)
+{
+    WriteFile(dir / "xy_LOK", kLocalInput);
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(platform.Messages(), std::vector<std::string> { ClosingMessage(5, 2, 3) });
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"),
+        lines({ "                 1    5802000.12    6503000.35   ", "", "  \t ",
+            "                P\xB3    5808000.00    6498000.00   101.5  opis \xB3\t x",
+            "               far           ---           ---   ",
+            "                12            ---            ---   ",
+            "               bad            ---            ---   " }));
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"),
+        Header("LOK.", "2000", local, national)
+            + lines({ "|   1|               1|      2000.12|    3000.3456|   5802000.12|   "
+                      "6503000.35|    0.00|",
+                "|   2|              P\xB3|         8000|        -2000|   5808000.00|   "
+                "6498000.00|    0.00|",
+                "|   3|             far|     8000.001|          100|          ---|          ---|   "
+                " 0.00|",
+                "|   4|              12|          ---|          ---|          ---|          ---|   "
+                " 0.00|",
+                "|   5|             bad|          ---|          ---|          ---|          ---|   "
+                " 0.00|" })
+            + Closing(5, 2, 3));
+    // The unreadable point 12 gives the 51-character line and the 88-character row.
+    EXPECT_EQ(std::string("                12            ---            ---   ").size(), 51u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "xy_LOK.1"));
+}
+
+TEST_F(TransformFileTest, NationalToLocalUsesTheNationalBoxAndFiles)
+{
+    WriteFile(dir / "xy2000",
+        "N1 5802000.12 6503000.3456 h\r\n"
+        "L 2000 3000\r\n" // local coordinates: outside the national box
+        "edge 5797999.999 6503000\r\n");
+    RoundingDigits = 3;
+    ASSERT_TRUE(Run(false));
+    EXPECT_EQ(ReadFile(dir / "xy_LOK.1"),
+        lines({ "                N1      2000.120      3000.346   h",
+            "                 L           ---           ---   ",
+            "              edge           ---           ---   " }));
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"),
+        Header("2000", "LOK.", national, local)
+            + lines({ "|   1|              N1|   5802000.12| 6503000.3456|     2000.120|     "
+                      "3000.346|   0.000|",
+                "|   2|               L|         2000|         3000|          ---|          ---|   "
+                "0.000|",
+                "|   3|            edge|  5797999.999|      6503000|          ---|          ---|   "
+                "0.000|" })
+            + Closing(3, 1, 2));
+}
+
+TEST_F(TransformFileTest, EmptyAndBlankInputsGiveZeroCounts)
+{
+    WriteFile(dir / "xy_LOK", "");
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"), "");
+    EXPECT_EQ(
+        ReadFile(dir / "Raport.txt"), Header("LOK.", "2000", local, national) + Closing(0, 0, 0));
+
+    WriteFile(dir / "xy_LOK", "\n \t\n\r\n\r");
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"), "\r\n \t\r\n\r\n\r\n");
+    EXPECT_EQ(platform.Messages().back(), ClosingMessage(0, 0, 0));
+}
+
+TEST_F(TransformFileTest, MidnightShowsTheDateAlone)
+{
+    platform.Clock = { 2025, 12, 31, 0, 0, 0 };
+    WriteFile(dir / "xy_LOK", "");
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"),
+        Header("LOK.", "2000", local, national, "2025-12-31") + Closing(0, 0, 0));
+}
+
+TEST_F(TransformFileTest, DecimalsWidenFieldsAndNegativeCountsUseExponents)
+{
+    WriteFile(dir / "xy_LOK", "a-very-long-point-name-20 2000 3000\r\n");
+    RoundingDigits = 5;
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"),
+        lines({ "a-very-long-point-name-20 5802000.00000 6503000.00000   " }));
+    RoundingDigits = -2;
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"),
+        lines({ "a-very-long-point-name-20      5.80E+06      6.50E+06   " }));
+    RoundingDigits = 0;
+    ASSERT_TRUE(Run(true));
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"),
+        lines({ "a-very-long-point-name-20       5802000       6503000   " }));
+}
+
+TEST_F(TransformFileTest, MissingInputTouchesNothing)
+{
+    WriteFile(dir / "Raport.txt", "old report");
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\n");
+    EXPECT_FALSE(Run(false));
+    EXPECT_EQ(platform.Messages(),
+        std::vector<std::string> { "Brak pliku wejściowego " + dir / "xy2000" });
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"), "old report");
+    EXPECT_FALSE(std::filesystem::exists(dir / "xy_LOK.1"));
+
+    std::filesystem::create_directory(dir / "xy2000"); // a directory is no input file
+    EXPECT_FALSE(Run(false));
+    EXPECT_EQ(platform.Messages().size(), 2u);
+}
+
+TEST_F(TransformFileTest, RefusesAFitThatIsNoSolution)
+{
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\n");
+    WriteFile(dir / "Raport.txt", "old report");
+    const TPktDostosowania square = translatedSquare();
+    const TPktDostosowania sets[] = {
+        {}, { square[0], square[1], square[2] },
+        { square[0], square[1], square[2], square[2], square[2] }, // three positions
+    };
+    for (const TPktDostosowania& set : sets) {
+        AdjustmentPoints = set;
+        EXPECT_FALSE(Run(true));
+    }
+    const auto messages = platform.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0], TTransPkt::kNoAdjustmentPoints);
+    EXPECT_EQ(messages[1], TTransPkt::kTooFewAdjustmentPoints);
+    EXPECT_EQ(messages[2], TTransPkt::kTooFewAdjustmentPoints);
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"), "old report");
+    EXPECT_FALSE(std::filesystem::exists(dir / "xy2000.1"));
+
+    AdjustmentPoints = square;
+    AdjustmentPoints[1].LocalY = std::numeric_limits<Extended>::infinity();
+    EXPECT_THROW(Run(true), FloatingPointError);
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"), "old report");
+}
+
+TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
+{
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\n\r\n2 2100 3100\r\n");
+    std::filesystem::create_directory(dir / "Raport.txt");
+    EXPECT_FALSE(Run(true));
+    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_FALSE(std::filesystem::exists(dir / "xy2000.1"));
+    std::filesystem::remove(dir / "Raport.txt");
+
+    std::filesystem::create_directory(dir / "xy2000.1");
+    EXPECT_FALSE(Run(true));
+    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"), Header("LOK.", "2000", local, national));
+    std::filesystem::remove(dir / "xy2000.1");
+
+    // A full disk under the result file: no closing lines, no closing message.
+    std::filesystem::create_symlink("/dev/full", dir / "xy2000.1");
+    EXPECT_FALSE(Run(true));
+    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 3");
+    std::string report = ReadFile(dir / "Raport.txt");
+    EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
+    EXPECT_NE(report.find("|   2|               2|"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "xy_LOK"), "1 2000 3000\r\n\r\n2 2100 3100\r\n");
+}
+
+TEST_F(TransformFileTest, PolishLocaleWritesTheSameBytes)
+{
+    WriteFile(dir / "xy_LOK", kLocalInput);
+    ASSERT_TRUE(Run(true));
+    const std::string result = ReadFile(dir / "xy2000.1"), report = ReadFile(dir / "Raport.txt");
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "pl_PL.UTF-8"), nullptr) << "pl_PL.UTF-8 is not installed";
+    const bool complete = Run(true);
+    std::setlocale(LC_ALL, saved.c_str());
+    ASSERT_TRUE(complete);
+    EXPECT_EQ(ReadFile(dir / "xy2000.1"), result);
+    EXPECT_EQ(ReadFile(dir / "Raport.txt"), report);
+}
