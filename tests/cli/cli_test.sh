@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Command-line cases: cli_test.sh CASE VORIDA_CLI EXAMPLES_DIR
+set -u
+case_name=$1 cli=$2 examples=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect_status() { # expected, command...
+    local want=$1; shift
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || { cat "$work/out" "$work/err" >&2; fail "exit $got, expected $want: $*"; }
+}
+
+case $case_name in
+help)
+    for verb in pack dump fit convert; do
+        expect_status 0 "$cli" "$verb" --help
+        grep -q "Użycie: vorida-cli $verb" "$work/out" || fail "help of $verb"
+    done
+    expect_status 0 "$cli" --help
+    ;;
+usage)
+    expect_status 2 "$cli"
+    expect_status 2 "$cli" frobnicate
+    expect_status 2 "$cli" convert --digits two
+    expect_status 2 "$cli" convert --colour red
+    expect_status 2 "$cli" pack only-input.txt
+    expect_status 2 "$cli" dump
+    ;;
+pack-dump)
+    expect_status 0 "$cli" pack "$examples/TRANSPKT.txt" -o "$work/A.BIN"
+    expect_status 0 "$cli" dump "$work/A.BIN"
+    cp "$work/out" "$work/dumped.txt"
+    expect_status 0 "$cli" pack "$work/dumped.txt" -o "$work/B.BIN"
+    cmp "$work/A.BIN" "$work/B.BIN" || fail "pack, dump, pack changed bytes"
+    expect_status 0 "$cli" pack "$work/dumped.txt" -o "$work/C.BIN" --area "Łódź" --system 8
+    expect_status 0 "$cli" dump "$work/C.BIN"
+    grep -q $'^@area\tŁódź$' "$work/out" || fail "--area"
+    grep -q $'^@system\t8$' "$work/out" || fail "--system"
+    printf '1 2 3 4 5\nzła linia\n' >"$work/bad.txt"
+    expect_status 1 "$cli" pack "$work/bad.txt" -o "$work/D.BIN"
+    grep -q "Linia 2" "$work/err" || fail "bad line not named"
+    [ ! -e "$work/D.BIN" ] || fail "a bad text wrote a file"
+    printf 'abc' >"$work/short.BIN"
+    expect_status 1 "$cli" dump "$work/short.BIN"
+    grep -q "Błąd odczytu pliku TRANSPKT.BIN" "$work/err" || fail "dump of a short file"
+    ;;
+fit)
+    expect_status 0 "$cli" pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
+    expect_status 0 "$cli" fit --dir "$work"
+    grep -q "^Układ osobliwy: nie$" "$work/out" || fail "singular"
+    grep -Eq '^m0 = [0-9]+\.[0-9] mm$' "$work/out" || fail "m0"
+    expect_status 0 "$cli" fit --dir "$work" --to-local
+    printf '@system\t7\np 1 2 3 4\n' >"$work/one.txt"
+    expect_status 0 "$cli" pack "$work/one.txt" -o "$work/TRANSPKT.BIN"
+    expect_status 1 "$cli" fit --dir "$work"
+    grep -q "^m0 = -$" "$work/out" || fail "m0 of a singular fit"
+    expect_status 1 "$cli" fit --dir "$work/none"
+    grep -q "Błąd odczytu pliku TRANSPKT.BIN" "$work/err" || fail "missing file"
+    ;;
+convert)
+    expect_status 0 "$cli" pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
+    cp "$examples/xy_LOK" "$examples/xy2000" "$work/"
+    expect_status 0 "$cli" convert --dir "$work"
+    grep -q "^OBLICZENIA ZAKOŃCZONE$" "$work/out" || fail "closing message"
+    [ -s "$work/xy2000.1" ] && [ -s "$work/Raport.txt" ] || fail "no output"
+    [ "$(wc -l <"$work/xy2000.1")" -eq "$(wc -l <"$work/xy_LOK")" ] || fail "a line for every line"
+    expect_status 0 "$cli" convert --dir "$work" --to-local --digits 3
+    [ -s "$work/xy_LOK.1" ] || fail "no xy_LOK.1"
+    rm "$work/xy_LOK"
+    expect_status 1 "$cli" convert --dir "$work"
+    grep -q "^Brak pliku wejściowego $work/xy_LOK$" "$work/err" || fail "missing input"
+    [ ! -s "$work/out" ] || fail "a failure on standard output"
+    ;;
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
