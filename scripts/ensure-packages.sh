@@ -8,7 +8,7 @@ vorida_packages=(
     libgtest-dev
     qt6-base-dev libqscintilla2-qt6-dev
     xvfb xauth
-    fonts-liberation2
+    fonts-liberation2 fonts-wine
 )
 
 vorida_ensure_packages() {

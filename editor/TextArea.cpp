@@ -1,0 +1,592 @@
+#include "TextArea.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QToolTip>
+
+namespace vorida::editor {
+
+namespace {
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+bool isWholeWord(const QString& text, qsizetype at, qsizetype length)
+{
+    if (at > 0 && isWordCharacter(text[at - 1]))
+        return false;
+    if (at + length < text.size() && isWordCharacter(text[at + length]))
+        return false;
+    return true;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
+{
+    setUtf8(true);
+    setEolMode(EolUnix);
+
+    // Courier New, 13 px. QScintilla gets the text height wrong from a pixel size, so the size
+    // goes in as points at the screen's resolution.
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(13.0 * 72.0 / logicalDpiY());
+    setFont(font);
+
+    for (int margin = 0; margin < 5; ++margin)
+        setMarginWidth(margin, 0);
+    setEdgeMode(EdgeNone);
+    setWrapMode(WrapNone);
+    // The horizontal scroll bar only when a line is wider than the window.
+    sci(SCI_SETSCROLLWIDTH, 1);
+    sci(SCI_SETSCROLLWIDTHTRACKING, 1);
+
+    setTabWidth(8);
+    setIndentationsUseTabs(false);
+    setAutoIndent(true);
+    setBackspaceUnindents(false); // smartBackspace does better
+    sci(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
+    sci(SCI_SETPRINTCOLOURMODE, SC_PRINT_BLACKONWHITE);
+
+    // Ctrl+V belongs to the window's paste action, which expands tabs; QScintilla would
+    // otherwise claim the key before any action sees it. Shift+Insert stays the plain paste.
+    if (QsciCommand* paste = standardCommands()->find(QsciCommand::Paste))
+        paste->setKey(0);
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextArea::onModified);
+    connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
+        QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);
+    });
+}
+
+// ---- Text in and out ----
+
+std::string_view TextArea::Utf8() const
+{
+    auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    long length = sci(SCI_GETLENGTH);
+    return text ? std::string_view(text, static_cast<size_t>(length)) : std::string_view();
+}
+
+void TextArea::LoadBytes(std::string_view bytes)
+{
+    DecodedText decoded = DecodeText(bytes);
+    {
+        OwnChange own(*this);
+        sci(SCI_CLEARALL);
+        // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
+        SendScintilla(
+            SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
+    }
+    lineEnd_ = decoded.Convention;
+    touchedLines_.clear();
+    pendingLine_ = -1;
+    EmptyUndoHistory();
+    sci(SCI_GOTOPOS, 0);
+    modified_ = false;
+}
+
+std::string TextArea::SavedBytes() const
+{
+    return EncodeText(Utf8(), lineEnd_);
+}
+
+void TextArea::ClearAll()
+{
+    {
+        OwnChange own(*this);
+        sci(SCI_CLEARALL);
+    }
+    touchedLines_.clear();
+    pendingLine_ = -1;
+    EmptyUndoHistory();
+    modified_ = false;
+}
+
+void TextArea::EmptyUndoHistory()
+{
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_SETSAVEPOINT);
+}
+
+// ---- Lines and caret ----
+
+int TextArea::LineCount() const
+{
+    return static_cast<int>(sci(SCI_GETLINECOUNT));
+}
+
+QString TextArea::Line(int index) const
+{
+    long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    std::string_view all = Utf8();
+    if (start < 0 || end < start || static_cast<size_t>(end) > all.size())
+        return {};
+    return QString::fromUtf8(all.data() + start, end - start);
+}
+
+void TextArea::ReplaceLine(int index, const QString& text)
+{
+    OwnChange own(*this);
+    long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    QByteArray utf8 = text.toUtf8();
+    sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
+    SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.constData());
+}
+
+QString TextArea::expandedLine(int index) const
+{
+    const QString text = Line(index);
+    const int width = tabWidth();
+    QString out;
+    for (QChar c : text) {
+        if (c == u'\t')
+            out += QString(width - out.size() % width, u' ');
+        else
+            out += c;
+    }
+    return out;
+}
+
+long TextArea::CaretPosition() const
+{
+    return sci(SCI_GETCURRENTPOS);
+}
+
+long TextArea::SelectionStartPosition() const
+{
+    return sci(SCI_GETSELECTIONSTART);
+}
+
+void TextArea::SetCaretPosition(long position)
+{
+    setCaretAt(position, 0);
+}
+
+int TextArea::CaretVirtualSpace() const
+{
+    return static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
+}
+
+int TextArea::LineOf(long position) const
+{
+    return static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+}
+
+int TextArea::ColumnOf(long position) const
+{
+    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(position)));
+}
+
+long TextArea::PositionAt(int line, int column) const
+{
+    return sci(SCI_FINDCOLUMN, static_cast<unsigned long>(line), column);
+}
+
+void TextArea::setCaretAt(long position, int virtualSpace)
+{
+    sci(SCI_GOTOPOS, static_cast<unsigned long>(position));
+    if (virtualSpace > 0) {
+        sci(SCI_SETSELECTIONNCARETVIRTUALSPACE, 0, virtualSpace);
+        sci(SCI_SETSELECTIONNANCHORVIRTUALSPACE, 0, virtualSpace);
+    }
+    sci(SCI_SCROLLCARET);
+}
+
+int TextArea::CaretLine() const
+{
+    return static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition())))
+        + 1;
+}
+
+int TextArea::CaretColumn() const
+{
+    long position = CaretPosition();
+    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(position))
+               + sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0))
+        + 1;
+}
+
+void TextArea::SetCaret(int line, int column)
+{
+    line = std::clamp(line, 1, LineCount());
+    column = std::max(column, 1);
+    long position = sci(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1), column - 1);
+    long reached = sci(SCI_GETCOLUMN, static_cast<unsigned long>(position));
+    setCaretAt(position, static_cast<int>(std::max(0L, column - 1 - reached)));
+}
+
+int TextArea::LineEndColumn(int line) const
+{
+    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
+    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(end))) + 1;
+}
+
+// ---- Modified flag and trimming ----
+
+void TextArea::onModified(
+    int position, int type, const char*, int length, int, int, int, int, int, int)
+{
+    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+        return;
+    if (ownChanges_ > 0)
+        return;
+    modified_ = true;
+    if (trimming_ || !(type & SC_PERFORMED_USER))
+        return;
+    int first = static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+    int last = first;
+    if (type & SC_MOD_INSERTTEXT)
+        last = static_cast<int>(
+            sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + length)));
+    for (int line = first; line <= last; ++line)
+        touchedLines_.insert(line);
+    // Changes outside a key press (the menu's cut and paste, a drop) are trimmed once the
+    // change is complete.
+    if (!inKeyPress_ && !trimQueued_) {
+        trimQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                trimQueued_ = false;
+                trimTouchedLines(true);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TextArea::FinishEditing()
+{
+    if (pendingLine_ >= 0)
+        trimTouchedLines(true);
+}
+
+void TextArea::flushPendingLine()
+{
+    if (pendingLine_ >= 0 && pendingLine_ != CaretLine() - 1)
+        trimTouchedLines(true);
+}
+
+void TextArea::trimTouchedLines(bool includeCaretLine)
+{
+    const int caretLine0 = CaretLine() - 1;
+    int keep = -1;
+    if (pendingLine_ >= 0) {
+        if (!includeCaretLine && pendingLine_ == caretLine0)
+            keep = pendingLine_;
+        else
+            touchedLines_.insert(pendingLine_);
+    }
+    if (!includeCaretLine && touchedLines_.erase(caretLine0))
+        keep = caretLine0;
+    pendingLine_ = keep;
+    if (touchedLines_.empty())
+        return;
+    trimming_ = true;
+    const bool keepCaret = !hasSelectedText();
+    const int caretLine = CaretLine();
+    const int caretColumn = CaretColumn();
+    const int lines = LineCount();
+    for (int line : touchedLines_) {
+        if (line >= lines)
+            break;
+        long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        std::string_view text = Utf8();
+        long blankStart = end;
+        while (blankStart > start && isBlank(text[static_cast<size_t>(blankStart - 1)]))
+            --blankStart;
+        if (blankStart < end)
+            sci(SCI_DELETERANGE, static_cast<unsigned long>(blankStart), end - blankStart);
+    }
+    touchedLines_.clear();
+    if (keepCaret && (CaretLine() != caretLine || CaretColumn() != caretColumn))
+        SetCaret(caretLine, caretColumn);
+    trimming_ = false;
+}
+
+// ---- Keys and mouse ----
+
+void TextArea::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers()
+        & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = event->key();
+
+    // In column mode Shift with a movement key extends the rectangle.
+    if (mode_ == SelectionMode::Column && modifiers == Qt::ShiftModifier) {
+        unsigned int extend = 0;
+        switch (key) {
+        case Qt::Key_Left:
+            extend = SCI_CHARLEFTRECTEXTEND;
+            break;
+        case Qt::Key_Right:
+            extend = SCI_CHARRIGHTRECTEXTEND;
+            break;
+        case Qt::Key_Up:
+            extend = SCI_LINEUPRECTEXTEND;
+            break;
+        case Qt::Key_Down:
+            extend = SCI_LINEDOWNRECTEXTEND;
+            break;
+        case Qt::Key_Home:
+            extend = SCI_VCHOMERECTEXTEND;
+            break;
+        case Qt::Key_End:
+            extend = SCI_LINEENDRECTEXTEND;
+            break;
+        case Qt::Key_PageUp:
+            extend = SCI_PAGEUPRECTEXTEND;
+            break;
+        case Qt::Key_PageDown:
+            extend = SCI_PAGEDOWNRECTEXTEND;
+            break;
+        default:
+            break;
+        }
+        if (extend) {
+            sci(extend);
+            event->accept();
+            return;
+        }
+    }
+
+    const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
+        || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
+    inKeyPress_ = true;
+    flushPendingLine(); // before the key, so that its own undo step stays whole
+    if (blankKey)
+        sci(SCI_BEGINUNDOACTION);
+    bool handled = false;
+    if (modifiers == Qt::NoModifier && key == Qt::Key_Tab)
+        handled = smartTab();
+    else if (modifiers == Qt::NoModifier && key == Qt::Key_Backspace)
+        handled = smartBackspace();
+    if (handled)
+        event->accept();
+    else
+        QsciScintilla::keyPressEvent(event);
+    trimTouchedLines(blankKey);
+    if (blankKey)
+        sci(SCI_ENDUNDOACTION);
+    inKeyPress_ = false;
+    applySelectionMode(false);
+}
+
+bool TextArea::smartTab()
+{
+    if (hasSelectedText() || isReadOnly())
+        return false;
+    const int line = CaretLine() - 1;
+    const int column = CaretColumn() - 1;
+    int target = -1;
+    for (int above = line - 1; above >= 0 && target < 0; --above) {
+        const QString text = expandedLine(above);
+        if (text.trimmed().isEmpty())
+            continue;
+        for (int c = column + 1; c < text.size(); ++c) {
+            if (text[c] != u' ' && text[c - 1] == u' ') {
+                target = c;
+                break;
+            }
+        }
+        break; // only the nearest non-blank line counts
+    }
+    if (target < 0)
+        target = (column / tabWidth() + 1) * tabWidth();
+
+    // Pad virtual space with real blanks, then the step itself.
+    const long position = CaretPosition();
+    const int virtualSpace = static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
+    const QByteArray blanks(virtualSpace + target - column, ' ');
+    sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
+    SendScintilla(SCI_REPLACESEL, static_cast<uintptr_t>(0), blanks.constData());
+    return true;
+}
+
+bool TextArea::smartBackspace()
+{
+    if (hasSelectedText() || isReadOnly())
+        return false;
+    const int line = CaretLine() - 1;
+    const int column = CaretColumn() - 1;
+    if (column == 0)
+        return false;
+    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long position = CaretPosition();
+    std::string_view text = Utf8();
+    for (long p = lineStart; p < position; ++p)
+        if (text[static_cast<size_t>(p)] != ' ')
+            return false; // not inside leading blanks: an ordinary Backspace
+
+    int target = 0;
+    for (int above = line - 1; above >= 0; --above) {
+        const QString t = expandedLine(above);
+        if (t.trimmed().isEmpty())
+            continue;
+        int indent = 0;
+        while (indent < t.size() && t[indent] == u' ')
+            ++indent;
+        if (indent < column) {
+            target = indent;
+            break;
+        }
+    }
+    const int realColumn = static_cast<int>(position - lineStart);
+    if (target >= realColumn) {
+        setCaretAt(position, target - realColumn); // only virtual space to give back
+    } else {
+        sci(SCI_DELETERANGE, static_cast<unsigned long>(lineStart + target), realColumn - target);
+        setCaretAt(lineStart + target, 0);
+    }
+    return true;
+}
+
+void TextArea::mousePressEvent(QMouseEvent* event)
+{
+    pressPoint_ = event->position().toPoint();
+    QsciScintilla::mousePressEvent(event);
+    flushPendingLine();
+    // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
+    if (event->button() == Qt::LeftButton)
+        applySelectionMode(true);
+}
+
+void TextArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    QsciScintilla::mouseReleaseEvent(event);
+    // A plain click in whole-lines mode selects nothing.
+    if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
+        && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
+        sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(CaretPosition()));
+        applySelectionMode(false);
+    }
+}
+
+void TextArea::focusOutEvent(QFocusEvent* event)
+{
+    FinishEditing();
+    QsciScintilla::focusOutEvent(event);
+}
+
+void TextArea::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (contextMenu_)
+        contextMenu_->exec(event->globalPos());
+    else
+        QsciScintilla::contextMenuEvent(event);
+}
+
+// ---- Selection mode ----
+
+void TextArea::SetSelectionMode(SelectionMode mode)
+{
+    mode_ = mode;
+    applySelectionMode(false);
+}
+
+void TextArea::applySelectionMode(bool forceLines)
+{
+    int wanted = SC_SEL_STREAM;
+    if (mode_ == SelectionMode::Column)
+        wanted = SC_SEL_RECTANGLE;
+    // Lines mode on an empty selection would select the caret's line at once, and typing would
+    // then replace it: apply it only while something is selected or a drag begins.
+    else if (mode_ == SelectionMode::Lines && (forceLines || !sci(SCI_GETSELECTIONEMPTY)))
+        wanted = SC_SEL_LINES;
+    const long current = sci(SCI_GETSELECTIONMODE);
+    if (current == wanted || (wanted == SC_SEL_RECTANGLE && current == SC_SEL_THIN))
+        return; // setting the same mode again would collapse a rectangle
+    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
+    // Setting a mode also makes plain caret moves extend the selection; a second, equal
+    // setting turns that off and keeps the mode.
+    if (sci(SCI_GETMOVEEXTENDSSELECTION))
+        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
+}
+
+// ---- Search ----
+
+long TextArea::characterOffset(long position) const
+{
+    return sci(SCI_COUNTCHARACTERS, 0, position);
+}
+
+long TextArea::positionOfCharacter(long offset) const
+{
+    return sci(SCI_POSITIONRELATIVE, 0, offset);
+}
+
+int TextArea::Find(const QString& needle, const SearchOptions& options)
+{
+    if (needle.isEmpty())
+        return 0;
+    const std::string_view utf8 = Utf8();
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const qsizetype n = needle.size();
+
+    // The range searched: the whole selection when searching only in it, else from the caret
+    // to the end (down) or from the start to the caret (up).
+    qsizetype from = 0, to = text.size();
+    if (options.SelectedOnly && hasSelectedText()) {
+        from = characterOffset(sci(SCI_GETSELECTIONSTART));
+        to = characterOffset(sci(SCI_GETSELECTIONEND));
+    } else if (options.Backwards) {
+        to = characterOffset(CaretPosition());
+    } else {
+        from = characterOffset(CaretPosition());
+    }
+
+    const Qt::CaseSensitivity cs = options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    qsizetype hit = -1;
+    if (!options.Backwards) {
+        for (qsizetype i = text.indexOf(needle, from, cs); i >= 0 && i + n <= to;
+             i = text.indexOf(needle, i + 1, cs)) {
+            if (!options.WholeWords || isWholeWord(text, i, n)) {
+                hit = i;
+                break;
+            }
+        }
+    } else {
+        for (qsizetype start = to - n; start >= from;) {
+            qsizetype i = text.lastIndexOf(needle, start, cs);
+            if (i < from)
+                break;
+            if (!options.WholeWords || isWholeWord(text, i, n)) {
+                hit = i;
+                break;
+            }
+            start = i - 1;
+        }
+    }
+    if (hit < 0)
+        return 0;
+
+    const long start = positionOfCharacter(hit);
+    const long end = positionOfCharacter(hit + n);
+    if (options.Backwards)
+        sci(SCI_SETSEL, static_cast<unsigned long>(end), start);
+    else
+        sci(SCI_SETSEL, static_cast<unsigned long>(start), end);
+    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(options.Backwards ? end : start),
+        options.Backwards ? start : end);
+    return 1;
+}
+
+} // namespace vorida::editor

@@ -1,0 +1,153 @@
+// The editor's text area: QScintilla, with what the editor needs on top of it.
+//
+// - Text is Windows-1250 on disk and UTF-8 inside (LoadBytes, SavedBytes), with the line-end
+//   convention of the file last loaded.
+// - Our own modified flag: set by every change made through the text area (typing, deleting,
+//   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange.
+// - A selection mode that sticks: Scintilla drops back to a stream selection on every click and
+//   every Shift+arrow, so the mode lives here and is applied again after each of them.
+// - Tab advances to below the next word start of the nearest non-blank line above, Backspace in
+//   leading blanks goes back to the previous indentation level; Tab never inserts a tab.
+// - Trailing blanks are removed from every line the user edits; the caret keeps its column in
+//   virtual space. Blank keys are grouped with their trimming into one undo step; after other
+//   keys the caret's own line is trimmed only once the caret has left it, so that Scintilla
+//   still coalesces the typing of a word into one undo step.
+// - Search on the text itself, so that case folding knows Polish letters.
+#pragma once
+
+#include "TextFile.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <set>
+#include <string>
+#include <string_view>
+
+class QMenu;
+
+namespace vorida::editor {
+
+class TextArea : public QsciScintilla
+{
+    Q_OBJECT
+public:
+    enum class SelectionMode { Normal, Lines, Column };
+
+    struct SearchOptions
+    {
+        bool MatchCase = false;
+        bool WholeWords = false;
+        bool SelectedOnly = false; // no effect while nothing is selected
+        bool Backwards = false;
+    };
+
+    // Changes made while one of these lives are the frame's own: they leave the modified flag
+    // as it is and are not trimmed.
+    class OwnChange
+    {
+    public:
+        explicit OwnChange(TextArea& area) : area_(area) { ++area_.ownChanges_; }
+        ~OwnChange() { --area_.ownChanges_; }
+        OwnChange(const OwnChange&) = delete;
+        OwnChange& operator=(const OwnChange&) = delete;
+
+    private:
+        TextArea& area_;
+    };
+
+    explicit TextArea(QWidget* parent = nullptr);
+
+    // Replaces the whole text by a file's bytes: modified flag clear, undo history empty, caret
+    // at line 1, column 1.
+    void LoadBytes(std::string_view bytes);
+    // The whole text as the bytes of a file, with the line ends of the file last loaded.
+    std::string SavedBytes() const;
+    LineEnd LineEndConvention() const { return lineEnd_; }
+
+    // The whole text as UTF-8 with LF line ends.
+    std::string_view Utf8() const;
+
+    // Text, undo and redo history and the modified flag.
+    void ClearAll();
+    void EmptyUndoHistory();
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+
+    SelectionMode GetSelectionMode() const { return mode_; }
+    void SetSelectionMode(SelectionMode mode);
+
+    int LineCount() const;
+    // Line `index` (from 0) without its line end.
+    QString Line(int index) const;
+    // Replaces line `index` (from 0); the frame's own change.
+    void ReplaceLine(int index, const QString& text);
+
+    // Caret line and column, from 1; the column counts virtual space beyond the line's end.
+    int CaretLine() const;
+    int CaretColumn() const;
+    void SetCaret(int line, int column);
+    // The column just after the last character of `line` (from 1).
+    int LineEndColumn(int line) const;
+
+    // Positions in the document (bytes of the UTF-8 text).
+    long SelectionStartPosition() const;
+    long CaretPosition() const;
+    // Moves the caret to `position`, leaving nothing selected.
+    void SetCaretPosition(long position);
+    // Virtual space of the caret beyond its line's end, in columns.
+    int CaretVirtualSpace() const;
+    // Line and display column (tabs expanded), both from 0, of a position, and back.
+    int LineOf(long position) const;
+    int ColumnOf(long position) const;
+    long PositionAt(int line, int column) const;
+
+    // Searches from the caret; on a hit selects it (caret after it going down, at its start
+    // going up) and scrolls it into view. Returns the number of hits, 0 or 1.
+    int Find(const QString& text, const SearchOptions& options);
+
+    // Trims the line still being typed in (before saving or printing).
+    void FinishEditing();
+
+    // The menu shown on the right mouse button (not owned).
+    void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    long sci(unsigned int message, unsigned long wParam = 0, long lParam = 0) const
+    {
+        return SendScintilla(message, wParam, lParam);
+    }
+    void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
+        int, int, int, int);
+    void applySelectionMode(bool forceLines);
+    void trimTouchedLines(bool includeCaretLine);
+    void flushPendingLine();
+    bool smartTab();
+    bool smartBackspace();
+    // Line `index` with tabs expanded to the tab width.
+    QString expandedLine(int index) const;
+    void setCaretAt(long position, int virtualSpace);
+    long characterOffset(long position) const;
+    long positionOfCharacter(long offset) const;
+
+    SelectionMode mode_ = SelectionMode::Normal;
+    LineEnd lineEnd_ = LineEnd::CrLf;
+    bool modified_ = false;
+    int ownChanges_ = 0;
+    bool inKeyPress_ = false;
+    bool trimming_ = false;
+    bool trimQueued_ = false;
+    std::set<int> touchedLines_;
+    int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
+    QPoint pressPoint_;
+    QMenu* contextMenu_ = nullptr;
+};
+
+} // namespace vorida::editor

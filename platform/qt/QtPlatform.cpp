@@ -1,0 +1,150 @@
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTime>
+#include <QUrl>
+
+namespace vorida {
+
+namespace {
+
+QString fromUtf8(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string toUtf8(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
+
+QString applicationTitle()
+{
+    QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+} // namespace
+
+QWidget* QtPlatform::DialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+void QtPlatform::ShowMessage(std::string_view text)
+{
+    QMessageBox box(
+        QMessageBox::NoIcon, applicationTitle(), fromUtf8(text), QMessageBox::Ok, DialogParent());
+    box.exec();
+}
+
+Answer QtPlatform::AskOkCancel(std::string_view text, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), fromUtf8(text),
+        QMessageBox::Ok | QMessageBox::Cancel, DialogParent());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+Answer QtPlatform::AskYesNoCancel(std::string_view text, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::Warning, fromUtf8(caption), fromUtf8(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel; // Esc and the title-bar close button too
+    }
+}
+
+std::optional<std::string> QtPlatform::ChooseFileToOpen(
+    std::string_view caption, std::string_view directory)
+{
+    QString chosen
+        = QFileDialog::getOpenFileName(DialogParent(), fromUtf8(caption), fromUtf8(directory));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return toUtf8(chosen);
+}
+
+std::optional<std::string> QtPlatform::ChooseFileToSave(
+    std::string_view caption, std::string_view suggestedPath)
+{
+    QString chosen
+        = QFileDialog::getSaveFileName(DialogParent(), fromUtf8(caption), fromUtf8(suggestedPath));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return toUtf8(chosen);
+}
+
+std::string QtPlatform::ExecutableDirectory()
+{
+    return toUtf8(QCoreApplication::applicationDirPath());
+}
+
+bool QtPlatform::RegularFileExists(const std::string& path)
+{
+    return RegularFileExistsOnDisk(path);
+}
+
+LocalDateTime QtPlatform::Now()
+{
+    return LocalNow();
+}
+
+std::string QtPlatform::ShortDate(const LocalDateTime& when)
+{
+    QDate date(when.Year, when.Month, when.Day);
+    return toUtf8(QLocale::system().toString(date, QLocale::ShortFormat));
+}
+
+std::string QtPlatform::LongTime(const LocalDateTime& when)
+{
+    QTime time(when.Hour, when.Minute, when.Second);
+    return toUtf8(QLocale::system().toString(time, QLocale::LongFormat));
+}
+
+void QtPlatform::OpenAddress(std::string_view address)
+{
+    QDesktopServices::openUrl(QUrl(fromUtf8(address)));
+}
+
+void QtPlatform::LoadWindowsFonts()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    const QStringList known = QFontDatabase::families();
+    const char* const files[][2] = {
+        { "MS Sans Serif", "ms_sans_serif.ttf" },
+        // Only the regular face: the package's bold face draws no heavier than the regular one,
+        // while the bold Qt derives from the regular face is plainly bold.
+        { "Tahoma", "tahoma.ttf" },
+    };
+    for (const auto& [family, file] : files) {
+        if (known.contains(QString::fromLatin1(family), Qt::CaseInsensitive))
+            continue;
+        const QString path = QStringLiteral("/usr/share/wine/fonts/") + QString::fromLatin1(file);
+        if (QFileInfo::exists(path))
+            QFontDatabase::addApplicationFont(path);
+    }
+}
+
+} // namespace vorida

@@ -1,0 +1,36 @@
+// The platform of the windowed program: Qt message boxes and file dialogs, the desktop's browser,
+// the system locale's date and time formats.
+#pragma once
+
+#include "Platform.h"
+
+class QWidget;
+
+namespace vorida {
+
+class QtPlatform : public Platform
+{
+public:
+    void ShowMessage(std::string_view text) override;
+    Answer AskOkCancel(std::string_view text, std::string_view caption) override;
+    Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
+    std::optional<std::string> ChooseFileToOpen(
+        std::string_view caption, std::string_view directory) override;
+    std::optional<std::string> ChooseFileToSave(
+        std::string_view caption, std::string_view suggestedPath) override;
+    std::string ExecutableDirectory() override;
+    bool RegularFileExists(const std::string& path) override;
+    LocalDateTime Now() override;
+    std::string ShortDate(const LocalDateTime& when) override;
+    std::string LongTime(const LocalDateTime& when) override;
+    void OpenAddress(std::string_view address) override;
+
+    // The window the boxes and dialogs belong to: the active window, if any.
+    static QWidget* DialogParent();
+
+    // Registers the Windows fonts the windows name ("MS Sans Serif", "Tahoma") from the
+    // fonts-wine package when fontconfig does not know them. Safe to call more than once.
+    static void LoadWindowsFonts();
+};
+
+} // namespace vorida

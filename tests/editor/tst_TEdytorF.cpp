@@ -1,0 +1,326 @@
+// The editor window with its file: OpenFile, byte-exact round trips, "Otwórz", "Zapisz",
+// "Wyczyść", the modified flag and the close question, and saves that fail.
+#include "EditorTestSupport.h"
+#include "UEdytorF.h"
+#include "UEdytorFrame.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPointer>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+using namespace vorida;
+using namespace vorida::editor;
+using namespace editortest;
+
+namespace {
+
+const char* const kCloseQuestion = "Plik nie został zapisany. Zapisać?";
+
+QByteArray everyHighByte()
+{
+    QByteArray bytes;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        bytes += static_cast<char>(b);
+        if (b % 32 == 31)
+            bytes += "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
+class tst_TEdytorF : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<RecordingPlatform> platform;
+    std::unique_ptr<ScopedPlatform> scope;
+    std::unique_ptr<QTemporaryDir> dir;
+    QPointer<TEdytorF> window;
+
+    QString path(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+    TextArea* area() const { return window->Frame()->Editor(); }
+
+    // Closes the window as the title-bar button does; true when it closed.
+    bool tryClose()
+    {
+        const bool closed = window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return closed;
+    }
+
+    void open(const QString& file)
+    {
+        window = new TEdytorF;
+        window->OpenFile(file);
+    }
+
+private slots:
+    void init()
+    {
+        platform = std::make_unique<RecordingPlatform>();
+        scope = std::make_unique<ScopedPlatform>(*platform);
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+    }
+
+    void cleanup()
+    {
+        delete window.data();
+        dir.reset();
+        scope.reset();
+        platform.reset();
+    }
+
+    void roundTripIsByteIdentical_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("every byte 0x80-0xFF, CR LF") << everyHighByte();
+        QTest::newRow("Polish, CR LF, final break")
+            << QByteArray("\xA3\xF3\x64\x9F \xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\r\n"
+                          "1001\t5712345.12\t6543210.98   \r\n");
+        QTest::newRow("LF only") << QByteArray("a\nb\n\nc  \n");
+        QTest::newRow("CR only") << QByteArray("a\rb\r\rc");
+        QTest::newRow("no final break") << QByteArray("x\r\ny");
+        QTest::newRow("control bytes and NUL")
+            << QByteArray("a\x01\x1A\x7F", 4) + QByteArray(1, '\0') + QByteArray("b\r\n");
+        QTest::newRow("empty") << QByteArray();
+    }
+
+    void roundTripIsByteIdentical()
+    {
+        QFETCH(QByteArray, bytes);
+        writeBytes(path("xy_LOK"), bytes);
+        open(path("xy_LOK"));
+        QCOMPARE(window->windowTitle(), path("xy_LOK"));
+        QCOMPARE(window->Frame()->FileName(), path("xy_LOK"));
+        QVERIFY(!area()->Modified());
+        QCOMPARE(area()->CaretLine(), 1);
+        QCOMPARE(area()->CaretColumn(), 1);
+        QVERIFY(window->Frame()->SaveFile());
+        QCOMPARE(readBytes(path("xy_LOK")), bytes);
+    }
+
+    void polishLettersShowAndEditsKeepTheConvention()
+    {
+        writeBytes(path("Raport.txt"), QByteArray("\xA3\xF3\x64\x9F\nb\xB9\n"));
+        open(path("Raport.txt"));
+        QCOMPARE(area()->Line(0), QStringLiteral("Łódź"));
+        QCOMPARE(area()->LineCount(), 3); // the final line break shows an empty last line
+        area()->SetCaret(2, 3);
+        typeText(area(), QStringLiteral("ę\tż"));
+        QVERIFY(area()->Modified());
+        QVERIFY(window->Frame()->SaveFile());
+        QCOMPARE(
+            readBytes(path("Raport.txt")), QByteArray("\xA3\xF3\x64\x9F\nb\xB9\xEA     \xBF\n"));
+        QVERIFY(!area()->Modified());
+    }
+
+    void missingFileGivesAnEmptyWindowBoundToIt()
+    {
+        open(path("xy2000.1"));
+        QCOMPARE(window->windowTitle(), path("xy2000.1"));
+        QVERIFY(area()->Utf8().empty());
+        QVERIFY(!area()->Modified());
+        window->Frame()->ToolbarButton976Click(); // "Zapisz" creates the file
+        QVERIFY(QFile::exists(path("xy2000.1")));
+        QCOMPARE(readBytes(path("xy2000.1")), QByteArray());
+        QVERIFY(tryClose());
+        QVERIFY(platform->Log.empty());
+        QVERIFY(window.isNull());
+    }
+
+    void otworzBringsTextIntoTheWindowsOwnFile()
+    {
+        writeBytes(path("xy_LOK"), "stary\ttekst\r\n");
+        writeBytes(path("inny"), "1\t2\nnowy\n");
+        open(path("xy_LOK"));
+        QCOMPARE(area()->Line(0), QStringLiteral("stary\ttekst")); // OpenFile keeps tabs
+        platform->ChosenFiles = { path("inny").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        QCOMPARE(area()->Line(0), QStringLiteral("1       2"));
+        QVERIFY(area()->Modified());
+        QVERIFY(!area()->isUndoAvailable());
+        QCOMPARE(window->windowTitle(), path("xy_LOK"));
+        QCOMPARE(window->Frame()->FileName(), path("xy_LOK"));
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(readBytes(path("xy_LOK")), QByteArray("1       2\nnowy\n"));
+        QCOMPARE(readBytes(path("inny")), QByteArray("1\t2\nnowy\n"));
+    }
+
+    void otworzOfTheSameFileAsksOnClose()
+    {
+        writeBytes(path("xy_LOK"), "a\tb\r\n");
+        open(path("xy_LOK"));
+        platform->ChosenFiles = { path("xy_LOK").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        QCOMPARE(area()->Line(0), QStringLiteral("a       b"));
+        platform->Answers = { Answer::Cancel };
+        QVERIFY(!tryClose());
+        QCOMPARE(kinds(*platform), QStringList({ "open", "yesnocancel" }));
+    }
+
+    void otworzCancelledOrUnreadableChangesNothing()
+    {
+        writeBytes(path("xy_LOK"), "a\tb\r\n");
+        open(path("xy_LOK"));
+        platform->ChosenFiles = { std::nullopt, path("brak").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        window->Frame()->ToolbarButton975Click();
+        QCOMPARE(kinds(*platform), QStringList({ "open", "open", "message" }));
+        QVERIFY(lastText(*platform).contains(path("brak")));
+        QCOMPARE(area()->Line(0), QStringLiteral("a\tb"));
+        QVERIFY(!area()->Modified());
+        QCOMPARE(window->Frame()->FileName(), path("xy_LOK"));
+    }
+
+    void modifiedFlagTable()
+    {
+        writeBytes(path("f"), "abc\r\n");
+        open(path("f"));
+        TEdytorFrame* frame = window->Frame();
+        QVERIFY(!area()->Modified());
+        area()->SetCaret(1, 2);
+        QTest::keyClick(area(), Qt::Key_Delete);
+        QVERIFY(area()->Modified());
+        frame->SaveFile();
+        QVERIFY(!area()->Modified());
+        frame->ExpandTabs();
+        QVERIFY(!area()->Modified());
+        area()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, 1L);
+        frame->findChild<QAction*>("Wytnij1")->trigger();
+        QVERIFY(area()->Modified());
+        frame->ToolbarButton974Click(); // "Wyczyść"
+        QVERIFY(!area()->Modified());
+        QVERIFY(area()->Utf8().empty());
+        QVERIFY(!area()->isUndoAvailable());
+        frame->findChild<QAction*>("Wklej1")->trigger();
+        QVERIFY(area()->Modified());
+        frame->ToolbarButton974Click();
+        frame->ToolbarButton9711Click(); // nothing to undo: still clear
+        QVERIFY(!area()->Modified());
+    }
+
+    void wyczyscThenCloseOrSave()
+    {
+        writeBytes(path("f"), "tekst\r\n");
+        open(path("f"));
+        window->Frame()->ToolbarButton974Click();
+        QVERIFY(tryClose());
+        QVERIFY(platform->Log.empty());
+        QCOMPARE(readBytes(path("f")), QByteArray("tekst\r\n"));
+
+        open(path("f"));
+        window->Frame()->ToolbarButton974Click();
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(readBytes(path("f")), QByteArray());
+    }
+
+    void closeQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QByteArray>("fileAfter");
+        QTest::newRow("Yes saves and closes") << int(Answer::Yes) << true << QByteArray("Xold\r\n");
+        QTest::newRow("No closes without saving")
+            << int(Answer::No) << true << QByteArray("old\r\n");
+        QTest::newRow("Cancel keeps everything")
+            << int(Answer::Cancel) << false << QByteArray("old\r\n");
+    }
+
+    void closeQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(QByteArray, fileAfter);
+        writeBytes(path("f"), "old\r\n");
+        open(path("f"));
+        QTest::keyClicks(area(), "X");
+        platform->Answers = { static_cast<Answer>(answer) };
+        QCOMPARE(tryClose(), closes);
+        QCOMPARE(kinds(*platform), QStringList({ "yesnocancel" }));
+        QCOMPARE(platform->Log[0].Text, std::string(kCloseQuestion));
+        QCOMPARE(window.isNull(), closes);
+        QCOMPARE(readBytes(path("f")), fileAfter);
+        if (!closes) {
+            QVERIFY(area()->Modified());
+            QCOMPARE(area()->Line(0), QStringLiteral("Xold"));
+        }
+    }
+
+    void directoryInTheWayFailsTheSave()
+    {
+        QVERIFY(QDir(dir->path()).mkdir("xy2000"));
+        open(path("xy2000"));
+        QTest::keyClicks(area(), "abc");
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        QVERIFY(lastText(*platform).contains(path("xy2000")));
+        QVERIFY(area()->Modified());
+
+        platform->Answers = { Answer::Yes };
+        QVERIFY(!tryClose()); // the save under Yes failed: the window stays
+        QVERIFY(!window.isNull());
+        QCOMPARE(kinds(*platform), QStringList({ "message", "yesnocancel", "message" }));
+    }
+
+    // A disk that fills up mid-save must leave the old file as it was.
+    void fullDiskLeavesTheOldFileIntact()
+    {
+        const QByteArray old("stara zawartość\r\n");
+        writeBytes(path("Raport.txt"), old);
+        open(path("Raport.txt"));
+        QTest::keyClicks(area(), QString(4000, 'x'));
+
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 1024;
+        auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        window->Frame()->ToolbarButton976Click();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        QCOMPARE(readBytes(path("Raport.txt")), old);
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        QVERIFY(area()->Modified());
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList({ "Raport.txt" }));
+    }
+
+    void windowWithoutFileNameAsksForOneAndKeepsIt()
+    {
+        window = new TEdytorF;
+        QTest::keyClicks(area(), "nowy");
+        platform->ChosenFiles = { std::nullopt, path("nowy.txt").toStdString() };
+        window->Frame()->ToolbarButton976Click(); // cancelled
+        QVERIFY(area()->Modified());
+        QCOMPARE(window->windowTitle(), QStringLiteral("---"));
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(readBytes(path("nowy.txt")), QByteArray("nowy"));
+        QCOMPARE(window->windowTitle(), path("nowy.txt"));
+        QCOMPARE(window->Frame()->FileName(), path("nowy.txt"));
+        QVERIFY(!area()->Modified());
+        QCOMPARE(kinds(*platform), QStringList({ "save", "save" }));
+    }
+
+    void ownerClosingTakesEditorsWithoutAsking()
+    {
+        auto* owner = new QWidget;
+        owner->show();
+        window = new TEdytorF(owner);
+        QTest::keyClicks(area(), "niezapisane");
+        owner->hide();
+        QVERIFY(tryClose());
+        QVERIFY(platform->Log.empty());
+        delete owner;
+        QVERIFY(window.isNull());
+    }
+};
+
+QTEST_MAIN(tst_TEdytorF)
+#include "tst_TEdytorF.moc"

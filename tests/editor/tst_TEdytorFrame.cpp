@@ -1,0 +1,362 @@
+// The frame: tab expansion, the two pastes, the toolbar's selection modes, the text area's own
+// keys (smart Tab and Backspace, trimming, undo of typing), the search dialog's creation and
+// printing to PDF.
+#include "EditorTestSupport.h"
+#include "Printing.h"
+#include "Szukaj.h"
+#include "UEdytorF.h"
+#include "UEdytorFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace vorida;
+using namespace vorida::editor;
+using namespace editortest;
+
+namespace {
+
+// Prints to a PDF file; the "dialog" records what it was offered and applies a scripted choice.
+class PdfPrintService : public PrintService
+{
+public:
+    QString file;
+    QPrinter::PrintRange range = QPrinter::AllPages;
+    int from = 0, to = 0, copies = 1;
+    bool cancel = false;
+    int offeredLastPage = -1;
+    bool offeredSelection = false;
+
+    std::unique_ptr<QsciPrinter> CreatePrinter() override
+    {
+        auto printer = std::make_unique<QsciPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        return printer;
+    }
+    bool ExecPrintDialog(QPrinter& printer, int lastPage, bool selectionOffered, QWidget*) override
+    {
+        offeredLastPage = lastPage;
+        offeredSelection = selectionOffered;
+        printer.setPrintRange(range);
+        printer.setFromTo(from, to);
+        printer.setCopyCount(copies);
+        return !cancel;
+    }
+};
+
+int countPages(const QString& path)
+{
+    const QString pdf = QString::fromLatin1(readBytes(path));
+    return static_cast<int>(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+} // namespace
+
+class tst_TEdytorFrame : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<RecordingPlatform> platform;
+    std::unique_ptr<ScopedPlatform> scope;
+    QPointer<TEdytorF> window;
+    TEdytorFrame* frame = nullptr;
+    TextArea* area = nullptr;
+
+    void typeKeys(const QString& keys) { QTest::keyClicks(area, keys); }
+
+private slots:
+    void init()
+    {
+        platform = std::make_unique<RecordingPlatform>();
+        scope = std::make_unique<ScopedPlatform>(*platform);
+        window = new TEdytorF;
+        frame = window->Frame();
+        area = frame->Editor();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        area->setFocus();
+    }
+
+    void cleanup()
+    {
+        delete window.data();
+        scope.reset();
+        platform.reset();
+    }
+
+    // The glyphs come from the library's resources, which a static link can lose.
+    void toolbarGlyphsLoad()
+    {
+        const auto buttons = frame->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 12);
+        for (QToolButton* b : buttons)
+            QVERIFY2(!b->icon().pixmap(16, 16).isNull(), qPrintable(b->objectName()));
+        QCOMPARE(area->geometry().top(), 25);
+    }
+
+    void selectionModesAreOneRadioGroup()
+    {
+        auto* normal = frame->findChild<QToolButton*>("ToolbarButton971");
+        auto* lines = frame->findChild<QToolButton*>("ToolbarButton972");
+        auto* column = frame->findChild<QToolButton*>("ToolbarButton973");
+        QVERIFY(normal->isChecked());
+        column->click();
+        QVERIFY(column->isChecked() && !normal->isChecked());
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Column);
+        lines->click();
+        QVERIFY(lines->isChecked() && !column->isChecked());
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Lines);
+    }
+
+    void expandTabs_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expanded");
+        QTest::newRow("letter tab letter") << "a\tb"
+                                           << "a       b";
+        QTest::newRow("column 0") << "\tx"
+                                  << "        x";
+        QTest::newRow("column 7") << "1234567\tx"
+                                  << "1234567 x";
+        QTest::newRow("column 8") << "12345678\tx"
+                                  << "12345678        x";
+        QTest::newRow("two at column 0") << "\t\tx" << QString(16, ' ') + "x";
+        QTest::newRow("last character") << "ab\t"
+                                        << "ab      ";
+        QTest::newRow("after Polish letters") << "łódź\tż"
+                                              << "łódź    ż";
+        QTest::newRow("no tabs") << "bez tabulacji"
+                                 << "bez tabulacji";
+    }
+
+    void expandTabs()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, expanded);
+        setText(*area, line + "\n\tdruga");
+        area->SetModified(true);
+        frame->ExpandTabs();
+        QCOMPARE(area->Line(0), expanded);
+        QCOMPARE(area->Line(1), QString(8, ' ') + "druga");
+        QVERIFY(area->Modified()); // left as it was
+        QVERIFY(!area->isUndoAvailable());
+        setText(*area, line);
+        frame->ExpandTabs();
+        QVERIFY(!area->Modified());
+    }
+
+    void ctrlVWithoutTabsCanBeUndone()
+    {
+        setText(*area, "abcd");
+        area->SetCaret(1, 3);
+        QApplication::clipboard()->setText("XY");
+        QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(text(*area), QStringLiteral("abXYcd"));
+        QCOMPARE(area->CaretColumn(), 3); // at the start of the pasted text
+        QVERIFY(!area->hasSelectedText());
+        QVERIFY(area->Modified());
+        area->undo();
+        QCOMPARE(text(*area), QStringLiteral("abcd"));
+    }
+
+    void ctrlVWithTabsExpandsTheWholeText()
+    {
+        setText(*area, "\tab|cd\nx\ty");
+        area->SetCaret(1, 12); // after "\tab|", display column 11
+        QApplication::clipboard()->setText("P\tQ");
+        QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(text(*area), QStringLiteral("        ab|P    Qcd\nx       y"));
+        QCOMPARE(area->CaretLine(), 1);
+        QCOMPARE(area->CaretColumn(), 12);
+        QVERIFY(!area->isUndoAvailable());
+        QVERIFY(area->Modified());
+    }
+
+    void toolbarWklejRunsTheSameAction()
+    {
+        setText(*area, "ab");
+        area->SetCaret(1, 2);
+        QApplication::clipboard()->setText("\t");
+        frame->findChild<QToolButton*>("ToolbarButton9710")->click();
+        QCOMPARE(text(*area), QStringLiteral("a       b"));
+        QCOMPARE(area->CaretColumn(), 2);
+    }
+
+    void tabAfterThePasteIsLeftAlone()
+    {
+        setText(*area, "ab\tcd");
+        area->SetCaret(1, 2);
+        QApplication::clipboard()->setText("XY");
+        QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(text(*area), QStringLiteral("aXYb\tcd"));
+        QVERIFY(area->isUndoAvailable());
+    }
+
+    void contextMenuPasteNeverExpands()
+    {
+        setText(*area, "ab");
+        area->SetCaret(1, 2);
+        QApplication::clipboard()->setText("P\tQ");
+        QCOMPARE(frame->PopupMenu1->actions().size(), 4);
+        QStringList captions;
+        for (QAction* a : frame->PopupMenu1->actions())
+            captions << a->text();
+        QCOMPARE(captions, QStringList({ "Cofnij", "Wytnij", "Kopiuj", "Wklej" }));
+        frame->PopupMenu1->actions().at(3)->trigger();
+        QCOMPARE(text(*area), QStringLiteral("aP\tQb"));
+        QCOMPARE(area->CaretColumn(), 10); // after the pasted text
+        QVERIFY(area->Modified());
+    }
+
+    void ctrlVWithoutFocusPastesNothing()
+    {
+        setText(*area, "ab");
+        QLineEdit elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        elsewhere.setFocus();
+        QApplication::clipboard()->setText("XY");
+        frame->wklejaj->trigger();
+        QCOMPARE(text(*area), QStringLiteral("ab"));
+        QVERIFY(!area->Modified());
+    }
+
+    void typingIsOneUndoStepAndTrimsTrailingBlanks()
+    {
+        setText(*area, "pkt   \nnastępna   ");
+        area->SetCaret(1, 4);
+        typeKeys("1");
+        QCOMPARE(area->Line(1), QStringLiteral("następna   ")); // untouched line keeps them
+        area->SetCaret(2, 1);
+        typeKeys("abc");
+        QCOMPARE(area->Line(0), QStringLiteral("pkt1")); // trimmed once the caret left it
+        area->undo();
+        QCOMPARE(area->Line(1), QStringLiteral("następna   "));
+        QCOMPARE(area->Line(0), QStringLiteral("pkt1"));
+
+        // A blank typed at the end vanishes from the text but the caret keeps its column.
+        area->SetCaret(1, 5);
+        typeKeys(" x");
+        QCOMPARE(area->Line(0), QStringLiteral("pkt1 x"));
+    }
+
+    void smartTabAndBackspace()
+    {
+        setText(*area, "1001    5712345.12  6543210.98\n");
+        area->SetCaret(2, 1);
+        QTest::keyClick(area, Qt::Key_Tab);
+        QCOMPARE(area->CaretColumn(), 9); // below "5712345.12"
+        QTest::keyClick(area, Qt::Key_Tab);
+        QCOMPARE(area->CaretColumn(), 21);
+        QTest::keyClick(area, Qt::Key_Tab); // no word further right: next tab stop
+        QCOMPARE(area->CaretColumn(), 25);
+        typeKeys("x");
+        QCOMPARE(area->Line(1), QString(24, ' ') + "x");
+        QVERIFY(!area->Line(1).contains('\t'));
+
+        setText(*area, "    wcięcie\n        głębiej\n        ");
+        area->SetCaret(3, 9);
+        QTest::keyClick(area, Qt::Key_Backspace);
+        QCOMPARE(area->CaretColumn(), 5);
+        QTest::keyClick(area, Qt::Key_Backspace);
+        QCOMPARE(area->CaretColumn(), 1);
+    }
+
+    void columnModeSticksAfterShiftArrows()
+    {
+        setText(*area, "abcd\nefgh\nijkl");
+        frame->findChild<QToolButton*>("ToolbarButton973")->click();
+        area->SetCaret(1, 2);
+        QTest::keyClick(area, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(area, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(area, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(area->selectedText(), QStringLiteral("bc\nfg\n"));
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Column);
+    }
+
+    void szukajTwiceGivesOneDialog()
+    {
+        QVERIFY(!frame->SearchDialog());
+        frame->findChild<QToolButton*>("ToolbarButton9712")->click();
+        TForm_Szukaj* first = frame->SearchDialog();
+        QVERIFY(first && first->isVisible());
+        QCOMPARE(first->TargetEditor, area);
+        first->findChild<QLineEdit*>("Edit1")->setText("abc");
+        first->hide();
+        frame->findChild<QToolButton*>("ToolbarButton9712")->click();
+        QCOMPARE(frame->SearchDialog(), first);
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->findChild<QLineEdit*>("Edit1")->selectedText(), QStringLiteral("abc"));
+        QCOMPARE(window->findChildren<TForm_Szukaj*>().size(), 1);
+    }
+
+    void printing()
+    {
+        QTemporaryDir dir;
+        PdfPrintService service;
+        PrintService::Install(&service);
+        QString lines;
+        for (int i = 1; i <= 300; ++i)
+            lines += QStringLiteral("%1 5712345.12 6543210.98 żółw\n").arg(i);
+        setText(*area, lines);
+
+        service.file = dir.filePath("all.pdf");
+        frame->ToolbarButton977Click();
+        QVERIFY(!service.offeredSelection);
+        const int pages = service.offeredLastPage;
+        QVERIFY(pages > 3);
+        QCOMPARE(countPages(service.file), pages);
+
+        service.file = dir.filePath("range.pdf");
+        service.range = QPrinter::PageRange;
+        service.from = 2;
+        service.to = 3;
+        service.copies = 2;
+        frame->ToolbarButton977Click();
+        QCOMPARE(countPages(service.file), 4); // pages 2-3, each copy in full
+
+        // The selection: offered only now, printed from page 1 as a document of its own.
+        area->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL,
+            area->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 5UL));
+        service.file = dir.filePath("selection.pdf");
+        service.range = QPrinter::Selection;
+        service.copies = 1;
+        frame->ToolbarButton977Click();
+        QVERIFY(service.offeredSelection);
+        QCOMPARE(countPages(service.file), 1);
+
+        service.file = dir.filePath("cancelled.pdf");
+        service.cancel = true;
+        frame->ToolbarButton977Click();
+        QVERIFY(!QFile::exists(service.file));
+        QVERIFY(platform->Log.empty());
+        QCOMPARE(area->LineCount(), 301);
+        PrintService::Install(nullptr);
+    }
+
+    void noPrinterIsReported()
+    {
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is installed here");
+        setText(*area, "tekst");
+        frame->ToolbarButton977Click();
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        QCOMPARE(lastText(*platform), QStringLiteral("Nie zainstalowano żadnej drukarki."));
+        QCOMPARE(text(*area), QStringLiteral("tekst"));
+    }
+};
+
+QTEST_MAIN(tst_TEdytorFrame)
+#include "tst_TEdytorFrame.moc"

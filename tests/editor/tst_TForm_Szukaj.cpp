@@ -1,0 +1,244 @@
+// The search dialog: FindNext in both directions, the edge rule, the wrap question answered
+// either way, options, and the dialog's own layout.
+#include "EditorTestSupport.h"
+#include "Szukaj.h"
+#include "UEdytorFrame.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+using namespace vorida;
+using namespace vorida::editor;
+using namespace editortest;
+
+namespace {
+
+const char* const kNotFound = "Tekstu nie znaleziono.";
+const char* const kWrap = "Koniec pliku. Szukać od początku?";
+
+} // namespace
+
+class tst_TForm_Szukaj : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<RecordingPlatform> platform;
+    std::unique_ptr<ScopedPlatform> scope;
+    std::unique_ptr<TEdytorFrame> frame;
+    TForm_Szukaj* dialog = nullptr;
+    TextArea* area = nullptr;
+
+    void search(const QString& what, bool down)
+    {
+        dialog->findChild<QLineEdit*>("Edit1")->setText(what);
+        dialog->SetKierunekItemIndex(down ? 1 : 0);
+        dialog->FindNext();
+    }
+
+private slots:
+    void init()
+    {
+        platform = std::make_unique<RecordingPlatform>();
+        scope = std::make_unique<ScopedPlatform>(*platform);
+        frame = std::make_unique<TEdytorFrame>();
+        area = frame->Editor();
+        setText(*area, QStringLiteral("alfa beta\ngamma ŁÓDŹ delta\nepsilon łódź alfabet\nomega"));
+        frame->ToolbarButton9712Click();
+        dialog = frame->SearchDialog();
+        QVERIFY(dialog);
+    }
+
+    void cleanup()
+    {
+        frame.reset();
+        scope.reset();
+        platform.reset();
+    }
+
+    void tabOrderAndWindow()
+    {
+        QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->findChild<QPushButton*>("Button1")->autoDefault());
+        QStringList order;
+        QWidget* w = dialog->findChild<QWidget*>("Edit1");
+        for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
+            while (!(w->focusPolicy() & Qt::TabFocus))
+                w = w->nextInFocusChain();
+            order << w->objectName();
+        }
+        QCOMPARE(order,
+            QStringList({ "Edit1", "Button1", "Button2", "CheckBox1", "CheckBox2", "CheckBox3",
+                "DoGory" }));
+    }
+
+    void atTheStartGoingDownNotFoundAtOnce()
+    {
+        area->SetCaret(1, 1);
+        search("brak", true);
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        QCOMPARE(lastText(*platform), QString::fromUtf8(kNotFound));
+    }
+
+    void atTheEndGoingUpNotFoundAtOnce()
+    {
+        area->SetCaret(4, 6);
+        search("brak", false);
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+    }
+
+    void emptyTextNotFoundAtOnceBothWays()
+    {
+        area->ClearAll();
+        search("alfa", true);
+        search("alfa", false);
+        QCOMPARE(kinds(*platform), QStringList({ "message", "message" }));
+    }
+
+    void wrapDownAnsweredOk()
+    {
+        area->SetCaret(3, 1);
+        platform->Answers = { Answer::Ok };
+        search("beta", true);
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" }));
+        QCOMPARE(platform->Log[0].Text, std::string(kWrap));
+        QCOMPARE(platform->Log[0].Caption, std::string("TELLAR Edytor"));
+        QCOMPARE(area->selectedText(), QStringLiteral("beta"));
+        QCOMPARE(area->CaretLine(), 1);
+        QCOMPARE(area->CaretColumn(), 10); // after the hit going down
+    }
+
+    void wrapDownAnsweredCancel()
+    {
+        area->SetCaret(3, 3);
+        platform->Answers = { Answer::Cancel };
+        search("beta", true);
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" }));
+        QVERIFY(!area->hasSelectedText());
+        QCOMPARE(area->CaretLine(), 3);
+        QCOMPARE(area->CaretColumn(), 3);
+    }
+
+    void wrapUpFindsTheLastLine()
+    {
+        area->SetCaret(2, 1);
+        platform->Answers = { Answer::Ok };
+        search("OMEGA", false);
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" }));
+        QCOMPARE(area->selectedText(), QStringLiteral("omega"));
+        QCOMPARE(area->CaretLine(), 4);
+        QCOMPARE(area->CaretColumn(), 1); // at the start of the hit going up
+    }
+
+    void emptyFieldNeverFinds()
+    {
+        area->SetCaret(1, 1);
+        search("", true);
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        platform->Log.clear();
+        area->SetCaret(2, 2);
+        platform->Answers = { Answer::Ok };
+        search("", true);
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel", "message" }));
+        QCOMPARE(lastText(*platform), QString::fromUtf8(kNotFound));
+    }
+
+    // Polish capitals fold too; repeated searches step through the hits in both directions.
+    void polishCaseAndRepeatedSearches()
+    {
+        area->SetCaret(1, 1);
+        search(QStringLiteral("łódź"), true);
+        QCOMPARE(area->selectedText(), QStringLiteral("ŁÓDŹ"));
+        QCOMPARE(area->CaretLine(), 2);
+        dialog->FindNext();
+        QCOMPARE(area->selectedText(), QStringLiteral("łódź"));
+        QCOMPARE(area->CaretLine(), 3);
+
+        area->SetCaret(4, 6);
+        search(QStringLiteral("ŁÓDŹ"), false);
+        QCOMPARE(area->CaretLine(), 3);
+        dialog->FindNext();
+        QCOMPARE(area->CaretLine(), 2);
+        QVERIFY(platform->Log.empty());
+
+        dialog->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+        area->SetCaret(1, 1);
+        search(QStringLiteral("łódź"), true);
+        QCOMPARE(area->CaretLine(), 3);
+    }
+
+    void wholeWordsOnly()
+    {
+        dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+        area->SetCaret(1, 2);
+        platform->Answers = { Answer::Ok };
+        search("alfa", true); // "alfabet" is no whole word; wraps to line 1
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" }));
+        QCOMPARE(area->CaretLine(), 1);
+        QCOMPARE(area->selectedText(), QStringLiteral("alfa"));
+    }
+
+    void selectedTextOnly()
+    {
+        dialog->findChild<QCheckBox*>("CheckBox3")->setChecked(true);
+        area->SendScintilla(QsciScintillaBase::SCI_SETSEL, 10UL, 30L); // line 2
+        search("alfa", true);
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" })); // nothing inside
+        area->SendScintilla(QsciScintillaBase::SCI_SETSEL, 10UL, 30L);
+        platform->Log.clear();
+        search("delta", true);
+        QVERIFY(platform->Log.empty());
+        QCOMPARE(area->selectedText(), QStringLiteral("delta"));
+    }
+
+    void enterInTheFieldSearches()
+    {
+        area->SetCaret(1, 1);
+        auto* edit = dialog->findChild<QLineEdit*>("Edit1");
+        edit->setText("omega");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(area->selectedText(), QStringLiteral("omega"));
+        QCOMPARE(edit->text(), QStringLiteral("omega"));
+    }
+
+    void selectionModeRestored()
+    {
+        area->SetSelectionMode(TextArea::SelectionMode::Column);
+        area->SetCaret(1, 1);
+        search("delta", true);
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Column);
+        QVERIFY(area->selectedText().startsWith(QStringLiteral("delta"))); // a one-line block
+        area->SetSelectionMode(TextArea::SelectionMode::Lines);
+        area->SetCaret(1, 1);
+        search("epsilon", true);
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Lines);
+    }
+
+    void cancelHidesAndSzukajShowsTheSameDialog()
+    {
+        auto* edit = dialog->findChild<QLineEdit*>("Edit1");
+        edit->setText("gamma");
+        dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+        dialog->findChild<QPushButton*>("Button2")->click();
+        QVERIFY(!dialog->isVisible());
+        frame->ToolbarButton9712Click();
+        QCOMPARE(frame->SearchDialog(), dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(edit->text(), QStringLiteral("gamma"));
+        QCOMPARE(edit->selectedText(), QStringLiteral("gamma"));
+        QVERIFY(dialog->findChild<QCheckBox*>("CheckBox2")->isChecked());
+    }
+
+    void destroyedWithTheFrame()
+    {
+        QPointer<TForm_Szukaj> watched(dialog);
+        frame.reset();
+        QVERIFY(watched.isNull());
+    }
+};
+
+QTEST_MAIN(tst_TForm_Szukaj)
+#include "tst_TForm_Szukaj.moc"

@@ -1,0 +1,242 @@
+#include "ui_UTransPKTF.h"
+
+#include "Platform.h"
+#include "PrzyciskLok.h"
+#include "TextArea.h"
+#include "UEdytorF.h"
+#include "UEdytorFrame.h"
+#include "UTransPKTF.h"
+#include "UTransPkt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vorida;
+using namespace vorida::ui;
+
+class tst_TForm1 : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    RecordingPlatform platform_;
+    std::unique_ptr<ScopedPlatform> scope_;
+
+    QString path(const QString& name) const { return dir_->path() + QLatin1Char('/') + name; }
+
+    void copySample(const QString& name)
+    {
+        QFile::remove(path(name));
+        QVERIFY(QFile::copy(QStringLiteral(VORIDA_SAMPLE_BIN "/") + name, path(name)));
+    }
+
+    // A window started in the scratch directory, as the program starts it.
+    std::unique_ptr<TForm1> start()
+    {
+        AdjustmentPoints.clear();
+        AreaName.clear();
+        SystemCode = 0;
+        auto form = std::make_unique<TForm1>();
+        form->show();
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        platform_ = RecordingPlatform {};
+        platform_.ExeDirectory = dir_->path().toStdString();
+        scope_ = std::make_unique<ScopedPlatform>(platform_);
+    }
+
+    void cleanup()
+    {
+        scope_.reset();
+        dir_.reset();
+    }
+
+    void startUpShowsTheAreaAndNamesTheButtons()
+    {
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        Ui::TForm1& c = form->Controls();
+        QVERIFY(platform_.Messages().empty());
+        QCOMPARE(form->windowTitle(), QStringLiteral("Transformacja punktów Vorida.exe ver 1.05"));
+        QCOMPARE(form->size(), QSize(712, 427));
+        QCOMPARE(
+            c.Label6->text(), QStringLiteral("Miasto Żnin – obręb Śródmieście (dane przykładowe)"));
+        QCOMPARE(c.Label5->text(),
+            QStringLiteral(" PRZELICZENIE WSPÓŁRZĘDNYCH UKŁ. LOKALNY <==> 2000/18"));
+        // Centred under the title, halves of odd widths to the even neighbour.
+        auto half = [](int w) { return (w % 2 != 0 && (w / 2) % 2 != 0) ? w / 2 + 1 : w / 2; };
+        const int centre = c.Label5->x() + half(c.Label5->width());
+        QCOMPARE(c.Label6->x(), centre - half(c.Label6->width()));
+        QCOMPARE(c.Label9->x(), centre - half(c.Label9->width()));
+        QCOMPARE(c.PrzyciskLok3->text(), QStringLiteral("xy2000"));
+        QCOMPARE(c.PrzyciskLok3->NazwaPliku(), QStringLiteral("xy2000"));
+        QCOMPARE(c.PrzyciskLok2->text(), QStringLiteral("xy2000.1"));
+        QCOMPARE(c.PrzyciskLok2->NazwaPliku(), QStringLiteral("xy2000.1"));
+        QVERIFY(c.PrzyciskLok1->ShowsFilePresent());
+        QVERIFY(!c.PrzyciskLok2->ShowsFilePresent());
+        QVERIFY(!c.PrzyciskLok3->ShowsFilePresent());
+        QVERIFY(c.RadioButton1->isChecked());
+        QCOMPARE(c.SpinEdit1->Value(), 2);
+        QCOMPARE(c.Memo1->toPlainText().split(QLatin1Char('\n')).size(), 21);
+        QVERIFY(c.BitBtn1->isDefault());
+    }
+
+    void missingOrCorruptDataFileGivesOneMessage()
+    {
+        for (const QByteArray& bytes : { QByteArray(), QByteArray("\x05\0\0\0ab", 6) }) {
+            QFile::remove(path("TRANSPKT.BIN"));
+            if (!bytes.isEmpty()) {
+                QFile f(path("TRANSPKT.BIN"));
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(bytes);
+            }
+            copySample("xy_LOK");
+            platform_.Log.clear();
+            auto form = start();
+            QCOMPARE(platform_.Messages(),
+                std::vector<std::string> { "Błąd odczytu pliku TRANSPKT.BIN" });
+            QCOMPARE(form->Controls().Label6->text(), QString());
+            // Tag of code 0 is empty: the buttons are "xy" and "xy.1".
+            QCOMPARE(form->Controls().PrzyciskLok3->text(), QStringLiteral("xy"));
+            QCOMPARE(form->Controls().PrzyciskLok2->text(), QStringLiteral("xy.1"));
+            form->BitBtn1Click(); // the window still works; the run refuses
+            QCOMPARE(platform_.Messages().back(), std::string(TTransPkt::kNoAdjustmentPoints));
+            QVERIFY(!QFile::exists(path("Raport.txt")));
+        }
+    }
+
+    void runInBothDirectionsRefreshesTheButtons()
+    {
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        copySample("xy2000");
+        auto form = start();
+        Ui::TForm1& c = form->Controls();
+        QVERIFY(!c.PrzyciskLok5->ShowsFilePresent());
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        QCOMPARE(platform_.Messages().back(),
+            std::string("OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: 20\rIlość punktów "
+                        "transformowanych: 18\rIlość punktów z defektem: 2"));
+        QVERIFY(c.PrzyciskLok2->ShowsFilePresent());
+        QVERIFY(c.PrzyciskLok5->ShowsFilePresent());
+        QVERIFY(!c.PrzyciskLok4->ShowsFilePresent());
+
+        c.RadioButton2->setChecked(true);
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        QVERIFY(QFile::exists(path("xy_LOK.1")));
+        QVERIFY(c.PrzyciskLok4->ShowsFilePresent());
+        QCOMPARE(RoundingDigits, 2);
+    }
+
+    void spinEditKeepsTypedValuesUntilFocusLeaves()
+    {
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        QApplication::setActiveWindow(form.get());
+        Ui::TForm1& c = form->Controls();
+        TSpinEdit* spin = c.SpinEdit1;
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, "7");
+        QTest::keyClick(spin, Qt::Key_Return); // Enter with the focus in the field: as typed
+        QCOMPARE(RoundingDigits, 7);
+        QVERIFY(platform_.Messages().back().rfind("OBLICZENIA", 0) == 0);
+
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton); // the click takes the focus: clamped
+        c.BitBtn1->setFocus();
+        QCOMPARE(spin->Value(), 5);
+
+        spin->SetValue(3);
+        spin->selectAll();
+        QTest::keyClicks(spin, "x"); // refused
+        QCOMPARE(spin->text(), QStringLiteral("3"));
+        spin->findChild<QLineEdit*>()->setText(QStringLiteral("3.5"));
+        QCOMPARE(spin->Value(), 1);
+        spin->SetValue(5);
+        spin->stepBy(1);
+        QCOMPARE(spin->Value(), 5);
+        spin->SetValue(1);
+        spin->stepBy(-3);
+        QCOMPARE(spin->Value(), 1);
+    }
+
+    void enterRunsAndEscapeClosesButNotInTheMemo()
+    {
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        QApplication::setActiveWindow(form.get());
+        QSignalSpy finished(form.get(), &QDialog::finished);
+        form->Controls().RadioButton1->setFocus();
+        QTest::keyClick(form.get(), Qt::Key_Return);
+        QVERIFY(QFile::exists(path("xy2000.1")));
+
+        form->Controls().Memo1->setFocus();
+        QTest::keyClick(form->Controls().Memo1, Qt::Key_Escape);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(form->isVisible());
+
+        form->Controls().RadioButton1->setFocus();
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void nazwaPlikuRenamesOnlyAnUntouchedCaption()
+    {
+        TPrzyciskLok button;
+        button.setObjectName(QStringLiteral("PrzyciskLok9"));
+        button.setText(QStringLiteral("PrzyciskLok9"));
+        button.SetNazwaPliku(QStringLiteral("a.txt")); // caption was the object name
+        QCOMPARE(button.text(), QStringLiteral("a.txt"));
+        button.SetNazwaPliku(QStringLiteral("b.txt")); // caption was the old file name
+        QCOMPARE(button.text(), QStringLiteral("b.txt"));
+        button.setText(QStringLiteral("Mój plik"));
+        button.SetNazwaPliku(QStringLiteral("c.txt"));
+        QCOMPARE(button.text(), QStringLiteral("Mój plik"));
+        QCOMPARE(button.NazwaPliku(), QStringLiteral("c.txt"));
+        QCOMPARE(button.BaseDirectory(), dir_->path());
+
+        QDir(dir_->path()).mkdir(QStringLiteral("c.txt")); // a directory is no file
+        button.Repaint();
+        QVERIFY(!button.ShowsFilePresent());
+    }
+
+    void quittingAsksAboutEveryModifiedEditor()
+    {
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        QSignalSpy finished(form.get(), &QDialog::finished);
+        form->Controls().PrzyciskLok1->click();
+        auto editors = form->findChildren<editor::TEdytorF*>();
+        QCOMPARE(editors.size(), 1);
+        editors[0]->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+
+        platform_.Answers = { Answer::Cancel };
+        form->close();
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(form->isVisible());
+        QCOMPARE(platform_.Log.back().Text, std::string("Plik nie został zapisany. Zapisać?"));
+
+        platform_.Answers = { Answer::No };
+        form->close();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(QFile(path("xy_LOK")).size() > 0);
+    }
+};
+
+QTEST_MAIN(tst_TForm1)
+#include "tst_TForm1.moc"

@@ -1,0 +1,199 @@
+#include "UTransPKTF.h"
+
+#include "ui_UTransPKTF.h"
+
+#include "Cp1250.h"
+#include "Platform.h"
+#include "PrzyciskLok.h"
+#include "UEdytorF.h"
+#include "UTransPkt.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QUrl>
+
+namespace vorida::ui {
+
+const char* const kManualFileName = "instrukcja.html";
+
+namespace {
+
+QFont pixelFont(const char* family, int pixelHeight, bool bold)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    return f;
+}
+
+// w / 2 rounded to the nearest whole number, halves to the even neighbour.
+int half(int w)
+{
+    const int q = w / 2;
+    return (w % 2 != 0 && q % 2 != 0) ? q + 1 : q;
+}
+
+QString trimmedAreaName()
+{
+    std::string name = AreaName;
+    size_t b = 0, e = name.size();
+    while (b < e && static_cast<unsigned char>(name[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(name[e - 1]) <= 32)
+        --e;
+    return QString::fromStdString(Cp1250ToUtf8(name.substr(b, e - b)));
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm1>())
+{
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(712, 427);
+    setWindowIcon(QIcon(QStringLiteral(":/vorida/ui/vorida.png")));
+
+    setFont(pixelFont("Tahoma", 11, false));
+    ui_->Label5->setFont(pixelFont("Arial", 16, true));
+    ui_->Label6->setFont(pixelFont("Arial", 16, true));
+    ui_->Label9->setFont(pixelFont("Tahoma", 13, true));
+    ui_->Label11->setFont(pixelFont("Tahoma", 12, true));
+    ui_->Label8->setFont(pixelFont("Tahoma", 11, true));
+    ui_->BitBtn1->setFont(pixelFont("Tahoma", 11, true));
+    ui_->BitBtn2->setFont(pixelFont("Tahoma", 11, true));
+
+    QPalette white = ui_->Panel1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    ui_->Panel1->setPalette(white);
+    QPalette red = ui_->Label8->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    ui_->Label8->setPalette(red);
+    ui_->Label11->setCursor(Qt::PointingHandCursor);
+    ui_->Bevel1->setStyleSheet(
+        QStringLiteral("QFrame#Bevel1 { border: none; border-bottom: 2px groove palette(mid); }"));
+
+    // Labels size themselves to their text.
+    for (QLabel* label :
+        { ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4, ui_->Label7, ui_->Label10 })
+        label->adjustSize();
+
+    // The warning keeps its width: where the substitute of the window's font runs wider than
+    // the original, its letters close up a little instead of being cut off.
+    const QFontMetrics metrics(ui_->Label8->font());
+    const int overflow = metrics.horizontalAdvance(ui_->Label8->text()) - ui_->Label8->width();
+    if (overflow > 0) {
+        QFont tighter = ui_->Label8->font();
+        tighter.setLetterSpacing(
+            QFont::AbsoluteSpacing, -static_cast<qreal>(overflow) / ui_->Label8->text().size());
+        ui_->Label8->setFont(tighter);
+    }
+    ui_->Memo1->document()->setDocumentMargin(2);
+
+    ui_->SpinEdit1->SetRange(1, 5);
+    ui_->SpinEdit1->SetValue(2);
+
+    for (QWidget* w : { static_cast<QWidget*>(ui_->Panel1), static_cast<QWidget*>(ui_->Image1),
+             static_cast<QWidget*>(ui_->Label5), static_cast<QWidget*>(ui_->Label6),
+             static_cast<QWidget*>(ui_->Label9), static_cast<QWidget*>(ui_->Label11) })
+        w->installEventFilter(this);
+    ui_->Memo1->installEventFilter(this);
+
+    connect(ui_->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(ui_->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm1::FormShow()
+{
+    Platform& platform = CurrentPlatform();
+    LoadPointFile(platform.ExecutableDirectory() + "/" + std::string(kDataFileName));
+    ComputeAreaExtents();
+
+    ui_->Label6->setText(trimmedAreaName());
+    ui_->Label5->setText(QStringLiteral(" PRZELICZENIE WSPÓŁRZĘDNYCH UKŁ. LOKALNY <==> 2000/18"));
+    const QString input = QString::fromStdString(Cp1250ToUtf8(NationalInputName(SystemCode)));
+    const QString result = QString::fromStdString(Cp1250ToUtf8(NationalResultName(SystemCode)));
+    ui_->PrzyciskLok3->setText(input);
+    ui_->PrzyciskLok3->SetNazwaPliku(input);
+    ui_->PrzyciskLok2->setText(result);
+    ui_->PrzyciskLok2->SetNazwaPliku(result);
+    ui_->PrzyciskLok1->SetNazwaPliku(QStringLiteral("xy_LOK"));
+    ui_->PrzyciskLok4->SetNazwaPliku(QStringLiteral("xy_LOK.1"));
+    ui_->PrzyciskLok5->SetNazwaPliku(QStringLiteral("Raport.txt"));
+
+    // The area name and its heading centred under the title.
+    for (QLabel* label : { ui_->Label5, ui_->Label6, ui_->Label9 })
+        label->adjustSize();
+    const int c = ui_->Label5->x() + half(ui_->Label5->width());
+    ui_->Label6->move(c - half(ui_->Label6->width()), ui_->Label6->y());
+    ui_->Label9->move(c - half(ui_->Label9->width()), ui_->Label9->y());
+
+    RefreshFileButtons();
+}
+
+void TForm1::BitBtn1Click()
+{
+    RoundingDigits = ui_->SpinEdit1->Value();
+    try {
+        TransPkt.TransformFile(
+            ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());
+    } catch (const std::exception& e) {
+        // A fit that fails (coordinates of the area that are no numbers) touched no file.
+        CurrentPlatform().ShowMessage(e.what());
+    }
+    RefreshFileButtons();
+}
+
+void TForm1::BitBtn2Click()
+{
+    close();
+}
+
+void TForm1::OpenWebPage()
+{
+    const QString manual = QString::fromStdString(CurrentPlatform().ExecutableDirectory())
+        + QLatin1Char('/') + QLatin1String(kManualFileName);
+    CurrentPlatform().OpenAddress(QUrl::fromLocalFile(manual).toString().toStdString());
+}
+
+bool TForm1::CloseEditorWindows()
+{
+    for (editor::TEdytorF* editor : findChildren<editor::TEdytorF*>(Qt::FindDirectChildrenOnly))
+        if (editor->isVisible() && !editor->FormCloseQuery())
+            return false;
+    return true;
+}
+
+void TForm1::done(int result)
+{
+    // Esc, "ZAMKNIJ PROGRAM" and the title bar all end here.
+    if (!CloseEditorWindows())
+        return;
+    QDialog::done(result);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui_->Memo1 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        return true; // Esc in the instruction text does not close the program
+    if (watched != ui_->Memo1 && event->type() == QEvent::MouseButtonRelease) {
+        OpenWebPage();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace vorida::ui
