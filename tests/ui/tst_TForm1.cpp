@@ -192,6 +192,16 @@ private slots:
         form->Controls().RadioButton1->setFocus();
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
+
+        // Enter on "ZAMKNIJ PROGRAM" presses that button, not the run.
+        auto second = start();
+        QApplication::setActiveWindow(second.get());
+        QSignalSpy closed(second.get(), &QDialog::finished);
+        QFile::remove(path("Raport.txt"));
+        second->Controls().BitBtn2->setFocus();
+        QTest::keyClick(second->Controls().BitBtn2, Qt::Key_Return);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!QFile::exists(path("Raport.txt")));
     }
 
     void nazwaPlikuRenamesOnlyAnUntouchedCaption()
