@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test through ctest.
+# Builds everything and runs every test through ctest; then the tests without the windows
+# again under AddressSanitizer and UndefinedBehaviorSanitizer (scripts/sanitize-tests.sh,
+# build-asan/; VORIDA_SANITIZE_TESTS=0 skips them), and each fuzz target for
+# VORIDA_FUZZ_SECONDS seconds (default 30; 0 skips them; fuzz/run.sh, build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
+root=$(pwd)
 . scripts/ensure-packages.sh
 vorida_ensure_packages
 vorida_ensure_polish_locale
@@ -11,3 +15,10 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure --no-tests=error -j"$(nproc)"
+
+if [ "${VORIDA_SANITIZE_TESTS:-1}" != 0 ]; then
+    "$root/scripts/sanitize-tests.sh"
+fi
+if [ "${VORIDA_FUZZ_SECONDS:-30}" != 0 ]; then
+    "$root/fuzz/run.sh" "${VORIDA_FUZZ_SECONDS:-30}"
+fi

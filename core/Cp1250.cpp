@@ -119,6 +119,14 @@ int UnicodeToCp1250(char32_t codePoint)
     return -1;
 }
 
+bool IsValidUtf8(std::string_view bytes)
+{
+    for (size_t i = 0; i < bytes.size();)
+        if (decodeUtf8(bytes, i) < 0)
+            return false;
+    return true;
+}
+
 std::string Cp1250ToUtf8(std::string_view bytes)
 {
     std::string out;

@@ -14,6 +14,9 @@ char32_t Cp1250ToUnicode(unsigned char byte);
 // The Windows-1250 byte of a code point, or -1 when the code page has none.
 int UnicodeToCp1250(char32_t codePoint);
 
+// True when bytes are well-formed UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
 // Windows-1250 bytes to UTF-8; never fails.
 std::string Cp1250ToUtf8(std::string_view bytes);
 

@@ -81,6 +81,12 @@ void TTrKonfAf::Fit(
     TargetMeanX = TargetMeanX / count;
     TargetMeanY = TargetMeanY / count;
     ThrowOnFloatingPointFlags(); // an empty set gives 0/0 here
+    // A NaN among the coordinates (a NaN or unnormal pattern in TRANSPKT.BIN) goes through the
+    // sums without raising a flag and would reach the results: refuse it like an invalid
+    // operation, and an infinity with it.
+    if (!(std::isfinite(SourceMeanX) && std::isfinite(SourceMeanY) && std::isfinite(TargetMeanX)
+            && std::isfinite(TargetMeanY)))
+        throw FloatingPointError("Niedozwolona operacja zmiennoprzecinkowa");
 
     Extended r2 = 0.0L;
     for (size_t i = 1; i < perPoint; ++i) {
@@ -139,6 +145,43 @@ void TTrKonfAf::Fit(
         ResidualY[i] = (TargetY[i] - TargetMeanY) - fY;
     }
     ThrowOnFloatingPointFlags();
+    SplitForCorrection();
+}
+
+namespace {
+// v as hi + lo with the sum exactly v; false when v does not split so. Raises no floating-point
+// flag that the program watches: beyond 1e30 (where the remainder could overflow a float)
+// nothing is converted.
+bool splitExactly(Extended v, double& hi, float& lo)
+{
+    if (!(std::isfinite(v) && std::fabs(v) <= 1e30L))
+        return false;
+    hi = static_cast<double>(v);
+    const Extended remainder = v - static_cast<Extended>(hi); // exact: v and hi are so close
+    lo = static_cast<float>(remainder);
+    return static_cast<Extended>(hi) + static_cast<Extended>(lo) == v;
+}
+
+// The value split by splitExactly, rebuilt: the addition is exact.
+inline Extended joined(double hi, float lo)
+{
+    return static_cast<Extended>(hi) + static_cast<Extended>(lo);
+}
+} // namespace
+
+void TTrKonfAf::SplitForCorrection()
+{
+    correctionPoints_.resize(static_cast<size_t>(PointCount));
+    for (size_t i = 1; i <= correctionPoints_.size(); ++i) {
+        CorrectionPoint& p = correctionPoints_[i - 1];
+        if (!(splitExactly(TargetX[i], p.TargetXHi, p.TargetXLo)
+                && splitExactly(TargetY[i], p.TargetYHi, p.TargetYLo)
+                && splitExactly(ResidualX[i], p.ResidualXHi, p.ResidualXLo)
+                && splitExactly(ResidualY[i], p.ResidualYHi, p.ResidualYLo))) {
+            correctionPoints_.clear();
+            return;
+        }
+    }
 }
 
 void TTrKonfAf::AccumulateRow()
@@ -204,17 +247,24 @@ void TTrKonfAf::Evaluate(
     outY = AY;
 }
 
-void TTrKonfAf::TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y)
+void TTrKonfAf::HausbrandtCorrection(Extended Xt, Extended Yt)
 {
-    if (Mode != 1)
-        return;
-    ClearFloatingPointFlags();
-    Extended Xt, Yt;
-    Evaluate(X, Y, Coefficients[2] + TargetMeanX, Coefficients[3] + TargetMeanY, Xt, Yt);
-
-    Extended Xc = 0.0L, Yc = 0.0L;
-    if (PointCount > 0 && CorrectionMode == 1) {
-        Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
+    Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
+    if (!correctionPoints_.empty()) {
+        // The same loop as below, on the split copy: each operand is rebuilt exactly.
+        for (const CorrectionPoint& p : correctionPoints_) {
+            const Extended tx = joined(p.TargetXHi, p.TargetXLo);
+            const Extended ty = joined(p.TargetYHi, p.TargetYLo);
+            const Extended dx = tx - Xt;
+            const Extended dy = ty - Yt;
+            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+            const Extended rx = joined(p.ResidualXHi, p.ResidualXLo);
+            const Extended ry = joined(p.ResidualYHi, p.ResidualYLo);
+            SX = rx * w + SX;
+            SY = ry * w + SY;
+            W = W + w;
+        }
+    } else {
         const Extended* tx = TargetX.data();
         const Extended* ty = TargetY.data();
         const Extended* rx = ResidualX.data();
@@ -227,8 +277,22 @@ void TTrKonfAf::TransformPoint(Extended& OutX, Extended& OutY, Extended X, Exten
             SY = ry[i] * w + SY;
             W = W + w;
         }
-        CorrectionX = SX / W;
-        CorrectionY = SY / W;
+    }
+    CorrectionX = SX / W;
+    CorrectionY = SY / W;
+}
+
+void TTrKonfAf::TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y)
+{
+    if (Mode != 1)
+        return;
+    ClearFloatingPointFlags();
+    Extended Xt, Yt;
+    Evaluate(X, Y, Coefficients[2] + TargetMeanX, Coefficients[3] + TargetMeanY, Xt, Yt);
+
+    Extended Xc = 0.0L, Yc = 0.0L;
+    if (PointCount > 0 && CorrectionMode == 1) {
+        HausbrandtCorrection(Xt, Yt);
         Xc = Xt + CorrectionX;
         Yc = Yt + CorrectionY;
     } else {

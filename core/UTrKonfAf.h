@@ -29,8 +29,8 @@ public:
     // Fits the polynomial of the given degree (1 to 58) by least squares. Reverse false maps the
     // local pair to the national pair, true the national pair to the local one. Throws
     // std::invalid_argument for a degree out of range and FloatingPointError when the
-    // arithmetic fails (an empty set: the means are 0/0). A singular system is not an error:
-    // it shows in Singular.
+    // arithmetic fails (an empty set: the means are 0/0) or a coordinate is NaN or infinite.
+    // A singular system is not an error: it shows in Singular.
     void Fit(const TPktDostosowania& Points, std::int32_t Degree, bool Reverse,
         std::int32_t CorrectionMode);
 
@@ -65,10 +65,32 @@ public:
     // Solves the packed normal equations in place; sets Singular.
     void SolveNormal();
 
+    // Hausbrandt's correction of the point whose uncorrected result is (Xt, Yt), over all
+    // PointCount (> 0) adjustment points: sets CorrectionX, CorrectionY. It reads the copy of
+    // TargetX, TargetY, ResidualX, ResidualY that Fit made for it.
+    void HausbrandtCorrection(Extended Xt, Extended Yt);
+
 private:
     // The polynomial at (x, y), accumulated from (startX, startY).
     void Evaluate(Extended x, Extended y, Extended startX, Extended startY, Extended& outX,
         Extended& outY) const;
+    // Fills correctionPoints_ from the arrays above (at the end of Fit).
+    void SplitForCorrection();
+
+    // What the correction loop reads of adjustment point i, the fast way: each extended value
+    // v stored as a double Hi and a float Lo with Hi + Lo == v exactly (Hi the nearest double,
+    // Lo the remainder, which has at most 11 significant bits). One 8-byte and one 4-byte load
+    // and one exact extended addition give v back bit for bit, and cost less than one 10-byte
+    // load; the arithmetic on v stays in extended precision, in the same order. A point takes
+    // 48 bytes instead of 64. Empty when some value does not split exactly (beyond 1e30, or a
+    // remainder beneath the range of float); the loop then reads the extended
+    // arrays directly.
+    struct CorrectionPoint
+    {
+        double TargetXHi, TargetYHi, ResidualXHi, ResidualYHi;
+        float TargetXLo, TargetYLo, ResidualXLo, ResidualYLo;
+    };
+    std::vector<CorrectionPoint> correctionPoints_;
 };
 
 } // namespace vorida

@@ -34,7 +34,15 @@ void TEdytorF::FormCreate()
 
 void TEdytorF::OpenFile(const QString& path)
 {
-    if (QFileInfo(path).isFile()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        // Not a file to edit, and no name to save under: the window stays empty and unbound.
+        CurrentPlatform().ShowMessage(
+            (QStringLiteral("\"") + path + QStringLiteral("\" jest katalogiem, nie plikiem."))
+                .toStdString());
+        return;
+    }
+    if (info.isFile()) {
         try {
             EdytorFrame1->Editor()->LoadBytes(ReadWholeFile(path));
         } catch (const std::exception& error) {

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cfenv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace vorida {
@@ -65,6 +67,121 @@ std::string fixedMagnitude(Extended magnitude, int decimals)
     if (firstDropped >= '5' && incrementDigits(kept))
         kept.insert(kept.begin(), '1');
     return kept;
+}
+
+// ---- Fast paths: each gives exactly what the general path after it gives, or declines ----
+
+// 10^k for k = 0..27: exact in the 64-bit significand (5^27 < 2^64), so multiplying or dividing
+// an exact integer by one of them is a single correctly rounded operation.
+constexpr Extended kExactPowersOfTen[] = { 1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L,
+    1e9L, 1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L,
+    1e23L, 1e24L, 1e25L, 1e26L, 1e27L };
+constexpr int kMaxExactPowerOfTen = 27;
+
+// Fast conversion of an accepted coordinate word (its parts located by ParseCoordinate): the
+// significant digits read as an integer M (at most 19 of them, so M < 10^19 < 2^64 is exact)
+// and a decimal scale k with |k| <= 27 give the value as M * 10^k or M / 10^-k, one operation
+// on exact operands, rounded once to nearest with ties to even: the value strtold gives.
+// Neither overflow nor underflow can occur; the operation can raise only the inexact flag,
+// which nothing in the program watches. False (value untouched) when the word is not of
+// that kind.
+bool convertOrdinaryWord(std::string_view integerDigits, std::string_view fractionDigits,
+    int exponent, bool negative, Extended& value)
+{
+    std::uint64_t significand = 0;
+    int significantDigits = 0;
+    for (std::string_view digits : { integerDigits, fractionDigits }) {
+        for (char c : digits) {
+            if (significantDigits == 0 && c == '0')
+                continue; // leading zeros carry nothing
+            if (++significantDigits > 19)
+                return false;
+            significand = significand * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+    }
+    const int scale = exponent - static_cast<int>(fractionDigits.size());
+    Extended magnitude;
+    if (significand == 0)
+        magnitude = 0.0L; // 0 times any power of ten, as strtold reads it
+    else if (scale >= 0 && scale <= kMaxExactPowerOfTen)
+        magnitude = static_cast<Extended>(significand) * kExactPowersOfTen[scale];
+    else if (scale < 0 && -scale <= kMaxExactPowerOfTen)
+        magnitude = static_cast<Extended>(significand) / kExactPowersOfTen[-scale];
+    else
+        return false;
+    value = negative ? -magnitude : magnitude; // rounding to nearest is symmetric
+    return true;
+}
+
+constexpr std::uint64_t kPowersOfTen64[] = { 1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull,
+    1000000ull, 10000000ull, 100000000ull, 1000000000ull, 10000000000ull, 100000000000ull,
+    1000000000000ull, 10000000000000ull, 100000000000000ull, 1000000000000000ull,
+    10000000000000000ull, 100000000000000000ull, 1000000000000000000ull };
+static_assert(sizeof kPowersOfTen64 / sizeof kPowersOfTen64[0] == kMaxDecimals + 1);
+
+// Fast fixed-point form for ordinary values, on the exact binary value: a finite value is
+// M * 2^e with M its 64-bit significand, so value * 10^d = M * 10^d * 2^e, where M * 10^d <
+// 2^124 is exact in 128-bit integers; shifting it right by -e gives the digits, and the bits
+// shifted out, compared with one half, decide the rounding, half away from zero on the
+// magnitude. Writes what fixedMagnitude and the sign rule of AppendDecimals write, byte for
+// byte; false (nothing written) for infinities, NaNs, unnormals and results of more than 19
+// digits. decimals: 0 to kMaxDecimals.
+bool appendFixedExact(std::string& out, Extended value, int decimals)
+{
+    unsigned char bytes[sizeof(Extended)];
+    std::memcpy(bytes, &value, sizeof bytes);
+    std::uint64_t significand;
+    std::memcpy(&significand, bytes, sizeof significand);
+    const unsigned word = static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8);
+    const bool negative = (word & 0x8000u) != 0;
+    int biased = static_cast<int>(word & 0x7FFFu);
+    if (biased == 0x7FFF || (biased != 0 && (significand >> 63) == 0))
+        return false; // infinity, NaN or unnormal
+    if (biased == 0)
+        biased = 1; // denormal: the exponent counts as 1
+    const int e = biased - 16383 - 63; // value = significand * 2^e
+
+    using U128 = unsigned __int128;
+    const auto d = static_cast<size_t>(decimals);
+    U128 scaled; // round(|value| * 10^d), half away from zero
+    if (e >= 0) {
+        if (e >= 64 || (significand >> (63 - e)) > 1)
+            return false; // |value| >= 2^64
+        scaled = (static_cast<U128>(significand) << e) * kPowersOfTen64[d];
+    } else {
+        const U128 product = static_cast<U128>(significand) * kPowersOfTen64[d]; // < 2^124
+        const int shift = -e;
+        if (shift > 124) {
+            scaled = 0; // below one half of a unit in the last place: product < 2^(shift-1)
+        } else {
+            scaled = product >> shift;
+            const U128 remainder = product - (scaled << shift);
+            if (remainder >= (static_cast<U128>(1) << (shift - 1)))
+                ++scaled;
+        }
+    }
+    if (scaled >= static_cast<U128>(10000000000000000000ull))
+        return false; // more than 19 digits: the general path writes them
+
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    auto q = static_cast<std::uint64_t>(scaled);
+    do {
+        *--p = static_cast<char>('0' + q % 10);
+        q /= 10;
+    } while (q != 0);
+    while (static_cast<size_t>(end - p) <= d)
+        *--p = '0'; // at least one digit before the point
+    if (negative && scaled != 0)
+        out += '-';
+    const size_t integerDigits = static_cast<size_t>(end - p) - d;
+    out.append(p, integerDigits);
+    if (d > 0) {
+        out += '.';
+        out.append(p + integerDigits, d);
+    }
+    return true;
 }
 
 std::string exponentForm(Extended value, int mantissaDecimals)
@@ -156,6 +273,10 @@ bool ParseCoordinate(std::string_view word, Extended& value)
         value = 0.0L; // a lone "." (with sign or exponent) reads 0
         return true;
     }
+    if (convertOrdinaryWord(word.substr(integerStart, integerEnd - integerStart),
+            word.substr(fractionStart, fractionEnd - fractionStart),
+            exponentNegative ? -exponent : exponent, negative, value))
+        return true;
     std::string text;
     text.reserve(n + 8);
     if (negative)
@@ -211,6 +332,8 @@ void AppendDecimals(std::string& out, Extended value, int decimals)
     }
     if (decimals > kMaxDecimals)
         decimals = kMaxDecimals;
+    if (appendFixedExact(out, value, decimals))
+        return;
     std::string magnitude = fixedMagnitude(std::fabs(value), decimals);
     if (value < 0.0L && magnitude.find_first_of("123456789") != std::string::npos)
         out += '-';

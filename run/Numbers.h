@@ -14,7 +14,8 @@ namespace vorida {
 // optional sign and digits (empty: 0), the exponent's digits taken only while its value is
 // below 500, and nothing after. The value is the nearest extended real (ties to even); a value
 // beyond the extended range makes the word unacceptable, as does anything else in it. Leaves
-// the floating-point flags as it found them.
+// the flags of invalid operation, division by zero and overflow as it found them (it may
+// raise the inexact flag).
 bool ParseCoordinate(std::string_view word, Extended& value);
 
 // The most decimals a fixed-point field gets; larger counts are written with this many.

@@ -50,4 +50,26 @@ std::string_view RestFromWord(std::string_view text, int n, std::string_view del
     return text.substr(start);
 }
 
+PointLineWords SplitPointLine(std::string_view line)
+{
+    PointLineWords words;
+    std::string_view* const firstThree[] = { &words.Name, &words.X, &words.Y };
+    const auto blankOrTab = [](char c) { return c == ' ' || c == '\t'; };
+    size_t i = 0;
+    for (std::string_view* word : firstThree) {
+        while (i < line.size() && blankOrTab(line[i]))
+            ++i;
+        const size_t start = i;
+        while (i < line.size() && !blankOrTab(line[i]))
+            ++i;
+        *word = line.substr(start, i - start);
+        if (start == i)
+            return words; // fewer words: the rest are empty
+    }
+    while (i < line.size() && blankOrTab(line[i]))
+        ++i;
+    words.Rest = line.substr(i);
+    return words;
+}
+
 } // namespace vorida

@@ -16,4 +16,12 @@ std::string_view NthWord(std::string_view text, int n, std::string_view delimite
 // and tabs stay). Empty when n < 1 or the text has fewer than n words.
 std::string_view RestFromWord(std::string_view text, int n, std::string_view delimiters);
 
+// The words of a point line the run uses, in one pass: exactly NthWord 1, 2, 3 and
+// RestFromWord 4 with kBlankAndTab (views into line).
+struct PointLineWords
+{
+    std::string_view Name, X, Y, Rest;
+};
+PointLineWords SplitPointLine(std::string_view line);
+
 } // namespace vorida

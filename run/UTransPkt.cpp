@@ -7,6 +7,7 @@
 #include "UNITtrk.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -237,7 +238,8 @@ public:
         report.Write(h);
     }
 
-    // One input line; throws FileError or FloatingPointError.
+    // One input line; throws FileError or FloatingPointError. Every buffer it writes into is
+    // a member kept from line to line, so a line allocates nothing once they have grown.
     void Line(std::string_view line, OutputFile& result, OutputFile& report)
     {
         if (isBlankLine(line)) {
@@ -247,40 +249,45 @@ public:
             return;
         }
         ++pointsInFile_;
-        const std::string_view name = NthWord(line, 1, kBlankAndTab);
-        const std::string_view xWord = NthWord(line, 2, kBlankAndTab);
-        const std::string_view yWord = NthWord(line, 3, kBlankAndTab);
-        const std::string_view rest = RestFromWord(line, 4, kBlankAndTab);
+        // NthWord 1, 2, 3 and RestFromWord 4 with blank and tab, in one pass.
+        const PointLineWords words = SplitPointLine(line);
 
         Extended x = 0.0L, y = 0.0L;
-        const bool readable = ParseCoordinate(xWord, x) && ParseCoordinate(yWord, y);
+        const bool readable = ParseCoordinate(words.X, x) && ParseCoordinate(words.Y, y);
         if (!readable) {
-            ResultLine(name, "---", "---", 15, rest, result);
-            ReportRow(name, "---", "---", "---", "---", 0.0L, report);
+            ResultLine(words.Name, "---", "---", 15, words.Rest, result);
+            ReportRow(words.Name, "---", "---", "---", "---", 0.0L, report);
             ++pointsWithDefect_;
             return;
         }
-        const int xDecimals = TTransPkt::DecimalsOf(xWord);
-        const int yDecimals = TTransPkt::DecimalsOf(yWord);
+        inX_.clear();
+        AppendDecimals(inX_, x, TTransPkt::DecimalsOf(words.X));
+        inY_.clear();
+        AppendDecimals(inY_, y, TTransPkt::DecimalsOf(words.Y));
         const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
         if (!inside) {
-            ResultLine(name, "---", "---", 14, rest, result);
-            ReportRow(name, FormatDecimals(x, xDecimals), FormatDecimals(y, yDecimals), "---",
-                "---", 0.0L, report);
+            ResultLine(words.Name, "---", "---", 14, words.Rest, result);
+            ReportRow(words.Name, inX_, inY_, "---", "---", 0.0L, report);
             ++pointsWithDefect_;
             return;
         }
         Extended outX = 0.0L, outY = 0.0L;
         TrKonfAf.TransformPoint(outX, outY, x, y);
         ++pointsConverted_;
-        const std::string xText = FormatDecimals(outX, decimals_);
-        const std::string yText = FormatDecimals(outY, decimals_);
-        ResultLine(name, xText, yText, 14, rest, result);
         const Extended cx = TrKonfAf.CorrectionX, cy = TrKonfAf.CorrectionY;
         const Extended dl = std::sqrt(cx * cx + cy * cy);
+        // Nothing of the point is written before its numbers are known to be numbers: a
+        // floating-point fault, or a NaN carried in from the data (it raises no flag), stops
+        // the run here.
         ThrowOnFloatingPointFlags();
-        ReportRow(name, FormatDecimals(x, xDecimals), FormatDecimals(y, yDecimals), xText, yText,
-            dl, report);
+        if (!(std::isfinite(outX) && std::isfinite(outY) && std::isfinite(dl)))
+            throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
+        outX_.clear();
+        AppendDecimals(outX_, outX, decimals_);
+        outY_.clear();
+        AppendDecimals(outY_, outY, decimals_);
+        ResultLine(words.Name, outX_, outY_, 14, words.Rest, result);
+        ReportRow(words.Name, inX_, inY_, outX_, outY_, dl, report);
     }
 
     void WriteClosing(OutputFile& report)
@@ -325,7 +332,9 @@ private:
     {
         out_.clear();
         out_ += '|';
-        AppendRight(out_, std::to_string(pointsInFile_), 4);
+        char lp[24];
+        const auto lpEnd = std::to_chars(lp, lp + sizeof lp, pointsInFile_).ptr;
+        AppendRight(out_, std::string_view(lp, static_cast<size_t>(lpEnd - lp)), 4);
         out_ += '|';
         AppendRight(out_, name, 16);
         out_ += '|';
@@ -337,7 +346,9 @@ private:
         out_ += '|';
         AppendRight(out_, outY, 13);
         out_ += '|';
-        AppendRight(out_, FormatDecimals(dl, decimals_), 8);
+        dl_.clear();
+        AppendDecimals(dl_, dl, decimals_);
+        AppendRight(out_, dl_, 8);
         out_ += '|';
         out_ += kCrLf;
         report.Write(out_);
@@ -345,7 +356,8 @@ private:
 
     ExtentBox box_;
     int decimals_;
-    std::string out_;
+    std::string out_; // the line being written
+    std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
 
 public:
     // Wider than the 32-bit counters of old, so that no file is long enough to wrap them.
@@ -354,6 +366,14 @@ public:
     std::int64_t pointsConverted_ = 0;
     std::int64_t pointsWithDefect_ = 0;
 };
+
+// A path in a message (UTF-8). Paths on this system are UTF-8 already and are shown as they
+// are; a path whose bytes are not UTF-8 (a name from an old single-byte system) is read as
+// Windows-1250, so that the message is valid UTF-8 either way.
+std::string pathForMessage(const std::string& path)
+{
+    return IsValidUtf8(path) ? path : Cp1250ToUtf8(path);
+}
 
 std::string pathIn(const std::string& directory, std::string_view name)
 {
@@ -375,7 +395,7 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     const std::string inputPath = pathIn(directory, inputName);
 
     if (!platform.RegularFileExists(inputPath)) {
-        platform.ShowMessage(kMissingInput + Cp1250ToUtf8(inputPath));
+        platform.ShowMessage(kMissingInput + pathForMessage(inputPath));
         return false;
     }
 

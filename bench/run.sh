@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Speed and memory of a run, beside PROJ's cct on the same points.
+#
+# Builds Vorida in Release (with the micro-benchmarks) in its own build directory, generates the
+# workload (1,000,000 points, 100 adjustment points; bench/generate.py, deterministic), then
+# alternates `vorida-cli convert` (2 decimals, result file and Raport.txt) with
+# `cct -c 3,2 -z 0 -t 0 -d 2` applying a bare degree-3 complex polynomial (+proj=horner) to the
+# same file, and prints the median wall time with its spread (min-max), the ratio of the
+# medians, and the peak resident memory, at 10,000 points too. Then the micro-benchmarks of the
+# Hausbrandt loop against the bare loop at P = 10, 100 and 1000.
+#
+# Environment: RUNS (default 5), POINTS (1000000), ADJUST (100), BENCH_BUILD_DIR (build-bench).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=${RUNS:-5}
+points=${POINTS:-1000000}
+adjust=${ADJUST:-100}
+build=${BENCH_BUILD_DIR:-build-bench}
+
+ensure_packages() {
+    local missing=() p
+    for p in g++ cmake make python3 libbenchmark-dev proj-bin time; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+ensure_packages
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORIDA_BENCH=ON -DVORIDA_GUI=OFF \
+    -DVORIDA_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target vorida-cli vorida_bench >/dev/null
+cli=$(realpath "$build/bin/vorida-cli")
+bench=$(realpath "$build/bin/vorida_bench")
+
+data=$build/bench-data
+mkdir -p "$data"
+make_area() { # DIR POINTS
+    local dir=$1 n=$2
+    mkdir -p "$dir"
+    if [ ! -f "$dir/.done" ]; then
+        python3 bench/generate.py adjustment "$adjust" -o "$dir/adjustment.txt"
+        "$cli" pack "$dir/adjustment.txt" -o "$dir/TRANSPKT.BIN" >/dev/null
+        python3 bench/generate.py points "$n" -o "$dir/xy_LOK"
+        touch "$dir/.done"
+    fi
+}
+big=$data/p${adjust}-n${points}
+small=$data/p${adjust}-n10000
+make_area "$big" "$points"
+make_area "$small" 10000
+read -r -a pipeline <<<"$(python3 bench/generate.py horner)"
+
+# /usr/bin/time -v: "wall seconds peak-KB" of one command.
+measure() {
+    local log
+    log=$(mktemp)
+    /usr/bin/time -v "$@" >/dev/null 2>"$log"
+    python3 - "$log" <<'EOF'
+import re, sys
+text = open(sys.argv[1]).read()
+wall = re.search(r"Elapsed \(wall clock\) time \(h:mm:ss or m:ss\): (\S+)", text).group(1)
+seconds = 0.0
+for part in wall.split(":"):
+    seconds = seconds * 60 + float(part)
+rss = re.search(r"Maximum resident set size \(kbytes\): (\d+)", text).group(1)
+status = re.search(r"Exit status: (\d+)", text).group(1)
+if status != "0":
+    sys.exit("command failed with status " + status)
+print(seconds, rss)
+EOF
+    rm -f "$log"
+}
+
+echo "Workload: $points points, $adjust adjustment points, 2 decimals; $runs alternating runs."
+ours=() theirs=()
+for ((i = 1; i <= runs; i++)); do
+    ours+=("$(measure "$cli" convert --dir "$big" --digits 2)")
+    theirs+=("$(measure cct -c 3,2 -z 0 -t 0 -d 2 -o "$big/cct.out" "${pipeline[@]}" "$big/xy_LOK")")
+done
+small_run=$(measure "$cli" convert --dir "$small" --digits 2)
+
+[ "$(wc -l <"$big/xy2000.1")" -eq "$points" ] || { echo "result file incomplete" >&2; exit 1; }
+[ "$(wc -l <"$big/cct.out")" -eq "$points" ] || { echo "cct output incomplete" >&2; exit 1; }
+
+"$bench" --benchmark_filter='^BM_(HausbrandtLoop|BareLoop|ExtendedArrayLoop)/' \
+    --benchmark_repetitions="$runs" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.2 --benchmark_format=json >"$data/loops.json" 2>/dev/null
+
+python3 - "$data/loops.json" "$small_run" "${ours[@]}" -- "${theirs[@]}" <<'EOF'
+import json, statistics, sys
+args = sys.argv[2:]
+small = args[0].split()
+sep = args.index("--")
+ours = [a.split() for a in args[1:sep]]
+theirs = [a.split() for a in args[sep + 1:]]
+def summary(rows):
+    t = [float(r[0]) for r in rows]
+    m = [int(r[1]) for r in rows]
+    return statistics.median(t), min(t), max(t), max(m)
+ot, olo, ohi, om = summary(ours)
+ct, clo, chi, cm = summary(theirs)
+print(f"vorida-cli convert : median {ot:.2f} s (spread {olo:.2f}-{ohi:.2f} s), peak {om / 1024:.1f} MB")
+print(f"cct (horner deg 3) : median {ct:.2f} s (spread {clo:.2f}-{chi:.2f} s), peak {cm / 1024:.1f} MB")
+print(f"time ratio vorida/cct (medians): {ot / ct:.2f}")
+print(f"peak memory at 10,000 points: {int(small[1]) / 1024:.1f} MB; at the large file: {om / 1024:.1f} MB")
+
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+per_pair = {}
+for b in runs:
+    if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median":
+        name, p = b["run_name"].split("/")
+        per_pair[(name, int(p))] = b["per_pair"] * 1e9
+print("Hausbrandt loop per (point x adjustment point), medians (ns):")
+print("     P   loop  bare  ratio   extended arrays (ratio)")
+for p in (10, 100, 1000):
+    loop = per_pair[("BM_HausbrandtLoop", p)]
+    bare = per_pair[("BM_BareLoop", p)]
+    ext = per_pair[("BM_ExtendedArrayLoop", p)]
+    print(f"  {p:4d}  {loop:5.2f} {bare:5.2f}  {loop / bare:5.2f}   {ext:5.2f} ({ext / bare:.2f})")
+EOF

@@ -1,0 +1,257 @@
+// Hostile point files and output faults: odd bytes, huge lines, huge files, line ends of other
+// systems, a full disk. Each case checks the result file, the report or the message, and that
+// the input file is never modified and no file is left open.
+#include "Platform.h"
+#include "TestSupport.h"
+#include "UTransPkt.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace vorida;
+using namespace vorida::test;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+
+size_t openDescriptors()
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++n;
+    return n;
+}
+
+class BadPointFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AdjustmentPoints.clear();
+        for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L },
+                 { 1000.0L, 5000.0L }, { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
+            AdjustmentPoints.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
+        AreaName = "Test";
+        SystemCode = 7;
+        ComputeAreaExtents();
+        RoundingDigits = 2;
+    }
+    void TearDown() override
+    {
+        AdjustmentPoints.clear();
+        AreaExtents = {};
+    }
+
+    // Runs local to national over input; checks that the input is unchanged and every file
+    // closed afterwards. Returns the messages.
+    std::vector<std::string> Run(const std::string& input)
+    {
+        WriteFile(dir / "xy_LOK", input);
+        const size_t descriptors = openDescriptors();
+        RecordingPlatform platform;
+        ScopedPlatform scope(platform);
+        TransPkt.TransformFile(true, dir.Path());
+        EXPECT_EQ(openDescriptors(), descriptors) << "a file was left open";
+        EXPECT_TRUE(ReadFile(dir / "xy_LOK") == input) << "the input file changed";
+        return platform.Messages();
+    }
+
+    std::string Result() { return ReadFile(dir / "xy2000.1"); }
+
+    static std::string Done(int inFile, int converted, int defects)
+    {
+        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: " + std::to_string(inFile)
+            + "\rIlość punktów transformowanych: " + std::to_string(converted)
+            + "\rIlość punktów z defektem: " + std::to_string(defects);
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+// Every byte but the line ends, blank and tab in a name; every byte but the line ends in the
+// rest, Ctrl-Z and NUL included: all written back unchanged, in the result and the report.
+TEST_F(BadPointFile, EveryByteValuePassesThroughNamesAndRest)
+{
+    std::string name = "P", rest = "R";
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\t')
+            name += c;
+        if (c != '\n' && c != '\r')
+            rest += c;
+    }
+    const std::string line = name + " 2000 3000 " + rest;
+    EXPECT_EQ(Run(line + kCrLf + "\x1A" + kCrLf), std::vector<std::string> { Done(1, 1, 0) });
+    EXPECT_EQ(Result(), name + "    5802000.00    6503000.00   " + rest + kCrLf);
+    const std::string report = ReadFile(dir / "Raport.txt");
+    EXPECT_NE(report.find("|   1|" + name + "|         2000|"), std::string::npos);
+    EXPECT_EQ(report.find(rest), std::string::npos); // the rest is never shown in the report
+}
+
+// NUL bytes: inside a coordinate word they make the point unreadable; a line of NULs is blank
+// (every code up to 32 counts as blank) and copied; elsewhere they are data.
+TEST_F(BadPointFile, NulBytesAreData)
+{
+    const std::string input = std::string("a\0 2000 3000\r\n", 14)
+        + std::string("b 20\0"
+                      "00 3000\r\n",
+            14)
+        + std::string("\0\0\r\n", 4) + std::string("c 2000 3000 \0\n", 14);
+    EXPECT_EQ(Run(input), std::vector<std::string> { Done(3, 2, 1) });
+    EXPECT_EQ(Result(),
+        std::string(16, ' ') + std::string("a\0", 2) + "    5802000.00    6503000.00   " + kCrLf
+            + std::string(17, ' ') + "b" + std::string(12, ' ') + "---" + std::string(12, ' ')
+            + "---   " + kCrLf + std::string("\0\0", 2) + kCrLf + std::string(17, ' ') + "c"
+            + "    5802000.00    6503000.00   " + std::string("\0", 1) + kCrLf);
+}
+
+// Line ends of other systems: a last line without a line break, CR alone (left out of the
+// line: old Mac files become one line), Ctrl-Z mid-line kept as data.
+TEST_F(BadPointFile, LineEndsOfOtherSystems)
+{
+    EXPECT_EQ(Run("1 2000 3000"), std::vector<std::string> { Done(1, 1, 0) });
+    EXPECT_EQ(Result(), "                 1    5802000.00    6503000.00   \r\n");
+
+    EXPECT_EQ(Run("\r\r\r"), std::vector<std::string> { Done(0, 0, 0) });
+    EXPECT_EQ(Result(), "\r\n");
+
+    // Two points with CR line ends read as one line: 1, 2000, 30002 and the rest "2100 3100".
+    EXPECT_EQ(Run("1 2000 3000\r2 2100 3100\r"), std::vector<std::string> { Done(1, 0, 1) });
+    EXPECT_EQ(Result(), "                 1           ---           ---   2100 3100\r\n");
+
+    EXPECT_EQ(Run("1 2000 3000 a\x1A\x62\r\n2 2000\x1A 3000\r\n\x1A\r\n3 2000 3000\r\n"),
+        std::vector<std::string> { Done(2, 1, 1) });
+    EXPECT_EQ(Result(),
+        "                 1    5802000.00    6503000.00   a\x1A\x62\r\n"
+        "                 2            ---            ---   \r\n");
+}
+
+// Line ends and Ctrl-Z that fall on the 1 MiB boundary of the reader's blocks.
+TEST_F(BadPointFile, LineEndsOnBlockBoundaries)
+{
+    const size_t block = size_t { 1 } << 20;
+    for (size_t shift : { 0u, 1u, 2u }) {
+        // Line 1 is a point whose rest fills the file up to block - shift; then CR LF.
+        std::string input = "1 2000 3000 ";
+        input += std::string(block - shift - input.size(), 'x');
+        const std::string rest = input.substr(12);
+        input += "\r\n\x1A"
+                 "2 2000 3000\r\n";
+        SCOPED_TRACE(shift);
+        EXPECT_EQ(Run(input), std::vector<std::string> { Done(1, 1, 0) });
+        EXPECT_TRUE(Result() == "                 1    5802000.00    6503000.00   " + rest + kCrLf);
+    }
+}
+
+// A 10 MB line: the rest of a point and a name of that size are written whole.
+TEST_F(BadPointFile, TenMegabyteLines)
+{
+    const std::string big(10 * 1000 * 1000, 'z');
+    EXPECT_EQ(Run("1 2000 3000 " + big + "\n" + big + " 2100 3100\n2 2000 3000"),
+        std::vector<std::string> { Done(3, 3, 0) });
+    const std::string result = Result();
+    EXPECT_TRUE(result
+        == "                 1    5802000.00    6503000.00   " + big + kCrLf + big
+            + "    5802100.00    6503100.00   " + kCrLf
+            + "                 2    5802000.00    6503000.00   " + kCrLf);
+    EXPECT_NE(
+        ReadFile(dir / "Raport.txt").find("|   2|" + big + "|         2100|"), std::string::npos);
+}
+
+// A million lines stream through: the counts are right and memory does not grow with the file.
+// The run goes through vorida-cli, so that its memory can be limited on its own.
+TEST_F(BadPointFile, MillionLinesStream)
+{
+    std::string input;
+    input.reserve(30 * 1000000);
+    for (int i = 0; i < 1000000; ++i) {
+        if (i % 4 != 3) {
+            input += 'P';
+            input += std::to_string(i);
+            input += i % 4 == 0 ? " 2000.5 3000.25" : " 9000 9000 d";
+        }
+        input += kCrLf;
+    }
+    WriteFile(dir / "xy_LOK", input);
+    input = std::string();
+    TranspktFile area;
+    area.AreaName = AreaName;
+    area.SystemCode = SystemCode;
+    area.Points = AdjustmentPoints;
+    ASSERT_TRUE(WriteTranspktFile(dir / "TRANSPKT.BIN", area));
+    // The input is 16 MB, the result file and the report together over 100 MB: a run that held
+    // any of them in memory would not fit into 64 MB of address space. (AddressSanitizer
+    // reserves terabytes of address space for itself; there the run goes without the limit.)
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string limit;
+#else
+    const std::string limit = "ulimit -v 65536 && ";
+#endif
+    const std::string command = limit + "exec " + VORIDA_CLI + " convert --dir " + dir.Path() + " >"
+        + dir / "out" + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "out");
+    EXPECT_EQ(ReadFile(dir / "out"),
+        "OBLICZENIA ZAKOŃCZONE\nIlość punktów w pliku: 750000\nIlość punktów transformowanych: "
+        "250000\nIlość punktów z defektem: 500000\n");
+    EXPECT_EQ(
+        std::filesystem::file_size(dir / "xy2000.1"), 250000u * 51 + 500000u * 52 + 250000u * 2);
+    EXPECT_NE(ReadFile(dir / "Raport.txt").find("|750000|"), std::string::npos);
+}
+
+// A full disk under the result file in the middle of a long run: the message names the line
+// whose result could not be written; the report holds the rows before it; nothing is closed
+// twice or left open.
+TEST_F(BadPointFile, FullDiskMidRunNamesTheLine)
+{
+    std::string input;
+    for (int i = 1; i <= 40000; ++i)
+        input += std::to_string(i) + " 2000.5 3000.25" + kCrLf;
+    std::filesystem::create_symlink("/dev/full", dir / "xy2000.1");
+    const auto messages = Run(input);
+    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages[0].rfind("Błąd. Linia ", 0), 0u);
+    const long line = std::stol(messages[0].substr(std::string("Błąd. Linia ").size()));
+    EXPECT_GT(line, 1);
+    EXPECT_LE(line, 40000);
+    // The report has the header and the rows of lines 1 .. line - 1, and no closing lines.
+    const std::string report = ReadFile(dir / "Raport.txt");
+    EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
+    std::string lastRow = "|" + std::to_string(line - 1) + "|";
+    lastRow.insert(1, lastRow.size() < 6 ? 6 - lastRow.size() : 0, ' ');
+    EXPECT_NE(report.find(lastRow), std::string::npos) << lastRow;
+    std::string missingRow = "|" + std::to_string(line) + "|";
+    missingRow.insert(1, missingRow.size() < 6 ? 6 - missingRow.size() : 0, ' ');
+    EXPECT_EQ(report.find(missingRow), std::string::npos) << missingRow;
+}
+
+// A full disk under the report: the report is written last, so the result is complete, the
+// message names the last line, and no closing message is shown.
+TEST_F(BadPointFile, FullDiskUnderTheReport)
+{
+    std::filesystem::create_symlink("/dev/full", dir / "Raport.txt");
+    EXPECT_EQ(
+        Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"), std::vector<std::string> { "Błąd. Linia 3" });
+}
+
+// The directory's name reaches the missing-input message as the system spells it: UTF-8 as it
+// is (not read again as Windows-1250), other bytes as Windows-1250.
+TEST_F(BadPointFile, MissingInputNamesTheDirectoryReadably)
+{
+    for (const auto& [folder, shown] :
+        { std::pair { std::string("\xC5\x81\xC3\xB3\x64\xC5\xBA"), std::string("Łódź") },
+            std::pair { std::string("\xA3\xF3\x64\x9F"), std::string("Łódź") } }) {
+        const std::string sub = dir / folder;
+        std::filesystem::create_directory(sub);
+        RecordingPlatform platform;
+        ScopedPlatform scope(platform);
+        EXPECT_FALSE(TransPkt.TransformFile(true, sub));
+        EXPECT_EQ(platform.Messages(),
+            std::vector<std::string> {
+                "Brak pliku wejściowego " + dir.Path() + "/" + shown + "/xy_LOK" });
+    }
+}
