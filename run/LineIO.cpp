@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorida {
@@ -11,6 +12,13 @@ namespace {
 constexpr size_t kBlock = size_t { 1 } << 20;
 constexpr char kCtrlZ = 0x1A;
 } // namespace
+
+bool SameExistingFile(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+}
 
 // ---- LineReader ----
 

@@ -15,6 +15,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// True when both paths name one existing file (through links, say): writing one would destroy
+// the other.
+bool SameExistingFile(const std::string& a, const std::string& b);
+
 // Lines of a text file: a line ends at LF (a CR before it, like any CR, is left out of the
 // line); a Ctrl-Z (0x1A) where a line would begin ends the input; a last line without LF
 // counts when it has at least one byte. No length limit.

@@ -420,10 +420,15 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     LineReader input;
     std::string line;
     try {
-        report.Create(pathIn(directory, kReportName));
+        // An output that is the input under another name (a link) would destroy it.
+        const std::string reportPath = pathIn(directory, kReportName);
+        const std::string resultPath = pathIn(directory, resultName);
+        if (SameExistingFile(reportPath, inputPath) || SameExistingFile(resultPath, inputPath))
+            throw FileError("an output file is the input file");
+        report.Create(reportPath);
         run.WriteHeader(report, SystemTag(inCode), SystemTag(outCode), inCode, outCode);
         input.Open(inputPath);
-        result.Create(pathIn(directory, resultName));
+        result.Create(resultPath);
         while (input.Next(line)) {
             ++run.linesRead_;
             run.Line(line, result, report);

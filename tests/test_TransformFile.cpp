@@ -275,6 +275,20 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
     EXPECT_EQ(ReadFile(dir / "xy_LOK"), "1 2000 3000\r\n\r\n2 2100 3100\r\n");
 }
 
+TEST_F(TransformFileTest, AnOutputLinkedToTheInputDestroysNothing)
+{
+    const std::string input = "1 2000 3000\r\n";
+    for (const char* output : { "Raport.txt", "xy2000.1" }) {
+        WriteFile(dir / "xy_LOK", input);
+        std::filesystem::remove(dir / "Raport.txt");
+        std::filesystem::remove(dir / "xy2000.1");
+        std::filesystem::create_symlink(dir / "xy_LOK", dir / output);
+        EXPECT_FALSE(Run(true));
+        EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+        EXPECT_EQ(ReadFile(dir / "xy_LOK"), input) << output;
+    }
+}
+
 TEST_F(TransformFileTest, PolishLocaleWritesTheSameBytes)
 {
     WriteFile(dir / "xy_LOK", kLocalInput);
