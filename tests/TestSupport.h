@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace vorida::test {
 
@@ -55,6 +56,29 @@ inline std::string ReadFile(const std::string& path)
 inline TPkt Point(std::string name, Extended lx, Extended ly, Extended nx, Extended ny)
 {
     return TPkt { std::move(name), lx, ly, nx, ny };
+}
+
+// The local square 1000..5000 m with its centre; the national coordinates are the local ones
+// shifted by (5 800 000, 6 500 000): the cubic fits exactly, and every result can be checked by
+// hand.
+inline TPktDostosowania TranslatedSquare()
+{
+    TPktDostosowania points;
+    for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L }, { 1000.0L, 5000.0L },
+             { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
+        points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
+    return points;
+}
+
+// A 10-byte pattern from its 64-bit significand and its sign-and-exponent word.
+inline ExtendedBytes Pattern(std::uint64_t significand, unsigned word)
+{
+    ExtendedBytes b {};
+    for (size_t i = 0; i < 8; ++i)
+        b[i] = static_cast<std::uint8_t>(significand >> (8 * i));
+    b[8] = static_cast<std::uint8_t>(word);
+    b[9] = static_cast<std::uint8_t>(word >> 8);
+    return b;
 }
 
 } // namespace vorida::test

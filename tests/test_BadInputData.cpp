@@ -31,26 +31,6 @@ void putBytes(std::string& s, const ExtendedBytes& b)
     s.append(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
-ExtendedBytes pattern(std::uint64_t significand, unsigned word)
-{
-    ExtendedBytes b {};
-    for (size_t i = 0; i < 8; ++i)
-        b[i] = static_cast<std::uint8_t>(significand >> (8 * i));
-    b[8] = static_cast<std::uint8_t>(word);
-    b[9] = static_cast<std::uint8_t>(word >> 8);
-    return b;
-}
-
-// The local square 1000..5000 m with its centre; national = local + (5 800 000, 6 500 000).
-TPktDostosowania square()
-{
-    TPktDostosowania points;
-    for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L }, { 1000.0L, 5000.0L },
-             { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
-        points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
-    return points;
-}
-
 // The square as a file, with the 10-byte pattern of one coordinate replaced.
 std::string squareFile(size_t point, size_t coordinate, const ExtendedBytes& replacement)
 {
@@ -59,7 +39,7 @@ std::string squareFile(size_t point, size_t coordinate, const ExtendedBytes& rep
     s += "Test";
     putInt(s, 0);
     putInt(s, 7);
-    const TPktDostosowania points = square();
+    const TPktDostosowania points = TranslatedSquare();
     putInt(s, static_cast<std::int32_t>(points.size()));
     for (size_t i = 0; i < points.size(); ++i) {
         const TPkt& p = points[i];
@@ -189,14 +169,14 @@ TEST_F(SpecialCoordinates, NoNumberStopsTheFitBeforeAnyFile)
         const char* What;
         ExtendedBytes Bytes;
     } cases[] = {
-        { "quiet NaN", pattern(0xC000000000000000ull, 0x7FFF) },
-        { "signalling NaN", pattern(0x8000000000000001ull, 0x7FFF) },
-        { "negative NaN", pattern(0xC000000000000000ull, 0xFFFF) },
-        { "+infinity", pattern(0x8000000000000000ull, 0x7FFF) },
-        { "-infinity", pattern(0x8000000000000000ull, 0xFFFF) },
-        { "pseudo-infinity", pattern(0, 0x7FFF) },
-        { "unnormal", pattern(0x4000000000000000ull, 0x3FFF) },
-        { "largest finite", pattern(0xFFFFFFFFFFFFFFFFull, 0x7FFE) },
+        { "quiet NaN", Pattern(0xC000000000000000ull, 0x7FFF) },
+        { "signalling NaN", Pattern(0x8000000000000001ull, 0x7FFF) },
+        { "negative NaN", Pattern(0xC000000000000000ull, 0xFFFF) },
+        { "+infinity", Pattern(0x8000000000000000ull, 0x7FFF) },
+        { "-infinity", Pattern(0x8000000000000000ull, 0xFFFF) },
+        { "pseudo-infinity", Pattern(0, 0x7FFF) },
+        { "unnormal", Pattern(0x4000000000000000ull, 0x3FFF) },
+        { "largest finite", Pattern(0xFFFFFFFFFFFFFFFFull, 0x7FFE) },
     };
     for (const auto& c : cases) {
         for (size_t coordinate : { 0u, 1u, 2u, 3u }) { // LocalX, LocalY, NationalX, NationalY
@@ -213,8 +193,8 @@ TEST_F(SpecialCoordinates, NoNumberStopsTheFitBeforeAnyFile)
 // Denormals and pseudo-denormals are tiny finite numbers: the square still fits and converts.
 TEST_F(SpecialCoordinates, DenormalsAreOrdinaryTinyNumbers)
 {
-    for (const ExtendedBytes& b : { pattern(1, 0), pattern(0x7FFFFFFFFFFFFFFFull, 0x8000),
-             pattern(0x8000000000000000ull, 0) }) {
+    for (const ExtendedBytes& b : { Pattern(1, 0), Pattern(0x7FFFFFFFFFFFFFFFull, 0x8000),
+             Pattern(0x8000000000000000ull, 0) }) {
         for (size_t coordinate : { 0u, 3u }) {
             thrown = false;
             const auto messages = Run(coordinate, b);
@@ -232,7 +212,7 @@ TEST_F(SpecialCoordinates, DenormalsAreOrdinaryTinyNumbers)
 // The command-line tool catches what the fit throws: a message, a failure status, no result.
 TEST_F(SpecialCoordinates, CommandLineReportsAFailingFit)
 {
-    WriteFile(dir / "TRANSPKT.BIN", squareFile(1, 2, pattern(0xC000000000000000ull, 0x7FFF)));
+    WriteFile(dir / "TRANSPKT.BIN", squareFile(1, 2, Pattern(0xC000000000000000ull, 0x7FFF)));
     WriteFile(dir / "xy_LOK", kInput);
     const std::string command
         = std::string(VORIDA_CLI) + " convert --dir " + dir.Path() + " >/dev/null 2>&1";

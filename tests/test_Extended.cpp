@@ -1,5 +1,6 @@
 #include "Cp1250.h"
 #include "Extended.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <random>
 
 using namespace vorida;
+using namespace vorida::test;
 
 namespace {
 
@@ -17,16 +19,6 @@ ExtendedBytes bytesOf(Extended v)
 {
     ExtendedBytes b {};
     std::memcpy(b.data(), &v, 10); // the x87 unit's own layout on this machine
-    return b;
-}
-
-ExtendedBytes pattern(std::uint64_t significand, unsigned word)
-{
-    ExtendedBytes b {};
-    for (int i = 0; i < 8; ++i)
-        b[static_cast<size_t>(i)] = static_cast<std::uint8_t>(significand >> (8 * i));
-    b[8] = static_cast<std::uint8_t>(word);
-    b[9] = static_cast<std::uint8_t>(word >> 8);
     return b;
 }
 
@@ -60,7 +52,7 @@ TEST(Extended, RoundTripsRandomBitPatternsOfEveryClass)
         if (exponent == 0)
             significand &= ~(1ull << 63);
         unsigned word = exponent | (random() % 2 ? 0x8000u : 0u);
-        ExtendedBytes b = pattern(significand, word);
+        ExtendedBytes b = Pattern(significand, word);
         Extended v = DecodeExtended(b.data());
         ASSERT_EQ(EncodeExtended(v), b) << i;
         Extended hardware;
@@ -72,15 +64,15 @@ TEST(Extended, RoundTripsRandomBitPatternsOfEveryClass)
 TEST(Extended, PatternsWithoutAValueDecodeAsTheHardwareTreatsThem)
 {
     // Unnormal (integer bit clear, exponent neither 0 nor all ones): rejected, NaN.
-    EXPECT_TRUE(std::isnan(DecodeExtended(pattern(0x4000000000000000ull, 0x3FFF).data())));
+    EXPECT_TRUE(std::isnan(DecodeExtended(Pattern(0x4000000000000000ull, 0x3FFF).data())));
     // NaN with a payload; infinity of either sign.
-    EXPECT_TRUE(std::isnan(DecodeExtended(pattern(0xC000000000001234ull, 0x7FFF).data())));
-    EXPECT_EQ(DecodeExtended(pattern(0x8000000000000000ull, 0xFFFF).data()),
+    EXPECT_TRUE(std::isnan(DecodeExtended(Pattern(0xC000000000001234ull, 0x7FFF).data())));
+    EXPECT_EQ(DecodeExtended(Pattern(0x8000000000000000ull, 0xFFFF).data()),
         -std::numeric_limits<Extended>::infinity());
     // Pseudo-infinity (integer bit clear) is no infinity.
-    EXPECT_TRUE(std::isnan(DecodeExtended(pattern(0, 0x7FFF).data())));
+    EXPECT_TRUE(std::isnan(DecodeExtended(Pattern(0, 0x7FFF).data())));
     // Pseudo-denormal: the integer bit set with exponent 0 reads as 2^-16382.
-    EXPECT_EQ(DecodeExtended(pattern(0x8000000000000000ull, 0).data()),
+    EXPECT_EQ(DecodeExtended(Pattern(0x8000000000000000ull, 0).data()),
         std::numeric_limits<Extended>::min());
 }
 

@@ -23,23 +23,12 @@ std::string lines(std::initializer_list<std::string> list)
     return s;
 }
 
-// The national coordinates are the local ones shifted by (5 800 000, 6 500 000): the cubic
-// fits exactly, and every result can be checked by hand.
-TPktDostosowania translatedSquare()
-{
-    TPktDostosowania points;
-    for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L }, { 1000.0L, 5000.0L },
-             { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
-        points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
-    return points;
-}
-
 class TransformFileTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        AdjustmentPoints = translatedSquare();
+        AdjustmentPoints = TranslatedSquare();
         AreaName = "  Obszar \xA3\xF3"
                    "d\x9F \x01";
         SystemCode = 7;
@@ -227,7 +216,7 @@ TEST_F(TransformFileTest, RefusesAFitThatIsNoSolution)
 {
     WriteFile(dir / "xy_LOK", "1 2000 3000\r\n");
     WriteFile(dir / "Raport.txt", "old report");
-    const TPktDostosowania square = translatedSquare();
+    const TPktDostosowania square = TranslatedSquare();
     const TPktDostosowania sets[] = {
         {}, { square[0], square[1], square[2] },
         { square[0], square[1], square[2], square[2], square[2] }, // three positions
