@@ -151,18 +151,21 @@ void TextArea::ReplaceLine(int index, const QString& text)
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.constData());
 }
 
-QString TextArea::expandedLine(int index) const
+QString ExpandTabsInLine(const QString& line, int width)
 {
-    const QString text = Line(index);
-    const int width = tabWidth();
     QString out;
-    for (QChar c : text) {
+    for (QChar c : line) {
         if (c == u'\t')
             out += QString(width - out.size() % width, u' ');
         else
             out += c;
     }
     return out;
+}
+
+QString TextArea::expandedLine(int index) const
+{
+    return ExpandTabsInLine(Line(index), tabWidth());
 }
 
 long TextArea::CaretPosition() const

@@ -150,4 +150,7 @@ private:
     QMenu* contextMenu_ = nullptr;
 };
 
+// line with every tab replaced by the blanks up to the next multiple of width.
+QString ExpandTabsInLine(const QString& line, int width);
+
 } // namespace vorida::editor

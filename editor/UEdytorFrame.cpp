@@ -213,14 +213,7 @@ void TEdytorFrame::ExpandTabs()
         const QString line = area.Line(i);
         if (!line.contains(u'\t'))
             continue;
-        QString expanded;
-        for (QChar c : line) {
-            if (c == u'\t')
-                expanded += QString(width - expanded.size() % width, u' ');
-            else
-                expanded += c;
-        }
-        area.ReplaceLine(i, expanded);
+        area.ReplaceLine(i, ExpandTabsInLine(line, width));
     }
     area.setUpdatesEnabled(true);
     area.viewport()->setCursor(Qt::IBeamCursor);
