@@ -219,6 +219,27 @@ std::string millimetres(Extended metres)
     return FormatDecimals(metres * 1000.0L, 1);
 }
 
+// One row of the residual table: the name right-aligned in 16 characters (UTF-8 letters count
+// once), each number right-aligned in 10 and always after at least one blank, so that wide
+// values never run together. A name may hold blanks: a reader takes the last three words as
+// the numbers.
+std::string fitRow(
+    const std::string& name, const std::string& vx, const std::string& vy, const std::string& v)
+{
+    std::string row;
+    size_t letters = 0;
+    for (unsigned char c : name)
+        letters += (c & 0xC0) != 0x80;
+    if (letters < 16)
+        row.append(16 - letters, ' ');
+    row += name;
+    for (const std::string* field : { &vx, &vy, &v }) {
+        row.append(field->size() < 10 ? 10 - field->size() : 1, ' ');
+        row += *field;
+    }
+    return row;
+}
+
 int fit(const std::vector<std::string>& args)
 {
     auto o = parseOptions(args, { "--dir", "--to-local" }, kFitHelp);
@@ -244,28 +265,16 @@ int fit(const std::vector<std::string>& args)
     std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
     std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
-    std::string header;
-    AppendRight(header, "nazwa", 16);
-    AppendRight(header, "vx [mm]", 10);
-    AppendRight(header, "vy [mm]", 10);
-    AppendRight(header, "v [mm]", 10);
-    std::cout << header << '\n';
+    std::cout << fitRow("nazwa", "vx [mm]", "vy [mm]", "v [mm]") << '\n';
     for (std::int32_t i = 1; i <= t.PointCount; ++i) {
         const auto k = static_cast<size_t>(i);
         const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
-        std::string row;
-        AppendRight(row, Cp1250ToUtf8(AdjustmentPoints[k - 1].Name), 16);
-        AppendRight(row, millimetres(vx), 10);
-        AppendRight(row, millimetres(vy), 10);
-        AppendRight(row, millimetres(std::sqrt(vx * vx + vy * vy)), 10);
-        std::cout << row << '\n';
+        std::cout << fitRow(Cp1250ToUtf8(AdjustmentPoints[k - 1].Name), millimetres(vx),
+            millimetres(vy), millimetres(std::sqrt(vx * vx + vy * vy)))
+                  << '\n';
     }
-    // Entry 1 of the solved equations is the sum of the squared residuals.
-    const std::int32_t redundant = 2 * t.PointCount - 2 * (t.Degree + 1);
-    if (redundant > 0 && !t.Singular)
-        std::cout << "m0 = "
-                  << millimetres(std::sqrt(t.Coefficients[1] / static_cast<Extended>(redundant)))
-                  << " mm\n";
+    if (const auto m0 = t.M0())
+        std::cout << "m0 = " << millimetres(*m0) << " mm\n";
     else
         std::cout << "m0 = -\n";
     return t.Singular ? kFailure : kOk;

@@ -310,4 +310,15 @@ void TTrKonfAf::TransformPoint(Extended& OutX, Extended& OutY, Extended X, Exten
     ThrowOnFloatingPointFlags();
 }
 
+std::optional<Extended> TTrKonfAf::M0() const
+{
+    const std::int32_t redundancy = 2 * PointCount - 2 * (Degree + 1);
+    if (Mode != 1 || Singular != 0 || redundancy <= 0)
+        return std::nullopt;
+    // The eliminated sum of squares can come out a few units of the last place below zero when
+    // the polynomial fits exactly; that is a zero sum, not a failure.
+    const Extended vv = Coefficients[1] > 0.0L ? Coefficients[1] : 0.0L;
+    return std::sqrt(vv / static_cast<Extended>(redundancy));
+}
+
 } // namespace vorida

@@ -5,6 +5,7 @@
 #include "Extended.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ public:
     // correction of the point in CorrectionX, CorrectionY. Allocates nothing. Throws
     // FloatingPointError when the arithmetic fails. Before the first Fit it does nothing.
     void TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y);
+
+    // The mean error of unit weight of the last Fit, target units:
+    //   m0 = sqrt([vv] / (2n - m)),  [vv] = Coefficients[1], n = PointCount, m = 2 * Degree + 2,
+    // the redundancy of the 2n observation equations in the m unknowns. Nothing (an empty
+    // optional) before a Fit, after a singular one, or when there is no redundancy.
+    std::optional<Extended> M0() const;
 
     // Arrays indexed from 1 (the index of the adjustment point, or the entry of the packed
     // normal equations); entry 0 holds nothing.

@@ -15,6 +15,15 @@ ETRS89 for Poland), central meridian 17°45', origin latitude 52°50', scale 1,
 false origin x = 30000 m (northing), y = 20000 m (easting).  Local coordinates
 therefore run about 26000-34000 (x) and 17000-23000 (y).
 
+Like the old town networks it stands for, the local system is not a clean
+projection: its coordinates carry the network's own distortion, a smooth field
+of a few centimetres (a sum of Gaussian bumps, fixed by the seed) that no cubic
+follows.  A point's local coordinates are its ideal projected ones plus that
+distortion; its national coordinates are PROJ's conversion of the ideal ones.
+So the fit leaves centimetre residuals at the adjustment points, and
+Hausbrandt's correction (the report's dl) moves converted points by up to a
+few centimetres, as it does in a real area.
+
 Every coordinate pair below comes from one PROJ operation, LOCAL_CRS to
 NATIONAL_CRS, as `projinfo` chooses it (the pipeline is printed with -v).  The
 operation is used in its forward direction only, so a pair (local, national)
@@ -27,16 +36,18 @@ What is written (all deterministic: fixed seed, no clock):
                     on a jittered 5 x 7 grid, both systems rounded to the mm as
                     a survey would list them.  The national coordinates also
                     carry deterministic "measurement" noise (normal, sigma
-                    2 mm per component, cut at 5 mm) so that the fit has
-                    realistic residuals; the local ones are only rounded.
+                    2 mm per component, cut at 5 mm); the local ones carry
+                    the network's distortion and are rounded.
   check-points.txt  10 check points (not adjustment points) inside the area:
-                    local coordinates with 4 decimals (exact), national ones
-                    PROJ-true with 6 decimals (no noise, no rounding to mm).
-  xy_LOK, xy2000    sample point files (Windows-1250, CR LF): points inside
-                    the area with 2 or 3 decimals, blank lines, descriptions
-                    after a height, one point outside the area and one that
-                    cannot be read (comma decimal).  xy2000 holds the PROJ
-                    conversions of the local sample, rounded to the mm.
+                    local coordinates (distortion included) with 4 decimals,
+                    national ones PROJ-true with 6 decimals (no noise, no
+                    rounding to mm).
+  xy_LOK, xy2000    sample point files (Windows-1250, CR LF): ordinary survey
+                    points inside the area, none of them an adjustment point,
+                    with 2 or 3 decimals, blank lines, descriptions after a
+                    height, one point outside the area and one that cannot be
+                    read (comma decimal).  xy2000 holds the PROJ conversions
+                    of the same points, rounded to the mm.
 """
 
 import argparse
@@ -67,6 +78,9 @@ ROWS, COLS = 7, 5       # grid of adjustment points (x rows, y columns)
 JITTER = 250.0          # metres, uniform, each component
 NOISE_SIGMA = 0.002     # metres, national coordinates of adjustment points
 NOISE_CUT = 0.005
+BUMPS = 12              # the local network's distortion: Gaussian bumps...
+BUMP_AMPLITUDE = 0.05   # metres, uniform in each component
+BUMP_RADIUS = (1500.0, 3000.0)  # metres, uniform
 
 ADJ_NAMES = [
     "1001", "1002", "1003", "P-12", "1005", "ośn.7", "1007",
@@ -123,20 +137,44 @@ def gauss(rng, sigma, cut):
             return v
 
 
+class Distortion:
+    """The local network's distortion: a smooth vector field of a few cm."""
+
+    def __init__(self, rng):
+        self.bumps = []
+        for _ in range(BUMPS):
+            cx = rng.uniform(X_MIN, X_MAX)
+            cy = rng.uniform(Y_MIN, Y_MAX)
+            r = rng.uniform(*BUMP_RADIUS)
+            ax = rng.uniform(-BUMP_AMPLITUDE, BUMP_AMPLITUDE)
+            ay = rng.uniform(-BUMP_AMPLITUDE, BUMP_AMPLITUDE)
+            self.bumps.append((cx, cy, r, ax, ay))
+
+    def __call__(self, x, y):
+        """The surveyed local coordinates of the ideal ones (x, y)."""
+        dx = dy = 0.0
+        for cx, cy, r, ax, ay in self.bumps:
+            w = math.exp(-((x - cx) ** 2 + (y - cy) ** 2) / (2.0 * r * r))
+            dx += ax * w
+            dy += ay * w
+        return x + dx, y + dy
+
+
 def fmt(v, d):
     return "%.*f" % (d, v)
 
 
-def adjustment_points(rng, proj):
+def adjustment_points(rng, proj, distort):
     dx = (X_MAX - X_MIN) / (ROWS - 1)
     dy = (Y_MAX - Y_MIN) / (COLS - 1)
-    local = []
+    ideal = []
     for r in range(ROWS):
         for c in range(COLS):
             x = X_MIN + r * dx + rng.uniform(-JITTER, JITTER)
             y = Y_MIN + c * dy + rng.uniform(-JITTER, JITTER)
-            local.append((round(x, 3), round(y, 3)))
-    national = proj.to_national(local)
+            ideal.append((round(x, 3), round(y, 3)))
+    local = [tuple(round(v, 3) for v in distort(x, y)) for x, y in ideal]
+    national = proj.to_national(ideal)
     noisy = [(nx + gauss(rng, NOISE_SIGMA, NOISE_CUT), ny + gauss(rng, NOISE_SIGMA, NOISE_CUT))
              for nx, ny in national]
     return local, noisy
@@ -159,13 +197,14 @@ def write_transpkt(path, names, local, national):
         f.write("\n".join(lines) + "\n")
 
 
-def check_points(rng, proj):
+def check_points(rng, proj, distort):
     names = ["K-%02d" % (i + 1) for i in range(10)]
     # Well inside the grid (not only inside the widened box).
-    local = [(round(rng.uniform(X_MIN + 300, X_MAX - 300), 4),
-              round(rng.uniform(Y_MIN + 300, Y_MAX - 300), 4)) for _ in names]
-    national = proj.to_national(local)
-    return names, local, national
+    ideal = [(rng.uniform(X_MIN + 300, X_MAX - 300), rng.uniform(Y_MIN + 300, Y_MAX - 300))
+             for _ in names]
+    local = [tuple(round(v, 4) for v in distort(x, y)) for x, y in ideal]
+    national = proj.to_national(ideal)
+    return names, ideal, local, national
 
 
 def write_check_points(path, names, local, national):
@@ -226,14 +265,12 @@ def point_line(name, x, y, d, sep, rest, indent):
     return line
 
 
-def sample_files(rng, proj, box_local, box_national):
+def sample_files(rng, proj, distort, box_local, box_national):
     pts = [e for e in SAMPLE if isinstance(e, tuple)]
-    local = []
-    for name, d, _, _ in pts:
-        x = rng.uniform(X_MIN + 100, X_MAX - 100)
-        y = rng.uniform(Y_MIN + 100, Y_MAX - 100)
-        local.append((round(x, d), round(y, d)))
-    national = [(round(nx, 3), round(ny, 3)) for nx, ny in proj.to_national(local)]
+    ideal = [(rng.uniform(X_MIN + 100, X_MAX - 100), rng.uniform(Y_MIN + 100, Y_MAX - 100))
+             for _ in pts]
+    local = [tuple(round(v, d) for v in distort(x, y)) for (x, y), (_, d, _, _) in zip(ideal, pts)]
+    national = [(round(nx, 3), round(ny, 3)) for nx, ny in proj.to_national(ideal)]
 
     lok, nat = [], []
     i = 0
@@ -281,9 +318,10 @@ def main():
     if args.verbose:
         print("pipeline:", proj.pipeline)
     rng = random.Random(SEED)
+    distort = Distortion(rng)
 
-    local, national = adjustment_points(rng, proj)
-    cnames, clocal, cnational = check_points(rng, proj)
+    local, national = adjustment_points(rng, proj, distort)
+    cnames, cideal, clocal, cnational = check_points(rng, proj, distort)
 
     # Self-check of axes and order: PROJ's inverse gives the local coordinates
     # back.  Not to the micrometre: the 2D operation drops the ellipsoidal
@@ -291,13 +329,13 @@ def main():
     # starts from another 3D point and differs by up to about 1 mm.  The truth
     # used everywhere is therefore the forward direction, local -> national.
     back = proj.to_local(cnational)
-    worst = max(math.hypot(a[0] - b[0], a[1] - b[1]) for a, b in zip(back, clocal))
+    worst = max(math.hypot(a[0] - b[0], a[1] - b[1]) for a, b in zip(back, cideal))
     if args.verbose:
         print("PROJ round trip local -> national -> local: %.2f mm at most" % (worst * 1000))
     if worst > 0.003:
         sys.exit("PROJ round trip is off by %.3g m" % worst)
 
-    lok, nat = sample_files(rng, proj, bbox(local), bbox(national))
+    lok, nat = sample_files(rng, proj, distort, bbox(local), bbox(national))
 
     os.makedirs(args.out, exist_ok=True)
     write_transpkt(os.path.join(args.out, "TRANSPKT.txt"), ADJ_NAMES, local, national)
