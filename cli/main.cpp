@@ -188,7 +188,9 @@ int pack(const std::vector<std::string>& args)
             return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
         contents.SystemCode = *code;
     }
-    if (!WriteTranspktFile(*o->Output, contents)) {
+    try {
+        WriteTranspktFile(*o->Output, contents);
+    } catch (const TranspktWriteError&) {
         std::cerr << "Nie można zapisać pliku " << *o->Output << '\n';
         return kFailure;
     }

@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace vorida {
@@ -97,6 +98,10 @@ void TPktBIN::ReadPointRecord(TPkt& point, std::array<ExtendedBytes, 4>* raw)
 void TPktBIN::ReadFile(const std::string& path, TranspktFile& contents)
 {
     contents.Points.clear();
+    // Checked before opening: opening a FIFO would wait for a writer.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw TranspktReadError("not a regular file");
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         throw TranspktReadError("cannot open");
@@ -172,7 +177,7 @@ void putExtended(std::string& out, Extended value)
 }
 } // namespace
 
-bool WriteTranspktFile(const std::string& path, const TranspktFile& contents)
+void WriteTranspktFile(const std::string& path, const TranspktFile& contents)
 {
     std::string out;
     putCountedText(out, contents.AreaName);
@@ -191,12 +196,24 @@ bool WriteTranspktFile(const std::string& path, const TranspktFile& contents)
                 putExtended(out, v);
         }
     }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path temporary = target;
+    temporary += ".tmp";
+    std::error_code ec;
+    fs::remove(temporary, ec); // a leftover of an earlier failure (a link itself, not its target)
+    std::FILE* f = std::fopen(temporary.string().c_str(), "wb");
     if (f == nullptr)
-        return false;
+        throw TranspktWriteError("cannot create " + temporary.string());
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    ok = (std::fflush(f) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    if (ok)
+        fs::rename(temporary, target, ec);
+    if (!ok || ec) {
+        fs::remove(temporary, ec);
+        throw TranspktWriteError("cannot write " + path);
+    }
 }
 
 } // namespace vorida

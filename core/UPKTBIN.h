@@ -60,8 +60,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes the file in the layout above; false when it cannot be written.
-bool WriteTranspktFile(const std::string& path, const TranspktFile& contents);
+class TranspktWriteError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Writes the file in the layout above. The bytes go to a temporary file beside the target,
+// which replaces the target only when every byte is written and the file is closed, so that a
+// failed write leaves an existing area file as it was. Throws TranspktWriteError on failure.
+void WriteTranspktFile(const std::string& path, const TranspktFile& contents);
 
 class TPktBIN
 {

@@ -32,7 +32,7 @@ std::string textSafe(std::string name)
 std::string fileBytes(const ScratchDir& dir, const TranspktFile& contents)
 {
     const std::string path = dir / "T.BIN";
-    Check(WriteTranspktFile(path, contents), "cannot write the file");
+    WriteTranspktFile(path, contents); // throws when it cannot write
     return ReadBytes(path);
 }
 

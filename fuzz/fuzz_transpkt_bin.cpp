@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 
     // Rewriting what was read gives the same contents, in no more bytes than were read.
     const std::string copy = dir / "copy.BIN";
-    Check(WriteTranspktFile(copy, contents), "cannot rewrite the file");
+    WriteTranspktFile(copy, contents); // throws when it cannot write
     const std::string rewritten = ReadBytes(copy);
     Check(rewritten.size() <= size, "the rewrite is longer than the input");
     TranspktFile again;

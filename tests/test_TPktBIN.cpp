@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -178,7 +180,7 @@ TEST(TPktBIN, WriterAndReaderAgree)
     f.SystemCode = 8;
     f.Points = { Point("1", 1.0L, 2.0L, 3.0L, 4.0L), Point("", 0.1L, -0.2L, 1e300L, -1e-300L) };
     TempDir dir;
-    ASSERT_TRUE(WriteTranspktFile(dir / "T", f));
+    WriteTranspktFile(dir / "T", f);
     TranspktFile back;
     TPktBIN().ReadFile(dir / "T", back);
     EXPECT_EQ(back.AreaName, f.AreaName);
@@ -186,7 +188,40 @@ TEST(TPktBIN, WriterAndReaderAgree)
     EXPECT_EQ(back.SystemCode, 8);
     ASSERT_EQ(back.Points.size(), 2u);
     EXPECT_EQ(back.Points[1].NationalY, -1e-300L);
-    EXPECT_FALSE(WriteTranspktFile(dir.Path(), f)); // a directory in the way
+}
+
+TEST(TPktBIN, AFailedWriteKeepsTheFileThatWasThere)
+{
+    TranspktFile f;
+    f.SystemCode = 7;
+    f.Points = { Point("1", 1.0L, 2.0L, 3.0L, 4.0L) };
+    TempDir dir;
+    WriteTranspktFile(dir / "T", f);
+    const std::string before = ReadFile(dir / "T");
+    f.SystemCode = 8;
+    std::filesystem::create_directories(dir / "T.tmp/taken"); // no temporary file can be made
+    EXPECT_THROW(WriteTranspktFile(dir / "T", f), TranspktWriteError);
+    EXPECT_EQ(ReadFile(dir / "T"), before);
+    std::filesystem::remove_all(dir / "T.tmp");
+    EXPECT_THROW(WriteTranspktFile(dir.Path(), f), TranspktWriteError); // a directory in the way
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() + ".tmp"));
+    WriteTranspktFile(dir / "T", f);
+    EXPECT_NE(ReadFile(dir / "T"), before);
+    EXPECT_FALSE(std::filesystem::exists(dir / "T.tmp"));
+}
+
+TEST(TPktBIN, AFifoIsRefusedWithoutWaitingForAWriter)
+{
+    TempDir dir;
+    if (std::system(("mkfifo '" + (dir / "TRANSPKT.BIN") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no FIFO can be made on this system";
+    RecordingPlatform platform;
+    ScopedPlatform scope(platform);
+    std::string area;
+    std::int32_t code = 0;
+    TPktDostosowania points;
+    TPktBIN().LoadPointFile(dir / "TRANSPKT.BIN", area, code, points);
+    EXPECT_EQ(platform.Messages(), std::vector<std::string> { kTranspktReadError });
 }
 
 TEST(AreaExtents, SinglePointGivesA6000MetreSquare)
