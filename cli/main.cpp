@@ -257,7 +257,7 @@ int fit(const std::vector<std::string>& args)
         return kFailure;
     }
     try {
-        TrKonfAf.Fit(AdjustmentPoints, 3, o->ToLocal, 1);
+        TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, o->ToLocal, kHausbrandtCorrection);
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;

@@ -15,6 +15,21 @@ namespace {
 constexpr std::uint64_t kMinimumRecordSize = 4 + 4 * 10;
 } // namespace
 
+namespace {
+// Takes (x, y) into the box.
+void extend(ExtentBox& box, Extended x, Extended y)
+{
+    if (x > box.MaxX)
+        box.MaxX = x;
+    if (x < box.MinX)
+        box.MinX = x;
+    if (y > box.MaxY)
+        box.MaxY = y;
+    if (y < box.MinY)
+        box.MinY = y;
+}
+} // namespace
+
 TAreaExtents ComputeAreaExtents(const TPktDostosowania& points)
 {
     TAreaExtents e;
@@ -24,30 +39,14 @@ TAreaExtents ComputeAreaExtents(const TPktDostosowania& points)
     e.National = { first.NationalX, first.NationalY, first.NationalX, first.NationalY };
     e.Local = { first.LocalX, first.LocalY, first.LocalX, first.LocalY };
     for (const TPkt& p : points) {
-        if (p.NationalX > e.National.MaxX)
-            e.National.MaxX = p.NationalX;
-        if (p.NationalX < e.National.MinX)
-            e.National.MinX = p.NationalX;
-        if (p.NationalY > e.National.MaxY)
-            e.National.MaxY = p.NationalY;
-        if (p.NationalY < e.National.MinY)
-            e.National.MinY = p.NationalY;
-    }
-    for (const TPkt& p : points) {
-        if (p.LocalX > e.Local.MaxX)
-            e.Local.MaxX = p.LocalX;
-        if (p.LocalX < e.Local.MinX)
-            e.Local.MinX = p.LocalX;
-        if (p.LocalY > e.Local.MaxY)
-            e.Local.MaxY = p.LocalY;
-        if (p.LocalY < e.Local.MinY)
-            e.Local.MinY = p.LocalY;
+        extend(e.National, p.NationalX, p.NationalY);
+        extend(e.Local, p.LocalX, p.LocalY);
     }
     for (ExtentBox* box : { &e.National, &e.Local }) {
-        box->MinX = box->MinX - 3000.0L;
-        box->MinY = box->MinY - 3000.0L;
-        box->MaxX = box->MaxX + 3000.0L;
-        box->MaxY = box->MaxY + 3000.0L;
+        box->MinX = box->MinX - kAreaMargin;
+        box->MinY = box->MinY - kAreaMargin;
+        box->MaxX = box->MaxX + kAreaMargin;
+        box->MaxY = box->MaxY + kAreaMargin;
     }
     return e;
 }

@@ -29,8 +29,12 @@ struct ExtentBox
     Extended MaxY = 0.0L;
 };
 
+// How far the area reaches beyond the adjustment points on every side, metres: far enough
+// for the points of a survey at the edge of the area, near enough that the cubic still holds.
+inline constexpr Extended kAreaMargin = 3000.0L;
+
 // The bounding boxes of the adjustment points' national and local coordinates, each widened
-// by 3000 m on every side. A point is inside when MinX <= x <= MaxX and MinY <= y <= MaxY.
+// by kAreaMargin on every side. A point is inside when MinX <= x <= MaxX and MinY <= y <= MaxY.
 struct TAreaExtents
 {
     ExtentBox National;

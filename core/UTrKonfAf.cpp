@@ -9,10 +9,11 @@
 // The normal equations are kept as one packed upper triangle (with the observation column and
 // one extra cell per row) and solved in place by a square-root elimination that carries the
 // solution into the first row, so that no back-substitution is needed; the pivot test is
-// absolute (below 1e-20 the system counts as singular).
+// absolute (below kPivotFloor the system counts as singular).
 //
 // Hausbrandt's correction then spreads the residuals of the fit onto every transformed point,
-// weighted by one over the squared distance (plus 1e-9 m^2) between the point's uncorrected
+// weighted by one over the squared distance (plus kCorrectionDistanceFloor, 1e-9 m^2) between
+// the point's uncorrected
 // result and each adjustment point's target position.
 //
 // Every value is an x87 extended real and the order of the operations below is the one the
@@ -24,10 +25,21 @@
 
 namespace vorida {
 
+namespace {
+// (R, I) times (u, v): the next power of z = u + iv, in the one order the results rely on.
+inline void multiplyByZ(Extended& R, Extended& I, Extended u, Extended v)
+{
+    const Extended R1 = R * u - I * v;
+    const Extended I1 = I * u + R * v;
+    R = R1;
+    I = I1;
+}
+} // namespace
+
 void TTrKonfAf::Fit(
     const TPktDostosowania& Points, std::int32_t degree, bool Reverse, std::int32_t correctionMode)
 {
-    if (degree < 1 || degree > 58)
+    if (degree < 1 || degree > kMaximumDegree)
         throw std::invalid_argument("Stopień wielomianu poza zakresem 1..58");
     if (Points.size() >= static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw std::length_error("Zbyt wiele punktów dostosowania");
@@ -64,12 +76,22 @@ void TTrKonfAf::Fit(
     }
 
     ClearFloatingPointFlags();
+    CentreAndScale();
+    UnknownCount = m;
+    AccumulateObservations();
+    SolveNormal();
+    ComputeResiduals();
+    ThrowOnFloatingPointFlags();
+    SplitForCorrection();
+}
 
+void TTrKonfAf::CentreAndScale()
+{
     SourceMeanX = 0.0L;
     SourceMeanY = 0.0L;
     TargetMeanX = 0.0L;
     TargetMeanY = 0.0L;
-    for (size_t i = 1; i < perPoint; ++i) {
+    for (size_t i = 1; i <= static_cast<size_t>(PointCount); ++i) {
         SourceMeanX = SourceMeanX + SourceX[i];
         SourceMeanY = SourceMeanY + SourceY[i];
         TargetMeanX = TargetMeanX + TargetX[i];
@@ -89,7 +111,7 @@ void TTrKonfAf::Fit(
         throw FloatingPointError("Niedozwolona operacja zmiennoprzecinkowa");
 
     Extended r2 = 0.0L;
-    for (size_t i = 1; i < perPoint; ++i) {
+    for (size_t i = 1; i <= static_cast<size_t>(PointCount); ++i) {
         Extended dx = SourceX[i] - SourceMeanX;
         Extended dy = SourceY[i] - SourceMeanY;
         Extended d2 = dx * dx + dy * dy;
@@ -97,12 +119,16 @@ void TTrKonfAf::Fit(
             r2 = d2;
     }
     Scale = 1.0L / (std::sqrt(r2) + 1.0L);
+}
 
-    UnknownCount = m;
+void TTrKonfAf::AccumulateObservations()
+{
+    const std::int32_t n = Degree;
+    const std::int32_t m = UnknownCount;
     Coefficients[static_cast<size_t>(m) + 2] = 1.0L;
 
     auto& row = ObservationRow;
-    for (size_t i = 1; i < perPoint; ++i) {
+    for (size_t i = 1; i <= static_cast<size_t>(PointCount); ++i) {
         const Extended u = (SourceX[i] - SourceMeanX) * Scale;
         const Extended v = (SourceY[i] - SourceMeanY) * Scale;
 
@@ -110,10 +136,7 @@ void TTrKonfAf::Fit(
         row[2] = 0.0L;
         Extended R = 1.0L, I = 0.0L;
         for (std::int32_t k = 1; k <= n; ++k) {
-            Extended R1 = R * u - I * v;
-            Extended I1 = I * u + R * v;
-            R = R1;
-            I = I1;
+            multiplyByZ(R, I, u, v);
             row[static_cast<size_t>(2 * k + 1)] = R;
             row[static_cast<size_t>(2 * k + 2)] = -I;
         }
@@ -125,27 +148,23 @@ void TTrKonfAf::Fit(
         R = 1.0L;
         I = 0.0L;
         for (std::int32_t k = 1; k <= n; ++k) {
-            Extended R1 = R * u - I * v;
-            Extended I1 = I * u + R * v;
-            R = R1;
-            I = I1;
+            multiplyByZ(R, I, u, v);
             row[static_cast<size_t>(2 * k + 1)] = I;
             row[static_cast<size_t>(2 * k + 2)] = R;
         }
         row[static_cast<size_t>(m) + 1] = -(TargetY[i] - TargetMeanY);
         AccumulateRow();
     }
+}
 
-    SolveNormal();
-
-    for (size_t i = 1; i < perPoint; ++i) {
+void TTrKonfAf::ComputeResiduals()
+{
+    for (size_t i = 1; i <= static_cast<size_t>(PointCount); ++i) {
         Extended fX, fY;
         Evaluate(SourceX[i], SourceY[i], Coefficients[2], Coefficients[3], fX, fY);
         ResidualX[i] = (TargetX[i] - TargetMeanX) - fX;
         ResidualY[i] = (TargetY[i] - TargetMeanY) - fY;
     }
-    ThrowOnFloatingPointFlags();
-    SplitForCorrection();
 }
 
 namespace {
@@ -205,7 +224,7 @@ void TTrKonfAf::SolveNormal()
     Singular = 0;
     for (std::int32_t repetition = 0; repetition < m; ++repetition) {
         const Extended p = a[1];
-        if (p < 1e-20L) {
+        if (p < kPivotFloor) {
             Singular = 1;
             return;
         }
@@ -234,10 +253,7 @@ void TTrKonfAf::Evaluate(
     Extended AX = startX, AY = startY;
     Extended R = 1.0L, I = 0.0L;
     for (std::int32_t k = 1; k <= Degree; ++k) {
-        Extended R1 = R * u - I * v;
-        Extended I1 = I * u + R * v;
-        R = R1;
-        I = I1;
+        multiplyByZ(R, I, u, v);
         const Extended ak = c[2 * k + 2];
         const Extended bk = c[2 * k + 3];
         AX = (R * ak + AX) - I * bk;
@@ -257,7 +273,7 @@ void TTrKonfAf::HausbrandtCorrection(Extended Xt, Extended Yt)
             const Extended ty = joined(p.TargetYHi, p.TargetYLo);
             const Extended dx = tx - Xt;
             const Extended dy = ty - Yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
             const Extended rx = joined(p.ResidualXHi, p.ResidualXLo);
             const Extended ry = joined(p.ResidualYHi, p.ResidualYLo);
             SX = rx * w + SX;
@@ -272,7 +288,7 @@ void TTrKonfAf::HausbrandtCorrection(Extended Xt, Extended Yt)
         for (std::int32_t i = 1; i <= PointCount; ++i) {
             const Extended dx = tx[i] - Xt;
             const Extended dy = ty[i] - Yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
             SX = rx[i] * w + SX;
             SY = ry[i] * w + SY;
             W = W + w;

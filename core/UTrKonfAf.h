@@ -24,11 +24,24 @@ struct TPkt
 // The adjustment points in file order (zero-based; never sorted or deduplicated).
 using TPktDostosowania = std::vector<TPkt>;
 
+// The program's model: a cubic, with Hausbrandt's correction applied to every result.
+inline constexpr std::int32_t kProgramDegree = 3;
+inline constexpr std::int32_t kHausbrandtCorrection = 1; // CorrectionMode of Fit
+// The highest degree Fit accepts: 2 * 58 + 2 unknowns keep the packed equations' indices well
+// inside 32 bits.
+inline constexpr std::int32_t kMaximumDegree = 58;
+// A pivot below this (absolute, in the scaled units of the normal equations) makes the system
+// singular.
+inline constexpr Extended kPivotFloor = 1e-20L;
+// Added to every squared distance of Hausbrandt's weights (m^2), so that a point on an
+// adjustment point gets a finite weight and so that point's residual almost whole.
+inline constexpr Extended kCorrectionDistanceFloor = 1e-9L;
+
 class TTrKonfAf
 {
 public:
-    // Fits the polynomial of the given degree (1 to 58) by least squares. Reverse false maps the
-    // local pair to the national pair, true the national pair to the local one. Throws
+    // Fits the polynomial of the given degree (1 to kMaximumDegree) by least squares. Reverse false
+    // maps the local pair to the national pair, true the national pair to the local one. Throws
     // std::invalid_argument for a degree out of range and FloatingPointError when the
     // arithmetic fails (an empty set: the means are 0/0) or a coordinate is NaN or infinite.
     // A singular system is not an error: it shows in Singular.
@@ -54,7 +67,7 @@ public:
     std::vector<Extended> Coefficients;
     Extended Scale = 0.0L; // 1 / (largest distance from the source mean + 1)
     Extended SourceMeanX = 0.0L, SourceMeanY = 0.0L, TargetMeanX = 0.0L, TargetMeanY = 0.0L;
-    std::int32_t Singular = 0; // 1 when the solve stopped at a pivot below 1e-20
+    std::int32_t Singular = 0; // 1 when the solve stopped at a pivot below kPivotFloor
     std::int32_t PointCount = 0;
     std::vector<Extended> SourceX, SourceY, TargetX, TargetY;
     std::uint8_t Mode = 0; // 0 until the first Fit, then 1
@@ -78,6 +91,12 @@ public:
     void HausbrandtCorrection(Extended Xt, Extended Yt);
 
 private:
+    // The steps of Fit: the means and the scale (throws on an empty set or a non-finite
+    // coordinate); the two observation equations of every point into the normal equations;
+    // after the solve, the residuals.
+    void CentreAndScale();
+    void AccumulateObservations();
+    void ComputeResiduals();
     // The polynomial at (x, y), accumulated from (startX, startY).
     void Evaluate(Extended x, Extended y, Extended startX, Extended startY, Extended& outX,
         Extended& outY) const;

@@ -409,7 +409,7 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
         platform.ShowMessage(kTooFewAdjustmentPoints);
         return false;
     }
-    TrKonfAf.Fit(AdjustmentPoints, 3, !localToNational, 1);
+    TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, !localToNational, kHausbrandtCorrection);
     if (TrKonfAf.Singular != 0) {
         platform.ShowMessage(kSingularFit);
         return false;
