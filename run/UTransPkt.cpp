@@ -45,8 +45,8 @@ struct SystemEntry
     const char* Tag;
 };
 
-// Code 22 has no tag of its own in the original table; it gets the tag of the other
-// 1942/83 codes.
+// Code 22 is the 1942/83 system like codes 27 to 30 and shares their tag, so that its point
+// files are named like theirs.
 constexpr SystemEntry kSystems[] = {
     { 1, "1965 strefa 1", "1965" },
     { 2, "1965 strefa 2", "1965" },
@@ -360,7 +360,7 @@ private:
     std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
 
 public:
-    // Wider than the 32-bit counters of old, so that no file is long enough to wrap them.
+    // 64-bit, so that no file is long enough to wrap them.
     std::int64_t linesRead_ = 0;
     std::int64_t pointsInFile_ = 0;
     std::int64_t pointsConverted_ = 0;
