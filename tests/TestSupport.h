@@ -70,6 +70,16 @@ inline TPktDostosowania TranslatedSquare()
     return points;
 }
 
+// The closing message of a complete run, its lines joined by lineBreak ("\r" in the message
+// box, "\n" on the command line's output).
+inline std::string ClosingMessage(
+    long long inFile, long long converted, long long defects, const std::string& lineBreak = "\r")
+{
+    return "OBLICZENIA ZAKOŃCZONE" + lineBreak + "Ilość punktów w pliku: " + std::to_string(inFile)
+        + lineBreak + "Ilość punktów transformowanych: " + std::to_string(converted) + lineBreak
+        + "Ilość punktów z defektem: " + std::to_string(defects);
+}
+
 // A 10-byte pattern from its 64-bit significand and its sign-and-exponent word.
 inline ExtendedBytes Pattern(std::uint64_t significand, unsigned word)
 {

@@ -61,13 +61,6 @@ protected:
 
     std::string Result() { return ReadFile(dir / "xy2000.1"); }
 
-    static std::string Done(int inFile, int converted, int defects)
-    {
-        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: " + std::to_string(inFile)
-            + "\rIlość punktów transformowanych: " + std::to_string(converted)
-            + "\rIlość punktów z defektem: " + std::to_string(defects);
-    }
-
     TempDir dir;
 };
 
@@ -86,7 +79,8 @@ TEST_F(BadPointFile, EveryByteValuePassesThroughNamesAndRest)
             rest += c;
     }
     const std::string line = name + " 2000 3000 " + rest;
-    EXPECT_EQ(Run(line + kCrLf + "\x1A" + kCrLf), std::vector<std::string> { Done(1, 1, 0) });
+    EXPECT_EQ(
+        Run(line + kCrLf + "\x1A" + kCrLf), std::vector<std::string> { ClosingMessage(1, 1, 0) });
     EXPECT_EQ(Result(), name + "    5802000.00    6503000.00   " + rest + kCrLf);
     const std::string report = ReadFile(dir / "Raport.txt");
     EXPECT_NE(report.find("|   1|" + name + "|         2000|"), std::string::npos);
@@ -102,7 +96,7 @@ TEST_F(BadPointFile, NulBytesAreData)
                       "00 3000\r\n",
             14)
         + std::string("\0\0\r\n", 4) + std::string("c 2000 3000 \0\n", 14);
-    EXPECT_EQ(Run(input), std::vector<std::string> { Done(3, 2, 1) });
+    EXPECT_EQ(Run(input), std::vector<std::string> { ClosingMessage(3, 2, 1) });
     EXPECT_EQ(Result(),
         std::string(16, ' ') + std::string("a\0", 2) + "    5802000.00    6503000.00   " + kCrLf
             + std::string(17, ' ') + "b" + std::string(12, ' ') + "---" + std::string(12, ' ')
@@ -114,18 +108,19 @@ TEST_F(BadPointFile, NulBytesAreData)
 // line: old Mac files become one line), Ctrl-Z mid-line kept as data.
 TEST_F(BadPointFile, LineEndsOfOtherSystems)
 {
-    EXPECT_EQ(Run("1 2000 3000"), std::vector<std::string> { Done(1, 1, 0) });
+    EXPECT_EQ(Run("1 2000 3000"), std::vector<std::string> { ClosingMessage(1, 1, 0) });
     EXPECT_EQ(Result(), "                 1    5802000.00    6503000.00   \r\n");
 
-    EXPECT_EQ(Run("\r\r\r"), std::vector<std::string> { Done(0, 0, 0) });
+    EXPECT_EQ(Run("\r\r\r"), std::vector<std::string> { ClosingMessage(0, 0, 0) });
     EXPECT_EQ(Result(), "\r\n");
 
     // Two points with CR line ends read as one line: 1, 2000, 30002 and the rest "2100 3100".
-    EXPECT_EQ(Run("1 2000 3000\r2 2100 3100\r"), std::vector<std::string> { Done(1, 0, 1) });
+    EXPECT_EQ(
+        Run("1 2000 3000\r2 2100 3100\r"), std::vector<std::string> { ClosingMessage(1, 0, 1) });
     EXPECT_EQ(Result(), "                 1           ---           ---   2100 3100\r\n");
 
     EXPECT_EQ(Run("1 2000 3000 a\x1A\x62\r\n2 2000\x1A 3000\r\n\x1A\r\n3 2000 3000\r\n"),
-        std::vector<std::string> { Done(2, 1, 1) });
+        std::vector<std::string> { ClosingMessage(2, 1, 1) });
     EXPECT_EQ(Result(),
         "                 1    5802000.00    6503000.00   a\x1A\x62\r\n"
         "                 2            ---            ---   \r\n");
@@ -143,7 +138,7 @@ TEST_F(BadPointFile, LineEndsOnBlockBoundaries)
         input += "\r\n\x1A"
                  "2 2000 3000\r\n";
         SCOPED_TRACE(shift);
-        EXPECT_EQ(Run(input), std::vector<std::string> { Done(1, 1, 0) });
+        EXPECT_EQ(Run(input), std::vector<std::string> { ClosingMessage(1, 1, 0) });
         EXPECT_TRUE(Result() == "                 1    5802000.00    6503000.00   " + rest + kCrLf);
     }
 }
@@ -153,7 +148,7 @@ TEST_F(BadPointFile, TenMegabyteLines)
 {
     const std::string big(10 * 1000 * 1000, 'z');
     EXPECT_EQ(Run("1 2000 3000 " + big + "\n" + big + " 2100 3100\n2 2000 3000"),
-        std::vector<std::string> { Done(3, 3, 0) });
+        std::vector<std::string> { ClosingMessage(3, 3, 0) });
     const std::string result = Result();
     EXPECT_TRUE(result
         == "                 1    5802000.00    6503000.00   " + big + kCrLf + big
@@ -195,9 +190,7 @@ TEST_F(BadPointFile, MillionLinesStream)
     const std::string command = limit + "exec " + VORIDA_CLI + " convert --dir " + dir.Path() + " >"
         + dir / "out" + " 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "out");
-    EXPECT_EQ(ReadFile(dir / "out"),
-        "OBLICZENIA ZAKOŃCZONE\nIlość punktów w pliku: 750000\nIlość punktów transformowanych: "
-        "250000\nIlość punktów z defektem: 500000\n");
+    EXPECT_EQ(ReadFile(dir / "out"), ClosingMessage(750000, 250000, 500000, "\n") + "\n");
     EXPECT_EQ(
         std::filesystem::file_size(dir / "xy2000.1"), 250000u * 51 + 500000u * 52 + 250000u * 2);
     EXPECT_NE(ReadFile(dir / "Raport.txt").find("|750000|"), std::string::npos);
