@@ -37,10 +37,7 @@ void ThrowOnFloatingPointFlags()
 
 Extended DecodeExtended(const std::uint8_t* bytes)
 {
-    std::uint64_t significand = 0;
-    for (int i = 7; i >= 0; --i)
-        significand = (significand << 8) | bytes[i];
-    unsigned word = static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8);
+    const auto [significand, word] = FieldsOf(bytes);
     bool negative = (word & 0x8000u) != 0;
     int exponent = static_cast<int>(word & 0x7FFFu);
     bool integerBit = (significand >> 63) != 0;

@@ -35,6 +35,21 @@ using ExtendedBytes = std::array<std::uint8_t, 10>;
 // x87 unit reads them; infinities read as infinities; NaNs and unnormals (exponent neither 0
 // nor all ones, integer bit clear: the x87 unit rejects them) read as a quiet NaN.
 Extended DecodeExtended(const std::uint8_t* bytes);
+
+// The two fields of a 10-byte pattern, as laid out above.
+struct ExtendedFields
+{
+    std::uint64_t Significand; // integer bit in bit 63
+    unsigned SignAndExponent; // sign in bit 15, biased exponent (bias 16383) in bits 0-14
+};
+inline ExtendedFields FieldsOf(const std::uint8_t* bytes)
+{
+    std::uint64_t significand = 0;
+    for (int i = 7; i >= 0; --i)
+        significand = (significand << 8) | bytes[i];
+    return { significand,
+        static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8) };
+}
 // The canonical pattern of a value (the one the x87 unit stores). DecodeExtended of it gives
 // the value back, bit for bit, and for every finite value EncodeExtended(DecodeExtended(b)) == b
 // unless b was a pseudo-denormal.

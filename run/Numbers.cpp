@@ -128,11 +128,10 @@ static_assert(sizeof kPowersOfTen64 / sizeof kPowersOfTen64[0] == kMaxDecimals +
 // digits. decimals: 0 to kMaxDecimals.
 bool appendFixedExact(std::string& out, Extended value, int decimals)
 {
-    unsigned char bytes[sizeof(Extended)];
+    // In memory the value is its 10-byte pattern (and padding).
+    std::uint8_t bytes[sizeof(Extended)];
     std::memcpy(bytes, &value, sizeof bytes);
-    std::uint64_t significand;
-    std::memcpy(&significand, bytes, sizeof significand);
-    const unsigned word = static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8);
+    const auto [significand, word] = FieldsOf(bytes);
     const bool negative = (word & 0x8000u) != 0;
     int biased = static_cast<int>(word & 0x7FFFu);
     if (biased == 0x7FFF || (biased != 0 && (significand >> 63) == 0))
