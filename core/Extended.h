@@ -50,6 +50,7 @@ inline ExtendedFields FieldsOf(const std::uint8_t* bytes)
     return { significand,
         static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8) };
 }
+
 // The canonical pattern of a value (the one the x87 unit stores). DecodeExtended of it gives
 // the value back, bit for bit, and for every finite value EncodeExtended(DecodeExtended(b)) == b
 // unless b was a pseudo-denormal.

@@ -72,4 +72,14 @@ PointLineWords SplitPointLine(std::string_view line)
     return words;
 }
 
+std::string_view TrimControls(std::string_view text)
+{
+    size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32)
+        --e;
+    return text.substr(b, e - b);
+}
+
 } // namespace vorida

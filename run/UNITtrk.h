@@ -24,4 +24,8 @@ struct PointLineWords
 };
 PointLineWords SplitPointLine(std::string_view line);
 
+// Text without the control characters and blanks (bytes 0 to 32) at either end, as the area
+// name is shown and reported.
+std::string_view TrimControls(std::string_view text);
+
 } // namespace vorida

@@ -140,16 +140,6 @@ bool isBlankLine(std::string_view line)
         line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
-std::string trimmedControls(std::string_view text)
-{
-    size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32)
-        --e;
-    return std::string(text.substr(b, e - b));
-}
-
 // The number of distinct source positions among the adjustment points, counted up to limit.
 // Only for finite coordinates.
 size_t distinctSourcePositions(const TPktDostosowania& points, bool localSource, size_t limit)
@@ -219,7 +209,7 @@ public:
         h += t.Title + kCrLf;
         h += kCrLf;
         h += t.Credit + kCrLf;
-        h += t.Area + trimmedControls(AreaName) + kCrLf;
+        h += t.Area + std::string(TrimControls(AreaName)) + kCrLf;
         h += kCrLf;
         h += t.InputSystem + SystemName(inCode) + kCrLf;
         h += t.ResultSystem + SystemName(outCode) + kCrLf;

@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "PrzyciskLok.h"
 #include "UEdytorF.h"
+#include "UNITtrk.h"
 #include "UTransPkt.h"
 
 #include <QFontMetrics>
@@ -36,13 +37,7 @@ int half(int w)
 
 QString trimmedAreaName()
 {
-    std::string name = AreaName;
-    size_t b = 0, e = name.size();
-    while (b < e && static_cast<unsigned char>(name[b]) <= 32)
-        ++b;
-    while (e > b && static_cast<unsigned char>(name[e - 1]) <= 32)
-        --e;
-    return QString::fromStdString(Cp1250ToUtf8(name.substr(b, e - b)));
+    return QString::fromStdString(Cp1250ToUtf8(std::string(TrimControls(AreaName))));
 }
 
 } // namespace
