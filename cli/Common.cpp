@@ -1,0 +1,109 @@
+#include "Common.h"
+
+#include "Numbers.h"
+
+#include <charconv>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace vorida::cli {
+
+bool isHelp(const std::string& a)
+{
+    return a == "--help" || a == "-h";
+}
+
+int usage(const char* help, const std::string& complaint)
+{
+    if (!complaint.empty())
+        std::cerr << complaint << '\n';
+    std::cerr << help;
+    return kUsage;
+}
+
+void CliPlatform::Release(std::ostream& out)
+{
+    for (std::string text : Held) {
+        for (char& c : text)
+            if (c == '\r')
+                c = '\n';
+        out << text << '\n';
+    }
+    Held.clear();
+}
+
+std::optional<Options> parseOptions(
+    const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
+{
+    Options o;
+    auto allows = [&](const std::string& name) {
+        for (const auto& a : allowed)
+            if (a == name)
+                return true;
+        return false;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        if (!a.empty() && a[0] == '-' && a != "-") {
+            if (!allows(a)) {
+                usage(help, "Nieznana opcja: " + a);
+                return std::nullopt;
+            }
+            if (a == "--to-local") {
+                o.ToLocal = true;
+                continue;
+            }
+            auto v = value();
+            if (!v) {
+                usage(help, "Brak wartości opcji " + a);
+                return std::nullopt;
+            }
+            if (a == "--dir")
+                o.Directory = *v;
+            else if (a == "-o")
+                o.Output = v;
+            else if (a == "--area")
+                o.Area = v;
+            else if (a == "--system")
+                o.System = v;
+            else if (a == "--digits")
+                o.Digits = v;
+        } else {
+            o.Positional.push_back(a);
+        }
+    }
+    return o;
+}
+
+std::optional<std::int32_t> parseInt(const std::string& text)
+{
+    std::int32_t v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return v;
+}
+
+bool readWholeFile(const std::string& path, std::string& contents)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    contents = ss.str();
+    return !in.bad();
+}
+
+std::string millimetres(Extended metres)
+{
+    return FormatDecimals(metres * 1000.0L, 1);
+}
+
+} // namespace vorida::cli
