@@ -1,6 +1,9 @@
 #include "Common.h"
 
+#include "CheckPoints.h"
+#include "LineIO.h"
 #include "Numbers.h"
+#include "UTransPkt.h"
 
 #include <charconv>
 #include <fstream>
@@ -59,6 +62,10 @@ std::optional<Options> parseOptions(
                 o.ToLocal = true;
                 continue;
             }
+            if (a == "--loo") {
+                o.Loo = true;
+                continue;
+            }
             auto v = value();
             if (!v) {
                 usage(help, "Brak wartości opcji " + a);
@@ -74,6 +81,8 @@ std::optional<Options> parseOptions(
                 o.System = v;
             else if (a == "--digits")
                 o.Digits = v;
+            else if (a == "--check")
+                o.Check = v;
         } else {
             o.Positional.push_back(a);
         }
@@ -104,6 +113,37 @@ bool readWholeFile(const std::string& path, std::string& contents)
 std::string millimetres(Extended metres)
 {
     return FormatDecimals(metres * 1000.0L, 1);
+}
+
+void appendCell(std::string& row, std::string_view text, size_t width)
+{
+    row += ' ';
+    AppendRight(row, text, width);
+}
+
+bool loadArea(const std::string& directory)
+{
+    CliPlatform messages;
+    ScopedPlatform scope(messages);
+    LoadPointFile(directory + "/" + std::string(kDataFileName));
+    ComputeAreaExtents();
+    if (messages.Held.empty())
+        return true;
+    messages.Release(std::cerr);
+    return false;
+}
+
+bool readCheckPointFile(const std::string& path, CheckPointFile& file)
+{
+    try {
+        file = ReadCheckPoints(path);
+    } catch (const FileError&) {
+        std::cerr << "Nie można odczytać pliku " << path << '\n';
+        return false;
+    }
+    for (std::int64_t line : file.UnreadableLines)
+        std::cerr << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
+    return true;
 }
 
 } // namespace vorida::cli

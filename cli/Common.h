@@ -10,7 +10,12 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace vorida {
+struct CheckPointFile;
+}
 
 namespace vorida::cli {
 
@@ -36,7 +41,8 @@ struct Options
     std::vector<std::string> Positional;
     std::string Directory = ".";
     bool ToLocal = false;
-    std::optional<std::string> Output, Area, System, Digits;
+    bool Loo = false;
+    std::optional<std::string> Output, Area, System, Digits, Check;
 };
 
 // Parses the options a verb allows; nullopt (after a message) on wrong usage.
@@ -50,15 +56,31 @@ bool readWholeFile(const std::string& path, std::string& contents);
 // metres as millimetres with one decimal.
 std::string millimetres(Extended metres);
 
+// A table cell: a blank, then text right-aligned in width columns, so that wide values never
+// run together.
+void appendCell(std::string& row, std::string_view text, size_t width);
+
+// Loads DIRECTORY/TRANSPKT.BIN into the program-wide values and computes the area's extents;
+// false (after the message on standard error) when it cannot be read.
+bool loadArea(const std::string& directory);
+
+// Reads a check-point file; reports each unreadable line on standard error. False (after a
+// message) when the file cannot be read.
+bool readCheckPointFile(const std::string& path, CheckPointFile& file);
+
 // The verbs: each takes the arguments after its name.
 int pack(const std::vector<std::string>& args);
 int dump(const std::vector<std::string>& args);
 int fit(const std::vector<std::string>& args);
 int convert(const std::vector<std::string>& args);
+int verify(const std::vector<std::string>& args);
+int plot(const std::vector<std::string>& args);
 
 extern const char* const kPackHelp;
 extern const char* const kDumpHelp;
 extern const char* const kFitHelp;
 extern const char* const kConvertHelp;
+extern const char* const kVerifyHelp;
+extern const char* const kPlotHelp;
 
 } // namespace vorida::cli

@@ -2,6 +2,7 @@
 #include "Common.h"
 
 #include "Cp1250.h"
+#include "LeaveOneOut.h"
 #include "Numbers.h"
 #include "UTransPkt.h"
 
@@ -11,18 +12,107 @@
 namespace vorida::cli {
 
 const char* const kFitHelp
-    = "Użycie: vorida-cli fit [--dir KATALOG] [--to-local]\n"
+    = "Użycie: vorida-cli fit [--dir KATALOG] [--to-local] [--loo]\n"
       "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
       "katalog), kierunek lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
-      "vx, vy, v w milimetrach oraz błąd średni m0.\n";
+      "vx, vy, v w milimetrach oraz błąd średni m0.\n"
+      "--loo: dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z korektą\n"
+      "Hausbrandta) i odchyłka punktu v = znane - przeliczone; RMS, największa odchyłka i\n"
+      "prawdopodobne błędy grube (v > 3 × RMS odchyłek pozostałych). Wymaga co najmniej\n"
+      "5 punktów.\n";
+
+namespace {
+
+const char* statusText(const LooDiscrepancy& d)
+{
+    if (d.Failed)
+        return "błąd obliczeń bez tego punktu";
+    switch (d.Status) {
+    case AreaFitStatus::Singular:
+        return "układ osobliwy bez tego punktu";
+    case AreaFitStatus::TooFewPositions:
+    case AreaFitStatus::NoPoints:
+        return "za mało położeń bez tego punktu";
+    case AreaFitStatus::Fitted:
+        break;
+    }
+    return "";
+}
+
+int leaveOneOut(const Options& o)
+{
+    if (!loadArea(o.Directory))
+        return kFailure;
+    if (AdjustmentPoints.size() < kMinimumPointsForLeaveOneOut) {
+        std::cerr << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+                     "najmniej "
+                  << kMinimumPointsForLeaveOneOut << " punktów (jest " << AdjustmentPoints.size()
+                  << ").\n";
+        return kFailure;
+    }
+    LooResult loo;
+    try {
+        // A coordinate that is not a number fails the whole set here, once.
+        TTrKonfAf whole;
+        FitArea(whole, AdjustmentPoints, o.ToLocal);
+        loo = LeaveOneOut(AdjustmentPoints, o.ToLocal);
+    } catch (const std::exception& e) {
+        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        return kFailure;
+    }
+    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    std::cout << "Punktów dostosowania: " << AdjustmentPoints.size() << '\n';
+    std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
+    std::string header;
+    AppendRight(header, "nazwa", 16);
+    appendCell(header, "vx [mm]", 10);
+    appendCell(header, "vy [mm]", 10);
+    appendCell(header, "v [mm]", 10);
+    std::cout << header << '\n';
+    for (size_t i = 0; i < AdjustmentPoints.size(); ++i) {
+        const LooDiscrepancy& d = loo.Points[i];
+        std::string row;
+        AppendRight(row, Cp1250ToUtf8(AdjustmentPoints[i].Name), 16);
+        if (d.Computed()) {
+            appendCell(row, millimetres(d.Vx), 10);
+            appendCell(row, millimetres(d.Vy), 10);
+            appendCell(row, millimetres(d.V), 10);
+            if (d.Blunder)
+                row += "  błąd gruby?";
+        } else {
+            row += "  ";
+            row += statusText(d);
+        }
+        std::cout << row << '\n';
+    }
+    if (!loo.Worst) {
+        std::cout << "Żadnej odchyłki nie udało się obliczyć.\n";
+        return kFailure;
+    }
+    std::cout << "RMS v = " << millimetres(loo.Rms) << " mm (" << loo.Computed << " punktów)\n";
+    std::cout << "Największa: " << Cp1250ToUtf8(AdjustmentPoints[*loo.Worst].Name)
+              << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
+    std::string blunders;
+    for (size_t i = 0; i < AdjustmentPoints.size(); ++i)
+        if (loo.Points[i].Blunder)
+            blunders += (blunders.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[i].Name);
+    std::cout << "Prawdopodobne błędy grube (v > 3 × RMS pozostałych): "
+              << (blunders.empty() ? "brak" : blunders) << '\n';
+    return kOk;
+}
+
+} // namespace
 
 int fit(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--to-local" }, kFitHelp);
+    auto o = parseOptions(args, { "--dir", "--to-local", "--loo" }, kFitHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
         return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
+    if (o->Loo)
+        return leaveOneOut(*o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
     LoadPointFile(o->Directory + "/" + std::string(kDataFileName));

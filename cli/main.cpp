@@ -1,4 +1,5 @@
-// vorida-cli: the program's work without windows. Verbs: pack, dump, fit, convert.
+// vorida-cli: the program's work without windows. Verbs: pack, dump, fit, convert, verify,
+// plot.
 // Exit status: 0 success, 1 failure, 2 wrong usage.
 #include "Common.h"
 
@@ -16,6 +17,8 @@ const char* const kMainHelp = "Użycie: vorida-cli POLECENIE [OPCJE]\n"
                               "  dump     TRANSPKT.BIN -> tekst\n"
                               "  fit      dopasowanie transformacji i odchyłki na punktach\n"
                               "  convert  przeliczenie pliku punktów (jak przycisk programu)\n"
+                              "  verify   dokładność przeliczenia na punktach kontrolnych\n"
+                              "  plot     rysunek obszaru (SVG) z odchyłkami\n"
                               "Pomoc polecenia: vorida-cli POLECENIE --help\n";
 
 struct Verb
@@ -30,6 +33,8 @@ const Verb kVerbs[] = {
     { "dump", &kDumpHelp, dump },
     { "fit", &kFitHelp, fit },
     { "convert", &kConvertHelp, convert },
+    { "verify", &kVerifyHelp, verify },
+    { "plot", &kPlotHelp, plot },
 };
 
 } // namespace
