@@ -296,17 +296,18 @@ std::string marker(const char* id, const char* colour)
         + colour + "\"/></marker>";
 }
 
-std::string triangle(Extended x, Extended y, bool blunder)
+// The symbol of an adjustment point; in the legend (key) it carries the class "key" as well.
+std::string triangle(Extended x, Extended y, bool blunder, bool key = false)
 {
-    return "<path class=\"adjustment" + std::string(blunder ? " blunder" : "") + "\" d=\"M" + mm(x)
-        + "," + mm(y - 1.3L) + " L" + mm(x + 1.15L) + "," + mm(y + 0.7L) + " L" + mm(x - 1.15L)
-        + "," + mm(y + 0.7L) + " Z\"/>";
+    return "<path class=\"adjustment" + std::string(blunder ? " blunder" : "") + (key ? " key" : "")
+        + "\" d=\"M" + mm(x) + "," + mm(y - 1.3L) + " L" + mm(x + 1.15L) + "," + mm(y + 0.7L) + " L"
+        + mm(x - 1.15L) + "," + mm(y + 0.7L) + " Z\"/>";
 }
 
-std::string square(Extended x, Extended y)
+std::string square(Extended x, Extended y, bool key = false)
 {
-    return "<rect class=\"check\" x=\"" + mm(x - 0.8L) + "\" y=\"" + mm(y - 0.8L)
-        + "\" width=\"1.6\" height=\"1.6\"/>";
+    return "<rect class=\"check" + std::string(key ? " key" : "") + "\" x=\"" + mm(x - 0.8L)
+        + "\" y=\"" + mm(y - 0.8L) + "\" width=\"1.6\" height=\"1.6\"/>";
 }
 
 std::string legendLine(Extended x, Extended y, const char* cls, const char* head)
@@ -428,7 +429,7 @@ std::string AreaSvg(const AreaPicture& picture)
         return r;
     };
     Extended r = next();
-    w.Line(triangle(left + 3.5L, r - 0.8L, false));
+    w.Line(triangle(left + 3.5L, r - 0.8L, false, true));
     w.Text(textLeft, r, "leg", xmlText("punkt dostosowania z nazwą"));
     r = next();
     w.Line(legendLine(left, r - 0.9L, "res", "headRes"));
@@ -437,16 +438,16 @@ std::string AreaSvg(const AreaPicture& picture)
     w.Line(legendLine(left, r - 0.9L, "loo", "headLoo"));
     w.Text(textLeft, r, "leg", xmlText("odchyłka przy pominięciu punktu"));
     r = next();
-    w.Line(triangle(left + 3.5L, r - 0.8L, true));
+    w.Line(triangle(left + 3.5L, r - 0.8L, true, true));
     w.Text(textLeft, r, "leg", xmlText("prawdopodobny błąd gruby: v > 3 × RMS pozostałych"));
     if (!picture.Checks.empty()) {
         r = next();
-        w.Line(square(left + 1.0L, r - 0.9L));
+        w.Line(square(left + 1.0L, r - 0.9L, true));
         w.Line(legendLine(left + 1.8L, r - 0.9L, "chk", "headChk"));
         w.Text(textLeft, r, "leg", xmlText("punkt kontrolny i jego odchyłka"));
     }
     r = next();
-    w.Line("<rect class=\"area\" x=\"" + mm(left) + "\" y=\"" + mm(r - 2.4L)
+    w.Line("<rect class=\"area key\" x=\"" + mm(left) + "\" y=\"" + mm(r - 2.4L)
         + "\" width=\"7\" height=\"3\"/>");
     w.Text(textLeft, r, "leg", xmlText("obszar przeliczeń: punkty dostosowania + 3000 m"));
     r = next();
