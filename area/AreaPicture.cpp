@@ -69,13 +69,16 @@ Extended roundDown(Extended v, std::initializer_list<Extended> steps)
 
 Extended longestReferenceVector(const AreaPicture& picture)
 {
+    // A blunder's arrows would shrink every other arrow: they are cut instead.
+    auto blunder = [&picture](size_t i) { return picture.Loo && picture.Loo->Points[i].Blunder; };
     Extended longest = 0.0L;
     for (size_t i = 0; i < picture.ResidualX.size(); ++i)
-        longest = std::max(longest, std::hypot(picture.ResidualX[i], picture.ResidualY[i]));
+        if (!blunder(i))
+            longest = std::max(longest, std::hypot(picture.ResidualX[i], picture.ResidualY[i]));
     if (picture.Loo)
-        for (const LooDiscrepancy& d : picture.Loo->Points)
-            if (d.Computed() && !d.Blunder) // a blunder would shrink every other arrow
-                longest = std::max(longest, d.V);
+        for (size_t i = 0; i < picture.Loo->Points.size(); ++i)
+            if (picture.Loo->Points[i].Computed() && !blunder(i))
+                longest = std::max(longest, picture.Loo->Points[i].V);
     if (picture.CheckResults)
         for (const CheckDifference& d : picture.CheckResults->Points)
             if (d.Inside && !d.Failed)
