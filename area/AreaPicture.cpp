@@ -350,6 +350,8 @@ std::string AreaSvg(const AreaPicture& picture)
     w.Line(marker("headLoo", "#e07b00"));
     w.Line(marker("headChk", "#1a8a2e"));
     w.Line(marker("headNorth", "#222"));
+    w.Line("<clipPath id=\"map\"><rect x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop)
+        + "\" width=\"" + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/></clipPath>");
     w.Line("</defs>");
     w.Line("<rect class=\"sheet\" x=\"0\" y=\"0\" width=\"" + plain(l.PageWidth) + "\" height=\""
         + plain(l.PageHeight) + "\"/>");
@@ -374,6 +376,8 @@ std::string AreaSvg(const AreaPicture& picture)
     // The map.
     w.Line("<rect class=\"frame\" x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop) + "\" width=\""
         + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/>");
+    // Check points far outside the area would leave the sheet: the map is clipped to its frame.
+    w.Line("<g clip-path=\"url(#map)\">");
     const ExtentBox& box = picture.Extents.National;
     w.Line("<rect class=\"area\" x=\"" + mm(l.PaperX(box.MinY)) + "\" y=\"" + mm(l.PaperY(box.MaxX))
         + "\" width=\"" + mm(l.PaperX(box.MaxY) - l.PaperX(box.MinY)) + "\" height=\""
@@ -421,6 +425,8 @@ std::string AreaSvg(const AreaPicture& picture)
     }
     for (const CheckPoint& c : picture.Checks)
         w.Text(l.PaperX(c.NationalY) + 1.2L, l.PaperY(c.NationalX) + 2.6L, "name", xmlName(c.Name));
+
+    w.Line("</g>");
 
     // The legend: symbols on the left, scales and figures on the right.
     const Extended top = l.PageHeight - kMargin - kLegendHeight + 5.0L;
