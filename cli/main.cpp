@@ -1,26 +1,15 @@
-// vorida-cli: the program's work without windows. Verbs: pack, dump, fit, convert.
+// vorida-cli: the program's work without windows. Verbs: pack, dump, fit, convert, verify,
+// plot.
 // Exit status: 0 success, 1 failure, 2 wrong usage.
-#include "Cp1250.h"
-#include "Numbers.h"
-#include "Platform.h"
-#include "TranspktText.h"
-#include "UTransPkt.h"
+#include "Common.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-using namespace vorida;
+using namespace vorida::cli;
 
 namespace {
-
-constexpr int kOk = 0, kFailure = 1, kUsage = 2;
 
 const char* const kMainHelp = "Użycie: vorida-cli POLECENIE [OPCJE]\n"
                               "Polecenia:\n"
@@ -28,291 +17,25 @@ const char* const kMainHelp = "Użycie: vorida-cli POLECENIE [OPCJE]\n"
                               "  dump     TRANSPKT.BIN -> tekst\n"
                               "  fit      dopasowanie transformacji i odchyłki na punktach\n"
                               "  convert  przeliczenie pliku punktów (jak przycisk programu)\n"
+                              "  verify   dokładność przeliczenia na punktach kontrolnych\n"
+                              "  plot     rysunek obszaru (SVG) z odchyłkami\n"
                               "Pomoc polecenia: vorida-cli POLECENIE --help\n";
 
-const char* const kPackHelp
-    = "Użycie: vorida-cli pack PUNKTY.txt -o TRANSPKT.BIN [--area NAZWA] [--system KOD]\n"
-      "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
-      "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"
-      "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
-      "linie puste i komentarze # są pomijane. Opcje zastępują nagłówki.\n";
-
-const char* const kDumpHelp = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
-                              "Wypisuje plik jako tekst polecenia pack (dokładne wartości).\n";
-
-const char* const kFitHelp
-    = "Użycie: vorida-cli fit [--dir KATALOG] [--to-local]\n"
-      "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
-      "katalog), kierunek lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
-      "vx, vy, v w milimetrach oraz błąd średni m0.\n";
-
-const char* const kConvertHelp
-    = "Użycie: vorida-cli convert [--dir KATALOG] [--to-local] [--digits N]\n"
-      "Przelicza plik punktów w KATALOGU (domyślnie bieżący) tak jak przycisk programu:\n"
-      "xy_LOK -> xy2000.1 (--to-local: xy2000 -> xy_LOK.1) i Raport.txt; N miejsc po\n"
-      "przecinku (domyślnie 2).\n";
-
-bool isHelp(const std::string& a)
+struct Verb
 {
-    return a == "--help" || a == "-h";
-}
-
-int usage(const char* help, const std::string& complaint = {})
-{
-    if (!complaint.empty())
-        std::cerr << complaint << '\n';
-    std::cerr << help;
-    return kUsage;
-}
-
-// Messages are held until the outcome is known: the closing message of a complete run goes to
-// standard output, everything else to standard error.
-class CliPlatform : public ConsolePlatform
-{
-public:
-    std::vector<std::string> Held;
-    void ShowMessage(std::string_view text) override { Held.emplace_back(text); }
-    void Release(std::ostream& out)
-    {
-        for (std::string text : Held) {
-            for (char& c : text)
-                if (c == '\r')
-                    c = '\n';
-            out << text << '\n';
-        }
-        Held.clear();
-    }
+    const char* Name;
+    const char* const* Help;
+    int (*Run)(const std::vector<std::string>&);
 };
 
-struct Options
-{
-    std::vector<std::string> Positional;
-    std::string Directory = ".";
-    bool ToLocal = false;
-    std::optional<std::string> Output, Area, System, Digits;
+const Verb kVerbs[] = {
+    { "pack", &kPackHelp, pack },
+    { "dump", &kDumpHelp, dump },
+    { "fit", &kFitHelp, fit },
+    { "convert", &kConvertHelp, convert },
+    { "verify", &kVerifyHelp, verify },
+    { "plot", &kPlotHelp, plot },
 };
-
-// Parses the options a verb allows; nullopt (after a message) on wrong usage.
-std::optional<Options> parseOptions(
-    const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
-{
-    Options o;
-    auto allows = [&](const std::string& name) {
-        for (const auto& a : allowed)
-            if (a == name)
-                return true;
-        return false;
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (!a.empty() && a[0] == '-' && a != "-") {
-            if (!allows(a)) {
-                usage(help, "Nieznana opcja: " + a);
-                return std::nullopt;
-            }
-            if (a == "--to-local") {
-                o.ToLocal = true;
-                continue;
-            }
-            auto v = value();
-            if (!v) {
-                usage(help, "Brak wartości opcji " + a);
-                return std::nullopt;
-            }
-            if (a == "--dir")
-                o.Directory = *v;
-            else if (a == "-o")
-                o.Output = v;
-            else if (a == "--area")
-                o.Area = v;
-            else if (a == "--system")
-                o.System = v;
-            else if (a == "--digits")
-                o.Digits = v;
-        } else {
-            o.Positional.push_back(a);
-        }
-    }
-    return o;
-}
-
-std::optional<std::int32_t> parseInt(const std::string& text)
-{
-    std::int32_t v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return v;
-}
-
-bool readWholeFile(const std::string& path, std::string& contents)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    contents = ss.str();
-    return !in.bad();
-}
-
-int pack(const std::vector<std::string>& args)
-{
-    auto o = parseOptions(args, { "-o", "--area", "--system" }, kPackHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1 || !o->Output)
-        return usage(kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
-    std::string text;
-    if (!readWholeFile(o->Positional[0], text)) {
-        std::cerr << "Nie można odczytać pliku " << o->Positional[0] << '\n';
-        return kFailure;
-    }
-    TranspktFile contents;
-    try {
-        contents = ParseTranspktText(text);
-        if (o->Area)
-            contents.AreaName = Utf8ToCp1250(*o->Area);
-    } catch (const std::exception& e) {
-        std::cerr << o->Positional[0] << ": " << e.what() << '\n';
-        return kFailure;
-    }
-    if (o->System) {
-        auto code = parseInt(*o->System);
-        if (!code)
-            return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
-        contents.SystemCode = *code;
-    }
-    try {
-        WriteTranspktFile(*o->Output, contents);
-    } catch (const TranspktWriteError&) {
-        std::cerr << "Nie można zapisać pliku " << *o->Output << '\n';
-        return kFailure;
-    }
-    return kOk;
-}
-
-int dump(const std::vector<std::string>& args)
-{
-    auto o = parseOptions(args, {}, kDumpHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1)
-        return usage(kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
-    TranspktFile contents;
-    try {
-        TPktBIN loader;
-        loader.ReadFile(o->Positional[0], contents);
-    } catch (const TranspktReadError&) {
-        std::cerr << kTranspktReadError << '\n';
-        return kFailure;
-    }
-    std::cout << DumpTranspktText(contents);
-    return std::cout.good() ? kOk : kFailure;
-}
-
-std::string millimetres(Extended metres)
-{
-    return FormatDecimals(metres * 1000.0L, 1);
-}
-
-// One row of the residual table: the name right-aligned in 16 characters (UTF-8 letters count
-// once), each number right-aligned in 10 and always after at least one blank, so that wide
-// values never run together. A name may hold blanks: a reader takes the last three words as
-// the numbers.
-std::string fitRow(
-    const std::string& name, const std::string& vx, const std::string& vy, const std::string& v)
-{
-    std::string row;
-    size_t letters = 0;
-    for (unsigned char c : name)
-        letters += (c & 0xC0) != 0x80;
-    if (letters < 16)
-        row.append(16 - letters, ' ');
-    row += name;
-    for (const std::string* field : { &vx, &vy, &v }) {
-        row.append(field->size() < 10 ? 10 - field->size() : 1, ' ');
-        row += *field;
-    }
-    return row;
-}
-
-int fit(const std::vector<std::string>& args)
-{
-    auto o = parseOptions(args, { "--dir", "--to-local" }, kFitHelp);
-    if (!o)
-        return kUsage;
-    if (!o->Positional.empty())
-        return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
-    CliPlatform messages;
-    ScopedPlatform scope(messages);
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
-    if (!messages.Held.empty()) {
-        messages.Release(std::cerr);
-        return kFailure;
-    }
-    try {
-        TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, o->ToLocal, kHausbrandtCorrection);
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    const TTrKonfAf& t = TrKonfAf;
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
-    std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
-    std::cout << fitRow("nazwa", "vx [mm]", "vy [mm]", "v [mm]") << '\n';
-    for (std::int32_t i = 1; i <= t.PointCount; ++i) {
-        const auto k = static_cast<size_t>(i);
-        const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
-        std::cout << fitRow(Cp1250ToUtf8(AdjustmentPoints[k - 1].Name), millimetres(vx),
-            millimetres(vy), millimetres(std::sqrt(vx * vx + vy * vy)))
-                  << '\n';
-    }
-    if (const auto m0 = t.M0())
-        std::cout << "m0 = " << millimetres(*m0) << " mm\n";
-    else
-        std::cout << "m0 = -\n";
-    return t.Singular ? kFailure : kOk;
-}
-
-int convert(const std::vector<std::string>& args)
-{
-    auto o = parseOptions(args, { "--dir", "--to-local", "--digits" }, kConvertHelp);
-    if (!o)
-        return kUsage;
-    if (!o->Positional.empty())
-        return usage(kConvertHelp, "Nieoczekiwany argument: " + o->Positional[0]);
-    std::int32_t digits = 2;
-    if (o->Digits) {
-        auto d = parseInt(*o->Digits);
-        if (!d)
-            return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
-        digits = *d;
-    }
-    CliPlatform messages;
-    ScopedPlatform scope(messages);
-    // As at the program's start: load the area (a failure shows its message and goes on).
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
-    ComputeAreaExtents();
-    RoundingDigits = digits;
-    bool complete = false;
-    try {
-        complete = TransPkt.TransformFile(!o->ToLocal, o->Directory);
-    } catch (const std::exception& e) {
-        messages.Release(std::cerr);
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    messages.Release(complete ? std::cout : std::cerr);
-    return complete ? kOk : kFailure;
-}
 
 } // namespace
 
@@ -327,23 +50,16 @@ int main(int argc, char** argv)
         std::cout << kMainHelp;
         return kOk;
     }
-    const char* help = verb == "pack" ? kPackHelp
-        : verb == "dump"              ? kDumpHelp
-        : verb == "fit"               ? kFitHelp
-        : verb == "convert"           ? kConvertHelp
-                                      : nullptr;
-    if (help == nullptr)
+    const Verb* chosen = nullptr;
+    for (const Verb& v : kVerbs)
+        if (verb == v.Name)
+            chosen = &v;
+    if (chosen == nullptr)
         return usage(kMainHelp, "Nieznane polecenie: " + verb);
     for (const auto& a : args)
         if (isHelp(a)) {
-            std::cout << help;
+            std::cout << *chosen->Help;
             return kOk;
         }
-    if (verb == "pack")
-        return pack(args);
-    if (verb == "dump")
-        return dump(args);
-    if (verb == "fit")
-        return fit(args);
-    return convert(args);
+    return chosen->Run(args);
 }

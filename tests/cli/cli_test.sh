@@ -27,7 +27,7 @@ expect_status() { # expected, command...
 
 case $case_name in
 help)
-    for verb in pack dump fit convert; do
+    for verb in pack dump fit convert verify plot; do
         expect_status 0 "$cli" "$verb" --help
         grep -q "Użycie: vorida-cli $verb" "$work/out" || fail "help of $verb"
     done
@@ -92,6 +92,28 @@ convert)
     expect_status 1 "$cli" convert --dir "$work"
     grep -q "^Brak pliku wejściowego $work/xy_LOK$" "$work/err" || fail "missing input"
     [ ! -s "$work/out" ] || fail "a failure on standard output"
+    ;;
+area)
+    expect_status 0 "$cli" pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
+    expect_status 0 "$cli" fit --loo --dir "$work"
+    [ "$(grep -Ec '^ *[^ ]+( +-?[0-9]+\.[0-9]){3}$' "$work/out")" -eq 35 ] \
+        || fail "a row for every adjustment point"
+    grep -q "^Prawdopodobne błędy grube (v > 3 × RMS pozostałych): brak$" "$work/out" || fail "loo"
+    expect_status 0 "$cli" verify "$examples/check-points.txt" --dir "$work" --digits 4
+    grep -q "^W obszarze (10): max 18.55 mm (K-08), RMS 9.62 mm$" "$work/out" || fail "verify"
+    printf 'K1 30381.8757 22580.3131 5855989.588603 6485608.529447\nK2 1,5 2 3 4\n' >"$work/k.txt"
+    expect_status 0 "$cli" verify "$work/k.txt" --dir "$work" --to-local
+    grep -q "^Linia 2: nieczytelny punkt kontrolny, pominięty$" "$work/err" || fail "bad line"
+    expect_status 2 "$cli" verify "$work/k.txt" --digits 19
+    expect_status 1 "$cli" verify "$work/none.txt" --dir "$work"
+    expect_status 0 "$cli" plot --dir "$work" --check "$examples/check-points.txt" -o "$work/a.svg"
+    grep -q '</svg>' "$work/a.svg" || fail "plot"
+    expect_status 2 "$cli" plot --dir "$work"
+    expect_status 1 "$cli" plot --dir "$work" -o "$work/no/such/dir.svg"
+    printf '@system\t7\na 0 0 0 0\nb 1 0 1 0\nc 0 1 0 1\nd 1 1 1 1\n' >"$work/four.txt"
+    expect_status 0 "$cli" pack "$work/four.txt" -o "$work/TRANSPKT.BIN"
+    expect_status 1 "$cli" fit --loo --dir "$work"
+    grep -q "co najmniej 5 punktów" "$work/err" || fail "too few for loo"
     ;;
 *)
     fail "unknown case $case_name"

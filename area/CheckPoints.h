@@ -1,0 +1,60 @@
+// Check points: points known in both systems that are not adjustment points. Converting them
+// and comparing with their known coordinates measures the accuracy of an area's conversion.
+//
+// A check-point file follows the grammar of the point files: one point a line, words
+// separated by blanks or tabs: name, local x, local y, national x, national y, then any text.
+// Names are Windows-1250 bytes, kept as they are. Blank lines and lines whose first word
+// begins with "#" (comments) are skipped; a line whose four coordinates are not all readable
+// coordinate words is unreadable and only its number is kept.
+#pragma once
+
+#include "UPKTBIN.h"
+#include "UTrKonfAf.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorida {
+
+struct CheckPoint
+{
+    std::string Name; // Windows-1250 bytes
+    Extended LocalX = 0.0L, LocalY = 0.0L, NationalX = 0.0L, NationalY = 0.0L;
+    std::int64_t Line = 0; // from 1
+};
+
+struct CheckPointFile
+{
+    std::vector<CheckPoint> Points;
+    std::vector<std::int64_t> UnreadableLines; // numbers from 1
+};
+
+// Reads a check-point file; throws FileError when it cannot be opened or read.
+CheckPointFile ReadCheckPoints(const std::string& path);
+
+struct CheckDifference
+{
+    bool Inside = false; // the source coordinates lie inside the area box of their system
+    bool Failed = false; // the arithmetic failed (a point far outside); no difference
+    // Known minus converted, target units (metres).
+    Extended Vx = 0.0L, Vy = 0.0L, V = 0.0L;
+};
+
+struct CheckSummary
+{
+    std::vector<CheckDifference> Points; // in the order of the check points
+    size_t Inside = 0; // how many lie inside the area and have a difference
+    Extended Max = 0.0L, Rms = 0.0L; // of V over the points inside
+    std::optional<size_t> Worst; // the point inside with the largest V
+};
+
+// Converts every check point with t, which must hold a usable fit in the direction
+// (reverse false: local to national). With digits, each converted coordinate is first rounded
+// to that many decimals as the result file holds it (0 to 18); without, the 80-bit result is
+// compared. Points outside the area are converted too but count in neither Max nor Rms.
+CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
+    const TAreaExtents& extents, std::optional<int> digits);
+
+} // namespace vorida

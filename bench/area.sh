@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Time of the area tools on a generated area: `vorida-cli fit --loo`, `verify` and `plot`.
+#
+#     bench/area.sh [VORIDA-CLI]      # default build/bin/vorida-cli
+#
+# Generates an area of ADJUST adjustment points (default 500) and CHECKS check points
+# (default 100, another seed of the same generator) with bench/generate.py, runs each command
+# RUNS times (default 5) and prints the median wall time with the spread (min-max).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cli=$(realpath "${1:-$root/build/bin/vorida-cli}")
+runs=${RUNS:-5}
+adjust=${ADJUST:-500}
+checks=${CHECKS:-100}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+python3 "$root/bench/generate.py" adjustment "$adjust" -o "$work/area.txt"
+"$cli" pack "$work/area.txt" -o "$work/TRANSPKT.BIN"
+python3 "$root/bench/generate.py" adjustment "$checks" --seed 77 | grep -v '^@' >"$work/check.txt"
+
+measure() { # label, command...
+    local label=$1 times=() i start end
+    shift
+    for ((i = 0; i < runs; i++)); do
+        start=$(date +%s%N)
+        "$@" >/dev/null
+        end=$(date +%s%N)
+        times+=($(((end - start) / 1000000)))
+    done
+    sorted=($(printf '%s\n' "${times[@]}" | sort -n))
+    printf '%-40s median %5d ms (%d-%d ms), %d runs\n' "$label" "${sorted[$((runs / 2))]}" \
+        "${sorted[0]}" "${sorted[$((runs - 1))]}" "$runs"
+}
+
+echo "Area: $adjust adjustment points, $checks check points"
+measure "fit --loo" "$cli" fit --loo --dir "$work"
+measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local
+measure "verify" "$cli" verify "$work/check.txt" --dir "$work"
+measure "plot --check" "$cli" plot --dir "$work" --check "$work/check.txt" -o "$work/area.svg"

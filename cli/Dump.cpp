@@ -1,0 +1,32 @@
+// vorida-cli dump: TRANSPKT.BIN as text.
+#include "Common.h"
+
+#include "TranspktText.h"
+
+#include <iostream>
+
+namespace vorida::cli {
+
+const char* const kDumpHelp = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
+                              "Wypisuje plik jako tekst polecenia pack (dokładne wartości).\n";
+
+int dump(const std::vector<std::string>& args)
+{
+    auto o = parseOptions(args, {}, kDumpHelp);
+    if (!o)
+        return kUsage;
+    if (o->Positional.size() != 1)
+        return usage(kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
+    TranspktFile contents;
+    try {
+        TPktBIN loader;
+        loader.ReadFile(o->Positional[0], contents);
+    } catch (const TranspktReadError&) {
+        std::cerr << kTranspktReadError << '\n';
+        return kFailure;
+    }
+    std::cout << DumpTranspktText(contents);
+    return std::cout.good() ? kOk : kFailure;
+}
+
+} // namespace vorida::cli

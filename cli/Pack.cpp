@@ -1,0 +1,54 @@
+// vorida-cli pack: TRANSPKT.BIN from its text form.
+#include "Common.h"
+
+#include "Cp1250.h"
+#include "TranspktText.h"
+
+#include <iostream>
+
+namespace vorida::cli {
+
+const char* const kPackHelp
+    = "Użycie: vorida-cli pack PUNKTY.txt -o TRANSPKT.BIN [--area NAZWA] [--system KOD]\n"
+      "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
+      "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"
+      "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
+      "linie puste i komentarze # są pomijane. Opcje zastępują nagłówki.\n";
+
+int pack(const std::vector<std::string>& args)
+{
+    auto o = parseOptions(args, { "-o", "--area", "--system" }, kPackHelp);
+    if (!o)
+        return kUsage;
+    if (o->Positional.size() != 1 || !o->Output)
+        return usage(kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
+    std::string text;
+    if (!readWholeFile(o->Positional[0], text)) {
+        std::cerr << "Nie można odczytać pliku " << o->Positional[0] << '\n';
+        return kFailure;
+    }
+    TranspktFile contents;
+    try {
+        contents = ParseTranspktText(text);
+        if (o->Area)
+            contents.AreaName = Utf8ToCp1250(*o->Area);
+    } catch (const std::exception& e) {
+        std::cerr << o->Positional[0] << ": " << e.what() << '\n';
+        return kFailure;
+    }
+    if (o->System) {
+        auto code = parseInt(*o->System);
+        if (!code)
+            return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
+        contents.SystemCode = *code;
+    }
+    try {
+        WriteTranspktFile(*o->Output, contents);
+    } catch (const TranspktWriteError&) {
+        std::cerr << "Nie można zapisać pliku " << *o->Output << '\n';
+        return kFailure;
+    }
+    return kOk;
+}
+
+} // namespace vorida::cli

@@ -1,0 +1,374 @@
+// The area tools: leave-one-out discrepancies, check points and the SVG picture.
+#include "AreaPicture.h"
+#include "CheckPoints.h"
+#include "Cp1250.h"
+#include "LeaveOneOut.h"
+#include "LineIO.h"
+#include "Numbers.h"
+#include "TestSupport.h"
+#include "TranspktText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <sstream>
+
+using namespace vorida;
+using namespace vorida::test;
+
+namespace {
+
+TranspktFile SampleArea()
+{
+    return ParseTranspktText(ReadFile(std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt"));
+}
+
+// A 6 x 6 grid at 1000 m in the local system; the national coordinates follow a conformal
+// cubic plus a deterministic noise of up to 3 mm in each coordinate.
+TPktDostosowania SyntheticArea()
+{
+    TPktDostosowania points;
+    std::uint32_t state = 12345;
+    auto noise = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 0.006L;
+    };
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            const Extended x = 26000.0L + 1000.0L * i, y = 17000.0L + 1000.0L * j;
+            const Extended u = x - 28500.0L, v = y - 19500.0L;
+            const Extended u2 = u * u - v * v, v2 = 2.0L * u * v;
+            const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * u2;
+            const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 2.1e-9L * v2;
+            std::string name = "G";
+            name += std::to_string(6 * i + j);
+            points.push_back(Point(name, x, y, X + noise(), Y + noise()));
+        }
+    return points;
+}
+
+std::vector<size_t> Flagged(const LooResult& loo)
+{
+    std::vector<size_t> flagged;
+    for (size_t i = 0; i < loo.Points.size(); ++i)
+        if (loo.Points[i].Blunder)
+            flagged.push_back(i);
+    return flagged;
+}
+
+} // namespace
+
+TEST(LeaveOneOut, FlagsThePointMovedBy10CmAndNoOther)
+{
+    for (bool reverse : { false, true }) {
+        SCOPED_TRACE(reverse);
+        TPktDostosowania points = SyntheticArea();
+        const LooResult clean = LeaveOneOut(points, reverse);
+        EXPECT_EQ(clean.Computed, points.size());
+        EXPECT_TRUE(Flagged(clean).empty());
+        EXPECT_LT(clean.Rms, 0.005L);
+        for (size_t moved : { size_t { 0 }, size_t { 14 }, size_t { 35 } }) {
+            TPktDostosowania bad = points;
+            bad[moved].NationalX = bad[moved].NationalX + 0.06L;
+            bad[moved].NationalY = bad[moved].NationalY - 0.08L; // 10 cm
+            const LooResult loo = LeaveOneOut(bad, reverse);
+            EXPECT_EQ(Flagged(loo), std::vector<size_t> { moved }) << "moved " << moved;
+            EXPECT_EQ(loo.Worst, moved);
+        }
+    }
+}
+
+TEST(LeaveOneOut, EqualsAnIndependentFitWithoutThePoint)
+{
+    const TPktDostosowania points = SampleArea().Points;
+    for (bool reverse : { false, true }) {
+        const LooResult loo = LeaveOneOut(points, reverse);
+        ASSERT_EQ(loo.Points.size(), points.size());
+        for (size_t i = 0; i < points.size(); ++i) {
+            TPktDostosowania reduced = points;
+            reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i));
+            TTrKonfAf t;
+            t.Fit(reduced, 3, reverse, 1);
+            ASSERT_EQ(t.Singular, 0);
+            const TPkt& p = points[i];
+            Extended x = 0.0L, y = 0.0L;
+            t.TransformPoint(
+                x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
+            EXPECT_EQ(loo.Points[i].Vx, (reverse ? p.LocalX : p.NationalX) - x) << i;
+            EXPECT_EQ(loo.Points[i].Vy, (reverse ? p.LocalY : p.NationalY) - y) << i;
+        }
+    }
+}
+
+TEST(LeaveOneOut, ReducedSetsThatCannotBeFittedAreReportedAndTheRestGoOn)
+{
+    // A and its twin share a position: without B, C or D only three positions are left.
+    TPktDostosowania points = { Point("A", 0.0L, 0.0L, 10.0L, 10.0L),
+        Point("A2", 0.0L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
+        Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L) };
+    const LooResult loo = LeaveOneOut(points, false);
+    EXPECT_TRUE(loo.Points[0].Computed());
+    EXPECT_TRUE(loo.Points[1].Computed());
+    for (size_t i : { 2, 3, 4 })
+        EXPECT_EQ(loo.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
+    EXPECT_EQ(loo.Computed, 2u);
+    points.pop_back();
+    EXPECT_THROW(LeaveOneOut(points, false), std::invalid_argument);
+}
+
+TEST(CheckPoints, ReproduceTheAccuracyFiguresOfTheReadme)
+{
+    // The README's accuracy table (| local → national | max mm | RMS mm |), results with 4 decimals.
+    const std::string readme = ReadFile(std::string(VORIDA_EXAMPLES_DIR) + "/../README.md");
+    std::map<std::string, std::pair<Extended, Extended>> figures;
+    for (const char* direction : { "local", "national" }) {
+        const std::string start = std::string("\n| ") + direction + " → ";
+        const size_t at = readme.find(start);
+        if (at == std::string::npos)
+            continue;
+        // | local → national | max mm | RMS mm |
+        std::istringstream cells(readme.substr(readme.find('|', at + 3) + 1));
+        std::string max, rms;
+        std::getline(cells, max, '|');
+        std::getline(cells, rms, '|');
+        figures[direction] = { std::stold(max), std::stold(rms) };
+    }
+    ASSERT_EQ(figures.size(), 2u) << "the accuracy table of the README";
+
+    const TPktDostosowania points = SampleArea().Points;
+    const CheckPointFile checks
+        = ReadCheckPoints(std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt");
+    ASSERT_EQ(checks.Points.size(), 10u);
+    EXPECT_TRUE(checks.UnreadableLines.empty());
+    for (bool reverse : { false, true }) {
+        TTrKonfAf t;
+        ASSERT_EQ(FitArea(t, points, reverse), AreaFitStatus::Fitted);
+        const CheckSummary s
+            = CompareCheckPoints(t, checks.Points, reverse, ComputeAreaExtents(points), 4);
+        const auto [max, rms] = figures[reverse ? "national" : "local"];
+        EXPECT_EQ(s.Inside, 10u);
+        EXPECT_LE(std::fabs(s.Max * 1000.0L - max), 0.01L) << reverse;
+        EXPECT_LE(std::fabs(s.Rms * 1000.0L - rms), 0.01L) << reverse;
+    }
+}
+
+TEST(CheckPoints, SkipCommentsAndReportUnreadableLinesByNumber)
+{
+    TempDir dir;
+    WriteFile(dir / "k.txt",
+        "# name lx ly nx ny\r\n"
+        "\r\n"
+        "K1 100.5 200 5800100.25 6500200 stone\r\n"
+        "K2 100,5 200 5800100 6500200\r\n"
+        "K3 100 200 5800100\r\n"
+        "\t K4\t1e2 2E2 5800100. 6500200\n");
+    const CheckPointFile f = ReadCheckPoints(dir / "k.txt");
+    ASSERT_EQ(f.Points.size(), 2u);
+    EXPECT_EQ(f.Points[0].Name, "K1");
+    EXPECT_EQ(f.Points[0].NationalX, 5800100.25L);
+    EXPECT_EQ(f.Points[0].Line, 3);
+    EXPECT_EQ(f.Points[1].LocalX, 100.0L);
+    EXPECT_EQ(f.Points[1].Line, 6);
+    EXPECT_EQ(f.UnreadableLines, (std::vector<std::int64_t> { 4, 5 }));
+    EXPECT_THROW(ReadCheckPoints(dir / "missing.txt"), FileError);
+}
+
+TEST(CheckPoints, PointsOutsideTheAreaCountInNeitherMaxNorRms)
+{
+    const TPktDostosowania square = TranslatedSquare(); // an exact fit: x + 5 800 000 ...
+    std::vector<CheckPoint> checks = { { "in", 2000.0L, 2000.0L, 5802000.003L, 6502000.004L, 1 },
+        { "out", 9000.0L, 2000.0L, 5809000.5L, 6502000.0L, 2 } };
+    TTrKonfAf t;
+    ASSERT_EQ(FitArea(t, square, false), AreaFitStatus::Fitted);
+    const CheckSummary s = CompareCheckPoints(t, checks, false, ComputeAreaExtents(square), {});
+    EXPECT_TRUE(s.Points[0].Inside);
+    EXPECT_FALSE(s.Points[1].Inside);
+    EXPECT_LT(std::fabs(s.Points[1].V - 0.5L), 1e-6L);
+    EXPECT_EQ(s.Inside, 1u);
+    EXPECT_LT(std::fabs(s.Max - 0.005L), 1e-6L);
+    EXPECT_EQ(s.Max, s.Rms);
+    EXPECT_EQ(s.Worst, 0u);
+}
+
+namespace {
+
+// A minimal XML reader for the picture: checks well-formedness (one root, nested and closed
+// tags, quoted and unique attributes, known entities, no raw "<" or "&", valid UTF-8 without
+// control characters) and returns the elements with their attributes and direct text.
+struct Element
+{
+    std::string Name;
+    std::map<std::string, std::string> Attributes;
+    std::string Text;
+};
+
+class XmlReader
+{
+public:
+    explicit XmlReader(const std::string& s) : s_(s) { }
+
+    std::vector<Element> Read()
+    {
+        if (!IsValidUtf8(s_))
+            Fail("not UTF-8");
+        for (unsigned char c : s_)
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+                Fail("control character");
+        if (s_.compare(0, 5, "<?xml") == 0)
+            i_ = Find("?>") + 2;
+        Blank();
+        ElementAt();
+        Blank();
+        if (i_ != s_.size())
+            Fail("content after the root");
+        return elements_;
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& why) const
+    {
+        throw std::runtime_error(why + " at " + std::to_string(i_));
+    }
+    size_t Find(const char* what) const
+    {
+        size_t at = s_.find(what, i_);
+        if (at == std::string::npos)
+            Fail(std::string("no ") + what);
+        return at;
+    }
+    void Blank()
+    {
+        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_])))
+            ++i_;
+    }
+    std::string Name()
+    {
+        size_t b = i_;
+        while (i_ < s_.size()
+            && (std::isalnum(static_cast<unsigned char>(s_[i_])) || s_[i_] == '-' || s_[i_] == ':'
+                || s_[i_] == '_'))
+            ++i_;
+        if (b == i_)
+            Fail("name expected");
+        return s_.substr(b, i_ - b);
+    }
+    // Text up to `end`, with its entities checked and decoded.
+    std::string Chars(char end)
+    {
+        std::string out;
+        while (i_ < s_.size() && s_[i_] != end) {
+            if (s_[i_] == '<')
+                Fail("raw <");
+            if (s_[i_] == '&') {
+                const size_t semi = Find(";");
+                const std::string entity = s_.substr(i_ + 1, semi - i_ - 1);
+                static const std::map<std::string, char> known = { { "amp", '&' }, { "lt", '<' },
+                    { "gt", '>' }, { "quot", '"' }, { "apos", '\'' } };
+                if (!known.count(entity))
+                    Fail("entity " + entity);
+                out += known.at(entity);
+                i_ = semi + 1;
+            } else {
+                out += s_[i_++];
+            }
+        }
+        return out;
+    }
+    void ElementAt()
+    {
+        if (s_[i_] != '<')
+            Fail("< expected");
+        ++i_;
+        const size_t index = elements_.size();
+        elements_.push_back({ Name(), {}, {} });
+        for (;;) {
+            Blank();
+            if (s_.compare(i_, 2, "/>") == 0) {
+                i_ += 2;
+                return;
+            }
+            if (s_[i_] == '>')
+                break;
+            const std::string attribute = Name();
+            if (s_[i_++] != '=' || s_[i_++] != '"')
+                Fail("=\" expected");
+            std::string value = Chars('"');
+            ++i_;
+            if (!elements_[index].Attributes.emplace(attribute, value).second)
+                Fail("attribute twice");
+        }
+        ++i_;
+        for (;;) {
+            elements_[index].Text += Chars('<');
+            if (i_ >= s_.size())
+                Fail("unclosed " + elements_[index].Name);
+            if (s_.compare(i_, 2, "</") == 0) {
+                i_ += 2;
+                if (Name() != elements_[index].Name || s_[i_++] != '>')
+                    Fail("mismatched end tag");
+                return;
+            }
+            ElementAt();
+        }
+    }
+
+    const std::string& s_;
+    size_t i_ = 0;
+    std::vector<Element> elements_;
+};
+
+} // namespace
+
+TEST(AreaPicture, IsWellFormedWithOneMarkerPerPointAndTheAreaRectangle)
+{
+    TranspktFile area = SampleArea();
+    area.Points[3].Name = "<&\"x\x01\xB9>"; // escaped; the control byte replaced; "ą"
+    area.Points[7].NationalX = area.Points[7].NationalX + 0.1L; // a blunder, drawn red
+    const CheckPointFile checks
+        = ReadCheckPoints(std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt");
+    for (size_t count : { area.Points.size(), size_t { 3 } }) {
+        SCOPED_TRACE(count);
+        const TPktDostosowania points(
+            area.Points.begin(), area.Points.begin() + static_cast<std::ptrdiff_t>(count));
+        const AreaPicture picture = PrepareAreaPicture(points, area.AreaName, 7, checks.Points);
+        const std::string svg = AreaSvg(picture);
+        std::vector<Element> elements;
+        ASSERT_NO_THROW(elements = XmlReader(svg).Read()) << svg;
+        ASSERT_EQ(elements[0].Name, "svg");
+        EXPECT_EQ(elements[0].Attributes["viewBox"], "0 0 210 297");
+
+        std::vector<std::string> markers, areas, blunders, names;
+        size_t checkMarkers = 0;
+        for (const Element& e : elements) {
+            const std::string cls = e.Attributes.count("class") ? e.Attributes.at("class") : "";
+            if (cls.find("key") != std::string::npos)
+                continue; // the legend
+            if (cls.rfind("adjustment", 0) == 0)
+                markers.push_back(e.Attributes.at("d"));
+            if (cls == "adjustment blunder")
+                blunders.push_back(e.Attributes.at("d"));
+            if (cls == "check")
+                ++checkMarkers;
+            if (e.Name == "rect" && cls == "area")
+                areas.push_back(e.Attributes.at("x") + " " + e.Attributes.at("y"));
+            if (cls.rfind("name", 0) == 0)
+                names.push_back(e.Text);
+        }
+        EXPECT_EQ(markers.size(), count);
+        EXPECT_EQ(checkMarkers, checks.Points.size());
+        const PictureLayout l = LayOutPicture(picture);
+        const ExtentBox& box = picture.Extents.National;
+        EXPECT_EQ(areas,
+            std::vector<std::string> { FormatDecimals(l.PaperX(box.MinY), 2) + " "
+                + FormatDecimals(l.PaperY(box.MaxX), 2) });
+        // The first marker's tip stands above the first point's place on the sheet.
+        EXPECT_EQ(markers[0].substr(0, markers[0].find(' ')),
+            "M" + FormatDecimals(l.PaperX(points[0].NationalY), 2) + ","
+                + FormatDecimals(l.PaperY(points[0].NationalX) - 1.3L, 2));
+        if (count > 3) {
+            EXPECT_EQ(names[3], "<&\"x\xEF\xBF\xBD\xC4\x85>");
+        }
+        EXPECT_EQ(blunders.size(), count > 7 ? 1u : 0u);
+    }
+}
