@@ -18,4 +18,12 @@ enum class AreaFitStatus {
 // coordinate that is not a number). On any status but Fitted, t holds no usable fit.
 AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
 
+// A discrepancy v = known - converted, metres, and its length.
+struct Discrepancy
+{
+    Extended Vx = 0.0L, Vy = 0.0L, V = 0.0L;
+};
+// Throws FloatingPointError when the arithmetic since the last check failed or v is no number.
+Discrepancy DiscrepancyOf(Extended knownX, Extended knownY, Extended outX, Extended outY);
+
 } // namespace vorida

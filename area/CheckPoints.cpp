@@ -1,5 +1,7 @@
 #include "CheckPoints.h"
 
+#include "AreaFit.h"
+
 #include "LineIO.h"
 #include "Numbers.h"
 #include "UNITtrk.h"
@@ -70,12 +72,11 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
                 outX = asWritten(outX, *digits);
                 outY = asWritten(outY, *digits);
             }
-            d.Vx = (reverse ? p.LocalX : p.NationalX) - outX;
-            d.Vy = (reverse ? p.LocalY : p.NationalY) - outY;
-            d.V = std::sqrt(d.Vx * d.Vx + d.Vy * d.Vy);
-            ThrowOnFloatingPointFlags();
-            if (!std::isfinite(d.V))
-                throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
+            const Discrepancy v = DiscrepancyOf(
+                reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
+            d.Vx = v.Vx;
+            d.Vy = v.Vy;
+            d.V = v.V;
         } catch (const FloatingPointError&) {
             d.Failed = true;
             d.Vx = d.Vy = d.V = 0.0L;

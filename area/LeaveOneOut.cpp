@@ -28,12 +28,11 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse)
             Extended outX = 0.0L, outY = 0.0L;
             t.TransformPoint(
                 outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-            d.Vx = (reverse ? p.LocalX : p.NationalX) - outX;
-            d.Vy = (reverse ? p.LocalY : p.NationalY) - outY;
-            d.V = std::sqrt(d.Vx * d.Vx + d.Vy * d.Vy);
-            ThrowOnFloatingPointFlags();
-            if (!std::isfinite(d.V))
-                throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
+            const Discrepancy v = DiscrepancyOf(
+                reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
+            d.Vx = v.Vx;
+            d.Vy = v.Vy;
+            d.V = v.V;
         } catch (const FloatingPointError&) {
             d = LooDiscrepancy {};
             d.Failed = true;

@@ -23,6 +23,16 @@ const char* const kFitHelp
 
 namespace {
 
+std::string residualHeader(size_t width)
+{
+    std::string header;
+    AppendRight(header, "nazwa", 16);
+    appendCell(header, "vx [mm]", width);
+    appendCell(header, "vy [mm]", width);
+    appendCell(header, "v [mm]", width);
+    return header;
+}
+
 const char* statusText(const LooDiscrepancy& d)
 {
     if (d.Failed)
@@ -64,12 +74,7 @@ int leaveOneOut(const Options& o)
     std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     std::cout << "Punktów dostosowania: " << AdjustmentPoints.size() << '\n';
     std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
-    std::string header;
-    AppendRight(header, "nazwa", 16);
-    appendCell(header, "vx [mm]", 10);
-    appendCell(header, "vy [mm]", 10);
-    appendCell(header, "v [mm]", 10);
-    std::cout << header << '\n';
+    std::cout << residualHeader(10) << '\n';
     for (size_t i = 0; i < AdjustmentPoints.size(); ++i) {
         const LooDiscrepancy& d = loo.Points[i];
         std::string row;
@@ -132,12 +137,7 @@ int fit(const std::vector<std::string>& args)
     std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
     std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
     // Number cells of 10 characters with at least one blank before each.
-    std::string header;
-    AppendRight(header, "nazwa", 16);
-    appendCell(header, "vx [mm]", 9);
-    appendCell(header, "vy [mm]", 9);
-    appendCell(header, "v [mm]", 9);
-    std::cout << header << '\n';
+    std::cout << residualHeader(9) << '\n';
     for (std::int32_t i = 1; i <= t.PointCount; ++i) {
         const auto k = static_cast<size_t>(i);
         const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
