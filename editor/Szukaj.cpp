@@ -85,7 +85,7 @@ void TForm_Szukaj::FindNext()
     // Does the search start at the edge of the text in its own direction? An empty text is
     // at both edges.
     bool atEdge;
-    if (editor.Utf8().empty())
+    if (editor.length() == 0)
         atEdge = true;
     else if (down)
         atEdge = editor.CaretLine() == 1 && editor.CaretColumn() == 1;

@@ -36,6 +36,20 @@ bool isBlank(char c)
 
 } // namespace
 
+TextArea::QuietChange::QuietChange(TextArea& area)
+    : area_(area), mask_(area.sci(SCI_GETMODEVENTMASK))
+{
+    area_.sci(SCI_SETMODEVENTMASK,
+        static_cast<unsigned long>(mask_
+            & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT
+                | SC_MOD_BEFOREDELETE)));
+}
+
+TextArea::QuietChange::~QuietChange()
+{
+    area_.sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask_));
+}
+
 TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
 {
     setUtf8(true);
@@ -88,6 +102,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     DecodedText decoded = DecodeText(bytes);
     {
         OwnChange own(*this);
+        QuietChange quiet(*this);
         sci(SCI_CLEARALL);
         // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
         SendScintilla(
@@ -110,6 +125,7 @@ void TextArea::ClearAll()
 {
     {
         OwnChange own(*this);
+        QuietChange quiet(*this);
         sci(SCI_CLEARALL);
     }
     touchedLines_.clear();
@@ -131,14 +147,25 @@ int TextArea::LineCount() const
     return static_cast<int>(sci(SCI_GETLINECOUNT));
 }
 
+std::string TextArea::Bytes(long start, long end) const
+{
+    const long length = sci(SCI_GETLENGTH);
+    start = std::clamp(start, 0L, length);
+    end = std::clamp(end, start, length);
+    std::string bytes(static_cast<size_t>(end - start) + 1, '\0'); // room for the final NUL
+    if (end > start)
+        SendScintilla(SCI_GETTEXTRANGE, start, end, bytes.data());
+    bytes.resize(static_cast<size_t>(end - start));
+    return bytes;
+}
+
 QString TextArea::Line(int index) const
 {
-    long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
-    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
-    std::string_view all = Utf8();
-    if (start < 0 || end < start || static_cast<size_t>(end) > all.size())
+    if (index < 0 || index >= LineCount())
         return {};
-    return QString::fromUtf8(all.data() + start, end - start);
+    const std::string line = Bytes(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index)),
+        sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index)));
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 void TextArea::ReplaceLine(int index, const QString& text)
@@ -161,6 +188,57 @@ QString ExpandTabsInLine(const QString& line, int width)
             out += c;
     }
     return out;
+}
+
+std::string ExpandTabsInText(std::string_view utf8, int width)
+{
+    std::string out;
+    out.reserve(utf8.size() + utf8.size() / 4);
+    int column = 0;
+    for (char c : utf8) {
+        if (c == '\t') {
+            const int blanks = width - column % width;
+            out.append(static_cast<size_t>(blanks), ' ');
+            column += blanks;
+            continue;
+        }
+        out += c;
+        if (c == '\n')
+            column = 0;
+        else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) // not a continuation byte
+            ++column;
+    }
+    return out;
+}
+
+bool TextArea::ExpandAllTabs()
+{
+    const std::string_view text = Utf8();
+    const size_t firstTab = text.find('\t');
+    if (firstTab == std::string_view::npos)
+        return false;
+    const size_t lastTab = text.rfind('\t');
+    const size_t firstLine = text.rfind('\n', firstTab);
+    const size_t from = firstLine == std::string_view::npos ? 0 : firstLine + 1;
+    const size_t lineEnd = text.find('\n', lastTab);
+    const size_t to = lineEnd == std::string_view::npos ? text.size() : lineEnd;
+    const std::string expanded = ExpandTabsInText(text.substr(from, to - from), tabWidth());
+
+    const long caret = CaretPosition();
+    const int caretLine = LineOf(caret);
+    const int caretColumn = ColumnOf(caret); // display columns: expansion keeps them
+    const int caretVirtual = CaretVirtualSpace();
+    {
+        OwnChange own(*this);
+        QuietChange quiet(*this);
+        const bool collecting = sci(SCI_GETUNDOCOLLECTION) != 0;
+        sci(SCI_SETUNDOCOLLECTION, 0);
+        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(expanded.size()), expanded.data());
+        sci(SCI_SETUNDOCOLLECTION, collecting ? 1 : 0);
+    }
+    setCaretAt(PositionAt(caretLine, caretColumn), caretVirtual);
+    return true;
 }
 
 QString TextArea::expandedLine(int index) const
@@ -303,21 +381,26 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     if (touchedLines_.empty())
         return;
     trimming_ = true;
+    QuietChange quiet(*this);
     const bool keepCaret = !hasSelectedText();
     const int caretLine = CaretLine();
     const int caretColumn = CaretColumn();
     const int lines = LineCount();
-    for (int line : touchedLines_) {
+    // From the last line up: a deletion moves no line above it, and Scintilla's gap only
+    // travels towards the start, once over the text in all.
+    for (auto it = touchedLines_.rbegin(); it != touchedLines_.rend(); ++it) {
+        const int line = *it;
         if (line >= lines)
-            break;
-        long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-        long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-        std::string_view text = Utf8();
-        long blankStart = end;
-        while (blankStart > start && isBlank(text[static_cast<size_t>(blankStart - 1)]))
-            --blankStart;
-        if (blankStart < end)
-            sci(SCI_DELETERANGE, static_cast<unsigned long>(blankStart), end - blankStart);
+            continue;
+        const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        const long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        const std::string text = Bytes(start, end);
+        size_t kept = text.size();
+        while (kept > 0 && isBlank(text[kept - 1]))
+            --kept;
+        if (kept < text.size())
+            sci(SCI_DELETERANGE, static_cast<unsigned long>(start + static_cast<long>(kept)),
+                end - start - static_cast<long>(kept));
     }
     touchedLines_.clear();
     if (keepCaret && (CaretLine() != caretLine || CaretColumn() != caretColumn))
@@ -434,9 +517,8 @@ bool TextArea::smartBackspace()
         return false;
     const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long position = CaretPosition();
-    std::string_view text = Utf8();
-    for (long p = lineStart; p < position; ++p)
-        if (text[static_cast<size_t>(p)] != ' ')
+    for (char c : Bytes(lineStart, position))
+        if (c != ' ')
             return false; // not inside leading blanks: an ordinary Backspace
 
     int target = 0;

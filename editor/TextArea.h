@@ -55,6 +55,24 @@ public:
         TextArea& area_;
     };
 
+    // Changes made while one of these lives send no change notification out of Scintilla.
+    // QScintilla answers each such notification with a count of the characters before the
+    // change (for accessibility), which costs time in proportion to the text: a loop of
+    // changes on a big text must run quiet. Only for changes that need no notification: the
+    // frame's own, or trimming, whose text was already marked modified.
+    class QuietChange
+    {
+    public:
+        explicit QuietChange(TextArea& area);
+        ~QuietChange();
+        QuietChange(const QuietChange&) = delete;
+        QuietChange& operator=(const QuietChange&) = delete;
+
+    private:
+        TextArea& area_;
+        long mask_;
+    };
+
     explicit TextArea(QWidget* parent = nullptr);
 
     // Replaces the whole text by a file's bytes: modified flag clear, undo history empty, caret
@@ -64,8 +82,12 @@ public:
     std::string SavedBytes() const;
     LineEnd LineEndConvention() const { return lineEnd_; }
 
-    // The whole text as UTF-8 with LF line ends.
+    // The whole text as UTF-8 with LF line ends. This moves Scintilla's gap to the end, a copy
+    // of everything after it: never call it once per line or per hit.
     std::string_view Utf8() const;
+    // A copy of the bytes [start, end) of the text (clamped); moves the gap only when it lies
+    // inside them.
+    std::string Bytes(long start, long end) const;
 
     // Text, undo and redo history and the modified flag.
     void ClearAll();
@@ -105,6 +127,12 @@ public:
     // Searches from the caret; on a hit selects it (caret after it going down, at its start
     // going up) and scrolls it into view. Returns the number of hits, 0 or 1.
     int Find(const QString& text, const SearchOptions& options);
+
+    // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
+    // one change of the buffer, from the first line holding a tab to the last. The frame's own
+    // change: not recorded for undo, modified flag untouched. The caret keeps its line and
+    // display column. False when there was no tab.
+    bool ExpandAllTabs();
 
     // Trims the line still being typed in (before saving or printing).
     void FinishEditing();
@@ -152,5 +180,8 @@ private:
 
 // line with every tab replaced by the blanks up to the next multiple of width.
 QString ExpandTabsInLine(const QString& line, int width);
+// The same for a UTF-8 text of LF-separated lines: columns count characters and start again
+// after every LF.
+std::string ExpandTabsInText(std::string_view utf8, int width);
 
 } // namespace vorida::editor

@@ -207,14 +207,7 @@ void TEdytorFrame::ExpandTabs()
     TextArea& area = *TextArea1;
     area.viewport()->setCursor(Qt::WaitCursor);
     area.setUpdatesEnabled(false);
-    const int width = area.tabWidth();
-    const int lines = area.LineCount();
-    for (int i = 0; i < lines; ++i) {
-        const QString line = area.Line(i);
-        if (!line.contains(u'\t'))
-            continue;
-        area.ReplaceLine(i, ExpandTabsInLine(line, width));
-    }
+    area.ExpandAllTabs();
     area.setUpdatesEnabled(true);
     area.viewport()->setCursor(Qt::IBeamCursor);
     area.EmptyUndoHistory();
@@ -234,15 +227,7 @@ void TEdytorFrame::PasteExpandingTabs()
 
     area.paste();
     const long end = area.CaretPosition();
-    const std::string_view text = area.Utf8();
-    bool tabPasted = false;
-    for (long p = start; p < end && static_cast<size_t>(p) < text.size(); ++p) {
-        if (text[static_cast<size_t>(p)] == '\t') {
-            tabPasted = true;
-            break;
-        }
-    }
-    if (tabPasted) {
+    if (area.Bytes(start, end).find('\t') != std::string_view::npos) {
         ExpandTabs();
         // Tabs before the paste on its line have become spaces too: find the start of the
         // pasted text again by its display column, which expansion keeps.

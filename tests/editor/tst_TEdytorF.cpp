@@ -1,5 +1,6 @@
 // The editor window with its file: OpenFile, byte-exact round trips, "Otwórz", "Zapisz",
 // "Wyczyść", the modified flag and the close question, and saves that fail.
+#include "Cp1250.h"
 #include "EditorTestSupport.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
@@ -150,6 +151,43 @@ private slots:
         window->Frame()->ToolbarButton976Click();
         QCOMPARE(readBytes(path("xy_LOK")), QByteArray("1       2\nnowy\n"));
         QCOMPARE(readBytes(path("inny")), QByteArray("1\t2\nnowy\n"));
+    }
+
+    // "Otwórz" of a point file mixing every kind of tab: the whole text, byte for byte as
+    // saved. Tab stops count characters, so a Polish letter (one byte on disk, two inside) is
+    // one column.
+    void otworzExpandsAMixedFile()
+    {
+        const QString file = QStringLiteral("\tpoczątek\r\n"
+                                            "1234567\tx\r\n"
+                                            "12345678\ty\r\n"
+                                            "\t\t\tz\r\n"
+                                            "ab\t\tc\r\n"
+                                            "żółć\tźdźbło\tą\r\n"
+                                            "\r\n"
+                                            "bez tabulacji  \r\n"
+                                            "Łódź 12\t\t3\t\r\n"
+                                            "\t\r\n");
+        const QString expanded = QStringLiteral("        początek\r\n"
+                                                "1234567 x\r\n"
+                                                "12345678        y\r\n"
+                                                "                        z\r\n"
+                                                "ab              c\r\n"
+                                                "żółć    źdźbło  ą\r\n"
+                                                "\r\n"
+                                                "bez tabulacji  \r\n"
+                                                "Łódź 12         3       \r\n"
+                                                "        \r\n");
+        writeBytes(path("inny"), QByteArray::fromStdString(Utf8ToCp1250(file.toStdString(), '?')));
+        open(path("xy_LOK"));
+        platform->ChosenFiles = { path("inny").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        QCOMPARE(area()->CaretLine(), 1);
+        QCOMPARE(area()->CaretColumn(), 1);
+        QVERIFY(!area()->isUndoAvailable());
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(QString::fromStdString(Cp1250ToUtf8(readBytes(path("xy_LOK")).toStdString())),
+            expanded);
     }
 
     void otworzOfTheSameFileAsksOnClose()
