@@ -2,12 +2,14 @@
 // "Wyczyść", the modified flag and the close question, and saves that fail.
 #include "Cp1250.h"
 #include "EditorTestSupport.h"
+#include "Szukaj.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 
 #include <QAction>
 #include <QDir>
 #include <QPointer>
+#include <QWindow>
 
 #include <csignal>
 #include <memory>
@@ -363,6 +365,25 @@ private slots:
         QCOMPARE(window->Frame()->FileName(), path("nowy.txt"));
         QVERIFY(!area()->Modified());
         QCOMPARE(kinds(*platform), QStringList({ "save", "save" }));
+    }
+
+    // Owned as a dialog is (X11 writes WM_TRANSIENT_FOR only for those), yet sizeable and with
+    // the buttons of an ordinary window; the search dialog belongs to its editor.
+    void ownedByTheMainWindowAndOwningItsSearch()
+    {
+        QWidget owner;
+        owner.show();
+        window = new TEdytorF(&owner);
+        QVERIFY(window->isWindow());
+        QCOMPARE(window->windowType(), Qt::Dialog);
+        QCOMPARE(window->windowHandle()->transientParent(), owner.windowHandle());
+        const Qt::WindowFlags buttons = Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(window->windowFlags() & buttons, buttons);
+        QVERIFY(window->minimumSize() != window->maximumSize());
+        window->Frame()->ToolbarButton9712Click();
+        QCOMPARE(window->Frame()->SearchDialog()->windowHandle()->transientParent(),
+            window->windowHandle());
+        delete window.data();
     }
 
     void ownerClosingTakesEditorsWithoutAsking()
