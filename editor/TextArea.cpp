@@ -3,6 +3,8 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
@@ -48,6 +50,7 @@ TextArea::QuietChange::QuietChange(TextArea& area)
 TextArea::QuietChange::~QuietChange()
 {
     area_.sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask_));
+    ++area_.textVersion_; // what was changed quietly is a change all the same
 }
 
 TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
@@ -327,6 +330,7 @@ void TextArea::onModified(
 {
     if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
         return;
+    ++textVersion_;
     if (ownChanges_ > 0)
         return;
     modified_ = true;
@@ -454,6 +458,33 @@ void TextArea::keyPressEvent(QKeyEvent* event)
         }
     }
 
+    // The editor's own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert)
+    // take whole lines in whole-lines mode, like the menu and the toolbar.
+    if (mode_ == SelectionMode::Lines) {
+        if (QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers))) {
+            void (TextArea::*clipboard)() = nullptr;
+            switch (command->command()) {
+            case QsciCommand::SelectionCut:
+                clipboard = &TextArea::cut;
+                break;
+            case QsciCommand::SelectionCopy:
+                clipboard = &TextArea::copy;
+                break;
+            case QsciCommand::Paste:
+                clipboard = &TextArea::paste;
+                break;
+            default:
+                break;
+            }
+            if (clipboard) {
+                flushPendingLine();
+                (this->*clipboard)();
+                event->accept();
+                return;
+            }
+        }
+    }
+
     const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
         || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
     inKeyPress_ = true;
@@ -548,6 +579,8 @@ void TextArea::mousePressEvent(QMouseEvent* event)
 {
     pressPoint_ = event->position().toPoint();
     QsciScintilla::mousePressEvent(event);
+    pressCaret_ = CaretPosition();
+    pressVirtual_ = CaretVirtualSpace();
     flushPendingLine();
     // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
     if (event->button() == Qt::LeftButton)
@@ -557,10 +590,14 @@ void TextArea::mousePressEvent(QMouseEvent* event)
 void TextArea::mouseReleaseEvent(QMouseEvent* event)
 {
     QsciScintilla::mouseReleaseEvent(event);
-    // A plain click in whole-lines mode selects nothing.
+    // A plain click in whole-lines mode selects nothing and leaves the caret where the click
+    // put it, before the mode took the whole line.
     if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
         && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
-        sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(CaretPosition()));
+        sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+        if (sci(SCI_GETMOVEEXTENDSSELECTION))
+            sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+        setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
 }
@@ -577,6 +614,94 @@ void TextArea::contextMenuEvent(QContextMenuEvent* event)
         contextMenu_->exec(event->globalPos());
     else
         QsciScintilla::contextMenuEvent(event);
+}
+
+// ---- Clipboard ----
+
+std::pair<long, long> TextArea::selectedLines() const
+{
+    const long selectionStart = sci(SCI_GETSELECTIONSTART);
+    const long selectionEnd = sci(SCI_GETSELECTIONEND);
+    const int first = LineOf(selectionStart);
+    int last = LineOf(selectionEnd);
+    if (last > first && selectionEnd == sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
+        --last; // a selection that ends at the start of a line does not take that line
+    const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const long end = last + 1 < LineCount()
+        ? sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
+        : sci(SCI_GETLENGTH);
+    return { start, end };
+}
+
+void TextArea::setClipboardLines(long start, long end)
+{
+    std::string lines = Bytes(start, end);
+    if (lines.empty() || lines.back() != '\n')
+        lines += '\n'; // the last line of the text has no line end of its own
+    QApplication::clipboard()->setText(
+        QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size())));
+}
+
+void TextArea::copy()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::copy();
+        return;
+    }
+    const auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+}
+
+void TextArea::cut()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::cut();
+        return;
+    }
+    if (isReadOnly())
+        return;
+    auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+    // Lines up to the end of a text without a final line end take the line end before them,
+    // so that no empty line is left behind.
+    if (end == sci(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
+        --start;
+    sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+    setCaretAt(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
+    applySelectionMode(false);
+}
+
+long TextArea::PastePosition() const
+{
+    if (mode_ != SelectionMode::Lines)
+        return SelectionStartPosition();
+    return sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
+}
+
+void TextArea::paste()
+{
+    if (mode_ != SelectionMode::Lines) {
+        QsciScintilla::paste();
+        return;
+    }
+    QString text = QApplication::clipboard()->text();
+    if (isReadOnly() || text.isEmpty())
+        return;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    if (!text.endsWith(u'\n'))
+        text += u'\n';
+    const QByteArray utf8 = text.toUtf8();
+    long at = PastePosition();
+    sci(SCI_BEGINUNDOACTION);
+    if (hasSelectedText()) {
+        const auto [start, end] = selectedLines();
+        sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+        at = start;
+    }
+    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
+    sci(SCI_ENDUNDOACTION);
+    setCaretAt(at + utf8.size(), 0);
+    applySelectionMode(false);
 }
 
 // ---- Selection mode ----
@@ -618,25 +743,71 @@ long TextArea::positionOfCharacter(long offset) const
     return sci(SCI_POSITIONRELATIVE, 0, offset);
 }
 
+bool TextArea::scopeHolds() const
+{
+    return scope_.Start >= 0 && scope_.Version == textVersion_
+        && sci(SCI_GETSELECTIONSTART) == scope_.SelectionStart
+        && sci(SCI_GETSELECTIONEND) == scope_.SelectionEnd && CaretPosition() == scope_.Caret;
+}
+
+bool TextArea::SearchStartsAtEdge(const SearchOptions& options) const
+{
+    if (options.SelectedOnly && scopeHolds())
+        return CaretPosition() == (options.Backwards ? scope_.End : scope_.Start);
+    if (length() == 0)
+        return true;
+    if (options.Backwards)
+        return CaretLine() == LineCount() && CaretColumn() >= LineEndColumn(LineCount());
+    return CaretLine() == 1 && CaretColumn() == 1;
+}
+
+void TextArea::RestartSearch(const SearchOptions& options)
+{
+    if (options.SelectedOnly && scopeHolds()) {
+        SetCaretPosition(options.Backwards ? scope_.End : scope_.Start);
+        scope_.SelectionStart = scope_.SelectionEnd = scope_.Caret = CaretPosition();
+    } else if (options.Backwards) {
+        SetCaret(LineCount(), LineEndColumn(LineCount()));
+    } else {
+        SetCaret(1, 1);
+    }
+}
+
 int TextArea::Find(const QString& needle, const SearchOptions& options)
 {
+    // The range searched: the scope of a search in the selection (whole when new, from the
+    // caret when kept), else from the caret to the end (down) or from the start to the caret
+    // (up). A scope is kept while the text and the selection are as the last search left
+    // them, so that repeated searches step through its hits.
+    long rangeStart = 0, rangeEnd = sci(SCI_GETLENGTH);
+    if (options.SelectedOnly && scopeHolds()) {
+        rangeStart = scope_.Start;
+        rangeEnd = scope_.End;
+        if (options.Backwards)
+            rangeEnd = std::clamp(CaretPosition(), rangeStart, rangeEnd);
+        else
+            rangeStart = std::clamp(CaretPosition(), rangeStart, rangeEnd);
+    } else if (options.SelectedOnly && hasSelectedText()) {
+        rangeStart = sci(SCI_GETSELECTIONSTART);
+        rangeEnd = sci(SCI_GETSELECTIONEND);
+        scope_ = {};
+        scope_.Start = rangeStart;
+        scope_.End = rangeEnd;
+    } else {
+        scope_.Start = -1;
+        if (options.Backwards)
+            rangeEnd = CaretPosition();
+        else
+            rangeStart = CaretPosition();
+    }
     if (needle.isEmpty())
         return 0;
+
     const std::string_view utf8 = Utf8();
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     const qsizetype n = needle.size();
-
-    // The range searched: the whole selection when searching only in it, else from the caret
-    // to the end (down) or from the start to the caret (up).
-    qsizetype from = 0, to = text.size();
-    if (options.SelectedOnly && hasSelectedText()) {
-        from = characterOffset(sci(SCI_GETSELECTIONSTART));
-        to = characterOffset(sci(SCI_GETSELECTIONEND));
-    } else if (options.Backwards) {
-        to = characterOffset(CaretPosition());
-    } else {
-        from = characterOffset(CaretPosition());
-    }
+    const qsizetype from = characterOffset(rangeStart);
+    const qsizetype to = characterOffset(rangeEnd);
 
     const Qt::CaseSensitivity cs = options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     qsizetype hit = -1;
@@ -671,6 +842,11 @@ int TextArea::Find(const QString& needle, const SearchOptions& options)
         sci(SCI_SETSEL, static_cast<unsigned long>(start), end);
     sci(SCI_SCROLLRANGE, static_cast<unsigned long>(options.Backwards ? end : start),
         options.Backwards ? start : end);
+    // The hit is now the selection; the scope stays what it was.
+    scope_.SelectionStart = sci(SCI_GETSELECTIONSTART);
+    scope_.SelectionEnd = sci(SCI_GETSELECTIONEND);
+    scope_.Caret = CaretPosition();
+    scope_.Version = textVersion_;
     return 1;
 }
 

@@ -22,6 +22,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class QMenu;
 
@@ -98,6 +99,18 @@ public:
 
     SelectionMode GetSelectionMode() const { return mode_; }
     void SetSelectionMode(SelectionMode mode);
+    // Sets the mode and leaves the selection as it is (a search hit stays the hit); the mode
+    // shapes the selection again from the next key or click on.
+    void RestoreSelectionMode(SelectionMode mode) { mode_ = mode; }
+
+    // The clipboard. In whole-lines mode a cut or copy takes the whole lines the selection
+    // touches, with their line ends, and a paste inserts whole lines before the caret's line
+    // (replacing the selected lines, if any), leaving the caret at the start of that line.
+    void cut() override;
+    void copy() override;
+    void paste() override;
+    // Where paste() puts the start of the pasted text (the caret's virtual space aside).
+    long PastePosition() const;
 
     int LineCount() const;
     // Line `index` (from 0) without its line end.
@@ -126,7 +139,16 @@ public:
 
     // Searches from the caret; on a hit selects it (caret after it going down, at its start
     // going up) and scrolls it into view. Returns the number of hits, 0 or 1.
+    // With SelectedOnly the selection becomes the search's scope: repeated searches step
+    // through the hits inside it, from the caret, until the user changes the selection or the
+    // text.
     int Find(const QString& text, const SearchOptions& options);
+    // Whether a search with these options starts at the edge of its range in its direction:
+    // the caret at the edge of a kept scope, or at the edge of the text.
+    bool SearchStartsAtEdge(const SearchOptions& options) const;
+    // Puts the caret at the edge of the text, or of a kept scope, where a search in the
+    // direction of `options` starts again.
+    void RestartSearch(const SearchOptions& options);
 
     // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
     // one change of the buffer, from the first line holding a tab to the last. The frame's own
@@ -157,6 +179,12 @@ private:
     void applySelectionMode(bool forceLines);
     void trimTouchedLines(bool includeCaretLine);
     void flushPendingLine();
+    // The whole lines the selection touches, with the line end after the last: [start, end).
+    std::pair<long, long> selectedLines() const;
+    void setClipboardLines(long start, long end);
+    // The scope of SelectedOnly searches still holds: the text and the selection are as the
+    // last such search left them.
+    bool scopeHolds() const;
     bool smartTab();
     bool smartBackspace();
     // Line `index` with tabs expanded to the tab width.
@@ -175,6 +203,15 @@ private:
     std::set<int> touchedLines_;
     int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
+    long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
+    int pressVirtual_ = 0;
+    unsigned textVersion_ = 0; // counts the changes of the text
+    struct
+    {
+        long Start = -1, End = -1; // bytes; none while Start < 0
+        long SelectionStart = -1, SelectionEnd = -1, Caret = -1; // as the last search left them
+        unsigned Version = 0;
+    } scope_;
     QMenu* contextMenu_ = nullptr;
 };
 

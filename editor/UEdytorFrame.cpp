@@ -218,9 +218,12 @@ void TEdytorFrame::PasteExpandingTabs()
     TextArea& area = *TextArea1;
     if (!area.hasFocus())
         return;
-    long start = area.SelectionStartPosition();
+    long start = area.PastePosition();
     // A paste into virtual space first fills it with blanks: the pasted text starts after them.
-    const int padding = area.hasSelectedText() ? 0 : area.CaretVirtualSpace();
+    const int padding
+        = area.hasSelectedText() || area.GetSelectionMode() == TextArea::SelectionMode::Lines
+        ? 0
+        : area.CaretVirtualSpace();
     const int line = area.LineOf(start);
     const int column = area.ColumnOf(start) + padding;
     start += padding;
