@@ -5,13 +5,15 @@
 # takes the screenshots of docs/: the editor in front of the raised main window, its search
 # dialog, the close question and the open dialog.
 #   docs/windows.sh [BUILD_DIR (build)]
-# Needs xvfb, openbox, x11-utils (xprop), xdotool and imagemagick (import).
+# Installs what it needs: openbox, x11-utils (xprop), xdotool and imagemagick (import).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 out=$(realpath docs)
 
 if [ -z "${VORIDA_IN_XVFB:-}" ]; then
+    . scripts/ensure-packages.sh
+    vorida_ensure_packages openbox x11-utils xdotool imagemagick
     exec env VORIDA_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x640x24" "$0" "$@"
 fi
 
@@ -50,7 +52,7 @@ shot editor-owned.png 30 0 780 620
 xdotool windowminimize --sync "$main"
 sleep 0.7
 echo "after minimizing the main window: main $(state "$main"), editor $(state "$editor")"
-xdotool windowactivate --sync "$main"
+xdotool windowactivate --sync "$main" 2>/dev/null
 sleep 0.7
 echo "after restoring it: main $(state "$main"), editor $(state "$editor")"
 
