@@ -3,6 +3,7 @@
 // With --zrzuty the window is filled, grabbed to KATALOG/editor.png together with the search
 // dialog (KATALOG/search.png), and the program ends.
 #include "QtPlatform.h"
+#include "QtStartup.h"
 #include "Szukaj.h"
 #include "TextArea.h"
 #include "UEdytorF.h"
@@ -18,7 +19,7 @@ using namespace vorida::editor;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Vorida"));
+    vorida::StartWindowedApplication();
     vorida::QtPlatform platform;
     vorida::InstallPlatform(&platform);
 

@@ -80,18 +80,6 @@ void TForm_Szukaj::FindNext()
         return;
     TextArea& editor = *TargetEditor;
     const bool down = kierunekItemIndex() == 1;
-    const int lastLine = editor.LineCount();
-
-    // Does the search start at the edge of the text in its own direction? An empty text is
-    // at both edges.
-    bool atEdge;
-    if (editor.Utf8().empty())
-        atEdge = true;
-    else if (down)
-        atEdge = editor.CaretLine() == 1 && editor.CaretColumn() == 1;
-    else
-        atEdge = editor.CaretLine() == lastLine
-            && editor.CaretColumn() >= editor.LineEndColumn(lastLine);
 
     const QString text = ui->Edit1->text();
     TextArea::SearchOptions options;
@@ -100,10 +88,16 @@ void TForm_Szukaj::FindNext()
     options.SelectedOnly = ui->CheckBox3->isChecked();
     options.Backwards = !down;
 
+    // Does the search start at the edge of the text (or of the selection searched) in its own
+    // direction? An empty text is at both edges.
+    const bool atEdge = editor.SearchStartsAtEdge(options);
+
+    // In normal mode, and the mode back afterwards without reshaping the hit: whole-lines mode
+    // would widen it to its line and the next search would skip the rest of that line.
     const TextArea::SelectionMode mode = editor.GetSelectionMode();
     editor.SetSelectionMode(TextArea::SelectionMode::Normal);
     const int hits = editor.Find(text, options);
-    editor.SetSelectionMode(mode);
+    editor.RestoreSelectionMode(mode);
     if (hits > 0)
         return;
 
@@ -114,10 +108,7 @@ void TForm_Szukaj::FindNext()
     }
     if (platform.AskOkCancel("Koniec pliku. Szukać od początku?", "TELLAR Edytor") != Answer::Ok)
         return;
-    if (down)
-        editor.SetCaret(1, 1);
-    else
-        editor.SetCaret(lastLine, editor.LineEndColumn(lastLine));
+    editor.RestartSearch(options);
     // This time in whatever selection mode the text area has.
     if (editor.Find(text, options) == 0)
         platform.ShowMessage("Tekstu nie znaleziono.");

@@ -3,6 +3,8 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
@@ -35,6 +37,21 @@ bool isBlank(char c)
 }
 
 } // namespace
+
+TextArea::QuietChange::QuietChange(TextArea& area)
+    : area_(area), mask_(area.sci(SCI_GETMODEVENTMASK))
+{
+    area_.sci(SCI_SETMODEVENTMASK,
+        static_cast<unsigned long>(mask_
+            & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT
+                | SC_MOD_BEFOREDELETE)));
+}
+
+TextArea::QuietChange::~QuietChange()
+{
+    area_.sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask_));
+    ++area_.textVersion_; // what was changed quietly is a change all the same
+}
 
 TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
 {
@@ -88,6 +105,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     DecodedText decoded = DecodeText(bytes);
     {
         OwnChange own(*this);
+        QuietChange quiet(*this);
         sci(SCI_CLEARALL);
         // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
         SendScintilla(
@@ -110,6 +128,7 @@ void TextArea::ClearAll()
 {
     {
         OwnChange own(*this);
+        QuietChange quiet(*this);
         sci(SCI_CLEARALL);
     }
     touchedLines_.clear();
@@ -131,14 +150,25 @@ int TextArea::LineCount() const
     return static_cast<int>(sci(SCI_GETLINECOUNT));
 }
 
+std::string TextArea::Bytes(long start, long end) const
+{
+    const long length = sci(SCI_GETLENGTH);
+    start = std::clamp(start, 0L, length);
+    end = std::clamp(end, start, length);
+    std::string bytes(static_cast<size_t>(end - start) + 1, '\0'); // room for the final NUL
+    if (end > start)
+        SendScintilla(SCI_GETTEXTRANGE, start, end, bytes.data());
+    bytes.resize(static_cast<size_t>(end - start));
+    return bytes;
+}
+
 QString TextArea::Line(int index) const
 {
-    long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
-    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
-    std::string_view all = Utf8();
-    if (start < 0 || end < start || static_cast<size_t>(end) > all.size())
+    if (index < 0 || index >= LineCount())
         return {};
-    return QString::fromUtf8(all.data() + start, end - start);
+    const std::string line = Bytes(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index)),
+        sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index)));
+    return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 void TextArea::ReplaceLine(int index, const QString& text)
@@ -161,6 +191,57 @@ QString ExpandTabsInLine(const QString& line, int width)
             out += c;
     }
     return out;
+}
+
+std::string ExpandTabsInText(std::string_view utf8, int width)
+{
+    std::string out;
+    out.reserve(utf8.size() + utf8.size() / 4);
+    int column = 0;
+    for (char c : utf8) {
+        if (c == '\t') {
+            const int blanks = width - column % width;
+            out.append(static_cast<size_t>(blanks), ' ');
+            column += blanks;
+            continue;
+        }
+        out += c;
+        if (c == '\n')
+            column = 0;
+        else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) // not a continuation byte
+            ++column;
+    }
+    return out;
+}
+
+bool TextArea::ExpandAllTabs()
+{
+    const std::string_view text = Utf8();
+    const size_t firstTab = text.find('\t');
+    if (firstTab == std::string_view::npos)
+        return false;
+    const size_t lastTab = text.rfind('\t');
+    const size_t firstLine = text.rfind('\n', firstTab);
+    const size_t from = firstLine == std::string_view::npos ? 0 : firstLine + 1;
+    const size_t lineEnd = text.find('\n', lastTab);
+    const size_t to = lineEnd == std::string_view::npos ? text.size() : lineEnd;
+    const std::string expanded = ExpandTabsInText(text.substr(from, to - from), tabWidth());
+
+    const long caret = CaretPosition();
+    const int caretLine = LineOf(caret);
+    const int caretColumn = ColumnOf(caret); // display columns: expansion keeps them
+    const int caretVirtual = CaretVirtualSpace();
+    {
+        OwnChange own(*this);
+        QuietChange quiet(*this);
+        const bool collecting = sci(SCI_GETUNDOCOLLECTION) != 0;
+        sci(SCI_SETUNDOCOLLECTION, 0);
+        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(expanded.size()), expanded.data());
+        sci(SCI_SETUNDOCOLLECTION, collecting ? 1 : 0);
+    }
+    setCaretAt(PositionAt(caretLine, caretColumn), caretVirtual);
+    return true;
 }
 
 QString TextArea::expandedLine(int index) const
@@ -249,6 +330,7 @@ void TextArea::onModified(
 {
     if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
         return;
+    ++textVersion_;
     if (ownChanges_ > 0)
         return;
     modified_ = true;
@@ -303,21 +385,26 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     if (touchedLines_.empty())
         return;
     trimming_ = true;
+    QuietChange quiet(*this);
     const bool keepCaret = !hasSelectedText();
     const int caretLine = CaretLine();
     const int caretColumn = CaretColumn();
     const int lines = LineCount();
-    for (int line : touchedLines_) {
+    // From the last line up: a deletion moves no line above it, and Scintilla's gap only
+    // travels towards the start, once over the text in all.
+    for (auto it = touchedLines_.rbegin(); it != touchedLines_.rend(); ++it) {
+        const int line = *it;
         if (line >= lines)
-            break;
-        long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-        long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-        std::string_view text = Utf8();
-        long blankStart = end;
-        while (blankStart > start && isBlank(text[static_cast<size_t>(blankStart - 1)]))
-            --blankStart;
-        if (blankStart < end)
-            sci(SCI_DELETERANGE, static_cast<unsigned long>(blankStart), end - blankStart);
+            continue;
+        const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        const long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        const std::string text = Bytes(start, end);
+        size_t kept = text.size();
+        while (kept > 0 && isBlank(text[kept - 1]))
+            --kept;
+        if (kept < text.size())
+            sci(SCI_DELETERANGE, static_cast<unsigned long>(start + static_cast<long>(kept)),
+                end - start - static_cast<long>(kept));
     }
     touchedLines_.clear();
     if (keepCaret && (CaretLine() != caretLine || CaretColumn() != caretColumn))
@@ -368,6 +455,33 @@ void TextArea::keyPressEvent(QKeyEvent* event)
             sci(extend);
             event->accept();
             return;
+        }
+    }
+
+    // The editor's own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert)
+    // take whole lines in whole-lines mode, like the menu and the toolbar.
+    if (mode_ == SelectionMode::Lines) {
+        if (QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers))) {
+            void (TextArea::*clipboard)() = nullptr;
+            switch (command->command()) {
+            case QsciCommand::SelectionCut:
+                clipboard = &TextArea::cut;
+                break;
+            case QsciCommand::SelectionCopy:
+                clipboard = &TextArea::copy;
+                break;
+            case QsciCommand::Paste:
+                clipboard = &TextArea::paste;
+                break;
+            default:
+                break;
+            }
+            if (clipboard) {
+                flushPendingLine();
+                (this->*clipboard)();
+                event->accept();
+                return;
+            }
         }
     }
 
@@ -434,9 +548,8 @@ bool TextArea::smartBackspace()
         return false;
     const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long position = CaretPosition();
-    std::string_view text = Utf8();
-    for (long p = lineStart; p < position; ++p)
-        if (text[static_cast<size_t>(p)] != ' ')
+    for (char c : Bytes(lineStart, position))
+        if (c != ' ')
             return false; // not inside leading blanks: an ordinary Backspace
 
     int target = 0;
@@ -466,6 +579,8 @@ void TextArea::mousePressEvent(QMouseEvent* event)
 {
     pressPoint_ = event->position().toPoint();
     QsciScintilla::mousePressEvent(event);
+    pressCaret_ = CaretPosition();
+    pressVirtual_ = CaretVirtualSpace();
     flushPendingLine();
     // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
     if (event->button() == Qt::LeftButton)
@@ -475,10 +590,14 @@ void TextArea::mousePressEvent(QMouseEvent* event)
 void TextArea::mouseReleaseEvent(QMouseEvent* event)
 {
     QsciScintilla::mouseReleaseEvent(event);
-    // A plain click in whole-lines mode selects nothing.
+    // A plain click in whole-lines mode selects nothing and leaves the caret where the click
+    // put it, before the mode took the whole line.
     if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
         && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
-        sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(CaretPosition()));
+        sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+        if (sci(SCI_GETMOVEEXTENDSSELECTION))
+            sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+        setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
 }
@@ -495,6 +614,94 @@ void TextArea::contextMenuEvent(QContextMenuEvent* event)
         contextMenu_->exec(event->globalPos());
     else
         QsciScintilla::contextMenuEvent(event);
+}
+
+// ---- Clipboard ----
+
+std::pair<long, long> TextArea::selectedLines() const
+{
+    const long selectionStart = sci(SCI_GETSELECTIONSTART);
+    const long selectionEnd = sci(SCI_GETSELECTIONEND);
+    const int first = LineOf(selectionStart);
+    int last = LineOf(selectionEnd);
+    if (last > first && selectionEnd == sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
+        --last; // a selection that ends at the start of a line does not take that line
+    const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const long end = last + 1 < LineCount()
+        ? sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
+        : sci(SCI_GETLENGTH);
+    return { start, end };
+}
+
+void TextArea::setClipboardLines(long start, long end)
+{
+    std::string lines = Bytes(start, end);
+    if (lines.empty() || lines.back() != '\n')
+        lines += '\n'; // the last line of the text has no line end of its own
+    QApplication::clipboard()->setText(
+        QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size())));
+}
+
+void TextArea::copy()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::copy();
+        return;
+    }
+    const auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+}
+
+void TextArea::cut()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::cut();
+        return;
+    }
+    if (isReadOnly())
+        return;
+    auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+    // Lines up to the end of a text without a final line end take the line end before them,
+    // so that no empty line is left behind.
+    if (end == sci(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
+        --start;
+    sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+    setCaretAt(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
+    applySelectionMode(false);
+}
+
+long TextArea::PastePosition() const
+{
+    if (mode_ != SelectionMode::Lines)
+        return SelectionStartPosition();
+    return sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
+}
+
+void TextArea::paste()
+{
+    if (mode_ != SelectionMode::Lines) {
+        QsciScintilla::paste();
+        return;
+    }
+    QString text = QApplication::clipboard()->text();
+    if (isReadOnly() || text.isEmpty())
+        return;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    if (!text.endsWith(u'\n'))
+        text += u'\n';
+    const QByteArray utf8 = text.toUtf8();
+    long at = PastePosition();
+    sci(SCI_BEGINUNDOACTION);
+    if (hasSelectedText()) {
+        const auto [start, end] = selectedLines();
+        sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+        at = start;
+    }
+    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
+    sci(SCI_ENDUNDOACTION);
+    setCaretAt(at + utf8.size(), 0);
+    applySelectionMode(false);
 }
 
 // ---- Selection mode ----
@@ -536,25 +743,71 @@ long TextArea::positionOfCharacter(long offset) const
     return sci(SCI_POSITIONRELATIVE, 0, offset);
 }
 
+bool TextArea::scopeHolds() const
+{
+    return scope_.Start >= 0 && scope_.Version == textVersion_
+        && sci(SCI_GETSELECTIONSTART) == scope_.SelectionStart
+        && sci(SCI_GETSELECTIONEND) == scope_.SelectionEnd && CaretPosition() == scope_.Caret;
+}
+
+bool TextArea::SearchStartsAtEdge(const SearchOptions& options) const
+{
+    if (options.SelectedOnly && scopeHolds())
+        return CaretPosition() == (options.Backwards ? scope_.End : scope_.Start);
+    if (length() == 0)
+        return true;
+    if (options.Backwards)
+        return CaretLine() == LineCount() && CaretColumn() >= LineEndColumn(LineCount());
+    return CaretLine() == 1 && CaretColumn() == 1;
+}
+
+void TextArea::RestartSearch(const SearchOptions& options)
+{
+    if (options.SelectedOnly && scopeHolds()) {
+        SetCaretPosition(options.Backwards ? scope_.End : scope_.Start);
+        scope_.SelectionStart = scope_.SelectionEnd = scope_.Caret = CaretPosition();
+    } else if (options.Backwards) {
+        SetCaret(LineCount(), LineEndColumn(LineCount()));
+    } else {
+        SetCaret(1, 1);
+    }
+}
+
 int TextArea::Find(const QString& needle, const SearchOptions& options)
 {
+    // The range searched: the scope of a search in the selection (whole when new, from the
+    // caret when kept), else from the caret to the end (down) or from the start to the caret
+    // (up). A scope is kept while the text and the selection are as the last search left
+    // them, so that repeated searches step through its hits.
+    long rangeStart = 0, rangeEnd = sci(SCI_GETLENGTH);
+    if (options.SelectedOnly && scopeHolds()) {
+        rangeStart = scope_.Start;
+        rangeEnd = scope_.End;
+        if (options.Backwards)
+            rangeEnd = std::clamp(CaretPosition(), rangeStart, rangeEnd);
+        else
+            rangeStart = std::clamp(CaretPosition(), rangeStart, rangeEnd);
+    } else if (options.SelectedOnly && hasSelectedText()) {
+        rangeStart = sci(SCI_GETSELECTIONSTART);
+        rangeEnd = sci(SCI_GETSELECTIONEND);
+        scope_ = {};
+        scope_.Start = rangeStart;
+        scope_.End = rangeEnd;
+    } else {
+        scope_.Start = -1;
+        if (options.Backwards)
+            rangeEnd = CaretPosition();
+        else
+            rangeStart = CaretPosition();
+    }
     if (needle.isEmpty())
         return 0;
+
     const std::string_view utf8 = Utf8();
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     const qsizetype n = needle.size();
-
-    // The range searched: the whole selection when searching only in it, else from the caret
-    // to the end (down) or from the start to the caret (up).
-    qsizetype from = 0, to = text.size();
-    if (options.SelectedOnly && hasSelectedText()) {
-        from = characterOffset(sci(SCI_GETSELECTIONSTART));
-        to = characterOffset(sci(SCI_GETSELECTIONEND));
-    } else if (options.Backwards) {
-        to = characterOffset(CaretPosition());
-    } else {
-        from = characterOffset(CaretPosition());
-    }
+    const qsizetype from = characterOffset(rangeStart);
+    const qsizetype to = characterOffset(rangeEnd);
 
     const Qt::CaseSensitivity cs = options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     qsizetype hit = -1;
@@ -589,6 +842,11 @@ int TextArea::Find(const QString& needle, const SearchOptions& options)
         sci(SCI_SETSEL, static_cast<unsigned long>(start), end);
     sci(SCI_SCROLLRANGE, static_cast<unsigned long>(options.Backwards ? end : start),
         options.Backwards ? start : end);
+    // The hit is now the selection; the scope stays what it was.
+    scope_.SelectionStart = sci(SCI_GETSELECTIONSTART);
+    scope_.SelectionEnd = sci(SCI_GETSELECTIONEND);
+    scope_.Caret = CaretPosition();
+    scope_.Version = textVersion_;
     return 1;
 }
 

@@ -22,6 +22,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class QMenu;
 
@@ -55,6 +56,24 @@ public:
         TextArea& area_;
     };
 
+    // Changes made while one of these lives send no change notification out of Scintilla.
+    // QScintilla answers each such notification with a count of the characters before the
+    // change (for accessibility), which costs time in proportion to the text: a loop of
+    // changes on a big text must run quiet. Only for changes that need no notification: the
+    // frame's own, or trimming, whose text was already marked modified.
+    class QuietChange
+    {
+    public:
+        explicit QuietChange(TextArea& area);
+        ~QuietChange();
+        QuietChange(const QuietChange&) = delete;
+        QuietChange& operator=(const QuietChange&) = delete;
+
+    private:
+        TextArea& area_;
+        long mask_;
+    };
+
     explicit TextArea(QWidget* parent = nullptr);
 
     // Replaces the whole text by a file's bytes: modified flag clear, undo history empty, caret
@@ -64,8 +83,12 @@ public:
     std::string SavedBytes() const;
     LineEnd LineEndConvention() const { return lineEnd_; }
 
-    // The whole text as UTF-8 with LF line ends.
+    // The whole text as UTF-8 with LF line ends. This moves Scintilla's gap to the end, a copy
+    // of everything after it: never call it once per line or per hit.
     std::string_view Utf8() const;
+    // A copy of the bytes [start, end) of the text (clamped); moves the gap only when it lies
+    // inside them.
+    std::string Bytes(long start, long end) const;
 
     // Text, undo and redo history and the modified flag.
     void ClearAll();
@@ -76,6 +99,18 @@ public:
 
     SelectionMode GetSelectionMode() const { return mode_; }
     void SetSelectionMode(SelectionMode mode);
+    // Sets the mode and leaves the selection as it is (a search hit stays the hit); the mode
+    // shapes the selection again from the next key or click on.
+    void RestoreSelectionMode(SelectionMode mode) { mode_ = mode; }
+
+    // The clipboard. In whole-lines mode a cut or copy takes the whole lines the selection
+    // touches, with their line ends, and a paste inserts whole lines before the caret's line
+    // (replacing the selected lines, if any), leaving the caret at the start of that line.
+    void cut() override;
+    void copy() override;
+    void paste() override;
+    // Where paste() puts the start of the pasted text (the caret's virtual space aside).
+    long PastePosition() const;
 
     int LineCount() const;
     // Line `index` (from 0) without its line end.
@@ -104,7 +139,22 @@ public:
 
     // Searches from the caret; on a hit selects it (caret after it going down, at its start
     // going up) and scrolls it into view. Returns the number of hits, 0 or 1.
+    // With SelectedOnly the selection becomes the search's scope: repeated searches step
+    // through the hits inside it, from the caret, until the user changes the selection or the
+    // text.
     int Find(const QString& text, const SearchOptions& options);
+    // Whether a search with these options starts at the edge of its range in its direction:
+    // the caret at the edge of a kept scope, or at the edge of the text.
+    bool SearchStartsAtEdge(const SearchOptions& options) const;
+    // Puts the caret at the edge of the text, or of a kept scope, where a search in the
+    // direction of `options` starts again.
+    void RestartSearch(const SearchOptions& options);
+
+    // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
+    // one change of the buffer, from the first line holding a tab to the last. The frame's own
+    // change: not recorded for undo, modified flag untouched. The caret keeps its line and
+    // display column. False when there was no tab.
+    bool ExpandAllTabs();
 
     // Trims the line still being typed in (before saving or printing).
     void FinishEditing();
@@ -129,6 +179,12 @@ private:
     void applySelectionMode(bool forceLines);
     void trimTouchedLines(bool includeCaretLine);
     void flushPendingLine();
+    // The whole lines the selection touches, with the line end after the last: [start, end).
+    std::pair<long, long> selectedLines() const;
+    void setClipboardLines(long start, long end);
+    // The scope of SelectedOnly searches still holds: the text and the selection are as the
+    // last such search left them.
+    bool scopeHolds() const;
     bool smartTab();
     bool smartBackspace();
     // Line `index` with tabs expanded to the tab width.
@@ -147,10 +203,22 @@ private:
     std::set<int> touchedLines_;
     int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
+    long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
+    int pressVirtual_ = 0;
+    unsigned textVersion_ = 0; // counts the changes of the text
+    struct
+    {
+        long Start = -1, End = -1; // bytes; none while Start < 0
+        long SelectionStart = -1, SelectionEnd = -1, Caret = -1; // as the last search left them
+        unsigned Version = 0;
+    } scope_;
     QMenu* contextMenu_ = nullptr;
 };
 
 // line with every tab replaced by the blanks up to the next multiple of width.
 QString ExpandTabsInLine(const QString& line, int width);
+// The same for a UTF-8 text of LF-separated lines: columns count characters and start again
+// after every LF.
+std::string ExpandTabsInText(std::string_view utf8, int width);
 
 } // namespace vorida::editor

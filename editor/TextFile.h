@@ -32,6 +32,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The reason of a failed file operation as the user reads it: our own Polish wording for the
+// common error codes (no such file, permission denied, no space left, is a directory,
+// read-only file system), the system's text for the rest.
+QString FailureReason(int errorCode, const QString& systemText);
+
 // The whole content of a file. Throws FileError.
 std::string ReadWholeFile(const QString& path);
 // Replaces the file's content through a temporary file in the same directory renamed over it,

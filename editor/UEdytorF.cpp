@@ -11,7 +11,15 @@
 
 namespace vorida::editor {
 
-TEdytorF::TEdytorF(QWidget* owner) : QWidget(owner, Qt::Window)
+// A separate window with its own caption, owned by `owner`. Of a plain owned window the X11
+// desktops learn nothing (Qt writes WM_TRANSIENT_FOR only for dialog-like windows), so it is
+// typed as a dialog, with the buttons of an ordinary sizeable window: it then stays in front
+// of its owner, has no taskbar entry and is minimized with it there as on Windows.
+TEdytorF::TEdytorF(QWidget* owner)
+    : QWidget(owner,
+        owner ? Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint
+              : Qt::Window)
 {
     FormCreate();
 }

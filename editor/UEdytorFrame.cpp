@@ -207,14 +207,7 @@ void TEdytorFrame::ExpandTabs()
     TextArea& area = *TextArea1;
     area.viewport()->setCursor(Qt::WaitCursor);
     area.setUpdatesEnabled(false);
-    const int width = area.tabWidth();
-    const int lines = area.LineCount();
-    for (int i = 0; i < lines; ++i) {
-        const QString line = area.Line(i);
-        if (!line.contains(u'\t'))
-            continue;
-        area.ReplaceLine(i, ExpandTabsInLine(line, width));
-    }
+    area.ExpandAllTabs();
     area.setUpdatesEnabled(true);
     area.viewport()->setCursor(Qt::IBeamCursor);
     area.EmptyUndoHistory();
@@ -225,24 +218,19 @@ void TEdytorFrame::PasteExpandingTabs()
     TextArea& area = *TextArea1;
     if (!area.hasFocus())
         return;
-    long start = area.SelectionStartPosition();
+    long start = area.PastePosition();
     // A paste into virtual space first fills it with blanks: the pasted text starts after them.
-    const int padding = area.hasSelectedText() ? 0 : area.CaretVirtualSpace();
+    const int padding
+        = area.hasSelectedText() || area.GetSelectionMode() == TextArea::SelectionMode::Lines
+        ? 0
+        : area.CaretVirtualSpace();
     const int line = area.LineOf(start);
     const int column = area.ColumnOf(start) + padding;
     start += padding;
 
     area.paste();
     const long end = area.CaretPosition();
-    const std::string_view text = area.Utf8();
-    bool tabPasted = false;
-    for (long p = start; p < end && static_cast<size_t>(p) < text.size(); ++p) {
-        if (text[static_cast<size_t>(p)] == '\t') {
-            tabPasted = true;
-            break;
-        }
-    }
-    if (tabPasted) {
+    if (area.Bytes(start, end).find('\t') != std::string_view::npos) {
         ExpandTabs();
         // Tabs before the paste on its line have become spaces too: find the start of the
         // pasted text again by its display column, which expansion keeps.

@@ -7,6 +7,7 @@ vorida_packages=(
     g++ cmake make
     libgtest-dev
     qt6-base-dev libqscintilla2-qt6-dev
+    qt6-translations-l10n
     xvfb xauth
     fonts-liberation2 fonts-wine
 )

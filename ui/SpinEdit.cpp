@@ -49,11 +49,13 @@ void TSpinEdit::stepBy(int steps)
 
 QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const
 {
-    const int v = Value();
+    // Only a bound shown as such stops a step: from a typed value outside the range (or text
+    // that is no whole number) either step lands inside it.
+    const QString shown = text().trimmed();
     StepEnabled enabled = StepNone;
-    if (v < maximum_)
+    if (shown != QString::number(maximum_))
         enabled |= StepUpEnabled;
-    if (v > minimum_)
+    if (shown != QString::number(minimum_))
         enabled |= StepDownEnabled;
     return enabled;
 }

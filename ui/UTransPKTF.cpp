@@ -11,6 +11,7 @@
 
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -85,6 +86,7 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
         ui_->Label8->setFont(tighter);
     }
     ui_->Memo1->document()->setDocumentMargin(2);
+    ui_->Memo1->setTabChangesFocus(true); // Tab moves on, as everywhere in the window
 
     ui_->SpinEdit1->SetRange(1, 5);
     ui_->SpinEdit1->SetValue(2);
@@ -184,8 +186,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == ui_->Memo1 && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         return true; // Esc in the instruction text does not close the program
+    // The panel, its labels and the logo open the manual on a left click: released with the
+    // left button over the control it was pressed on (the release goes to that control).
     if (watched != ui_->Memo1 && event->type() == QEvent::MouseButtonRelease) {
-        OpenWebPage();
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        if (static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
+            OpenWebPage();
         return true;
     }
     return QDialog::eventFilter(watched, event);

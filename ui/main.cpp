@@ -1,6 +1,7 @@
 // Vorida: the windowed program.
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
+#include "QtStartup.h"
 #include "UTransPKTF.h"
 
 #include <QApplication>
@@ -8,9 +9,9 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    vorida::StartWindowedApplication();
     vorida::QtPlatform platform;
     vorida::InstallPlatform(&platform);
-    vorida::QtPlatform::LoadWindowsFonts();
 
     // The program-wide objects: the shared pictures of the file buttons here; the
     // transformation, the loader and the run object exist from the start of the process.

@@ -1,12 +1,15 @@
 // The editor window with its file: OpenFile, byte-exact round trips, "Otwórz", "Zapisz",
 // "Wyczyść", the modified flag and the close question, and saves that fail.
+#include "Cp1250.h"
 #include "EditorTestSupport.h"
+#include "Szukaj.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 
 #include <QAction>
 #include <QDir>
 #include <QPointer>
+#include <QWindow>
 
 #include <csignal>
 #include <memory>
@@ -150,6 +153,43 @@ private slots:
         window->Frame()->ToolbarButton976Click();
         QCOMPARE(readBytes(path("xy_LOK")), QByteArray("1       2\nnowy\n"));
         QCOMPARE(readBytes(path("inny")), QByteArray("1\t2\nnowy\n"));
+    }
+
+    // "Otwórz" of a point file mixing every kind of tab: the whole text, byte for byte as
+    // saved. Tab stops count characters, so a Polish letter (one byte on disk, two inside) is
+    // one column.
+    void otworzExpandsAMixedFile()
+    {
+        const QString file = QStringLiteral("\tpoczątek\r\n"
+                                            "1234567\tx\r\n"
+                                            "12345678\ty\r\n"
+                                            "\t\t\tz\r\n"
+                                            "ab\t\tc\r\n"
+                                            "żółć\tźdźbło\tą\r\n"
+                                            "\r\n"
+                                            "bez tabulacji  \r\n"
+                                            "Łódź 12\t\t3\t\r\n"
+                                            "\t\r\n");
+        const QString expanded = QStringLiteral("        początek\r\n"
+                                                "1234567 x\r\n"
+                                                "12345678        y\r\n"
+                                                "                        z\r\n"
+                                                "ab              c\r\n"
+                                                "żółć    źdźbło  ą\r\n"
+                                                "\r\n"
+                                                "bez tabulacji  \r\n"
+                                                "Łódź 12         3       \r\n"
+                                                "        \r\n");
+        writeBytes(path("inny"), QByteArray::fromStdString(Utf8ToCp1250(file.toStdString(), '?')));
+        open(path("xy_LOK"));
+        platform->ChosenFiles = { path("inny").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        QCOMPARE(area()->CaretLine(), 1);
+        QCOMPARE(area()->CaretColumn(), 1);
+        QVERIFY(!area()->isUndoAvailable());
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(QString::fromStdString(Cp1250ToUtf8(readBytes(path("xy_LOK")).toStdString())),
+            expanded);
     }
 
     void otworzOfTheSameFileAsksOnClose()
@@ -325,6 +365,25 @@ private slots:
         QCOMPARE(window->Frame()->FileName(), path("nowy.txt"));
         QVERIFY(!area()->Modified());
         QCOMPARE(kinds(*platform), QStringList({ "save", "save" }));
+    }
+
+    // Owned as a dialog is (X11 writes WM_TRANSIENT_FOR only for those), yet sizeable and with
+    // the buttons of an ordinary window; the search dialog belongs to its editor.
+    void ownedByTheMainWindowAndOwningItsSearch()
+    {
+        QWidget owner;
+        owner.show();
+        window = new TEdytorF(&owner);
+        QVERIFY(window->isWindow());
+        QCOMPARE(window->windowType(), Qt::Dialog);
+        QCOMPARE(window->windowHandle()->transientParent(), owner.windowHandle());
+        const Qt::WindowFlags buttons = Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+        QCOMPARE(window->windowFlags() & buttons, buttons);
+        QVERIFY(window->minimumSize() != window->maximumSize());
+        window->Frame()->ToolbarButton9712Click();
+        QCOMPARE(window->Frame()->SearchDialog()->windowHandle()->transientParent(),
+            window->windowHandle());
+        delete window.data();
     }
 
     void ownerClosingTakesEditorsWithoutAsking()

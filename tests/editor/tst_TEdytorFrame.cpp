@@ -286,6 +286,97 @@ private slots:
         QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Column);
     }
 
+    // Whole-lines mode: lines 2-3 of L1..L4 selected from the keyboard, then an action.
+    void wholeLinesClipboard_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("cut") << "cut"
+                             << "L1\nL4"
+                             << "L2\nL3\n";
+        QTest::newRow("Ctrl+X") << "ctrl+x"
+                                << "L1\nL4"
+                                << "L2\nL3\n";
+        QTest::newRow("cut to the end") << "cut 3-4"
+                                        << "L1\nL2"
+                                        << "L3\nL4\n";
+        QTest::newRow("copy, Ctrl+V on line 4") << "copy, ctrl+v"
+                                                << "L1\nL2\nL3\nL2\nL3\nL4"
+                                                << "L2\nL3\n";
+        QTest::newRow("Ctrl+C, menu paste on line 4") << "ctrl+c, menu"
+                                                      << "L1\nL2\nL3\nL2\nL3\nL4"
+                                                      << "L2\nL3\n";
+        QTest::newRow("Shift+Insert of a part line") << "shift+insert"
+                                                     << "L1\nX\tY\nL2\nL3\nL4"
+                                                     << "X\tY";
+        QTest::newRow("Ctrl+V of a part line with a tab") << "ctrl+v"
+                                                          << "L1\nX       Y\nL4"
+                                                          << "X\tY";
+    }
+
+    void wholeLinesClipboard()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, result);
+        QFETCH(QString, clipboard);
+        setText(*area, "L1\nL2\nL3\nL4");
+        frame->findChild<QToolButton*>("ToolbarButton972")->click();
+        area->SetCaret(action == "cut 3-4" ? 3 : 2, 2);
+        QTest::keyClick(area, Qt::Key_Down, Qt::ShiftModifier);
+        if (action.endsWith("insert") || action == "ctrl+v")
+            QApplication::clipboard()->setText(clipboard);
+        if (action.startsWith("cut"))
+            frame->findChild<QToolButton*>("ToolbarButton979")->click();
+        else if (action == "ctrl+x")
+            QTest::keyClick(area, Qt::Key_X, Qt::ControlModifier);
+        else if (action.startsWith("copy"))
+            frame->findChild<QToolButton*>("ToolbarButton978")->click();
+        else if (action.startsWith("ctrl+c"))
+            QTest::keyClick(area, Qt::Key_C, Qt::ControlModifier);
+        if (action.contains(", ")) {
+            area->SetCaret(4, 2);
+            const bool menu = action.endsWith("menu");
+            if (menu)
+                frame->PopupMenu1->actions().at(3)->trigger();
+            else
+                QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+            // Ctrl+V: at the start of the pasted lines; the menu: after them.
+            QCOMPARE(area->CaretLine(), menu ? 6 : 4);
+            QCOMPARE(area->CaretColumn(), 1);
+        } else if (action == "shift+insert") {
+            area->SetCaret(2, 2);
+            QTest::keyClick(area, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (action == "ctrl+v") {
+            QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier); // replaces lines 2-3
+        }
+        QCOMPARE(text(*area), result);
+        QCOMPARE(QApplication::clipboard()->text(), clipboard);
+        QVERIFY(area->Modified());
+    }
+
+    // A plain click in whole-lines mode leaves the caret where it was clicked, also beyond the
+    // end of the line, with nothing selected.
+    void wholeLinesClickKeepsTheColumn()
+    {
+        setText(*area, "pierwsza\ndruga linia\ntrzecia");
+        frame->findChild<QToolButton*>("ToolbarButton972")->click();
+        const long at = area->PositionAt(1, 4);
+        const int x = static_cast<int>(
+            area->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, at));
+        const int y = static_cast<int>(
+            area->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, at));
+        const int width = static_cast<int>(area->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+            static_cast<unsigned long>(QsciScintillaBase::STYLE_DEFAULT), "x"));
+        for (const auto& [column, dx] : { std::pair { 5, 1 }, std::pair { 16, 12 * width + 1 } }) {
+            QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(x + dx, y + 3));
+            QCOMPARE(area->CaretLine(), 2);
+            QCOMPARE(area->CaretColumn(), column);
+            QVERIFY(!area->hasSelectedText());
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+        }
+    }
+
     void szukajTwiceGivesOneDialog()
     {
         QVERIFY(!frame->SearchDialog());

@@ -38,6 +38,18 @@ class tst_TForm_Szukaj : public QObject
         dialog->FindNext();
     }
 
+    // Line and column (from 1) where each of `times` searches down for `what` selects its hit.
+    QList<QPoint> hits(const QString& what, int times)
+    {
+        QList<QPoint> out;
+        for (int i = 0; i < times; ++i) {
+            search(what, true);
+            const long at = area->SelectionStartPosition();
+            out << QPoint(area->LineOf(at) + 1, area->ColumnOf(at) + 1);
+        }
+        return out;
+    }
+
 private slots:
     void init()
     {
@@ -192,6 +204,30 @@ private slots:
         search("delta", true);
         QVERIFY(platform->Log.empty());
         QCOMPARE(area->selectedText(), QStringLiteral("delta"));
+    }
+
+    // The search runs in normal mode: whole-lines mode must not widen a hit to its line, or
+    // the next search would skip the rest of that line.
+    void wholeLinesModeFindsEveryHitOfALine()
+    {
+        area->SetSelectionMode(TextArea::SelectionMode::Lines);
+        area->SetCaret(1, 1);
+        QCOMPARE(hits("a", 4), QList<QPoint>({ { 1, 1 }, { 1, 4 }, { 1, 9 }, { 2, 2 } }));
+        QCOMPARE(area->selectedText(), QStringLiteral("a"));
+        QCOMPARE(area->GetSelectionMode(), TextArea::SelectionMode::Lines);
+    }
+
+    // "Tylko zaznaczenie" keeps the selection searched (line 2) and steps through its hits,
+    // starts again inside it after OK, and lets it go when the user moves the caret.
+    void selectedTextOnlyStepsThroughTheSelection()
+    {
+        dialog->findChild<QCheckBox*>("CheckBox3")->setChecked(true);
+        area->SendScintilla(QsciScintillaBase::SCI_SETSEL, 10UL, 30L); // line 2
+        platform->Answers = { Answer::Ok };
+        QCOMPARE(hits("a", 4), QList<QPoint>({ { 2, 2 }, { 2, 5 }, { 2, 16 }, { 2, 2 } }));
+        QCOMPARE(kinds(*platform), QStringList({ "okcancel" }));
+        area->SetCaret(1, 1);
+        QCOMPARE(hits("a", 1), QList<QPoint>({ { 1, 1 } }));
     }
 
     void enterInTheFieldSearches()

@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 #include "PrzyciskLok.h"
+#include "SpinEdit.h"
 #include "TextArea.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
@@ -202,6 +203,110 @@ private slots:
         QTest::keyClick(second->Controls().BitBtn2, Qt::Key_Return);
         QCOMPARE(closed.count(), 1);
         QVERIFY(!QFile::exists(path("Raport.txt")));
+    }
+
+    // Tab walks radio buttons (one stop), BitBtn1, BitBtn2, Memo1, SpinEdit1 and round again,
+    // and Shift+Tab the same way back; Memo1 takes no tab character.
+    void tabWalksTheOrderBothWays()
+    {
+        auto form = start();
+        QApplication::setActiveWindow(form.get());
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        Ui::TForm1& c = form->Controls();
+        const QList<QWidget*> order
+            = { c.RadioButton1, c.BitBtn1, c.BitBtn2, c.Memo1, c.SpinEdit1, c.RadioButton1 };
+        auto focused = [&] {
+            QWidget* w = QApplication::focusWidget();
+            return w && c.SpinEdit1->isAncestorOf(w) ? c.SpinEdit1 : w;
+        };
+        const QString memo = c.Memo1->toPlainText();
+        for (Qt::KeyboardModifier direction : { Qt::NoModifier, Qt::ShiftModifier }) {
+            QList<QWidget*> walked = { order.front() };
+            order.front()->setFocus();
+            for (qsizetype i = 1; i < order.size(); ++i) {
+                QTest::keyClick(focused(), Qt::Key_Tab, direction);
+                walked << focused();
+            }
+            QList<QWidget*> expected = order;
+            if (direction == Qt::ShiftModifier)
+                std::reverse(expected.begin(), expected.end());
+            QCOMPARE(walked, expected);
+        }
+        QCOMPARE(c.Memo1->toPlainText(), memo);
+    }
+
+    // Up and Down (and the arrows) step within 1..5 from the value shown, also from a typed
+    // value outside the range.
+    void spinEditStepsWithinTheRange_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("value");
+        QTest::newRow("9 Down") << "9" << int(Qt::Key_Down) << 5;
+        QTest::newRow("9 Up") << "9" << int(Qt::Key_Up) << 5;
+        QTest::newRow("0 Up") << "0" << int(Qt::Key_Up) << 1;
+        QTest::newRow("-3 Down") << "-3" << int(Qt::Key_Down) << 1;
+        QTest::newRow("3 Up") << "3" << int(Qt::Key_Up) << 4;
+        QTest::newRow("5 Up") << "5" << int(Qt::Key_Up) << 5;
+        QTest::newRow("1 Down") << "1" << int(Qt::Key_Down) << 1;
+        QTest::newRow("x.5 Down") << "2.5" << int(Qt::Key_Down) << 1;
+    }
+
+    void spinEditStepsWithinTheRange()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(int, value);
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        QApplication::setActiveWindow(form.get());
+        TSpinEdit* spin = form->Controls().SpinEdit1;
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, typed);
+        QTest::keyClick(spin, static_cast<Qt::Key>(key));
+        QCOMPARE(spin->text(), QString::number(value));
+        QTest::keyClick(spin, Qt::Key_Return); // the run takes the value shown
+        QCOMPARE(RoundingDigits, value);
+    }
+
+    // Only a left click opens the manual: a press and release on the panel (or on one of its
+    // labels or the logo) with the left button.
+    void onlyALeftClickOpensTheManual_data()
+    {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("releasedOver");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("left on the panel") << "Panel1" << int(Qt::LeftButton) << true << true;
+        QTest::newRow("left on the logo") << "Image1" << int(Qt::LeftButton) << true << true;
+        QTest::newRow("left on the title") << "Label5" << int(Qt::LeftButton) << true << true;
+        QTest::newRow("right") << "Panel1" << int(Qt::RightButton) << true << false;
+        QTest::newRow("middle") << "Label11" << int(Qt::MiddleButton) << true << false;
+        QTest::newRow("released over Memo1") << "Panel1" << int(Qt::LeftButton) << false << false;
+    }
+
+    void onlyALeftClickOpensTheManual()
+    {
+        QFETCH(QString, widget);
+        QFETCH(int, button);
+        QFETCH(bool, releasedOver);
+        QFETCH(bool, opens);
+        auto form = start();
+        auto* pressed = form->findChild<QWidget*>(widget);
+        QVERIFY(pressed);
+        const QPoint inside(3, 3);
+        // The release goes to the widget pressed, at the point where the mouse is let go.
+        const QPoint memo
+            = pressed->mapFrom(form.get(), form->Controls().Memo1->geometry().center());
+        QTest::mousePress(pressed, static_cast<Qt::MouseButton>(button), {}, inside);
+        QTest::mouseRelease(
+            pressed, static_cast<Qt::MouseButton>(button), {}, releasedOver ? inside : memo);
+        size_t addresses = 0;
+        for (const auto& shown : platform_.Log)
+            addresses += shown.Kind == "address";
+        QCOMPARE(addresses, opens ? 1u : 0u);
     }
 
     void nazwaPlikuRenamesOnlyAnUntouchedCaption()

@@ -1,0 +1,129 @@
+// Polish everywhere: Qt's catalogue found beside the executable first, then in Qt's own
+// directory; the standard buttons then speak Polish; the boxes carry the title "Vorida"; the
+// common reasons of a failed file operation read in our own Polish words.
+#include "EditorTestSupport.h"
+#include "QtPlatform.h"
+#include "QtStartup.h"
+#include "TextFile.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <system_error>
+
+using namespace vorida;
+using namespace vorida::editor;
+
+namespace {
+
+// Runs `look` on the next modal box, then closes it with Esc.
+void onNextBox(std::function<void(QMessageBox&)> look)
+{
+    QTimer::singleShot(0, [look] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        look(*box);
+        box->reject();
+    });
+}
+
+QString failure(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const FileError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QStringLiteral("<no error>");
+}
+
+} // namespace
+
+class tst_Polish : public QObject
+{
+    Q_OBJECT
+
+    QString qtCatalogue() const
+    {
+        return QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_pl.qm");
+    }
+
+private slots:
+    void catalogueBesideTheExecutableComesFirst()
+    {
+        if (!QFileInfo::exists(qtCatalogue()))
+            QSKIP("qt6-translations-l10n is not installed");
+        QTemporaryDir exe;
+        QCOMPARE(FindQtPolishCatalogue(exe.path()), qtCatalogue());
+        QVERIFY(QDir(exe.path()).mkdir(QStringLiteral("translations")));
+        const QString beside = exe.filePath(QStringLiteral("translations/qtbase_pl.qm"));
+        QVERIFY(QFile::copy(qtCatalogue(), beside));
+        QCOMPARE(FindQtPolishCatalogue(exe.path()), beside);
+    }
+
+    void standardButtonsSpeakPolishAndBoxesSayVorida()
+    {
+        if (!QFileInfo::exists(qtCatalogue()))
+            QSKIP("qt6-translations-l10n is not installed");
+        StartWindowedApplication();
+        QtPlatform platform;
+        QStringList seen;
+        onNextBox([&](QMessageBox& box) {
+            seen << box.windowTitle();
+            for (QAbstractButton* button : box.buttons())
+                seen << button->text().remove(QLatin1Char('&'));
+        });
+        platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie");
+        onNextBox([&](QMessageBox& box) { seen << box.windowTitle(); });
+        platform.ShowMessage("Tekstu nie znaleziono.");
+        seen.sort();
+        QCOMPARE(seen, QStringList({ "Anuluj", "Nie", "Ostrzeżenie", "Tak", "Vorida" }));
+    }
+
+    void failureReasons_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("reason");
+        auto row = [](const char* name, std::errc code, const char* reason) {
+            QTest::newRow(name) << static_cast<int>(code) << QString::fromUtf8(reason);
+        };
+        row("no such file", std::errc::no_such_file_or_directory,
+            "Nie ma takiego pliku ani katalogu.");
+        row("permission", std::errc::permission_denied, "Brak uprawnień dostępu.");
+        row("not permitted", std::errc::operation_not_permitted, "Brak uprawnień dostępu.");
+        row("no space", std::errc::no_space_on_device, "Brak miejsca na dysku.");
+        row("directory", std::errc::is_a_directory, "To jest katalog, nie plik.");
+        row("read-only", std::errc::read_only_file_system, "System plików jest tylko do odczytu.");
+        row("other", std::errc::file_too_large, "tekst systemu");
+        row("none", std::errc {}, "tekst systemu");
+    }
+
+    void failureReasons()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, reason);
+        QCOMPARE(FailureReason(code, QStringLiteral("tekst systemu")), reason);
+    }
+
+    // The codes really reach the wording from Qt's file classes.
+    void filesReportTheirReasonsInPolish()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("brak"));
+        const QString noSuchFile = QStringLiteral("\nNie ma takiego pliku ani katalogu.");
+        const QString directory = QStringLiteral("\nTo jest katalog, nie plik.");
+        QVERIFY(failure([&] { ReadWholeFile(missing); }).endsWith(noSuchFile));
+        QVERIFY(failure([&] { ReadWholeFile(dir.path()); }).endsWith(directory));
+        QVERIFY(failure([&] {
+            WriteWholeFile(missing + QStringLiteral("/plik"), "x");
+        }).endsWith(noSuchFile));
+        QVERIFY(failure([&] { WriteWholeFile(dir.path(), "x"); }).endsWith(directory));
+    }
+};
+
+QTEST_MAIN(tst_Polish)
+#include "tst_Polish.moc"
