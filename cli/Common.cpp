@@ -135,7 +135,7 @@ bool loadArea(const std::string& directory)
 {
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(directory + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(directory, kDataFileName));
     ComputeAreaExtents();
     if (messages.Held.empty())
         return true;

@@ -30,7 +30,7 @@ int convert(const std::vector<std::string>& args)
     CliPlatform messages;
     ScopedPlatform scope(messages);
     // As at the program's start: load the area (a failure shows its message and goes on).
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(o->Directory, kDataFileName));
     ComputeAreaExtents();
     RoundingDigits = digits;
     bool complete = false;

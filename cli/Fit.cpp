@@ -120,7 +120,7 @@ int fit(const std::vector<std::string>& args)
         return leaveOneOut(*o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(o->Directory, kDataFileName));
     if (!messages.Held.empty()) {
         messages.Release(std::cerr);
         return kFailure;

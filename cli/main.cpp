@@ -41,6 +41,7 @@ const Verb kVerbs[] = {
 
 int main(int argc, char** argv)
 {
+    vorida::UseUtf8Console();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage(kMainHelp);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace vorida {
 
@@ -99,7 +98,8 @@ void TPktBIN::ReadFile(const std::string& path, TranspktFile& contents)
     contents.Points.clear();
     // Checked before opening: opening a FIFO would wait for a writer.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    const std::filesystem::path where = FileSystemPath(path);
+    if (!std::filesystem::is_regular_file(where, ec))
         throw TranspktReadError("not a regular file");
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
@@ -114,10 +114,10 @@ void TPktBIN::ReadFile(const std::string& path, TranspktFile& contents)
         }
     } closer { file_ };
 
-    struct stat st;
-    if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode))
-        throw TranspktReadError("not a regular file");
-    remaining_ = static_cast<std::uint64_t>(st.st_size);
+    const std::uintmax_t size = std::filesystem::file_size(where, ec);
+    if (ec)
+        throw TranspktReadError("no file size");
+    remaining_ = static_cast<std::uint64_t>(size);
 
     ReadCountedText(contents.AreaName);
     contents.Skipped = ReadInt32();
@@ -196,14 +196,13 @@ void WriteTranspktFile(const std::string& path, const TranspktFile& contents)
         }
     }
     namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".tmp";
+    const std::string temporaryName = path + ".tmp";
+    const fs::path target = FileSystemPath(path), temporary = FileSystemPath(temporaryName);
     std::error_code ec;
     fs::remove(temporary, ec); // a leftover of an earlier failure (a link itself, not its target)
-    std::FILE* f = std::fopen(temporary.string().c_str(), "wb");
+    std::FILE* f = std::fopen(temporaryName.c_str(), "wb");
     if (f == nullptr)
-        throw TranspktWriteError("cannot create " + temporary.string());
+        throw TranspktWriteError("cannot create " + temporaryName);
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
     ok = (std::fflush(f) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -96,8 +97,8 @@ void clearError()
 
 std::string describe(const char* what, const QString& path, const QString& reason)
 {
-    return (
-        QString::fromUtf8(what) + QStringLiteral(" \"") + path + QStringLiteral("\".\n") + reason)
+    return (QString::fromUtf8(what) + QStringLiteral(" \"") + QDir::toNativeSeparators(path)
+        + QStringLiteral("\".\n") + reason)
         .toUtf8()
         .toStdString();
 }

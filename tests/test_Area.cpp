@@ -119,7 +119,8 @@ TEST(LeaveOneOut, ReducedSetsThatCannotBeFittedAreReportedAndTheRestGoOn)
 
 TEST(CheckPoints, ReproduceTheAccuracyFiguresOfTheReadme)
 {
-    // The README's accuracy table (| local → national | max mm | RMS mm |), results with 4 decimals.
+    // The README's accuracy table (| local → national | max mm | RMS mm |), results with 4
+    // decimals.
     const std::string readme = ReadFile(std::string(VORIDA_EXAMPLES_DIR) + "/../README.md");
     std::map<std::string, std::pair<Extended, Extended>> figures;
     for (const char* direction : { "local", "national" }) {
