@@ -27,12 +27,8 @@ int usage(const char* help, const std::string& complaint)
 
 void CliPlatform::Release(std::ostream& out)
 {
-    for (std::string text : Held) {
-        for (char& c : text)
-            if (c == '\r')
-                c = '\n';
-        out << text << '\n';
-    }
+    for (const std::string& text : Held)
+        out << ConsoleMessage(text);
     Held.clear();
 }
 

@@ -81,7 +81,6 @@ public:
     void LoadBytes(std::string_view bytes);
     // The whole text as the bytes of a file, with the line ends of the file last loaded.
     std::string SavedBytes() const;
-    LineEnd LineEndConvention() const { return lineEnd_; }
 
     // The whole text as UTF-8 with LF line ends. This moves Scintilla's gap to the end, a copy
     // of everything after it: never call it once per line or per hit.

@@ -48,15 +48,18 @@ std::string PathIn(const std::string& directory, std::string_view name)
 
 // ---- ConsolePlatform ----
 
-void ConsolePlatform::ShowMessage(std::string_view text)
+std::string ConsoleMessage(std::string_view text)
 {
-    std::ostream& out = messagesToStderr_ ? std::cerr : std::cout;
     std::string shown(text);
     for (char& c : shown)
         if (c == '\r')
             c = '\n';
-    out << shown << '\n';
-    out.flush();
+    return shown + '\n';
+}
+
+void ConsolePlatform::ShowMessage(std::string_view text)
+{
+    std::cout << ConsoleMessage(text) << std::flush;
 }
 
 Answer ConsolePlatform::AskOkCancel(std::string_view text, std::string_view)

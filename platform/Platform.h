@@ -110,13 +110,11 @@ public:
     std::string ShortDate(const LocalDateTime& when) override;
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
-
-    // Where ShowMessage writes; standard output unless changed.
-    void SetMessagesToStandardError(bool toStderr) { messagesToStderr_ = toStderr; }
-
-private:
-    bool messagesToStderr_ = false;
 };
+
+// A message as a console shows it: its line breaks (CR in a message box) become LF, and a final
+// LF ends it.
+std::string ConsoleMessage(std::string_view text);
 
 // For tests: records every message and question, answers from a script, and has a fixed clock.
 class RecordingPlatform : public Platform

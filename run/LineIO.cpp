@@ -123,6 +123,11 @@ OutputFile::~OutputFile()
 
 void OutputFile::Create(const std::string& path)
 {
+    // Opening a FIFO for writing would wait for a reader without end.
+    std::error_code ec;
+    const auto status = std::filesystem::status(FileSystemPath(path), ec);
+    if (std::filesystem::is_fifo(status) || std::filesystem::is_socket(status))
+        throw FileError("not a file: " + path);
     // Binary: the lines carry their own CR LF, which a text-mode file would double on Windows.
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr)
@@ -138,7 +143,7 @@ void OutputFile::Write(std::string_view bytes)
     if (buffer_.size() + bytes.size() > kBlock)
         Flush();
     if (bytes.size() > kBlock) {
-        // Too large for the buffer: write it straight through.
+        // Larger than the buffer: it goes out on its own, in one write, from the emptied buffer.
         buffer_.append(bytes);
         Flush();
         return;

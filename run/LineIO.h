@@ -69,7 +69,6 @@ public:
     void Flush();
     // Flushes and closes; a closed file ignores further Close calls.
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
 
 private:
     std::FILE* file_ = nullptr;

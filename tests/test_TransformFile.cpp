@@ -290,6 +290,20 @@ TEST_F(TransformFileTest, AnOutputLinkedToTheInputDestroysNothing)
     }
 }
 
+// A FIFO in the place of an output would wait for a reader without end: the run refuses it.
+TEST_F(TransformFileTest, AFifoInThePlaceOfAnOutputIsRefused)
+{
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\n");
+    for (const char* output : { "Raport.txt", "xy2000.1" }) {
+        std::filesystem::remove(dir / "Raport.txt");
+        std::filesystem::remove(dir / "xy2000.1");
+        if (std::system(("mkfifo '" + (dir / output) + "' 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << "no FIFO can be made on this system";
+        EXPECT_FALSE(Run(true));
+        EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0") << output;
+    }
+}
+
 // A second run in the same folder overwrites what the first wrote (outputs are not mistaken
 // for the input), and a folder with Polish letters in its name works like any other.
 TEST_F(TransformFileTest, RunsAgainInAFolderNamedInPolish)

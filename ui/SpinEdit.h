@@ -14,7 +14,6 @@ public:
     explicit TSpinEdit(QWidget* parent = nullptr);
 
     void SetRange(int minimum, int maximum);
-    int Minimum() const { return minimum_; }
     int Maximum() const { return maximum_; }
 
     // The text read as a whole number, or the minimum when it is none.
