@@ -17,7 +17,8 @@ fi
 vorida_ensure_polish_locale
 
 build=${VORIDA_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# VORIDA_WERROR=ON (CI sets it) makes every warning an error.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure --no-tests=error -j"$(nproc)"

@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     auto* window = new TEdytorF;
     if (args.size() > 1)
         window->OpenFile(args[1]);
-    const int shots = args.indexOf(QStringLiteral("--zrzuty"));
+    const qsizetype shots = args.indexOf(QStringLiteral("--zrzuty"));
     if (shots > 0 && shots + 1 < args.size()) {
         const QDir dir(args[shots + 1]);
         QTimer::singleShot(300, [window, dir] {

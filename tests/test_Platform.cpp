@@ -13,9 +13,9 @@ TEST(Platform, ExecutableDirectoryIsTheFolderOfTheRunningProgram)
     EXPECT_TRUE(FileSystemPath(directory).is_absolute()) << directory;
 #ifdef _WIN32
     EXPECT_EQ(directory.find('/'), std::string::npos) << directory; // the system's separators
-    const char* const name = "vorida_tests.exe";
+    const char* const name = "vorida_platform_tests.exe";
 #else
-    const char* const name = "vorida_tests";
+    const char* const name = "vorida_platform_tests";
 #endif
     EXPECT_TRUE(std::filesystem::is_regular_file(FileSystemPath(PathIn(directory, name))))
         << directory;

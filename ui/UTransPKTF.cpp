@@ -75,14 +75,15 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
         { ui_->Label1, ui_->Label2, ui_->Label3, ui_->Label4, ui_->Label7, ui_->Label10 })
         label->adjustSize();
 
-    // The warning keeps its width: where the substitute of the window's font runs wider than
-    // the original, its letters close up a little instead of being cut off.
+    // The warning keeps its 397 pixels: where the installed face of the window's font runs
+    // wider than the face the layout was drawn for, its letters close up a little instead of
+    // being cut off.
     const QFontMetrics metrics(ui_->Label8->font());
     const int overflow = metrics.horizontalAdvance(ui_->Label8->text()) - ui_->Label8->width();
     if (overflow > 0) {
         QFont tighter = ui_->Label8->font();
-        tighter.setLetterSpacing(
-            QFont::AbsoluteSpacing, -static_cast<qreal>(overflow) / ui_->Label8->text().size());
+        tighter.setLetterSpacing(QFont::AbsoluteSpacing,
+            -static_cast<qreal>(overflow) / static_cast<qreal>(ui_->Label8->text().size()));
         ui_->Label8->setFont(tighter);
     }
     ui_->Memo1->document()->setDocumentMargin(2);
