@@ -86,15 +86,6 @@ std::optional<Options> parseOptions(
     return o;
 }
 
-std::optional<std::int32_t> parseInt(const std::string& text)
-{
-    std::int32_t v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return v;
-}
-
 bool readWholeFile(const std::string& path, std::string& contents)
 {
     std::ifstream in(path, std::ios::binary);

@@ -49,8 +49,6 @@ struct Options
 std::optional<Options> parseOptions(const std::vector<std::string>& args,
     const std::vector<std::string>& allowed, const char* help);
 
-std::optional<std::int32_t> parseInt(const std::string& text);
-
 bool readWholeFile(const std::string& path, std::string& contents);
 
 // metres as millimetres with one decimal.

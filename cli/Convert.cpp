@@ -1,6 +1,8 @@
 // vorida-cli convert: the run of the main window's button.
 #include "Common.h"
 
+#include "Numbers.h"
+
 #include "UTransPkt.h"
 
 #include <iostream>
@@ -22,7 +24,7 @@ int convert(const std::vector<std::string>& args)
         return usage(kConvertHelp, "Nieoczekiwany argument: " + o->Positional[0]);
     std::int32_t digits = 2;
     if (o->Digits) {
-        auto d = parseInt(*o->Digits);
+        auto d = ParseInt32(*o->Digits);
         if (!d)
             return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;

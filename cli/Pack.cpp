@@ -1,6 +1,8 @@
 // vorida-cli pack: TRANSPKT.BIN from its text form.
 #include "Common.h"
 
+#include "Numbers.h"
+
 #include "Cp1250.h"
 #include "TranspktText.h"
 
@@ -37,7 +39,7 @@ int pack(const std::vector<std::string>& args)
         return kFailure;
     }
     if (o->System) {
-        auto code = parseInt(*o->System);
+        auto code = ParseInt32(*o->System);
         if (!code)
             return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
         contents.SystemCode = *code;

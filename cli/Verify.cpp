@@ -41,7 +41,7 @@ int verify(const std::vector<std::string>& args)
         return usage(kVerifyHelp, "Podaj jeden plik punktów kontrolnych.");
     std::optional<int> digits;
     if (o->Digits) {
-        auto d = parseInt(*o->Digits);
+        auto d = ParseInt32(*o->Digits);
         if (!d || *d < 0 || *d > kMaxDecimals)
             return usage(kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -361,6 +362,15 @@ void AppendRight(std::string& out, std::string_view text, size_t width)
 std::string RoundTripText(Extended value)
 {
     return printC("%.20Le", value);
+}
+
+std::optional<std::int32_t> ParseInt32(std::string_view text)
+{
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace vorida

@@ -4,6 +4,8 @@
 
 #include "Extended.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,10 @@ namespace vorida {
 // the flags of invalid operation, division by zero and overflow as it found them (it may
 // raise the inexact flag).
 bool ParseCoordinate(std::string_view word, Extended& value);
+
+// A whole 32-bit number in decimal, an optional "-" and digits and nothing else (no blanks, no
+// "+"); nothing when the text is not one or does not fit.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
 
 // The most decimals a fixed-point field gets; larger counts are written with this many.
 constexpr int kMaxDecimals = 18;

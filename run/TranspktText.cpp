@@ -84,11 +84,10 @@ ExtendedBytes parseValue(std::string_view word, long lineNumber)
 
 std::int32_t parseInt(std::string_view text, long lineNumber)
 {
-    std::int32_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
+    const std::optional<std::int32_t> value = ParseInt32(text);
+    if (!value)
         throw PackError(lineNumber, "niepoprawna liczba całkowita \"" + std::string(text) + "\"");
-    return value;
+    return *value;
 }
 
 std::string toCp1250(std::string_view utf8, long lineNumber)

@@ -127,9 +127,9 @@ void TForm1::FormShow()
     ui_->PrzyciskLok3->SetNazwaPliku(input);
     ui_->PrzyciskLok2->setText(result);
     ui_->PrzyciskLok2->SetNazwaPliku(result);
-    ui_->PrzyciskLok1->SetNazwaPliku(QStringLiteral("xy_LOK"));
-    ui_->PrzyciskLok4->SetNazwaPliku(QStringLiteral("xy_LOK.1"));
-    ui_->PrzyciskLok5->SetNazwaPliku(QStringLiteral("Raport.txt"));
+    ui_->PrzyciskLok1->SetNazwaPliku(QString::fromLatin1(kLocalInputName));
+    ui_->PrzyciskLok4->SetNazwaPliku(QString::fromLatin1(kLocalResultName));
+    ui_->PrzyciskLok5->SetNazwaPliku(QString::fromLatin1(kReportName));
 
     // The area name and its heading centred under the title.
     for (QLabel* label : { ui_->Label5, ui_->Label6, ui_->Label9 })
