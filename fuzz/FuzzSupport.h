@@ -2,6 +2,8 @@
 // check that stops the fuzzer with a message (libFuzzer then saves the input as a crash).
 #pragma once
 
+#include "TempDir.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,31 +24,15 @@ inline void Check(bool condition, const char* what)
 }
 
 // A directory of its own for the life of the process, in memory when /dev/shm exists.
-class ScratchDir
+class ScratchDir : public test::TempDir
 {
 public:
     ScratchDir()
+        : TempDir(std::filesystem::is_directory("/dev/shm")
+                ? std::filesystem::path("/dev/shm")
+                : std::filesystem::temp_directory_path())
     {
-        std::string base = std::filesystem::is_directory("/dev/shm")
-            ? std::string("/dev/shm")
-            : std::filesystem::temp_directory_path().string();
-        std::string pattern = base + "/vorida-fuzz-XXXXXX";
-        Check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-        path_ = pattern;
     }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
 };
 
 inline void WriteBytes(const std::string& path, std::string_view bytes)

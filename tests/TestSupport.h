@@ -4,6 +4,7 @@
 
 #include "LineIO.h"
 #include "Platform.h"
+#include "TempDir.h"
 #include "UTrKonfAf.h"
 
 #include <clocale>
@@ -18,42 +19,6 @@
 #include <utility>
 
 namespace vorida::test {
-
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::random_device seed;
-        std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
-        const std::filesystem::path base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            char name[32];
-            std::snprintf(name, sizeof name, "vorida-test-%012llx",
-                static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-            std::error_code ec;
-            if (std::filesystem::create_directory(base / name, ec)) {
-                path_ = PathText(base / name);
-                return;
-            }
-        }
-        throw std::runtime_error("no scratch directory");
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(FileSystemPath(path_), ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    // A name in the directory, joined by the system's separator (UTF-8 on Windows).
-    std::string operator/(const std::string& name) const { return PathIn(path_, name); }
-
-private:
-    std::string path_;
-};
 
 inline void WriteFile(const std::string& path, const std::string& bytes)
 {
@@ -111,13 +76,31 @@ public:
 };
 
 // Switches the C library to a Polish locale (decimal comma); false when the system has none.
-inline bool SetPolishLocale()
+// A Polish C locale (decimal comma) for the life of the object, when the system has one; the
+// locale before it comes back at the end.
+class ScopedPolishLocale
 {
-    for (const char* name : { "pl_PL.UTF-8", "pl_PL.utf8", "Polish_Poland.1250", "pl-PL" })
-        if (std::setlocale(LC_ALL, name) != nullptr)
-            return true;
-    return false;
-}
+public:
+    ScopedPolishLocale()
+    {
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        saved_ = current ? current : "C";
+        for (const char* name : { "pl_PL.UTF-8", "pl_PL.utf8", "Polish_Poland.1250", "pl-PL" })
+            if (std::setlocale(LC_ALL, name) != nullptr) {
+                made_ = true;
+                return;
+            }
+    }
+    ~ScopedPolishLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
+    ScopedPolishLocale(const ScopedPolishLocale&) = delete;
+    ScopedPolishLocale& operator=(const ScopedPolishLocale&) = delete;
+
+    bool Made() const { return made_; }
+
+private:
+    std::string saved_;
+    bool made_ = false;
+};
 
 inline TPkt Point(std::string name, Extended lx, Extended ly, Extended nx, Extended ny)
 {
