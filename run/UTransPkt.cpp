@@ -195,11 +195,25 @@ const RunTexts& texts()
     return t;
 }
 
-// One run: the files, the counters and the line layouts.
+// The counters of one run. 64-bit, so that no file is long enough to wrap them.
+struct RunCounts
+{
+    std::int64_t LinesRead = 0;
+    std::int64_t PointsInFile = 0;
+    std::int64_t PointsConverted = 0;
+    std::int64_t PointsWithDefect = 0;
+};
+
+// One run: the counters and the line layouts, with the fit and the area it works with.
 class Run
 {
 public:
-    Run(const ExtentBox& box, int decimals) : box_(box), decimals_(decimals) { }
+    Run(TTrKonfAf& fit, const std::string& areaName, const ExtentBox& box, int decimals)
+        : fit_(fit), areaName_(areaName), box_(box), decimals_(decimals)
+    {
+    }
+
+    const RunCounts& Counts() const { return counts_; }
 
     void WriteHeader(OutputFile& report, const std::string& inTag, const std::string& outTag,
         std::int32_t inCode, std::int32_t outCode)
@@ -219,7 +233,7 @@ public:
         h += t.Title + kCrLf;
         h += kCrLf;
         h += t.Credit + kCrLf;
-        h += t.Area + trimmedControls(AreaName) + kCrLf;
+        h += t.Area + trimmedControls(areaName_) + kCrLf;
         h += kCrLf;
         h += t.InputSystem + SystemName(inCode) + kCrLf;
         h += t.ResultSystem + SystemName(outCode) + kCrLf;
@@ -242,13 +256,14 @@ public:
     // a member kept from line to line, so a line allocates nothing once they have grown.
     void Line(std::string_view line, OutputFile& result, OutputFile& report)
     {
+        ++counts_.LinesRead;
         if (isBlankLine(line)) {
             out_.assign(line);
             out_ += kCrLf;
             result.Write(out_);
             return;
         }
-        ++pointsInFile_;
+        ++counts_.PointsInFile;
         // NthWord 1, 2, 3 and RestFromWord 4 with blank and tab, in one pass.
         const PointLineWords words = SplitPointLine(line);
 
@@ -257,7 +272,7 @@ public:
         if (!readable) {
             ResultLine(words.Name, "---", "---", 15, words.Rest, result);
             ReportRow(words.Name, "---", "---", "---", "---", 0.0L, report);
-            ++pointsWithDefect_;
+            ++counts_.PointsWithDefect;
             return;
         }
         inX_.clear();
@@ -268,13 +283,13 @@ public:
         if (!inside) {
             ResultLine(words.Name, "---", "---", 14, words.Rest, result);
             ReportRow(words.Name, inX_, inY_, "---", "---", 0.0L, report);
-            ++pointsWithDefect_;
+            ++counts_.PointsWithDefect;
             return;
         }
         Extended outX = 0.0L, outY = 0.0L;
-        TrKonfAf.TransformPoint(outX, outY, x, y);
-        ++pointsConverted_;
-        const Extended cx = TrKonfAf.CorrectionX, cy = TrKonfAf.CorrectionY;
+        fit_.TransformPoint(outX, outY, x, y);
+        ++counts_.PointsConverted;
+        const Extended cx = fit_.CorrectionX, cy = fit_.CorrectionY;
         const Extended dl = std::sqrt(cx * cx + cy * cy);
         // Nothing of the point is written before its numbers are known to be numbers: a
         // floating-point fault, or a NaN carried in from the data (it raises no flag), stops
@@ -295,9 +310,9 @@ public:
         const RunTexts& t = texts();
         std::string c;
         c += kHyphens + kCrLf;
-        c += t.InFile + std::to_string(pointsInFile_) + kCrLf;
-        c += t.Converted + std::to_string(pointsConverted_) + kCrLf;
-        c += t.Defects + std::to_string(pointsWithDefect_) + kCrLf;
+        c += t.InFile + std::to_string(counts_.PointsInFile) + kCrLf;
+        c += t.Converted + std::to_string(counts_.PointsConverted) + kCrLf;
+        c += t.Defects + std::to_string(counts_.PointsWithDefect) + kCrLf;
         c += kCrLf;
         c += t.Notes + kCrLf;
         c += t.Dl + kCrLf;
@@ -308,9 +323,10 @@ public:
 
     std::string ClosingMessage() const
     {
-        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: " + std::to_string(pointsInFile_)
-            + "\rIlość punktów transformowanych: " + std::to_string(pointsConverted_)
-            + "\rIlość punktów z defektem: " + std::to_string(pointsWithDefect_);
+        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: "
+            + std::to_string(counts_.PointsInFile)
+            + "\rIlość punktów transformowanych: " + std::to_string(counts_.PointsConverted)
+            + "\rIlość punktów z defektem: " + std::to_string(counts_.PointsWithDefect);
     }
 
 private:
@@ -333,7 +349,7 @@ private:
         out_.clear();
         out_ += '|';
         char lp[24];
-        const auto lpEnd = std::to_chars(lp, lp + sizeof lp, pointsInFile_).ptr;
+        const auto lpEnd = std::to_chars(lp, lp + sizeof lp, counts_.PointsInFile).ptr;
         AppendRight(out_, std::string_view(lp, static_cast<size_t>(lpEnd - lp)), 4);
         out_ += '|';
         AppendRight(out_, name, 16);
@@ -354,17 +370,13 @@ private:
         report.Write(out_);
     }
 
+    TTrKonfAf& fit_; // TransformPoint leaves each point's correction in it
+    const std::string& areaName_;
     ExtentBox box_;
     int decimals_;
+    RunCounts counts_;
     std::string out_; // the line being written
     std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
-
-public:
-    // 64-bit, so that no file is long enough to wrap them.
-    std::int64_t linesRead_ = 0;
-    std::int64_t pointsInFile_ = 0;
-    std::int64_t pointsConverted_ = 0;
-    std::int64_t pointsWithDefect_ = 0;
 };
 
 // A path in a message (UTF-8). Paths on this system are UTF-8 already and are shown as they
@@ -380,59 +392,68 @@ std::string pathIn(const std::string& directory, std::string_view name)
     return directory + "/" + std::string(name);
 }
 
-} // namespace
+// The files and the system codes of one direction.
+struct RunFiles
+{
+    std::string InputPath, ResultPath, ReportPath;
+    std::int32_t InCode, OutCode;
+};
 
-bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
+RunFiles resolveFiles(bool localToNational, const std::string& directory)
+{
+    RunFiles f;
+    f.InputPath = pathIn(
+        directory, localToNational ? std::string(kLocalInputName) : NationalInputName(SystemCode));
+    f.ResultPath = pathIn(directory,
+        localToNational ? NationalResultName(SystemCode) : std::string(kLocalResultName));
+    f.ReportPath = pathIn(directory, kReportName);
+    f.InCode = localToNational ? kLocalSystemCode : SystemCode;
+    f.OutCode = localToNational ? SystemCode : kLocalSystemCode;
+    return f;
+}
+
+// Fits fit to points for the direction; false (after its message) when the fit would be no
+// solution, so that no coordinate is ever written from it. Throws what Fit throws.
+bool fitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational)
 {
     Platform& platform = CurrentPlatform();
-    const std::string inputName
-        = localToNational ? std::string(kLocalInputName) : NationalInputName(SystemCode);
-    const std::string resultName
-        = localToNational ? NationalResultName(SystemCode) : std::string(kLocalResultName);
-    const std::int32_t inCode = localToNational ? kLocalSystemCode : SystemCode;
-    const std::int32_t outCode = localToNational ? SystemCode : kLocalSystemCode;
-    const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
-    const std::string inputPath = pathIn(directory, inputName);
-
-    if (!platform.RegularFileExists(inputPath)) {
-        platform.ShowMessage(kMissingInput + pathForMessage(inputPath));
+    if (points.empty()) {
+        platform.ShowMessage(TTransPkt::kNoAdjustmentPoints);
         return false;
     }
-
-    // Coordinates are never written from a fit that is no solution.
-    if (AdjustmentPoints.empty()) {
-        platform.ShowMessage(kNoAdjustmentPoints);
-        return false;
-    }
-    if (distinctSourcePositions(AdjustmentPoints, localToNational, kMinimumAdjustmentPoints)
+    if (distinctSourcePositions(points, localToNational, kMinimumAdjustmentPoints)
         < kMinimumAdjustmentPoints) {
-        platform.ShowMessage(kTooFewAdjustmentPoints);
+        platform.ShowMessage(TTransPkt::kTooFewAdjustmentPoints);
         return false;
     }
-    TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, !localToNational, kHausbrandtCorrection);
-    if (TrKonfAf.Singular != 0) {
-        platform.ShowMessage(kSingularFit);
+    fit.Fit(points, kProgramDegree, !localToNational, kHausbrandtCorrection);
+    if (fit.Singular != 0) {
+        platform.ShowMessage(TTransPkt::kSingularFit);
         return false;
     }
+    return true;
+}
 
-    Run run(box, RoundingDigits);
+// Writes the report and the result file from the input, line by line, and shows the closing
+// message or the line of the failure. True after a complete run.
+bool streamLines(const RunFiles& files, Run& run)
+{
+    Platform& platform = CurrentPlatform();
     OutputFile report, result;
     LineReader input;
     std::string line;
     try {
         // An output that is the input under another name (a link) would destroy it.
-        const std::string reportPath = pathIn(directory, kReportName);
-        const std::string resultPath = pathIn(directory, resultName);
-        if (SameExistingFile(reportPath, inputPath) || SameExistingFile(resultPath, inputPath))
+        if (SameExistingFile(files.ReportPath, files.InputPath)
+            || SameExistingFile(files.ResultPath, files.InputPath))
             throw FileError("an output file is the input file");
-        report.Create(reportPath);
-        run.WriteHeader(report, SystemTag(inCode), SystemTag(outCode), inCode, outCode);
-        input.Open(inputPath);
-        result.Create(resultPath);
-        while (input.Next(line)) {
-            ++run.linesRead_;
+        report.Create(files.ReportPath);
+        run.WriteHeader(
+            report, SystemTag(files.InCode), SystemTag(files.OutCode), files.InCode, files.OutCode);
+        input.Open(files.InputPath);
+        result.Create(files.ResultPath);
+        while (input.Next(line))
             run.Line(line, result, report);
-        }
         // The closing message reports success only once every byte has reached the files.
         result.Flush();
         run.WriteClosing(report);
@@ -446,7 +467,7 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
             }
         }
         input.Close();
-        platform.ShowMessage(kLineError + std::to_string(run.linesRead_));
+        platform.ShowMessage(TTransPkt::kLineError + std::to_string(run.Counts().LinesRead));
         return false;
     }
     platform.ShowMessage(run.ClosingMessage());
@@ -457,6 +478,22 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     }
     input.Close();
     return true;
+}
+
+} // namespace
+
+bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
+{
+    const RunFiles files = resolveFiles(localToNational, directory);
+    if (!CurrentPlatform().RegularFileExists(files.InputPath)) {
+        CurrentPlatform().ShowMessage(kMissingInput + pathForMessage(files.InputPath));
+        return false;
+    }
+    if (!fitOrRefuse(TrKonfAf, AdjustmentPoints, localToNational))
+        return false;
+    Run run(TrKonfAf, AreaName, localToNational ? AreaExtents.Local : AreaExtents.National,
+        RoundingDigits);
+    return streamLines(files, run);
 }
 
 } // namespace vorida
