@@ -6,7 +6,9 @@
 #include "TranspktText.h"
 #include "UTransPkt.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -47,10 +49,11 @@ const char* const kFitHelp
       "vx, vy, v w milimetrach oraz błąd średni m0.\n";
 
 const char* const kConvertHelp
-    = "Użycie: vorida-cli convert [--dir KATALOG] [--to-local] [--digits N]\n"
+    = "Użycie: vorida-cli convert [--dir KATALOG] [--to-local] [--digits N] [--threads W]\n"
       "Przelicza plik punktów w KATALOGU (domyślnie bieżący) tak jak przycisk programu:\n"
       "xy_LOK -> xy2000.1 (--to-local: xy2000 -> xy_LOK.1) i Raport.txt; N miejsc po\n"
-      "przecinku (domyślnie 2).\n";
+      "przecinku (domyślnie 2); W wątków przeliczających (domyślnie tyle, ile rdzeni;\n"
+      "1: bez dodatkowych wątków). Na terminalu dłuższe przeliczenie pokazuje postęp.\n";
 
 bool isHelp(const std::string& a)
 {
@@ -89,7 +92,7 @@ struct Options
     std::vector<std::string> Positional;
     std::string Directory = ".";
     bool ToLocal = false;
-    std::optional<std::string> Output, Area, System, Digits;
+    std::optional<std::string> Output, Area, System, Digits, Threads;
 };
 
 // Parses the options a verb allows; nullopt (after a message) on wrong usage.
@@ -134,6 +137,8 @@ std::optional<Options> parseOptions(
                 o.System = v;
             else if (a == "--digits")
                 o.Digits = v;
+            else if (a == "--threads")
+                o.Threads = v;
         } else {
             o.Positional.push_back(a);
         }
@@ -282,9 +287,53 @@ int fit(const std::vector<std::string>& args)
     return t.Singular ? kFailure : kOk;
 }
 
+constexpr std::int32_t kMaximumWorkers = 256;
+
+// The progress of a long run on standard error (a terminal): lines done and the share of the
+// input read, once a run has taken a second, a few times a second; wiped at the end, so that
+// the messages after it stand alone.
+class ProgressLine
+{
+public:
+    void Show(const RunProgress& p)
+    {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point now = Clock::now();
+        switch (p.Now) {
+        case RunProgress::Stage::Started:
+            start_ = last_ = now;
+            return;
+        case RunProgress::Stage::Working:
+            if (now - start_ < std::chrono::seconds(1)
+                || now - last_ < std::chrono::milliseconds(200))
+                return;
+            last_ = now;
+            {
+                const std::uint64_t percent = p.TotalBytes == 0
+                    ? 100
+                    : std::min<std::uint64_t>(100, p.Bytes * 100 / p.TotalBytes);
+                const std::string text = "Przeliczanie: " + std::to_string(p.Lines) + " linii, "
+                    + std::to_string(percent) + "% pliku";
+                std::cerr << '\r' << text << std::flush;
+                width_ = std::max(width_, text.size());
+            }
+            return;
+        case RunProgress::Stage::Finished:
+            if (width_ > 0)
+                std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+            width_ = 0;
+            return;
+        }
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_, last_;
+    size_t width_ = 0;
+};
+
 int convert(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--to-local", "--digits" }, kConvertHelp);
+    auto o = parseOptions(args, { "--dir", "--to-local", "--digits", "--threads" }, kConvertHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
@@ -296,6 +345,15 @@ int convert(const std::vector<std::string>& args)
             return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;
     }
+    if (o->Threads) {
+        auto w = parseInt(*o->Threads);
+        if (!w || *w < 1 || *w > kMaximumWorkers)
+            return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
+        TransPkt.SetWorkers(static_cast<unsigned>(*w));
+    }
+    ProgressLine progress;
+    if (StandardErrorIsTerminal())
+        TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
     CliPlatform messages;
     ScopedPlatform scope(messages);
     // As at the program's start: load the area (a failure shows its message and goes on).

@@ -69,6 +69,11 @@ bool RegularFileExistsOnDisk(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 LocalDateTime LocalNow()
 {
     std::time_t t = std::time(nullptr);

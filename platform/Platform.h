@@ -65,6 +65,8 @@ void InstallPlatform(Platform* platform);
 std::string ExecutableDirectoryOfProcess();
 bool RegularFileExistsOnDisk(const std::string& path);
 LocalDateTime LocalNow();
+// True when standard error is a terminal (not a pipe or a file): a progress display may go there.
+bool StandardErrorIsTerminal();
 
 // For the command-line tool: messages go to standard output, questions are answered with their
 // default (Cancel), the date and time use the C library's locale formats from the environment.

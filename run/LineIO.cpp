@@ -37,6 +37,7 @@ void LineReader::Open(const std::string& path)
         buffer_ = std::make_unique<char[]>(kBlock);
     begin_ = end_ = 0;
     eof_ = false;
+    filled_ = 0;
 }
 
 void LineReader::Close()
@@ -58,6 +59,7 @@ bool LineReader::Fill()
     }
     begin_ = 0;
     end_ = n;
+    filled_ += n;
     return n > 0;
 }
 

@@ -1,6 +1,7 @@
 // Reading point files line by line and writing the output files, in large blocks.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -35,6 +36,8 @@ public:
     // The next line into line; false at the end of the input. Throws FileError on a read error.
     bool Next(std::string& line);
     void Close();
+    // The bytes of the file taken by the lines returned so far (progress displays).
+    std::uint64_t Position() const { return filled_ - (end_ - begin_); }
 
 private:
     bool Fill();
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
+    std::uint64_t filled_ = 0;
 };
 
 // An output file written through a large buffer. Every failure throws FileError.
