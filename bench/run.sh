@@ -93,14 +93,19 @@ small_run=$(measure "$cli" convert --dir "$small" --digits 2)
 [ "$(wc -l <"$big/xy2000.1")" -eq "$points" ] || { echo "result file incomplete" >&2; exit 1; }
 [ "$(wc -l <"$big/cct.out")" -eq "$points" ] || { echo "cct output incomplete" >&2; exit 1; }
 
+# CPU time of the calling thread (reading, writing) and of the two workers (converting).
+costs=$(python3 bench/thread-costs.py "$cli" convert --dir "$big" --digits 2 --threads 2 \
+    | awk 'NR == 1 { s = $2 } NR > 1 { c += $2 } END { print s, c }')
+
 "$bench" --benchmark_filter='^BM_(HausbrandtLoop|BareLoop|ExtendedArrayLoop)/' \
     --benchmark_repetitions="$runs" --benchmark_enable_random_interleaving=true \
     --benchmark_min_time=0.2 --benchmark_format=json >"$data/loops.json" 2>/dev/null
 
-python3 - "$data/loops.json" "$small_run" "${ours[@]}" -- "${one[@]}" -- "${four[@]}" -- \
+python3 - "$data/loops.json" "$costs $points" "$small_run" "${ours[@]}" -- "${one[@]}" -- "${four[@]}" -- \
     "${theirs[@]}" <<'EOF'
 import json, statistics, sys
-args = sys.argv[2:]
+serial, convert, npoints = (float(v) for v in sys.argv[2].split())
+args = sys.argv[3:]
 small = args[0].split()
 groups, current = [], []
 for a in args[1:]:
@@ -125,6 +130,12 @@ print(f"cct (horner deg 3) : median {ct:.2f} s (spread {clo:.2f}-{chi:.2f} s), p
 ot, _, _, om = summary(ours)
 print(f"time ratio vorida/cct (medians), default workers: {ot / ct:.2f}")
 print(f"peak memory at 10,000 points: {int(small[1]) / 1024:.1f} MB; at the large file: {om / 1024:.1f} MB")
+blocks = -(-int(npoints) // 2048)
+print(f"CPU per block of 2048 lines (--threads 2): calling thread (read, write) "
+      f"{serial / blocks * 1000:.3f} ms, workers (convert) {convert / blocks * 1000:.3f} ms")
+for cores in (4, 8):
+    print(f"  expected on {cores} cores: about {max(serial, (serial + convert) / cores):.2f} s "
+          f"(the larger of the calling thread's {serial:.2f} s and all the work over {cores} cores)")
 
 runs = json.load(open(sys.argv[1]))["benchmarks"]
 per_pair = {}

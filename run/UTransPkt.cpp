@@ -645,7 +645,9 @@ bool streamLines(const RunFiles& files, const StreamSettings& s, Run& run)
 {
     Platform& platform = CurrentPlatform();
     std::error_code sizeError;
-    const std::uint64_t inputSize = std::filesystem::file_size(files.InputPath, sizeError);
+    std::uint64_t inputSize = std::filesystem::file_size(files.InputPath, sizeError);
+    if (sizeError)
+        inputSize = 0; // unknown: no share of it is shown
     auto tell = [&](RunProgress::Stage stage) {
         if (*s.Progress)
             (*s.Progress)(RunProgress { stage, run.Counts().LinesRead, 0, inputSize });
@@ -663,7 +665,7 @@ bool streamLines(const RunFiles& files, const StreamSettings& s, Run& run)
             report, SystemTag(files.InCode), SystemTag(files.OutCode), files.InCode, files.OutCode);
         input.Open(files.InputPath);
         result.Create(files.ResultPath);
-        convertBlocks(input, s, sizeError ? 0 : inputSize, run, result, report);
+        convertBlocks(input, s, inputSize, run, result, report);
         // The closing message reports success only once every byte has reached the files.
         result.Flush();
         run.WriteClosing(report);
