@@ -58,7 +58,7 @@ make_area "$big" "$points"
 make_area "$small" 10000
 read -r -a pipeline <<<"$(python3 bench/generate.py horner)"
 
-# /usr/bin/time -v: "wall seconds peak-KB" of one command.
+# /usr/bin/time -v: "wall-seconds peak-KB cpu-seconds" of one command.
 measure() {
     local log
     log=$(mktemp)
@@ -71,10 +71,12 @@ seconds = 0.0
 for part in wall.split(":"):
     seconds = seconds * 60 + float(part)
 rss = re.search(r"Maximum resident set size \(kbytes\): (\d+)", text).group(1)
+cpu = float(re.search(r"User time \(seconds\): (\S+)", text).group(1)) + float(
+    re.search(r"System time \(seconds\): (\S+)", text).group(1))
 status = re.search(r"Exit status: (\d+)", text).group(1)
 if status != "0":
     sys.exit("command failed with status " + status)
-print(seconds, rss)
+print(seconds, rss, cpu)
 EOF
     rm -f "$log"
 }
@@ -120,20 +122,23 @@ def summary(rows):
     t = [float(r[0]) for r in rows]
     m = [int(r[1]) for r in rows]
     return statistics.median(t), min(t), max(t), max(m)
+def cpu(rows):
+    return statistics.median(float(r[2]) for r in rows)
 ct, clo, chi, cm = summary(theirs)
 for label, rows in (("vorida-cli convert", ours), ("  --threads 1     ", one),
                     ("  --threads 4     ", four)):
     t, lo, hi, m = summary(rows)
-    print(f"{label} : median {t:.2f} s (spread {lo:.2f}-{hi:.2f} s), peak {m / 1024:.1f} MB, "
-          f"ratio to cct {t / ct:.2f}")
-print(f"cct (horner deg 3) : median {ct:.2f} s (spread {clo:.2f}-{chi:.2f} s), peak {cm / 1024:.1f} MB")
+    print(f"{label} : median {t:.2f} s (spread {lo:.2f}-{hi:.2f} s), CPU {cpu(rows):.2f} s, "
+          f"peak {m / 1024:.1f} MB, ratio to cct {t / ct:.2f}")
+print(f"cct (horner deg 3) : median {ct:.2f} s (spread {clo:.2f}-{chi:.2f} s), CPU {cpu(theirs):.2f} s, "
+      f"peak {cm / 1024:.1f} MB")
 ot, _, _, om = summary(ours)
 print(f"time ratio vorida/cct (medians), default workers: {ot / ct:.2f}")
 print(f"peak memory at 10,000 points: {int(small[1]) / 1024:.1f} MB; at the large file: {om / 1024:.1f} MB")
 blocks = -(-int(npoints) // 2048)
 print(f"CPU per block of 2048 lines (--threads 2): calling thread (read, write) "
       f"{serial / blocks * 1000:.3f} ms, workers (convert) {convert / blocks * 1000:.3f} ms")
-for cores in (4, 8):
+for cores in (2, 4, 8):
     print(f"  expected on {cores} cores: about {max(serial, (serial + convert) / cores):.2f} s "
           f"(the larger of the calling thread's {serial:.2f} s and all the work over {cores} cores)")
 
