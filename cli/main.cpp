@@ -363,7 +363,9 @@ int convert(const std::vector<std::string>& args)
     bool complete = false;
     try {
         complete = TransPkt.TransformFile(!o->ToLocal, o->Directory);
+        TransPkt.SetProgress({});
     } catch (const std::exception& e) {
+        TransPkt.SetProgress({});
         messages.Release(std::cerr);
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;

@@ -91,7 +91,7 @@ public:
     // raised while converting the point on one input line (0: none).
     void SetBlockLimits(size_t lines, size_t bytes)
     {
-        blockLines_ = lines;
+        blockLines_ = lines > 0 ? lines : 1;
         blockBytes_ = bytes;
     }
     void SetFaultLine(std::int64_t line) { faultLine_ = line; }

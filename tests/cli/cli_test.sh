@@ -38,6 +38,8 @@ usage)
     expect_status 2 "$cli" frobnicate
     expect_status 2 "$cli" convert --digits two
     expect_status 2 "$cli" convert --colour red
+    expect_status 2 "$cli" convert --threads 0
+    expect_status 2 "$cli" convert --threads many
     expect_status 2 "$cli" pack only-input.txt
     expect_status 2 "$cli" dump
     ;;
@@ -88,6 +90,9 @@ convert)
     expect_status 0 "$cli" convert --dir "$work" --to-local --digits 18
     cmp "$work/xy_LOK.1" "$golden/to-local-18.xy_LOK.1" || fail "xy_LOK.1"
     expect_golden_report "$work/Raport.txt" "$golden/to-local-18.Raport.txt"
+    expect_status 0 "$cli" convert --dir "$work" --to-local --digits 18 --threads 3
+    cmp "$work/xy_LOK.1" "$golden/to-local-18.xy_LOK.1" || fail "xy_LOK.1 on 3 threads"
+    [ ! -s "$work/err" ] || fail "standard error (not a terminal) got output"
     rm "$work/xy_LOK"
     expect_status 1 "$cli" convert --dir "$work"
     grep -q "^Brak pliku wejściowego $work/xy_LOK$" "$work/err" || fail "missing input"
