@@ -222,8 +222,8 @@ struct Block
 
     std::string Result, Report; // result lines and report rows, CR LF included
     std::vector<size_t> ResultEnds, ReportEnds; // per line converted; a blank line has no row
-    size_t Converted = 0; // lines converted: all of them unless one failed
-    bool Failed = false; // the line after the converted ones raised a fault
+    size_t LinesDone = 0; // lines converted: all of them unless one failed
+    bool Failed = false; // the line after those done raised a fault
     std::int64_t Points = 0, Transformed = 0, Defects = 0;
 
     size_t Lines() const { return LineEnds.size(); }
@@ -252,7 +252,7 @@ public:
         b.Report.clear();
         b.ResultEnds.clear();
         b.ReportEnds.clear();
-        b.Converted = 0;
+        b.LinesDone = 0;
         b.Failed = false;
         b.Points = b.Transformed = b.Defects = 0;
         try {
@@ -262,7 +262,7 @@ public:
                 Line(b.Line(i), b.FirstLine + static_cast<std::int64_t>(i) + 1, b);
                 b.ResultEnds.push_back(b.Result.size());
                 b.ReportEnds.push_back(b.Report.size());
-                b.Converted = i + 1;
+                b.LinesDone = i + 1;
             }
         } catch (const std::exception&) {
             b.Failed = true;
@@ -456,7 +456,7 @@ public:
     {
         size_t resultBegin = 0, reportBegin = 0;
         const std::string_view resultBytes(b.Result), reportBytes(b.Report);
-        for (size_t i = 0; i < b.Converted; ++i) {
+        for (size_t i = 0; i < b.LinesDone; ++i) {
             counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(i) + 1;
             result.Write(resultBytes.substr(resultBegin, b.ResultEnds[i] - resultBegin));
             resultBegin = b.ResultEnds[i];
@@ -466,7 +466,7 @@ public:
             }
         }
         if (b.Failed) {
-            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(b.Converted) + 1;
+            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(b.LinesDone) + 1;
             throw FloatingPointError("Błąd przeliczenia punktu");
         }
         counts_.PointsInFile += b.Points;
