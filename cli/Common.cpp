@@ -77,6 +77,8 @@ std::optional<Options> parseOptions(
                 o.System = v;
             else if (a == "--digits")
                 o.Digits = v;
+            else if (a == "--threads")
+                o.Threads = v;
             else if (a == "--check")
                 o.Check = v;
         } else {

@@ -42,7 +42,7 @@ struct Options
     std::string Directory = ".";
     bool ToLocal = false;
     bool Loo = false;
-    std::optional<std::string> Output, Area, System, Digits, Check;
+    std::optional<std::string> Output, Area, System, Digits, Check, Threads;
 };
 
 // Parses the options a verb allows; nullopt (after a message) on wrong usage.

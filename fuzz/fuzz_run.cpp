@@ -1,12 +1,14 @@
 // One run over an arbitrary point file, in a scratch directory, with the sample area: reading,
 // word splitting, number conversion, the area test, the transformation and both output
-// layouts. The first byte chooses the direction and RoundingDigits; the rest is the point file.
+// layouts. The first byte chooses the direction and RoundingDigits (and, in its two free bits,
+// the blocks of the second run below); the rest is the point file.
 //
 // Checked against an independent reading of the file: the run completes; the result file has
 // one line per input line, blank lines copied, every point line with its name right-aligned in
 // 18 columns, two fields of the right kind and width, three blanks and the rest unchanged;
 // nothing reads "nan" or "inf"; the report has one row per point line and counts that add up;
-// the input file is unchanged.
+// the input file is unchanged. Then the same file again on 2 or 3 worker threads with blocks of
+// 1 to 4 lines: the same result file, report and message, byte for byte.
 #include "FuzzSupport.h"
 #include "Numbers.h"
 #include "Platform.h"
@@ -213,6 +215,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 
     RecordingPlatform platform;
     ScopedPlatform scope(platform);
+    TransPkt.SetWorkers(1);
+    TransPkt.SetBlockLimits(TTransPkt::kBlockLines, TTransPkt::kBlockBytes);
     const bool complete = TransPkt.TransformFile(localToNational, dir.Path());
     Check(complete, "the run did not complete");
     Check(ReadBytes(dir / inputName) == input, "the input file changed");
@@ -268,5 +272,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     Check(rowCount == points, "not one report row per point line");
     for (size_t i = 15; i < rows.size() && !rows[i].empty() && rows[i][0] == '|'; ++i)
         Check(isReportRowEnd(rows[i], RoundingDigits), "report row values");
+
+    const std::string result = ReadBytes(dir / resultName);
+    RecordingPlatform threaded;
+    ScopedPlatform threadedScope(threaded);
+    TransPkt.SetWorkers(2 + ((data[0] >> 5) & 1u));
+    TransPkt.SetBlockLimits(1 + ((data[0] >> 5) & 3u), 64);
+    Check(TransPkt.TransformFile(localToNational, dir.Path()), "the threaded run did not complete");
+    Check(threaded.Messages() == messages, "the threaded run's message differs");
+    Check(ReadBytes(dir / resultName) == result, "the threaded run's result file differs");
+    Check(ReadBytes(dir / "Raport.txt") == report, "the threaded run's report differs");
     return 0;
 }

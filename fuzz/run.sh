@@ -23,7 +23,8 @@ cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDe
 cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target "${targets[@]}" vorida_sample
 
 # Seeds: the sample area and point files (the first byte of a run input picks the direction
-# and the decimals: 0x08 local to national with 2 decimals, 0x88 the other way), the words of
+# and the decimals: 0x08 local to national with 2 decimals, 0x88 the other way; 0x68 also
+# blocks of 4 lines on 3 workers in the second run), the words of
 # the coordinate grammar, and the inputs of the tests checked in under fuzz/seeds/.
 seeds="$build/seeds"
 rm -rf "$seeds"
@@ -31,6 +32,7 @@ mkdir -p "$seeds"/{fuzz_transpkt_bin,fuzz_run,fuzz_coordinate,fuzz_pack_dump}
 cp "$build/bin/TRANSPKT.BIN" "$seeds/fuzz_transpkt_bin/sample"
 { printf '\x08'; cat examples/xy_LOK; } >"$seeds/fuzz_run/xy_LOK"
 { printf '\x88'; cat examples/xy2000; } >"$seeds/fuzz_run/xy2000"
+{ printf '\x68'; cat examples/xy_LOK; } >"$seeds/fuzz_run/xy_LOK-blocks-of-4"
 { cat examples/TRANSPKT.txt; printf '\x00'; } >"$seeds/fuzz_pack_dump/sample-text"
 i=0
 while IFS= read -r word || [ -n "$word" ]; do

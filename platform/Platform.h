@@ -67,6 +67,8 @@ void InstallPlatform(Platform* platform);
 std::string ExecutableDirectoryOfProcess();
 bool RegularFileExistsOnDisk(const std::string& path);
 LocalDateTime LocalNow();
+// True when standard error is a terminal (not a pipe or a file): a progress display may go there.
+bool StandardErrorIsTerminal();
 // The date and the time of day in the user's short-date and long-time formats: the system's
 // regional settings on Windows, LC_TIME from the environment elsewhere.
 std::string UserShortDate(const LocalDateTime& when);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <locale.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vorida {
 
@@ -44,6 +45,11 @@ bool RegularFileExistsOnDisk(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 LocalDateTime LocalNow()

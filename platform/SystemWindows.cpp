@@ -93,6 +93,12 @@ bool RegularFileExistsOnDisk(const std::string& path)
         && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool StandardErrorIsTerminal()
+{
+    DWORD mode = 0; // a console answers; a pipe or a file does not
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 LocalDateTime LocalNow()
 {
     SYSTEMTIME st;

@@ -50,6 +50,7 @@ void LineReader::Open(const std::string& path)
         buffer_ = std::make_unique<char[]>(kBlock);
     begin_ = end_ = 0;
     eof_ = false;
+    filled_ = 0;
 }
 
 void LineReader::Close()
@@ -71,6 +72,7 @@ bool LineReader::Fill()
     }
     begin_ = 0;
     end_ = n;
+    filled_ += n;
     return n > 0;
 }
 

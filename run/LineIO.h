@@ -1,6 +1,7 @@
 // Reading point files line by line and writing the output files, in large blocks.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -36,6 +37,8 @@ public:
     // The next line into line; false at the end of the input. Throws FileError on a read error.
     bool Next(std::string& line);
     void Close();
+    // The bytes of the file taken by the lines returned so far (progress displays).
+    std::uint64_t Position() const { return filled_ - (end_ - begin_); }
 
 private:
     bool Fill();
@@ -44,6 +47,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
+    std::uint64_t filled_ = 0;
 };
 
 // For tests: a write fault to simulate (a full disk where the system has no /dev/full). When

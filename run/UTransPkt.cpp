@@ -3,12 +3,17 @@
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "OrderedWorkers.h"
 #include "Platform.h"
 #include "UNITtrk.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -185,11 +190,215 @@ const RunTexts& texts()
     return t;
 }
 
-// One run: the files, the counters and the line layouts.
+// The counters of one run. 64-bit, so that no file is long enough to wrap them.
+struct RunCounts
+{
+    std::int64_t LinesRead = 0;
+    std::int64_t PointsInFile = 0;
+    std::int64_t PointsConverted = 0;
+    std::int64_t PointsWithDefect = 0;
+};
+
+// A block of consecutive input lines and what their conversion made of them. The reader fills
+// the first part, a converter the second; the writer appends the second to the files.
+struct Block
+{
+    std::int64_t FirstLine = 0; // input lines before the block
+    std::int64_t FirstPoint = 0; // point lines before the block
+    std::string Text; // the lines one after the other, without their line ends
+    std::vector<size_t> LineEnds; // where each line ends in Text
+    std::uint64_t InputPosition = 0; // bytes of the input read by the end of the block
+    bool ReadFailed = false; // the input could not be read after these lines
+
+    std::string Result, Report; // result lines and report rows, CR LF included
+    std::vector<size_t> ResultEnds, ReportEnds; // per line converted; a blank line has no row
+    size_t LinesDone = 0; // lines converted: all of them unless one failed
+    bool Failed = false; // the line after those done raised a fault
+    std::int64_t Points = 0, Transformed = 0, Defects = 0;
+
+    size_t Lines() const { return LineEnds.size(); }
+    std::string_view Line(size_t i) const
+    {
+        const size_t begin = i == 0 ? 0 : LineEnds[i - 1];
+        return std::string_view(Text).substr(begin, LineEnds[i] - begin);
+    }
+};
+
+// Turns the lines of a block into their result lines and report rows: the area test, the
+// transformation and both layouts. One per thread: TransformPoint leaves each point's
+// correction in the fit, so every converter has a fit of its own.
+class LineConverter
+{
+public:
+    LineConverter(TTrKonfAf& fit, const ExtentBox& box, int decimals, std::int64_t faultLine)
+        : fit_(fit), box_(box), decimals_(decimals), faultLine_(faultLine)
+    {
+    }
+
+    // Never throws: a line that fails (a floating-point fault, no memory) ends the block there.
+    void Convert(Block& b)
+    {
+        b.Result.clear();
+        b.Report.clear();
+        b.ResultEnds.clear();
+        b.ReportEnds.clear();
+        b.LinesDone = 0;
+        b.Failed = false;
+        b.Points = b.Transformed = b.Defects = 0;
+        try {
+            b.ResultEnds.reserve(b.Lines());
+            b.ReportEnds.reserve(b.Lines());
+            for (size_t i = 0; i < b.Lines(); ++i) {
+                Line(b.Line(i), b.FirstLine + static_cast<std::int64_t>(i) + 1, b);
+                b.ResultEnds.push_back(b.Result.size());
+                b.ReportEnds.push_back(b.Report.size());
+                b.LinesDone = i + 1;
+            }
+        } catch (const std::exception&) {
+            b.Failed = true;
+        }
+    }
+
+private:
+    // One input line (lineNumber counts from 1 over the whole input).
+    void Line(std::string_view line, std::int64_t lineNumber, Block& b)
+    {
+        if (isBlankLine(line)) {
+            b.Result += line;
+            b.Result += kCrLf;
+            return;
+        }
+        const std::int64_t lp = b.FirstPoint + b.Points + 1;
+        // NthWord 1, 2, 3 and RestFromWord 4 with blank and tab, in one pass.
+        const PointLineWords words = SplitPointLine(line);
+
+        Extended x = 0.0L, y = 0.0L;
+        const bool readable = ParseCoordinate(words.X, x) && ParseCoordinate(words.Y, y);
+        if (!readable) {
+            ResultLine(words.Name, "---", "---", 15, words.Rest, b.Result);
+            ReportRow(lp, words.Name, "---", "---", "---", "---", 0.0L, b.Report);
+            ++b.Points;
+            ++b.Defects;
+            return;
+        }
+        inX_.clear();
+        AppendDecimals(inX_, x, TTransPkt::DecimalsOf(words.X));
+        inY_.clear();
+        AppendDecimals(inY_, y, TTransPkt::DecimalsOf(words.Y));
+        const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
+        if (!inside) {
+            ResultLine(words.Name, "---", "---", 14, words.Rest, b.Result);
+            ReportRow(lp, words.Name, inX_, inY_, "---", "---", 0.0L, b.Report);
+            ++b.Points;
+            ++b.Defects;
+            return;
+        }
+        Extended outX = 0.0L, outY = 0.0L;
+        fit_.TransformPoint(outX, outY, x, y);
+        const Extended cx = fit_.CorrectionX, cy = fit_.CorrectionY;
+        const Extended dl = std::sqrt(cx * cx + cy * cy);
+        if (lineNumber == faultLine_)
+            std::feraiseexcept(FE_OVERFLOW);
+        // Nothing of the point is written before its numbers are known to be numbers: a
+        // floating-point fault, or a NaN carried in from the data (it raises no flag), stops
+        // the run here.
+        ThrowOnFloatingPointFlags();
+        if (!(std::isfinite(outX) && std::isfinite(outY) && std::isfinite(dl)))
+            throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
+        outX_.clear();
+        AppendDecimals(outX_, outX, decimals_);
+        outY_.clear();
+        AppendDecimals(outY_, outY, decimals_);
+        ResultLine(words.Name, outX_, outY_, 14, words.Rest, b.Result);
+        ReportRow(lp, words.Name, inX_, inY_, outX_, outY_, dl, b.Report);
+        ++b.Points;
+        ++b.Transformed;
+    }
+
+    void ResultLine(std::string_view name, std::string_view x, std::string_view y, size_t width,
+        std::string_view rest, std::string& out)
+    {
+        AppendRight(out, name, 18);
+        AppendRight(out, x, width);
+        AppendRight(out, y, width);
+        out += "   ";
+        out += rest;
+        out += kCrLf;
+    }
+
+    void ReportRow(std::int64_t lp, std::string_view name, std::string_view inX,
+        std::string_view inY, std::string_view outX, std::string_view outY, Extended dl,
+        std::string& out)
+    {
+        out += '|';
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, lp).ptr;
+        AppendRight(out, std::string_view(digits, static_cast<size_t>(end - digits)), 4);
+        out += '|';
+        AppendRight(out, name, 16);
+        out += '|';
+        AppendRight(out, inX, 13);
+        out += '|';
+        AppendRight(out, inY, 13);
+        out += '|';
+        AppendRight(out, outX, 13);
+        out += '|';
+        AppendRight(out, outY, 13);
+        out += '|';
+        dl_.clear();
+        AppendDecimals(dl_, dl, decimals_);
+        AppendRight(out, dl_, 8);
+        out += '|';
+        out += kCrLf;
+    }
+
+    TTrKonfAf& fit_;
+    ExtentBox box_;
+    int decimals_;
+    std::int64_t faultLine_; // a fault is raised on this line (tests); 0: none
+    std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
+};
+
+// Reads the next block of at most maxLines lines (and not many more than maxBytes bytes; a
+// longer line makes a block of its own). ended becomes true at the end of the input or when
+// it could not be read.
+void readBlock(
+    LineReader& input, std::string& line, size_t maxLines, size_t maxBytes, Block& b, bool& ended)
+{
+    b.Text.clear();
+    b.LineEnds.clear();
+    b.ReadFailed = false;
+    try {
+        while (b.LineEnds.size() < maxLines && b.Text.size() < maxBytes) {
+            if (!input.Next(line)) {
+                ended = true;
+                break;
+            }
+            b.Text += line;
+            b.LineEnds.push_back(b.Text.size());
+        }
+    } catch (const std::exception&) {
+        b.ReadFailed = true;
+        ended = true;
+    }
+    b.InputPosition = input.Position();
+}
+
+std::int64_t pointLines(const Block& b)
+{
+    std::int64_t n = 0;
+    for (size_t i = 0; i < b.Lines(); ++i)
+        n += isBlankLine(b.Line(i)) ? 0 : 1;
+    return n;
+}
+
+// One run: the header, the blocks appended in input order, the counters and the closing.
 class Run
 {
 public:
-    Run(const ExtentBox& box, int decimals) : box_(box), decimals_(decimals) { }
+    explicit Run(const std::string& areaName) : areaName_(areaName) { }
+
+    const RunCounts& Counts() const { return counts_; }
 
     void WriteHeader(OutputFile& report, const std::string& inTag, const std::string& outTag,
         std::int32_t inCode, std::int32_t outCode)
@@ -209,7 +418,7 @@ public:
         h += t.Title + kCrLf;
         h += kCrLf;
         h += t.Credit + kCrLf;
-        h += t.Area + std::string(TrimControls(AreaName)) + kCrLf;
+        h += t.Area + std::string(TrimControls(areaName_)) + kCrLf;
         h += kCrLf;
         h += t.InputSystem + SystemName(inCode) + kCrLf;
         h += t.ResultSystem + SystemName(outCode) + kCrLf;
@@ -228,56 +437,33 @@ public:
         report.Write(h);
     }
 
-    // One input line; throws FileError or FloatingPointError. Every buffer it writes into is
-    // a member kept from line to line, so a line allocates nothing once they have grown.
-    void Line(std::string_view line, OutputFile& result, OutputFile& report)
+    // Appends a converted block line by line, with the same Write calls as a line-by-line run
+    // would make, so that the buffered files are handed to the system at the same byte offsets
+    // and a write failure names the same line whatever the blocks were. A line that failed
+    // stops the run there: the lines before it are written, nothing after. Throws FileError or
+    // FloatingPointError.
+    void Append(const Block& b, OutputFile& result, OutputFile& report)
     {
-        if (isBlankLine(line)) {
-            out_.assign(line);
-            out_ += kCrLf;
-            result.Write(out_);
-            return;
+        size_t resultBegin = 0, reportBegin = 0;
+        const std::string_view resultBytes(b.Result), reportBytes(b.Report);
+        for (size_t i = 0; i < b.LinesDone; ++i) {
+            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(i) + 1;
+            result.Write(resultBytes.substr(resultBegin, b.ResultEnds[i] - resultBegin));
+            resultBegin = b.ResultEnds[i];
+            if (b.ReportEnds[i] != reportBegin) {
+                report.Write(reportBytes.substr(reportBegin, b.ReportEnds[i] - reportBegin));
+                reportBegin = b.ReportEnds[i];
+            }
         }
-        ++pointsInFile_;
-        // NthWord 1, 2, 3 and RestFromWord 4 with blank and tab, in one pass.
-        const PointLineWords words = SplitPointLine(line);
-
-        Extended x = 0.0L, y = 0.0L;
-        const bool readable = ParseCoordinate(words.X, x) && ParseCoordinate(words.Y, y);
-        if (!readable) {
-            ResultLine(words.Name, "---", "---", 15, words.Rest, result);
-            ReportRow(words.Name, "---", "---", "---", "---", 0.0L, report);
-            ++pointsWithDefect_;
-            return;
+        if (b.Failed) {
+            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(b.LinesDone) + 1;
+            throw FloatingPointError("Błąd przeliczenia punktu");
         }
-        inX_.clear();
-        AppendDecimals(inX_, x, TTransPkt::DecimalsOf(words.X));
-        inY_.clear();
-        AppendDecimals(inY_, y, TTransPkt::DecimalsOf(words.Y));
-        const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
-        if (!inside) {
-            ResultLine(words.Name, "---", "---", 14, words.Rest, result);
-            ReportRow(words.Name, inX_, inY_, "---", "---", 0.0L, report);
-            ++pointsWithDefect_;
-            return;
-        }
-        Extended outX = 0.0L, outY = 0.0L;
-        TrKonfAf.TransformPoint(outX, outY, x, y);
-        ++pointsConverted_;
-        const Extended cx = TrKonfAf.CorrectionX, cy = TrKonfAf.CorrectionY;
-        const Extended dl = std::sqrt(cx * cx + cy * cy);
-        // Nothing of the point is written before its numbers are known to be numbers: a
-        // floating-point fault, or a NaN carried in from the data (it raises no flag), stops
-        // the run here.
-        ThrowOnFloatingPointFlags();
-        if (!(std::isfinite(outX) && std::isfinite(outY) && std::isfinite(dl)))
-            throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
-        outX_.clear();
-        AppendDecimals(outX_, outX, decimals_);
-        outY_.clear();
-        AppendDecimals(outY_, outY, decimals_);
-        ResultLine(words.Name, outX_, outY_, 14, words.Rest, result);
-        ReportRow(words.Name, inX_, inY_, outX_, outY_, dl, report);
+        counts_.PointsInFile += b.Points;
+        counts_.PointsConverted += b.Transformed;
+        counts_.PointsWithDefect += b.Defects;
+        if (b.ReadFailed)
+            throw FileError("read error");
     }
 
     void WriteClosing(OutputFile& report)
@@ -285,9 +471,9 @@ public:
         const RunTexts& t = texts();
         std::string c;
         c += kHyphens + kCrLf;
-        c += t.InFile + std::to_string(pointsInFile_) + kCrLf;
-        c += t.Converted + std::to_string(pointsConverted_) + kCrLf;
-        c += t.Defects + std::to_string(pointsWithDefect_) + kCrLf;
+        c += t.InFile + std::to_string(counts_.PointsInFile) + kCrLf;
+        c += t.Converted + std::to_string(counts_.PointsConverted) + kCrLf;
+        c += t.Defects + std::to_string(counts_.PointsWithDefect) + kCrLf;
         c += kCrLf;
         c += t.Notes + kCrLf;
         c += t.Dl + kCrLf;
@@ -298,63 +484,15 @@ public:
 
     std::string ClosingMessage() const
     {
-        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: " + std::to_string(pointsInFile_)
-            + "\rIlość punktów transformowanych: " + std::to_string(pointsConverted_)
-            + "\rIlość punktów z defektem: " + std::to_string(pointsWithDefect_);
+        return "OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: "
+            + std::to_string(counts_.PointsInFile)
+            + "\rIlość punktów transformowanych: " + std::to_string(counts_.PointsConverted)
+            + "\rIlość punktów z defektem: " + std::to_string(counts_.PointsWithDefect);
     }
 
 private:
-    void ResultLine(std::string_view name, std::string_view x, std::string_view y, size_t width,
-        std::string_view rest, OutputFile& result)
-    {
-        out_.clear();
-        AppendRight(out_, name, 18);
-        AppendRight(out_, x, width);
-        AppendRight(out_, y, width);
-        out_ += "   ";
-        out_ += rest;
-        out_ += kCrLf;
-        result.Write(out_);
-    }
-
-    void ReportRow(std::string_view name, std::string_view inX, std::string_view inY,
-        std::string_view outX, std::string_view outY, Extended dl, OutputFile& report)
-    {
-        out_.clear();
-        out_ += '|';
-        char lp[24];
-        const auto lpEnd = std::to_chars(lp, lp + sizeof lp, pointsInFile_).ptr;
-        AppendRight(out_, std::string_view(lp, static_cast<size_t>(lpEnd - lp)), 4);
-        out_ += '|';
-        AppendRight(out_, name, 16);
-        out_ += '|';
-        AppendRight(out_, inX, 13);
-        out_ += '|';
-        AppendRight(out_, inY, 13);
-        out_ += '|';
-        AppendRight(out_, outX, 13);
-        out_ += '|';
-        AppendRight(out_, outY, 13);
-        out_ += '|';
-        dl_.clear();
-        AppendDecimals(dl_, dl, decimals_);
-        AppendRight(out_, dl_, 8);
-        out_ += '|';
-        out_ += kCrLf;
-        report.Write(out_);
-    }
-
-    ExtentBox box_;
-    int decimals_;
-    std::string out_; // the line being written
-    std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
-
-public:
-    // 64-bit, so that no file is long enough to wrap them.
-    std::int64_t linesRead_ = 0;
-    std::int64_t pointsInFile_ = 0;
-    std::int64_t pointsConverted_ = 0;
-    std::int64_t pointsWithDefect_ = 0;
+    const std::string& areaName_;
+    RunCounts counts_;
 };
 
 // A path in a message (UTF-8), with the system's separators. Paths are UTF-8 already and are
@@ -365,59 +503,154 @@ std::string pathForMessage(const std::string& path)
     return NativeSeparators(IsValidUtf8(path) ? path : Cp1250ToUtf8(path));
 }
 
-} // namespace
+// The files and the system codes of one direction.
+struct RunFiles
+{
+    std::string InputPath, ResultPath, ReportPath;
+    std::int32_t InCode, OutCode;
+};
 
-bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
+RunFiles resolveFiles(bool localToNational, const std::string& directory)
+{
+    RunFiles f;
+    f.InputPath = PathIn(
+        directory, localToNational ? std::string(kLocalInputName) : NationalInputName(SystemCode));
+    f.ResultPath = PathIn(directory,
+        localToNational ? NationalResultName(SystemCode) : std::string(kLocalResultName));
+    f.ReportPath = PathIn(directory, kReportName);
+    f.InCode = localToNational ? kLocalSystemCode : SystemCode;
+    f.OutCode = localToNational ? SystemCode : kLocalSystemCode;
+    return f;
+}
+
+// Fits fit to points for the direction; false (after its message) when the fit would be no
+// solution, so that no coordinate is ever written from it. Throws what Fit throws.
+bool fitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational)
 {
     Platform& platform = CurrentPlatform();
-    const std::string inputName
-        = localToNational ? std::string(kLocalInputName) : NationalInputName(SystemCode);
-    const std::string resultName
-        = localToNational ? NationalResultName(SystemCode) : std::string(kLocalResultName);
-    const std::int32_t inCode = localToNational ? kLocalSystemCode : SystemCode;
-    const std::int32_t outCode = localToNational ? SystemCode : kLocalSystemCode;
-    const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
-    const std::string inputPath = PathIn(directory, inputName);
-
-    if (!platform.RegularFileExists(inputPath)) {
-        platform.ShowMessage(kMissingInput + pathForMessage(inputPath));
+    if (points.empty()) {
+        platform.ShowMessage(TTransPkt::kNoAdjustmentPoints);
         return false;
     }
-
-    // Coordinates are never written from a fit that is no solution.
-    if (AdjustmentPoints.empty()) {
-        platform.ShowMessage(kNoAdjustmentPoints);
-        return false;
-    }
-    if (distinctSourcePositions(AdjustmentPoints, localToNational, kMinimumAdjustmentPoints)
+    if (distinctSourcePositions(points, localToNational, kMinimumAdjustmentPoints)
         < kMinimumAdjustmentPoints) {
-        platform.ShowMessage(kTooFewAdjustmentPoints);
+        platform.ShowMessage(TTransPkt::kTooFewAdjustmentPoints);
         return false;
     }
-    TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, !localToNational, kHausbrandtCorrection);
-    if (TrKonfAf.Singular != 0) {
-        platform.ShowMessage(kSingularFit);
+    fit.Fit(points, kProgramDegree, !localToNational, kHausbrandtCorrection);
+    if (fit.Singular != 0) {
+        platform.ShowMessage(TTransPkt::kSingularFit);
         return false;
     }
+    return true;
+}
 
-    Run run(box, RoundingDigits);
+// How the lines of a run are converted.
+struct StreamSettings
+{
+    TTrKonfAf* Fit; // fitted for the direction
+    ExtentBox Box;
+    int Decimals;
+    unsigned Workers; // 1: on the calling thread
+    size_t BlockLines, BlockBytes;
+    std::int64_t FaultLine;
+    const std::function<void(const RunProgress&)>* Progress; // may be empty
+};
+
+// Reads the input in blocks, converts them (on worker threads when there is more than one
+// block and more than one worker) and appends them to the files strictly in input order.
+// Throws what Run::Append throws, or FileError.
+void convertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inputSize, Run& run,
+    OutputFile& result, OutputFile& report)
+{
+    std::string line;
+    bool ended = false;
+    std::int64_t nextLine = 0, nextPoint = 0;
+    // The blocks in flight: one on the calling thread; with workers, one being converted by
+    // each and two more, one being read and one being written.
+    std::vector<Block> blocks(s.Workers > 1 ? s.Workers + 2 : 1);
+    auto read = [&](Block& b) {
+        b.FirstLine = nextLine;
+        b.FirstPoint = nextPoint;
+        readBlock(input, line, s.BlockLines, s.BlockBytes, b, ended);
+        nextLine += static_cast<std::int64_t>(b.Lines());
+        nextPoint += pointLines(b);
+    };
+    read(blocks[0]);
+
+    // Each worker has a fit of its own; the calling thread uses the run's.
+    LineConverter here(*s.Fit, s.Box, s.Decimals, s.FaultLine);
+    std::vector<TTrKonfAf> fits;
+    std::vector<LineConverter> converters;
+    std::unique_ptr<OrderedWorkers> workers;
+    if (!ended && s.Workers > 1) {
+        fits.assign(s.Workers, *s.Fit);
+        for (TTrKonfAf& fit : fits)
+            converters.emplace_back(fit, s.Box, s.Decimals, s.FaultLine);
+        workers = std::make_unique<OrderedWorkers>(s.Workers, blocks.size(),
+            [&](size_t worker, size_t slot) { converters[worker].Convert(blocks[slot]); });
+        if (workers->Threads() == 0)
+            workers.reset();
+    }
+    const size_t inFlight = workers ? blocks.size() : 1;
+    auto submit = [&](size_t slot) {
+        if (workers)
+            workers->Submit(slot);
+        else
+            here.Convert(blocks[slot]);
+    };
+
+    submit(0);
+    std::uint64_t readCount = 1, written = 0;
+    for (;;) {
+        while (!ended && readCount - written < inFlight) {
+            const size_t slot = static_cast<size_t>(readCount % inFlight);
+            read(blocks[slot]);
+            if (blocks[slot].Lines() == 0 && !blocks[slot].ReadFailed)
+                break; // the input ended with the block before
+            submit(slot);
+            ++readCount;
+        }
+        if (written == readCount)
+            break;
+        const size_t slot = static_cast<size_t>(written % inFlight);
+        if (workers)
+            workers->Wait(slot);
+        run.Append(blocks[slot], result, report);
+        ++written;
+        if (*s.Progress)
+            (*s.Progress)(RunProgress { RunProgress::Stage::Working, run.Counts().LinesRead,
+                blocks[slot].InputPosition, inputSize });
+    }
+}
+
+// Writes the report and the result file from the input and shows the closing message or the
+// line of the failure. True after a complete run.
+bool streamLines(const RunFiles& files, const StreamSettings& s, Run& run)
+{
+    Platform& platform = CurrentPlatform();
+    std::error_code sizeError;
+    std::uint64_t inputSize = std::filesystem::file_size(files.InputPath, sizeError);
+    if (sizeError)
+        inputSize = 0; // unknown: no share of it is shown
+    auto tell = [&](RunProgress::Stage stage) {
+        if (*s.Progress)
+            (*s.Progress)(RunProgress { stage, run.Counts().LinesRead, 0, inputSize });
+    };
+    tell(RunProgress::Stage::Started);
     OutputFile report, result;
     LineReader input;
-    std::string line;
     try {
         // An output that is the input under another name (a link) would destroy it.
-        const std::string reportPath = PathIn(directory, kReportName);
-        const std::string resultPath = PathIn(directory, resultName);
-        if (SameExistingFile(reportPath, inputPath) || SameExistingFile(resultPath, inputPath))
+        if (SameExistingFile(files.ReportPath, files.InputPath)
+            || SameExistingFile(files.ResultPath, files.InputPath))
             throw FileError("an output file is the input file");
-        report.Create(reportPath);
-        run.WriteHeader(report, SystemTag(inCode), SystemTag(outCode), inCode, outCode);
-        input.Open(inputPath);
-        result.Create(resultPath);
-        while (input.Next(line)) {
-            ++run.linesRead_;
-            run.Line(line, result, report);
-        }
+        report.Create(files.ReportPath);
+        run.WriteHeader(
+            report, SystemTag(files.InCode), SystemTag(files.OutCode), files.InCode, files.OutCode);
+        input.Open(files.InputPath);
+        result.Create(files.ResultPath);
+        convertBlocks(input, s, inputSize, run, result, report);
         // The closing message reports success only once every byte has reached the files.
         result.Flush();
         run.WriteClosing(report);
@@ -431,9 +664,11 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
             }
         }
         input.Close();
-        platform.ShowMessage(kLineError + std::to_string(run.linesRead_));
+        tell(RunProgress::Stage::Finished);
+        platform.ShowMessage(TTransPkt::kLineError + std::to_string(run.Counts().LinesRead));
         return false;
     }
+    tell(RunProgress::Stage::Finished);
     platform.ShowMessage(run.ClosingMessage());
     try {
         report.Close();
@@ -442,6 +677,32 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     }
     input.Close();
     return true;
+}
+
+} // namespace
+
+unsigned TTransPkt::Workers() const
+{
+    if (workers_ != 0)
+        return workers_;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(cores, 1u, kMaximumDefaultWorkers);
+}
+
+bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
+{
+    const RunFiles files = resolveFiles(localToNational, directory);
+    if (!CurrentPlatform().RegularFileExists(files.InputPath)) {
+        CurrentPlatform().ShowMessage(kMissingInput + pathForMessage(files.InputPath));
+        return false;
+    }
+    if (!fitOrRefuse(TrKonfAf, AdjustmentPoints, localToNational))
+        return false;
+    const StreamSettings settings { &TrKonfAf,
+        localToNational ? AreaExtents.Local : AreaExtents.National, RoundingDigits, Workers(),
+        blockLines_, blockBytes_, faultLine_, &progress_ };
+    Run run(AreaName);
+    return streamLines(files, settings, run);
 }
 
 } // namespace vorida

@@ -6,6 +6,7 @@
 #include "UTrKonfAf.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,14 +47,54 @@ std::string NationalResultName(std::int32_t systemCode);
 // The least number of adjustment points (at distinct positions) the cubic needs.
 inline constexpr size_t kMinimumAdjustmentPoints = 4;
 
+// Where a run stands, for a progress display.
+struct RunProgress
+{
+    // Started before the files are opened; Working after each block of lines has been
+    // written; Finished once the lines are done (or have failed), before the closing or the
+    // failure message.
+    enum class Stage { Started, Working, Finished };
+    Stage Now = Stage::Started;
+    std::int64_t Lines = 0; // input lines written so far
+    std::uint64_t Bytes = 0; // bytes of the input read by the end of them (Working only)
+    std::uint64_t TotalBytes = 0; // the size of the input
+};
+
 class TTransPkt
 {
 public:
+    // Lines of a block, and the bytes after which a block takes no further line: the unit of
+    // work of the worker threads, small enough that the blocks in flight keep memory flat.
+    static constexpr size_t kBlockLines = 2048;
+    static constexpr size_t kBlockBytes = size_t { 128 } << 10;
+    // Workers by default: one per core, at most this many.
+    static constexpr unsigned kMaximumDefaultWorkers = 16;
+
     // Converts the point file of the direction (true: local to national) in directory into the
     // result file and Raport.txt there, and shows the closing message, or the message of what
     // went wrong. True after a complete run. Throws FloatingPointError when the fit itself fails
     // (for example on coordinates that are not numbers); then no file has been touched.
     bool TransformFile(bool localToNational, const std::string& directory);
+
+    // The threads that convert the lines of a run: 0 (the default) one per core; 1 converts
+    // on the calling thread. Whatever the number, the files and the messages are the same.
+    void SetWorkers(unsigned workers) { workers_ = workers; }
+    // The number a run uses.
+    unsigned Workers() const;
+    // Called on the calling thread as the run goes on (RunProgress); empty for none.
+    void SetProgress(std::function<void(const RunProgress&)> progress)
+    {
+        progress_ = std::move(progress);
+    }
+
+    // For tests: smaller blocks, so that small files span several; and a floating-point fault
+    // raised while converting the point on one input line (0: none).
+    void SetBlockLimits(size_t lines, size_t bytes)
+    {
+        blockLines_ = lines > 0 ? lines : 1;
+        blockBytes_ = bytes;
+    }
+    void SetFaultLine(std::int64_t line) { faultLine_ = line; }
 
     // The number of characters after the first "." of a coordinate word; 0 without one.
     static int DecimalsOf(std::string_view word);
@@ -69,6 +110,12 @@ public:
     static constexpr const char* kSingularFit
         = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
           "transformacji. Przeliczenie nie zostało wykonane.";
+
+private:
+    unsigned workers_ = 0;
+    size_t blockLines_ = kBlockLines, blockBytes_ = kBlockBytes;
+    std::int64_t faultLine_ = 0;
+    std::function<void(const RunProgress&)> progress_;
 };
 
 extern TTransPkt TransPkt;

@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "TempDir.h"
 #include "UTrKonfAf.h"
+#include "UTransPkt.h"
 
 #include <clocale>
 #include <cstdint>
@@ -128,6 +129,30 @@ inline std::string ClosingMessage(
         + lineBreak + "Ilość punktów transformowanych: " + std::to_string(converted) + lineBreak
         + "Ilość punktów z defektem: " + std::to_string(defects);
 }
+
+// Runs of TransPkt with a number of workers and blocks of a few lines, so that even small files
+// span several blocks; back to the defaults at the end of the scope. Workers 1 keeps the
+// default blocks: the run of one thread as it is used.
+class ScopedWorkers
+{
+public:
+    explicit ScopedWorkers(unsigned workers, size_t blockLines = 3, size_t blockBytes = 64)
+    {
+        TransPkt.SetWorkers(workers);
+        if (workers > 1)
+            TransPkt.SetBlockLimits(blockLines, blockBytes);
+    }
+    ~ScopedWorkers()
+    {
+        TransPkt.SetWorkers(0);
+        TransPkt.SetBlockLimits(TTransPkt::kBlockLines, TTransPkt::kBlockBytes);
+    }
+    ScopedWorkers(const ScopedWorkers&) = delete;
+    ScopedWorkers& operator=(const ScopedWorkers&) = delete;
+};
+
+// The worker counts the whole-run tests are repeated with.
+inline constexpr unsigned kWorkerCounts[] = { 1, 2, 4 };
 
 // A 10-byte pattern from its 64-bit significand and its sign-and-exponent word.
 inline ExtendedBytes Pattern(std::uint64_t significand, unsigned word)

@@ -1,6 +1,7 @@
 // Hostile point files and output faults: odd bytes, huge lines, huge files, line ends of other
 // systems, a full disk. Each case checks the result file, the report or the message, and that
-// the input file is never modified and no file is left open.
+// the input file is never modified and no file is left open; each runs with 1, 2 and 4 workers
+// (several on blocks of a few lines).
 #include "Platform.h"
 #include "TestSupport.h"
 #include "UTransPkt.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -50,11 +52,12 @@ OpenFiles openFiles(const std::string& directory)
 }
 #endif
 
-class BadPointFile : public ::testing::Test
+class BadPointFile : public ::testing::TestWithParam<unsigned>
 {
 protected:
     void SetUp() override
     {
+        workers.emplace(GetParam());
         AdjustmentPoints.clear();
         for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L },
                  { 1000.0L, 5000.0L }, { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
@@ -66,6 +69,7 @@ protected:
     }
     void TearDown() override
     {
+        workers.reset();
         AdjustmentPoints.clear();
         AreaExtents = {};
     }
@@ -87,6 +91,7 @@ protected:
     std::string Result() { return ReadFile(dir / "xy2000.1"); }
 
     TempDir dir;
+    std::optional<ScopedWorkers> workers;
 };
 
 } // namespace
@@ -106,7 +111,7 @@ TEST(OpenFiles, SeeAFileLeftOpen)
 
 // Every byte but the line ends, blank and tab in a name; every byte but the line ends in the
 // rest, Ctrl-Z and NUL included: all written back unchanged, in the result and the report.
-TEST_F(BadPointFile, EveryByteValuePassesThroughNamesAndRest)
+TEST_P(BadPointFile, EveryByteValuePassesThroughNamesAndRest)
 {
     std::string name = "P", rest = "R";
     for (int b = 0; b < 256; ++b) {
@@ -127,7 +132,7 @@ TEST_F(BadPointFile, EveryByteValuePassesThroughNamesAndRest)
 
 // NUL bytes: inside a coordinate word they make the point unreadable; a line of NULs is blank
 // (every code up to 32 counts as blank) and copied; elsewhere they are data.
-TEST_F(BadPointFile, NulBytesAreData)
+TEST_P(BadPointFile, NulBytesAreData)
 {
     const std::string input = std::string("a\0 2000 3000\r\n", 14)
         + std::string("b 20\0"
@@ -144,7 +149,7 @@ TEST_F(BadPointFile, NulBytesAreData)
 
 // Line ends of other systems: a last line without a line break, CR alone (left out of the
 // line: old Mac files become one line), Ctrl-Z mid-line kept as data.
-TEST_F(BadPointFile, LineEndsOfOtherSystems)
+TEST_P(BadPointFile, LineEndsOfOtherSystems)
 {
     EXPECT_EQ(Run("1 2000 3000"), std::vector<std::string> { ClosingMessage(1, 1, 0) });
     EXPECT_EQ(Result(), "                 1    5802000.00    6503000.00   \r\n");
@@ -165,7 +170,7 @@ TEST_F(BadPointFile, LineEndsOfOtherSystems)
 }
 
 // Line ends and Ctrl-Z that fall on the 1 MiB boundary of the reader's blocks.
-TEST_F(BadPointFile, LineEndsOnBlockBoundaries)
+TEST_P(BadPointFile, LineEndsOnBlockBoundaries)
 {
     const size_t block = size_t { 1 } << 20;
     for (size_t shift : { 0u, 1u, 2u }) {
@@ -182,7 +187,7 @@ TEST_F(BadPointFile, LineEndsOnBlockBoundaries)
 }
 
 // A 10 MB line: the rest of a point and a name of that size are written whole.
-TEST_F(BadPointFile, TenMegabyteLines)
+TEST_P(BadPointFile, TenMegabyteLines)
 {
     const std::string big(10 * 1000 * 1000, 'z');
     EXPECT_EQ(Run("1 2000 3000 " + big + "\n" + big + " 2100 3100\n2 2000 3000"),
@@ -198,7 +203,7 @@ TEST_F(BadPointFile, TenMegabyteLines)
 
 // A million lines stream through: the counts are right and memory does not grow with the file.
 // The run goes through vorida-cli, so that its memory can be limited on its own.
-TEST_F(BadPointFile, MillionLinesStream)
+TEST_P(BadPointFile, MillionLinesStream)
 {
     std::string input;
     input.reserve(30 * 1000000);
@@ -218,14 +223,18 @@ TEST_F(BadPointFile, MillionLinesStream)
     area.Points = AdjustmentPoints;
     WriteTranspktFile(dir / "TRANSPKT.BIN", area);
     // The input is 16 MB, the result file and the report together over 100 MB: a run that held
-    // any of them in memory would not fit into 64 MB of address space. (AddressSanitizer
-    // reserves terabytes of address space for itself; there the run goes without the limit.)
-#if defined(__SANITIZE_ADDRESS__)
+    // any of them in memory would not fit into 64 MB of address space. (AddressSanitizer and
+    // ThreadSanitizer reserve terabytes of address space for themselves; there the run goes
+    // without the limit.)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     const std::string limit;
 #else
     const std::string limit = "ulimit -v 65536 && ";
 #endif
-    ASSERT_EQ(RunCli("convert --dir \"" + dir.Path() + "\"", dir / "out", limit), 0)
+    ASSERT_EQ(
+        RunCli("convert --threads " + std::to_string(GetParam()) + " --dir \"" + dir.Path() + "\"",
+            dir / "out", limit),
+        0)
         << ReadFile(dir / "out");
     std::string out = ReadFile(dir / "out");
     out.erase(std::remove(out.begin(), out.end(), '\r'), out.end()); // a Windows console's CR LF
@@ -241,7 +250,7 @@ TEST_F(BadPointFile, MillionLinesStream)
 // A full disk under the result file in the middle of a long run: the message names the line
 // whose result could not be written; the report holds the rows before it; nothing is closed
 // twice or left open.
-TEST_F(BadPointFile, FullDiskMidRunNamesTheLine)
+TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
 {
     std::string input;
     for (int i = 1; i <= 40000; ++i)
@@ -266,7 +275,7 @@ TEST_F(BadPointFile, FullDiskMidRunNamesTheLine)
 
 // A full disk under the report: the report is written last, so the result is complete, the
 // message names the last line, and no closing message is shown.
-TEST_F(BadPointFile, FullDiskUnderTheReport)
+TEST_P(BadPointFile, FullDiskUnderTheReport)
 {
     FullDisk full(dir / "Raport.txt");
     EXPECT_EQ(
@@ -276,7 +285,7 @@ TEST_F(BadPointFile, FullDiskUnderTheReport)
 // The directory's name reaches the missing-input message as the system spells it: UTF-8 as it
 // is (not read again as Windows-1250), other bytes as Windows-1250 (only where a name can
 // hold them: Windows names are Unicode).
-TEST_F(BadPointFile, MissingInputNamesTheDirectoryReadably)
+TEST_P(BadPointFile, MissingInputNamesTheDirectoryReadably)
 {
     std::vector<std::pair<std::string, std::string>> cases
         = { { "\xC5\x81\xC3\xB3\x64\xC5\xBA", "Łódź" } };
@@ -293,3 +302,8 @@ TEST_F(BadPointFile, MissingInputNamesTheDirectoryReadably)
             std::vector<std::string> { "Brak pliku wejściowego " + PathIn(dir / shown, "xy_LOK") });
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Workers, BadPointFile, ::testing::ValuesIn(kWorkerCounts),
+    [](const ::testing::TestParamInfo<unsigned>& param) {
+        return "Workers" + std::to_string(param.param);
+    });

@@ -10,6 +10,7 @@
 #include "UTransPkt.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -144,6 +145,13 @@ void TForm1::FormShow()
 void TForm1::BitBtn1Click()
 {
     RoundingDigits = ui_->SpinEdit1->Value();
+    // The wait cursor while the lines are converted, gone before the closing message.
+    TransPkt.SetProgress([](const RunProgress& p) {
+        if (p.Now == RunProgress::Stage::Started)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else if (p.Now == RunProgress::Stage::Finished)
+            QGuiApplication::restoreOverrideCursor();
+    });
     try {
         TransPkt.TransformFile(
             ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());
@@ -151,6 +159,7 @@ void TForm1::BitBtn1Click()
         // A fit that fails (coordinates of the area that are no numbers) touched no file.
         CurrentPlatform().ShowMessage(e.what());
     }
+    TransPkt.SetProgress({});
     RefreshFileButtons();
 }
 

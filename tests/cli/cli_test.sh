@@ -52,6 +52,8 @@ usage)
     expect_status 2 frobnicate
     expect_status 2 convert --digits two
     expect_status 2 convert --colour red
+    expect_status 2 convert --threads 0
+    expect_status 2 convert --threads many
     expect_status 2 pack only-input.txt
     expect_status 2 dump
     ;;
@@ -102,6 +104,9 @@ convert)
     expect_status 0 convert --dir "$work" --to-local --digits 18
     cmp "$work/xy_LOK.1" "$golden/to-local-18.xy_LOK.1" || fail "xy_LOK.1"
     expect_golden_report "$work/Raport.txt" "$golden/to-local-18.Raport.txt"
+    expect_status 0 convert --dir "$work" --to-local --digits 18 --threads 3
+    cmp "$work/xy_LOK.1" "$golden/to-local-18.xy_LOK.1" || fail "xy_LOK.1 on 3 threads"
+    [ ! -s "$work/err" ] || fail "standard error (not a terminal) got output"
     rm "$work/xy_LOK"
     dir=$(native "$work")
     expect_status 1 convert --dir "$dir"
