@@ -15,12 +15,16 @@ namespace {
 
 const std::string kCrLf = "\r\n";
 
+// The threads of this process, where the system lists them (Linux); 0 elsewhere, and the
+// counts are then not checked.
 size_t threadsOfProcess()
 {
     size_t n = 0;
+#ifdef __linux__
     for ([[maybe_unused]] const auto& entry :
         std::filesystem::directory_iterator("/proc/self/task"))
         ++n;
+#endif
     return n;
 }
 
@@ -125,7 +129,7 @@ TEST_F(ThreadedRun, AFaultInAnyBlockStopsAtTheSameLine)
 TEST_F(ThreadedRun, AFullDiskFailsAtTheSameLine)
 {
     const std::string input = mixedInput(50000);
-    std::filesystem::create_symlink("/dev/full", dir / "xy2000.1");
+    FullDisk full(dir / "xy2000.1");
     Outcome one;
     {
         ScopedWorkers workers(1);
@@ -172,7 +176,9 @@ TEST_F(ThreadedRun, ThreadsOnlyForMoreThanOneBlock)
     for (size_t i = 1; i <= 10; ++i) {
         EXPECT_EQ(seen[i].Now, RunProgress::Stage::Working);
         EXPECT_EQ(seen[i].Lines, static_cast<std::int64_t>(10 * i));
-        EXPECT_EQ(threads[i], before + 3);
+        if (before != 0) {
+            EXPECT_EQ(threads[i], before + 3);
+        }
     }
     EXPECT_EQ(seen[10].Bytes, input.size());
     EXPECT_EQ(seen[10].TotalBytes, input.size());
