@@ -120,6 +120,28 @@ std::string NationalResultName(std::int32_t systemCode)
     return NationalInputName(systemCode) + ".1";
 }
 
+bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource)
+{
+    Extended seenX[kMinimumAdjustmentPoints], seenY[kMinimumAdjustmentPoints];
+    size_t seen = 0;
+    for (const TPkt& p : points) {
+        const Extended x = localSource ? p.LocalX : p.NationalX;
+        const Extended y = localSource ? p.LocalY : p.NationalY;
+        if (!(std::isfinite(x) && std::isfinite(y)))
+            return true; // the fit reports such a coordinate itself
+        bool known = false;
+        for (size_t k = 0; k < seen && !known; ++k)
+            known = seenX[k] == x && seenY[k] == y;
+        if (known)
+            continue;
+        if (++seen >= kMinimumAdjustmentPoints)
+            return true;
+        seenX[seen - 1] = x;
+        seenY[seen - 1] = y;
+    }
+    return false;
+}
+
 // ---- The run ----
 
 int TTransPkt::DecimalsOf(std::string_view word)
@@ -143,27 +165,6 @@ bool isBlankLine(std::string_view line)
 {
     return std::all_of(
         line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
-}
-
-// The number of distinct source positions among the adjustment points, counted up to limit.
-// Only for finite coordinates.
-size_t distinctSourcePositions(const TPktDostosowania& points, bool localSource, size_t limit)
-{
-    std::vector<std::pair<Extended, Extended>> positions;
-    positions.reserve(points.size());
-    for (const TPkt& p : points) {
-        Extended x = localSource ? p.LocalX : p.NationalX;
-        Extended y = localSource ? p.LocalY : p.NationalY;
-        if (!std::isfinite(x) || !std::isfinite(y))
-            return limit; // the fit reports such coordinates itself
-        positions.emplace_back(x, y);
-    }
-    std::sort(positions.begin(), positions.end());
-    size_t distinct = 0;
-    for (size_t i = 0; i < positions.size() && distinct < limit; ++i)
-        if (i == 0 || positions[i] != positions[i - 1])
-            ++distinct;
-    return distinct;
 }
 
 struct RunTexts
@@ -532,8 +533,7 @@ bool fitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNat
         platform.ShowMessage(TTransPkt::kNoAdjustmentPoints);
         return false;
     }
-    if (distinctSourcePositions(points, localToNational, kMinimumAdjustmentPoints)
-        < kMinimumAdjustmentPoints) {
+    if (!HasEnoughSourcePositions(points, localToNational)) {
         platform.ShowMessage(TTransPkt::kTooFewAdjustmentPoints);
         return false;
     }

@@ -46,6 +46,10 @@ std::string NationalResultName(std::int32_t systemCode);
 
 // The least number of adjustment points (at distinct positions) the cubic needs.
 inline constexpr size_t kMinimumAdjustmentPoints = 4;
+// True when the points' source coordinates (local ones when localSource) hold at least
+// kMinimumAdjustmentPoints distinct positions; a coordinate that is not finite ends the count
+// with true, since the fit reports it itself. The run refuses a set without them.
+bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource);
 
 // Where a run stands, for a progress display.
 struct RunProgress
