@@ -1,0 +1,21 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 GCC (posix threads: Qt needs
+# std::thread). Used by scripts/package-windows.sh for Qt, QScintilla and the program.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(mingw_prefix x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${mingw_prefix}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_prefix}-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw_prefix}-windres)
+
+# Libraries, headers and packages only from the MinGW tree (and what the caller appends, such
+# as the cross-built Qt); programs from the host.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${mingw_prefix})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Steps that run a built program go through wine (WINEPREFIX and WINEDEBUG come from the
+# caller's environment).
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
