@@ -43,8 +43,15 @@ fail() { echo "BŁĄD: $*" >&2; exit 1; }
 step "Qt i QScintilla dla Windows"
 scripts/windows-deps.sh
 
+# MinGW's runtime DLLs, which the executables need beside them.
+mingw_dll_dirs=("$(dirname "$($triplet-g++-posix -print-file-name=libstdc++-6.dll)")"
+                "$(dirname "$($triplet-g++-posix -print-file-name=libwinpthread-1.dll)")")
+
 step "vorida.exe i vorida-cli.exe"
-export WINEPREFIX=$build/wine # custom commands run vorida-cli.exe under wine
+# The build runs vorida-cli.exe under wine (it packs the sample area).
+export WINEPREFIX=$build/wine
+WINEPATH=$(printf 'Z:%s;' "${mingw_dll_dirs[@]}")
+export WINEPATH=${WINEPATH%;}
 cmake -G Ninja -S . -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
@@ -82,9 +89,7 @@ cp /usr/share/qt6/translations/qtbase_pl.qm "$stage/translations/"
 
 # Every DLL the executables and plugins import, found in the Qt build or MinGW's runtime; what
 # is found in neither must be one of the system's own (checked against wine's system32).
-dll_dirs=("$qt/bin"
-          "$(dirname "$($triplet-g++-posix -print-file-name=libstdc++-6.dll)")"
-          "$(dirname "$($triplet-g++-posix -print-file-name=libwinpthread-1.dll)")")
+dll_dirs=("$qt/bin" "${mingw_dll_dirs[@]}")
 wine_system32=$WINEPREFIX/drive_c/windows/system32
 [ -d "$wine_system32" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
 declare -A seen=()

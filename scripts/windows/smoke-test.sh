@@ -55,6 +55,13 @@ settle() { timeout 300 wineserver -w || fail "procesy wine nie zakończyły się
 echo "Prefiks wine: $WINEPREFIX"
 timeout 300 wineboot -i >"$smoke/wineboot.log" 2>&1 || fail "wineboot"
 settle
+# Windows has Arial and Courier New, a fresh prefix has not: the host's metric-compatible
+# Liberation faces stand in for them, so the window looks as it will on Windows.
+for font in "Arial=Liberation Sans" "Courier New=Liberation Mono"; do
+    w reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${font%%=*}" /t REG_SZ \
+        /d "${font#*=}" /f >/dev/null
+done
+settle
 
 # --- install -----------------------------------------------------------------------------
 w "$setup" /S || fail "instalacja /S zwróciła $?"
@@ -111,19 +118,18 @@ ok "okno programu: $(xdotool getwindowname "$win")"
 sleep 2 # let it finish drawing and loading TRANSPKT.BIN
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
 xdotool key --clearmodifiers Return
-# The closing message comes up as its own window once the run is done.
+# The closing message comes up as a second window of the process once the run is done.
+gui_wine_pid=$(xdotool getwindowpid "$win")
 msg=""
 for _ in $(seq 60); do
-    msg=$(xdotool search --onlyvisible --name '.' 2>/dev/null | grep -vx "$win" | while read -r id; do
-        name=$(xdotool getwindowname "$id" 2>/dev/null || true)
-        [ "$(xdotool getwindowpid "$id" 2>/dev/null || true)" != "$wm_pid" ] && echo "$id $name"
-    done | head -n1 || true)
+    msg=$(xdotool search --onlyvisible --pid "$gui_wine_pid" 2>/dev/null | grep -vx "$win" |
+          head -n1 || true)
     [ -n "$msg" ] && [ -f "$inst/xy2000.1" ] && break
     sleep 0.5
 done
 [ -f "$inst/xy2000.1" ] || fail "Enter w oknie nie utworzył xy2000.1"
 [ -n "$msg" ] || fail "po przeliczeniu nie pojawił się komunikat"
-ok "komunikat po przeliczeniu: ${msg#* }"
+ok "komunikat po przeliczeniu: okno \"$(xdotool getwindowname "$msg")\""
 sleep 1
 mkdir -p "$(dirname "$screenshot")"
 import -window root "$smoke/screen.png"
@@ -133,7 +139,13 @@ convert "$smoke/screen.png" -crop "$((WIDTH + 20))x$((HEIGHT + 45))+$((X > 10 ? 
     "$screenshot"
 ok "zrzut ekranu: $screenshot"
 xdotool key --clearmodifiers Return # closes the message
-for _ in $(seq 40); do [ -f "$inst/Raport.txt" ] && break; sleep 0.5; done
+# the run closes its files once the message is gone
+for _ in $(seq 40); do
+    xdotool search --onlyvisible --pid "$gui_wine_pid" 2>/dev/null | grep -qx "$msg" || break
+    sleep 0.5
+done
+! xdotool search --onlyvisible --pid "$gui_wine_pid" 2>/dev/null | grep -qx "$msg" ||
+    fail "komunikat nie zamknął się klawiszem Enter"
 sleep 1
 same_results "okno, Enter"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
