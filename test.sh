@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test through ctest; then the tests without the windows
-# again under AddressSanitizer and UndefinedBehaviorSanitizer (scripts/sanitize-tests.sh,
-# build-asan/; VORIDA_SANITIZE_TESTS=0 skips them), and each fuzz target for
-# VORIDA_FUZZ_SECONDS seconds (default 30; 0 skips them; fuzz/run.sh, build-fuzz/).
+# cross-built for Windows and run under wine (scripts/windows-tests.sh, build-win/;
+# VORIDA_WINDOWS_TESTS=0 skips them), again under AddressSanitizer and
+# UndefinedBehaviorSanitizer (scripts/sanitize-tests.sh, build-asan/; VORIDA_SANITIZE_TESTS=0
+# skips them), and each fuzz target for VORIDA_FUZZ_SECONDS seconds (default 30; 0 skips them;
+# fuzz/run.sh, build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 . scripts/ensure-packages.sh
-vorida_ensure_packages
+if [ "${VORIDA_WINDOWS_TESTS:-1}" != 0 ]; then
+    vorida_ensure_packages "${vorida_windows_packages[@]}"
+else
+    vorida_ensure_packages
+fi
 vorida_ensure_polish_locale
 
 build=${VORIDA_BUILD_DIR:-build}
@@ -16,6 +22,9 @@ cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure --no-tests=error -j"$(nproc)"
 
+if [ "${VORIDA_WINDOWS_TESTS:-1}" != 0 ]; then
+    "$root/scripts/windows-tests.sh"
+fi
 if [ "${VORIDA_SANITIZE_TESTS:-1}" != 0 ]; then
     "$root/scripts/sanitize-tests.sh"
 fi

@@ -228,7 +228,7 @@ int fit(const std::vector<std::string>& args)
         return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(o->Directory, kDataFileName));
     if (!messages.Held.empty()) {
         messages.Release(std::cerr);
         return kFailure;
@@ -288,7 +288,7 @@ int convert(const std::vector<std::string>& args)
     CliPlatform messages;
     ScopedPlatform scope(messages);
     // As at the program's start: load the area (a failure shows its message and goes on).
-    LoadPointFile(o->Directory + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(o->Directory, kDataFileName));
     ComputeAreaExtents();
     RoundingDigits = digits;
     bool complete = false;
@@ -307,6 +307,7 @@ int convert(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    UseUtf8Console();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage(kMainHelp);

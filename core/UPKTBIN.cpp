@@ -3,7 +3,7 @@
 #include "Platform.h"
 
 #include <algorithm>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace vorida {
 
@@ -110,10 +110,14 @@ void TPktBIN::ReadFile(const std::string& path, TranspktFile& contents)
         }
     } closer { file_ };
 
-    struct stat st;
-    if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode))
+    std::error_code ec;
+    const std::filesystem::path where = FileSystemPath(path);
+    if (!std::filesystem::is_regular_file(where, ec))
         throw TranspktReadError("not a regular file");
-    remaining_ = static_cast<std::uint64_t>(st.st_size);
+    const std::uintmax_t size = std::filesystem::file_size(where, ec);
+    if (ec)
+        throw TranspktReadError("no file size");
+    remaining_ = static_cast<std::uint64_t>(size);
 
     ReadCountedText(contents.AreaName);
     contents.Skipped = ReadInt32();

@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -61,8 +62,8 @@ namespace {
 
 std::string describe(const char* what, const QString& path, const QString& reason)
 {
-    return (
-        QString::fromUtf8(what) + QStringLiteral(" \"") + path + QStringLiteral("\".\n") + reason)
+    return (QString::fromUtf8(what) + QStringLiteral(" \"") + QDir::toNativeSeparators(path)
+        + QStringLiteral("\".\n") + reason)
         .toUtf8()
         .toStdString();
 }

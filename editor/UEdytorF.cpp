@@ -6,6 +6,7 @@
 #include "UEdytorFrame.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QVBoxLayout>
 
@@ -24,7 +25,8 @@ void TEdytorF::FormCreate()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(EdytorFrame1);
-    connect(EdytorFrame1, &TEdytorFrame::FileNameChanged, this, &QWidget::setWindowTitle);
+    connect(EdytorFrame1, &TEdytorFrame::FileNameChanged, this,
+        [this](const QString& path) { setWindowTitle(QDir::toNativeSeparators(path)); });
     setWindowTitle(QStringLiteral("---"));
     EdytorFrame1->Editor()->ClearAll();
     resize(447, 345);
@@ -37,9 +39,9 @@ void TEdytorF::OpenFile(const QString& path)
     const QFileInfo info(path);
     if (info.isDir()) {
         // Not a file to edit, and no name to save under: the window stays empty and unbound.
-        CurrentPlatform().ShowMessage(
-            (QStringLiteral("\"") + path + QStringLiteral("\" jest katalogiem, nie plikiem."))
-                .toStdString());
+        CurrentPlatform().ShowMessage((QStringLiteral("\"") + QDir::toNativeSeparators(path)
+            + QStringLiteral("\" jest katalogiem, nie plikiem."))
+                                          .toStdString());
         return;
     }
     if (info.isFile()) {
@@ -50,7 +52,7 @@ void TEdytorF::OpenFile(const QString& path)
             return;
         }
     }
-    setWindowTitle(path);
+    setWindowTitle(QDir::toNativeSeparators(path));
     EdytorFrame1->SetFileName(path);
 }
 

@@ -1,12 +1,7 @@
 #include "Platform.h"
 
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <iostream>
-#include <locale.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vorida {
 
@@ -22,26 +17,6 @@ ConsolePlatform& consolePlatform()
     return console;
 }
 
-// strftime in the user's LC_TIME from the environment, without touching the process locale.
-std::string formatLocal(const LocalDateTime& when, const char* format)
-{
-    std::tm tm {};
-    tm.tm_year = when.Year - 1900;
-    tm.tm_mon = when.Month - 1;
-    tm.tm_mday = when.Day;
-    tm.tm_hour = when.Hour;
-    tm.tm_min = when.Minute;
-    tm.tm_sec = when.Second;
-    tm.tm_isdst = -1;
-    locale_t loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
-    if (loc == static_cast<locale_t>(0))
-        loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
-    char buffer[256];
-    size_t n = strftime_l(buffer, sizeof buffer, format, &tm, loc);
-    freelocale(loc);
-    return std::string(buffer, n);
-}
-
 } // namespace
 
 Platform& CurrentPlatform()
@@ -54,27 +29,21 @@ void InstallPlatform(Platform* platform)
     installed = platform;
 }
 
-std::string ExecutableDirectoryOfProcess()
+std::string NativeSeparators(std::string path)
 {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return ".";
-    return exe.parent_path().string();
+    if (kPathSeparator != '/')
+        for (char& c : path)
+            if (c == '/')
+                c = kPathSeparator;
+    return path;
 }
 
-bool RegularFileExistsOnDisk(const std::string& path)
+std::string PathIn(const std::string& directory, std::string_view name)
 {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-LocalDateTime LocalNow()
-{
-    std::time_t t = std::time(nullptr);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    return { tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec };
+    std::string path = directory;
+    path += kPathSeparator;
+    path += name;
+    return path;
 }
 
 // ---- ConsolePlatform ----
@@ -129,12 +98,12 @@ LocalDateTime ConsolePlatform::Now()
 
 std::string ConsolePlatform::ShortDate(const LocalDateTime& when)
 {
-    return formatLocal(when, "%x");
+    return UserShortDate(when);
 }
 
 std::string ConsolePlatform::LongTime(const LocalDateTime& when)
 {
-    return formatLocal(when, "%X");
+    return UserLongTime(when);
 }
 
 void ConsolePlatform::OpenAddress(std::string_view address)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,13 +62,38 @@ Platform& CurrentPlatform();
 // Installs another platform (not owned); nullptr goes back to the console one.
 void InstallPlatform(Platform* platform);
 
-// Shared by the real platforms.
+// Shared by the real platforms; each system has its own file (SystemPosix.cpp,
+// SystemWindows.cpp). Paths are UTF-8 on Windows and the system's bytes elsewhere.
 std::string ExecutableDirectoryOfProcess();
 bool RegularFileExistsOnDisk(const std::string& path);
 LocalDateTime LocalNow();
+// The date and the time of day in the user's short-date and long-time formats: the system's
+// regional settings on Windows, LC_TIME from the environment elsewhere.
+std::string UserShortDate(const LocalDateTime& when);
+std::string UserLongTime(const LocalDateTime& when);
+
+// The separator of the system's paths, as the user sees them.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+// path with the system's separators (each "/" becomes a backslash on Windows; elsewhere
+// unchanged).
+std::string NativeSeparators(std::string path);
+// The file name in directory, joined by the system's separator.
+std::string PathIn(const std::string& directory, std::string_view name);
+// A path for the standard library's file-system calls. Windows: from UTF-8 (invalid UTF-8
+// gives an empty path, which names no file); elsewhere the bytes as they are.
+std::filesystem::path FileSystemPath(const std::string& path);
+// The text of a standard library path in the form of the other calls (the inverse).
+std::string PathText(const std::filesystem::path& path);
+// For a console program: the console shows the UTF-8 it is given (on Windows its code page is
+// switched to UTF-8 until the program ends; elsewhere nothing to do).
+void UseUtf8Console();
 
 // For the command-line tool: messages go to standard output, questions are answered with their
-// default (Cancel), the date and time use the C library's locale formats from the environment.
+// default (Cancel), the date and time use the user's formats (UserShortDate, UserLongTime).
 class ConsolePlatform : public Platform
 {
 public:

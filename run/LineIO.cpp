@@ -1,23 +1,36 @@
 #include "LineIO.h"
 
+#include "Platform.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace vorida {
 
 namespace {
 constexpr size_t kBlock = size_t { 1 } << 20;
 constexpr char kCtrlZ = 0x1A;
+
+WriteFault& writeFault()
+{
+    static WriteFault fault;
+    return fault;
+}
 } // namespace
+
+void SetWriteFault(WriteFault fault)
+{
+    writeFault() = std::move(fault);
+}
 
 bool SameExistingFile(const std::string& a, const std::string& b)
 {
-    struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-        && sa.st_ino == sb.st_ino;
+    // The file system's own identity of a file (device and inode, or volume and file index),
+    // not the names: a hard or symbolic link is the same file.
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(FileSystemPath(a), FileSystemPath(b), ec);
+    return !ec && same;
 }
 
 // ---- LineReader ----
@@ -104,15 +117,18 @@ OutputFile::~OutputFile()
         Close();
     } catch (const FileError&) {
     }
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (file_ != nullptr)
+        std::fclose(file_);
 }
 
 void OutputFile::Create(const std::string& path)
 {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0)
+    // Binary: the lines carry their own CR LF, which a text-mode file would double on Windows.
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr)
         throw FileError("cannot create " + path);
+    std::setvbuf(file_, nullptr, _IONBF, 0); // the buffer below is the only one
+    path_ = path;
     buffer_.clear();
     buffer_.reserve(kBlock);
 }
@@ -132,36 +148,36 @@ void OutputFile::Write(std::string_view bytes)
 
 void OutputFile::Flush()
 {
-    if (fd_ < 0)
+    if (file_ == nullptr)
         throw FileError("file not open");
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            buffer_.erase(0, done);
-            throw FileError(std::string("write error: ") + std::strerror(errno));
-        }
-        done += static_cast<size_t>(n);
+    if (buffer_.empty())
+        return;
+    if (writeFault() && writeFault()(path_))
+        throw FileError(std::string("write error: ") + std::strerror(ENOSPC));
+    errno = 0;
+    const size_t done = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (done < buffer_.size()) {
+        const int error = errno;
+        buffer_.erase(0, done);
+        throw FileError(std::string("write error: ") + std::strerror(error));
     }
     buffer_.clear();
 }
 
 void OutputFile::Close()
 {
-    if (fd_ < 0)
+    if (file_ == nullptr)
         return;
     try {
         Flush();
     } catch (const FileError&) {
-        ::close(fd_);
-        fd_ = -1;
+        std::fclose(file_);
+        file_ = nullptr;
         buffer_.clear();
         throw;
     }
-    int rc = ::close(fd_);
-    fd_ = -1;
+    const int rc = std::fclose(file_);
+    file_ = nullptr;
     if (rc != 0)
         throw FileError("close error");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -45,7 +46,14 @@ private:
     bool eof_ = false;
 };
 
-// An output file written through a large buffer. Every failure throws FileError.
+// For tests: a write fault to simulate (a full disk where the system has no /dev/full). When
+// set, every write to a file whose path it returns true for fails as a full disk would fail
+// it, with nothing written. Empty: no faults.
+using WriteFault = std::function<bool(const std::string& path)>;
+void SetWriteFault(WriteFault fault);
+
+// An output file written through a large buffer, in binary mode (line ends are written as
+// given). Every failure throws FileError.
 class OutputFile
 {
 public:
@@ -61,10 +69,11 @@ public:
     void Flush();
     // Flushes and closes; a closed file ignores further Close calls.
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_ != nullptr; }
 
 private:
-    int fd_ = -1;
+    std::FILE* file_ = nullptr;
+    std::string path_;
     std::string buffer_;
 };
 

@@ -7,26 +7,33 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
+#include <string>
 
 namespace vorida {
 
 namespace {
 
-locale_t cLocale()
-{
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    return loc;
-}
-
-// snprintf in the C locale, whatever the process or thread locale is.
+// snprintf with "." as the decimal point whatever the locale: the C library writes the
+// locale's radix character (one or more bytes) between the digits, and it is replaced here.
+// Only for formats whose output is an optional "-", digits, the radix, digits and an optional
+// exponent.
 template <typename... Args> std::string printC(const char* format, Args... args)
 {
-    locale_t previous = uselocale(cLocale());
     int n = std::snprintf(nullptr, 0, format, args...);
     std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
     std::snprintf(text.data(), text.size() + 1, format, args...);
-    uselocale(previous);
+    size_t radix = text.find_first_of("0123456789");
+    if (radix == std::string::npos)
+        return text;
+    radix = text.find_first_not_of("0123456789", radix);
+    if (radix == std::string::npos || text[radix] == 'e' || text[radix] == 'E')
+        return text; // no radix character
+    const size_t afterRadix = text.find_first_of("0123456789", radix);
+    if (afterRadix == std::string::npos)
+        return text;
+    text[radix] = '.';
+    if (afterRadix > radix + 1)
+        text.erase(radix + 1, afterRadix - radix - 1); // the rest of a radix of several bytes
     return text;
 }
 
@@ -277,24 +284,29 @@ bool ParseCoordinate(std::string_view word, Extended& value)
             word.substr(fractionStart, fractionEnd - fractionStart),
             exponentNegative ? -exponent : exponent, negative, value))
         return true;
+    // The general path: the C library's correctly rounded conversion, given the digits without
+    // a decimal point (the locale's radix character does not matter then) and the scale as the
+    // exponent.
     std::string text;
-    text.reserve(n + 8);
+    text.reserve(n + 16);
     if (negative)
         text += '-';
     text.append(word.substr(integerStart, integerEnd - integerStart));
-    if (integerEnd == integerStart)
-        text += '0';
-    text += '.';
     text.append(word.substr(fractionStart, fractionEnd - fractionStart));
-    text += exponentNegative ? "e-" : "e";
-    text += std::to_string(exponent);
+    text += 'e';
+    text += std::to_string(static_cast<long long>(exponentNegative ? -exponent : exponent)
+        - static_cast<long long>(fractionEnd - fractionStart));
 
-    std::fexcept_t flags;
-    std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+    // Only the flags the conversion raises are cleared: restoring a saved flag state
+    // (fesetexceptflag) may rewrite the SSE control word too, masks included, on some C
+    // libraries.
+    const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
     errno = 0;
-    Extended v = strtold_l(text.c_str(), nullptr, cLocale());
+    Extended v = std::strtold(text.c_str(), nullptr);
     bool overflow = std::isinf(v);
-    std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    const int raisedNow = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore;
+    if (raisedNow != 0)
+        std::feclearexcept(raisedNow);
     if (overflow)
         return false;
     value = v;

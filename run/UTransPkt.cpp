@@ -367,17 +367,12 @@ public:
     std::int64_t pointsWithDefect_ = 0;
 };
 
-// A path in a message (UTF-8). Paths on this system are UTF-8 already and are shown as they
-// are; a path whose bytes are not UTF-8 (a name from an old single-byte system) is read as
-// Windows-1250, so that the message is valid UTF-8 either way.
+// A path in a message (UTF-8), with the system's separators. Paths are UTF-8 already and are
+// shown as they are; a path whose bytes are not UTF-8 (a name from an old single-byte system)
+// is read as Windows-1250, so that the message is valid UTF-8 either way.
 std::string pathForMessage(const std::string& path)
 {
-    return IsValidUtf8(path) ? path : Cp1250ToUtf8(path);
-}
-
-std::string pathIn(const std::string& directory, std::string_view name)
-{
-    return directory + "/" + std::string(name);
+    return NativeSeparators(IsValidUtf8(path) ? path : Cp1250ToUtf8(path));
 }
 
 } // namespace
@@ -392,7 +387,7 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     const std::int32_t inCode = localToNational ? kLocalSystemCode : SystemCode;
     const std::int32_t outCode = localToNational ? SystemCode : kLocalSystemCode;
     const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
-    const std::string inputPath = pathIn(directory, inputName);
+    const std::string inputPath = PathIn(directory, inputName);
 
     if (!platform.RegularFileExists(inputPath)) {
         platform.ShowMessage(kMissingInput + pathForMessage(inputPath));
@@ -421,8 +416,8 @@ bool TTransPkt::TransformFile(bool localToNational, const std::string& directory
     std::string line;
     try {
         // An output that is the input under another name (a link) would destroy it.
-        const std::string reportPath = pathIn(directory, kReportName);
-        const std::string resultPath = pathIn(directory, resultName);
+        const std::string reportPath = PathIn(directory, kReportName);
+        const std::string resultPath = PathIn(directory, resultName);
         if (SameExistingFile(reportPath, inputPath) || SameExistingFile(resultPath, inputPath))
             throw FileError("an output file is the input file");
         report.Create(reportPath);

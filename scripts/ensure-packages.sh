@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-# Sourced by test.sh and run.sh. Root: apt-get directly; else sudo if it works without a
+# Sourced by test.sh and run.sh; extra package names as arguments are ensured too. Root: apt-get directly; else sudo if it works without a
 # password; else it prints the exact command and stops.
 
 vorida_packages=(
@@ -9,6 +9,13 @@ vorida_packages=(
     qt6-base-dev libqscintilla2-qt6-dev
     xvfb xauth
     fonts-liberation2 fonts-wine
+)
+# For the tests under wine (scripts/windows-tests.sh): the MinGW-w64 compilers (posix threads),
+# wine, and GoogleTest's sources.
+vorida_windows_packages=(
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    wine wine64
+    googletest
 )
 
 vorida_ensure_packages() {

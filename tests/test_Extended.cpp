@@ -95,6 +95,15 @@ TEST(Extended, FloatingPointFaultsBecomeExceptions)
     EXPECT_NO_THROW(ThrowOnFloatingPointFlags());
 }
 
+// The x87 unit rounds to all 64 bits of the significand (a program on Windows may start with
+// 53): 1 + 2^-63 differs from 1 only then.
+TEST(Extended, ArithmeticKeepsSixtyFourBits)
+{
+    volatile Extended one = 1.0L, tiny = 0x1p-63L;
+    const Extended sum = one + tiny;
+    EXPECT_NE(sum, 1.0L);
+}
+
 TEST(Cp1250, EveryByteRoundTripsThroughUtf8)
 {
     std::string all;

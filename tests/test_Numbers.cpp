@@ -1,5 +1,7 @@
 #include "Numbers.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -7,8 +9,12 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#if defined(__x86_64__) || defined(__i386__)
+#include <xmmintrin.h>
+#endif
 
 using namespace vorida;
+using vorida::test::SetPolishLocale;
 
 namespace {
 bool accepts(const char* word)
@@ -68,16 +74,42 @@ TEST(ParseCoordinate, IgnoresTheLocaleAndKeepsTheFlags)
 {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "pl_PL.UTF-8") == nullptr)
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
+    ASSERT_TRUE(SetPolishLocale()) << "no Polish locale is installed";
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(read("12.5"), 12.5L);
+    EXPECT_EQ(read("1234567890.1234567890123"), 1234567890.1234567890123L); // the general path
     EXPECT_FALSE(accepts("12,5"));
     EXPECT_EQ(FormatDecimals(12.5L, 2), "12.50");
+    EXPECT_EQ(FormatDecimals(12345678901.5L, 10), "12345678901.5000000000"); // the general path
+    EXPECT_EQ(ExactDecimal(0.375L), "0.375");
+    EXPECT_EQ(RoundTripText(0.5L), "5.00000000000000000000e-01");
     std::setlocale(LC_ALL, saved.c_str());
 
     std::feclearexcept(FE_ALL_EXCEPT);
     EXPECT_FALSE(accepts("2e4932"));
     EXPECT_EQ(std::fetestexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO), 0);
+}
+
+// The general path leaves the SSE control word alone: a C library that restores saved flags
+// through it may clear the exception masks, and the next inexact operation on doubles (the C
+// library's own, say) then ends the process.
+TEST(ParseCoordinate, KeepsTheSseExceptionMasks)
+{
+#if defined(__x86_64__) || defined(__i386__)
+    const unsigned masks = _mm_getcsr() & 0x1F80u;
+    ASSERT_EQ(masks, 0x1F80u);
+    for (const char* word : { "1234567890.1234567890123", "2e4932", "1e-4960" }) {
+        Extended v;
+        ParseCoordinate(word, v);
+        EXPECT_EQ(_mm_getcsr() & 0x1F80u, masks) << word;
+        _mm_setcsr(_mm_getcsr() | 0x1F80u);
+    }
+    volatile double third = 1.0;
+    third = third / 3.0;
+    EXPECT_GT(third, 0.0);
+#else
+    GTEST_SKIP() << "no SSE unit";
+#endif
 }
 
 TEST(FormatDecimals, RoundsHalfAwayFromZeroOnTheExactValue)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 
@@ -210,6 +211,14 @@ TEST_F(TransformFileTest, MissingInputTouchesNothing)
     std::filesystem::create_directory(dir / "xy2000"); // a directory is no input file
     EXPECT_FALSE(Run(false));
     EXPECT_EQ(platform.Messages().size(), 2u);
+
+    // The message shows the system's separators, whichever the directory came with.
+    std::string slashed = dir.Path();
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    ScopedPlatform scope(platform);
+    EXPECT_FALSE(TransPkt.TransformFile(true, slashed + "/none"));
+    EXPECT_EQ(
+        platform.Messages().back(), "Brak pliku wejściowego " + PathIn(dir / "none", "xy_LOK"));
 }
 
 TEST_F(TransformFileTest, RefusesAFitThatIsNoSolution)
@@ -255,8 +264,10 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
     std::filesystem::remove(dir / "xy2000.1");
 
     // A full disk under the result file: no closing lines, no closing message.
-    std::filesystem::create_symlink("/dev/full", dir / "xy2000.1");
-    EXPECT_FALSE(Run(true));
+    {
+        FullDisk full(dir / "xy2000.1");
+        EXPECT_FALSE(Run(true));
+    }
     EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 3");
     std::string report = ReadFile(dir / "Raport.txt");
     EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
@@ -267,15 +278,42 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
 TEST_F(TransformFileTest, AnOutputLinkedToTheInputDestroysNothing)
 {
     const std::string input = "1 2000 3000\r\n";
-    for (const char* output : { "Raport.txt", "xy2000.1" }) {
-        WriteFile(dir / "xy_LOK", input);
-        std::filesystem::remove(dir / "Raport.txt");
-        std::filesystem::remove(dir / "xy2000.1");
-        std::filesystem::create_symlink(dir / "xy_LOK", dir / output);
-        EXPECT_FALSE(Run(true));
-        EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
-        EXPECT_EQ(ReadFile(dir / "xy_LOK"), input) << output;
+    for (const bool hard : { true, false }) {
+        for (const char* output : { "Raport.txt", "xy2000.1" }) {
+            WriteFile(dir / "xy_LOK", input);
+            std::filesystem::remove(dir / "Raport.txt");
+            std::filesystem::remove(dir / "xy2000.1");
+            std::error_code ec;
+            if (hard)
+                std::filesystem::create_hard_link(dir / "xy_LOK", dir / output, ec);
+            else
+                std::filesystem::create_symlink(dir / "xy_LOK", dir / output, ec);
+            if (ec) {
+                EXPECT_FALSE(hard) << ec.message(); // every system here has hard links
+                GTEST_SKIP() << "hard links checked; no symbolic links here: " << ec.message();
+            }
+            EXPECT_FALSE(Run(true));
+            EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+            EXPECT_EQ(ReadFile(dir / "xy_LOK"), input) << output;
+        }
     }
+}
+
+// A second run in the same folder overwrites what the first wrote (outputs are not mistaken
+// for the input), and a folder with Polish letters in its name works like any other.
+TEST_F(TransformFileTest, RunsAgainInAFolderNamedInPolish)
+{
+    const std::string folder = dir / "\xC5\x81\xC3\xB3\x64\xC5\xBA"; // Łódź
+    ASSERT_TRUE(std::filesystem::create_directory(FileSystemPath(folder)));
+    WriteFile(PathIn(folder, "xy_LOK"), "1 2000 3000\r\n");
+    ScopedPlatform scope(platform);
+    ASSERT_TRUE(TransPkt.TransformFile(true, folder))
+        << ::testing::PrintToString(platform.Messages());
+    RoundingDigits = 3;
+    ASSERT_TRUE(TransPkt.TransformFile(true, folder))
+        << ::testing::PrintToString(platform.Messages());
+    EXPECT_EQ(ReadFile(PathIn(folder, "xy2000.1")),
+        lines({ "                 1   5802000.000   6503000.000   " }));
 }
 
 TEST_F(TransformFileTest, PolishLocaleWritesTheSameBytes)
@@ -284,7 +322,8 @@ TEST_F(TransformFileTest, PolishLocaleWritesTheSameBytes)
     ASSERT_TRUE(Run(true));
     const std::string result = ReadFile(dir / "xy2000.1"), report = ReadFile(dir / "Raport.txt");
     std::string saved = std::setlocale(LC_ALL, nullptr);
-    ASSERT_NE(std::setlocale(LC_ALL, "pl_PL.UTF-8"), nullptr) << "pl_PL.UTF-8 is not installed";
+    ASSERT_TRUE(SetPolishLocale()) << "no Polish locale is installed";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     const bool complete = Run(true);
     std::setlocale(LC_ALL, saved.c_str());
     ASSERT_TRUE(complete);

@@ -2,6 +2,7 @@
 // picture shows whether the file exists; a click opens the file in a new editor window.
 #pragma once
 
+#include <QDir>
 #include <QList>
 #include <QToolButton>
 
@@ -21,7 +22,7 @@ public:
 
     // The directory of the running executable, fixed at construction.
     QString BaseDirectory() const { return baseDirectory_; }
-    QString FilePath() const { return baseDirectory_ + QLatin1Char('/') + nazwaPliku_; }
+    QString FilePath() const { return baseDirectory_ + QDir::separator() + nazwaPliku_; }
 
     // Re-checks whether the file exists (a directory counts as missing) and redraws.
     void Repaint();

@@ -118,7 +118,7 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::FormShow()
 {
     Platform& platform = CurrentPlatform();
-    LoadPointFile(platform.ExecutableDirectory() + "/" + std::string(kDataFileName));
+    LoadPointFile(PathIn(platform.ExecutableDirectory(), kDataFileName));
     ComputeAreaExtents();
 
     ui_->Label6->setText(trimmedAreaName());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -95,7 +96,7 @@ std::optional<std::string> QtPlatform::ChooseFileToSave(
 
 std::string QtPlatform::ExecutableDirectory()
 {
-    return toUtf8(QCoreApplication::applicationDirPath());
+    return toUtf8(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
 bool QtPlatform::RegularFileExists(const std::string& path)
