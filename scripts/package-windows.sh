@@ -21,7 +21,7 @@ cd "$root"
 start_time=$SECONDS
 
 . scripts/ensure-packages.sh
-vorida_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 nsis ninja-build zip \
+vorida_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 nsis ninja-build zip unzip \
     qt6-base-dev-tools qt6-translations-l10n xvfb xauth openbox xdotool imagemagick
 
 export VORIDA_WIN_CACHE=${VORIDA_WIN_CACHE:-$HOME/.cache/vorida-win64}
@@ -52,6 +52,10 @@ step "vorida.exe i vorida-cli.exe"
 export WINEPREFIX=$build/wine
 WINEPATH=$(printf 'Z:%s;' "${mingw_dll_dirs[@]}")
 export WINEPATH=${WINEPATH%;}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
 cmake -G Ninja -S . -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
@@ -91,7 +95,6 @@ cp /usr/share/qt6/translations/qtbase_pl.qm "$stage/translations/"
 # is found in neither must be one of the system's own (checked against wine's system32).
 dll_dirs=("$qt/bin" "${mingw_dll_dirs[@]}")
 wine_system32=$WINEPREFIX/drive_c/windows/system32
-[ -d "$wine_system32" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
 declare -A seen=()
 queue=()
 while IFS= read -r -d '' f; do queue+=("$f"); done < <(find "$stage" -iname '*.exe' -print0 -o -iname '*.dll' -print0)
@@ -159,7 +162,8 @@ ls -l "$setup_file"
 
 if [ "${VORIDA_SMOKE_TEST:-1}" != 0 ]; then
     step "Próba pakietu pod wine"
-    VORIDA_VERSION=$version VORIDA_REF_BIN=$ref/bin scripts/windows/smoke-test.sh "$setup_file"
+    VORIDA_VERSION=$version VORIDA_REF_BIN=$ref/bin VORIDA_ZIP=$zip_file \
+        scripts/windows/smoke-test.sh "$setup_file"
 fi
 
 step "Gotowe: $zip_file, $setup_file"

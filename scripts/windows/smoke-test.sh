@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A smoke test of the Windows installer under wine in Xvfb, run by scripts/package-windows.sh:
 #
-#   VORIDA_VERSION=1.05 VORIDA_REF_BIN=build-win-ref/bin scripts/windows/smoke-test.sh SETUP.exe
+#   VORIDA_VERSION=1.05 VORIDA_REF_BIN=build-win-ref/bin [VORIDA_ZIP=ZIP] \
+#       scripts/windows/smoke-test.sh SETUP.exe
 #
-# Silent install into a fresh wine prefix; vorida-cli.exe convert on the installed sample,
+# Silent install into a fresh wine prefix, the same files as the portable zip; vorida-cli.exe convert on the installed sample,
 # result and report (date line aside) byte for byte against the Linux build's vorida-cli; the
 # window, found by its caption, converting on Enter, with the same bytes; a screenshot
 # (docs/windows.png); silent uninstall, which removes the program and leaves the user's files.
@@ -26,6 +27,7 @@ export WINEPREFIX=$smoke/prefix WINEDEBUG=-all
 # user's folders point into a scratch home.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME=$smoke/home
+unset WINEPATH # the package must bring every DLL it needs
 
 xvfb_pid="" wm_pid="" gui_pid=""
 cleanup() {
@@ -74,6 +76,12 @@ for f in vorida.exe vorida-cli.exe uninstall.exe Qt6Core.dll platforms/qwindows.
     [ -f "$inst/$f" ] || fail "brak $f w $inst"
 done
 ok "zainstalowano w $inst_win"
+if [ -n "${VORIDA_ZIP:-}" ]; then # the portable folder is the installed one
+    mkdir -p "$smoke/zip"
+    (cd "$smoke/zip" && unzip -q "$VORIDA_ZIP")
+    diff -r -x uninstall.exe "$smoke/zip/Vorida" "$inst" || fail "zip i instalacja się różnią"
+    ok "zip zawiera te same pliki co instalacja"
+fi
 appdata=$(winepath -u "$(w cmd /c echo %APPDATA% | tr -d '\r')")
 startmenu="$appdata/Microsoft/Windows/Start Menu/Programs/Vorida"
 [ -f "$startmenu/Vorida.lnk" ] || fail "brak skrótu w menu Start ($startmenu)"
