@@ -44,8 +44,10 @@ step "Qt i QScintilla dla Windows"
 scripts/windows-deps.sh
 
 # MinGW's runtime DLLs, which the executables need beside them.
-mingw_dll_dirs=("$(dirname "$($triplet-g++-posix -print-file-name=libstdc++-6.dll)")"
-                "$(dirname "$($triplet-g++-posix -print-file-name=libwinpthread-1.dll)")")
+mingw_dll_dirs=()
+for dll in libstdc++-6.dll libwinpthread-1.dll; do
+    mingw_dll_dirs+=("$(dirname "$(realpath "$($triplet-g++-posix -print-file-name=$dll)")")")
+done
 
 step "vorida.exe i vorida-cli.exe"
 # The build runs vorida-cli.exe under wine (it packs the sample area).
@@ -53,8 +55,10 @@ export WINEPREFIX=$build/wine
 WINEPATH=$(printf 'Z:%s;' "${mingw_dll_dirs[@]}")
 export WINEPATH=${WINEPATH%;}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    mkdir -p "$build"
+    wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || fail "wineboot nie utworzył prefiksu $WINEPREFIX"
 fi
 cmake -G Ninja -S . -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-w64.cmake" \
@@ -112,7 +116,8 @@ while [ ${#queue[@]} -gt 0 ]; do
         if [ -n "$found" ]; then
             cp "$found" "$stage/"
             queue+=("$stage/$dll")
-        elif [ -z "$(find "$wine_system32" -maxdepth 1 -iname "$dll" | head -n1)" ]; then
+        elif [[ $key != api-ms-win-* && $key != ext-ms-* ]] && # API sets: Windows resolves them
+             [ -z "$(find "$wine_system32" -maxdepth 1 -iname "$dll" | head -n1)" ]; then
             fail "$(basename "$f") potrzebuje $dll, którego nie ma ani w Qt, ani w MinGW, ani w systemie"
         fi
     done

@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${VORIDA_WIN_CACHE:-$HOME/.cache/vorida-win64}
 jobs=${VORIDA_JOBS:-2}
-toolchain=$root/cmake/toolchain-mingw-w64-package.cmake
+toolchain=$root/cmake/toolchain-mingw-w64.cmake
 # Raise when the way Qt or QScintilla is configured changes, so old caches are rebuilt.
 qt_recipe=1
 qsci_recipe=1
@@ -33,6 +33,8 @@ apt_src=$cache/apt
 apt_opts=(-o "Dir::Etc::sourcelist=/dev/null" -o "Dir::Etc::sourceparts=$apt_src/sources.list.d"
           -o "Dir::State::Lists=$apt_src/lists" -o "Dir::Cache::pkgcache="
           -o "Dir::Cache::srcpkgcache=")
+# as root, apt downloads as root rather than warn that _apt cannot write here
+[ "$(id -u)" -ne 0 ] || apt_opts+=(-o "APT::Sandbox::User=root")
 prepare_apt_sources() {
     [ -d "$apt_src/lists/partial" ] && [ -n "$(ls "$apt_src/lists" 2>/dev/null | grep Sources)" ] \
         && return 0

@@ -141,10 +141,8 @@ ok "komunikat po przeliczeniu: okno \"$(xdotool getwindowname "$msg")\""
 sleep 1
 mkdir -p "$(dirname "$screenshot")"
 import -window root "$smoke/screen.png"
-# the main window and the message over it, as they stand on the screen
-eval "$(xdotool getwindowgeometry --shell "$win")"
-convert "$smoke/screen.png" -crop "$((WIDTH + 20))x$((HEIGHT + 45))+$((X > 10 ? X - 10 : 0))+$((Y > 35 ? Y - 35 : 0))" +repage \
-    "$screenshot"
+# the main window with its frame and the message over it: the screen without its empty border
+convert "$smoke/screen.png" -trim +repage "$screenshot"
 ok "zrzut ekranu: $screenshot"
 xdotool key --clearmodifiers Return # closes the message
 # the run closes its files once the message is gone
