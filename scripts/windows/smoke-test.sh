@@ -142,7 +142,7 @@ sleep 1
 mkdir -p "$(dirname "$screenshot")"
 import -window root "$smoke/screen.png"
 # the main window with its frame and the message over it: the screen without its empty border
-convert "$smoke/screen.png" -trim +repage "$screenshot"
+convert "$smoke/screen.png" -trim +repage -define png:exclude-chunks=date,time "$screenshot"
 ok "zrzut ekranu: $screenshot"
 xdotool key --clearmodifiers Return # closes the message
 # the run closes its files once the message is gone
