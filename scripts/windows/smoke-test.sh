@@ -162,6 +162,15 @@ if ! timeout 30 wineserver -w; then
 fi
 gui_pid=""
 
+# --- installing again (an update) keeps the user's area and point files --------------------
+printf 'A 1.0 2.0\r\n' >"$inst/xy_LOK"
+cp "$inst/xy_LOK" "$smoke/xy_LOK.user"
+w "$setup" /S || fail "ponowna instalacja /S zwróciła $?"
+settle
+cmp "$smoke/xy_LOK.user" "$inst/xy_LOK" || fail "ponowna instalacja nadpisała xy_LOK użytkownika"
+[ -f "$inst/vorida.exe" ] || fail "po ponownej instalacji brak vorida.exe"
+ok "ponowna instalacja zostawiła xy_LOK użytkownika"
+
 # --- uninstall: the program goes, the user's files stay ----------------------------------
 printf 'moje punkty\r\n' >"$inst/moje_punkty.txt"
 cp "$inst/xy2000.1" "$smoke/xy2000.1.before"
