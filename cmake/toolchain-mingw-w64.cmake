@@ -6,9 +6,10 @@
 #
 # Wine keeps its state in WINEPREFIX: the prefix of the configure's environment is kept in
 # the emulator command, so later builds and ctest runs use the same one; without it, the build
-# folder's "wine" subfolder (never ~/.wine). Extra folders to search for Windows libraries
-# (a Qt built for MinGW, say) go into CMAKE_FIND_ROOT_PATH or CMAKE_PREFIX_PATH on the command
-# line.
+# folder's "wine" subfolder (never ~/.wine). Libraries, headers and packages are searched only
+# under CMAKE_FIND_ROOT_PATH: a folder of other Windows libraries (a Qt built for MinGW, say)
+# goes into it on the command line, and into CMAKE_PREFIX_PATH too:
+#   -DCMAKE_FIND_ROOT_PATH=/path/to/qt -DCMAKE_PREFIX_PATH=/path/to/qt
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
