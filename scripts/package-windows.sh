@@ -9,9 +9,11 @@
 #    (build-win-ref/).
 # 3. dist/Vorida-<version>-win64.zip, a portable program folder, and
 #    dist/Vorida-<version>-setup.exe, a per-user installer (Debian's nsis).
-# 4. A smoke test under wine in Xvfb: silent install into a fresh wine prefix, a conversion by
-#    vorida-cli.exe and one by the window (Enter), both byte for byte against the Linux build,
-#    a screenshot (docs/windows.png), silent uninstall that leaves the user's files.
+# 4. A smoke test under wine in Xvfb (scripts/windows/smoke-test.sh): silent install into a
+#    fresh wine prefix (the same files as the zip), a conversion by vorida-cli.exe and one by
+#    the window (Enter), both byte for byte against the Linux build, a screenshot
+#    (docs/windows.png), an update that keeps the user's files, a silent uninstall that leaves
+#    them too.
 #
 # Exits non-zero when any step fails. VORIDA_JOBS (default 2) sets the build's parallelism;
 # VORIDA_SMOKE_TEST=0 skips step 4.
@@ -35,7 +37,8 @@ ref=$root/build-win-ref
 dist=$root/dist
 triplet=x86_64-w64-mingw32
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=" # no offer to install .NET or a browser engine
+# no offer to install .NET or a browser engine, no menu entries on the host
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 step() { echo; echo "== $* ($((SECONDS - start_time)) s)"; }
 fail() { echo "BŁĄD: $*" >&2; exit 1; }
