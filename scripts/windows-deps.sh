@@ -74,7 +74,7 @@ prepare_apt_sources() {
         echo "Brak wpisu archiwum Debiana w /etc/apt: nie wiem, skąd pobrać źródła." >&2
         exit 1
     fi
-    apt-get "${apt_opts[@]}" -qq update
+    apt-get "${apt_opts[@]}" -qq update >&2
 }
 
 # Downloads Debian source package $1 at version $2 into $cache/src/$1-$2 (checked against the
@@ -84,7 +84,7 @@ fetch_source() {
     if [ ! -f "$dir/.complete" ]; then
         prepare_apt_sources
         rm -rf "$dir" && mkdir -p "$dir"
-        (cd "$dir" && apt-get "${apt_opts[@]}" -qq source --download-only "$1=$2")
+        (cd "$dir" && apt-get "${apt_opts[@]}" -qq source --download-only "$1=$2" >&2)
         touch "$dir/.complete"
     fi
     ls "$dir"/*.orig.tar.* | head -n1
