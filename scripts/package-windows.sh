@@ -87,7 +87,16 @@ mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/transl
 cp "$build/bin/vorida.exe" "$build/bin/vorida-cli.exe" "$build/bin/TRANSPKT.BIN" \
     "$build/bin/instrukcja.html" "$stage/"
 cp examples/xy_LOK examples/xy2000 "$stage/"
-cp LICENSE "$stage/LICENSE.txt"
+cp LICENSE "$stage/LICENSE.txt" # GPL 3: Vorida, and QScintilla linked into vorida.exe
+# Qt's DLLs are under the LGPL 3, whose text comes from the Qt source in the cache.
+qt_license=$cache/qt6-LGPL-3.0-only.txt
+if [ ! -s "$qt_license" ]; then
+    qt_source=$cache/src/qt6-base-$(dpkg-query -W -f='${Version}' qt6-base-dev)
+    tar -xOf "$(ls "$qt_source"/*.orig.tar.* | head -n1)" --wildcards \
+        '*/LICENSES/LGPL-3.0-only.txt' >"$qt_license.tmp"
+    mv "$qt_license.tmp" "$qt_license"
+fi
+cp "$qt_license" "$stage/LICENSE-Qt.txt"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/"*.dll "$stage/styles/"
 cp "$qt/plugins/imageformats/"*.dll "$stage/imageformats/"
