@@ -4,10 +4,11 @@
 #   VORIDA_VERSION=1.05 VORIDA_REF_BIN=build-win-ref/bin [VORIDA_ZIP=ZIP] \
 #       scripts/windows/smoke-test.sh SETUP.exe
 #
-# Silent install into a fresh wine prefix, the same files as the portable zip; vorida-cli.exe convert on the installed sample,
-# result and report (date line aside) byte for byte against the Linux build's vorida-cli; the
-# window, found by its caption, converting on Enter, with the same bytes; a screenshot
-# (docs/windows.png); silent uninstall, which removes the program and leaves the user's files.
+# Silent install into a fresh wine prefix, with the same files as the portable zip;
+# vorida-cli.exe convert on the installed sample, result and report (date line aside) byte for
+# byte against the Linux build's vorida-cli; the window, found by its caption, converting on
+# Enter, with the same bytes; a screenshot (docs/windows.png); installing again, which keeps
+# the user's point file; silent uninstall, which removes the program and leaves the user's files.
 # Exits non-zero at the first failed check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
