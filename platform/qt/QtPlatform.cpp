@@ -27,6 +27,17 @@ std::string toUtf8(const QString& s)
     return s.toUtf8().toStdString();
 }
 
+// The program's messages break their lines with CR, as the system's message boxes do; Qt's
+// label breaks only at LF (with some font engines, the Windows ones among them, a CR shows as
+// nothing and the lines run together).
+QString messageText(std::string_view s)
+{
+    QString text = fromUtf8(s);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QString applicationTitle()
 {
     QString title = QGuiApplication::applicationDisplayName();
@@ -44,14 +55,14 @@ QWidget* QtPlatform::DialogParent()
 
 void QtPlatform::ShowMessage(std::string_view text)
 {
-    QMessageBox box(
-        QMessageBox::NoIcon, applicationTitle(), fromUtf8(text), QMessageBox::Ok, DialogParent());
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), messageText(text), QMessageBox::Ok,
+        DialogParent());
     box.exec();
 }
 
 Answer QtPlatform::AskOkCancel(std::string_view text, std::string_view caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), fromUtf8(text),
+    QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), messageText(text),
         QMessageBox::Ok | QMessageBox::Cancel, DialogParent());
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -60,7 +71,7 @@ Answer QtPlatform::AskOkCancel(std::string_view text, std::string_view caption)
 
 Answer QtPlatform::AskYesNoCancel(std::string_view text, std::string_view caption)
 {
-    QMessageBox box(QMessageBox::Warning, fromUtf8(caption), fromUtf8(text),
+    QMessageBox box(QMessageBox::Warning, fromUtf8(caption), messageText(text),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);

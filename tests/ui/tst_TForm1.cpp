@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 #include "PrzyciskLok.h"
+#include "QtPlatform.h"
 #include "SpinEdit.h"
 #include "TextArea.h"
 #include "UEdytorF.h"
@@ -12,9 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace vorida;
 using namespace vorida::ui;
@@ -116,6 +119,28 @@ private slots:
             QCOMPARE(platform_.Messages().back(), std::string(TTransPkt::kNoAdjustmentPoints));
             QVERIFY(!QFile::exists(path("Raport.txt")));
         }
+    }
+
+    // The closing message's lines are CR-separated; the box shows them as lines on every system.
+    void messageBoxesBreakLinesAtCarriageReturns()
+    {
+        QtPlatform qt;
+        QStringList shown;
+        auto readAndClose = [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown << box->text();
+            box->done(QMessageBox::Ok);
+        };
+        QTimer::singleShot(0, readAndClose);
+        qt.ShowMessage("OBLICZENIA ZAKOŃCZONE\rIlość punktów w pliku: 20");
+        QTimer::singleShot(0, readAndClose);
+        qt.AskOkCancel("a\r\nb", "c");
+        QTimer::singleShot(0, readAndClose);
+        qt.AskYesNoCancel("d\re", "f");
+        QCOMPARE(shown,
+            QStringList({ QStringLiteral("OBLICZENIA ZAKOŃCZONE\nIlość punktów w pliku: 20"),
+                QStringLiteral("a\nb"), QStringLiteral("d\ne") }));
     }
 
     void runInBothDirectionsRefreshesTheButtons()

@@ -4,7 +4,7 @@
 # relation (WM_TRANSIENT_FOR, window type, the state after minimizing the main window), and
 # takes the screenshots of docs/: the editor in front of the raised main window, its search
 # dialog, the close question and the open dialog.
-#   docs/windows.sh [BUILD_DIR (build)]
+#   docs/screenshots.sh [BUILD_DIR (build)]
 # Installs what it needs: openbox, x11-utils (xprop), xdotool and imagemagick (import).
 set -euo pipefail
 cd "$(dirname "$0")/.."
