@@ -19,20 +19,8 @@ points=${POINTS:-1000000}
 adjust=${ADJUST:-100}
 build=${BENCH_BUILD_DIR:-build-bench}
 
-ensure_packages() {
-    local missing=() p
-    for p in g++ cmake make python3 libbenchmark-dev proj-bin time; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
-            || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
-ensure_packages
+. scripts/ensure-packages.sh
+vorida_ensure_packages python3 libbenchmark-dev proj-bin time
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORIDA_BENCH=ON -DVORIDA_GUI=OFF \
     -DVORIDA_TESTS=OFF >/dev/null
