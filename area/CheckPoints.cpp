@@ -1,7 +1,4 @@
 #include "CheckPoints.h"
-
-#include "AreaFit.h"
-
 #include "LineIO.h"
 #include "Numbers.h"
 #include "UNITtrk.h"
@@ -72,14 +69,11 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
                 outX = asWritten(outX, *digits);
                 outY = asWritten(outY, *digits);
             }
-            const Discrepancy v = DiscrepancyOf(
+            static_cast<Discrepancy&>(d) = DiscrepancyOf(
                 reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
-            d.Vx = v.Vx;
-            d.Vy = v.Vy;
-            d.V = v.V;
         } catch (const FloatingPointError&) {
             d.Failed = true;
-            d.Vx = d.Vy = d.V = 0.0L;
+            static_cast<Discrepancy&>(d) = Discrepancy {};
         }
         if (d.Inside && !d.Failed) {
             ++summary.Inside;

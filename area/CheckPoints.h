@@ -8,6 +8,7 @@
 // coordinate words is unreadable and only its number is kept.
 #pragma once
 
+#include "AreaFit.h"
 #include "UPKTBIN.h"
 #include "UTrKonfAf.h"
 
@@ -34,12 +35,11 @@ struct CheckPointFile
 // Reads a check-point file; throws FileError when it cannot be opened or read.
 CheckPointFile ReadCheckPoints(const std::string& path);
 
-struct CheckDifference
+// Vx, Vy, V: known minus converted, target units (metres).
+struct CheckDifference : Discrepancy
 {
     bool Inside = false; // the source coordinates lie inside the area box of their system
     bool Failed = false; // the arithmetic failed (a point far outside); no difference
-    // Known minus converted, target units (metres).
-    Extended Vx = 0.0L, Vy = 0.0L, V = 0.0L;
 };
 
 struct CheckSummary

@@ -28,11 +28,8 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse)
             Extended outX = 0.0L, outY = 0.0L;
             t.TransformPoint(
                 outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-            const Discrepancy v = DiscrepancyOf(
+            static_cast<Discrepancy&>(d) = DiscrepancyOf(
                 reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
-            d.Vx = v.Vx;
-            d.Vy = v.Vy;
-            d.V = v.V;
         } catch (const FloatingPointError&) {
             d = LooDiscrepancy {};
             d.Failed = true;

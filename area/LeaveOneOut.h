@@ -23,12 +23,11 @@ inline constexpr Extended kBlunderFactor = 3.0L;
 // nothing.
 inline constexpr Extended kBlunderFloor = 0.0001L;
 
-struct LooDiscrepancy
+// Vx, Vy, V: known minus converted, target units (metres); zero when not computed.
+struct LooDiscrepancy : Discrepancy
 {
     AreaFitStatus Status = AreaFitStatus::Fitted; // of the fit without this point
     bool Failed = false; // the arithmetic failed (FloatingPointError); nothing computed
-    // Known minus converted, target units (metres); zero when not computed.
-    Extended Vx = 0.0L, Vy = 0.0L, V = 0.0L;
     Extended RmsOfOthers = 0.0L; // RMS of V over the other computed points
     bool Blunder = false;
 
