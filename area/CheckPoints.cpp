@@ -1,4 +1,5 @@
 #include "CheckPoints.h"
+
 #include "LineIO.h"
 #include "Numbers.h"
 #include "UNITtrk.h"
