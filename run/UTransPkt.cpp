@@ -167,6 +167,17 @@ bool isBlankLine(std::string_view line)
         line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
+// The fields of a result line: the name, then x and y right-aligned. A converted point and a
+// point outside the area have 14-column fields, so that their lines stand in line; an
+// unreadable point's fields are one column wider, 15, which tells its "---" line from that of a
+// point outside the area at a glance. Result files already written, and the programs that read
+// them by columns, rely on both widths.
+constexpr size_t kNameField = 18;
+constexpr size_t kCoordinateField = 14;
+constexpr size_t kUnreadableField = 15;
+// The fields of a report row: Lp, the name, the four coordinates and dl, between bars.
+constexpr size_t kLpColumn = 4, kNameColumn = 16, kCoordinateColumn = 13, kDlColumn = 8;
+
 struct RunTexts
 {
     std::string Title = own("                              TRANSFORMACJA WSPÓŁRZĘDNYCH PUNKTÓW");
@@ -276,7 +287,7 @@ private:
         Extended x = 0.0L, y = 0.0L;
         const bool readable = ParseCoordinate(words.X, x) && ParseCoordinate(words.Y, y);
         if (!readable) {
-            ResultLine(words.Name, "---", "---", 15, words.Rest, b.Result);
+            ResultLine(words.Name, "---", "---", kUnreadableField, words.Rest, b.Result);
             ReportRow(lp, words.Name, "---", "---", "---", "---", 0.0L, b.Report);
             ++b.Points;
             ++b.Defects;
@@ -288,7 +299,7 @@ private:
         AppendDecimals(inY_, y, TTransPkt::DecimalsOf(words.Y));
         const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
         if (!inside) {
-            ResultLine(words.Name, "---", "---", 14, words.Rest, b.Result);
+            ResultLine(words.Name, "---", "---", kCoordinateField, words.Rest, b.Result);
             ReportRow(lp, words.Name, inX_, inY_, "---", "---", 0.0L, b.Report);
             ++b.Points;
             ++b.Defects;
@@ -310,7 +321,7 @@ private:
         AppendDecimals(outX_, outX, decimals_);
         outY_.clear();
         AppendDecimals(outY_, outY, decimals_);
-        ResultLine(words.Name, outX_, outY_, 14, words.Rest, b.Result);
+        ResultLine(words.Name, outX_, outY_, kCoordinateField, words.Rest, b.Result);
         ReportRow(lp, words.Name, inX_, inY_, outX_, outY_, dl, b.Report);
         ++b.Points;
         ++b.Transformed;
@@ -319,7 +330,7 @@ private:
     void ResultLine(std::string_view name, std::string_view x, std::string_view y, size_t width,
         std::string_view rest, std::string& out)
     {
-        AppendRight(out, name, 18);
+        AppendRight(out, name, kNameField);
         AppendRight(out, x, width);
         AppendRight(out, y, width);
         out += "   ";
@@ -334,21 +345,21 @@ private:
         out += '|';
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, lp).ptr;
-        AppendRight(out, std::string_view(digits, static_cast<size_t>(end - digits)), 4);
+        AppendRight(out, std::string_view(digits, static_cast<size_t>(end - digits)), kLpColumn);
         out += '|';
-        AppendRight(out, name, 16);
+        AppendRight(out, name, kNameColumn);
         out += '|';
-        AppendRight(out, inX, 13);
+        AppendRight(out, inX, kCoordinateColumn);
         out += '|';
-        AppendRight(out, inY, 13);
+        AppendRight(out, inY, kCoordinateColumn);
         out += '|';
-        AppendRight(out, outX, 13);
+        AppendRight(out, outX, kCoordinateColumn);
         out += '|';
-        AppendRight(out, outY, 13);
+        AppendRight(out, outY, kCoordinateColumn);
         out += '|';
         dl_.clear();
         AppendDecimals(dl_, dl, decimals_);
-        AppendRight(out, dl_, 8);
+        AppendRight(out, dl_, kDlColumn);
         out += '|';
         out += kCrLf;
     }
