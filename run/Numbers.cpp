@@ -236,29 +236,39 @@ std::string exponentForm(Extended value, int mantissaDecimals)
 
 } // namespace
 
-bool ParseCoordinate(std::string_view word, Extended& value)
+namespace {
+
+// A coordinate word taken apart: sign, the digits before and after the point, the exponent.
+struct CoordinateParts
+{
+    bool Negative = false;
+    std::string_view Integer, Fraction;
+    int Exponent = 0; // its digits read only while the value is below 500
+    bool Empty() const { return Integer.empty() && Fraction.empty(); }
+};
+
+// Scans the grammar of a coordinate word; false when the word is not one.
+bool scanCoordinate(std::string_view word, CoordinateParts& parts)
 {
     const size_t n = word.size();
     size_t i = 0;
-    bool negative = false;
     if (i < n && (word[i] == '+' || word[i] == '-')) {
-        negative = word[i] == '-';
+        parts.Negative = word[i] == '-';
         ++i;
     }
     const size_t integerStart = i;
     while (i < n && isDigit(word[i]))
         ++i;
-    const size_t integerEnd = i;
-    size_t fractionStart = i, fractionEnd = i;
+    parts.Integer = word.substr(integerStart, i - integerStart);
     bool point = false;
     if (i < n && word[i] == '.') {
         point = true;
-        fractionStart = ++i;
+        const size_t fractionStart = ++i;
         while (i < n && isDigit(word[i]))
             ++i;
-        fractionEnd = i;
+        parts.Fraction = word.substr(fractionStart, i - fractionStart);
     }
-    if (integerEnd == integerStart && !point)
+    if (parts.Integer.empty() && !point)
         return false;
     bool exponentNegative = false;
     int exponent = 0;
@@ -273,29 +283,27 @@ bool ParseCoordinate(std::string_view word, Extended& value)
             ++i;
         }
     }
-    if (i != n)
-        return false;
+    parts.Exponent = exponentNegative ? -exponent : exponent;
+    return i == n;
+}
 
-    if (integerEnd == integerStart && fractionEnd == fractionStart) {
-        value = 0.0L; // a lone "." (with sign or exponent) reads 0
-        return true;
-    }
-    if (convertOrdinaryWord(word.substr(integerStart, integerEnd - integerStart),
-            word.substr(fractionStart, fractionEnd - fractionStart),
-            exponentNegative ? -exponent : exponent, negative, value))
+// The nearest extended real of the parts (not empty); false when it is beyond the range.
+bool convertCoordinate(const CoordinateParts& parts, Extended& value)
+{
+    if (convertOrdinaryWord(parts.Integer, parts.Fraction, parts.Exponent, parts.Negative, value))
         return true;
     // The general path: the C library's correctly rounded conversion, given the digits without
     // a decimal point (the locale's radix character does not matter then) and the scale as the
     // exponent.
     std::string text;
-    text.reserve(n + 16);
-    if (negative)
+    text.reserve(parts.Integer.size() + parts.Fraction.size() + 24);
+    if (parts.Negative)
         text += '-';
-    text.append(word.substr(integerStart, integerEnd - integerStart));
-    text.append(word.substr(fractionStart, fractionEnd - fractionStart));
+    text.append(parts.Integer);
+    text.append(parts.Fraction);
     text += 'e';
-    text += std::to_string(static_cast<long long>(exponentNegative ? -exponent : exponent)
-        - static_cast<long long>(fractionEnd - fractionStart));
+    text += std::to_string(
+        static_cast<long long>(parts.Exponent) - static_cast<long long>(parts.Fraction.size()));
 
     // Only the flags the conversion raises are cleared: restoring a saved flag state
     // (fesetexceptflag) may rewrite the SSE control word too, masks included, on some C
@@ -311,6 +319,20 @@ bool ParseCoordinate(std::string_view word, Extended& value)
         return false;
     value = v;
     return true;
+}
+
+} // namespace
+
+bool ParseCoordinate(std::string_view word, Extended& value)
+{
+    CoordinateParts parts;
+    if (!scanCoordinate(word, parts))
+        return false;
+    if (parts.Empty()) {
+        value = 0.0L; // a lone "." (with sign or exponent) reads 0
+        return true;
+    }
+    return convertCoordinate(parts, value);
 }
 
 std::string ExactDecimal(Extended value)
