@@ -79,11 +79,12 @@ private slots:
             c.Label6->text(), QStringLiteral("Miasto Żnin – obręb Śródmieście (dane przykładowe)"));
         QCOMPARE(c.Label5->text(),
             QStringLiteral(" PRZELICZENIE WSPÓŁRZĘDNYCH UKŁ. LOKALNY <==> 2000/18"));
-        // Centred under the title, halves of odd widths to the even neighbour.
-        auto half = [](int w) { return (w % 2 != 0 && (w / 2) % 2 != 0) ? w / 2 + 1 : w / 2; };
-        const int centre = c.Label5->x() + half(c.Label5->width());
-        QCOMPARE(c.Label6->x(), centre - half(c.Label6->width()));
-        QCOMPARE(c.Label9->x(), centre - half(c.Label9->width()));
+        // Centred under the title (x 29, 500 wide: centre 279) with the fonts the scripts
+        // install: the area name 404 wide at 279 - 202; the heading 189 wide, whose half 94.5
+        // goes to the even neighbour 94, at 185.
+        QCOMPARE(QPoint(c.Label5->x(), c.Label5->width()), QPoint(29, 500));
+        QCOMPARE(QPoint(c.Label6->x(), c.Label6->width()), QPoint(77, 404));
+        QCOMPARE(QPoint(c.Label9->x(), c.Label9->width()), QPoint(185, 189));
         QCOMPARE(c.PrzyciskLok3->text(), QStringLiteral("xy2000"));
         QCOMPARE(c.PrzyciskLok3->NazwaPliku(), QStringLiteral("xy2000"));
         QCOMPARE(c.PrzyciskLok2->text(), QStringLiteral("xy2000.1"));
