@@ -88,7 +88,7 @@ public:
     // Hausbrandt's correction of the point whose uncorrected result is (Xt, Yt), over all
     // PointCount (> 0) adjustment points: sets CorrectionX, CorrectionY. It reads the copy of
     // TargetX, TargetY, ResidualX, ResidualY that Fit made for it.
-    void HausbrandtCorrection(Extended Xt, Extended Yt);
+    void HausbrandtCorrection(const Extended& Xt, const Extended& Yt);
 
 private:
     // The steps of Fit: the means and the scale (throws on an empty set or a non-finite
