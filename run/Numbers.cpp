@@ -127,6 +127,11 @@ constexpr std::uint64_t kPowersOfTen64[] = { 1ull, 10ull, 100ull, 1000ull, 10000
     10000000000000000ull, 100000000000000000ull, 1000000000000000000ull };
 static_assert(sizeof kPowersOfTen64 / sizeof kPowersOfTen64[0] == kMaxDecimals + 1);
 
+// "00" to "99", one pair of digits for each value below 100.
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233"
+                               "34353637383940414243444546474849505152535455565758596061626364656667"
+                               "6869707172737475767778798081828384858687888990919293949596979899";
+
 // Fast fixed-point form for ordinary values, on the exact binary value: a finite value is
 // M * 2^e with M its 64-bit significand, so value * 10^d = M * 10^d * 2^e, where M * 10^d <
 // 2^124 is exact in 128-bit integers; shifting it right by -e gives the digits, and the bits
@@ -174,10 +179,18 @@ bool appendFixedExact(std::string& out, Extended value, int decimals)
     char* end = digits + sizeof digits;
     char* p = end;
     auto q = static_cast<std::uint64_t>(scaled);
-    do {
-        *--p = static_cast<char>('0' + q % 10);
-        q /= 10;
-    } while (q != 0);
+    while (q >= 100) { // two digits a division: half the chain of dependent divisions
+        const auto pair = static_cast<size_t>(q % 100) * 2;
+        q /= 100;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    }
+    if (q >= 10) {
+        *--p = kDigitPairs[q * 2 + 1];
+        *--p = kDigitPairs[q * 2];
+    } else {
+        *--p = static_cast<char>('0' + q);
+    }
     while (static_cast<size_t>(end - p) <= d)
         *--p = '0'; // at least one digit before the point
     if (negative && scaled != 0)
@@ -372,6 +385,51 @@ void AppendDecimals(std::string& out, Extended value, int decimals)
     if (value < 0.0L && magnitude.find_first_of("123456789") != std::string::npos)
         out += '-';
     out += magnitude;
+}
+
+namespace {
+// True when word, read as a coordinate, is already what AppendDecimals writes for its value with
+// decimals decimals: an optional "-", digits with no needless leading zero, then "." and exactly
+// decimals digits (or neither when decimals is 0), at most 18 digits in all, and not a negative
+// zero (that is written without its sign). Such a word is N / 10^d with N < 10^18; the value
+// read from it is the nearest extended real, within 2^-64 N / 10^d, so value * 10^d lies within
+// 2^-64 N < 1/2 of N and rounds back to N: the same digits.
+bool writesItself(std::string_view word, int decimals)
+{
+    size_t i = 0;
+    const bool negative = !word.empty() && word[0] == '-';
+    if (negative)
+        i = 1;
+    const size_t integerBegin = i;
+    bool nonZero = false;
+    for (; i < word.size() && isDigit(word[i]); ++i)
+        nonZero = nonZero || word[i] != '0';
+    const size_t integerDigits = i - integerBegin;
+    if (integerDigits == 0 || (integerDigits > 1 && word[integerBegin] == '0'))
+        return false;
+    size_t fractionDigits = 0;
+    if (i < word.size()) {
+        if (word[i++] != '.')
+            return false;
+        for (; i < word.size(); ++i, ++fractionDigits) {
+            if (!isDigit(word[i]))
+                return false;
+            nonZero = nonZero || word[i] != '0';
+        }
+        if (fractionDigits == 0)
+            return false;
+    }
+    return static_cast<int>(fractionDigits) == decimals && integerDigits + fractionDigits <= 18
+        && (nonZero || !negative);
+}
+} // namespace
+
+void AppendInputDecimals(std::string& out, std::string_view word, Extended value, int decimals)
+{
+    if (writesItself(word, decimals))
+        out += word;
+    else
+        AppendDecimals(out, value, decimals);
 }
 
 void AppendRight(std::string& out, std::string_view text, size_t width)

@@ -34,6 +34,11 @@ constexpr int kMaxDecimals = 18;
 std::string FormatDecimals(Extended value, int decimals);
 void AppendDecimals(std::string& out, Extended value, int decimals);
 
+// An input coordinate as the report shows it: value, read from word by ParseCoordinate, with
+// decimals decimals, as AppendDecimals writes it. An ordinary word is already that text and is
+// copied.
+void AppendInputDecimals(std::string& out, std::string_view word, Extended value, int decimals);
+
 // text right-aligned in width columns (blanks on the left, never cut).
 void AppendRight(std::string& out, std::string_view text, size_t width);
 

@@ -11,6 +11,7 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -175,8 +176,10 @@ bool isBlankLine(std::string_view line)
 constexpr size_t kNameField = 18;
 constexpr size_t kCoordinateField = 14;
 constexpr size_t kUnreadableField = 15;
-// The fields of a report row: Lp, the name, the four coordinates and dl, between bars.
+// The fields of a report row: Lp, the name, the four coordinates and dl, between (and before and
+// after) the 8 bars.
 constexpr size_t kLpColumn = 4, kNameColumn = 16, kCoordinateColumn = 13, kDlColumn = 8;
+constexpr size_t kReportBars = 8;
 
 struct RunTexts
 {
@@ -234,6 +237,43 @@ struct Block
         const size_t begin = i == 0 ? 0 : LineEnds[i - 1];
         return std::string_view(Text).substr(begin, LineEnds[i] - begin);
     }
+};
+
+// The columns a right-aligned field takes: its width, or more for a longer text (never cut).
+size_t columns(std::string_view text, size_t width)
+{
+    return std::max(text.size(), width);
+}
+
+// One line appended at once, as AppendRight and += would write it piece by piece: room for the
+// whole line is made in one step, filled with blanks (the padding), and each piece is copied
+// to its place. The lengths given to the constructor must add up to what is put.
+class LineLayout
+{
+public:
+    LineLayout(std::string& out, size_t length) : out_(out), at_(out.size())
+    {
+        out.append(length, ' ');
+    }
+
+    void Right(std::string_view text, size_t width)
+    {
+        const size_t room = columns(text, width);
+        if (!text.empty())
+            std::memcpy(out_.data() + at_ + room - text.size(), text.data(), text.size());
+        at_ += room;
+    }
+    void Put(std::string_view text)
+    {
+        if (!text.empty())
+            std::memcpy(out_.data() + at_, text.data(), text.size());
+        at_ += text.size();
+    }
+    void Bar() { out_[at_++] = '|'; }
+
+private:
+    std::string& out_;
+    size_t at_;
 };
 
 // Turns the lines of a block into their result lines and report rows: the area test, the
@@ -294,9 +334,9 @@ private:
             return;
         }
         inX_.clear();
-        AppendDecimals(inX_, x, TTransPkt::DecimalsOf(words.X));
+        AppendInputDecimals(inX_, words.X, x, TTransPkt::DecimalsOf(words.X));
         inY_.clear();
-        AppendDecimals(inY_, y, TTransPkt::DecimalsOf(words.Y));
+        AppendInputDecimals(inY_, words.Y, y, TTransPkt::DecimalsOf(words.Y));
         const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
         if (!inside) {
             ResultLine(words.Name, "---", "---", kCoordinateField, words.Rest, b.Result);
@@ -330,38 +370,48 @@ private:
     void ResultLine(std::string_view name, std::string_view x, std::string_view y, size_t width,
         std::string_view rest, std::string& out)
     {
-        AppendRight(out, name, kNameField);
-        AppendRight(out, x, width);
-        AppendRight(out, y, width);
-        out += "   ";
-        out += rest;
-        out += kCrLf;
+        constexpr std::string_view gap = "   ";
+        LineLayout line(out,
+            columns(name, kNameField) + columns(x, width) + columns(y, width) + gap.size()
+                + rest.size() + kCrLf.size());
+        line.Right(name, kNameField);
+        line.Right(x, width);
+        line.Right(y, width);
+        line.Put(gap);
+        line.Put(rest);
+        line.Put(kCrLf);
     }
 
     void ReportRow(std::int64_t lp, std::string_view name, std::string_view inX,
         std::string_view inY, std::string_view outX, std::string_view outY, Extended dl,
         std::string& out)
     {
-        out += '|';
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, lp).ptr;
-        AppendRight(out, std::string_view(digits, static_cast<size_t>(end - digits)), kLpColumn);
-        out += '|';
-        AppendRight(out, name, kNameColumn);
-        out += '|';
-        AppendRight(out, inX, kCoordinateColumn);
-        out += '|';
-        AppendRight(out, inY, kCoordinateColumn);
-        out += '|';
-        AppendRight(out, outX, kCoordinateColumn);
-        out += '|';
-        AppendRight(out, outY, kCoordinateColumn);
-        out += '|';
+        const std::string_view number(digits, static_cast<size_t>(end - digits));
         dl_.clear();
         AppendDecimals(dl_, dl, decimals_);
-        AppendRight(out, dl_, kDlColumn);
-        out += '|';
-        out += kCrLf;
+        LineLayout row(out,
+            kReportBars + columns(number, kLpColumn) + columns(name, kNameColumn)
+                + columns(inX, kCoordinateColumn) + columns(inY, kCoordinateColumn)
+                + columns(outX, kCoordinateColumn) + columns(outY, kCoordinateColumn)
+                + columns(dl_, kDlColumn) + kCrLf.size());
+        row.Bar();
+        row.Right(number, kLpColumn);
+        row.Bar();
+        row.Right(name, kNameColumn);
+        row.Bar();
+        row.Right(inX, kCoordinateColumn);
+        row.Bar();
+        row.Right(inY, kCoordinateColumn);
+        row.Bar();
+        row.Right(outX, kCoordinateColumn);
+        row.Bar();
+        row.Right(outY, kCoordinateColumn);
+        row.Bar();
+        row.Right(dl_, kDlColumn);
+        row.Bar();
+        row.Put(kCrLf);
     }
 
     TTrKonfAf& fit_;

@@ -3,6 +3,7 @@
 #include "Numbers.h"
 #include "UNITtrk.h"
 #include "UTrKonfAf.h"
+#include "UTransPkt.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,40 @@ TEST(FastPaths, ParserEdgesAgreeWithStrtold)
         Extended fast = -1.0L;
         ASSERT_TRUE(ParseCoordinate(word, fast)) << word;
         EXPECT_TRUE(sameBits(fast, std::strtold(word, nullptr))) << word;
+    }
+}
+
+TEST(FastPaths, InputWordsAreCopiedOnlyWhenTheyAreTheirOwnFormattedValue)
+{
+    // The report's input columns: the value read from the word, with the word's decimals.
+    auto check = [](const std::string& word) {
+        Extended v = 0.0L;
+        if (!ParseCoordinate(word, v))
+            return;
+        const int decimals = TTransPkt::DecimalsOf(word);
+        std::string expected, copied;
+        AppendDecimals(expected, v, decimals);
+        AppendInputDecimals(copied, word, v, decimals);
+        ASSERT_EQ(copied, expected) << word;
+    };
+    for (const char* word : { "0", "-0", "-0.00", "0.00", "-0.01", ".5", "5.", "+5", "05.1", "00",
+             "1e3", "1.5e3", "999999999999999999", "99999999999999999.9", "-9999999999999999.99",
+             "0.00000000000000001", "0.000000000000000001", "12345678901234567.5",
+             "1234567890123456789", "5852483.731", "-6483727.0820" })
+        check(word);
+    std::mt19937_64 random(2026);
+    for (int i = 0; i < 200000; ++i) {
+        // 1 to 20 digits, the point anywhere or nowhere; nines and zeros often, next to the
+        // 18-digit limit and to rounding carries.
+        const int digits = 1 + static_cast<int>(random() % 20);
+        std::string word = (random() % 3 == 0) ? "-" : "";
+        const char* alphabet = (random() % 2) ? "0123456789" : "0999999990";
+        for (int k = 0; k < digits; ++k)
+            word += alphabet[random() % 10];
+        const auto point = random() % static_cast<std::uint64_t>(digits + 1);
+        if (point < static_cast<std::uint64_t>(digits))
+            word.insert(word.size() - static_cast<size_t>(point), 1, '.');
+        check(word);
     }
 }
 
