@@ -128,9 +128,10 @@ constexpr std::uint64_t kPowersOfTen64[] = { 1ull, 10ull, 100ull, 1000ull, 10000
 static_assert(sizeof kPowersOfTen64 / sizeof kPowersOfTen64[0] == kMaxDecimals + 1);
 
 // "00" to "99", one pair of digits for each value below 100.
-constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233"
-                               "34353637383940414243444546474849505152535455565758596061626364656667"
-                               "6869707172737475767778798081828384858687888990919293949596979899";
+constexpr char kDigitPairs[]
+    = "00010203040506070809101112131415161718192021222324252627282930313233"
+      "34353637383940414243444546474849505152535455565758596061626364656667"
+      "6869707172737475767778798081828384858687888990919293949596979899";
 
 // Fast fixed-point form for ordinary values, on the exact binary value: a finite value is
 // M * 2^e with M its 64-bit significand, so value * 10^d = M * 10^d * 2^e, where M * 10^d <
@@ -139,7 +140,7 @@ constexpr char kDigitPairs[] = "000102030405060708091011121314151617181920212223
 // magnitude. Writes what fixedMagnitude and the sign rule of AppendDecimals write, byte for
 // byte; false (nothing written) for infinities, NaNs, unnormals and results of more than 19
 // digits. decimals: 0 to kMaxDecimals.
-bool appendFixedExact(std::string& out, Extended value, int decimals)
+bool appendFixedExact(std::string& out, const Extended& value, int decimals)
 {
     // In memory the value is its 10-byte pattern (and padding).
     std::uint8_t bytes[sizeof(Extended)];
@@ -371,7 +372,7 @@ std::string FormatDecimals(Extended value, int decimals)
     return out;
 }
 
-void AppendDecimals(std::string& out, Extended value, int decimals)
+void AppendDecimals(std::string& out, const Extended& value, int decimals)
 {
     if (decimals < 0) {
         out += exponentForm(value, decimals < -kMaxDecimals ? kMaxDecimals : -decimals);
@@ -424,7 +425,8 @@ bool writesItself(std::string_view word, int decimals)
 }
 } // namespace
 
-void AppendInputDecimals(std::string& out, std::string_view word, Extended value, int decimals)
+void AppendInputDecimals(
+    std::string& out, std::string_view word, const Extended& value, int decimals)
 {
     if (writesItself(word, decimals))
         out += word;

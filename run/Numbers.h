@@ -32,12 +32,13 @@ constexpr int kMaxDecimals = 18;
 // with 0 decimals. A negative count gives exponent form instead: one digit, "." and -decimals
 // digits (at most kMaxDecimals), "E", a sign and at least two exponent digits (1.23E+06).
 std::string FormatDecimals(Extended value, int decimals);
-void AppendDecimals(std::string& out, Extended value, int decimals);
+void AppendDecimals(std::string& out, const Extended& value, int decimals);
 
 // An input coordinate as the report shows it: value, read from word by ParseCoordinate, with
 // decimals decimals, as AppendDecimals writes it. An ordinary word is already that text and is
 // copied.
-void AppendInputDecimals(std::string& out, std::string_view word, Extended value, int decimals);
+void AppendInputDecimals(
+    std::string& out, std::string_view word, const Extended& value, int decimals);
 
 // text right-aligned in width columns (blanks on the left, never cut).
 void AppendRight(std::string& out, std::string_view text, size_t width);

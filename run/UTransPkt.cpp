@@ -349,14 +349,18 @@ private:
         fit_.TransformPoint(outX, outY, x, y);
         const Extended cx = fit_.CorrectionX, cy = fit_.CorrectionY;
         const Extended dl = std::sqrt(cx * cx + cy * cy);
-        if (lineNumber == faultLine_)
+        if (lineNumber == faultLine_) { // a fault injected by the tests, as if raised here
             std::feraiseexcept(FE_OVERFLOW);
-        // Nothing of the point is written before its numbers are known to be numbers: a
-        // floating-point fault, or a NaN carried in from the data (it raises no flag), stops
-        // the run here.
-        ThrowOnFloatingPointFlags();
-        if (!(std::isfinite(outX) && std::isfinite(outY) && std::isfinite(dl)))
+            ThrowOnFloatingPointFlags();
+        }
+        // Nothing of the point is written before its numbers are known to be numbers.
+        // TransformPoint has thrown on a fault of its own arithmetic; what is left can overflow
+        // only into an infinite dl, and a NaN carried in from the data raises no flag at all:
+        // either stops the run here, and the flags need no second test.
+        if (!(std::isfinite(outX) && std::isfinite(outY) && std::isfinite(dl))) {
+            ClearFloatingPointFlags(); // the overflow into dl, if that was it
             throw FloatingPointError("Wynik przeliczenia nie jest liczbą");
+        }
         outX_.clear();
         AppendDecimals(outX_, outX, decimals_);
         outY_.clear();
