@@ -79,6 +79,11 @@ bool LineReader::Fill()
 bool LineReader::Next(std::string& line)
 {
     line.clear();
+    return AppendNext(line);
+}
+
+bool LineReader::AppendNext(std::string& line)
+{
     if (begin_ == end_ && !Fill())
         return false;
     if (buffer_[begin_] == kCtrlZ) {

@@ -36,6 +36,8 @@ public:
     void Open(const std::string& path);
     // The next line into line; false at the end of the input. Throws FileError on a read error.
     bool Next(std::string& line);
+    // The same, appended to text.
+    bool AppendNext(std::string& text);
     void Close();
     // The bytes of the file taken by the lines returned so far (progress displays).
     std::uint64_t Position() const { return filled_ - (end_ - begin_); }

@@ -428,19 +428,17 @@ private:
 // Reads the next block of at most maxLines lines (and not many more than maxBytes bytes; a
 // longer line makes a block of its own). ended becomes true at the end of the input or when
 // it could not be read.
-void readBlock(
-    LineReader& input, std::string& line, size_t maxLines, size_t maxBytes, Block& b, bool& ended)
+void readBlock(LineReader& input, size_t maxLines, size_t maxBytes, Block& b, bool& ended)
 {
     b.Text.clear();
     b.LineEnds.clear();
     b.ReadFailed = false;
     try {
         while (b.LineEnds.size() < maxLines && b.Text.size() < maxBytes) {
-            if (!input.Next(line)) {
+            if (!input.AppendNext(b.Text)) {
                 ended = true;
                 break;
             }
-            b.Text += line;
             b.LineEnds.push_back(b.Text.size());
         }
     } catch (const std::exception&) {
@@ -628,7 +626,6 @@ struct StreamSettings
 void convertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inputSize, Run& run,
     OutputFile& result, OutputFile& report)
 {
-    std::string line;
     bool ended = false;
     std::int64_t nextLine = 0, nextPoint = 0;
     // The blocks in flight: one on the calling thread; with workers, one being converted by
@@ -637,7 +634,7 @@ void convertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inp
     auto read = [&](Block& b) {
         b.FirstLine = nextLine;
         b.FirstPoint = nextPoint;
-        readBlock(input, line, s.BlockLines, s.BlockBytes, b, ended);
+        readBlock(input, s.BlockLines, s.BlockBytes, b, ended);
         nextLine += static_cast<std::int64_t>(b.Lines());
         nextPoint += pointLines(b);
     };
