@@ -216,7 +216,7 @@ struct RunCounts
 
 // A block of consecutive input lines and what their conversion made of them. The reader fills
 // the first part, a converter the second; the writer appends the second to the files.
-struct Block
+struct alignas(64) Block
 {
     std::int64_t FirstLine = 0; // input lines before the block
     std::int64_t FirstPoint = 0; // point lines before the block
@@ -279,7 +279,7 @@ private:
 // Turns the lines of a block into their result lines and report rows: the area test, the
 // transformation and both layouts. One per thread: TransformPoint leaves each point's
 // correction in the fit, so every converter has a fit of its own.
-class LineConverter
+class alignas(64) LineConverter
 {
 public:
     LineConverter(TTrKonfAf& fit, const ExtentBox& box, int decimals, std::int64_t faultLine)
@@ -642,13 +642,17 @@ void convertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inp
 
     // Each worker has a fit of its own; the calling thread uses the run's.
     LineConverter here(*s.Fit, s.Box, s.Decimals, s.FaultLine);
-    std::vector<TTrKonfAf> fits;
+    struct alignas(64) WorkerFit
+    {
+        TTrKonfAf Fit;
+    };
+    std::vector<WorkerFit> fits;
     std::vector<LineConverter> converters;
     std::unique_ptr<OrderedWorkers> workers;
     if (!ended && s.Workers > 1) {
-        fits.assign(s.Workers, *s.Fit);
-        for (TTrKonfAf& fit : fits)
-            converters.emplace_back(fit, s.Box, s.Decimals, s.FaultLine);
+        fits.assign(s.Workers, WorkerFit { *s.Fit });
+        for (WorkerFit& fit : fits)
+            converters.emplace_back(fit.Fit, s.Box, s.Decimals, s.FaultLine);
         workers = std::make_unique<OrderedWorkers>(s.Workers, blocks.size(),
             [&](size_t worker, size_t slot) { converters[worker].Convert(blocks[slot]); });
         if (workers->Threads() == 0)
