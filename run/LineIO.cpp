@@ -158,6 +158,11 @@ void OutputFile::Write(std::string_view bytes)
     buffer_.append(bytes);
 }
 
+size_t OutputFile::Room() const
+{
+    return kBlock - buffer_.size();
+}
+
 void OutputFile::Flush()
 {
     if (file_ == nullptr)

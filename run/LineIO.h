@@ -70,7 +70,12 @@ public:
 
     // Creates the file, or empties an existing one.
     void Create(const std::string& path);
+    // Appends bytes to the buffer; when they do not fit in what is left of it, the buffer is
+    // handed to the file first. Bytes larger than the whole buffer go out at once.
     void Write(std::string_view bytes);
+    // What the buffer takes before a Write hands it to the file: a Write of at most this many
+    // bytes only appends to the buffer, and cannot fail.
+    size_t Room() const;
     // Hands the buffered bytes to the file.
     void Flush();
     // Flushes and closes; a closed file ignores further Close calls.

@@ -510,14 +510,25 @@ public:
     {
         size_t resultBegin = 0, reportBegin = 0;
         const std::string_view resultBytes(b.Result), reportBytes(b.Report);
-        for (size_t i = 0; i < b.LinesDone; ++i) {
-            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(i) + 1;
-            result.Write(resultBytes.substr(resultBegin, b.ResultEnds[i] - resultBegin));
-            resultBegin = b.ResultEnds[i];
-            if (b.ReportEnds[i] != reportBegin) {
-                report.Write(reportBytes.substr(reportBegin, b.ReportEnds[i] - reportBegin));
-                reportBegin = b.ReportEnds[i];
+        for (size_t i = 0; i < b.LinesDone;) {
+            // The lines from i on that both buffers take as they are: line by line they would
+            // only be appended, so they are appended at once.
+            const size_t resultRoom = result.Room(), reportRoom = report.Room();
+            size_t j = i;
+            while (j < b.LinesDone && b.ResultEnds[j] - resultBegin <= resultRoom
+                && b.ReportEnds[j] - reportBegin <= reportRoom)
+                ++j;
+            if (j == i)
+                j = i + 1; // line i does not fit: alone, its Write hands a buffer to the file
+            // Only a step of one line can fail, and then in that line.
+            counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(j);
+            result.Write(resultBytes.substr(resultBegin, b.ResultEnds[j - 1] - resultBegin));
+            resultBegin = b.ResultEnds[j - 1];
+            if (b.ReportEnds[j - 1] != reportBegin) {
+                report.Write(reportBytes.substr(reportBegin, b.ReportEnds[j - 1] - reportBegin));
+                reportBegin = b.ReportEnds[j - 1];
             }
+            i = j;
         }
         if (b.Failed) {
             counts_.LinesRead = b.FirstLine + static_cast<std::int64_t>(b.LinesDone) + 1;
