@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <xmmintrin.h>
+
 namespace vorida {
 
 namespace {
@@ -11,23 +13,58 @@ constexpr int kTrapped = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 constexpr int kBias = 16383;
 // A significand M with biased exponent e stands for M * 2^(e - kBias - 63).
 constexpr int kSignificandShift = kBias + 63;
+
+// The x87 status word and the SSE control and status register keep the exception flags in the
+// same six low bits, in the order of the FE_ bits.
+static_assert(FE_INVALID == 0x01 && FE_DIVBYZERO == 0x04 && FE_OVERFLOW == 0x08
+    && FE_UNDERFLOW == 0x10 && FE_INEXACT == 0x20);
+constexpr unsigned kFlagBits = 0x3F;
+
+// The environment FNSTENV stores in 64-bit mode: 28 bytes, the status word the second word.
+struct X87Environment
+{
+    std::uint16_t Control, Reserved1, Status, Reserved2;
+    std::uint32_t Rest[5];
+};
+static_assert(sizeof(X87Environment) == 28);
 } // namespace
+
+int RaisedFloatingPointFlags(int mask)
+{
+    const unsigned raised = (__builtin_ia32_fnstsw() | _mm_getcsr()) & kFlagBits;
+    return static_cast<int>(raised) & mask;
+}
+
+void ClearFloatingPointFlags(int mask)
+{
+    const auto bits = static_cast<unsigned>(mask) & kFlagBits;
+    const unsigned csr = _mm_getcsr();
+    if ((csr & bits) != 0)
+        _mm_setcsr(csr & ~bits);
+    // The x87 status word is written only with the whole environment.
+    if ((__builtin_ia32_fnstsw() & bits) != 0) {
+        X87Environment environment;
+        __builtin_ia32_fnstenv(&environment);
+        environment.Status = static_cast<std::uint16_t>(environment.Status & ~bits);
+        __builtin_ia32_fldenv(&environment);
+    }
+}
 
 void ClearFloatingPointFlags()
 {
     // Testing the flags only reads the status words; clearing them rewrites the whole x87
     // environment, which costs far more. Once per transformed point that matters, and the
     // flags are almost never raised, so clear only when one is.
-    if (std::fetestexcept(kTrapped) != 0)
-        std::feclearexcept(kTrapped);
+    if (RaisedFloatingPointFlags(kTrapped) != 0)
+        ClearFloatingPointFlags(kTrapped);
 }
 
 void ThrowOnFloatingPointFlags()
 {
-    int raised = std::fetestexcept(kTrapped);
+    const int raised = RaisedFloatingPointFlags(kTrapped);
     if (raised == 0)
         return;
-    std::feclearexcept(kTrapped);
+    ClearFloatingPointFlags(kTrapped);
     if (raised & FE_INVALID)
         throw FloatingPointError("Niedozwolona operacja zmiennoprzecinkowa");
     if (raised & FE_DIVBYZERO)

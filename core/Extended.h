@@ -21,6 +21,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The exception flags (FE_ bits of <cfenv>) among mask that are raised, in the x87 unit or in the
+// SSE unit; and clearing just those, leaving every other flag and every control bit as it is.
+// std::fetestexcept and std::feclearexcept do the same, but MinGW-w64's ask the processor for
+// its features (CPUID) on every call, which under a hypervisor (a virtual machine, or Windows
+// with virtualization-based security) costs microseconds, ten times the conversion of a point.
+int RaisedFloatingPointFlags(int mask);
+void ClearFloatingPointFlags(int mask);
+
 // The floating-point exception flags that become FloatingPointError.
 void ClearFloatingPointFlags();
 // Throws FloatingPointError naming the first raised flag (invalid operation, division by zero,

@@ -322,13 +322,13 @@ bool convertCoordinate(const CoordinateParts& parts, Extended& value)
     // Only the flags the conversion raises are cleared: restoring a saved flag state
     // (fesetexceptflag) may rewrite the SSE control word too, masks included, on some C
     // libraries.
-    const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
+    const int raisedBefore = RaisedFloatingPointFlags(FE_ALL_EXCEPT);
     errno = 0;
     Extended v = std::strtold(text.c_str(), nullptr);
     bool overflow = std::isinf(v);
-    const int raisedNow = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore;
+    const int raisedNow = RaisedFloatingPointFlags(FE_ALL_EXCEPT) & ~raisedBefore;
     if (raisedNow != 0)
-        std::feclearexcept(raisedNow);
+        ClearFloatingPointFlags(raisedNow);
     if (overflow)
         return false;
     value = v;

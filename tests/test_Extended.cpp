@@ -6,8 +6,12 @@
 #include <cfenv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
+#include <utility>
+
+#include <xmmintrin.h>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -92,6 +96,51 @@ TEST(Extended, FloatingPointFaultsBecomeExceptions)
     volatile Extended t = 1.0L / 3.0L; // inexact only
     (void)t;
     EXPECT_NO_THROW(ThrowOnFloatingPointFlags());
+}
+
+// Our flag access against the C library's, flag by flag, raised in the x87 unit and in the SSE
+// unit: the same flags seen, and clearing one flag leaves the others and the SSE masks alone.
+TEST(Extended, FlagAccessAgreesWithTheCLibrary)
+{
+    volatile Extended xZero = 0.0L, xBig = std::numeric_limits<Extended>::max(),
+                      xTiny = std::numeric_limits<Extended>::min(), xOne = 1.0L;
+    volatile double sZero = 0.0, sBig = std::numeric_limits<double>::max(),
+                    sTiny = std::numeric_limits<double>::min(), sOne = 1.0;
+    const std::pair<const char*, std::function<void()>> operations[] = {
+        { "x87 0/0", [&] { xOne = xZero / xZero; } },
+        { "x87 1/0", [&] { xBig = xOne / xZero; } },
+        { "x87 overflow", [&] { xOne = xBig * 2.0L; } },
+        { "x87 underflow", [&] { xOne = xTiny / 3.0L; } },
+        { "x87 1/3", [&] { xZero = xOne / 3.0L; } },
+        { "SSE 0/0", [&] { sOne = sZero / sZero; } },
+        { "SSE 1/0", [&] { sBig = sOne / sZero; } },
+        { "SSE overflow", [&] { sOne = sBig * 2.0; } },
+        { "SSE underflow", [&] { sOne = sTiny / 3.0; } },
+        { "SSE 1/3", [&] { sZero = sOne / 3.0; } },
+    };
+    const unsigned masks = _mm_getcsr() & 0x1F80u;
+    for (const auto& [name, operation] : operations) {
+        xZero = 0.0L;
+        xBig = std::numeric_limits<Extended>::max();
+        xOne = 1.0L;
+        sZero = 0.0;
+        sBig = std::numeric_limits<double>::max();
+        sOne = 1.0;
+        std::feclearexcept(FE_ALL_EXCEPT);
+        operation();
+        const int raised = std::fetestexcept(FE_ALL_EXCEPT);
+        EXPECT_NE(raised, 0) << name;
+        EXPECT_EQ(RaisedFloatingPointFlags(FE_ALL_EXCEPT), raised) << name;
+        for (int flag : { FE_INVALID, FE_DIVBYZERO, FE_OVERFLOW, FE_UNDERFLOW, FE_INEXACT }) {
+            if ((raised & flag) == 0)
+                continue;
+            ClearFloatingPointFlags(flag);
+            EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), raised & ~flag) << name << " " << flag;
+            std::feraiseexcept(flag);
+        }
+        EXPECT_EQ(_mm_getcsr() & 0x1F80u, masks) << name;
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 // The x87 unit rounds to all 64 bits of the significand (a program on Windows may start with
