@@ -133,6 +133,33 @@ constexpr char kDigitPairs[]
       "34353637383940414243444546474849505152535455565758596061626364656667"
       "6869707172737475767778798081828384858687888990919293949596979899";
 
+// The decimal digits of q written right to left before end (at least one); returns where they
+// begin. Two digits a division, on 32 bits where q fits: a shorter chain of dependent divisions.
+char* writeInteger(char* end, std::uint64_t q)
+{
+    char* p = end;
+    while (q > 0xFFFFFFFFu) {
+        const auto pair = static_cast<size_t>(q % 100) * 2;
+        q /= 100;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    }
+    auto r = static_cast<std::uint32_t>(q);
+    while (r >= 100) {
+        const auto pair = static_cast<size_t>(r % 100) * 2;
+        r /= 100;
+        *--p = kDigitPairs[pair + 1];
+        *--p = kDigitPairs[pair];
+    }
+    if (r >= 10) {
+        *--p = kDigitPairs[r * 2 + 1];
+        *--p = kDigitPairs[r * 2];
+    } else {
+        *--p = static_cast<char>('0' + r);
+    }
+    return p;
+}
+
 // Fast fixed-point form for ordinary values, on the exact binary value: a finite value is
 // M * 2^e with M its 64-bit significand, so value * 10^d = M * 10^d * 2^e, where M * 10^d <
 // 2^124 is exact in 128-bit integers; shifting it right by -e gives the digits, and the bits
@@ -176,32 +203,22 @@ bool appendFixedExact(std::string& out, const Extended& value, int decimals)
     if (scaled >= static_cast<U128>(10000000000000000000ull))
         return false; // more than 19 digits: the general path writes them
 
-    char digits[24];
-    char* end = digits + sizeof digits;
+    // The text right to left in one buffer (the fraction, the point, at least one integer digit,
+    // the sign), then appended at once.
+    char text[48];
+    char* const end = text + sizeof text;
     char* p = end;
     auto q = static_cast<std::uint64_t>(scaled);
-    while (q >= 100) { // two digits a division: half the chain of dependent divisions
-        const auto pair = static_cast<size_t>(q % 100) * 2;
-        q /= 100;
-        *--p = kDigitPairs[pair + 1];
-        *--p = kDigitPairs[pair];
+    for (size_t k = 0; k < d; ++k) {
+        *--p = static_cast<char>('0' + q % 10);
+        q /= 10;
     }
-    if (q >= 10) {
-        *--p = kDigitPairs[q * 2 + 1];
-        *--p = kDigitPairs[q * 2];
-    } else {
-        *--p = static_cast<char>('0' + q);
-    }
-    while (static_cast<size_t>(end - p) <= d)
-        *--p = '0'; // at least one digit before the point
+    if (d > 0)
+        *--p = '.';
+    p = writeInteger(p, q);
     if (negative && scaled != 0)
-        out += '-';
-    const size_t integerDigits = static_cast<size_t>(end - p) - d;
-    out.append(p, integerDigits);
-    if (d > 0) {
-        out += '.';
-        out.append(p + integerDigits, d);
-    }
+        *--p = '-';
+    out.append(p, static_cast<size_t>(end - p));
     return true;
 }
 
