@@ -263,13 +263,16 @@ void TTrKonfAf::Evaluate(
     outY = AY;
 }
 
-void TTrKonfAf::HausbrandtCorrection(const Extended& XtIn, const Extended& YtIn)
+// Compiled on its own (noipa): no caller's optimisation may inline it, clone it or pass its
+// arguments another way, which would undo what the comment below describes.
+[[gnu::noipa]] void TTrKonfAf::HausbrandtCorrection(const Extended& XtIn, const Extended& YtIn)
 {
     // The loop needs eight x87 registers: Xt, Yt, the 1e-9 term, the three sums and two
     // temporaries. Held in locals (not read from the argument slots), Xt and Yt stay in registers
     // and the 1.0 is loaded by fld1 where it is used; when GCC may read an argument slot instead,
     // it keeps the 1.0 in a register and reloads Xt from the stack on every step, which costs
-    // more than twice the time on some x86-64 cores. vorida_bench's HausbrandtLoop watches this.
+    // more than twice the time on some x86-64 cores (with link-time optimisation, GCC turned the
+    // references back into values that way). vorida_bench's HausbrandtLoop watches this.
     const Extended Xt = XtIn;
     const Extended Yt = YtIn;
     Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
