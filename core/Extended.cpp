@@ -27,11 +27,19 @@ struct X87Environment
     std::uint32_t Rest[5];
 };
 static_assert(sizeof(X87Environment) == 28);
+
+// The x87 status word. (Instructions of their own, written the same way for GCC and clang.)
+unsigned x87Status()
+{
+    std::uint16_t status;
+    asm volatile("fnstsw %0" : "=am"(status));
+    return status;
+}
 } // namespace
 
 int RaisedFloatingPointFlags(int mask)
 {
-    const unsigned raised = (__builtin_ia32_fnstsw() | _mm_getcsr()) & kFlagBits;
+    const unsigned raised = (x87Status() | _mm_getcsr()) & kFlagBits;
     return static_cast<int>(raised) & mask;
 }
 
@@ -42,11 +50,11 @@ void ClearFloatingPointFlags(int mask)
     if ((csr & bits) != 0)
         _mm_setcsr(csr & ~bits);
     // The x87 status word is written only with the whole environment.
-    if ((__builtin_ia32_fnstsw() & bits) != 0) {
+    if ((x87Status() & bits) != 0) {
         X87Environment environment;
-        __builtin_ia32_fnstenv(&environment);
+        asm volatile("fnstenv %0" : "=m"(environment));
         environment.Status = static_cast<std::uint16_t>(environment.Status & ~bits);
-        __builtin_ia32_fldenv(&environment);
+        asm volatile("fldenv %0" : : "m"(environment));
     }
 }
 

@@ -263,9 +263,15 @@ void TTrKonfAf::Evaluate(
     outY = AY;
 }
 
-// Compiled on its own (noipa): no caller's optimisation may inline it, clone it or pass its
-// arguments another way, which would undo what the comment below describes.
-[[gnu::noipa]] void TTrKonfAf::HausbrandtCorrection(const Extended& XtIn, const Extended& YtIn)
+// Compiled on its own (GCC's noipa): no caller's optimisation may inline it, clone it or pass
+// its arguments another way, which would undo what the comment below describes.
+#if defined(__GNUC__) && !defined(__clang__)
+#define VORIDA_COMPILED_ALONE [[gnu::noipa]]
+#else
+#define VORIDA_COMPILED_ALONE [[gnu::noinline]]
+#endif
+VORIDA_COMPILED_ALONE void TTrKonfAf::HausbrandtCorrection(
+    const Extended& XtIn, const Extended& YtIn)
 {
     // The loop needs eight x87 registers: Xt, Yt, the 1e-9 term, the three sums and two
     // temporaries. Held in locals (not read from the argument slots), Xt and Yt stay in registers

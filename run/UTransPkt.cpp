@@ -215,7 +215,9 @@ struct RunCounts
 };
 
 // A block of consecutive input lines and what their conversion made of them. The reader fills
-// the first part, a converter the second; the writer appends the second to the files.
+// the first part, a converter the second; the writer appends the second to the files. Each
+// block on cache lines of its own: a worker writes the counters at the end of one block while
+// another reads the start of the next.
 struct alignas(64) Block
 {
     std::int64_t FirstLine = 0; // input lines before the block
@@ -298,7 +300,8 @@ private:
 
 // Turns the lines of a block into their result lines and report rows: the area test, the
 // transformation and both layouts. One per thread: TransformPoint leaves each point's
-// correction in the fit, so every converter has a fit of its own.
+// correction in the fit, so every converter has a fit of its own. Converters (and their fits)
+// are on cache lines of their own, as they are written on every line.
 class alignas(64) LineConverter
 {
 public:
@@ -521,11 +524,11 @@ public:
         report.Write(h);
     }
 
-    // Appends a converted block line by line, with the same Write calls as a line-by-line run
-    // would make, so that the buffered files are handed to the system at the same byte offsets
-    // and a write failure names the same line whatever the blocks were. A line that failed
-    // stops the run there: the lines before it are written, nothing after. Throws FileError or
-    // FloatingPointError.
+    // Appends a converted block so that the buffered files are handed to the system at the same
+    // byte offsets as by one Write a line, and a write failure names the same line whatever the
+    // blocks were: lines are written together only where none of them fills a buffer. A line that
+    // failed stops the run there: the lines before it are written, nothing after. Throws FileError
+    // or FloatingPointError.
     void Append(const Block& b, OutputFile& result, OutputFile& report)
     {
         size_t resultBegin = 0, reportBegin = 0;

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 build=${VORIDA_TSAN_BUILD_DIR:-build-tsan}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORIDA_GUI=OFF \
     -DVORIDA_SANITIZE_THREAD=ON >/dev/null
-cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target vorida_tests vorida-cli
+cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target vorida_run_tests vorida-cli
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
-"$build/tests/vorida_tests" \
+"$build/tests/vorida_run_tests" \
     --gtest_filter='Golden/*:Workers/*:ThreadedRun.*:TransformFileTest.*'
