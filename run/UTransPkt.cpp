@@ -176,10 +176,8 @@ bool isBlankLine(std::string_view line)
 constexpr size_t kNameField = 18;
 constexpr size_t kCoordinateField = 14;
 constexpr size_t kUnreadableField = 15;
-// The fields of a report row: Lp, the name, the four coordinates and dl, between (and before and
-// after) the 8 bars.
+// The fields of a report row: Lp, the name, the four coordinates and dl, between bars.
 constexpr size_t kLpColumn = 4, kNameColumn = 16, kCoordinateColumn = 13, kDlColumn = 8;
-constexpr size_t kReportBars = 8;
 
 struct RunTexts
 {
@@ -418,26 +416,19 @@ private:
         const std::string_view number(digits, static_cast<size_t>(end - digits));
         dl_.clear();
         AppendDecimals(dl_, dl, decimals_);
-        LineLayout row(out,
-            kReportBars + columns(number, kLpColumn) + columns(name, kNameColumn)
-                + columns(inX, kCoordinateColumn) + columns(inY, kCoordinateColumn)
-                + columns(outX, kCoordinateColumn) + columns(outY, kCoordinateColumn)
-                + columns(dl_, kDlColumn) + kCrLf.size());
+        // Each field right-aligned in its columns, a bar before the first and after each.
+        const std::pair<std::string_view, size_t> fields[] = { { number, kLpColumn },
+            { name, kNameColumn }, { inX, kCoordinateColumn }, { inY, kCoordinateColumn },
+            { outX, kCoordinateColumn }, { outY, kCoordinateColumn }, { dl_, kDlColumn } };
+        size_t length = 1 + kCrLf.size();
+        for (const auto& [text, width] : fields)
+            length += columns(text, width) + 1;
+        LineLayout row(out, length);
         row.Bar();
-        row.Right(number, kLpColumn);
-        row.Bar();
-        row.Right(name, kNameColumn);
-        row.Bar();
-        row.Right(inX, kCoordinateColumn);
-        row.Bar();
-        row.Right(inY, kCoordinateColumn);
-        row.Bar();
-        row.Right(outX, kCoordinateColumn);
-        row.Bar();
-        row.Right(outY, kCoordinateColumn);
-        row.Bar();
-        row.Right(dl_, kDlColumn);
-        row.Bar();
+        for (const auto& [text, width] : fields) {
+            row.Right(text, width);
+            row.Bar();
+        }
         row.Put(kCrLf);
     }
 
