@@ -28,7 +28,8 @@ struct X87Environment
 };
 static_assert(sizeof(X87Environment) == 28);
 
-// The x87 status word. (Instructions of their own, written the same way for GCC and clang.)
+// The x87 status word, read by its own instruction (inline assembly, which GCC and clang both
+// take; so are the environment's store and load below).
 unsigned x87Status()
 {
     std::uint16_t status;

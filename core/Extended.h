@@ -25,7 +25,7 @@ public:
 // SSE unit; and clearing just those, leaving every other flag and every control bit as it is.
 // std::fetestexcept and std::feclearexcept do the same, but MinGW-w64's ask the processor for
 // its features (CPUID) on every call, which under a hypervisor (a virtual machine, or Windows
-// with virtualization-based security) costs microseconds, ten times the conversion of a point.
+// with virtualization-based security) costs microseconds: more than converting a whole point.
 int RaisedFloatingPointFlags(int mask);
 void ClearFloatingPointFlags(int mask);
 
