@@ -171,18 +171,18 @@ namespace {
 // v as hi + lo with the sum exactly v; false when v does not split so. Raises no floating-point
 // flag that the program watches: beyond 1e30 (where the remainder could overflow a float)
 // nothing is converted.
-bool splitExactly(Extended v, double& hi, float& lo)
+bool splitExactly(Extended v, double& hi, float& lo) // double, float: exact storage
 {
     if (!(std::isfinite(v) && std::fabs(v) <= 1e30L))
         return false;
-    hi = static_cast<double>(v);
+    hi = static_cast<double>(v); // the nearest double; the rest goes to lo, exactly
     const Extended remainder = v - static_cast<Extended>(hi); // exact: v and hi are so close
     lo = static_cast<float>(remainder);
     return static_cast<Extended>(hi) + static_cast<Extended>(lo) == v;
 }
 
 // The value split by splitExactly, rebuilt: the addition is exact.
-inline Extended joined(double hi, float lo)
+inline Extended joined(double hi, float lo) // exact storage, rebuilt exactly
 {
     return static_cast<Extended>(hi) + static_cast<Extended>(lo);
 }

@@ -113,7 +113,7 @@ private:
     // arrays directly.
     struct CorrectionPoint
     {
-        double TargetXHi, TargetYHi, ResidualXHi, ResidualYHi;
+        double TargetXHi, TargetYHi, ResidualXHi, ResidualYHi; // exact storage, as above
         float TargetXLo, TargetYLo, ResidualXLo, ResidualYLo;
     };
     std::vector<CorrectionPoint> correctionPoints_;
