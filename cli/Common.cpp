@@ -113,8 +113,8 @@ void appendCell(std::string& row, std::string_view text, size_t width)
 void appendName(std::string& row, std::string_view utf8, size_t width)
 {
     size_t letters = 0;
-    for (unsigned char c : utf8)
-        letters += (c & 0xC0) != 0x80;
+    for (char c : utf8)
+        letters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     if (letters < width)
         row.append(width - letters, ' ');
     row += utf8;

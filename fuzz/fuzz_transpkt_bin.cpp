@@ -17,7 +17,8 @@ namespace {
 
 void checkPattern(const ExtendedBytes& raw, Extended decoded)
 {
-    const unsigned exponent = (raw[8] | (raw[9] << 8)) & 0x7FFFu;
+    const unsigned exponent
+        = (static_cast<unsigned>(raw[8]) | (static_cast<unsigned>(raw[9]) << 8)) & 0x7FFFu;
     const bool integerBit = (raw[7] & 0x80u) != 0;
     if (std::isnan(decoded))
         return;

@@ -19,7 +19,8 @@ vorida_ensure_packages clang libclang-rt-14-dev
 
 build=${VORIDA_FUZZ_BUILD_DIR:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVORIDA_FUZZ=ON -DVORIDA_SANITIZE=ON -DVORIDA_GUI=OFF -DVORIDA_TESTS=OFF >/dev/null
+    -DVORIDA_FUZZ=ON -DVORIDA_SANITIZE=ON -DVORIDA_GUI=OFF -DVORIDA_TESTS=OFF \
+    -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target "${targets[@]}" vorida_sample
 
 # Seeds: the sample area and point files (the first byte of a run input picks the direction
