@@ -42,6 +42,10 @@ LineReader::~LineReader()
 
 void LineReader::Open(const std::string& path)
 {
+    if (path == "-") {
+        OpenStandardInput();
+        return;
+    }
     Close();
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)

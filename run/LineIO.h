@@ -32,7 +32,7 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws FileError when the file cannot be opened.
+    // Throws FileError when the file cannot be opened. "-" is standard input.
     void Open(const std::string& path);
     // Reads standard input (in binary mode), which Close leaves open.
     void OpenStandardInput();
