@@ -5,9 +5,14 @@
 #include "Numbers.h"
 #include "UTransPkt.h"
 
+#include "VoridaVersion.h"
+
 #include <charconv>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 
 namespace vorida::cli {
@@ -32,6 +37,21 @@ void CliPlatform::Release(std::ostream& out)
     Held.clear();
 }
 
+const char* const kConventionsHelp
+    = "Każdą opcję z wartością można też podać jako --opcja=wartość. Zamiast pliku\n"
+      "wejściowego lub wynikowego \"-\" oznacza standardowe wejście lub wyjście.\n"
+      "vorida-cli --version: wersja programu.\n";
+
+std::string versionText()
+{
+    return std::string("vorida-cli ") + kVoridaVersion;
+}
+
+bool isStandardStream(const std::string& path)
+{
+    return path == "-";
+}
+
 std::optional<Options> parseOptions(
     const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
 {
@@ -43,8 +63,19 @@ std::optional<Options> parseOptions(
         return false;
     };
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        std::string a = args[i];
+        // --opt=value: the value after the first "=".
+        std::optional<std::string> attached;
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            const size_t equals = a.find('=');
+            if (equals != std::string::npos) {
+                attached = a.substr(equals + 1);
+                a.resize(equals);
+            }
+        }
         auto value = [&]() -> std::optional<std::string> {
+            if (attached)
+                return attached;
             if (i + 1 >= args.size())
                 return std::nullopt;
             return args[++i];
@@ -54,12 +85,17 @@ std::optional<Options> parseOptions(
                 usage(help, "Nieznana opcja: " + a);
                 return std::nullopt;
             }
-            if (a == "--to-local") {
-                o.ToLocal = true;
-                continue;
-            }
-            if (a == "--loo") {
-                o.Loo = true;
+            bool* flag = a == "--to-local" ? &o.ToLocal
+                : a == "--loo"             ? &o.Loo
+                : a == "--strict"          ? &o.Strict
+                : a == "--verbose"         ? &o.Verbose
+                                           : nullptr;
+            if (flag != nullptr) {
+                if (attached) {
+                    usage(help, "Opcja " + a + " nie przyjmuje wartości");
+                    return std::nullopt;
+                }
+                *flag = true;
                 continue;
             }
             auto v = value();
@@ -67,8 +103,11 @@ std::optional<Options> parseOptions(
                 usage(help, "Brak wartości opcji " + a);
                 return std::nullopt;
             }
-            if (a == "--dir")
+            if (a == "--dir") {
                 o.Directory = *v;
+                o.DirectoryGiven = true;
+            } else if (a == "--report")
+                o.Report = v;
             else if (a == "-o")
                 o.Output = v;
             else if (a == "--area")
@@ -90,13 +129,72 @@ std::optional<Options> parseOptions(
 
 bool readWholeFile(const std::string& path, std::string& contents)
 {
-    std::ifstream in(path, std::ios::binary);
+    if (isStandardStream(path)) {
+        UseBinaryStandardInput();
+        contents.clear();
+        char buffer[1 << 16];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+            contents.append(buffer, n);
+        return !std::ferror(stdin);
+    }
+    std::ifstream in(FileSystemPath(path), std::ios::binary);
     if (!in)
         return false;
     std::ostringstream ss;
     ss << in.rdbuf();
     contents = ss.str();
     return !in.bad();
+}
+
+bool writeWholeFile(const std::string& path, std::string_view bytes)
+{
+    try {
+        OutputFile out;
+        if (isStandardStream(path)) {
+            std::cout.flush();
+            out.CreateStandardOutput();
+        } else {
+            out.Create(path);
+        }
+        out.Write(bytes);
+        out.Close();
+    } catch (const FileError&) {
+        std::cerr << "Nie można zapisać pliku " << path << '\n';
+        return false;
+    }
+    return true;
+}
+
+InputPath::InputPath(const std::string& path) : path_(path)
+{
+    if (!isStandardStream(path))
+        return;
+    namespace fs = std::filesystem;
+    std::string contents;
+    std::error_code ec;
+    const fs::path folder = fs::temp_directory_path(ec);
+    if (!ec && readWholeFile(path, contents)) {
+        const fs::path file = folder / ("vorida-stdin-" + std::to_string(std::random_device {}()));
+        path_ = PathText(file);
+        temporary_ = true;
+        std::ofstream out(file, std::ios::binary);
+        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+        out.close();
+        ready_ = static_cast<bool>(out);
+    } else {
+        ready_ = false;
+    }
+    if (!ready_)
+        std::cerr << "Nie można odczytać standardowego wejścia\n";
+}
+
+InputPath::~InputPath()
+{
+    if (temporary_) {
+        std::error_code ec;
+        std::filesystem::remove(FileSystemPath(path_), ec);
+    }
 }
 
 std::string millimetres(Extended metres)
@@ -120,11 +218,28 @@ void appendName(std::string& row, std::string_view utf8, size_t width)
     row += utf8;
 }
 
-bool loadArea(const std::string& directory)
+std::string areaPath(const Options& o)
 {
+    if (o.Area)
+        return *o.Area;
+    if (o.DirectoryGiven)
+        return PathIn(o.Directory, kDataFileName);
+    std::string path = PathIn(".", kDataFileName);
+    if (!RegularFileExistsOnDisk(path)) {
+        const std::string besideProgram = PathIn(ExecutableDirectoryOfProcess(), kDataFileName);
+        if (RegularFileExistsOnDisk(besideProgram))
+            path = besideProgram;
+    }
+    std::cerr << "Plik obszaru: " << NativeSeparators(path) << '\n';
+    return path;
+}
+
+bool loadArea(const Options& o)
+{
+    const std::string path = areaPath(o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(PathIn(directory, kDataFileName));
+    LoadPointFile(path);
     ComputeAreaExtents();
     if (messages.Held.empty())
         return true;

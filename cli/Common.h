@@ -19,7 +19,9 @@ struct CheckPointFile;
 
 namespace vorida::cli {
 
-constexpr int kOk = 0, kFailure = 1, kUsage = 2;
+// Exit statuses: success, failure, wrong usage, and (convert --strict) a complete run with
+// defective points.
+constexpr int kOk = 0, kFailure = 1, kUsage = 2, kDefects = 3;
 
 bool isHelp(const std::string& a);
 
@@ -36,20 +38,54 @@ public:
     void Release(std::ostream& out);
 };
 
+// What every verb shares, shown below each verb's help: --opt=value, "-" for the standard
+// streams, --version.
+extern const char* const kConventionsHelp;
+// The line of --version.
+std::string versionText();
+
 struct Options
 {
     std::vector<std::string> Positional;
     std::string Directory = ".";
+    bool DirectoryGiven = false; // --dir was given
     bool ToLocal = false;
     bool Loo = false;
-    std::optional<std::string> Output, Area, System, Digits, Check, Threads;
+    bool Strict = false, Verbose = false;
+    std::optional<std::string> Output, Area, System, Digits, Check, Threads, Report;
 };
 
-// Parses the options a verb allows; nullopt (after a message) on wrong usage.
+// Parses the options a verb allows, each as "--opt value" or "--opt=value"; nullopt (after a
+// message) on wrong usage. A lone "-" is an argument (standard input or output).
 std::optional<Options> parseOptions(const std::vector<std::string>& args,
     const std::vector<std::string>& allowed, const char* help);
 
+// "-" names standard input or standard output wherever a verb reads or writes a file.
+bool isStandardStream(const std::string& path);
+
+// The whole file, or standard input for "-" (binary).
 bool readWholeFile(const std::string& path, std::string& contents);
+// Writes bytes to the file (created or emptied), or to standard output for "-"; false after a
+// message on standard error.
+bool writeWholeFile(const std::string& path, std::string_view bytes);
+
+// A file that a library only takes by path: the path itself, or for "-" a temporary copy of
+// standard input, removed again with this object.
+class InputPath
+{
+public:
+    explicit InputPath(const std::string& path);
+    ~InputPath();
+    InputPath(const InputPath&) = delete;
+    InputPath& operator=(const InputPath&) = delete;
+    // False when standard input could not be copied (after a message).
+    bool Ready() const { return ready_; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    bool temporary_ = false, ready_ = true;
+};
 
 // metres as millimetres with one decimal.
 std::string millimetres(Extended metres);
@@ -61,9 +97,14 @@ void appendCell(std::string& row, std::string_view text, size_t width);
 // counting once. A name may hold blanks: a reader takes the cells after it from the right.
 void appendName(std::string& row, std::string_view utf8, size_t width);
 
-// Loads DIRECTORY/TRANSPKT.BIN into the program-wide values and computes the area's extents;
+// The area file of a verb: --area FILE; else TRANSPKT.BIN in --dir; else TRANSPKT.BIN in the
+// working directory, and when there is none there, the one beside the executable (the one
+// looked up is named on standard error).
+std::string areaPath(const Options& o);
+
+// Loads the area file (areaPath) into the program-wide values and computes the area's extents;
 // false (after the message on standard error) when it cannot be read.
-bool loadArea(const std::string& directory);
+bool loadArea(const Options& o);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a
 // message) when the file cannot be read.

@@ -1,4 +1,5 @@
-// vorida-cli convert: the run of the main window's button.
+// vorida-cli convert: the run of the main window's button, on the fixed names of a folder or on
+// files of any name.
 #include "Common.h"
 
 #include "Numbers.h"
@@ -6,16 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
+#include <set>
 
 namespace vorida::cli {
-
-const char* const kConvertHelp
-    = "Użycie: vorida-cli convert [--dir KATALOG] [--to-local] [--digits N] [--threads W]\n"
-      "Przelicza plik punktów w KATALOGU (domyślnie bieżący) tak jak przycisk programu:\n"
-      "xy_LOK -> xy2000.1 (--to-local: xy2000 -> xy_LOK.1) i Raport.txt; N miejsc po\n"
-      "przecinku (domyślnie 2); W wątków przeliczających (domyślnie tyle, ile rdzeni;\n"
-      "1: bez dodatkowych wątków). Na terminalu dłuższe przeliczenie pokazuje postęp.\n";
 
 namespace {
 
@@ -51,11 +47,18 @@ public:
             }
             return;
         case RunProgress::Stage::Finished:
-            if (width_ > 0)
-                std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
-            width_ = 0;
+            Wipe();
             return;
         }
+    }
+
+    // Takes the line away, so that a message can stand alone (it comes back with the next
+    // step).
+    void Wipe()
+    {
+        if (width_ > 0)
+            std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+        width_ = 0;
     }
 
 private:
@@ -65,13 +68,88 @@ private:
 
 } // namespace
 
+const char* const kConvertHelp
+    = "Użycie: vorida-cli convert WEJŚCIE... [-o WYNIK] [--report RAPORT] [--area PLIK]\n"
+      "                          [--to-local] [--digits N] [--threads W] [--strict] [--verbose]\n"
+      "       vorida-cli convert [--dir KATALOG] [--area PLIK] [--to-local] [--digits N] ...\n"
+      "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
+      "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
+      "(--to-local: krajowy -> lokalny); raport tylko z --report. Bajty wyniku i raportu są\n"
+      "takie jak w xy2000.1 / xy_LOK.1 i Raport.txt programu.\n"
+      "Kilka plików WEJŚCIE: każdy do pliku WEJŚCIE.1 obok niego, albo z -o KATALOG do\n"
+      "KATALOG/nazwa.1; z --report KATALOG raport każdego jako KATALOG/nazwa.Raport.txt.\n"
+      "Bez WEJŚCIA: pliki programu w KATALOGU (domyślnie bieżący): xy_LOK -> xy2000.1\n"
+      "(--to-local: xy2000 -> xy_LOK.1) i Raport.txt.\n"
+      "Plik obszaru: --area PLIK, inaczej TRANSPKT.BIN z --dir, z bieżącego katalogu albo\n"
+      "obok programu (użyty plik jest podawany na standardowym wyjściu błędów).\n"
+      "N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem); W wątków\n"
+      "przeliczających (domyślnie tyle, ile rdzeni; 1: bez dodatkowych wątków).\n"
+      "--strict: kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego);\n"
+      "--strict lub --verbose: linie punktów z defektem na standardowym wyjściu błędów.\n"
+      "Kody wyjścia: 0 wykonane, 1 błąd, 2 złe użycie, 3 punkty z defektem (--strict).\n"
+      "Na terminalu dłuższe przeliczenie pokazuje postęp.\n";
+
+namespace {
+
+// The files of the runs a command asks for; empty (after a message) on wrong usage.
+std::optional<std::vector<RunFiles>> runFiles(const Options& o)
+{
+    namespace fs = std::filesystem;
+    const std::vector<std::string>& inputs = o.Positional;
+    std::vector<RunFiles> runs;
+    if (inputs.size() == 1) {
+        runs.push_back({ inputs[0], o.Output.value_or("-"), o.Report.value_or("") });
+        return runs;
+    }
+    // Several inputs: each to a file of its own, named after it.
+    auto folder = [](const std::optional<std::string>& option, const char* what) {
+        std::error_code ec;
+        if (option && !fs::is_directory(FileSystemPath(*option), ec)) {
+            usage(kConvertHelp,
+                std::string("Przy kilku plikach wejściowych ") + what
+                    + " musi być katalogiem: " + *option);
+            return false;
+        }
+        return true;
+    };
+    if (!folder(o.Output, "-o") || !folder(o.Report, "--report"))
+        return std::nullopt;
+    std::set<std::string> names;
+    for (const std::string& input : inputs) {
+        if (isStandardStream(input)) {
+            usage(kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
+            return std::nullopt;
+        }
+        const std::string name = PathText(FileSystemPath(input).filename());
+        if ((o.Output || o.Report) && !names.insert(name).second) {
+            usage(kConvertHelp, "Dwa pliki wejściowe o tej samej nazwie: " + name);
+            return std::nullopt;
+        }
+        RunFiles f;
+        f.Input = input;
+        f.Result = o.Output ? PathIn(*o.Output, name + ".1") : input + ".1";
+        f.Report = o.Report ? PathIn(*o.Report, name + ".Raport.txt") : "";
+        runs.push_back(f);
+    }
+    return runs;
+}
+
+} // namespace
+
 int convert(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--to-local", "--digits", "--threads" }, kConvertHelp);
+    auto o = parseOptions(args,
+        { "--dir", "--to-local", "--digits", "--threads", "-o", "--report", "--area", "--strict",
+            "--verbose" },
+        kConvertHelp);
     if (!o)
         return kUsage;
-    if (!o->Positional.empty())
-        return usage(kConvertHelp, "Nieoczekiwany argument: " + o->Positional[0]);
+    const bool freeFiles = !o->Positional.empty();
+    if (freeFiles && o->DirectoryGiven)
+        return usage(
+            kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
+    if (!freeFiles && (o->Output || o->Report))
+        return usage(kConvertHelp, "-o i --report wymagają pliku wejściowego.");
     std::int32_t digits = 2;
     if (o->Digits) {
         auto d = ParseInt32(*o->Digits);
@@ -85,27 +163,73 @@ int convert(const std::vector<std::string>& args)
             return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
         TransPkt.SetWorkers(static_cast<unsigned>(*w));
     }
+    std::vector<RunFiles> runs;
+    if (freeFiles) {
+        auto r = runFiles(*o);
+        if (!r)
+            return kUsage;
+        runs = std::move(*r);
+    }
+    if (digits < 1 || digits > 5)
+        std::cerr << "Uwaga: " << digits
+                  << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
+                     "współrzędnych mogą się zlewać.\n";
+
     ProgressLine progress;
     if (StandardErrorIsTerminal())
         TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
+    std::int64_t defects = 0;
+    if (o->Strict || o->Verbose)
+        TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
+            progress.Wipe();
+            std::cerr << "Linia " << line << ": "
+                      << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
+                                                         : "punkt poza obszarem")
+                      << '\n';
+            ++defects;
+        });
+    else
+        TransPkt.SetDefectListener([&](std::int64_t, DefectKind) { ++defects; });
+
+    // As at the program's start: load the area (a failure shows its message and goes on; the
+    // run then refuses).
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    // As at the program's start: load the area (a failure shows its message and goes on).
-    LoadPointFile(PathIn(o->Directory, kDataFileName));
+    // Free files look the area file up; the program's files keep to their folder.
+    const std::string area = freeFiles ? areaPath(*o)
+        : o->Area                      ? *o->Area
+                                       : PathIn(o->Directory, kDataFileName);
+    LoadPointFile(area);
     ComputeAreaExtents();
     RoundingDigits = digits;
-    bool complete = false;
-    try {
-        complete = TransPkt.TransformFile(!o->ToLocal, o->Directory);
-        TransPkt.SetProgress({});
-    } catch (const std::exception& e) {
-        TransPkt.SetProgress({});
-        messages.Release(std::cerr);
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
+
+    int status = kOk;
+    const size_t count = freeFiles ? runs.size() : 1;
+    for (size_t i = 0; i < count; ++i) {
+        if (count > 1)
+            std::cout << runs[i].Input << ":\n" << std::flush;
+        bool complete = false;
+        try {
+            complete = freeFiles ? TransPkt.Transform(!o->ToLocal, runs[i])
+                                 : TransPkt.TransformFile(!o->ToLocal, o->Directory);
+        } catch (const std::exception& e) {
+            messages.Release(std::cerr);
+            std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+            status = kFailure;
+            continue;
+        }
+        // The closing message of a complete run goes to standard output, unless the result
+        // itself is going there.
+        const bool resultOnStandardOutput = freeFiles && isStandardStream(runs[i].Result);
+        messages.Release(complete && !resultOnStandardOutput ? std::cout : std::cerr);
+        if (!complete)
+            status = kFailure;
     }
-    messages.Release(complete ? std::cout : std::cerr);
-    return complete ? kOk : kFailure;
+    TransPkt.SetProgress({});
+    TransPkt.SetDefectListener({});
+    if (status == kOk && o->Strict && defects > 0)
+        return kDefects;
+    return status;
 }
 
 } // namespace vorida::cli

@@ -7,8 +7,10 @@
 
 namespace vorida::cli {
 
-const char* const kDumpHelp = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
-                              "Wypisuje plik jako tekst polecenia pack (dokładne wartości).\n";
+const char* const kDumpHelp
+    = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
+      "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
+      "(dokładne wartości).\n";
 
 int dump(const std::vector<std::string>& args)
 {
@@ -17,10 +19,13 @@ int dump(const std::vector<std::string>& args)
         return kUsage;
     if (o->Positional.size() != 1)
         return usage(kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
+    const InputPath input(o->Positional[0]);
+    if (!input.Ready())
+        return kFailure;
     TranspktFile contents;
     try {
         TPktBIN loader;
-        loader.ReadFile(o->Positional[0], contents);
+        loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
         std::cerr << kTranspktReadError << '\n';
         return kFailure;

@@ -12,9 +12,10 @@
 namespace vorida::cli {
 
 const char* const kFitHelp
-    = "Użycie: vorida-cli fit [--dir KATALOG] [--to-local] [--loo]\n"
+    = "Użycie: vorida-cli fit [--dir KATALOG] [--area PLIK] [--to-local] [--loo]\n"
       "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
-      "katalog), kierunek lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
+      "katalog, a bez niego plik obok programu; --area: ten plik obszaru), kierunek\n"
+      "lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
       "vx, vy, v w milimetrach oraz błąd średni m0.\n"
       "--loo: dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z korektą\n"
       "Hausbrandta) i odchyłka punktu v = znane - przeliczone; RMS, największa odchyłka i\n"
@@ -51,7 +52,7 @@ const char* statusText(const LooDiscrepancy& d)
 
 int leaveOneOut(const Options& o)
 {
-    if (!loadArea(o.Directory))
+    if (!loadArea(o))
         return kFailure;
     if (AdjustmentPoints.size() < kMinimumPointsForLeaveOneOut) {
         std::cerr << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
@@ -111,16 +112,17 @@ int leaveOneOut(const Options& o)
 
 int fit(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--to-local", "--loo" }, kFitHelp);
+    auto o = parseOptions(args, { "--dir", "--area", "--to-local", "--loo" }, kFitHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
         return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
     if (o->Loo)
         return leaveOneOut(*o);
+    const std::string area = areaPath(*o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(PathIn(o->Directory, kDataFileName));
+    LoadPointFile(area);
     if (!messages.Held.empty()) {
         messages.Release(std::cerr);
         return kFailure;

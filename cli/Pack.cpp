@@ -6,12 +6,15 @@
 #include "Cp1250.h"
 #include "TranspktText.h"
 
+#include <filesystem>
 #include <iostream>
+#include <random>
 
 namespace vorida::cli {
 
 const char* const kPackHelp
     = "Użycie: vorida-cli pack PUNKTY.txt -o TRANSPKT.BIN [--area NAZWA] [--system KOD]\n"
+      "(\"-\" zamiast PUNKTY.txt: standardowe wejście; -o -: standardowe wyjście)\n"
       "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
       "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"
       "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
@@ -43,6 +46,26 @@ int pack(const std::vector<std::string>& args)
         if (!code)
             return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
         contents.SystemCode = *code;
+    }
+    if (isStandardStream(*o->Output)) {
+        // The file is written whole, then its bytes go to standard output.
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path file = fs::temp_directory_path(ec)
+            / ("vorida-pack-" + std::to_string(std::random_device {}()) + ".BIN");
+        std::string bytes;
+        bool written = false;
+        try {
+            WriteTranspktFile(PathText(file), contents);
+            written = !ec && readWholeFile(PathText(file), bytes);
+        } catch (const TranspktWriteError&) {
+        }
+        fs::remove(file, ec);
+        if (!written) {
+            std::cerr << "Nie można zapisać pliku tymczasowego " << PathText(file) << '\n';
+            return kFailure;
+        }
+        return writeWholeFile("-", bytes) ? kOk : kFailure;
     }
     try {
         WriteTranspktFile(*o->Output, contents);

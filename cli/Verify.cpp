@@ -12,9 +12,11 @@
 namespace vorida::cli {
 
 const char* const kVerifyHelp
-    = "Użycie: vorida-cli verify KONTROLNE.txt [--dir KATALOG] [--to-local] [--digits N]\n"
-      "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania)\n"
-      "transformacją z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog), kierunek lokalny ->\n"
+    = "Użycie: vorida-cli verify KONTROLNE.txt [--dir KATALOG] [--area PLIK] [--to-local]\n"
+      "                         [--digits N]\n"
+      "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
+      "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
+      "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
       "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
       "v = znane - przeliczone w milimetrach, czy punkt leży w obszarze, oraz max i RMS\n"
       "po punktach w obszarze. --digits N: wyniki zaokrąglone do N miejsc (0-18) tak jak\n"
@@ -34,7 +36,7 @@ std::string millimetres2(Extended metres)
 
 int verify(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--to-local", "--digits" }, kVerifyHelp);
+    auto o = parseOptions(args, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
     if (!o)
         return kUsage;
     if (o->Positional.size() != 1)
@@ -46,7 +48,7 @@ int verify(const std::vector<std::string>& args)
             return usage(kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;
     }
-    if (!loadArea(o->Directory))
+    if (!loadArea(*o))
         return kFailure;
     CheckPointFile file;
     if (!readCheckPointFile(o->Positional[0], file))

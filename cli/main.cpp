@@ -1,6 +1,6 @@
 // vorida-cli: the program's work without windows. Verbs: pack, dump, fit, convert, verify,
-// plot.
-// Exit status: 0 success, 1 failure, 2 wrong usage.
+// plot. docs/command-line.md describes each.
+// Exit status: 0 success, 1 failure, 2 wrong usage, 3 (convert --strict) defective points.
 #include "Common.h"
 
 #include <iostream>
@@ -19,7 +19,8 @@ const char* const kMainHelp = "Użycie: vorida-cli POLECENIE [OPCJE]\n"
                               "  convert  przeliczenie pliku punktów (jak przycisk programu)\n"
                               "  verify   dokładność przeliczenia na punktach kontrolnych\n"
                               "  plot     rysunek obszaru (SVG) z odchyłkami\n"
-                              "Pomoc polecenia: vorida-cli POLECENIE --help\n";
+                              "Pomoc polecenia: vorida-cli POLECENIE --help\n"
+                              "Wersja programu: vorida-cli --version\n";
 
 struct Verb
 {
@@ -51,16 +52,25 @@ int main(int argc, char** argv)
         std::cout << kMainHelp;
         return kOk;
     }
+    if (verb == "--version") {
+        std::cout << versionText() << '\n';
+        return kOk;
+    }
     const Verb* chosen = nullptr;
     for (const Verb& v : kVerbs)
         if (verb == v.Name)
             chosen = &v;
     if (chosen == nullptr)
         return usage(kMainHelp, "Nieznane polecenie: " + verb);
-    for (const auto& a : args)
+    for (const auto& a : args) {
         if (isHelp(a)) {
-            std::cout << *chosen->Help;
+            std::cout << *chosen->Help << kConventionsHelp;
             return kOk;
         }
+        if (a == "--version") {
+            std::cout << versionText() << '\n';
+            return kOk;
+        }
+    }
     return chosen->Run(args);
 }

@@ -69,6 +69,11 @@ bool RegularFileExistsOnDisk(const std::string& path);
 LocalDateTime LocalNow();
 // True when standard error is a terminal (not a pipe or a file): a progress display may go there.
 bool StandardErrorIsTerminal();
+// Standard input and standard output as binary streams, for files read from or written to a
+// pipe: on Windows the C library would otherwise drop CRs and the Ctrl-Z on reading and add a
+// CR to every LF on writing; elsewhere nothing to do.
+void UseBinaryStandardInput();
+void UseBinaryStandardOutput();
 // The date and the time of day in the user's short-date and long-time formats: the system's
 // regional settings on Windows, LC_TIME from the environment elsewhere.
 std::string UserShortDate(const LocalDateTime& when);

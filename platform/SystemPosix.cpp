@@ -52,6 +52,10 @@ bool StandardErrorIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+void UseBinaryStandardInput() { }
+
+void UseBinaryStandardOutput() { }
+
 LocalDateTime LocalNow()
 {
     std::time_t t = std::time(nullptr);

@@ -8,7 +8,10 @@
 #endif
 #include "Platform.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace vorida {
@@ -97,6 +100,17 @@ bool StandardErrorIsTerminal()
 {
     DWORD mode = 0; // a console answers; a pipe or a file does not
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+void UseBinaryStandardInput()
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+}
+
+void UseBinaryStandardOutput()
+{
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 LocalDateTime LocalNow()

@@ -42,10 +42,15 @@ LineReader::~LineReader()
 
 void LineReader::Open(const std::string& path)
 {
+    if (path == "-") {
+        OpenStandardInput();
+        return;
+    }
     Close();
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         throw FileError("cannot open " + path);
+    owned_ = true;
     if (!buffer_)
         buffer_ = std::make_unique<char[]>(kBlock);
     begin_ = end_ = 0;
@@ -53,11 +58,36 @@ void LineReader::Open(const std::string& path)
     filled_ = 0;
 }
 
+void LineReader::OpenStandardInput()
+{
+    Close();
+    UseBinaryStandardInput();
+    file_ = stdin;
+    owned_ = false;
+    if (!buffer_)
+        buffer_ = std::make_unique<char[]>(kBlock);
+    begin_ = end_ = 0;
+    eof_ = false;
+    filled_ = 0;
+}
+
+bool LineReader::SkipPrefix(std::string_view prefix)
+{
+    if (begin_ == end_ && !Fill())
+        return false;
+    if (end_ - begin_ < prefix.size()
+        || std::memcmp(buffer_.get() + begin_, prefix.data(), prefix.size()) != 0)
+        return false;
+    begin_ += prefix.size();
+    return true;
+}
+
 void LineReader::Close()
 {
-    if (file_ != nullptr)
+    if (file_ != nullptr && owned_)
         std::fclose(file_);
     file_ = nullptr;
+    owned_ = false;
 }
 
 bool LineReader::Fill()
@@ -124,8 +154,34 @@ OutputFile::~OutputFile()
         Close();
     } catch (const FileError&) {
     }
-    if (file_ != nullptr)
+    if (file_ != nullptr && owned_)
         std::fclose(file_);
+}
+
+void OutputFile::Prepare(const std::string& path)
+{
+    path_ = path;
+    buffer_.clear();
+    buffer_.reserve(kBlock);
+}
+
+void OutputFile::CreateStandardOutput()
+{
+    UseBinaryStandardOutput();
+    std::fflush(stdout); // what the program printed before goes first
+    file_ = stdout;
+    owned_ = false;
+    discarding_ = false;
+    Prepare("-");
+}
+
+void OutputFile::CreateDiscarding()
+{
+    file_ = nullptr;
+    owned_ = false;
+    discarding_ = true;
+    path_.clear();
+    buffer_.clear();
 }
 
 void OutputFile::Create(const std::string& path)
@@ -140,13 +196,15 @@ void OutputFile::Create(const std::string& path)
     if (file_ == nullptr)
         throw FileError("cannot create " + path);
     std::setvbuf(file_, nullptr, _IONBF, 0); // the buffer below is the only one
-    path_ = path;
-    buffer_.clear();
-    buffer_.reserve(kBlock);
+    owned_ = true;
+    discarding_ = false;
+    Prepare(path);
 }
 
 void OutputFile::Write(std::string_view bytes)
 {
+    if (discarding_)
+        return;
     if (buffer_.size() + bytes.size() > kBlock)
         Flush();
     if (bytes.size() > kBlock) {
@@ -160,11 +218,15 @@ void OutputFile::Write(std::string_view bytes)
 
 size_t OutputFile::Room() const
 {
+    if (discarding_)
+        return kBlock;
     return kBlock - buffer_.size();
 }
 
 void OutputFile::Flush()
 {
+    if (discarding_)
+        return;
     if (file_ == nullptr)
         throw FileError("file not open");
     if (buffer_.empty())
@@ -179,12 +241,29 @@ void OutputFile::Flush()
         throw FileError(std::string("write error: ") + std::strerror(error));
     }
     buffer_.clear();
+    if (!owned_ && std::fflush(file_) != 0) // standard output keeps a buffer of its own
+        throw FileError(std::string("write error: ") + std::strerror(errno));
 }
 
 void OutputFile::Close()
 {
+    if (discarding_) {
+        discarding_ = false;
+        return;
+    }
     if (file_ == nullptr)
         return;
+    if (!owned_) { // standard output: flushed, left open
+        try {
+            Flush();
+        } catch (const FileError&) {
+            file_ = nullptr;
+            buffer_.clear();
+            throw;
+        }
+        file_ = nullptr;
+        return;
+    }
     try {
         Flush();
     } catch (const FileError&) {

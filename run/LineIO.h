@@ -32,8 +32,12 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws FileError when the file cannot be opened.
+    // Throws FileError when the file cannot be opened. "-" is standard input.
     void Open(const std::string& path);
+    // Reads standard input (in binary mode), which Close leaves open.
+    void OpenStandardInput();
+    // Before the first line: when the input starts with prefix, takes it away and returns true.
+    bool SkipPrefix(std::string_view prefix);
     // The next line into line; false at the end of the input. Throws FileError on a read error.
     bool Next(std::string& line);
     // The same, appended to text.
@@ -46,6 +50,7 @@ private:
     bool Fill();
 
     std::FILE* file_ = nullptr;
+    bool owned_ = false; // opened here, closed by Close
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
     bool eof_ = false;
@@ -70,6 +75,10 @@ public:
 
     // Creates the file, or empties an existing one.
     void Create(const std::string& path);
+    // Writes to standard output (in binary mode), which Close flushes and leaves open.
+    void CreateStandardOutput();
+    // Takes every byte and keeps none (an output nobody asked for).
+    void CreateDiscarding();
     // Appends bytes to the buffer; when they do not fit in what is left of it, the buffer is
     // handed to the file first. Bytes larger than the whole buffer go out at once.
     void Write(std::string_view bytes);
@@ -82,7 +91,11 @@ public:
     void Close();
 
 private:
+    void Prepare(const std::string& path);
+
     std::FILE* file_ = nullptr;
+    bool owned_ = false; // opened here, closed by Close
+    bool discarding_ = false;
     std::string path_;
     std::string buffer_;
 };

@@ -1,7 +1,11 @@
-// The transformation run over one point file, the names of coordinate systems, and the
-// program-wide values the run works with.
+// The transformation run over one point file: the program-wide values it works with, its
+// refusals, and the run itself (the files it opens, the fit, the messages). The layout of the
+// files is in RunLayout, the conversion of the lines in RunBlocks, the names of the systems in
+// SystemNames.
 #pragma once
 
+#include "RunBlocks.h"
+#include "SystemNames.h"
 #include "UPKTBIN.h"
 #include "UTrKonfAf.h"
 
@@ -28,21 +32,12 @@ void LoadPointFile(const std::string& path);
 // AreaExtents from AdjustmentPoints (all zero for an empty set, so that nothing is inside).
 void ComputeAreaExtents();
 
-// ---- Coordinate systems ----
-inline constexpr std::int32_t kLocalSystemCode = 201;
-
-// The long name and the short tag of a system code, in Windows-1250; empty for an unknown code.
-std::string SystemName(std::int32_t code);
-std::string SystemTag(std::int32_t code);
-
-// The point files: the local ones are fixed; the national ones are "xy" and the tag of the
-// national system ("xy2000" for the 2000 system), results with ".1" appended.
+// The point files: the local ones are fixed; the national ones are named after the national
+// system's tag (SystemNames.h).
 inline constexpr std::string_view kLocalInputName = "xy_LOK";
 inline constexpr std::string_view kLocalResultName = "xy_LOK.1";
 inline constexpr std::string_view kReportName = "Raport.txt";
 inline constexpr std::string_view kDataFileName = "TRANSPKT.BIN";
-std::string NationalInputName(std::int32_t systemCode);
-std::string NationalResultName(std::int32_t systemCode);
 
 // The least number of adjustment points (at distinct positions) the cubic needs.
 inline constexpr size_t kMinimumAdjustmentPoints = 4;
@@ -50,6 +45,20 @@ inline constexpr size_t kMinimumAdjustmentPoints = 4;
 // kMinimumAdjustmentPoints distinct positions; a coordinate that is not finite ends the count
 // with true, since the fit reports it itself. The run refuses a set without them.
 bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource);
+
+// Fits fit to points for the direction, or refuses: false, after the message of the refusal
+// (TTransPkt::kNoAdjustmentPoints, kTooFewAdjustmentPoints or kSingularFit, shown through the
+// platform), when the fit would be no solution, so that no coordinate is ever computed from
+// it. The one refusal of every user of the fit. Throws what Fit throws.
+bool FitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational);
+
+// The files of one run. kStandardStream reads standard input (Input) or writes standard output
+// (Result, Report); an empty Report writes no report.
+inline constexpr std::string_view kStandardStream = "-";
+struct RunFiles
+{
+    std::string Input, Result, Report;
+};
 
 // Where a run stands, for a progress display.
 struct RunProgress
@@ -79,6 +88,11 @@ public:
     // went wrong. True after a complete run. Throws FloatingPointError when the fit itself fails
     // (for example on coordinates that are not numbers); then no file has been touched.
     bool TransformFile(bool localToNational, const std::string& directory);
+    // The same run on files of any name: the result and the report are those TransformFile
+    // writes for the same input, byte for byte (the report's date line aside), with the same
+    // messages. A refusal leaves every file untouched; an output that is the input, or the
+    // other output, is refused with the failure message of line 0.
+    bool Transform(bool localToNational, const RunFiles& files);
 
     // The threads that convert the lines of a run: 0 (the default) one per core; 1 converts
     // on the calling thread. Whatever the number, the files and the messages are the same.
@@ -90,6 +104,8 @@ public:
     {
         progress_ = std::move(progress);
     }
+    // Told of each defective point line as the run writes it; empty for none.
+    void SetDefectListener(DefectListener listener) { defects_ = std::move(listener); }
 
     // For tests: smaller blocks, so that small files span several; and a floating-point fault
     // raised while converting the point on one input line (0: none).
@@ -108,9 +124,10 @@ public:
     static constexpr const char* kLineError = "Błąd. Linia ";
     static constexpr const char* kNoAdjustmentPoints
         = "Brak punktów dostosowania (plik TRANSPKT.BIN). Przeliczenie nie zostało wykonane.";
-    static constexpr const char* kTooFewAdjustmentPoints
-        = "Za mało punktów dostosowania: wielomian 3. stopnia wymaga co najmniej 4 punktów "
-          "o różnych położeniach. Przeliczenie nie zostało wykonane.";
+    static inline const std::string kTooFewAdjustmentPoints
+        = "Za mało punktów dostosowania: wielomian " + std::to_string(kProgramDegree)
+        + ". stopnia wymaga co najmniej " + std::to_string(kMinimumAdjustmentPoints)
+        + " punktów o różnych położeniach. Przeliczenie nie zostało wykonane.";
     static constexpr const char* kSingularFit
         = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
           "transformacji. Przeliczenie nie zostało wykonane.";
@@ -120,6 +137,7 @@ private:
     size_t blockLines_ = kBlockLines, blockBytes_ = kBlockBytes;
     std::int64_t faultLine_ = 0;
     std::function<void(const RunProgress&)> progress_;
+    DefectListener defects_;
 };
 
 extern TTransPkt TransPkt;

@@ -99,4 +99,30 @@ INSTANTIATE_TEST_SUITE_P(Golden, SampleAreaRun,
         GoldenRun { false, 4 }, GoldenRun { false, 18 }),
     RunName);
 
+// A UTF-8 byte-order mark at the start of the input belongs to the file: the result file starts
+// with it too, and the first point's name, result line and report row are those without it.
+// The same holds for a run on files of other names.
+TEST(ByteOrderMark, StaysOutOfTheFirstName)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    TempDir dir;
+    WriteTranspktFile(
+        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
+    WriteFile(dir / "xy_LOK", mark + ReadFile(kExamples + "/xy_LOK"));
+    RecordingPlatform platform;
+    ScopedPlatform scope(platform);
+    LoadPointFile(dir / std::string(kDataFileName));
+    ComputeAreaExtents();
+    RoundingDigits = 2;
+    const std::string golden = ReadFile(kGolden + "/to-national-2.xy2000.1");
+
+    ASSERT_TRUE(TransPkt.TransformFile(true, dir.Path()));
+    EXPECT_TRUE(ReadFile(dir / "xy2000.1") == mark + golden);
+    EXPECT_TRUE(ReadFile(dir / std::string(kReportName))
+        == ReadFile(kGolden + "/to-national-2.Raport.txt"));
+
+    ASSERT_TRUE(TransPkt.Transform(true, { dir / "xy_LOK", dir / "wynik.txt", "" }));
+    EXPECT_TRUE(ReadFile(dir / "wynik.txt") == mark + golden);
+}
+
 } // namespace

@@ -1,0 +1,47 @@
+// The lines of a run converted in blocks: read in input order, converted on the calling thread
+// or on worker threads, and appended to the result file and the report strictly in input order.
+#pragma once
+
+#include "RunLayout.h"
+#include "UPKTBIN.h"
+#include "UTrKonfAf.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace vorida {
+
+class LineReader;
+class OutputFile;
+struct RunProgress;
+
+// Why a point line was not converted.
+enum class DefectKind { Unreadable, OutsideArea };
+// Told of each defective point line (its number from 1, counting blank lines) once the line
+// has been written, in input order, on the thread that runs the conversion.
+using DefectListener = std::function<void(std::int64_t line, DefectKind kind)>;
+
+// How the lines of a run are converted.
+struct StreamSettings
+{
+    TTrKonfAf* Fit; // fitted for the direction
+    ExtentBox Box;
+    int Decimals;
+    unsigned Workers; // 1: on the calling thread
+    size_t BlockLines, BlockBytes;
+    std::int64_t FaultLine; // a fault is raised on this line (tests); 0: none
+    const std::function<void(const RunProgress&)>* Progress; // may be empty
+    const DefectListener* Defects; // may be empty
+};
+
+// Reads the input in blocks, converts them (on worker threads when there is more than one
+// block and more than one worker) and appends them to the files strictly in input order,
+// counting into counts. Appends so that the buffered files are handed to the system at the same
+// byte offsets as by one write a line, and a write failure names the same line whatever the
+// blocks were. Throws FileError (a read or write failure) or FloatingPointError (a point whose
+// conversion failed); counts.LinesRead is then the number of the line that failed (0 before
+// the first).
+void ConvertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inputSize,
+    RunCounts& counts, OutputFile& result, OutputFile& report);
+
+} // namespace vorida
