@@ -578,9 +578,9 @@ void writeHeader(SvgWriter& w, const AreaPicture& picture, const PictureLayout& 
                 "odchyłki v = znane − obliczone"));
 }
 
-// The grid lines of round coordinates across the map, their labels on the left edge (x) and
-// on the bottom edge (y), taken as obstacles for the names.
-void writeGrid(SvgWriter& w, const PictureLayout& l, Occupancy& taken)
+// The grid lines of round coordinates across the map; their labels on the left edge (x) and
+// on the bottom edge (y) are handed back, to be placed where no marker stands.
+std::vector<std::pair<Box, std::string>> writeGrid(SvgWriter& w, const PictureLayout& l)
 {
     const Extended metresPerMm = l.ScaleDenominator / 1000.0L;
     const Extended right = l.MapLeft + l.MapWidth, bottom = l.MapTop + l.MapHeight;
@@ -609,12 +609,7 @@ void writeGrid(SvgWriter& w, const PictureLayout& l, Occupancy& taken)
         if (b.Top > l.MapTop)
             labels.emplace_back(b, text);
     }
-    for (const auto& [b, text] : labels)
-        if (taken.Free(b)) {
-            taken.Take(b);
-            w.Text(b.Left + kHalo, b.Bottom - kHalo - kDescent * kGridSize, "gridlabel",
-                xmlText(text));
-        }
+    return labels;
 }
 
 // The map: grid, area rectangle, arrows, markers and the labels that find a place.
@@ -624,7 +619,7 @@ void writeMap(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, 
     Occupancy taken({ l.MapLeft, l.MapTop, l.MapLeft + l.MapWidth, l.MapTop + l.MapHeight });
     const Extended northX = l.MapLeft + l.MapWidth - 6.0L, northY = l.MapTop + 12.0L;
     taken.Take({ northX - 2.5L, northY - 8.0L, northX + 2.5L, northY + 4.5L });
-    writeGrid(w, l, taken);
+    const std::vector<std::pair<Box, std::string>> gridLabels = writeGrid(w, l);
 
     const ExtentBox& box = picture.Extents.National;
     w.Line("<rect class=\"area\" x=\"" + mm(l.PaperX(box.MinY)) + "\" y=\"" + mm(l.PaperY(box.MaxX))
@@ -692,6 +687,13 @@ void writeMap(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, 
         labels.push_back(std::move(name));
     }
 
+    // The grid's labels first where no marker stands, then the others by rank.
+    for (const auto& [b, text] : gridLabels)
+        if (taken.Free(b)) {
+            taken.Take(b);
+            w.Text(b.Left + kHalo, b.Bottom - kHalo - kDescent * kGridSize, "gridlabel",
+                xmlText(text));
+        }
     std::stable_sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) {
         return a.Rank < b.Rank || (a.Rank == b.Rank && a.Weight > b.Weight);
     });

@@ -3,14 +3,18 @@
 #
 #     bench/area.sh [VORIDA-CLI]      # default build/bin/vorida-cli
 #
-# Generates an area of ADJUST adjustment points (default 500) and CHECKS check points
+# Generates an area of ADJUST adjustment points (default 2000) and CHECKS check points
 # (default 100, another seed of the same generator) with bench/generate.py, runs each command
-# RUNS times (default 5) and prints the median wall time with the spread (min-max).
+# RUNS times (default 5) and prints the median wall time with the spread (min-max). The
+# leave-one-out fits run on one thread per core (THREADS sets --threads); the script checks
+# that one thread gives the same output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-$root/build/bin/vorida-cli}")
 runs=${RUNS:-5}
-adjust=${ADJUST:-500}
+adjust=${ADJUST:-2000}
+threads=()
+[ -n "${THREADS:-}" ] && threads=(--threads "$THREADS")
 checks=${CHECKS:-100}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -33,8 +37,12 @@ measure() { # label, command...
         "${sorted[0]}" "${sorted[$((runs - 1))]}" "$runs"
 }
 
-echo "Area: $adjust adjustment points, $checks check points"
-measure "fit --loo" "$cli" fit --loo --dir "$work"
-measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local
+echo "Area: $adjust adjustment points, $checks check points; $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
+"$cli" fit --loo --dir "$work" --threads 1 >"$work/one.txt"
+"$cli" fit --loo --dir "$work" "${threads[@]}" >"$work/all.txt"
+cmp -s "$work/one.txt" "$work/all.txt" || { echo "fit --loo differs on one thread" >&2; exit 1; }
+measure "fit --loo" "$cli" fit --loo --dir "$work" "${threads[@]}"
+measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local "${threads[@]}"
 measure "verify" "$cli" verify "$work/check.txt" --dir "$work"
-measure "plot --check" "$cli" plot --dir "$work" --check "$work/check.txt" -o "$work/area.svg"
+measure "plot" "$cli" plot --dir "$work" -o "$work/area.svg" "${threads[@]}"
+measure "plot --check" "$cli" plot --dir "$work" --check "$work/check.txt" -o "$work/area.svg" "${threads[@]}"
