@@ -25,9 +25,9 @@ const std::string fitHelpText
       "--exclude: obszar oceniany tak, jakby tych punktów w nim nie było (plik bez zmian).\n"
       "--loo: dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z korektą\n"
       "Hausbrandta) i odchyłka punktu v = znane - przeliczone, obok niej próg punktu; RMS,\n"
-      "największa odchyłka i prawdopodobne błędy grube, wskazywane po jednym: punkt najdalej\n"
-      "ponad próg, potem ocena od nowa bez niego, aż żaden nie przekroczy progu (każda runda\n"
-      "wypisana). Próg: "
+      "największa odchyłka i prawdopodobne błędy grube, wskazywane po jednym: z punktów ponad\n"
+      "progiem ten o największej odchyłce, potem ocena od nowa bez niego, aż żaden nie\n"
+      "przekroczy progu (każda runda wypisana). Próg: "
     + BlunderRuleText(kDefaultTolerance)
     + ";\npunkt poza otoczką wypukłą pozostałych (\"ekstrapolacja\") ma próg luźniejszy.\n"
       "--tolerance MM: tolerancja zamiast "
