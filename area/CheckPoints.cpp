@@ -1,5 +1,7 @@
 #include "CheckPoints.h"
 
+#include "Cp1250.h"
+#include "LeaveOneOut.h"
 #include "LineIO.h"
 #include "Numbers.h"
 #include "UNITtrk.h"
@@ -13,10 +15,19 @@ CheckPointFile ReadCheckPoints(const std::string& path)
     CheckPointFile file;
     LineReader reader;
     reader.Open(path);
-    std::string line;
+    std::vector<std::string> lines;
+    bool utf8 = true;
+    for (std::string line; reader.Next(line);) {
+        utf8 = utf8 && IsValidUtf8(line);
+        lines.push_back(line);
+    }
+    if (utf8 && !lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0)
+        lines[0].erase(0, 3);
     std::int64_t number = 0;
-    while (reader.Next(line)) {
+    for (std::string& line : lines) {
         ++number;
+        if (utf8)
+            line = Utf8ToCp1250(line, '?');
         const PointLineWords words = SplitPointLine(line);
         if (words.Name.empty() || words.Name.front() == '#')
             continue; // a blank line or a comment
@@ -49,6 +60,50 @@ bool inside(const ExtentBox& box, Extended x, Extended y)
     return box.MinX <= x && x <= box.MaxX && box.MinY <= y && y <= box.MaxY;
 }
 
+Extended nearestDistance(
+    const std::vector<Extended>& px, const std::vector<Extended>& py, Extended x, Extended y)
+{
+    Extended best = -1.0L;
+    for (size_t i = 0; i < px.size(); ++i) {
+        const Extended dx = px[i] - x, dy = py[i] - y;
+        const Extended d2 = dx * dx + dy * dy;
+        if (best < 0.0L || d2 < best)
+            best = d2;
+    }
+    return best < 0.0L ? 0.0L : std::sqrt(best);
+}
+
+// The figures of the points chosen.
+CheckStatistics statisticsOf(
+    const std::vector<CheckDifference>& points, const std::vector<bool>& chosen)
+{
+    CheckStatistics s;
+    Extended sx = 0.0L, sy = 0.0L, sxx = 0.0L, syy = 0.0L;
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (!chosen[i])
+            continue;
+        const CheckDifference& d = points[i];
+        ++s.Count;
+        sx = sx + d.Vx;
+        sy = sy + d.Vy;
+        sxx = sxx + d.Vx * d.Vx;
+        syy = syy + d.Vy * d.Vy;
+        if (!s.Worst || d.V > s.Max) {
+            s.Max = d.V;
+            s.Worst = i;
+        }
+    }
+    if (s.Count == 0)
+        return s;
+    const Extended n = static_cast<Extended>(s.Count);
+    s.MeanVx = sx / n;
+    s.MeanVy = sy / n;
+    s.Mx = std::sqrt(sxx / n);
+    s.My = std::sqrt(syy / n);
+    s.Rms = std::sqrt((sxx + syy) / n);
+    return s;
+}
+
 } // namespace
 
 CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
@@ -56,6 +111,11 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
 {
     CheckSummary summary;
     const ExtentBox& box = reverse ? extents.National : extents.Local;
+    const size_t count = t.PointCount > 0 ? static_cast<size_t>(t.PointCount) : 0;
+    const std::vector<Extended> hullX(
+        t.SourceX.begin() + 1, t.SourceX.begin() + 1 + static_cast<std::ptrdiff_t>(count));
+    const std::vector<Extended> hullY(
+        t.SourceY.begin() + 1, t.SourceY.begin() + 1 + static_cast<std::ptrdiff_t>(count));
     Extended sum = 0.0L;
     for (size_t i = 0; i < points.size(); ++i) {
         const CheckPoint& p = points[i];
@@ -63,6 +123,8 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
         const Extended y = reverse ? p.NationalY : p.LocalY;
         CheckDifference d;
         d.Inside = inside(box, x, y);
+        const Extended nearest = nearestDistance(hullX, hullY, x, y);
+        const bool inHull = d.Inside && InsideHull(hullX, hullY, x, y);
         try {
             Extended outX = 0.0L, outY = 0.0L;
             t.TransformPoint(outX, outY, x, y);
@@ -76,6 +138,8 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
             d.Failed = true;
             static_cast<Discrepancy&>(d) = Discrepancy {};
         }
+        d.Nearest = nearest;
+        d.InsideHull = inHull;
         if (d.Inside && !d.Failed) {
             ++summary.Inside;
             sum = sum + d.V * d.V;
@@ -88,6 +152,16 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
     }
     if (summary.Inside > 0)
         summary.Rms = std::sqrt(sum / static_cast<Extended>(summary.Inside));
+    std::vector<bool> area(points.size()), hull(points.size()), beyond(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        const CheckDifference& d = summary.Points[i];
+        area[i] = d.Inside && !d.Failed;
+        hull[i] = area[i] && d.InsideHull;
+        beyond[i] = area[i] && !d.InsideHull;
+    }
+    summary.Area = statisticsOf(summary.Points, area);
+    summary.Hull = statisticsOf(summary.Points, hull);
+    summary.Beyond = statisticsOf(summary.Points, beyond);
     return summary;
 }
 

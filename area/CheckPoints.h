@@ -3,7 +3,9 @@
 //
 // A check-point file follows the grammar of the point files: one point a line, words
 // separated by blanks or tabs: name, local x, local y, national x, national y, then any text.
-// Names are Windows-1250 bytes, kept as they are. Blank lines and lines whose first word
+// The text is read as `pack` reads its text: UTF-8 (a byte-order mark skipped), or
+// Windows-1250 when the file is not valid UTF-8; names are kept as Windows-1250 bytes, a
+// character that code page lacks becoming "?". Blank lines and lines whose first word
 // begins with "#" (comments) are skipped; a line whose four coordinates are not all readable
 // coordinate words is unreadable and only its number is kept.
 #pragma once
@@ -39,7 +41,18 @@ CheckPointFile ReadCheckPoints(const std::string& path);
 struct CheckDifference : Discrepancy
 {
     bool Inside = false; // the source coordinates lie inside the area box of their system
+    bool InsideHull = false; // ...and inside the convex hull of the adjustment points
     bool Failed = false; // the arithmetic failed (a point far outside); no difference
+    Extended Nearest = 0.0L; // distance to the nearest adjustment point, source units
+};
+
+// Figures of a group of check points: the mean of vx and vy (a bias shows there), m_x and m_y
+// (the RMS of vx and vy), and the largest and the RMS of v.
+struct CheckStatistics
+{
+    size_t Count = 0;
+    Extended MeanVx = 0.0L, MeanVy = 0.0L, Mx = 0.0L, My = 0.0L, Max = 0.0L, Rms = 0.0L;
+    std::optional<size_t> Worst; // the point with the largest V
 };
 
 struct CheckSummary
@@ -48,12 +61,16 @@ struct CheckSummary
     size_t Inside = 0; // how many lie inside the area and have a difference
     Extended Max = 0.0L, Rms = 0.0L; // of V over the points inside
     std::optional<size_t> Worst; // the point inside with the largest V
+    // The points inside the area; of them, those inside the hull of the adjustment points and
+    // those between the hull and the area's widened box, where the conversion extrapolates.
+    CheckStatistics Area, Hull, Beyond;
 };
 
 // Converts every check point with t, which must hold a usable fit in the direction
 // (reverse false: local to national). With digits, each converted coordinate is first rounded
 // to that many decimals as the result file holds it (0 to 18); without, the 80-bit result is
-// compared. Points outside the area are converted too but count in neither Max nor Rms.
+// compared. Points outside the area are converted too but count in neither Max nor Rms. The
+// hull and the nearest adjustment point come from the source positions t was fitted on.
 CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
     const TAreaExtents& extents, std::optional<int> digits);
 

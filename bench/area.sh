@@ -3,38 +3,53 @@
 #
 #     bench/area.sh [VORIDA-CLI]      # default build/bin/vorida-cli
 #
-# Generates an area of ADJUST adjustment points (default 500) and CHECKS check points
+# Generates an area of ADJUST adjustment points (default 2000) and CHECKS check points
 # (default 100, another seed of the same generator) with bench/generate.py, runs each command
-# RUNS times (default 5) and prints the median wall time with the spread (min-max).
+# RUNS times (default 5) and prints the median wall time with the spread (min-max). The
+# leave-one-out fits run on one thread per core (THREADS sets --threads); the script checks
+# that one thread gives the same output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-$root/build/bin/vorida-cli}")
 runs=${RUNS:-5}
-adjust=${ADJUST:-500}
+adjust=${ADJUST:-2000}
+threads=()
+[ -n "${THREADS:-}" ] && threads=(--threads "$THREADS")
 checks=${CHECKS:-100}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 python3 "$root/bench/generate.py" adjustment "$adjust" -o "$work/area.txt"
 "$cli" pack "$work/area.txt" -o "$work/TRANSPKT.BIN"
-python3 "$root/bench/generate.py" adjustment "$checks" --seed 77 | grep -v '^@' >"$work/check.txt"
+# Check points are no adjustment points: their own names.
+python3 "$root/bench/generate.py" adjustment "$checks" --seed 77 | grep -v '^@' | sed 's/^D/K/' \
+    >"$work/check.txt"
 
+# The median wall time and the median CPU time (user + system, every thread) of RUNS runs. On
+# a busy machine the wall time says little; the CPU time divided by the cores is what an idle
+# machine would take.
 measure() { # label, command...
-    local label=$1 times=() i start end
+    local label=$1 walls=() cpus=() i t
     shift
     for ((i = 0; i < runs; i++)); do
-        start=$(date +%s%N)
-        "$@" >/dev/null
-        end=$(date +%s%N)
-        times+=($(((end - start) / 1000000)))
+        t=$( { TIMEFORMAT='%R %U %S'; time "$@" >/dev/null 2>&1; } 2>&1)
+        read -r wall user system <<<"$t"
+        walls+=("$(awk -v w="$wall" 'BEGIN { printf "%d", w * 1000 }')")
+        cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%d", (u + s) * 1000 }')")
     done
-    sorted=($(printf '%s\n' "${times[@]}" | sort -n))
-    printf '%-40s median %5d ms (%d-%d ms), %d runs\n' "$label" "${sorted[$((runs / 2))]}" \
-        "${sorted[0]}" "${sorted[$((runs - 1))]}" "$runs"
+    local sw sc
+    sw=($(printf '%s\n' "${walls[@]}" | sort -n))
+    sc=($(printf '%s\n' "${cpus[@]}" | sort -n))
+    printf '%-24s wall median %5d ms (%d-%d ms), CPU median %5d ms, %d runs\n' "$label" \
+        "${sw[$((runs / 2))]}" "${sw[0]}" "${sw[$((runs - 1))]}" "${sc[$((runs / 2))]}" "$runs"
 }
 
-echo "Area: $adjust adjustment points, $checks check points"
-measure "fit --loo" "$cli" fit --loo --dir "$work"
-measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local
+echo "Area: $adjust adjustment points, $checks check points; $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
+"$cli" fit --loo --dir "$work" --threads 1 >"$work/one.txt"
+"$cli" fit --loo --dir "$work" "${threads[@]}" >"$work/all.txt"
+cmp -s "$work/one.txt" "$work/all.txt" || { echo "fit --loo differs on one thread" >&2; exit 1; }
+measure "fit --loo" "$cli" fit --loo --dir "$work" "${threads[@]}"
+measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local "${threads[@]}"
 measure "verify" "$cli" verify "$work/check.txt" --dir "$work"
-measure "plot --check" "$cli" plot --dir "$work" --check "$work/check.txt" -o "$work/area.svg"
+measure "plot" "$cli" plot --dir "$work" -o "$work/area.svg" "${threads[@]}"
+measure "plot --check" "$cli" plot --dir "$work" --check "$work/check.txt" -o "$work/area.svg" "${threads[@]}"

@@ -1,5 +1,8 @@
 // vorida-cli fit: the fit on the adjustment points and its residuals.
+#include "AreaOptions.h"
 #include "Common.h"
+
+#include "AreaText.h"
 
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -11,16 +14,33 @@
 
 namespace vorida::cli {
 
-const char* const kFitHelp
-    = "Użycie: vorida-cli fit [--dir KATALOG] [--area PLIK] [--to-local] [--loo]\n"
+namespace {
+
+const std::string fitHelpText
+    = "Użycie: vorida-cli fit [--dir KATALOG] [--area PLIK] [--to-local]\n"
+      "                      [--exclude NAZWA[,NAZWA...]]\n"
+      "                      [--loo [--tolerance MM] [--threads N]]\n"
       "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
       "katalog, a bez niego plik obok programu; --area: ten plik obszaru), kierunek\n"
       "lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
       "vx, vy, v w milimetrach oraz błąd średni m0.\n"
+      "--exclude: obszar oceniany tak, jakby tych punktów w nim nie było (plik bez zmian).\n"
       "--loo: dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z korektą\n"
-      "Hausbrandta) i odchyłka punktu v = znane - przeliczone; RMS, największa odchyłka i\n"
-      "prawdopodobne błędy grube (v > 3 × RMS odchyłek pozostałych). Wymaga co najmniej\n"
-      "5 punktów.\n";
+      "Hausbrandta) i odchyłka punktu v = znane - przeliczone, obok niej próg punktu; RMS,\n"
+      "największa odchyłka i prawdopodobne błędy grube, wskazywane po jednym: z punktów ponad\n"
+      "progiem ten o największej odchyłce, potem ocena od nowa bez niego, aż żaden nie\n"
+      "przekroczy progu (każda runda wypisana). Próg: "
+    + BlunderRuleText(kDefaultTolerance)
+    + ";\npunkt poza otoczką wypukłą pozostałych (\"ekstrapolacja\") ma próg luźniejszy.\n"
+      "--tolerance MM: tolerancja zamiast "
+    + PlainNumber(kDefaultTolerance * 1000.0L)
+    + " mm. --threads N: liczba wątków (domyślnie jeden na rdzeń,\n"
+      "wyniki te same). Wymaga co najmniej "
+    + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.\n";
+
+} // namespace
+
+const char* const kFitHelp = fitHelpText.c_str();
 
 namespace {
 
@@ -50,61 +70,103 @@ const char* statusText(const LooDiscrepancy& d)
     return "";
 }
 
-int leaveOneOut(const Options& o)
+std::string looHeader()
 {
-    if (!loadArea(o))
-        return kFailure;
-    if (AdjustmentPoints.size() < kMinimumPointsForLeaveOneOut) {
-        std::cerr << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-                     "najmniej "
-                  << kMinimumPointsForLeaveOneOut << " punktów (jest " << AdjustmentPoints.size()
-                  << ").\n";
-        return kFailure;
-    }
-    LooResult loo;
-    try {
-        // A coordinate that is not a number fails the whole set here, once.
-        TTrKonfAf whole;
-        FitArea(whole, AdjustmentPoints, o.ToLocal);
-        loo = LeaveOneOut(AdjustmentPoints, o.ToLocal);
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << AdjustmentPoints.size() << '\n';
-    std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
-    std::cout << residualHeader(10) << '\n';
-    for (size_t i = 0; i < AdjustmentPoints.size(); ++i) {
-        const LooDiscrepancy& d = loo.Points[i];
+    std::string header = residualHeader(10);
+    appendCell(header, "próg [mm]", 11); // "ó" takes two bytes
+    return header;
+}
+
+// One round's table: every point judged, its discrepancy, its threshold and its labels.
+void printRound(const ScreeningRound& round, const TPktDostosowania& points)
+{
+    std::cout << looHeader() << '\n';
+    const LooResult& loo = round.Loo;
+    for (size_t k = 0; k < round.Members.size(); ++k) {
+        const LooDiscrepancy& d = loo.Points[k];
         std::string row;
-        appendName(row, Cp1250ToUtf8(AdjustmentPoints[i].Name), 16);
+        appendName(row, Cp1250ToUtf8(points[round.Members[k]].Name), 16);
         if (d.Computed()) {
             appendCell(row, millimetres(d.Vx), 10);
             appendCell(row, millimetres(d.Vy), 10);
             appendCell(row, millimetres(d.V), 10);
-            if (d.Blunder)
-                row += "  błąd gruby?";
+            appendCell(row, d.Threshold > 0.0L ? millimetres(d.Threshold) : "-", 10);
+            std::string labels;
+            if (d.Extrapolated)
+                labels = "ekstrapolacja";
+            if (loo.MostOver == k)
+                labels += (labels.empty() ? "" : ", ") + std::string("błąd gruby?");
+            else if (d.Blunder)
+                labels += (labels.empty() ? "" : ", ") + std::string("ponad próg");
+            if (!labels.empty())
+                row += "  " + labels;
         } else {
             row += "  ";
             row += statusText(d);
         }
         std::cout << row << '\n';
     }
-    if (!loo.Worst) {
-        std::cout << "Żadnej odchyłki nie udało się obliczyć.\n";
+    if (loo.Worst) {
+        std::cout << "RMS v = " << millimetres(loo.Rms) << " mm (" << loo.Computed << " punktów)\n";
+        std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
+                  << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
+    }
+}
+
+int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
+{
+    if (!loadArea(o))
+        return kFailure;
+    std::vector<bool> excluded;
+    if (!markExcluded(AdjustmentPoints, area.Exclude, excluded))
+        return kUsage;
+    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
+    if (kept.size() < kMinimumPointsForLeaveOneOut) {
+        std::cerr << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+                     "najmniej "
+                  << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
         return kFailure;
     }
-    std::cout << "RMS v = " << millimetres(loo.Rms) << " mm (" << loo.Computed << " punktów)\n";
-    std::cout << "Największa: " << Cp1250ToUtf8(AdjustmentPoints[*loo.Worst].Name)
-              << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
-    std::string blunders;
-    for (size_t i = 0; i < AdjustmentPoints.size(); ++i)
-        if (loo.Points[i].Blunder)
-            blunders += (blunders.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[i].Name);
-    std::cout << "Prawdopodobne błędy grube (v > 3 × RMS pozostałych): "
-              << (blunders.empty() ? "brak" : blunders) << '\n';
+    const Extended tolerance = area.Tolerance.value_or(kDefaultTolerance);
+    Screening screening;
+    try {
+        // A coordinate that is not a number fails the whole set here, once.
+        TTrKonfAf whole;
+        FitArea(whole, kept, o.ToLocal);
+        screening = ScreenBlunders(AdjustmentPoints, o.ToLocal, excluded, tolerance, threads);
+    } catch (const std::exception& e) {
+        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        return kFailure;
+    }
+    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    std::cout << "Punktów dostosowania: " << kept.size() << '\n';
+    if (!area.Exclude.empty())
+        std::cout << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+    std::cout << "Próg punktu: " << BlunderRuleText(tolerance) << "; \"ekstrapolacja\": punkt "
+              << "poza otoczką wypukłą pozostałych\n";
+    std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
+    std::string named;
+    for (size_t r = 0; r < screening.Rounds.size(); ++r) {
+        const ScreeningRound& round = screening.Rounds[r];
+        if (screening.Rounds.size() > 1)
+            std::cout << "Runda " << (r + 1)
+                      << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
+                      << '\n';
+        printRound(round, AdjustmentPoints);
+        if (r == 0 && !round.Loo.Worst) {
+            std::cout << "Żadnej odchyłki nie udało się obliczyć.\n";
+            return kFailure;
+        }
+        if (round.Named)
+            named
+                += (named.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[*round.Named].Name);
+    }
+    if (!screening.Complete)
+        std::cout << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
+                  << " punktów.\n";
+    std::cout << "Prawdopodobne błędy grube (" << BlunderRuleText(tolerance)
+              << ", po jednym): " << (named.empty() ? "brak" : named) << '\n';
     return kOk;
 }
 
@@ -112,23 +174,36 @@ int leaveOneOut(const Options& o)
 
 int fit(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--area", "--to-local", "--loo" }, kFitHelp);
+    std::vector<std::string> rest = args;
+    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kFitHelp);
+    if (!area)
+        return kUsage;
+    auto o
+        = parseOptions(rest, { "--dir", "--area", "--to-local", "--loo", "--threads" }, kFitHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
         return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
+    const auto threads = parseAreaThreads(o->Threads, kFitHelp);
+    if (!threads)
+        return kUsage;
     if (o->Loo)
-        return leaveOneOut(*o);
-    const std::string area = areaPath(*o);
+        return leaveOneOut(*o, *area, *threads);
+    if (area->Tolerance || o->Threads)
+        return usage(kFitHelp, "--tolerance i --threads tylko z --loo");
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(area);
+    LoadPointFile(areaPath(*o));
     if (!messages.Held.empty()) {
         messages.Release(std::cerr);
         return kFailure;
     }
+    std::vector<bool> excluded;
+    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+        return kUsage;
+    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     try {
-        TrKonfAf.Fit(AdjustmentPoints, kProgramDegree, o->ToLocal, kHausbrandtCorrection);
+        TrKonfAf.Fit(kept, kProgramDegree, o->ToLocal, kHausbrandtCorrection);
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
@@ -137,6 +212,8 @@ int fit(const std::vector<std::string>& args)
     std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
     std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
+    if (!area->Exclude.empty())
+        std::cout << "Wyłączone: " << excludedNames(AdjustmentPoints, excluded) << '\n';
     std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
     // Number cells of 10 characters with at least one blank before each.
     std::cout << residualHeader(9) << '\n';
@@ -144,7 +221,7 @@ int fit(const std::vector<std::string>& args)
         const auto k = static_cast<size_t>(i);
         const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
         std::string row;
-        appendName(row, Cp1250ToUtf8(AdjustmentPoints[k - 1].Name), 16);
+        appendName(row, Cp1250ToUtf8(kept[k - 1].Name), 16);
         appendCell(row, millimetres(vx), 9);
         appendCell(row, millimetres(vy), 9);
         appendCell(row, millimetres(std::sqrt(vx * vx + vy * vy)), 9);

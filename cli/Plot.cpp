@@ -1,5 +1,8 @@
 // vorida-cli plot: the picture of the area as SVG.
+#include "AreaOptions.h"
 #include "Common.h"
+
+#include "AreaText.h"
 
 #include "AreaPicture.h"
 #include "Cp1250.h"
@@ -13,43 +16,51 @@ namespace vorida::cli {
 
 namespace {
 
-// Thousands separated by blanks, as Polish writes map scales (1:75 000).
-std::string grouped(const std::string& digits)
-{
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ' ';
-        out += digits[i];
-    }
-    return out;
-}
+const std::string plotHelpText
+    = "Użycie: vorida-cli plot [--dir KATALOG] [--area PLIK] [--check KONTROLNE.txt]\n"
+      "                       [--scale N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
+      "                       [--threads N] -o OBSZAR.svg\n"
+      "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
+      "programu; --area: ten plik) w układzie krajowym\n"
+      "(x na północ) na arkuszu A4, jako SVG: punkty dostosowania i kontrolne w ramce z\n"
+      "marginesem, siatka współrzędnych, prostokąt obszaru przeliczeń (punkty dostosowania\n"
+      "+ "
+    + AreaMarginText()
+    + ", przycięty do ramki), nazwy punktów bez nakładania (gdy brak miejsca,\n"
+      "nazwa jest pomijana: najpierw nazywane są błędy grube, punkty ekstrapolowane i\n"
+      "największe odchyłki), odchyłki dopasowania i przy pominięciu punktu (strzałki w skali\n"
+      "odchyłek), prawdopodobne błędy grube na czerwono i, z --check, punkty kontrolne z ich\n"
+      "odchyłkami. Kierunek lokalny -> krajowy. --scale N: skala mapy 1:N zamiast okrągłej\n"
+      "dobranej do ramki. --tolerance, --exclude, --threads: jak w fit --loo. -o -: rysunek\n"
+      "na standardowe wyjście (podsumowanie wtedy na standardowe wyjście błędów).\n";
 
 } // namespace
 
-const char* const kPlotHelp
-    = "Użycie: vorida-cli plot [--dir KATALOG] [--area PLIK] [--check KONTROLNE.txt]\n"
-      "                       -o OBSZAR.svg\n"
-      "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
-      "programu; --area: ten plik) w układzie krajowym\n"
-      "(x na północ) na arkuszu A4, jako SVG: prostokąt obszaru przeliczeń, punkty\n"
-      "dostosowania z nazwami, ich odchyłki dopasowania i odchyłki przy pominięciu punktu\n"
-      "(strzałki w skali odchyłek), prawdopodobne błędy grube na czerwono i, z --check,\n"
-      "punkty kontrolne z ich odchyłkami. Kierunek lokalny -> krajowy. -o -: rysunek na\n"
-      "standardowe wyjście (podsumowanie wtedy na standardowe wyjście błędów).\n";
+const char* const kPlotHelp = plotHelpText.c_str();
 
 int plot(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--area", "--check", "-o" }, kPlotHelp);
+    std::vector<std::string> rest = args;
+    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude", "--scale" }, kPlotHelp);
+    if (!area)
+        return kUsage;
+    auto o = parseOptions(rest, { "--dir", "--area", "--check", "-o", "--threads" }, kPlotHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
         return usage(kPlotHelp, "Nieoczekiwany argument: " + o->Positional[0]);
     if (!o->Output)
         return usage(kPlotHelp, "Podaj plik wynikowy: -o OBSZAR.svg");
+    const auto threads = parseAreaThreads(o->Threads, kPlotHelp);
+    if (!threads)
+        return kUsage;
     if (!loadArea(*o))
         return kFailure;
-    if (AdjustmentPoints.empty()) {
+    std::vector<bool> excluded;
+    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+        return kUsage;
+    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
+    if (kept.empty()) {
         std::cerr << TTransPkt::kNoAdjustmentPoints << '\n';
         return kFailure;
     }
@@ -58,9 +69,13 @@ int plot(const std::vector<std::string>& args)
         return kFailure;
     AreaPicture picture;
     std::string svg;
+    LabelCounts labels;
     try {
-        picture = PrepareAreaPicture(AdjustmentPoints, AreaName, SystemCode, checks.Points);
-        svg = AreaSvg(picture);
+        picture = PrepareAreaPicture(kept, AreaName, SystemCode, checks.Points,
+            area->Tolerance.value_or(kDefaultTolerance), *threads);
+        picture.Scale = area->Scale;
+        picture.Excluded = excludedNames(AdjustmentPoints, excluded);
+        svg = AreaSvg(picture, &labels);
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
@@ -72,17 +87,19 @@ int plot(const std::vector<std::string>& args)
     std::ostream& out = isStandardStream(*o->Output) ? std::cerr : std::cout;
     const PictureLayout l = LayOutPicture(picture);
     out << "Zapisano " << *o->Output << ": A4 " << (l.Landscape ? "poziomo" : "pionowo")
-        << ", skala mapy 1:" << grouped(FormatDecimals(l.ScaleDenominator, 0)) << ", strzałka "
-        << FormatDecimals(l.ArrowBarGround * l.ArrowScale, 0)
+        << ", skala mapy 1:" << GroupThousands(FormatDecimals(l.ScaleDenominator, 0), " ")
+        << ", strzałka " << FormatDecimals(l.ArrowBarGround * l.ArrowScale, 0)
         << " mm = " << FormatDecimals(l.ArrowBarGround, 1) << " mm odchyłki\n";
-    out << "Punkty dostosowania: " << AdjustmentPoints.size();
+    out << "Punkty dostosowania: " << kept.size();
+    if (!area->Exclude.empty())
+        out << " (bez " << picture.Excluded << ")";
     if (picture.Fit != AreaFitStatus::Fitted)
         out << " (bez odchyłek dopasowania: dopasowanie niemożliwe)";
     out << '\n';
     if (picture.Loo && picture.Loo->Worst) {
         size_t blunders = 0;
-        for (const LooDiscrepancy& d : picture.Loo->Points)
-            blunders += d.Blunder ? 1 : 0;
+        for (bool named : picture.Named)
+            blunders += named ? 1 : 0;
         out << "Odchyłki przy pominięciu punktu: RMS " << millimetres(picture.Loo->Rms)
             << " mm, prawdopodobne błędy grube: " << blunders << '\n';
     } else {
@@ -95,6 +112,12 @@ int plot(const std::vector<std::string>& args)
             out << ", max " << millimetres(s.Max) << " mm, RMS " << millimetres(s.Rms) << " mm";
         out << '\n';
     }
+    out << "Nazwy: " << (labels.Names - labels.NamesLeftOut) << " z " << labels.Names
+        << ", pominięte z braku miejsca: " << labels.NamesLeftOut;
+    if (labels.Cuts > 0)
+        out << "; długości skróconych strzałek: " << (labels.Cuts - labels.CutsLeftOut) << " z "
+            << labels.Cuts;
+    out << '\n';
     return kOk;
 }
 

@@ -1,5 +1,8 @@
 // vorida-cli verify: the conversion measured on check points.
+#include "AreaOptions.h"
 #include "Common.h"
+
+#include "AreaText.h"
 
 #include "AreaFit.h"
 #include "CheckPoints.h"
@@ -11,32 +14,84 @@
 
 namespace vorida::cli {
 
-const char* const kVerifyHelp
+namespace {
+
+const std::string verifyHelpText
     = "Użycie: vorida-cli verify KONTROLNE.txt [--dir KATALOG] [--area PLIK] [--to-local]\n"
-      "                         [--digits N]\n"
+      "                         [--digits N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
       "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
       "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
       "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
       "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
-      "v = znane - przeliczone w milimetrach, czy punkt leży w obszarze, oraz max i RMS\n"
-      "po punktach w obszarze. --digits N: wyniki zaokrąglone do N miejsc (0-18) tak jak\n"
-      "w pliku wynikowym; bez tej opcji pełna dokładność.\n"
+      "v = znane - przeliczone w milimetrach, odległość do najbliższego punktu dostosowania\n"
+      "i położenie: w otoczce wypukłej punktów dostosowania, poza nią (w obszarze: punkty\n"
+      "dostosowania + "
+    + AreaMarginText()
+    + ") albo poza obszarem. Dla punktów w obszarze, razem i osobno w otoczce\n"
+      "i poza nią: średnie vx, vy, m_x, m_y, max i RMS. --digits N: wyniki zaokrąglone do\n"
+      "N miejsc (0-18) tak jak w pliku wynikowym; bez tej opcji pełna dokładność.\n"
+      "--tolerance MM: status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie.\n"
+      "--exclude: transformacja bez tych punktów dostosowania (plik bez zmian).\n"
       "Plik: w każdej linii nazwa, x lok., y lok., x kraj., y kraj. (jak w plikach punktów,\n"
       "oddzielone spacjami lub tabulatorami); linie puste i zaczynające się od # są\n"
-      "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane.\n";
+      "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane. Tekst UTF-8 (jak w\n"
+      "pack), a gdy nie jest poprawnym UTF-8, Windows-1250. Ostrzega, gdy punkt kontrolny\n"
+      "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się powtarza.\n";
 
-namespace {
+constexpr int kOutOfTolerance = 3;
 
 std::string millimetres2(Extended metres)
 {
     return FormatDecimals(metres * 1000.0L, 2);
 }
 
+void printStatistics(const char* label, const CheckStatistics& s, const CheckPointFile& file)
+{
+    std::cout << label << " (" << s.Count << ")";
+    if (s.Count == 0 || !s.Worst) {
+        std::cout << ": brak\n";
+        return;
+    }
+    std::cout << ": max " << millimetres2(s.Max) << " mm ("
+              << Cp1250ToUtf8(file.Points[*s.Worst].Name) << "), RMS " << millimetres2(s.Rms)
+              << " mm; średnio vx " << millimetres2(s.MeanVx) << ", vy " << millimetres2(s.MeanVy)
+              << " mm; m_x " << millimetres2(s.Mx) << ", m_y " << millimetres2(s.My) << " mm\n";
+}
+
+// Check points that are adjustment points too (the same name, or the same source position to
+// the millimetre) and names that repeat: the figures would flatter the area or count a point
+// twice.
+void warnAboutDuplicates(
+    const CheckPointFile& file, const CheckSummary& summary, const TPktDostosowania& adjustment)
+{
+    for (size_t i = 0; i < file.Points.size(); ++i) {
+        const CheckPoint& c = file.Points[i];
+        bool adjusting = summary.Points[i].Nearest < 0.0005L;
+        for (const TPkt& p : adjustment)
+            adjusting = adjusting || p.Name == c.Name;
+        if (adjusting)
+            std::cerr << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
+                      << ") jest też punktem dostosowania\n";
+        for (size_t j = 0; j < i; ++j)
+            if (file.Points[j].Name == c.Name) {
+                std::cerr << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
+                          << file.Points[j].Line << " i " << c.Line << ")\n";
+                break;
+            }
+    }
+}
+
 } // namespace
+
+const char* const kVerifyHelp = verifyHelpText.c_str();
 
 int verify(const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
+    std::vector<std::string> rest = args;
+    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kVerifyHelp);
+    if (!area)
+        return kUsage;
+    auto o = parseOptions(rest, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
     if (!o)
         return kUsage;
     if (o->Positional.size() != 1)
@@ -50,12 +105,17 @@ int verify(const std::vector<std::string>& args)
     }
     if (!loadArea(*o))
         return kFailure;
+    std::vector<bool> excluded;
+    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+        return kUsage;
+    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     CheckPointFile file;
     if (!readCheckPointFile(o->Positional[0], file))
         return kFailure;
     CheckSummary summary;
     try {
-        switch (FitArea(TrKonfAf, AdjustmentPoints, o->ToLocal)) {
+        // The refusals are decided here and in FitArea (area/AreaFit.cpp), with the run's texts.
+        switch (FitArea(TrKonfAf, kept, o->ToLocal)) {
         case AreaFitStatus::Fitted:
             break;
         case AreaFitStatus::NoPoints:
@@ -68,27 +128,37 @@ int verify(const std::vector<std::string>& args)
             std::cerr << TTransPkt::kSingularFit << '\n';
             return kFailure;
         }
-        summary = CompareCheckPoints(TrKonfAf, file.Points, o->ToLocal, AreaExtents, digits);
+        summary = CompareCheckPoints(
+            TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
 
+    warnAboutDuplicates(file, summary, kept);
+
     std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
     std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    if (!area->Exclude.empty())
+        std::cout << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, excluded)
+                  << '\n';
     std::cout << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
-              << '\n';
+              << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
+              << summary.Beyond.Count << ")\n";
     std::cout << "Wyniki: "
               << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
                          : std::string("pełna dokładność"))
-              << "; v = znane - przeliczone\n";
+              << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
     std::string header;
     AppendRight(header, "nazwa", 16);
     appendCell(header, "vx [mm]", 10);
     appendCell(header, "vy [mm]", 10);
     appendCell(header, "v [mm]", 10);
-    header += "  w obszarze";
+    appendCell(header, "odl. [m]", 10);
+    header += "  położenie";
     std::cout << header << '\n';
+    const Extended tolerance = area->Tolerance.value_or(0.0L);
+    std::vector<std::string> failing;
     for (size_t i = 0; i < file.Points.size(); ++i) {
         const CheckDifference& d = summary.Points[i];
         std::string row;
@@ -99,8 +169,13 @@ int verify(const std::vector<std::string>& args)
             appendCell(row, millimetres2(d.Vx), 10);
             appendCell(row, millimetres2(d.Vy), 10);
             appendCell(row, millimetres2(d.V), 10);
+            appendCell(row, FormatDecimals(d.Nearest, 1), 10);
         }
-        row += d.Inside ? "  tak" : "  nie";
+        row += !d.Inside ? "  poza obszarem" : d.InsideHull ? "  w otoczce" : "  poza otoczką";
+        if (area->Tolerance && d.Inside && !d.Failed && d.V > tolerance) {
+            row += ", ponad tolerancję";
+            failing.push_back(Cp1250ToUtf8(file.Points[i].Name));
+        }
         std::cout << row << '\n';
     }
     if (!summary.Worst) {
@@ -110,7 +185,19 @@ int verify(const std::vector<std::string>& args)
     std::cout << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max)
               << " mm (" << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
               << millimetres2(summary.Rms) << " mm\n";
-    return kOk;
+    std::cout << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
+              << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
+              << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
+    printStatistics("W otoczce punktów dostosowania", summary.Hull, file);
+    printStatistics("Poza otoczką, w obszarze", summary.Beyond, file);
+    if (!area->Tolerance)
+        return kOk;
+    std::string names;
+    for (const std::string& n : failing)
+        names += (names.empty() ? "" : ", ") + n;
+    std::cout << "Tolerancja " << PlainNumber(tolerance * 1000.0L, 1)
+              << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
+    return failing.empty() ? kOk : kOutOfTolerance;
 }
 
 } // namespace vorida::cli

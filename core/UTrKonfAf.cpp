@@ -39,12 +39,14 @@ inline void multiplyByZ(Extended& R, Extended& I, Extended u, Extended v)
 void TTrKonfAf::Fit(
     const TPktDostosowania& Points, std::int32_t degree, bool Reverse, std::int32_t correctionMode)
 {
+    // Until this fit has succeeded the object converts nothing: a Fit that throws must not
+    // leave the previous fit's numbers mixed with this one's.
+    Mode = 0;
     if (degree < 1 || degree > kMaximumDegree)
         throw std::invalid_argument("Stopień wielomianu poza zakresem 1..58");
     if (Points.size() >= static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
         throw std::length_error("Zbyt wiele punktów dostosowania");
 
-    Mode = 1;
     Degree = degree;
     CorrectionMode = correctionMode;
     PointCount = static_cast<std::int32_t>(Points.size());
@@ -83,6 +85,7 @@ void TTrKonfAf::Fit(
     ComputeResiduals();
     ThrowOnFloatingPointFlags();
     SplitForCorrection();
+    Mode = 1;
 }
 
 void TTrKonfAf::CentreAndScale()

@@ -50,7 +50,8 @@ public:
 
     // Transforms one point from the source system of the last Fit; leaves the Hausbrandt
     // correction of the point in CorrectionX, CorrectionY. Allocates nothing. Throws
-    // FloatingPointError when the arithmetic fails. Before the first Fit it does nothing.
+    // FloatingPointError when the arithmetic fails. Before the first Fit, and after a Fit that
+    // threw, it does nothing.
     void TransformPoint(Extended& OutX, Extended& OutY, Extended X, Extended Y);
 
     // The mean error of unit weight of the last Fit, target units:

@@ -337,7 +337,8 @@ TEST(AreaPicture, IsWellFormedWithOneMarkerPerPointAndTheAreaRectangle)
         std::vector<Element> elements;
         ASSERT_NO_THROW(elements = XmlReader(svg).Read()) << svg;
         ASSERT_EQ(elements[0].Name, "svg");
-        EXPECT_EQ(elements[0].Attributes["viewBox"], "0 0 210 297");
+        const std::string viewBox = elements[0].Attributes["viewBox"];
+        EXPECT_TRUE(viewBox == "0 0 210 297" || viewBox == "0 0 297 210") << viewBox;
 
         std::vector<std::string> markers, areas, blunders, names;
         size_t checkMarkers = 0;
@@ -368,7 +369,8 @@ TEST(AreaPicture, IsWellFormedWithOneMarkerPerPointAndTheAreaRectangle)
             "M" + FormatDecimals(l.PaperX(points[0].NationalY), 2) + ","
                 + FormatDecimals(l.PaperY(points[0].NationalX) - 1.3L, 2));
         if (count > 3) {
-            EXPECT_EQ(names[3], "<&\"x\xEF\xBF\xBD\xC4\x85>");
+            EXPECT_NE(
+                std::find(names.begin(), names.end(), "<&\"x\xEF\xBF\xBD\xC4\x85>"), names.end());
         }
         EXPECT_EQ(blunders.size(), count > 7 ? 1u : 0u);
     }

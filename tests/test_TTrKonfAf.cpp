@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <random>
 
 using namespace vorida;
@@ -131,6 +132,29 @@ TEST(TTrKonfAf, EmptySetAndBadDegreeAreErrors)
     TPktDostosowania withNaN = area(6, 0.0L);
     withNaN[2].LocalX = std::numeric_limits<Extended>::quiet_NaN();
     EXPECT_THROW(t.Fit(withNaN, 3, false, 1), FloatingPointError);
+}
+
+TEST(TTrKonfAf, AFitThatThrowsAfterAGoodOneLeavesNothingToConvertWith)
+{
+    TPktDostosowania withNaN = area(6, 0.0L);
+    withNaN[2].NationalY = std::numeric_limits<Extended>::quiet_NaN();
+    const std::pair<const char*, std::function<void(TTrKonfAf&)>> failures[] = {
+        { "empty set", [](TTrKonfAf& t) { t.Fit({}, 3, false, 1); } },
+        { "degree 0", [](TTrKonfAf& t) { t.Fit(area(5, 0.0L), 0, false, 1); } },
+        { "a target that is no number", [&](TTrKonfAf& t) { t.Fit(withNaN, 3, false, 1); } },
+    };
+    for (const auto& [what, fail] : failures) {
+        SCOPED_TRACE(what);
+        TTrKonfAf t;
+        t.Fit(area(6, 0.0L), 3, false, 1);
+        ASSERT_TRUE(t.M0().has_value());
+        EXPECT_ANY_THROW(fail(t));
+        Extended x = -1.0L, y = -2.0L;
+        t.TransformPoint(x, y, 1000.0L, 2000.0L);
+        EXPECT_EQ(x, -1.0L);
+        EXPECT_EQ(y, -2.0L);
+        EXPECT_FALSE(t.M0().has_value());
+    }
 }
 
 TEST(TTrKonfAf, ReverseFitGoesBackToTheStart)

@@ -125,18 +125,46 @@ convert)
 area)
     expect_status 0 pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
     expect_status 0 fit --loo --dir "$work"
-    [ "$(grep -Ec '^ *[^ ]+( +-?[0-9]+\.[0-9]){3}$' "$work/out")" -eq 35 ] \
+    [ "$(grep -Ec '^ *[^ ]+( +-?[0-9]+\.[0-9]){4}( |$)' "$work/out")" -eq 35 ] \
         || fail "a row for every adjustment point"
-    grep -q "^Prawdopodobne błędy grube (v > 3 × RMS pozostałych): brak$" "$work/out" || fail "loo"
+    grep -q "^Prawdopodobne błędy grube (.*): brak$" "$work/out" || fail "loo"
+    grep -q "^ *1035 .* ekstrapolacja$" "$work/out" || fail "an edge point labelled"
+    # A 10 cm blunder and a 50 cm one: both named, the larger first; excluded, neither.
+    awk -F'\t' -v OFS='\t' '$1 == "1013" { $4 = sprintf("%.3f", $4 + 0.1) }
+        $1 == "1019" { $5 = sprintf("%.3f", $5 + 0.5) } { print }' \
+        "$examples/TRANSPKT.txt" >"$work/bad.txt"
+    mkdir -p "$work/BAD"
+    expect_status 0 pack "$work/bad.txt" -o "$work/BAD/TRANSPKT.BIN"
+    expect_status 0 fit --loo --dir "$work/BAD" --threads 2
+    [ "$(tail -n 1 "$work/out" | sed 's/.*): //')" = "1019, 1013" ] || fail "two blunders"
+    grep -q "^Runda 3: bez 1019, 1013$" "$work/out" || fail "rounds"
+    expect_status 0 fit --loo --dir "$work/BAD" --exclude 1019,1013
+    tail -n 1 "$work/out" | grep -q "): brak$" || fail "--exclude"
+    expect_status 0 fit --loo --dir "$work/BAD" --tolerance=200
+    [ "$(tail -n 1 "$work/out" | sed 's/.*): //')" = "1019" ] || fail "--tolerance"
+    expect_status 2 fit --loo --dir "$work/BAD" --exclude nosuch
+    expect_status 2 fit --loo --dir "$work/BAD" --tolerance -1
     expect_status 0 verify "$examples/check-points.txt" --dir "$work" --digits 4
     grep -q "^W obszarze (10): max 18.55 mm (K-08), RMS 9.62 mm$" "$work/out" || fail "verify"
     printf 'K1 30381.8757 22580.3131 5855989.588603 6485608.529447\nK2 1,5 2 3 4\n' >"$work/k.txt"
     expect_status 0 verify "$work/k.txt" --dir "$work" --to-local
     grep -q "^Linia 2: nieczytelny punkt kontrolny, pominięty$" "$work/err" || fail "bad line"
+    expect_status 0 verify "$examples/check-points.txt" --dir "$work" --digits 4 --tolerance 20
+    expect_status 3 verify "$examples/check-points.txt" --dir "$work" --digits 4 --tolerance 18.5
+    grep -q "^Tolerancja 18.5 mm: przekroczona: K-08$" "$work/out" || fail "verify --tolerance"
+    printf '\xc5\xbbabiniec-1 30381.8757 22580.3131 5855989.588603 6485608.529447\n1013 1 2 3 4\n' >"$work/u.txt"
+    expect_status 0 verify "$work/u.txt" --dir "$work"
+    grep -q "^ *Żabiniec-1 " "$work/out" || fail "a UTF-8 check file"
+    grep -q "punkt kontrolny 1013 (linia 2) jest też punktem dostosowania" "$work/err" \
+        || fail "a check point that is an adjustment point"
     expect_status 2 verify "$work/k.txt" --digits 19
     expect_status 1 verify "$work/none.txt" --dir "$work"
     expect_status 0 plot --dir "$work" --check "$examples/check-points.txt" -o "$work/a.svg"
     grep -q '</svg>' "$work/a.svg" || fail "plot"
+    expect_status 0 plot --dir "$work" --scale 20000 --exclude 1035 -o "$work/b.svg"
+    grep -q "skala mapy 1:20 000" "$work/out" || fail "plot --scale"
+    grep -q '>1035<' "$work/b.svg" && fail "plot --exclude"
+    expect_status 2 plot --dir "$work" --scale 0 -o "$work/b.svg"
     expect_status 2 plot --dir "$work"
     expect_status 1 plot --dir "$work" -o "$work/no/such/dir.svg"
     printf '@system\t7\na 0 0 0 0\nb 1 0 1 0\nc 0 1 0 1\nd 1 1 1 1\n' >"$work/four.txt"

@@ -1,0 +1,330 @@
+// Blunder screening, check-point figures and encodings, and the placing of the picture's labels.
+#include "AreaPicture.h"
+#include "CheckPoints.h"
+#include "LeaveOneOut.h"
+#include "Numbers.h"
+#include "TempDir.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+
+using namespace vorida;
+using namespace vorida::test;
+
+namespace {
+
+// A jittered 8 x 8 grid at 500 m; the national coordinates follow a conformal cubic, a smooth
+// distortion of about a centimetre and a deterministic noise of up to 2 mm.
+TPktDostosowania Town()
+{
+    TPktDostosowania points;
+    std::uint32_t state = 777;
+    auto uniform = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L;
+    };
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 8; ++j) {
+            const Extended x = 26000.0L + 500.0L * i + 120.0L * uniform();
+            const Extended y = 17000.0L + 500.0L * j + 120.0L * uniform();
+            const Extended u = x - 27750.0L, v = y - 18750.0L;
+            const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * (u * u - v * v)
+                + 0.01L * std::sin(u / 900.0L) + 0.004L * uniform();
+            const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 4.2e-9L * u * v
+                + 0.01L * std::cos(v / 700.0L) + 0.004L * uniform();
+            points.push_back(Point(std::string("T").append(std::to_string(8 * i + j)), x, y, X, Y));
+        }
+    return points;
+}
+
+constexpr size_t kInside = 27, kOtherInside = 44, kCorner = 63; // T27, T44 inside; T63 a corner
+
+void Move(TPkt& p, Extended east, Extended north)
+{
+    p.NationalX = p.NationalX + north;
+    p.NationalY = p.NationalY + east;
+}
+
+std::vector<size_t> Named(const TPktDostosowania& points, const std::vector<bool>& excluded = {},
+    Extended tolerance = kDefaultTolerance, unsigned threads = 1)
+{
+    return ScreenBlunders(points, false, excluded, tolerance, threads).Blunders;
+}
+
+} // namespace
+
+TEST(Screening, NamesBlundersOneARoundWithoutMaskingNorFalseAlarms)
+{
+    struct Case
+    {
+        const char* What;
+        std::vector<std::tuple<size_t, Extended, Extended>> Moves; // point, east, north (m)
+        Extended Tolerance;
+        std::vector<size_t> Expected; // in the order named
+    };
+    const Case cases[] = {
+        { "clean", {}, kDefaultTolerance, {} },
+        { "50 cm masks 5 cm when judged once",
+            { { kInside, 0.3L, 0.4L }, { kOtherInside, 0.03L, -0.04L } }, kDefaultTolerance,
+            { kInside, kOtherInside } },
+        { "5 cm inside", { { kOtherInside, -0.05L, 0.0L } }, kDefaultTolerance, { kOtherInside } },
+        { "4.5 cm on the corner: extrapolated, looser", { { kCorner, 0.0L, 0.045L } },
+            kDefaultTolerance, {} },
+        { "4.5 cm inside", { { kInside, 0.0L, 0.045L } }, kDefaultTolerance, { kInside } },
+        { "10 cm on the corner", { { kCorner, 0.06L, -0.08L } }, kDefaultTolerance, { kCorner } },
+        { "2.5 cm inside, within a 5 cm tolerance", { { kInside, 0.025L, 0.0L } }, 0.05L, {} },
+        { "2.5 cm inside, 2 cm tolerance", { { kInside, 0.025L, 0.0L } }, 0.02L, { kInside } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPktDostosowania points = Town();
+        for (const auto& [i, east, north] : c.Moves)
+            Move(points[i], east, north);
+        EXPECT_EQ(Named(points, {}, c.Tolerance), c.Expected);
+    }
+    // Judged once, the 5 cm point of the masking case is under its inflated threshold.
+    TPktDostosowania points = Town();
+    Move(points[kInside], 0.3L, 0.4L);
+    Move(points[kOtherInside], 0.03L, -0.04L);
+    const LooResult once = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    EXPECT_EQ(once.MostOver, kInside);
+    EXPECT_FALSE(once.Points[kOtherInside].Blunder);
+    EXPECT_TRUE(once.Points[kCorner].Extrapolated);
+    EXPECT_FALSE(once.Points[kInside].Extrapolated);
+    EXPECT_GT(once.Points[kCorner].Threshold, once.Points[kInside].Threshold);
+}
+
+TEST(Screening, ExcludedPointsAreJudgedAsIfAbsentAndThreadsChangeNothing)
+{
+    TPktDostosowania points = Town();
+    Move(points[kInside], 0.3L, 0.4L);
+    std::vector<bool> excluded(points.size(), false);
+    excluded[kInside] = true;
+    const Screening s = ScreenBlunders(points, false, excluded, kDefaultTolerance, 1);
+    EXPECT_TRUE(s.Blunders.empty());
+    ASSERT_EQ(s.Rounds.size(), 1u);
+    TPktDostosowania without = points;
+    without.erase(without.begin() + static_cast<std::ptrdiff_t>(kInside));
+    const LooResult direct = LeaveOneOut(without, false, kDefaultTolerance, 1);
+    ASSERT_EQ(s.Rounds[0].Members.size(), without.size());
+    EXPECT_EQ(s.Rounds[0].Members[kInside], kInside + 1);
+    for (size_t k = 0; k < without.size(); ++k)
+        EXPECT_EQ(s.Rounds[0].Loo.Points[k].V, direct.Points[k].V) << k;
+
+    for (bool reverse : { false, true })
+        for (unsigned threads : { 2u, 3u, 7u }) {
+            const LooResult one = LeaveOneOut(points, reverse, kDefaultTolerance, 1);
+            const LooResult many = LeaveOneOut(points, reverse, kDefaultTolerance, threads);
+            for (size_t i = 0; i < points.size(); ++i) {
+                EXPECT_EQ(one.Points[i].Vx, many.Points[i].Vx);
+                EXPECT_EQ(one.Points[i].Vy, many.Points[i].Vy);
+            }
+            EXPECT_EQ(one.MostOver, many.MostOver);
+        }
+}
+
+TEST(Screening, HullOfTheOthers)
+{
+    struct Case
+    {
+        const char* What;
+        std::vector<std::pair<Extended, Extended>> Positions;
+        std::vector<bool> Outside;
+    };
+    const Case cases[] = {
+        { "square and centre", { { 0, 0 }, { 10, 0 }, { 0, 10 }, { 10, 10 }, { 5, 5 } },
+            { true, true, true, true, false } },
+        { "a point on an edge", { { 0, 0 }, { 10, 0 }, { 5, 0 }, { 5, 8 } },
+            { true, true, false, true } },
+        { "a shared corner", { { 0, 0 }, { 0, 0 }, { 10, 0 }, { 0, 10 } },
+            { false, false, true, true } },
+        { "on one line", { { 0, 0 }, { 2, 2 }, { 1, 1 } }, { true, true, false } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::vector<Extended> x, y;
+        for (const auto& [px, py] : c.Positions) {
+            x.push_back(px);
+            y.push_back(py);
+        }
+        EXPECT_EQ(OutsideHullOfOthers(x, y), c.Outside);
+    }
+    const std::vector<Extended> x = { 0, 10, 10, 0 }, y = { 0, 0, 10, 10 };
+    EXPECT_TRUE(InsideHull(x, y, 5, 5));
+    EXPECT_TRUE(InsideHull(x, y, 10, 3));
+    EXPECT_FALSE(InsideHull(x, y, 10.001L, 3));
+}
+
+TEST(CheckPoints, HullBandFiguresAndNearestPoint)
+{
+    const TPktDostosowania square = TranslatedSquare(); // an exact fit: x + 5 800 000 ...
+    // v = (3, 4) mm in the hull, (-6, 8) mm between the hull and the widened box.
+    const std::vector<CheckPoint> checks
+        = { { "in", 2000.0L, 3000.0L, 5802000.003L, 6503000.004L, 1 },
+              { "band", 6000.0L, 3000.0L, 5805999.994L, 6503000.008L, 2 } };
+    TTrKonfAf t;
+    ASSERT_EQ(FitArea(t, square, false), AreaFitStatus::Fitted);
+    const CheckSummary s = CompareCheckPoints(t, checks, false, ComputeAreaExtents(square), {});
+    EXPECT_TRUE(s.Points[0].InsideHull);
+    EXPECT_FALSE(s.Points[1].InsideHull);
+    EXPECT_TRUE(s.Points[1].Inside);
+    EXPECT_NEAR(static_cast<double>(s.Points[0].Nearest), std::hypot(1000.0, 0.0), 1e-9);
+    EXPECT_NEAR(static_cast<double>(s.Points[1].Nearest), std::hypot(1000.0, 2000.0), 1e-9);
+    EXPECT_EQ(s.Hull.Count, 1u);
+    EXPECT_EQ(s.Beyond.Count, 1u);
+    EXPECT_EQ(s.Area.Count, 2u);
+    EXPECT_NEAR(static_cast<double>(s.Area.MeanVx * 1000.0L), -1.5, 1e-6);
+    EXPECT_NEAR(static_cast<double>(s.Area.MeanVy * 1000.0L), 6.0, 1e-6);
+    EXPECT_NEAR(static_cast<double>(s.Area.Mx * 1000.0L), std::sqrt((9.0 + 36.0) / 2.0), 1e-6);
+    EXPECT_NEAR(static_cast<double>(s.Area.My * 1000.0L), std::sqrt((16.0 + 64.0) / 2.0), 1e-6);
+    EXPECT_EQ(s.Beyond.Worst, 1u);
+}
+
+TEST(CheckPoints, ReadAsUtf8OrElseWindows1250)
+{
+    const std::string cp1250Name = "\xAF"
+                                   "abiniec-1"; // Żabiniec-1
+    const std::pair<const char*, std::string> cases[] = {
+        { "UTF-8",
+            "\xC5\xBB"
+            "abiniec-1 1 2 3 4\n" },
+        { "UTF-8 with a byte-order mark",
+            "\xEF\xBB\xBF\xC5\xBB"
+            "abiniec-1 1 2 3 4\n" },
+        { "Windows-1250", cp1250Name + " 1 2 3 4\n" },
+    };
+    for (const auto& [what, text] : cases) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        WriteFile(dir / "k.txt", text);
+        const CheckPointFile f = ReadCheckPoints(dir / "k.txt");
+        ASSERT_EQ(f.Points.size(), 1u);
+        EXPECT_EQ(f.Points[0].Name, cp1250Name);
+    }
+}
+
+namespace {
+
+struct Drawn
+{
+    std::string Class;
+    Extended Left, Top, Right, Bottom;
+};
+
+Extended Number(const std::string& s)
+{
+    Extended v = 0.0L;
+    EXPECT_TRUE(ParseCoordinate(s, v)) << s;
+    return v;
+}
+
+// The texts and markers of the map, with the boxes the texts take by the widths the picture
+// assumes (the advance of an average character) and the markers' shapes.
+std::vector<Drawn> DrawnOnTheMap(const std::string& svg)
+{
+    std::vector<Drawn> drawn;
+    const std::regex text(
+        R"re(<text x="([-0-9.]+)" y="([-0-9.]+)" class="([a-z ]+)">([^<]*)</text>)re");
+    const std::regex triangle(
+        R"re(<path class="(adjustment[a-z ]*)" d="M([-0-9.]+),([-0-9.]+) )re");
+    const std::regex square(R"re(<rect class="(check)" x="([-0-9.]+)" y="([-0-9.]+)")re");
+    auto sizeOf = [](const std::string& cls) { return cls.rfind("name", 0) == 0 ? 2.2L : 2.0L; };
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator();
+         ++it) {
+        const std::string cls = (*it)[3];
+        if (cls != "name" && cls != "name bname" && cls != "cutlabel" && cls != "gridlabel")
+            continue;
+        // Characters as shown: an entity is one, a UTF-8 sequence is one.
+        const std::string t = (*it)[4];
+        size_t chars = 0;
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (t[i] == '&')
+                i = t.find(';', i);
+            chars += (t[i] & 0xC0) != 0x80 ? 1 : 0;
+        }
+        const Extended size = sizeOf(cls), x = Number((*it)[1]), y = Number((*it)[2]);
+        const Extended width
+            = static_cast<Extended>(chars) * size * (cls == "name bname" ? 0.72L : 0.64L);
+        drawn.push_back({ cls, x, y - 0.8L * size, x + width, y + 0.25L * size });
+    }
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), triangle);
+         it != std::sregex_iterator(); ++it) {
+        if (std::string((*it)[1]).find("key") != std::string::npos)
+            continue;
+        const Extended x = Number((*it)[2]), tip = Number((*it)[3]);
+        drawn.push_back({ "marker", x - 1.15L, tip, x + 1.15L, tip + 2.0L });
+    }
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), square);
+         it != std::sregex_iterator(); ++it) {
+        const Extended x = Number((*it)[2]), y = Number((*it)[3]);
+        drawn.push_back({ "marker", x, y, x + 1.6L, y + 1.6L });
+    }
+    return drawn;
+}
+
+} // namespace
+
+TEST(AreaPicture, LabelsOverlapNeitherEachOtherNorAMarker)
+{
+    // A dense town of 400 points 150 m apart and its check points, one 20 cm blunder among
+    // them, at the round scale (many names find no place) and at 1:10 000 (part of the town
+    // on the sheet).
+    TPktDostosowania points;
+    std::vector<CheckPoint> checks;
+    std::uint32_t state = 99;
+    auto jitter = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 60.0L;
+    };
+    for (int i = 0; i < 20; ++i)
+        for (int j = 0; j < 20; ++j) {
+            const Extended x = 5852000.0L + 150.0L * i + jitter(),
+                           y = 6482000.0L + 150.0L * j + jitter();
+            points.push_back(
+                Point(std::string("Pkt-").append(std::to_string(20 * i + j)), x - 5820000.0L,
+                    y - 6460000.0L, x + 0.002L * std::sin(x), y + 0.002L * std::cos(y)));
+            if ((i + j) % 7 == 0)
+                checks.push_back({ std::string("K").append(std::to_string(i * 20 + j)),
+                    x - 5819960.0L, y - 6460030.0L, x + 40.0L, y - 30.0L, 1 });
+        }
+    const size_t blunder = 210;
+    Move(points[blunder], 0.12L, -0.16L);
+    for (std::optional<Extended> scale :
+        { std::optional<Extended> {}, std::optional<Extended> { 10000.0L } }) {
+        SCOPED_TRACE(scale ? "1:10 000" : "round scale");
+        AreaPicture picture = PrepareAreaPicture(points, "Gęsto", 7, checks, kDefaultTolerance, 2);
+        picture.Scale = scale;
+        LabelCounts counts;
+        const std::string svg = AreaSvg(picture, &counts);
+        const std::vector<Drawn> drawn = DrawnOnTheMap(svg);
+        size_t names = 0;
+        bool blunderNamed = false;
+        for (size_t a = 0; a < drawn.size(); ++a) {
+            if (drawn[a].Class == "marker")
+                continue;
+            names += drawn[a].Class.rfind("name", 0) == 0 ? 1 : 0;
+            blunderNamed = blunderNamed || drawn[a].Class == "name bname";
+            for (size_t b = 0; b < drawn.size(); ++b)
+                if (a != b && (b > a || drawn[b].Class == "marker")) {
+                    const Drawn& p = drawn[a];
+                    const Drawn& q = drawn[b];
+                    EXPECT_FALSE(p.Left < q.Right && q.Left < p.Right && p.Top < q.Bottom
+                        && q.Top < p.Bottom)
+                        << p.Class << " " << a << " and " << q.Class << " " << b;
+                }
+        }
+        EXPECT_TRUE(blunderNamed);
+        EXPECT_EQ(counts.Names, points.size() + checks.size());
+        EXPECT_EQ(names + counts.NamesLeftOut, counts.Names);
+        if (!scale) {
+            EXPECT_GT(counts.NamesLeftOut, 0u);
+        }
+        EXPECT_NE(svg.find(">Bez miejsca pominięto nazw: " + std::to_string(counts.NamesLeftOut)),
+            std::string::npos)
+            << counts.NamesLeftOut;
+    }
+}
