@@ -1,6 +1,7 @@
 #include "UEdytorF.h"
 
 #include "Platform.h"
+#include "QtPlatform.h"
 #include "TextArea.h"
 #include "TextFile.h"
 #include "UEdytorFrame.h"
@@ -8,7 +9,13 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vorida::editor {
 
@@ -38,8 +45,67 @@ void TEdytorF::FormCreate()
     setWindowTitle(QStringLiteral("---"));
     EdytorFrame1->Editor()->ClearAll();
     resize(447, 345);
+    placeCascaded();
     show();
     EdytorFrame1->Editor()->setFocus();
+}
+
+namespace {
+
+// The editor windows in the order they were opened; closed ones drop out by themselves.
+QList<QPointer<TEdytorF>>& openedEditors()
+{
+    static QList<QPointer<TEdytorF>> editors;
+    return editors;
+}
+
+// Each new window this much below and to the right of the last one still open.
+constexpr int kCascadeStep = 28;
+
+} // namespace
+
+void TEdytorF::placeCascaded()
+{
+    QList<QPointer<TEdytorF>>& editors = openedEditors();
+    editors.removeAll(nullptr);
+    QPointer<TEdytorF> last;
+    for (const QPointer<TEdytorF>& editor : editors)
+        if (editor->isVisible() && editor->parentWidget() == parentWidget())
+            last = editor;
+    editors.append(this);
+    QWidget* owner = parentWidget();
+    if (!owner || !owner->isVisible())
+        return; // the system places it
+    const QScreen* screen = owner->screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect main = owner->frameGeometry();
+    // The frame around the client area, as the window manager draws it for the owner.
+    const QMargins frame(owner->geometry().left() - main.left(),
+        owner->geometry().top() - main.top(), main.right() - owner->geometry().right(),
+        main.bottom() - owner->geometry().bottom());
+    const QSize outer = size().grownBy(frame);
+    const auto fits = [&room, &outer](QPoint at) { return room.contains(QRect(at, outer)); };
+
+    // The first one beside the main window, clear of its file buttons: to its right, else
+    // below it, else to its left; else over its left part, which holds the instructions.
+    QPoint first(main.right() + 1, main.top());
+    if (!fits(first))
+        first = QPoint(main.left(), main.bottom() + 1);
+    if (!fits(first))
+        first = QPoint(main.left() - outer.width(), main.top());
+    if (!fits(first))
+        first = QPoint(main.left(), main.top() + kCascadeStep * 3);
+    QPoint at = last ? last->frameGeometry().topLeft() + QPoint(kCascadeStep, kCascadeStep) : first;
+    if (!fits(at))
+        at = first; // the cascade starts again
+    // On the screen in any case.
+    at.setX(
+        std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
+    at.setY(
+        std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    move(at);
 }
 
 void TEdytorF::OpenFile(const QString& path)
@@ -52,16 +118,13 @@ void TEdytorF::OpenFile(const QString& path)
                                           .toStdString());
         return;
     }
-    if (info.isFile()) {
-        try {
-            EdytorFrame1->Editor()->LoadBytes(ReadWholeFile(path));
-        } catch (const std::exception& error) {
-            CurrentPlatform().ShowMessage(error.what());
-            return;
-        }
+    try {
+        EdytorFrame1->OpenFile(path);
+    } catch (const std::exception& error) {
+        CurrentPlatform().ShowMessage(error.what());
+        return;
     }
     setWindowTitle(QDir::toNativeSeparators(path));
-    EdytorFrame1->SetFileName(path);
 }
 
 bool TEdytorF::FormCloseQuery()
@@ -71,7 +134,15 @@ bool TEdytorF::FormCloseQuery()
         return true;
     if (!EdytorFrame1->Editor()->Modified())
         return true;
-    switch (CurrentPlatform().AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie")) {
+    // In front, so that the user sees which text is meant, and named on a line of its own.
+    EdytorFrame1->BringToFront();
+    const QtPlatform::DialogOwner boxOwner(this);
+    const QString file = EdytorFrame1->FileName().isEmpty()
+        ? windowTitle()
+        : QDir::toNativeSeparators(EdytorFrame1->FileName());
+    switch (CurrentPlatform().AskYesNoCancel(
+        (file + QStringLiteral("\r\rPlik nie został zapisany. Zapisać?")).toStdString(),
+        "Ostrzeżenie")) {
     case Answer::Yes:
         try {
             return EdytorFrame1->SaveFile();
@@ -84,6 +155,15 @@ bool TEdytorF::FormCloseQuery()
     default:
         return false;
     }
+}
+
+void TEdytorF::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Activated again: the file may have changed meanwhile (after the handler, so that the
+    // question does not open inside the activation).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, EdytorFrame1, &TEdytorFrame::CheckDisk);
 }
 
 void TEdytorF::closeEvent(QCloseEvent* event)

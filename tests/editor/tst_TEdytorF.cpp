@@ -302,7 +302,9 @@ private slots:
         platform->Answers = { static_cast<Answer>(answer) };
         QCOMPARE(tryClose(), closes);
         QCOMPARE(kinds(*platform), QStringList({ "yesnocancel" }));
-        QCOMPARE(platform->Log[0].Text, std::string(kCloseQuestion));
+        // The file on a line of its own above the question.
+        QCOMPARE(QString::fromStdString(platform->Log[0].Text),
+            QDir::toNativeSeparators(path("f")) + "\r\r" + kCloseQuestion);
         QCOMPARE(window.isNull(), closes);
         QCOMPARE(readBytes(path("f")), fileAfter);
         if (!closes) {

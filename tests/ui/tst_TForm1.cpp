@@ -355,26 +355,47 @@ private slots:
         QVERIFY(!button.ShowsFilePresent());
     }
 
+    // Once per modified editor, each the owner of its question and named in it.
     void quittingAsksAboutEveryModifiedEditor()
     {
+        struct Platform : RecordingPlatform
+        {
+            QStringList active;
+            Answer AskYesNoCancel(std::string_view text, std::string_view caption) override
+            {
+                QWidget* owner = QtPlatform::DialogParent();
+                active << (owner ? owner->windowTitle() : QString());
+                return RecordingPlatform::AskYesNoCancel(text, caption);
+            }
+        } platform;
+        platform.ExeDirectory = platform_.ExeDirectory;
+        ScopedPlatform scope(platform);
         copySample("TRANSPKT.BIN");
         copySample("xy_LOK");
         auto form = start();
         QSignalSpy finished(form.get(), &QDialog::finished);
-        form->Controls().PrzyciskLok1->click();
+        for (TPrzyciskLok* button : { form->Controls().PrzyciskLok1, form->Controls().PrzyciskLok5,
+                 form->Controls().PrzyciskLok1 })
+            button->click();
         auto editors = form->findChildren<editor::TEdytorF*>();
-        QCOMPARE(editors.size(), 1);
+        QCOMPARE(editors.size(), 3);
         editors[0]->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+        editors[1]->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+        const QString lok = QDir::toNativeSeparators(path("xy_LOK"));
+        const QString report = QDir::toNativeSeparators(path("Raport.txt"));
 
-        platform_.Answers = { Answer::Cancel };
+        platform.Answers = { Answer::No, Answer::Cancel };
         form->close();
         QCOMPARE(finished.count(), 0);
         QVERIFY(form->isVisible());
-        QCOMPARE(platform_.Log.back().Text, std::string("Plik nie został zapisany. Zapisać?"));
+        QCOMPARE(platform.active, QStringList({ lok, report }));
+        QCOMPARE(QString::fromStdString(platform.Log.back().Text),
+            report + "\r\rPlik nie został zapisany. Zapisać?");
 
-        platform_.Answers = { Answer::No };
+        platform.Answers = { Answer::No, Answer::No };
         form->close();
         QCOMPARE(finished.count(), 1);
+        QCOMPARE(platform.Log.size(), 4u); // the unmodified editor asked nothing
         QVERIFY(QFile(path("xy_LOK")).size() > 0);
     }
 };
