@@ -245,9 +245,12 @@ void WriteWholeFile(const QString& path, std::string_view bytes)
 {
     QSaveFile file(path);
     const QFileInfo existing(path);
-    if (existing.isFile() && !existing.isWritable()) {
+    const QFileDevice::Permissions anyWrite
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.isFile() && (!existing.isWritable() || !(existing.permissions() & anyWrite))) {
         // Replacing it through a new file would succeed in a writable directory and quietly
-        // drop the protection.
+        // drop the protection. Marked read-only for everyone, it stays so for the superuser
+        // too, as Windows keeps its read-only attribute for administrators.
         throw FileError(describe(
             "Nie można zapisać pliku", path, QStringLiteral("Plik jest tylko do odczytu.")));
     }
