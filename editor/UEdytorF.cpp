@@ -87,24 +87,41 @@ void TEdytorF::placeCascaded()
         main.bottom() - owner->geometry().bottom());
     const QSize outer = size().grownBy(frame);
     const auto fits = [&room, &outer](QPoint at) { return room.contains(QRect(at, outer)); };
+    const auto onScreen = [&room, &outer](QPoint at) {
+        return QPoint(std::clamp(at.x(), room.left(),
+                          std::max(room.left(), room.right() + 1 - outer.width())),
+            std::clamp(
+                at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    };
 
-    // The first one beside the main window, clear of its file buttons: to its right, else
-    // below it, else to its left; else over its left part, which holds the instructions.
-    QPoint first(main.right() + 1, main.top());
-    if (!fits(first))
-        first = QPoint(main.left(), main.bottom() + 1);
-    if (!fits(first))
-        first = QPoint(main.left() - outer.width(), main.top());
-    if (!fits(first))
-        first = QPoint(main.left(), main.top() + kCascadeStep * 3);
+    // The first one beside the main window, clear of its file buttons: to its right, to its
+    // left, below or above it, else in a corner of the screen; of these the first that covers
+    // the least of the main window.
+    const QPoint candidates[] = {
+        { main.right() + 1, main.top() },
+        { main.left() - outer.width(), main.top() },
+        { main.left(), main.bottom() + 1 },
+        { main.left(), main.top() - outer.height() },
+        { room.left(), room.top() },
+        { room.left(), room.bottom() + 1 - outer.height() },
+        { room.right() + 1 - outer.width(), room.top() },
+        { room.right() + 1 - outer.width(), room.bottom() + 1 - outer.height() },
+    };
+    QPoint first;
+    qint64 least = -1;
+    for (const QPoint& candidate : candidates) {
+        const QPoint at = onScreen(candidate);
+        const QRect covered = QRect(at, outer).intersected(main);
+        const qint64 area = qint64(covered.width()) * covered.height();
+        if (least < 0 || area < least) {
+            least = area;
+            first = at;
+        }
+    }
     QPoint at = last ? last->frameGeometry().topLeft() + QPoint(kCascadeStep, kCascadeStep) : first;
     if (!fits(at))
         at = first; // the cascade starts again
-    // On the screen in any case.
-    at.setX(
-        std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())));
-    at.setY(
-        std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    at = onScreen(at);
     move(at);
 }
 

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -353,6 +354,31 @@ private slots:
         QDir(dir_->path()).mkdir(QStringLiteral("c.txt")); // a directory is no file
         button.Repaint();
         QVERIFY(!button.ShowsFilePresent());
+    }
+
+    // Each new editor offset from the last one still open, on the screen, the first one
+    // covering as little of the main window as the screen allows.
+    void editorsOpenCascaded()
+    {
+        copySample("TRANSPKT.BIN");
+        auto form = start();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect room = form->screen()->availableGeometry();
+        QList<QPoint> at;
+        for (int i = 0; i < 3; ++i) {
+            form->Controls().PrzyciskLok5->click();
+            at << form->findChildren<editor::TEdytorF*>().last()->pos();
+        }
+        const QPoint step(28, 28);
+        QCOMPARE(at, QList<QPoint>({ at[0], at[0] + step, at[0] + step * 2 }));
+        for (auto* editor : form->findChildren<editor::TEdytorF*>())
+            QVERIFY(room.contains(editor->frameGeometry()));
+        const QRect first(at[0], QSize(447, 345));
+        QVERIFY(!first.contains(form->geometry().center()));
+
+        delete form->findChildren<editor::TEdytorF*>().last();
+        form->Controls().PrzyciskLok5->click();
+        QCOMPARE(form->findChildren<editor::TEdytorF*>().last()->pos(), at[2]);
     }
 
     // Once per modified editor, each the owner of its question and named in it.
