@@ -13,9 +13,11 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace vorida::editor {
 
@@ -86,7 +88,6 @@ void TEdytorF::placeCascaded()
         owner->geometry().top() - main.top(), main.right() - owner->geometry().right(),
         main.bottom() - owner->geometry().bottom());
     const QSize outer = size().grownBy(frame);
-    const auto fits = [&room, &outer](QPoint at) { return room.contains(QRect(at, outer)); };
     const auto onScreen = [&room, &outer](QPoint at) {
         return QPoint(std::clamp(at.x(), room.left(),
                           std::max(room.left(), room.right() + 1 - outer.width())),
@@ -94,9 +95,17 @@ void TEdytorF::placeCascaded()
                 at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
     };
 
-    // The first one beside the main window, clear of its file buttons: to its right, to its
-    // left, below or above it, else in a corner of the screen; of these the first that covers
-    // the least of the main window.
+    // The first one clear of the main window's file buttons (its tool buttons) and covering
+    // as little of it as may be: to its right, to its left, below or above it, else in a
+    // corner of the screen; of these the first that covers least.
+    QRect buttons;
+    for (const QToolButton* button : owner->findChildren<QToolButton*>())
+        if (button->isVisible())
+            buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const auto covered = [&outer](QPoint at, const QRect& what) {
+        const QRect common = QRect(at, outer).intersected(what);
+        return qint64(common.width()) * common.height();
+    };
     const QPoint candidates[] = {
         { main.right() + 1, main.top() },
         { main.left() - outer.width(), main.top() },
@@ -108,20 +117,24 @@ void TEdytorF::placeCascaded()
         { room.right() + 1 - outer.width(), room.bottom() + 1 - outer.height() },
     };
     QPoint first;
-    qint64 least = -1;
+    std::pair<qint64, qint64> least { -1, -1 };
     for (const QPoint& candidate : candidates) {
         const QPoint at = onScreen(candidate);
-        const QRect covered = QRect(at, outer).intersected(main);
-        const qint64 area = qint64(covered.width()) * covered.height();
-        if (least < 0 || area < least) {
-            least = area;
+        const std::pair<qint64, qint64> cost { covered(at, buttons), covered(at, main) };
+        if (least.first < 0 || cost < least) {
+            least = cost;
             first = at;
         }
     }
-    QPoint at = last ? last->frameGeometry().topLeft() + QPoint(kCascadeStep, kCascadeStep) : first;
-    if (!fits(at))
-        at = first; // the cascade starts again
-    at = onScreen(at);
+    // Offset from the last one, pushed back onto the screen where it would leave it; where
+    // the screen leaves no room to offset at all, the cascade starts again.
+    QPoint at = first;
+    if (last) {
+        const QPoint previous = last->frameGeometry().topLeft();
+        at = onScreen(previous + QPoint(kCascadeStep, kCascadeStep));
+        if (at == previous)
+            at = first;
+    }
     move(at);
 }
 

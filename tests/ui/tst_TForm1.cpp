@@ -356,8 +356,8 @@ private slots:
         QVERIFY(!button.ShowsFilePresent());
     }
 
-    // Each new editor offset from the last one still open, on the screen, the first one
-    // covering as little of the main window as the screen allows.
+    // Each new editor offset from the last one still open, on the screen, the first one off
+    // the file buttons as far as the screen allows.
     void editorsOpenCascaded()
     {
         copySample("TRANSPKT.BIN");
@@ -375,6 +375,8 @@ private slots:
             QVERIFY(room.contains(editor->frameGeometry()));
         const QRect first(at[0], QSize(447, 345));
         QVERIFY(!first.contains(form->geometry().center()));
+        QToolButton* report = form->Controls().PrzyciskLok5;
+        QVERIFY(!first.intersects(QRect(report->mapToGlobal(QPoint(0, 0)), report->size())));
 
         delete form->findChildren<editor::TEdytorF*>().last();
         form->Controls().PrzyciskLok5->click();
