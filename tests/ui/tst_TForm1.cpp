@@ -168,6 +168,58 @@ private slots:
         QCOMPARE(RoundingDigits, 2);
     }
 
+    // Editors open on the run's files notice the run after it, never halfway: the unmodified
+    // one shows the new report, the modified one asks once the run's message is gone.
+    void editorsNoticeTheRunAfterIt()
+    {
+        struct Platform : RecordingPlatform
+        {
+            QStringList reportLines; // the report editor's text at each message or question
+            editor::TextArea* report = nullptr;
+            void note() { reportLines << (report ? report->text() : QString()); }
+            void ShowMessage(std::string_view text) override
+            {
+                QTest::qWait(700); // a real box runs the event loop until dismissed
+                note();
+                RecordingPlatform::ShowMessage(text);
+            }
+            Answer AskYesNoCancel(std::string_view text, std::string_view caption) override
+            {
+                note();
+                return RecordingPlatform::AskYesNoCancel(text, caption);
+            }
+        } platform;
+        platform.ExeDirectory = platform_.ExeDirectory;
+        ScopedPlatform scope(platform);
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        Ui::TForm1& c = form->Controls();
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        c.PrzyciskLok5->click(); // Raport.txt
+        c.PrzyciskLok2->click(); // xy2000.1
+        auto editors = form->findChildren<editor::TEdytorF*>();
+        QCOMPARE(editors.size(), 2);
+        platform.report = editors[0]->Frame()->Editor();
+        editor::TextArea* result = editors[1]->Frame()->Editor();
+        const QString before = platform.report->text();
+        result->insert(QStringLiteral("moje "));
+
+        platform.Log.clear();
+        platform.reportLines.clear();
+        platform.Answers = { Answer::No };
+        c.SpinEdit1->SetValue(4); // other decimals: other files
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        QTRY_COMPARE(platform.Log.size(), size_t(2));
+        QCOMPARE(platform.Log[0].Kind, std::string("message")); // the run's own, first
+        QVERIFY(QString::fromStdString(platform.Log[1].Text).contains("został zmieniony"));
+        QCOMPARE(platform.reportLines[0], before); // nothing reloaded during the run
+        QVERIFY(platform.report->text() != before);
+        QVERIFY(!platform.report->Modified());
+        QVERIFY(result->Line(0).startsWith("moje ")); // "Nie": the editor keeps its text
+        QVERIFY(result->Modified());
+    }
+
     void spinEditKeepsTypedValuesUntilFocusLeaves()
     {
         copySample("TRANSPKT.BIN");
