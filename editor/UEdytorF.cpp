@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -167,11 +166,12 @@ bool TEdytorF::FormCloseQuery()
     // In front, so that the user sees which text is meant, and named on a line of its own.
     EdytorFrame1->BringToFront();
     const QtPlatform::DialogOwner boxOwner(this);
-    const QString file = EdytorFrame1->FileName().isEmpty()
-        ? windowTitle()
-        : QDir::toNativeSeparators(EdytorFrame1->FileName());
+    const QString question = QStringLiteral("Plik nie został zapisany. Zapisać?");
+    const QString file = EdytorFrame1->FileName();
     switch (CurrentPlatform().AskYesNoCancel(
-        (file + QStringLiteral("\r\rPlik nie został zapisany. Zapisać?")).toStdString(),
+        (file.isEmpty() ? question
+                        : QDir::toNativeSeparators(file) + QStringLiteral("\r\r") + question)
+            .toStdString(),
         "Ostrzeżenie")) {
     case Answer::Yes:
         try {

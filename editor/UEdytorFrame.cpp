@@ -298,22 +298,6 @@ void TEdytorFrame::showEncoding()
 
 // ---- The file on disk ----
 
-void TEdytorFrame::SetFileName(const QString& path)
-{
-    fileName_ = path;
-    std::string bytes;
-    const DiskVersion version = DiskVersionOf(path);
-    if (version.Exists) {
-        try {
-            bytes = ReadWholeFile(path);
-        } catch (const FileError&) {
-            // Unreadable now: any later content counts as a change.
-        }
-    }
-    rebase(version, bytes);
-    watch();
-}
-
 void TEdytorFrame::OpenFile(const QString& path)
 {
     // The version before reading: a change while reading shows as a change later.

@@ -33,8 +33,6 @@ public:
 
     // The file that "Zapisz" writes and the close question saves to.
     const QString& FileName() const { return fileName_; }
-    // Binds the frame to `path` as the file stands on disk now, and watches it.
-    void SetFileName(const QString& path);
     // Loads the file at `path` when one is there (else the text stays as it is) and binds the
     // frame to it. Throws FileError; nothing changes then.
     void OpenFile(const QString& path);
