@@ -223,9 +223,14 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
     connect(settle_, &QTimer::timeout, this, &TEdytorFrame::CheckDisk);
-    const auto changed = [this] { settle_->start(kSettleMilliseconds); };
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+    // A change of the file itself waits until the file stands still; a change elsewhere in
+    // its directory (which may be endless: another program's log) never puts the check off.
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this,
+        [this] { settle_->start(kSettleMilliseconds); });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!settle_->isActive())
+            settle_->start(kSettleMilliseconds);
+    });
 }
 
 TEdytorFrame::~TEdytorFrame()
