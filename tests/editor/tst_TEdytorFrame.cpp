@@ -536,17 +536,6 @@ private slots:
         }
     }
 
-    void tooltipsNameTheKeys()
-    {
-        QStringList tips;
-        for (const char* name :
-            { "ToolbarButton975", "ToolbarButton976", "ToolbarButton977", "ToolbarButton9712" })
-            tips << frame->findChild<QToolButton*>(name)->toolTip();
-        QCOMPARE(tips,
-            QStringList({ "Otwórz (Ctrl+O)", "Zapisz (Ctrl+S)", "Drukuj (Ctrl+P)",
-                "Szukaj (Ctrl+F, F3, Shift+F3)" }));
-    }
-
     void noPrinterIsReported()
     {
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
