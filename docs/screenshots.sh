@@ -3,7 +3,8 @@
 # Opens an editor window from the main window, prints what the window manager sees of their
 # relation (WM_TRANSIENT_FOR, window type, the state after minimizing the main window), and
 # takes the screenshots of docs/: the editor in front of the raised main window, its search
-# dialog, the close question and the open dialog.
+# dialog, the close question, the open dialog, editors opened one after another (cascaded) and
+# the question of an editor with unsaved text whose file another program changes.
 #   docs/screenshots.sh [BUILD_DIR (build)]
 # Installs what it needs: openbox, x11-utils (xprop), xdotool and imagemagick (import).
 set -euo pipefail
@@ -38,6 +39,10 @@ state() { xprop -id "$1" WM_STATE | sed -n 's/.*window state: //p'; }
 # PrzyciskLok1 ("xy_LOK") opens an editor window.
 xdotool mousemove --window "$main" 360 180 click 1
 editor=$(xdotool search --sync --name "/xy_LOK$" | head -1)
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$editor")"
+placed="$X $Y" # where the program put it
+echo "first editor placed at $X,$Y"
 xdotool windowmove "$editor" 330 150
 sleep 0.5
 echo "editor window:"
@@ -84,3 +89,37 @@ dialog=$(xdotool getactivewindow)
 echo "open dialog: $(xprop -id "$dialog" WM_NAME | cut -d= -f2)"
 import -frame -window "$dialog" "$out/open-dialog.png"
 xdotool key Escape
+sleep 0.5
+
+# Two more editors: each opens offset from the last one still open (the first one back where
+# the program placed it).
+xdotool windowmove "$editor" $placed
+xdotool windowactivate --sync "$main"
+sleep 0.5
+for _ in 1 2; do
+    xdotool mousemove --window "$main" 360 180 click 1
+    sleep 1
+done
+echo "editor windows, top left of each (bottom to top):"
+for w in $(xprop -root _NET_CLIENT_LIST_STACKING | cut -d'#' -f2 | tr -d ','); do
+    if xprop -id "$w" WM_NAME | grep -q '/xy_LOK"$'; then
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        echo "  $X,$Y  WM_TRANSIENT_FOR $(xprop -id "$w" WM_TRANSIENT_FOR | cut -d'#' -f2)"
+    fi
+done
+import -window root "$out/editors-cascaded.png"
+
+# The first editor holds an unsaved change when another program appends a point to its file:
+# it comes to the front and asks.
+xdotool windowactivate --sync "$editor"
+xdotool mousemove --window "$editor" 200 100 click 1
+xdotool type "x"
+sleep 0.5
+printf '9999 5712345.00 6543210.00\r\n' >>xy_LOK
+question=$(xdotool search --sync --name "^Ostrzeżenie$" | head -1)
+sleep 0.7
+echo "reload question: $(xprop -id "$question" WM_TRANSIENT_FOR _NET_WM_ALLOWED_ACTIONS | tr '\n' ' ')"
+echo "  its editor: window id # $(printf '0x%x' "$editor"); active: $(xprop -root _NET_ACTIVE_WINDOW | cut -d'#' -f2)"
+import -window root "$out/reload-question.png"
+xdotool key Escape # "Nie": the editor keeps its text
+sleep 0.5

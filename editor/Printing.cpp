@@ -2,6 +2,7 @@
 
 #include "TextArea.h"
 
+#include <QFontMetricsF>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -80,6 +81,36 @@ void PreparePrinter(QsciPrinter& printer)
     printer.setWrapMode(QsciScintilla::WrapWord);
     printer.setMagnification(0);
     printer.setCollateCopies(true);
+}
+
+int ColumnsPerLine(const TextArea& area, const QPrinter& printer)
+{
+    // The printout's font is the text area's at the printer's resolution; the text is
+    // monospaced.
+    const QFontMetricsF metrics(area.font(), &printer);
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('0'));
+    const qreal width = printer.pageLayout().paintRectPixels(printer.resolution()).width();
+    return advance > 0 ? static_cast<int>(width / advance) : 0;
+}
+
+void ChooseOrientation(TextArea& area, QPrinter& printer)
+{
+    const int tabWidth = std::max(area.tabWidth(), 1);
+    const std::string_view text = area.Utf8();
+    int longest = 0, column = 0;
+    for (const char c : text) {
+        if (c == '\n') {
+            column = 0;
+        } else if (c == '\t') {
+            column += tabWidth - column % tabWidth;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++column; // a character's first byte
+        }
+        longest = std::max(longest, column);
+    }
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (longest > ColumnsPerLine(area, printer))
+        printer.setPageOrientation(QPageLayout::Landscape);
 }
 
 int CountPages(TextArea& area, const QPrinter& printer)

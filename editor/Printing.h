@@ -41,6 +41,13 @@ public:
 // Margins 25, 25, 15, 25 mm (left, top, right, bottom), no header or footer, long lines wrapped.
 void PreparePrinter(QsciPrinter& printer);
 
+// Portrait, unless the longest line of the text (tabs expanded) is wider than a portrait page
+// between its margins at the text area's font: then landscape.
+void ChooseOrientation(TextArea& area, QPrinter& printer);
+// The number of whole characters of the text area's font a line of the page holds between the
+// margins, in the printer's orientation.
+int ColumnsPerLine(const TextArea& area, const QPrinter& printer);
+
 // The number of pages the whole text of `area` takes with the resolution and page layout of
 // `printer` (nothing is printed).
 int CountPages(TextArea& area, const QPrinter& printer);

@@ -5,7 +5,11 @@
 #include "TextArea.h"
 #include "ui_Szukaj.h"
 
+#include <QAction>
 #include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace vorida::editor {
 
@@ -25,6 +29,13 @@ TForm_Szukaj::TForm_Szukaj(QWidget* owner)
     connect(ui->Button1, &QPushButton::clicked, this, &TForm_Szukaj::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm_Szukaj::Button2Click);
     ui->Edit1->installEventFilter(this);
+    for (const bool down : { true, false }) {
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(down ? Qt::Key_F3 : (Qt::SHIFT | Qt::Key_F3)));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, down] { FindInDirection(down); });
+    }
 
     show();
     ui->Edit1->setFocus();
@@ -74,12 +85,21 @@ void TForm_Szukaj::Button2Click()
     hide();
 }
 
+QString TForm_Szukaj::SearchText() const
+{
+    return ui->Edit1->text();
+}
+
 void TForm_Szukaj::FindNext()
+{
+    FindInDirection(kierunekItemIndex() == 1);
+}
+
+void TForm_Szukaj::FindInDirection(bool down)
 {
     if (!TargetEditor)
         return;
     TextArea& editor = *TargetEditor;
-    const bool down = kierunekItemIndex() == 1;
 
     const QString text = ui->Edit1->text();
     TextArea::SearchOptions options;
@@ -98,8 +118,10 @@ void TForm_Szukaj::FindNext()
     editor.SetSelectionMode(TextArea::SelectionMode::Normal);
     const int hits = editor.Find(text, options);
     editor.RestoreSelectionMode(mode);
-    if (hits > 0)
+    if (hits > 0) {
+        stayOffTheHit();
         return;
+    }
 
     Platform& platform = CurrentPlatform();
     if (atEdge) {
@@ -112,6 +134,51 @@ void TForm_Szukaj::FindNext()
     // This time in whatever selection mode the text area has.
     if (editor.Find(text, options) == 0)
         platform.ShowMessage("Tekstu nie znaleziono.");
+    else
+        stayOffTheHit();
+}
+
+void TForm_Szukaj::stayOffTheHit()
+{
+    if (!isVisible() || !TargetEditor)
+        return;
+    TextArea& editor = *TargetEditor;
+    const auto point = [&editor](long position) {
+        return QPoint(static_cast<int>(editor.SendScintilla(
+                          QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position)),
+            static_cast<int>(
+                editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, position)));
+    };
+    const long start = editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const long end = editor.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
+    const int lineHeight = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT,
+        static_cast<unsigned long>(
+            editor.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, start))));
+    // A hit on one line: from its start to its end; one over several lines: their full width.
+    QRect hit(point(start), point(end) + QPoint(0, lineHeight));
+    if (hit.height() > lineHeight + 1)
+        hit = QRect(0, hit.top(), editor.viewport()->width(), hit.height());
+    hit = QRect(
+        editor.viewport()->mapToGlobal(hit.normalized().topLeft()), hit.normalized().size());
+    const QRect frame = frameGeometry();
+    if (!frame.intersects(hit))
+        return;
+    // Below the hit if the screen has room, else above it, else beside it.
+    const QScreen* shown = screen();
+    const QRect room = shown ? shown->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
+    const int gap = 8;
+    QPoint place(frame.left(), hit.bottom() + gap);
+    if (place.y() + frame.height() > room.bottom())
+        place.setY(hit.top() - gap - frame.height());
+    if (place.y() < room.top()) {
+        place.setY(frame.top());
+        place.setX(hit.right() + gap);
+        if (place.x() + frame.width() > room.right())
+            place.setX(hit.left() - gap - frame.width());
+    }
+    place.setX(
+        std::clamp(place.x(), room.left(), std::max(room.left(), room.right() - frame.width())));
+    move(place);
 }
 
 } // namespace vorida::editor

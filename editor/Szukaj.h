@@ -33,6 +33,9 @@ public:
     void SetKierunekItemIndex(int index);
 
     void FindNext();
+    // FindNext in the given direction, whatever the dialog's own (F3, Shift+F3).
+    void FindInDirection(bool down);
+    QString SearchText() const;
     void Button1Click();
     void Button2Click();
 
@@ -41,6 +44,8 @@ protected:
 
 private:
     void Edit1KeyDown(int key);
+    // Moves the dialog off the selected hit when it covers it.
+    void stayOffTheHit();
 
     std::unique_ptr<Ui::TForm_Szukaj> ui;
 };

@@ -112,6 +112,7 @@ void TextArea::LoadBytes(std::string_view bytes)
             SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
     }
     lineEnd_ = decoded.Convention;
+    encoding_ = decoded.Encoding;
     touchedLines_.clear();
     pendingLine_ = -1;
     EmptyUndoHistory();
@@ -121,7 +122,7 @@ void TextArea::LoadBytes(std::string_view bytes)
 
 std::string TextArea::SavedBytes() const
 {
-    return EncodeText(Utf8(), lineEnd_);
+    return EncodeText(Utf8(), lineEnd_, encoding_);
 }
 
 void TextArea::ClearAll()

@@ -212,6 +212,13 @@ private:
         unsigned Version = 0;
     } scope_;
     QMenu* contextMenu_ = nullptr;
+
+public:
+    // The encoding of the file last loaded, which saving keeps.
+    TextEncoding Encoding() const { return encoding_; }
+
+private:
+    TextEncoding encoding_ = TextEncoding::Cp1250;
 };
 
 // line with every tab replaced by the blanks up to the next multiple of width.

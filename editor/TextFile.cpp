@@ -3,8 +3,10 @@
 #include "Cp1250.h"
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +14,85 @@
 
 namespace vorida::editor {
 
+namespace {
+
+const std::string_view kBom = "\xEF\xBB\xBF";
+
+// The length of the well-formed UTF-8 sequence at bytes[i], or 0 when there is none.
+size_t utf8SequenceLength(std::string_view bytes, size_t i)
+{
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0; // no overlong forms
+        else if (lead == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F; // nothing beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + length > bytes.size() || at(i + 1) < low || at(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k)
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+// UTF-8 as it is; a byte outside any well-formed sequence as its Windows-1250 character.
+std::string utf8Mending(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = utf8SequenceLength(bytes, i);
+        if (length == 0) {
+            out += Cp1250ToUtf8(bytes.substr(i, 1));
+            ++i;
+        } else {
+            out.append(bytes.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TextEncoding DetectEncoding(std::string_view bytes)
+{
+    if (bytes.substr(0, kBom.size()) == kBom)
+        return TextEncoding::Utf8Bom;
+    bool beyondAscii = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = utf8SequenceLength(bytes, i);
+        if (length == 0)
+            return TextEncoding::Cp1250;
+        beyondAscii = beyondAscii || length > 1;
+        i += length;
+    }
+    return beyondAscii ? TextEncoding::Utf8 : TextEncoding::Cp1250;
+}
+
 DecodedText DecodeText(std::string_view bytes)
 {
+    DecodedText decoded;
+    decoded.Encoding = DetectEncoding(bytes);
+    if (decoded.Encoding == TextEncoding::Utf8Bom)
+        bytes.remove_prefix(kBom.size());
     bool sawCrLf = false, sawLf = false, sawCr = false;
     std::string joined;
     joined.reserve(bytes.size());
@@ -33,8 +112,17 @@ DecodedText DecodeText(std::string_view bytes)
             joined += c;
         }
     }
-    DecodedText decoded;
-    decoded.Utf8 = Cp1250ToUtf8(joined);
+    switch (decoded.Encoding) {
+    case TextEncoding::Cp1250:
+        decoded.Utf8 = Cp1250ToUtf8(joined);
+        break;
+    case TextEncoding::Utf8:
+        decoded.Utf8 = std::move(joined);
+        break;
+    case TextEncoding::Utf8Bom:
+        decoded.Utf8 = utf8Mending(joined);
+        break;
+    }
     if (sawLf && !sawCr && !sawCrLf)
         decoded.Convention = LineEnd::Lf;
     else if (sawCr && !sawLf && !sawCrLf)
@@ -44,9 +132,14 @@ DecodedText DecodeText(std::string_view bytes)
     return decoded;
 }
 
-std::string EncodeText(std::string_view utf8, LineEnd convention)
+std::string EncodeText(std::string_view utf8, LineEnd convention, TextEncoding encoding)
 {
-    std::string bytes = Utf8ToCp1250(utf8, '?');
+    std::string bytes;
+    if (encoding == TextEncoding::Cp1250)
+        bytes = Utf8ToCp1250(utf8, '?');
+    else
+        bytes = (encoding == TextEncoding::Utf8Bom ? std::string(kBom) : std::string())
+            + std::string(utf8);
     if (convention == LineEnd::Lf)
         return bytes;
     std::string out;
@@ -114,6 +207,23 @@ std::string describe(const char* what, const QString& path, int errorCode, const
 
 } // namespace
 
+DiskVersion DiskVersionOf(const QString& path)
+{
+    const QFileInfo info(path);
+    DiskVersion version;
+    version.Exists = info.isFile();
+    if (version.Exists) {
+        version.Size = info.size();
+        version.Modified = info.lastModified().toMSecsSinceEpoch();
+    }
+    return version;
+}
+
+size_t ContentHash(std::string_view bytes)
+{
+    return std::hash<std::string_view> {}(bytes);
+}
+
 std::string ReadWholeFile(const QString& path)
 {
     QFile file(path);
@@ -134,10 +244,22 @@ std::string ReadWholeFile(const QString& path)
 void WriteWholeFile(const QString& path, std::string_view bytes)
 {
     QSaveFile file(path);
+    const QFileInfo existing(path);
+    const QFileDevice::Permissions anyWrite
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.isFile() && (!existing.isWritable() || !(existing.permissions() & anyWrite))) {
+        // Replacing it through a new file would succeed in a writable directory and quietly
+        // drop the protection. Marked read-only for everyone, it stays so for the superuser
+        // too, as Windows keeps its read-only attribute for administrators.
+        throw FileError(describe(
+            "Nie można zapisać pliku", path, QStringLiteral("Plik jest tylko do odczytu.")));
+    }
     clearError();
     if (!file.open(QIODevice::WriteOnly)) {
         const int code = lastError();
-        throw FileError(describe("Nie można utworzyć pliku", path, code, file.errorString()));
+        throw FileError(
+            describe(existing.isFile() ? "Nie można zapisać pliku" : "Nie można utworzyć pliku",
+                path, code, file.errorString()));
     }
     const qint64 size = static_cast<qint64>(bytes.size());
     clearError();

@@ -1,6 +1,7 @@
 #include "UEdytorF.h"
 
 #include "Platform.h"
+#include "QtPlatform.h"
 #include "TextArea.h"
 #include "TextFile.h"
 #include "UEdytorFrame.h"
@@ -8,7 +9,14 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace vorida::editor {
 
@@ -38,8 +46,95 @@ void TEdytorF::FormCreate()
     setWindowTitle(QStringLiteral("---"));
     EdytorFrame1->Editor()->ClearAll();
     resize(447, 345);
+    placeCascaded();
     show();
     EdytorFrame1->Editor()->setFocus();
+}
+
+namespace {
+
+// The editor windows in the order they were opened; closed ones drop out by themselves.
+QList<QPointer<TEdytorF>>& openedEditors()
+{
+    static QList<QPointer<TEdytorF>> editors;
+    return editors;
+}
+
+// Each new window this much below and to the right of the last one still open.
+constexpr int kCascadeStep = 28;
+
+} // namespace
+
+void TEdytorF::placeCascaded()
+{
+    QList<QPointer<TEdytorF>>& editors = openedEditors();
+    editors.removeAll(nullptr);
+    QPointer<TEdytorF> last;
+    for (const QPointer<TEdytorF>& editor : editors)
+        if (editor->isVisible() && editor->parentWidget() == parentWidget())
+            last = editor;
+    editors.append(this);
+    QWidget* owner = parentWidget();
+    if (!owner || !owner->isVisible())
+        return; // the system places it
+    const QScreen* screen = owner->screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect main = owner->frameGeometry();
+    // The frame around the client area, as the window manager draws it for the owner.
+    const QMargins frame(owner->geometry().left() - main.left(),
+        owner->geometry().top() - main.top(), main.right() - owner->geometry().right(),
+        main.bottom() - owner->geometry().bottom());
+    const QSize outer = size().grownBy(frame);
+    const auto onScreen = [&room, &outer](QPoint at) {
+        return QPoint(std::clamp(at.x(), room.left(),
+                          std::max(room.left(), room.right() + 1 - outer.width())),
+            std::clamp(
+                at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    };
+
+    // The first one clear of the main window's file buttons (its tool buttons) and covering
+    // as little of it as may be: to its right, to its left, below or above it, else in a
+    // corner of the screen; of these the first that covers least.
+    QRect buttons;
+    for (const QToolButton* button : owner->findChildren<QToolButton*>())
+        if (button->isVisible())
+            buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const auto covered = [&outer](QPoint at, const QRect& what) {
+        const QRect common = QRect(at, outer).intersected(what);
+        return qint64(common.width()) * common.height();
+    };
+    const QPoint candidates[] = {
+        { main.right() + 1, main.top() },
+        { main.left() - outer.width(), main.top() },
+        { main.left(), main.bottom() + 1 },
+        { main.left(), main.top() - outer.height() },
+        { room.left(), room.top() },
+        { room.left(), room.bottom() + 1 - outer.height() },
+        { room.right() + 1 - outer.width(), room.top() },
+        { room.right() + 1 - outer.width(), room.bottom() + 1 - outer.height() },
+    };
+    QPoint first;
+    std::pair<qint64, qint64> least { -1, -1 };
+    for (const QPoint& candidate : candidates) {
+        const QPoint at = onScreen(candidate);
+        const std::pair<qint64, qint64> cost { covered(at, buttons), covered(at, main) };
+        if (least.first < 0 || cost < least) {
+            least = cost;
+            first = at;
+        }
+    }
+    // Offset from the last one, pushed back onto the screen where it would leave it; where
+    // the screen leaves no room to offset at all, the cascade starts again.
+    QPoint at = first;
+    if (last) {
+        const QPoint previous = last->frameGeometry().topLeft();
+        at = onScreen(previous + QPoint(kCascadeStep, kCascadeStep));
+        if (at == previous)
+            at = first;
+    }
+    move(at);
 }
 
 void TEdytorF::OpenFile(const QString& path)
@@ -52,16 +147,13 @@ void TEdytorF::OpenFile(const QString& path)
                                           .toStdString());
         return;
     }
-    if (info.isFile()) {
-        try {
-            EdytorFrame1->Editor()->LoadBytes(ReadWholeFile(path));
-        } catch (const std::exception& error) {
-            CurrentPlatform().ShowMessage(error.what());
-            return;
-        }
+    try {
+        EdytorFrame1->OpenFile(path);
+    } catch (const std::exception& error) {
+        CurrentPlatform().ShowMessage(error.what());
+        return;
     }
     setWindowTitle(QDir::toNativeSeparators(path));
-    EdytorFrame1->SetFileName(path);
 }
 
 bool TEdytorF::FormCloseQuery()
@@ -71,7 +163,16 @@ bool TEdytorF::FormCloseQuery()
         return true;
     if (!EdytorFrame1->Editor()->Modified())
         return true;
-    switch (CurrentPlatform().AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie")) {
+    // In front, so that the user sees which text is meant, and named on a line of its own.
+    EdytorFrame1->BringToFront();
+    const QtPlatform::DialogOwner boxOwner(this);
+    const QString question = QStringLiteral("Plik nie został zapisany. Zapisać?");
+    const QString file = EdytorFrame1->FileName();
+    switch (CurrentPlatform().AskYesNoCancel(
+        (file.isEmpty() ? question
+                        : QDir::toNativeSeparators(file) + QStringLiteral("\r\r") + question)
+            .toStdString(),
+        "Ostrzeżenie")) {
     case Answer::Yes:
         try {
             return EdytorFrame1->SaveFile();
@@ -84,6 +185,15 @@ bool TEdytorF::FormCloseQuery()
     default:
         return false;
     }
+}
+
+void TEdytorF::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Activated again: the file may have changed meanwhile (after the handler, so that the
+    // question does not open inside the activation).
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, EdytorFrame1, &TEdytorFrame::CheckDisk);
 }
 
 void TEdytorF::closeEvent(QCloseEvent* event)

@@ -28,10 +28,14 @@ public:
     bool FormCloseQuery();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
+    // Cascaded: offset from the last editor still open, the first beside the main window;
+    // always on the screen.
+    void placeCascaded();
 
     TEdytorFrame* EdytorFrame1 = nullptr;
 };

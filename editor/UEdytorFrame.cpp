@@ -6,17 +6,54 @@
 #include "TextArea.h"
 #include "TextFile.h"
 
+#include "QtPlatform.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <Qsci/qscicommandset.h>
+
+#include <algorithm>
 
 namespace vorida::editor {
 
 namespace {
+
+int diskCheckHolds = 0;
+
+// A writer's burst of changes settles before the file is read.
+constexpr int kSettleMilliseconds = 250;
+// While a modal window is open, a check waits this long and looks again.
+constexpr int kRetryMilliseconds = 400;
+
+// The file's path on a line of its own above a question about it.
+std::string aboutFile(const QString& path, const char* question)
+{
+    return (QDir::toNativeSeparators(path) + QStringLiteral("\r\r") + QString::fromUtf8(question))
+        .toStdString();
+}
+
+const char* const kReloadQuestion
+    = "Plik na dysku został zmieniony, a tekst w oknie edytora nie jest zapisany.\r"
+      "Wczytać plik z dysku? Zmiany wprowadzone w oknie zostaną utracone.\r"
+      "(Nie: w oknie zostaje jego tekst.)";
+const char* const kOverwriteQuestion
+    = "Plik na dysku został zmieniony od chwili wczytania lub zapisu.\r"
+      "Zapisać tekst z okna w miejsce zmienionego pliku?";
+const char* const kDeletedQuestion
+    = "Plik został usunięty z dysku od chwili wczytania lub zapisu.\r"
+      "Zapisać go ponownie?";
 
 const char* const kGlyphFiles[12] = {
     "00-zaznaczanie-kolumnowe",
@@ -66,17 +103,18 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     };
     const ButtonSpec buttons[12] = {
         { "ToolbarButton974", "Wyczyść", 3, &TEdytorFrame::ToolbarButton974Click },
-        { "ToolbarButton975", "Otwórz", 4, &TEdytorFrame::ToolbarButton975Click },
-        { "ToolbarButton976", "Zapisz", 5, &TEdytorFrame::ToolbarButton976Click },
-        { "ToolbarButton977", "Drukuj", 6, &TEdytorFrame::ToolbarButton977Click },
+        { "ToolbarButton975", "Otwórz (Ctrl+O)", 4, &TEdytorFrame::ToolbarButton975Click },
+        { "ToolbarButton976", "Zapisz (Ctrl+S)", 5, &TEdytorFrame::ToolbarButton976Click },
+        { "ToolbarButton977", "Drukuj (Ctrl+P)", 6, &TEdytorFrame::ToolbarButton977Click },
         { "ToolbarButton971", "Zaznaczanie zwykłe", 2, &TEdytorFrame::ToolbarButton971Click },
         { "ToolbarButton972", "Zaznaczanie całych linii", 1, &TEdytorFrame::ToolbarButton972Click },
         { "ToolbarButton973", "Zaznacznie kolumnowe", 0, &TEdytorFrame::ToolbarButton973Click },
-        { "ToolbarButton978", "Kopiuj", 7, &TEdytorFrame::ToolbarButton978Click },
-        { "ToolbarButton979", "Wytnij", 8, &TEdytorFrame::ToolbarButton979Click },
-        { "ToolbarButton9710", "Wklej", 9, nullptr }, // runs the action wklejaj
-        { "ToolbarButton9711", "Cofnij", 10, &TEdytorFrame::ToolbarButton9711Click },
-        { "ToolbarButton9712", "Szukaj", 11, &TEdytorFrame::ToolbarButton9712Click },
+        { "ToolbarButton978", "Kopiuj (Ctrl+C)", 7, &TEdytorFrame::ToolbarButton978Click },
+        { "ToolbarButton979", "Wytnij (Ctrl+X)", 8, &TEdytorFrame::ToolbarButton979Click },
+        { "ToolbarButton9710", "Wklej (Ctrl+V)", 9, nullptr }, // runs the action wklejaj
+        { "ToolbarButton9711", "Cofnij (Ctrl+Z)", 10, &TEdytorFrame::ToolbarButton9711Click },
+        { "ToolbarButton9712", "Szukaj (Ctrl+F, F3, Shift+F3)", 11,
+            &TEdytorFrame::ToolbarButton9712Click },
     };
 
     wklejaj = new QAction(EditorGlyph(9), QStringLiteral("Wklej"), this);
@@ -132,6 +170,67 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     }
     TextArea1->SetContextMenu(PopupMenu1);
     setFocusProxy(TextArea1);
+
+    // The keys every editor has, for the whole window. A key the text area binds itself would
+    // never reach a window shortcut: such a binding goes.
+    const struct
+    {
+        const char* name;
+        QKeyCombination key;
+        void (TEdytorFrame::*run)();
+    } keys[] = {
+        { "zapiszKey", Qt::CTRL | Qt::Key_S, &TEdytorFrame::ToolbarButton976Click },
+        { "otworzKey", Qt::CTRL | Qt::Key_O, &TEdytorFrame::ToolbarButton975Click },
+        { "szukajKey", Qt::CTRL | Qt::Key_F, &TEdytorFrame::ToolbarButton9712Click },
+        { "drukujKey", Qt::CTRL | Qt::Key_P, &TEdytorFrame::ToolbarButton977Click },
+    };
+    QsciCommandSet& commands = *TextArea1->standardCommands();
+    for (const auto& spec : keys) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(spec.name));
+        action->setShortcut(QKeySequence(spec.key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, spec.run);
+    }
+    for (const bool down : { true, false }) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(down ? "dalejKey" : "wsteczKey"));
+        action->setShortcut(QKeySequence(down ? Qt::Key_F3 : (Qt::SHIFT | Qt::Key_F3)));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, down] { FindAgain(down); });
+    }
+    for (QAction* action : actions()) {
+        const int key = action->shortcut()[0].toCombined();
+        if (QsciCommand* bound = commands.boundTo(key)) {
+            if (bound->key() == key)
+                bound->setKey(0);
+            if (bound->alternateKey() == key)
+                bound->setAlternateKey(0);
+        }
+    }
+
+    encodingLabel_ = new QLabel(strip);
+    encodingLabel_->setObjectName(QStringLiteral("Kodowanie"));
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(0, 0, 6, 0);
+    stripLayout->addStretch(1);
+    stripLayout->addWidget(encodingLabel_);
+    showEncoding();
+
+    watcher_ = new QFileSystemWatcher(this);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    connect(settle_, &QTimer::timeout, this, &TEdytorFrame::CheckDisk);
+    // A change of the file itself waits until the file stands still; a change elsewhere in
+    // its directory (which may be endless: another program's log) never puts the check off.
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this,
+        [this] { settle_->start(kSettleMilliseconds); });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!settle_->isActive())
+            settle_->start(kSettleMilliseconds);
+    });
 }
 
 TEdytorFrame::~TEdytorFrame()
@@ -154,20 +253,183 @@ void TEdytorFrame::report(const std::exception& error)
 bool TEdytorFrame::SaveFile()
 {
     TextArea1->FinishEditing();
+    const std::string bytes = TextArea1->SavedBytes();
     if (fileName_.isEmpty()) {
         // Only a window whose file could not be read has no name: ask for one and keep it.
         auto chosen = CurrentPlatform().ChooseFileToSave("", "");
         if (!chosen)
             return false;
         const QString path = QString::fromStdString(*chosen);
-        WriteWholeFile(path, TextArea1->SavedBytes());
+        WriteWholeFile(path, bytes);
         fileName_ = path;
+        watch();
         emit FileNameChanged(path);
     } else {
-        WriteWholeFile(fileName_, TextArea1->SavedBytes());
+        std::string onDisk;
+        const DiskChange change = diskChange(onDisk);
+        if (change != DiskChange::None) {
+            BringToFront();
+            const QtPlatform::DialogOwner owner(window());
+            if (CurrentPlatform().AskYesNo(
+                    aboutFile(fileName_,
+                        change == DiskChange::Deleted ? kDeletedQuestion : kOverwriteQuestion),
+                    "Ostrzeżenie")
+                != Answer::Yes)
+                return false;
+        }
+        WriteWholeFile(fileName_, bytes);
     }
+    rebase(DiskVersionOf(fileName_), bytes);
     TextArea1->SetModified(false);
     return true;
+}
+
+void TEdytorFrame::LoadText(std::string_view bytes)
+{
+    TextArea1->LoadBytes(bytes);
+    showEncoding();
+}
+
+void TEdytorFrame::showEncoding()
+{
+    const TextEncoding encoding = TextArea1->Encoding();
+    encodingLabel_->setText(encoding == TextEncoding::Cp1250 ? QStringLiteral("Windows-1250")
+                                                             : QStringLiteral("UTF-8"));
+    encodingLabel_->setToolTip(encoding == TextEncoding::Utf8Bom
+            ? QStringLiteral("Kodowanie pliku: UTF-8 ze znacznikiem BOM")
+            : encoding == TextEncoding::Utf8 ? QStringLiteral("Kodowanie pliku: UTF-8")
+                                             : QStringLiteral("Kodowanie pliku: Windows-1250"));
+}
+
+// ---- The file on disk ----
+
+void TEdytorFrame::OpenFile(const QString& path)
+{
+    // The version before reading: a change while reading shows as a change later.
+    const DiskVersion version = DiskVersionOf(path);
+    std::string bytes;
+    if (version.Exists) {
+        bytes = ReadWholeFile(path);
+        LoadText(bytes);
+    }
+    fileName_ = path;
+    rebase(version, bytes);
+    watch();
+}
+
+void TEdytorFrame::rebase(const DiskVersion& version, std::string_view bytes)
+{
+    base_ = version;
+    seen_ = version;
+    baseHash_ = ContentHash(bytes);
+}
+
+void TEdytorFrame::watch()
+{
+    // The file itself, and its directory: a file replaced by renaming another over it (as
+    // editors save) or deleted and made again drops out of the watch on the file.
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    if (!watcher_->directories().isEmpty())
+        watcher_->removePaths(watcher_->directories());
+    if (fileName_.isEmpty())
+        return;
+    const QFileInfo info(fileName_);
+    if (info.isFile())
+        watcher_->addPath(fileName_);
+    if (info.absoluteDir().exists())
+        watcher_->addPath(info.absolutePath());
+}
+
+TEdytorFrame::DiskChange TEdytorFrame::diskChange(std::string& bytes)
+{
+    const DiskVersion version = DiskVersionOf(fileName_);
+    if (version == base_)
+        return DiskChange::None;
+    if (!version.Exists)
+        return base_.Exists ? DiskChange::Deleted : DiskChange::None;
+    try {
+        bytes = ReadWholeFile(fileName_);
+    } catch (const FileError&) {
+        return DiskChange::None; // held by its writer: looked at again on its next change
+    }
+    if (base_.Exists && ContentHash(bytes) == baseHash_) {
+        rebase(version, bytes); // touched, or written again with the same bytes
+        return DiskChange::None;
+    }
+    return DiskChange::Changed;
+}
+
+void TEdytorFrame::CheckDisk()
+{
+    static bool asking = false;
+    if (fileName_.isEmpty() || diskCheckHolds > 0)
+        return; // the last hold looks again
+    if (asking || QApplication::activeModalWidget()) {
+        settle_->start(kRetryMilliseconds); // one question at a time
+        return;
+    }
+    if (watcher_->files().isEmpty() && QFileInfo(fileName_).isFile())
+        watch();
+    const DiskVersion version = DiskVersionOf(fileName_);
+    if (version == seen_)
+        return;
+    seen_ = version;
+    std::string bytes;
+    if (diskChange(bytes) != DiskChange::Changed)
+        return; // a deleted file is asked about when it is saved
+    if (TextArea1->Modified()) {
+        BringToFront();
+        const QtPlatform::DialogOwner owner(window());
+        asking = true;
+        const Answer answer
+            = CurrentPlatform().AskYesNo(aboutFile(fileName_, kReloadQuestion), "Ostrzeżenie");
+        asking = false;
+        if (answer != Answer::Yes) {
+            rebase(version, bytes); // the text stays; "Zapisz" replaces this version unasked
+            return;
+        }
+    }
+    reloadKeepingView(bytes);
+    rebase(version, bytes);
+}
+
+void TEdytorFrame::reloadKeepingView(std::string_view bytes)
+{
+    TextArea& area = *TextArea1;
+    const int line = area.CaretLine();
+    const int column = area.CaretColumn();
+    const int firstVisible = area.firstVisibleLine();
+    const long xOffset = area.SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    LoadText(bytes);
+    const int lastLine = area.LineCount();
+    const int newLine = std::min(line, lastLine);
+    area.SetCaret(newLine, std::min(column, area.LineEndColumn(newLine)));
+    area.setFirstVisibleLine(std::min(firstVisible, lastLine - 1));
+    area.SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
+}
+
+void TEdytorFrame::BringToFront()
+{
+    QWidget* top = window();
+    if (top->isMinimized())
+        top->showNormal();
+    top->raise();
+    top->activateWindow();
+}
+
+DiskCheckHold::DiskCheckHold()
+{
+    ++diskCheckHolds;
+}
+
+DiskCheckHold::~DiskCheckHold()
+{
+    if (--diskCheckHolds > 0)
+        return;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (auto* frame = qobject_cast<TEdytorFrame*>(widget))
+            QTimer::singleShot(0, frame, &TEdytorFrame::CheckDisk);
 }
 
 void TEdytorFrame::ToolbarButton975Click()
@@ -178,7 +440,7 @@ void TEdytorFrame::ToolbarButton975Click()
             return;
         // Read first: a file that cannot be read leaves everything as it was.
         const std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
-        TextArea1->LoadBytes(bytes);
+        LoadText(bytes);
         ExpandTabs();
         TextArea1->SetModified(true); // the text now differs from the window's own file
     } catch (const std::exception& error) {
@@ -253,6 +515,7 @@ void TEdytorFrame::ToolbarButton977Click()
         TextArea1->FinishEditing();
         std::unique_ptr<QsciPrinter> printer = service.CreatePrinter();
         PreparePrinter(*printer);
+        ChooseOrientation(*TextArea1, *printer);
         const int pages = CountPages(*TextArea1, *printer);
         if (!service.ExecPrintDialog(*printer, pages, TextArea1->hasSelectedText(), window()))
             return;
@@ -324,6 +587,14 @@ void TEdytorFrame::ToolbarButton9712Click()
     } else {
         searchDialog_->ShowAgain();
     }
+}
+
+void TEdytorFrame::FindAgain(bool down)
+{
+    if (!searchDialog_ || searchDialog_->SearchText().isEmpty())
+        ToolbarButton9712Click();
+    else
+        searchDialog_->FindInDirection(down);
 }
 
 } // namespace vorida::editor

@@ -3,14 +3,20 @@
 // another file, printing and the search dialog.
 #pragma once
 
+#include "TextFile.h"
+
 #include <QPointer>
 #include <QWidget>
 
 #include <exception>
+#include <string>
 
 class QAction;
 class QButtonGroup;
+class QFileSystemWatcher;
+class QLabel;
 class QMenu;
+class QTimer;
 class QToolButton;
 
 namespace vorida::editor {
@@ -27,7 +33,18 @@ public:
 
     // The file that "Zapisz" writes and the close question saves to.
     const QString& FileName() const { return fileName_; }
-    void SetFileName(const QString& path) { fileName_ = path; }
+    // Loads the file at `path` when one is there (else the text stays as it is) and binds the
+    // frame to it. Throws FileError; nothing changes then.
+    void OpenFile(const QString& path);
+    // Replaces the text by a file's bytes, in the encoding they hold, which the strip shows.
+    void LoadText(std::string_view bytes);
+
+    // The file on disk against the text: when another writer has changed it, an unmodified
+    // text is loaded again at once (the caret's line and the view kept as far as they still
+    // exist), and a modified one asks whether to load it. Runs on its own when the watch sees
+    // a change (once the file has stood still for a moment), when the window is activated and
+    // when the last DiskCheckHold goes.
+    void CheckDisk();
 
     TextArea* Editor() const { return TextArea1; }
     // Created on the first "Szukaj"; destroyed with the frame.
@@ -57,10 +74,16 @@ public:
     void ToolbarButton9711Click(); // Cofnij
     void ToolbarButton9712Click(); // Szukaj
     void wklejajExecute();
+    // F3 and Shift+F3: the search dialog's text once more, downward or upward; without a text
+    // to find, the search dialog.
+    void FindAgain(bool down);
     void Cofnij1Click();
     void Wytnij1Click();
     void Kopiuj1Click();
     void Wklej1Click();
+
+    // The window, brought to the front before a question about it.
+    void BringToFront();
 
     QAction* wklejaj = nullptr;
     QMenu* PopupMenu1 = nullptr;
@@ -73,10 +96,37 @@ private:
     // Shows the message of a failed operation, as the application's error report does.
     static void report(const std::exception& error);
 
+    enum class DiskChange { None, Changed, Deleted };
+    // The file on disk against the version last loaded, saved or answered for; `bytes` gets
+    // the file's content when it changed.
+    DiskChange diskChange(std::string& bytes);
+    // The disk version (and its content) that the text now stands for.
+    void rebase(const DiskVersion& version, std::string_view bytes);
+    void watch();
+    void reloadKeepingView(std::string_view bytes);
+    void showEncoding();
+
     QString fileName_;
+    DiskVersion base_; // as loaded, saved or answered for
+    size_t baseHash_ = 0;
+    DiskVersion seen_; // as the last check found it
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr; // a check once the file has stood still
+    QLabel* encodingLabel_ = nullptr;
     QPointer<TForm_Szukaj> searchDialog_;
     TextArea* TextArea1 = nullptr;
     QButtonGroup* selectionModes_ = nullptr;
+};
+
+// While one lives, editors do not look at their files on disk: the main window's run is
+// rewriting them. When the last one goes, every editor looks.
+class DiskCheckHold
+{
+public:
+    DiskCheckHold();
+    ~DiskCheckHold();
+    DiskCheckHold(const DiskCheckHold&) = delete;
+    DiskCheckHold& operator=(const DiskCheckHold&) = delete;
 };
 
 // The 16 x 16 toolbar glyph with the given index (0..11).

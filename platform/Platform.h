@@ -34,6 +34,12 @@ public:
     virtual Answer AskOkCancel(std::string_view text, std::string_view caption) = 0;
     // A modal warning with Yes, No and Cancel, Yes the default.
     virtual Answer AskYesNoCancel(std::string_view text, std::string_view caption) = 0;
+    // A modal warning with Yes and No, No the default (Esc or closing the box: No). Platforms
+    // without a box of their own ask with Yes, No and Cancel, Cancel counting as No.
+    virtual Answer AskYesNo(std::string_view text, std::string_view caption)
+    {
+        return AskYesNoCancel(text, caption) == Answer::Yes ? Answer::Yes : Answer::No;
+    }
 
     // Standard file dialogs; nothing when the user cancels.
     virtual std::optional<std::string> ChooseFileToOpen(

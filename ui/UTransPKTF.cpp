@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "PrzyciskLok.h"
 #include "UEdytorF.h"
+#include "UEdytorFrame.h"
 #include "UNITtrk.h"
 #include "UTransPkt.h"
 
@@ -152,6 +153,8 @@ void TForm1::BitBtn1Click()
         else if (p.Now == RunProgress::Stage::Finished)
             QGuiApplication::restoreOverrideCursor();
     });
+    // The editors look at their files after the run, not halfway through its writing.
+    const editor::DiskCheckHold hold;
     try {
         TransPkt.TransformFile(
             ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());

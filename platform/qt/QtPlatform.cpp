@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTime>
 #include <QUrl>
@@ -44,12 +45,34 @@ QString applicationTitle()
     return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 
+QPointer<QWidget> owner;
+
+// A message box is of fixed size: no maximise button in its title bar (left to themselves,
+// some window managers offer one).
+void fixedTitleBar(QMessageBox& box)
+{
+    box.setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
 } // namespace
+
+QtPlatform::DialogOwner::DialogOwner(QWidget* window) : previous_(owner.data())
+{
+    owner = window;
+}
+
+QtPlatform::DialogOwner::~DialogOwner()
+{
+    owner = previous_;
+}
 
 QWidget* QtPlatform::DialogParent()
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
+    if (owner)
+        return owner->window();
     return QApplication::activeWindow();
 }
 
@@ -57,6 +80,7 @@ void QtPlatform::ShowMessage(std::string_view text)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), messageText(text), QMessageBox::Ok,
         DialogParent());
+    fixedTitleBar(box);
     box.exec();
 }
 
@@ -66,6 +90,7 @@ Answer QtPlatform::AskOkCancel(std::string_view text, std::string_view caption)
         QMessageBox::Ok | QMessageBox::Cancel, DialogParent());
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
+    fixedTitleBar(box);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
@@ -75,6 +100,7 @@ Answer QtPlatform::AskYesNoCancel(std::string_view text, std::string_view captio
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+    fixedTitleBar(box);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -83,6 +109,16 @@ Answer QtPlatform::AskYesNoCancel(std::string_view text, std::string_view captio
     default:
         return Answer::Cancel; // Esc and the title-bar close button too
     }
+}
+
+Answer QtPlatform::AskYesNo(std::string_view text, std::string_view caption)
+{
+    QMessageBox box(QMessageBox::Warning, fromUtf8(caption), messageText(text),
+        QMessageBox::Yes | QMessageBox::No, DialogParent());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    fixedTitleBar(box);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 std::optional<std::string> QtPlatform::ChooseFileToOpen(

@@ -14,6 +14,7 @@ public:
     void ShowMessage(std::string_view text) override;
     Answer AskOkCancel(std::string_view text, std::string_view caption) override;
     Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
+    Answer AskYesNo(std::string_view text, std::string_view caption) override;
     std::optional<std::string> ChooseFileToOpen(
         std::string_view caption, std::string_view directory) override;
     std::optional<std::string> ChooseFileToSave(
@@ -25,8 +26,23 @@ public:
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
 
-    // The window the boxes and dialogs belong to: the active window, if any.
+    // The window the boxes and dialogs belong to: an open modal window, else the window of
+    // the innermost DialogOwner, else the active window, if any.
     static QWidget* DialogParent();
+
+    // While one lives, the boxes belong to `window` (one just brought to the front, which the
+    // window manager may not have activated yet).
+    class DialogOwner
+    {
+    public:
+        explicit DialogOwner(QWidget* window);
+        ~DialogOwner();
+        DialogOwner(const DialogOwner&) = delete;
+        DialogOwner& operator=(const DialogOwner&) = delete;
+
+    private:
+        QWidget* previous_;
+    };
 
     // Registers the Windows fonts the windows name ("MS Sans Serif", "Tahoma") from the
     // fonts-wine package when fontconfig does not know them. Safe to call more than once.

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QPointer>
 #include <QWindow>
 
@@ -302,7 +303,9 @@ private slots:
         platform->Answers = { static_cast<Answer>(answer) };
         QCOMPARE(tryClose(), closes);
         QCOMPARE(kinds(*platform), QStringList({ "yesnocancel" }));
-        QCOMPARE(platform->Log[0].Text, std::string(kCloseQuestion));
+        // The file on a line of its own above the question.
+        QCOMPARE(QString::fromStdString(platform->Log[0].Text),
+            QDir::toNativeSeparators(path("f")) + "\r\r" + kCloseQuestion);
         QCOMPARE(window.isNull(), closes);
         QCOMPARE(readBytes(path("f")), fileAfter);
         if (!closes) {
@@ -384,6 +387,229 @@ private slots:
         QCOMPARE(window->Frame()->SearchDialog()->windowHandle()->transientParent(),
             window->windowHandle());
         delete window.data();
+    }
+
+    // Notepad's UTF-8 opens and saves as UTF-8; everything else stays Windows-1250. A letter
+    // typed at the end of the first line shows which encoding the save uses.
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("firstLine");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QByteArray>("savedUnchanged");
+        QTest::addColumn<QByteArray>("savedAfterTyping");
+        const QByteArray bom("\xEF\xBB\xBF");
+        QTest::newRow("UTF-8 with BOM") << bom
+                + "\xC5\x81\xC3\xB3"
+                  "d\xC5\xBA\r\n1 2\r\n"
+                                        << "Łódź"
+                                        << "UTF-8" << QByteArray()
+                                        << bom
+                + "\xC5\x81\xC3\xB3"
+                  "d\xC5\xBA\xC5\xBC\r\n1 2\r\n";
+        QTest::newRow("UTF-8 without BOM")
+            << QByteArray("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\n") << "Zażółć"
+            << "UTF-8" << QByteArray()
+            << QByteArray("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87\xC5\xBC\n");
+        QTest::newRow("BOM, ASCII") << bom + "abc"
+                                    << "abc"
+                                    << "UTF-8" << QByteArray() << bom + "abc\xC5\xBC";
+        QTest::newRow("BOM, then a Windows-1250 byte: mended into UTF-8")
+            << bom + "a\xB9\xC5\x81"
+            << "aąŁ"
+            << "UTF-8" << bom + "a\xC4\x85\xC5\x81" << bom + "a\xC4\x85\xC5\x81\xC5\xBC";
+        QTest::newRow("Windows-1250") << QByteArray("\xA3\xF3"
+                                                    "d\x9F\r\n")
+                                      << "Łódź"
+                                      << "Windows-1250" << QByteArray()
+                                      << QByteArray("\xA3\xF3"
+                                                    "d\x9F\xBF\r\n");
+        QTest::newRow("ASCII") << QByteArray("abc\r\n") << "abc"
+                               << "Windows-1250" << QByteArray() << QByteArray("abc\xBF\r\n");
+        QTest::newRow("overlong UTF-8 is Windows-1250")
+            << QByteArray("\xC0\xAF") << "ŔŻ"
+            << "Windows-1250" << QByteArray() << QByteArray("\xC0\xAF\xBF");
+        QTest::newRow("a surrogate is Windows-1250")
+            << QByteArray("\xED\xA0\x80") << "í\u00A0€"
+            << "Windows-1250" << QByteArray() << QByteArray("\xED\xA0\x80\xBF");
+        QTest::newRow("UTF-8 cut short at the end is Windows-1250")
+            << QByteArray("\xC5\x81\xC5") << "Ĺ\u0081Ĺ"
+            << "Windows-1250" << QByteArray() << QByteArray("\xC5\x81\xC5\xBF");
+    }
+
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, firstLine);
+        QFETCH(QString, label);
+        QFETCH(QByteArray, savedUnchanged);
+        QFETCH(QByteArray, savedAfterTyping);
+        writeBytes(path("xy_LOK"), bytes);
+        open(path("xy_LOK"));
+        QCOMPARE(area()->Line(0), firstLine);
+        QCOMPARE(window->Frame()->findChild<QLabel*>("Kodowanie")->text(), label);
+        QVERIFY(window->Frame()->SaveFile());
+        QCOMPARE(readBytes(path("xy_LOK")), savedUnchanged.isEmpty() ? bytes : savedUnchanged);
+        area()->SetCaret(1, area()->LineEndColumn(1));
+        typeText(area(), QStringLiteral("ż"));
+        QVERIFY(window->Frame()->SaveFile());
+        QCOMPARE(readBytes(path("xy_LOK")), savedAfterTyping);
+        QVERIFY(platform->Log.empty());
+    }
+
+    // A second writer changes the file while the window is open, with the event loop running:
+    // in place, by renaming a new file over it, or deleting and making it again.
+    void unmodifiedEditorReloadsKeepingCaretLineAndView_data()
+    {
+        QTest::addColumn<int>("writer");
+        QTest::addColumn<int>("newLines");
+        QTest::addColumn<int>("caretLine");
+        QTest::newRow("in place, longer") << 0 << 90 << 40;
+        QTest::newRow("renamed over it") << 1 << 90 << 40;
+        QTest::newRow("deleted and made again") << 2 << 90 << 40;
+        QTest::newRow("shorter than the caret's line") << 0 << 12 << 13; // the empty last line
+    }
+
+    void unmodifiedEditorReloadsKeepingCaretLineAndView()
+    {
+        QFETCH(int, writer);
+        QFETCH(int, newLines);
+        QFETCH(int, caretLine);
+        const auto lines = [](const char* word, int count) {
+            QByteArray text;
+            for (int i = 1; i <= count; ++i)
+                text += word + QByteArray::number(i) + "\r\n";
+            return text;
+        };
+        writeBytes(path("Raport.txt"), lines("stary ", 80));
+        open(path("Raport.txt"));
+        area()->SetCaret(40, 5);
+        area()->setFirstVisibleLine(30);
+        QTest::qWait(50);
+        const QString file = path("Raport.txt");
+        if (writer == 0) {
+            writeBytes(file, lines("nowy ", newLines));
+        } else if (writer == 1) {
+            writeBytes(path("Raport.tmp"), lines("nowy ", newLines));
+            QFile::remove(file);
+            QVERIFY(QFile::rename(path("Raport.tmp"), file));
+        } else {
+            QVERIFY(QFile::remove(file));
+            QTest::qWait(400);
+            writeBytes(file, lines("nowy ", newLines));
+        }
+        QTRY_COMPARE(area()->Line(0), QStringLiteral("nowy 1"));
+        QVERIFY(platform->Log.empty());
+        QVERIFY(!area()->Modified());
+        QCOMPARE(area()->CaretLine(), caretLine);
+        if (newLines > 40)
+            QCOMPARE(area()->firstVisibleLine(), 30);
+
+        // Its own save is no change from outside; a later change is seen again.
+        QTest::keyClicks(area(), "x");
+        QVERIFY(window->Frame()->SaveFile());
+        QTest::qWait(600);
+        QVERIFY(platform->Log.empty());
+        writeBytes(file, "trzeci\r\n");
+        QTRY_COMPARE(area()->Line(0), QStringLiteral("trzeci"));
+    }
+
+    void modifiedEditorAsks_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("textAfter");
+        QTest::newRow("Yes loads the file") << int(Answer::Yes) << "nowy";
+        QTest::newRow("No keeps the text") << int(Answer::No) << "Xstary";
+    }
+
+    void modifiedEditorAsks()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, textAfter);
+        writeBytes(path("xy2000.1"), "stary\r\n");
+        open(path("xy2000.1"));
+        QTest::keyClicks(area(), "X");
+        // The same bytes written again are no change.
+        writeBytes(path("xy2000.1"), "stary\r\n");
+        QTest::qWait(600);
+        QVERIFY(platform->Log.empty());
+
+        platform->Answers = { static_cast<Answer>(answer) };
+        writeBytes(path("xy2000.1"), "nowy\r\n");
+        QTRY_COMPARE(platform->Log.size(), size_t(1));
+        QVERIFY(QString::fromStdString(platform->Log[0].Text)
+                    .startsWith(QDir::toNativeSeparators(path("xy2000.1"))
+                        + "\r\rPlik na dysku "
+                          "został zmieniony"));
+        QCOMPARE(area()->Line(0), textAfter);
+        QCOMPARE(area()->Modified(), answer != int(Answer::Yes));
+        // Answered once: "Zapisz" writes over that version without asking again.
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(platform->Log.size(), size_t(1));
+        QCOMPARE(readBytes(path("xy2000.1")), textAfter.toLatin1() + "\r\n");
+    }
+
+    // "Zapisz" over a file changed or deleted since it was loaded, before any check saw it.
+    void saveOverAChangedFileAsks_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("fileAfter");
+        QTest::newRow("changed, No") << false << int(Answer::No) << QByteArray("obcy\r\n");
+        QTest::newRow("changed, Yes") << false << int(Answer::Yes) << QByteArray("Xmój\r\n");
+        QTest::newRow("deleted, No") << true << int(Answer::No) << QByteArray("<unreadable>");
+        QTest::newRow("deleted, Yes") << true << int(Answer::Yes) << QByteArray("Xmój\r\n");
+    }
+
+    void saveOverAChangedFileAsks()
+    {
+        QFETCH(bool, deleted);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, fileAfter);
+        writeBytes(path("xy_LOK"), "mój\r\n");
+        open(path("xy_LOK"));
+        QTest::keyClicks(area(), "X");
+        if (deleted)
+            QFile::remove(path("xy_LOK"));
+        else
+            writeBytes(path("xy_LOK"), "obcy\r\n");
+        platform->Answers = { static_cast<Answer>(answer) };
+        QCOMPARE(window->Frame()->SaveFile(), answer == int(Answer::Yes));
+        QCOMPARE(kinds(*platform), QStringList({ "yesnocancel" }));
+        QVERIFY(lastText(*platform).contains(
+            deleted ? "został usunięty z dysku" : "został zmieniony od chwili wczytania"));
+        QCOMPARE(readBytes(path("xy_LOK")), fileAfter);
+        QCOMPARE(area()->Modified(), answer != int(Answer::Yes));
+    }
+
+    // The main window's run holds the checks; the editors look when it is over.
+    void heldChecksRunWhenTheHoldGoes()
+    {
+        writeBytes(path("Raport.txt"), "stary\r\n");
+        open(path("Raport.txt"));
+        {
+            DiskCheckHold hold;
+            writeBytes(path("Raport.txt"), "nowy\r\n");
+            QTest::qWait(600);
+            window->activateWindow();
+            QTest::qWait(100);
+            QCOMPARE(area()->Line(0), QStringLiteral("stary"));
+        }
+        QTRY_COMPARE(area()->Line(0), QStringLiteral("nowy"));
+    }
+
+    void readOnlyFileCannotBeSaved()
+    {
+        writeBytes(path("xy_LOK"), "tekst\r\n");
+        QFile::setPermissions(path("xy_LOK"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        open(path("xy_LOK"));
+        QTest::keyClicks(area(), "X");
+        window->Frame()->ToolbarButton976Click();
+        QCOMPARE(kinds(*platform), QStringList({ "message" }));
+        QVERIFY(lastText(*platform).startsWith("Nie można zapisać pliku"));
+        QVERIFY(lastText(*platform).contains("tylko do odczytu"));
+        QCOMPARE(readBytes(path("xy_LOK")), QByteArray("tekst\r\n"));
+        QFile::setPermissions(path("xy_LOK"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     void ownerClosingTakesEditorsWithoutAsking()

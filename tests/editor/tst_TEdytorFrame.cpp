@@ -35,6 +35,7 @@ public:
     bool cancel = false;
     int offeredLastPage = -1;
     bool offeredSelection = false;
+    QPageLayout::Orientation offeredOrientation = QPageLayout::Portrait;
 
     std::unique_ptr<QsciPrinter> CreatePrinter() override
     {
@@ -48,6 +49,7 @@ public:
     {
         offeredLastPage = lastPage;
         offeredSelection = selectionOffered;
+        offeredOrientation = printer.pageLayout().orientation();
         printer.setPrintRange(range);
         printer.setFromTo(from, to);
         printer.setCopyCount(copies);
@@ -435,6 +437,103 @@ private slots:
         QVERIFY(platform->Log.empty());
         QCOMPARE(area->LineCount(), 301);
         PrintService::Install(nullptr);
+    }
+
+    // The page's width holds what the layout wraps at: a line of ColumnsPerLine characters
+    // stays one line, one character more wraps (more pages for the same number of lines).
+    void columnsPerLineIsWhereThePrintoutWraps()
+    {
+        PdfPrintService service;
+        QTemporaryDir dir;
+        service.file = dir.filePath("x.pdf");
+        std::unique_ptr<QsciPrinter> printer = service.CreatePrinter();
+        PreparePrinter(*printer);
+        const int columns = ColumnsPerLine(*area, *printer);
+        QVERIFY2(columns >= 80 && columns < 88, qPrintable(QString::number(columns)));
+        const auto pagesOf = [&](int width) {
+            setText(*area, (QString(width, 'x') + "\n").repeated(200));
+            return CountPages(*area, *printer);
+        };
+        QCOMPARE(pagesOf(columns), pagesOf(10));
+        QVERIFY(pagesOf(columns + 1) > pagesOf(10));
+    }
+
+    void wideTextStartsInLandscape_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("landscape");
+        QTest::newRow("80 columns") << QString(80, 'x') << false;
+        QTest::newRow("a report row of 88") << "a\n" + QString(88, 'x') + "\nb" << true;
+        QTest::newRow("11 tabs: 88 columns") << QString(11, '\t') << true;
+        QTest::newRow("80 Polish letters") << QString(80, u'ż') << false;
+    }
+
+    void wideTextStartsInLandscape()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, landscape);
+        QTemporaryDir dir;
+        PdfPrintService service;
+        service.file = dir.filePath("x.pdf");
+        service.cancel = true;
+        PrintService::Install(&service);
+        setText(*area, text);
+        frame->ToolbarButton977Click();
+        PrintService::Install(nullptr);
+        QCOMPARE(
+            service.offeredOrientation, landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
+
+    // The keys every editor has, pressed in the text area of the active window.
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("Ctrl+S saves") << int(Qt::Key_S) << int(Qt::ControlModifier) << "saved";
+        QTest::newRow("Ctrl+O opens") << int(Qt::Key_O) << int(Qt::ControlModifier) << "open";
+        QTest::newRow("Ctrl+F searches") << int(Qt::Key_F) << int(Qt::ControlModifier) << "dialog";
+        QTest::newRow("Ctrl+P prints") << int(Qt::Key_P) << int(Qt::ControlModifier) << "print";
+        QTest::newRow("F3 finds the next") << int(Qt::Key_F3) << 0 << "line 3";
+        QTest::newRow("Shift+F3 the previous")
+            << int(Qt::Key_F3) << int(Qt::ShiftModifier) << "line 1";
+    }
+
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, effect);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("xy_LOK");
+        writeBytes(file, "abc\r\nx\r\nabc\r\n");
+        window->OpenFile(file);
+        PdfPrintService service;
+        service.file = dir.filePath("x.pdf");
+        service.cancel = true;
+        PrintService::Install(&service);
+        frame->ToolbarButton9712Click();
+        frame->SearchDialog()->findChild<QLineEdit*>("Edit1")->setText("abc");
+        frame->SearchDialog()->hide();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        area->setFocus();
+        area->SetCaret(2, 1);
+        QTest::keyClicks(area, "Q");
+
+        QTest::keyClick(area, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+        PrintService::Install(nullptr);
+        if (effect == "saved")
+            QCOMPARE(readBytes(file), QByteArray("abc\r\nQx\r\nabc\r\n"));
+        else
+            QCOMPARE(readBytes(file), QByteArray("abc\r\nx\r\nabc\r\n"));
+        QCOMPARE(kinds(*platform), effect == "open" ? QStringList({ "open" }) : QStringList());
+        QCOMPARE(frame->SearchDialog()->isVisible(), effect == "dialog");
+        QCOMPARE(service.offeredLastPage != -1, effect == "print");
+        if (effect.startsWith("line")) {
+            QCOMPARE(area->selectedText(), QStringLiteral("abc"));
+            QCOMPARE(QStringLiteral("line %1").arg(area->CaretLine()), effect);
+        }
     }
 
     void noPrinterIsReported()

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <memory>
 
@@ -266,6 +267,46 @@ private slots:
         QCOMPARE(edit->text(), QStringLiteral("gamma"));
         QCOMPARE(edit->selectedText(), QStringLiteral("gamma"));
         QVERIFY(dialog->findChild<QCheckBox*>("CheckBox2")->isChecked());
+    }
+
+    // The dialog stays on top: put over the hit it selects, it moves off it (below the hit, or
+    // above it near the bottom of the screen), and stays on the screen.
+    void dialogMovesOffTheHit_data()
+    {
+        QTest::addColumn<int>("windowTop");
+        QTest::newRow("room below") << 40;
+        QTest::newRow("room above only") << 0; // the window at the screen's bottom
+    }
+
+    void dialogMovesOffTheHit()
+    {
+        QFETCH(int, windowTop);
+        QString text;
+        for (int i = 1; i <= 60; ++i)
+            text += (i == 17 ? QStringLiteral("tu jest cel\n") : QStringLiteral("wiersz\n"));
+        setText(*area, text);
+        const QRect room = frame->screen()->availableGeometry();
+        frame->resize(447, 320);
+        frame->move(room.left() + 100,
+            windowTop > 0 ? room.top() + windowTop : room.bottom() - frame->height() + 1);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        // The hit's place on the screen, taken from where a first search selects it.
+        search("cel", true);
+        const QPoint hitAt = area->viewport()->mapToGlobal(
+            QPoint(static_cast<int>(area->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION,
+                       0UL, area->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART))),
+                static_cast<int>(area->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
+                    area->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)))));
+        const QRect hit(hitAt, QSize(20, 10));
+        dialog->move(hit.topLeft() - QPoint(30, 40));
+        QVERIFY(dialog->frameGeometry().intersects(hit));
+        area->SetCaret(1, 1);
+        search("cel", true);
+        QCOMPARE(area->selectedText(), QStringLiteral("cel"));
+        QVERIFY(!dialog->frameGeometry().intersects(hit));
+        QVERIFY(room.contains(dialog->frameGeometry()));
+        QCOMPARE(dialog->y() > hit.y(), windowTop > 0);
     }
 
     void destroyedWithTheFrame()

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -165,6 +166,58 @@ private slots:
         QVERIFY(QFile::exists(path("xy_LOK.1")));
         QVERIFY(c.PrzyciskLok4->ShowsFilePresent());
         QCOMPARE(RoundingDigits, 2);
+    }
+
+    // Editors open on the run's files notice the run after it, never halfway: the unmodified
+    // one shows the new report, the modified one asks once the run's message is gone.
+    void editorsNoticeTheRunAfterIt()
+    {
+        struct Platform : RecordingPlatform
+        {
+            QStringList reportLines; // the report editor's text at each message or question
+            editor::TextArea* report = nullptr;
+            void note() { reportLines << (report ? report->text() : QString()); }
+            void ShowMessage(std::string_view text) override
+            {
+                QTest::qWait(700); // a real box runs the event loop until dismissed
+                note();
+                RecordingPlatform::ShowMessage(text);
+            }
+            Answer AskYesNoCancel(std::string_view text, std::string_view caption) override
+            {
+                note();
+                return RecordingPlatform::AskYesNoCancel(text, caption);
+            }
+        } platform;
+        platform.ExeDirectory = platform_.ExeDirectory;
+        ScopedPlatform scope(platform);
+        copySample("TRANSPKT.BIN");
+        copySample("xy_LOK");
+        auto form = start();
+        Ui::TForm1& c = form->Controls();
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        c.PrzyciskLok5->click(); // Raport.txt
+        c.PrzyciskLok2->click(); // xy2000.1
+        auto editors = form->findChildren<editor::TEdytorF*>();
+        QCOMPARE(editors.size(), 2);
+        platform.report = editors[0]->Frame()->Editor();
+        editor::TextArea* result = editors[1]->Frame()->Editor();
+        const QString before = platform.report->text();
+        result->insert(QStringLiteral("moje "));
+
+        platform.Log.clear();
+        platform.reportLines.clear();
+        platform.Answers = { Answer::No };
+        c.SpinEdit1->SetValue(4); // other decimals: other files
+        QTest::mouseClick(c.BitBtn1, Qt::LeftButton);
+        QTRY_COMPARE(platform.Log.size(), size_t(2));
+        QCOMPARE(platform.Log[0].Kind, std::string("message")); // the run's own, first
+        QVERIFY(QString::fromStdString(platform.Log[1].Text).contains("został zmieniony"));
+        QCOMPARE(platform.reportLines[0], before); // nothing reloaded during the run
+        QVERIFY(platform.report->text() != before);
+        QVERIFY(!platform.report->Modified());
+        QVERIFY(result->Line(0).startsWith("moje ")); // "Nie": the editor keeps its text
+        QVERIFY(result->Modified());
     }
 
     void spinEditKeepsTypedValuesUntilFocusLeaves()
@@ -355,26 +408,74 @@ private slots:
         QVERIFY(!button.ShowsFilePresent());
     }
 
+    // Each new editor offset from the last one still open, on the screen, the first one off
+    // the file buttons as far as the screen allows.
+    void editorsOpenCascaded()
+    {
+        copySample("TRANSPKT.BIN");
+        auto form = start();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect room = form->screen()->availableGeometry();
+        QList<QPoint> at;
+        for (int i = 0; i < 3; ++i) {
+            form->Controls().PrzyciskLok5->click();
+            at << form->findChildren<editor::TEdytorF*>().last()->pos();
+        }
+        const QPoint step(28, 28);
+        QCOMPARE(at, QList<QPoint>({ at[0], at[0] + step, at[0] + step * 2 }));
+        for (auto* editor : form->findChildren<editor::TEdytorF*>())
+            QVERIFY(room.contains(editor->frameGeometry()));
+        const QRect first(at[0], QSize(447, 345));
+        QVERIFY(!first.contains(form->geometry().center()));
+        QToolButton* report = form->Controls().PrzyciskLok5;
+        QVERIFY(!first.intersects(QRect(report->mapToGlobal(QPoint(0, 0)), report->size())));
+
+        delete form->findChildren<editor::TEdytorF*>().last();
+        form->Controls().PrzyciskLok5->click();
+        QCOMPARE(form->findChildren<editor::TEdytorF*>().last()->pos(), at[2]);
+    }
+
+    // Once per modified editor, each the owner of its question and named in it.
     void quittingAsksAboutEveryModifiedEditor()
     {
+        struct Platform : RecordingPlatform
+        {
+            QStringList active;
+            Answer AskYesNoCancel(std::string_view text, std::string_view caption) override
+            {
+                QWidget* owner = QtPlatform::DialogParent();
+                active << (owner ? owner->windowTitle() : QString());
+                return RecordingPlatform::AskYesNoCancel(text, caption);
+            }
+        } platform;
+        platform.ExeDirectory = platform_.ExeDirectory;
+        ScopedPlatform scope(platform);
         copySample("TRANSPKT.BIN");
         copySample("xy_LOK");
         auto form = start();
         QSignalSpy finished(form.get(), &QDialog::finished);
-        form->Controls().PrzyciskLok1->click();
+        for (TPrzyciskLok* button : { form->Controls().PrzyciskLok1, form->Controls().PrzyciskLok5,
+                 form->Controls().PrzyciskLok1 })
+            button->click();
         auto editors = form->findChildren<editor::TEdytorF*>();
-        QCOMPARE(editors.size(), 1);
+        QCOMPARE(editors.size(), 3);
         editors[0]->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+        editors[1]->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+        const QString lok = QDir::toNativeSeparators(path("xy_LOK"));
+        const QString report = QDir::toNativeSeparators(path("Raport.txt"));
 
-        platform_.Answers = { Answer::Cancel };
+        platform.Answers = { Answer::No, Answer::Cancel };
         form->close();
         QCOMPARE(finished.count(), 0);
         QVERIFY(form->isVisible());
-        QCOMPARE(platform_.Log.back().Text, std::string("Plik nie został zapisany. Zapisać?"));
+        QCOMPARE(platform.active, QStringList({ lok, report }));
+        QCOMPARE(QString::fromStdString(platform.Log.back().Text),
+            report + "\r\rPlik nie został zapisany. Zapisać?");
 
-        platform_.Answers = { Answer::No };
+        platform.Answers = { Answer::No, Answer::No };
         form->close();
         QCOMPARE(finished.count(), 1);
+        QCOMPARE(platform.Log.size(), 4u); // the unmodified editor asked nothing
         QVERIFY(QFile(path("xy_LOK")).size() > 0);
     }
 };
