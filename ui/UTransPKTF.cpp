@@ -9,6 +9,7 @@
 #include "UEdytorFrame.h"
 #include "UNITtrk.h"
 #include "UTransPkt.h"
+#include "VoridaVersion.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -48,6 +49,9 @@ QString trimmedAreaName()
 TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm1>())
 {
     ui_->setupUi(this);
+    // The version in the title is the project's, like the report's credit line.
+    setWindowTitle(QStringLiteral("Transformacja punktów Vorida.exe ver %1")
+                       .arg(QString::fromLatin1(kVoridaVersion)));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(712, 427);
