@@ -3,6 +3,7 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -41,10 +42,10 @@ bool isBlank(char c)
 TextArea::QuietChange::QuietChange(TextArea& area)
     : area_(area), mask_(area.sci(SCI_GETMODEVENTMASK))
 {
-    area_.sci(SCI_SETMODEVENTMASK,
-        static_cast<unsigned long>(mask_
-            & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT
-                | SC_MOD_BEFOREDELETE)));
+    area_.touchInsertedLines(); // while its length still tells its lines
+    // Scintilla passes a change on when any of its flags is in the mask, SC_PERFORMED_USER
+    // among them: only an empty mask keeps it quiet.
+    area_.sci(SCI_SETMODEVENTMASK, 0);
 }
 
 TextArea::QuietChange::~QuietChange()
@@ -86,6 +87,7 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
         paste->setKey(0);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextArea::onModified);
+    setChangeNotifications();
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
         QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);
     });
@@ -216,6 +218,9 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
 
 bool TextArea::ExpandAllTabs()
 {
+    // A paste about to be expanded is trimmed first, so that its trimming goes with the undo
+    // history the expansion empties (the blanks a trailing tab leaves are gone either way).
+    trimTouchedLines(true);
     const std::string_view text = Utf8();
     const size_t firstTab = text.find('\t');
     if (firstTab == std::string_view::npos)
@@ -325,24 +330,50 @@ int TextArea::LineEndColumn(int line) const
 
 // ---- Modified flag and trimming ----
 
+void TextArea::setChangeNotifications()
+{
+    // QScintilla answers every insertion and deletion Scintilla reports with a count of the
+    // characters before it, from the start of the text, for assistive technology: at the end
+    // of a 10 MB text that is some 30 ms a key. The text area only needs the notices Scintilla
+    // sends before a change, which QScintilla passes on as they are; the others are asked for
+    // only while an assistive technology listens.
+    const long mask
+        = QAccessible::isActive() ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
+    sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+}
+
 void TextArea::onModified(
     int position, int type, const char*, int length, int, int, int, int, int, int)
 {
-    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+    if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
         return;
+    touchInsertedLines(); // the change before this one is complete
     ++textVersion_;
+    if (!textChangedQueued_) {
+        // QsciScintilla's own textChanged() comes with the notices masked off: sent once the
+        // change is complete.
+        textChangedQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                textChangedQueued_ = false;
+                emit textChanged();
+            },
+            Qt::QueuedConnection);
+    }
     if (ownChanges_ > 0)
         return;
     modified_ = true;
     if (trimming_ || !(type & SC_PERFORMED_USER))
         return;
-    int first = static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
-    int last = first;
-    if (type & SC_MOD_INSERTTEXT)
-        last = static_cast<int>(
-            sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + length)));
-    for (int line = first; line <= last; ++line)
-        touchedLines_.insert(line);
+    if (type & SC_MOD_BEFOREINSERT) {
+        // The lines of an insertion are known once it is made: at the next notice, or when
+        // the touched lines are trimmed.
+        pendingInsert_ = { position, length };
+    } else {
+        // What is left of the line once the deletion is made: the line `position` is on now.
+        touchedLines_.insert(LineOf(position));
+    }
     // Changes outside a key press (the menu's cut and paste, a drop) are trimmed once the
     // change is complete.
     if (!inKeyPress_ && !trimQueued_) {
@@ -355,6 +386,18 @@ void TextArea::onModified(
             },
             Qt::QueuedConnection);
     }
+}
+
+void TextArea::touchInsertedLines()
+{
+    if (pendingInsert_.first < 0)
+        return;
+    const long start = pendingInsert_.first;
+    const long end = std::min(start + pendingInsert_.second, static_cast<long>(sci(SCI_GETLENGTH)));
+    pendingInsert_ = { -1, 0 };
+    const int last = LineOf(end);
+    for (int line = LineOf(start); line <= last; ++line)
+        touchedLines_.insert(touchedLines_.end(), line);
 }
 
 void TextArea::FinishEditing()
@@ -371,6 +414,7 @@ void TextArea::flushPendingLine()
 
 void TextArea::trimTouchedLines(bool includeCaretLine)
 {
+    touchInsertedLines();
     const int caretLine0 = CaretLine() - 1;
     int keep = -1;
     if (pendingLine_ >= 0) {
@@ -382,34 +426,109 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     if (!includeCaretLine && touchedLines_.erase(caretLine0))
         keep = caretLine0;
     pendingLine_ = keep;
+    const int lines = LineCount();
+    touchedLines_.erase(touchedLines_.lower_bound(lines), touchedLines_.end());
     if (touchedLines_.empty())
         return;
-    trimming_ = true;
-    QuietChange quiet(*this);
-    const bool keepCaret = !hasSelectedText();
-    const int caretLine = CaretLine();
-    const int caretColumn = CaretColumn();
-    const int lines = LineCount();
-    // From the last line up: a deletion moves no line above it, and Scintilla's gap only
-    // travels towards the start, once over the text in all.
-    for (auto it = touchedLines_.rbegin(); it != touchedLines_.rend(); ++it) {
-        const int line = *it;
-        if (line >= lines)
-            continue;
-        const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-        const long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-        const std::string text = Bytes(start, end);
-        size_t kept = text.size();
-        while (kept > 0 && isBlank(text[kept - 1]))
-            --kept;
-        if (kept < text.size())
-            sci(SCI_DELETERANGE, static_cast<unsigned long>(start + static_cast<long>(kept)),
-                end - start - static_cast<long>(kept));
+
+    // One pass over the touched lines and one change of the buffer: the text from the first
+    // trimmed line to the last, with the trailing blanks of every touched line left out.
+    const int first = *touchedLines_.begin();
+    const int last = *touchedLines_.rbegin();
+    const long from = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const std::string text
+        = Bytes(from, sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last)));
+    Cuts cuts; // the blanks to go, [start, end) in the text as it is
+    size_t lineStart = 0;
+    for (int line = first; line <= last; ++line) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = text.size();
+        size_t kept = lineEnd;
+        if (touchedLines_.count(line))
+            while (kept > lineStart && isBlank(text[kept - 1]))
+                --kept;
+        if (kept < lineEnd)
+            cuts.emplace_back(from + static_cast<long>(kept), from + static_cast<long>(lineEnd));
+        lineStart = lineEnd + 1;
     }
     touchedLines_.clear();
-    if (keepCaret && (CaretLine() != caretLine || CaretColumn() != caretColumn))
-        SetCaret(caretLine, caretColumn);
+    if (cuts.empty())
+        return;
+    std::string replacement;
+    replacement.reserve(static_cast<size_t>(cuts.back().second - cuts.front().first));
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        const long keptEnd = i + 1 < cuts.size() ? cuts[i + 1].first : cuts[i].second;
+        replacement.append(text, static_cast<size_t>(cuts[i].second - from),
+            static_cast<size_t>(keptEnd - cuts[i].second));
+    }
+
+    trimming_ = true;
+    const Selection before = saveSelection();
+    {
+        QuietChange quiet(*this);
+        sci(SCI_BEGINUNDOACTION);
+        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(cuts.front().first), cuts.back().second);
+        SendScintilla(
+            SCI_REPLACETARGET, static_cast<uintptr_t>(replacement.size()), replacement.data());
+        sci(SCI_ENDUNDOACTION);
+    }
+    restoreSelection(before, cuts);
     trimming_ = false;
+}
+
+long TextArea::positionAfterCuts(long position, const Cuts& cuts)
+{
+    long removed = 0;
+    for (const auto& [start, end] : cuts) {
+        if (start >= position)
+            break;
+        removed += std::min(position, end) - start;
+    }
+    return position - removed;
+}
+
+TextArea::Selection TextArea::saveSelection() const
+{
+    Selection s;
+    s.Empty = sci(SCI_GETSELECTIONEMPTY) != 0;
+    s.Line = CaretLine();
+    s.Column = CaretColumn();
+    s.Rectangular = sci(SCI_SELECTIONISRECTANGLE) != 0;
+    if (s.Rectangular) {
+        s.Anchor = sci(SCI_GETRECTANGULARSELECTIONANCHOR);
+        s.Caret = sci(SCI_GETRECTANGULARSELECTIONCARET);
+        s.AnchorVirtual = sci(SCI_GETRECTANGULARSELECTIONANCHORVIRTUALSPACE);
+        s.CaretVirtual = sci(SCI_GETRECTANGULARSELECTIONCARETVIRTUALSPACE);
+    } else {
+        s.Anchor = sci(SCI_GETANCHOR);
+        s.Caret = CaretPosition();
+    }
+    return s;
+}
+
+void TextArea::restoreSelection(const Selection& s, const Cuts& cuts)
+{
+    // Nothing selected: the caret keeps its line and column, in virtual space where its blanks
+    // have gone. A selection keeps its text: its ends move with the blanks taken before them.
+    if (s.Empty) {
+        if (CaretLine() != s.Line || CaretColumn() != s.Column)
+            SetCaret(s.Line, s.Column);
+        return;
+    }
+    const auto anchor = static_cast<unsigned long>(positionAfterCuts(s.Anchor, cuts));
+    const auto caret = static_cast<unsigned long>(positionAfterCuts(s.Caret, cuts));
+    if (s.Rectangular) {
+        sci(SCI_SETRECTANGULARSELECTIONANCHOR, anchor);
+        sci(SCI_SETRECTANGULARSELECTIONCARET, caret);
+        sci(SCI_SETRECTANGULARSELECTIONANCHORVIRTUALSPACE,
+            static_cast<unsigned long>(s.AnchorVirtual));
+        sci(SCI_SETRECTANGULARSELECTIONCARETVIRTUALSPACE,
+            static_cast<unsigned long>(s.CaretVirtual));
+    } else {
+        sci(SCI_SETSELECTIONNANCHOR, 0, static_cast<long>(anchor));
+        sci(SCI_SETSELECTIONNCARET, 0, static_cast<long>(caret));
+    }
 }
 
 // ---- Keys and mouse ----
@@ -600,6 +719,12 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event)
         setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
+}
+
+void TextArea::focusInEvent(QFocusEvent* event)
+{
+    setChangeNotifications(); // an assistive technology may have started meanwhile
+    QsciScintilla::focusInEvent(event);
 }
 
 void TextArea::focusOutEvent(QFocusEvent* event)

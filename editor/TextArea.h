@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 class QMenu;
 
@@ -56,10 +57,7 @@ public:
         TextArea& area_;
     };
 
-    // Changes made while one of these lives send no change notification out of Scintilla.
-    // QScintilla answers each such notification with a count of the characters before the
-    // change (for accessibility), which costs time in proportion to the text: a loop of
-    // changes on a big text must run quiet. Only for changes that need no notification: the
+    // Changes made while one of these lives send no change notification out of Scintilla: the
     // frame's own, or trimming, whose text was already marked modified.
     class QuietChange
     {
@@ -165,6 +163,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -173,10 +172,27 @@ private:
     {
         return SendScintilla(message, wParam, lParam);
     }
+    // Which change notices Scintilla sends: those before each change, and those after it only
+    // while an assistive technology listens (QScintilla counts characters for each of them).
+    void setChangeNotifications();
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
         int, int, int, int);
+    // The lines of the last insertion, now that it is made, into touchedLines_.
+    void touchInsertedLines();
     void applySelectionMode(bool forceLines);
+    // Trims the touched lines in one change of the buffer and one undo step.
     void trimTouchedLines(bool includeCaretLine);
+    using Cuts = std::vector<std::pair<long, long>>; // ascending [start, end) ranges
+    // Where `position` lands once the ranges `cuts` are taken out of the text.
+    static long positionAfterCuts(long position, const Cuts& cuts);
+    struct Selection
+    {
+        bool Empty = true, Rectangular = false;
+        int Line = 1, Column = 1; // the caret's, from 1, virtual space counted
+        long Anchor = 0, Caret = 0, AnchorVirtual = 0, CaretVirtual = 0;
+    };
+    Selection saveSelection() const;
+    void restoreSelection(const Selection& before, const Cuts& cuts);
     void flushPendingLine();
     // The whole lines the selection touches, with the line end after the last: [start, end).
     std::pair<long, long> selectedLines() const;
@@ -200,6 +216,8 @@ private:
     bool trimming_ = false;
     bool trimQueued_ = false;
     std::set<int> touchedLines_;
+    std::pair<long, long> pendingInsert_ { -1, 0 }; // position and length of an insertion
+    bool textChangedQueued_ = false;
     int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
     long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
