@@ -18,20 +18,6 @@ namespace vorida::editor {
 
 namespace {
 
-bool isWordCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-bool isWholeWord(const QString& text, qsizetype at, qsizetype length)
-{
-    if (at > 0 && isWordCharacter(text[at - 1]))
-        return false;
-    if (at + length < text.size() && isWordCharacter(text[at + length]))
-        return false;
-    return true;
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -262,6 +248,17 @@ long TextArea::CaretPosition() const
 long TextArea::SelectionStartPosition() const
 {
     return sci(SCI_GETSELECTIONSTART);
+}
+
+long TextArea::SelectionEndPosition() const
+{
+    return sci(SCI_GETSELECTIONEND);
+}
+
+void TextArea::SelectAndShow(long anchor, long caret)
+{
+    sci(SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
+    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(anchor), caret);
 }
 
 void TextArea::SetCaretPosition(long position)
@@ -537,73 +534,65 @@ void TextArea::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers()
         & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (extendRectangle(event->key(), modifiers) || linesClipboard(event->key(), modifiers)) {
+        event->accept();
+        return;
+    }
+    editingKey(event, modifiers);
+}
+
+bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (mode_ != SelectionMode::Column || modifiers != Qt::ShiftModifier)
+        return false;
+    static constexpr std::pair<int, unsigned int> extending[] = {
+        { Qt::Key_Left, SCI_CHARLEFTRECTEXTEND },
+        { Qt::Key_Right, SCI_CHARRIGHTRECTEXTEND },
+        { Qt::Key_Up, SCI_LINEUPRECTEXTEND },
+        { Qt::Key_Down, SCI_LINEDOWNRECTEXTEND },
+        { Qt::Key_Home, SCI_VCHOMERECTEXTEND },
+        { Qt::Key_End, SCI_LINEENDRECTEXTEND },
+        { Qt::Key_PageUp, SCI_PAGEUPRECTEXTEND },
+        { Qt::Key_PageDown, SCI_PAGEDOWNRECTEXTEND },
+    };
+    for (const auto& [k, message] : extending) {
+        if (k == key) {
+            sci(message);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TextArea::linesClipboard(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (mode_ != SelectionMode::Lines)
+        return false;
+    const QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers));
+    if (!command)
+        return false;
+    void (TextArea::*clipboard)() = nullptr;
+    switch (command->command()) {
+    case QsciCommand::SelectionCut:
+        clipboard = &TextArea::cut;
+        break;
+    case QsciCommand::SelectionCopy:
+        clipboard = &TextArea::copy;
+        break;
+    case QsciCommand::Paste:
+        clipboard = &TextArea::paste;
+        break;
+    default:
+        return false;
+    }
+    flushPendingLine();
+    (this->*clipboard)();
+    return true;
+}
+
+void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
+{
     const int key = event->key();
-
-    // In column mode Shift with a movement key extends the rectangle.
-    if (mode_ == SelectionMode::Column && modifiers == Qt::ShiftModifier) {
-        unsigned int extend = 0;
-        switch (key) {
-        case Qt::Key_Left:
-            extend = SCI_CHARLEFTRECTEXTEND;
-            break;
-        case Qt::Key_Right:
-            extend = SCI_CHARRIGHTRECTEXTEND;
-            break;
-        case Qt::Key_Up:
-            extend = SCI_LINEUPRECTEXTEND;
-            break;
-        case Qt::Key_Down:
-            extend = SCI_LINEDOWNRECTEXTEND;
-            break;
-        case Qt::Key_Home:
-            extend = SCI_VCHOMERECTEXTEND;
-            break;
-        case Qt::Key_End:
-            extend = SCI_LINEENDRECTEXTEND;
-            break;
-        case Qt::Key_PageUp:
-            extend = SCI_PAGEUPRECTEXTEND;
-            break;
-        case Qt::Key_PageDown:
-            extend = SCI_PAGEDOWNRECTEXTEND;
-            break;
-        default:
-            break;
-        }
-        if (extend) {
-            sci(extend);
-            event->accept();
-            return;
-        }
-    }
-
-    // The editor's own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert)
-    // take whole lines in whole-lines mode, like the menu and the toolbar.
-    if (mode_ == SelectionMode::Lines) {
-        if (QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers))) {
-            void (TextArea::*clipboard)() = nullptr;
-            switch (command->command()) {
-            case QsciCommand::SelectionCut:
-                clipboard = &TextArea::cut;
-                break;
-            case QsciCommand::SelectionCopy:
-                clipboard = &TextArea::copy;
-                break;
-            case QsciCommand::Paste:
-                clipboard = &TextArea::paste;
-                break;
-            default:
-                break;
-            }
-            if (clipboard) {
-                flushPendingLine();
-                (this->*clipboard)();
-                event->accept();
-                return;
-            }
-        }
-    }
-
     const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
         || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
     inKeyPress_ = true;
@@ -713,9 +702,7 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event)
     // put it, before the mode took the whole line.
     if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
         && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
-        sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
-        if (sci(SCI_GETMOVEEXTENDSSELECTION))
-            sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
+        setScintillaSelectionMode(SC_SEL_STREAM);
         setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
@@ -825,7 +812,7 @@ void TextArea::paste()
     }
     SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
     sci(SCI_ENDUNDOACTION);
-    setCaretAt(at + utf8.size(), 0);
+    setCaretAt(at + static_cast<long>(utf8.size()), 0);
     applySelectionMode(false);
 }
 
@@ -849,130 +836,16 @@ void TextArea::applySelectionMode(bool forceLines)
     const long current = sci(SCI_GETSELECTIONMODE);
     if (current == wanted || (wanted == SC_SEL_RECTANGLE && current == SC_SEL_THIN))
         return; // setting the same mode again would collapse a rectangle
-    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
+    setScintillaSelectionMode(wanted);
+}
+
+void TextArea::setScintillaSelectionMode(int mode)
+{
+    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
     // Setting a mode also makes plain caret moves extend the selection; a second, equal
     // setting turns that off and keeps the mode.
     if (sci(SCI_GETMOVEEXTENDSSELECTION))
-        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
-}
-
-// ---- Search ----
-
-long TextArea::characterOffset(long position) const
-{
-    return sci(SCI_COUNTCHARACTERS, 0, position);
-}
-
-long TextArea::positionOfCharacter(long offset) const
-{
-    return sci(SCI_POSITIONRELATIVE, 0, offset);
-}
-
-bool TextArea::scopeHolds() const
-{
-    return scope_.Start >= 0 && scope_.Version == textVersion_
-        && sci(SCI_GETSELECTIONSTART) == scope_.SelectionStart
-        && sci(SCI_GETSELECTIONEND) == scope_.SelectionEnd && CaretPosition() == scope_.Caret;
-}
-
-bool TextArea::SearchStartsAtEdge(const SearchOptions& options) const
-{
-    if (options.SelectedOnly && scopeHolds())
-        return CaretPosition() == (options.Backwards ? scope_.End : scope_.Start);
-    if (length() == 0)
-        return true;
-    if (options.Backwards)
-        return CaretLine() == LineCount() && CaretColumn() >= LineEndColumn(LineCount());
-    return CaretLine() == 1 && CaretColumn() == 1;
-}
-
-void TextArea::RestartSearch(const SearchOptions& options)
-{
-    if (options.SelectedOnly && scopeHolds()) {
-        SetCaretPosition(options.Backwards ? scope_.End : scope_.Start);
-        scope_.SelectionStart = scope_.SelectionEnd = scope_.Caret = CaretPosition();
-    } else if (options.Backwards) {
-        SetCaret(LineCount(), LineEndColumn(LineCount()));
-    } else {
-        SetCaret(1, 1);
-    }
-}
-
-int TextArea::Find(const QString& needle, const SearchOptions& options)
-{
-    // The range searched: the scope of a search in the selection (whole when new, from the
-    // caret when kept), else from the caret to the end (down) or from the start to the caret
-    // (up). A scope is kept while the text and the selection are as the last search left
-    // them, so that repeated searches step through its hits.
-    long rangeStart = 0, rangeEnd = sci(SCI_GETLENGTH);
-    if (options.SelectedOnly && scopeHolds()) {
-        rangeStart = scope_.Start;
-        rangeEnd = scope_.End;
-        if (options.Backwards)
-            rangeEnd = std::clamp(CaretPosition(), rangeStart, rangeEnd);
-        else
-            rangeStart = std::clamp(CaretPosition(), rangeStart, rangeEnd);
-    } else if (options.SelectedOnly && hasSelectedText()) {
-        rangeStart = sci(SCI_GETSELECTIONSTART);
-        rangeEnd = sci(SCI_GETSELECTIONEND);
-        scope_ = {};
-        scope_.Start = rangeStart;
-        scope_.End = rangeEnd;
-    } else {
-        scope_.Start = -1;
-        if (options.Backwards)
-            rangeEnd = CaretPosition();
-        else
-            rangeStart = CaretPosition();
-    }
-    if (needle.isEmpty())
-        return 0;
-
-    const std::string_view utf8 = Utf8();
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const qsizetype n = needle.size();
-    const qsizetype from = characterOffset(rangeStart);
-    const qsizetype to = characterOffset(rangeEnd);
-
-    const Qt::CaseSensitivity cs = options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    qsizetype hit = -1;
-    if (!options.Backwards) {
-        for (qsizetype i = text.indexOf(needle, from, cs); i >= 0 && i + n <= to;
-             i = text.indexOf(needle, i + 1, cs)) {
-            if (!options.WholeWords || isWholeWord(text, i, n)) {
-                hit = i;
-                break;
-            }
-        }
-    } else {
-        for (qsizetype start = to - n; start >= from;) {
-            qsizetype i = text.lastIndexOf(needle, start, cs);
-            if (i < from)
-                break;
-            if (!options.WholeWords || isWholeWord(text, i, n)) {
-                hit = i;
-                break;
-            }
-            start = i - 1;
-        }
-    }
-    if (hit < 0)
-        return 0;
-
-    const long start = positionOfCharacter(hit);
-    const long end = positionOfCharacter(hit + n);
-    if (options.Backwards)
-        sci(SCI_SETSEL, static_cast<unsigned long>(end), start);
-    else
-        sci(SCI_SETSEL, static_cast<unsigned long>(start), end);
-    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(options.Backwards ? end : start),
-        options.Backwards ? start : end);
-    // The hit is now the selection; the scope stays what it was.
-    scope_.SelectionStart = sci(SCI_GETSELECTIONSTART);
-    scope_.SelectionEnd = sci(SCI_GETSELECTIONEND);
-    scope_.Caret = CaretPosition();
-    scope_.Version = textVersion_;
-    return 1;
+        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
 }
 
 } // namespace vorida::editor
