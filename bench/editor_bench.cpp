@@ -12,8 +12,8 @@
 //   lines   the same 20,000 lines pasted in whole-lines mode (the context menu's "Wklej");
 //   trim*   Ctrl+V of the whole point file of SIZE bytes with a tab and blanks at the end of
 //           every line (a spreadsheet's empty last column): paste, tab expansion, trimming;
-//   key     one key typed at the end of the text of SIZE bytes (the CPU time per key of 30
-//           keys), and the same at its top.
+//   key     one key typed at the end of the text of SIZE bytes, with the questions an input
+//           method asks after it (the CPU time per key of 30 keys), and the same at its top.
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
 // process, of RUNS runs of each.
 //   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key)]
@@ -248,6 +248,9 @@ int main(int argc, char** argv)
                 const std::clock_t cpu = std::clock();
                 for (int k = 0; k < 30; ++k) {
                     QTest::keyClick(&area, Qt::Key_A);
+                    // what an input method (IBus) asks after each key
+                    static_cast<QWidget&>(area).inputMethodQuery(Qt::ImSurroundingText);
+                    static_cast<QWidget&>(area).inputMethodQuery(Qt::ImCursorPosition);
                     QCoreApplication::processEvents();
                 }
                 perKey.Cpu.push_back(

@@ -4,6 +4,7 @@
 #include <Qsci/qscicommandset.h>
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -21,6 +22,26 @@ namespace {
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// QScintilla's accessible interface of a text area answers every UI update (each key, each
+// caret move) with a count of the characters from the start of the text to the caret: at the
+// end of a 10 MB text about 80 ms a key. Qt creates the interface for any focused widget, with
+// or without an assistive technology, so while none listens a text area gets a plain one
+// (role and geometry, no text). The line character index makes QScintilla's own interface
+// cheap where its counts use it (the Windows build, whose QScintilla we compile).
+QAccessibleInterface* accessibleTextArea(const QString& className, QObject* object)
+{
+    if (className != QLatin1String(TextArea::staticMetaObject.className()) || !object
+        || !object->isWidgetType())
+        return nullptr;
+    auto* area = static_cast<TextArea*>(object);
+    if (QAccessible::isActive()) {
+        area->SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX,
+            static_cast<unsigned long>(QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32));
+        return nullptr; // QScintilla's own
+    }
+    return new QAccessibleWidget(area, QAccessible::EditableText);
 }
 
 } // namespace
@@ -72,6 +93,7 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     if (QsciCommand* paste = standardCommands()->find(QsciCommand::Paste))
         paste->setKey(0);
 
+    QAccessible::installFactory(accessibleTextArea);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextArea::onModified);
     setChangeNotifications();
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
@@ -706,6 +728,21 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event)
         setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
+}
+
+QVariant TextArea::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // QScintilla answers these from the caret's paragraph, the lines between two blank ones:
+    // in a point file the whole text, copied on every key an input method sees. The caret's
+    // line is context enough.
+    if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition)
+        return QsciScintilla::inputMethodQuery(query);
+    const long caret = CaretPosition();
+    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(caret)));
+    if (query == Qt::ImSurroundingText)
+        return Line(LineOf(caret));
+    const std::string before = Bytes(lineStart, caret);
+    return QString::fromUtf8(before.data(), static_cast<qsizetype>(before.size())).size();
 }
 
 void TextArea::focusInEvent(QFocusEvent* event)
