@@ -1,12 +1,14 @@
-// Trailing blanks after the changes that do not come from a key: Ctrl+V, the menu's plain paste,
-// a whole-lines paste and a drop. Every line the change touched loses its trailing blanks and
-// tabs, untouched lines keep theirs, the caret keeps its line and column (in virtual space where
-// its blanks went), a selection keeps its text, and the trimming is one undo step after the
-// change. A big mixed paste checks the same line by line.
+// The text area on its own. Trailing blanks after the changes that do not come from a key: Ctrl+V,
+// the menu's plain paste, a whole-lines paste and a drop. Every line the change touched loses its
+// trailing blanks and tabs, untouched lines keep theirs, the caret keeps its line and column (in
+// virtual space where its blanks went), a selection keeps its text, and the trimming is one undo
+// step after the change. A big mixed paste checks the same line by line. And what a key costs
+// besides the edit: nothing that counts or copies the text from its start.
 #include "EditorTestSupport.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -20,7 +22,7 @@ using namespace vorida;
 using namespace vorida::editor;
 using namespace editortest;
 
-class tst_Trimming : public QObject
+class tst_TextArea : public QObject
 {
     Q_OBJECT
 
@@ -181,7 +183,22 @@ private slots:
         area->undo();
         QCOMPARE(text(*area), "first  \nbe|" + pasted + "fore  \nlast  ");
     }
+
+    // QScintilla's accessible interface counts the characters up to the caret after every key,
+    // and its input-method answers copy the caret's paragraph: the whole of a point file.
+    void noPerKeyWorkOnTheWholeText()
+    {
+        setText(*area, "1 100.00 200.00\n2 ąę 300.00\n3 400.00 500.00");
+        area->SetCaret(2, 5);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(area);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::EditableText);
+        QVERIFY(QAccessible::isActive() || !accessible->textInterface());
+        QWidget& widget = *area;
+        QCOMPARE(widget.inputMethodQuery(Qt::ImSurroundingText).toString(), "2 ąę 300.00");
+        QCOMPARE(widget.inputMethodQuery(Qt::ImCursorPosition).toInt(), 4);
+    }
 };
 
-QTEST_MAIN(tst_Trimming)
-#include "tst_Trimming.moc"
+QTEST_MAIN(tst_TextArea)
+#include "tst_TextArea.moc"
