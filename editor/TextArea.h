@@ -13,6 +13,10 @@
 //   keys the caret's own line is trimmed only once the caret has left it, so that Scintilla
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
+//
+// TextArea.cpp holds the text, lines and caret, the modified flag, trimming and the selection
+// mode; TextAreaInput.cpp the keys, mouse, focus and input-method answers and the whole-lines
+// clipboard; TextSearch.cpp the search.
 #pragma once
 
 #include "TextFile.h"
