@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QSignalSpy>
 
 #include <memory>
 
@@ -197,6 +198,13 @@ private slots:
         QWidget& widget = *area;
         QCOMPARE(widget.inputMethodQuery(Qt::ImSurroundingText).toString(), "2 ąę 300.00");
         QCOMPARE(widget.inputMethodQuery(Qt::ImCursorPosition).toInt(), 4);
+
+        // Without the notices after each change, QsciScintilla's textChanged() still comes,
+        // once the change is complete.
+        QSignalSpy changed(area, &QsciScintilla::textChanged);
+        QTest::keyClick(area, Qt::Key_X);
+        QTRY_COMPARE(changed.count(), 1);
+        QCOMPARE(area->Line(1), "2 ąęx 300.00");
     }
 };
 
