@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Speed of the editor's tab expansion: "Otwórz" of a point file with a tab on every line, and
-# Ctrl+V of a line with a tab into a big text (bench/editor_bench.cpp), in an offscreen window.
-# Builds in Release in its own build directory.
+# Speed of the editor on big point files (bench/editor_bench.cpp), in an offscreen window:
+# "Otwórz" and Ctrl+V with tab expansion (open, paste), the trimming after big pastes and their
+# undo and redo (trim), and a keystroke at the end of a big text (key). Builds in Release in its
+# own build directory. Figures and targets: docs/editor-performance.md.
 #
-# Environment: SIZE_MB (default 10), RUNS (5), BENCH_BUILD_DIR (build-bench-editor).
+# Environment: SIZE_MB (default 10), RUNS (5), CASES (open,paste,trim,key),
+# BENCH_BUILD_DIR (build-bench-editor).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/ensure-packages.sh
@@ -12,4 +14,4 @@ vorida_ensure_packages libbenchmark-dev
 build=${BENCH_BUILD_DIR:-build-bench-editor}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORIDA_BENCH=ON -DVORIDA_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target vorida_editor_bench >/dev/null
-"$build/bin/vorida_editor_bench" "${SIZE_MB:-10}" "${RUNS:-5}"
+"$build/bin/vorida_editor_bench" "${SIZE_MB:-10}" "${RUNS:-5}" "${CASES:-open,paste,trim,key}"

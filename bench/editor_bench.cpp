@@ -1,13 +1,22 @@
-// Speed of the editor's tab expansion on big point files, in an offscreen editor window:
+// Speed of the editor on big point files, in an offscreen editor window. Each case is timed
+// until the window has handled the events it leaves (the queued trimming among them):
 //   open    "Otwórz" of a file of SIZE bytes with a tab on every line: reading, decoding,
-//           loading and expanding every tab, until the window has handled its events;
+//           loading and expanding every tab;
 //   paste   Ctrl+V of one point line holding a tab into the middle of a text of SIZE bytes
-//           without tabs (the text as "Otwórz" leaves it), until the events are handled;
+//           without tabs (the text as "Otwórz" leaves it);
 //   paste*  the same into a text of SIZE bytes that still has its tabs (as a file button opens
-//           it): the paste then expands the whole text.
+//           it): the paste then expands the whole text;
+//   trim    Ctrl+V of 20,000 point lines, each ending in three blanks, into an empty text:
+//           the paste and the trimming of every pasted line;
+//   undo    undo of that paste (trimming, then the paste itself), and redo of both;
+//   lines   the same 20,000 lines pasted in whole-lines mode (the context menu's "Wklej");
+//   trim*   Ctrl+V of the whole point file of SIZE bytes with a tab and blanks at the end of
+//           every line (a spreadsheet's empty last column): paste, tab expansion, trimming;
+//   key     one key typed at the end of the text of SIZE bytes, with the questions an input
+//           method asks after it (the CPU time per key of 30 keys), and the same at its top.
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
 // process, of RUNS runs of each.
-//   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)]
+//   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key)]
 #include "Platform.h"
 #include "TextArea.h"
 #include "TextFile.h"
@@ -50,6 +59,19 @@ std::string pointFile(size_t bytes)
         out += "\r\n";
     }
     return out;
+}
+
+// Point lines in UTF-8 with LF, each ending in `tail`.
+QString pointLines(int count, const char* tail)
+{
+    std::string out;
+    char line[96];
+    for (int i = 1; i <= count; ++i) {
+        std::snprintf(line, sizeof line, "%d %d.%03d %d.%03d%s\n", i, 5850000 + i % 7919,
+            i * 7 % 1000, 6480000 + i % 6151, i * 13 % 1000, tail);
+        out += line;
+    }
+    return QString::fromStdString(out);
 }
 
 void writeFile(const QString& path, const std::string& bytes)
@@ -103,6 +125,8 @@ int main(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     const double megabytes = args.size() > 1 ? args[1].toDouble() : 10.0;
     const int runs = args.size() > 2 ? args[2].toInt() : 5;
+    const QStringList cases
+        = args.size() > 3 ? args[3].split(u',') : QStringList { "open", "paste", "trim", "key" };
 
     RecordingPlatform platform;
     ScopedPlatform scope(platform);
@@ -123,33 +147,121 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the window did not become active\n");
     area.setFocus();
 
-    report("open",
-        measure(
-            runs,
-            [&] {
-                area.ClearAll();
-                platform.ChosenFiles = { tabbed.toStdString() };
-            },
-            [&] { frame.ToolbarButton975Click(); }));
+    const std::string expanded
+        = EncodeText(ExpandTabsInText(DecodeText(bytes).Utf8, 8), LineEnd::CrLf);
+    if (cases.contains("open")) {
+        report("open",
+            measure(
+                runs,
+                [&] {
+                    area.ClearAll();
+                    platform.ChosenFiles = { tabbed.toStdString() };
+                },
+                [&] { frame.ToolbarButton975Click(); }));
+        if (area.Utf8().find('\t') != std::string_view::npos || !area.Modified())
+            std::fprintf(stderr, "\"Otwórz\" left a tab or a clear modified flag\n");
+    }
 
-    if (area.Utf8().find('\t') != std::string_view::npos || !area.Modified())
-        std::fprintf(stderr, "\"Otwórz\" left a tab or a clear modified flag\n");
+    if (cases.contains("paste")) {
+        QApplication::clipboard()->setText(
+            QStringLiteral("9999\t5852483.731\t6483727.082 wklejony\n"));
+        auto pasteInTheMiddle = [&] {
+            area.SetCaret(area.LineCount() / 2, 1);
+            frame.wklejaj->trigger();
+        };
+        report("paste",
+            measure(
+                runs, [&] { area.LoadBytes(expanded); }, pasteInTheMiddle));
+        report("paste*",
+            measure(
+                runs, [&] { area.LoadBytes(bytes); }, pasteInTheMiddle));
+        if (area.Utf8().find('\t') != std::string_view::npos)
+            std::fprintf(stderr, "the paste left a tab\n");
+    }
 
-    QApplication::clipboard()->setText(QStringLiteral("9999\t5852483.731\t6483727.082 wklejony\n"));
-    const std::string expanded = EncodeText(area.Utf8(), LineEnd::CrLf);
-    auto pasteInTheMiddle = [&] {
-        area.SetCaret(area.LineCount() / 2, 1);
-        frame.wklejaj->trigger();
-    };
-    report("paste",
-        measure(
-            runs, [&] { area.LoadBytes(expanded); }, pasteInTheMiddle));
-    report("paste*",
-        measure(
-            runs, [&] { area.LoadBytes(bytes); }, pasteInTheMiddle));
+    if (cases.contains("trim")) {
+        const QString blankEnded = pointLines(20000, "   ");
+        auto pasteIntoEmpty = [&](const QString& text) {
+            area.ClearAll();
+            QApplication::clipboard()->setText(text);
+        };
+        auto trimmedAndWhole = [&](const char* what, int lines) {
+            const std::string_view text = area.Utf8();
+            if (text.find(" \n") != std::string_view::npos
+                || text.find('\t') != std::string_view::npos
+                || (lines > 0 && area.LineCount() != lines))
+                std::fprintf(stderr, "%s left trailing blanks or a tab, or lost lines\n", what);
+        };
+        report("trim",
+            measure(
+                runs, [&] { pasteIntoEmpty(blankEnded); }, [&] { frame.wklejaj->trigger(); }));
+        trimmedAndWhole("the paste", 20001);
+        report("undo",
+            measure(
+                runs,
+                [&] {
+                    pasteIntoEmpty(blankEnded);
+                    frame.wklejaj->trigger();
+                    QCoreApplication::processEvents();
+                },
+                [&] {
+                    while (area.isUndoAvailable())
+                        area.undo();
+                    while (area.isRedoAvailable())
+                        area.redo();
+                }));
+        trimmedAndWhole("undo and redo", 20001);
+        report("lines",
+            measure(
+                runs,
+                [&] {
+                    pasteIntoEmpty(blankEnded);
+                    area.SetSelectionMode(TextArea::SelectionMode::Lines);
+                },
+                [&] { frame.Wklej1Click(); }));
+        area.SetSelectionMode(TextArea::SelectionMode::Normal);
+        trimmedAndWhole("the whole-lines paste", 0);
 
-    if (area.Utf8().find('\t') != std::string_view::npos || area.isUndoAvailable())
-        std::fprintf(stderr, "the paste left a tab or an undo history\n");
+        std::string tabEnded = DecodeText(bytes).Utf8;
+        std::string withTails;
+        withTails.reserve(tabEnded.size() * 5 / 4);
+        for (char c : tabEnded) {
+            if (c == '\n')
+                withTails += "\t  ";
+            withTails += c;
+        }
+        const QString tabEndedText = QString::fromStdString(withTails);
+        report("trim*",
+            measure(
+                runs, [&] { pasteIntoEmpty(tabEndedText); }, [&] { frame.wklejaj->trigger(); }));
+        trimmedAndWhole("the big paste", 0);
+    }
+
+    if (cases.contains("key")) {
+        // The CPU time of one key at the end of the big text, and at its top.
+        area.LoadBytes(expanded);
+        auto typeAt = [&](int line) {
+            Times perKey;
+            for (int r = 0; r < runs; ++r) {
+                area.SetCaret(line, area.LineEndColumn(line));
+                QCoreApplication::processEvents();
+                const std::clock_t cpu = std::clock();
+                for (int k = 0; k < 30; ++k) {
+                    QTest::keyClick(&area, Qt::Key_A);
+                    // what an input method (IBus) asks after each key
+                    static_cast<QWidget&>(area).inputMethodQuery(Qt::ImSurroundingText);
+                    static_cast<QWidget&>(area).inputMethodQuery(Qt::ImCursorPosition);
+                    QCoreApplication::processEvents();
+                }
+                perKey.Cpu.push_back(
+                    static_cast<double>(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC / 30.0);
+                perKey.Wall.push_back(perKey.Cpu.back());
+            }
+            return perKey;
+        };
+        report("key end", typeAt(area.LineCount()));
+        report("key top", typeAt(1));
+    }
     if (!platform.Log.empty() && platform.Log.back().Kind == "message")
         std::fprintf(stderr, "message: %s\n", platform.Log.back().Text.c_str());
     delete window;

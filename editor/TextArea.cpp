@@ -3,13 +3,9 @@
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
-#include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCursor>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QToolTip>
 
@@ -17,23 +13,29 @@ namespace vorida::editor {
 
 namespace {
 
-bool isWordCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-bool isWholeWord(const QString& text, qsizetype at, qsizetype length)
-{
-    if (at > 0 && isWordCharacter(text[at - 1]))
-        return false;
-    if (at + length < text.size() && isWordCharacter(text[at + length]))
-        return false;
-    return true;
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// QScintilla's accessible interface of a text area answers every UI update (each key, each
+// caret move) with a count of the characters from the start of the text to the caret: at the
+// end of a 10 MB text about 80 ms a key. Qt creates the interface for any focused widget, with
+// or without an assistive technology, so while none listens a text area gets a plain one
+// (role and geometry, no text). The line character index makes QScintilla's own interface
+// cheap where its counts use it (the Windows build, whose QScintilla we compile).
+QAccessibleInterface* accessibleTextArea(const QString& className, QObject* object)
+{
+    if (className != QLatin1String(TextArea::staticMetaObject.className()) || !object
+        || !object->isWidgetType())
+        return nullptr;
+    auto* area = static_cast<TextArea*>(object);
+    if (QAccessible::isActive()) {
+        area->SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX,
+            static_cast<unsigned long>(QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32));
+        return nullptr; // QScintilla's own
+    }
+    return new QAccessibleWidget(area, QAccessible::EditableText);
 }
 
 } // namespace
@@ -41,10 +43,10 @@ bool isBlank(char c)
 TextArea::QuietChange::QuietChange(TextArea& area)
     : area_(area), mask_(area.sci(SCI_GETMODEVENTMASK))
 {
-    area_.sci(SCI_SETMODEVENTMASK,
-        static_cast<unsigned long>(mask_
-            & ~(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_BEFOREINSERT
-                | SC_MOD_BEFOREDELETE)));
+    area_.touchInsertedLines(); // while its length still tells its lines
+    // Scintilla passes a change on when any of its flags is in the mask, SC_PERFORMED_USER
+    // among them: only an empty mask keeps it quiet.
+    area_.sci(SCI_SETMODEVENTMASK, 0);
 }
 
 TextArea::QuietChange::~QuietChange()
@@ -85,7 +87,9 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     if (QsciCommand* paste = standardCommands()->find(QsciCommand::Paste))
         paste->setKey(0);
 
+    QAccessible::installFactory(accessibleTextArea);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextArea::onModified);
+    setChangeNotifications();
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
         QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);
     });
@@ -217,6 +221,9 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
 
 bool TextArea::ExpandAllTabs()
 {
+    // A paste about to be expanded is trimmed first, so that its trimming goes with the undo
+    // history the expansion empties (the blanks a trailing tab leaves are gone either way).
+    trimTouchedLines(true);
     const std::string_view text = Utf8();
     const size_t firstTab = text.find('\t');
     if (firstTab == std::string_view::npos)
@@ -258,6 +265,17 @@ long TextArea::CaretPosition() const
 long TextArea::SelectionStartPosition() const
 {
     return sci(SCI_GETSELECTIONSTART);
+}
+
+long TextArea::SelectionEndPosition() const
+{
+    return sci(SCI_GETSELECTIONEND);
+}
+
+void TextArea::SelectAndShow(long anchor, long caret)
+{
+    sci(SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
+    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(anchor), caret);
 }
 
 void TextArea::SetCaretPosition(long position)
@@ -326,24 +344,50 @@ int TextArea::LineEndColumn(int line) const
 
 // ---- Modified flag and trimming ----
 
+void TextArea::setChangeNotifications()
+{
+    // QScintilla answers every insertion and deletion Scintilla reports with a count of the
+    // characters before it, from the start of the text, for assistive technology: at the end
+    // of a 10 MB text that is some 30 ms a key. The text area only needs the notices Scintilla
+    // sends before a change, which QScintilla passes on as they are; the others are asked for
+    // only while an assistive technology listens.
+    const long mask
+        = QAccessible::isActive() ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
+    sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+}
+
 void TextArea::onModified(
     int position, int type, const char*, int length, int, int, int, int, int, int)
 {
-    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+    if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
         return;
+    touchInsertedLines(); // the change before this one is complete
     ++textVersion_;
+    if (!textChangedQueued_) {
+        // QsciScintilla's own textChanged() comes with the notices masked off: sent once the
+        // change is complete.
+        textChangedQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                textChangedQueued_ = false;
+                emit textChanged();
+            },
+            Qt::QueuedConnection);
+    }
     if (ownChanges_ > 0)
         return;
     modified_ = true;
     if (trimming_ || !(type & SC_PERFORMED_USER))
         return;
-    int first = static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
-    int last = first;
-    if (type & SC_MOD_INSERTTEXT)
-        last = static_cast<int>(
-            sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + length)));
-    for (int line = first; line <= last; ++line)
-        touchedLines_.insert(line);
+    if (type & SC_MOD_BEFOREINSERT) {
+        // The lines of an insertion are known once it is made: at the next notice, or when
+        // the touched lines are trimmed.
+        pendingInsert_ = { position, length };
+    } else {
+        // What is left of the line once the deletion is made: the line `position` is on now.
+        touchedLines_.insert(LineOf(position));
+    }
     // Changes outside a key press (the menu's cut and paste, a drop) are trimmed once the
     // change is complete.
     if (!inKeyPress_ && !trimQueued_) {
@@ -356,6 +400,18 @@ void TextArea::onModified(
             },
             Qt::QueuedConnection);
     }
+}
+
+void TextArea::touchInsertedLines()
+{
+    if (pendingInsert_.first < 0)
+        return;
+    const long start = pendingInsert_.first;
+    const long end = std::min(start + pendingInsert_.second, static_cast<long>(sci(SCI_GETLENGTH)));
+    pendingInsert_ = { -1, 0 };
+    const int last = LineOf(end);
+    for (int line = LineOf(start); line <= last; ++line)
+        touchedLines_.insert(touchedLines_.end(), line);
 }
 
 void TextArea::FinishEditing()
@@ -372,6 +428,7 @@ void TextArea::flushPendingLine()
 
 void TextArea::trimTouchedLines(bool includeCaretLine)
 {
+    touchInsertedLines();
     const int caretLine0 = CaretLine() - 1;
     int keep = -1;
     if (pendingLine_ >= 0) {
@@ -383,326 +440,109 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     if (!includeCaretLine && touchedLines_.erase(caretLine0))
         keep = caretLine0;
     pendingLine_ = keep;
+    const int lines = LineCount();
+    touchedLines_.erase(touchedLines_.lower_bound(lines), touchedLines_.end());
     if (touchedLines_.empty())
         return;
-    trimming_ = true;
-    QuietChange quiet(*this);
-    const bool keepCaret = !hasSelectedText();
-    const int caretLine = CaretLine();
-    const int caretColumn = CaretColumn();
-    const int lines = LineCount();
-    // From the last line up: a deletion moves no line above it, and Scintilla's gap only
-    // travels towards the start, once over the text in all.
-    for (auto it = touchedLines_.rbegin(); it != touchedLines_.rend(); ++it) {
-        const int line = *it;
-        if (line >= lines)
-            continue;
-        const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-        const long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-        const std::string text = Bytes(start, end);
-        size_t kept = text.size();
-        while (kept > 0 && isBlank(text[kept - 1]))
-            --kept;
-        if (kept < text.size())
-            sci(SCI_DELETERANGE, static_cast<unsigned long>(start + static_cast<long>(kept)),
-                end - start - static_cast<long>(kept));
+
+    // One pass over the touched lines and one change of the buffer: the text from the first
+    // trimmed line to the last, with the trailing blanks of every touched line left out.
+    const int first = *touchedLines_.begin();
+    const int last = *touchedLines_.rbegin();
+    const long from = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const std::string text
+        = Bytes(from, sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last)));
+    Cuts cuts; // the blanks to go, [start, end) in the text as it is
+    size_t lineStart = 0;
+    for (int line = first; line <= last; ++line) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = text.size();
+        size_t kept = lineEnd;
+        if (touchedLines_.count(line))
+            while (kept > lineStart && isBlank(text[kept - 1]))
+                --kept;
+        if (kept < lineEnd)
+            cuts.emplace_back(from + static_cast<long>(kept), from + static_cast<long>(lineEnd));
+        lineStart = lineEnd + 1;
     }
     touchedLines_.clear();
-    if (keepCaret && (CaretLine() != caretLine || CaretColumn() != caretColumn))
-        SetCaret(caretLine, caretColumn);
+    if (cuts.empty())
+        return;
+    std::string replacement;
+    replacement.reserve(static_cast<size_t>(cuts.back().second - cuts.front().first));
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        const long keptEnd = i + 1 < cuts.size() ? cuts[i + 1].first : cuts[i].second;
+        replacement.append(text, static_cast<size_t>(cuts[i].second - from),
+            static_cast<size_t>(keptEnd - cuts[i].second));
+    }
+
+    trimming_ = true;
+    const Selection before = saveSelection();
+    {
+        QuietChange quiet(*this);
+        sci(SCI_BEGINUNDOACTION);
+        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(cuts.front().first), cuts.back().second);
+        SendScintilla(
+            SCI_REPLACETARGET, static_cast<uintptr_t>(replacement.size()), replacement.data());
+        sci(SCI_ENDUNDOACTION);
+    }
+    restoreSelection(before, cuts);
     trimming_ = false;
 }
 
-// ---- Keys and mouse ----
-
-void TextArea::keyPressEvent(QKeyEvent* event)
+long TextArea::positionAfterCuts(long position, const Cuts& cuts)
 {
-    const Qt::KeyboardModifiers modifiers = event->modifiers()
-        & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const int key = event->key();
-
-    // In column mode Shift with a movement key extends the rectangle.
-    if (mode_ == SelectionMode::Column && modifiers == Qt::ShiftModifier) {
-        unsigned int extend = 0;
-        switch (key) {
-        case Qt::Key_Left:
-            extend = SCI_CHARLEFTRECTEXTEND;
+    long removed = 0;
+    for (const auto& [start, end] : cuts) {
+        if (start >= position)
             break;
-        case Qt::Key_Right:
-            extend = SCI_CHARRIGHTRECTEXTEND;
-            break;
-        case Qt::Key_Up:
-            extend = SCI_LINEUPRECTEXTEND;
-            break;
-        case Qt::Key_Down:
-            extend = SCI_LINEDOWNRECTEXTEND;
-            break;
-        case Qt::Key_Home:
-            extend = SCI_VCHOMERECTEXTEND;
-            break;
-        case Qt::Key_End:
-            extend = SCI_LINEENDRECTEXTEND;
-            break;
-        case Qt::Key_PageUp:
-            extend = SCI_PAGEUPRECTEXTEND;
-            break;
-        case Qt::Key_PageDown:
-            extend = SCI_PAGEDOWNRECTEXTEND;
-            break;
-        default:
-            break;
-        }
-        if (extend) {
-            sci(extend);
-            event->accept();
-            return;
-        }
+        removed += std::min(position, end) - start;
     }
-
-    // The editor's own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert)
-    // take whole lines in whole-lines mode, like the menu and the toolbar.
-    if (mode_ == SelectionMode::Lines) {
-        if (QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers))) {
-            void (TextArea::*clipboard)() = nullptr;
-            switch (command->command()) {
-            case QsciCommand::SelectionCut:
-                clipboard = &TextArea::cut;
-                break;
-            case QsciCommand::SelectionCopy:
-                clipboard = &TextArea::copy;
-                break;
-            case QsciCommand::Paste:
-                clipboard = &TextArea::paste;
-                break;
-            default:
-                break;
-            }
-            if (clipboard) {
-                flushPendingLine();
-                (this->*clipboard)();
-                event->accept();
-                return;
-            }
-        }
-    }
-
-    const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
-        || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
-    inKeyPress_ = true;
-    flushPendingLine(); // before the key, so that its own undo step stays whole
-    if (blankKey)
-        sci(SCI_BEGINUNDOACTION);
-    bool handled = false;
-    if (modifiers == Qt::NoModifier && key == Qt::Key_Tab)
-        handled = smartTab();
-    else if (modifiers == Qt::NoModifier && key == Qt::Key_Backspace)
-        handled = smartBackspace();
-    if (handled)
-        event->accept();
-    else
-        QsciScintilla::keyPressEvent(event);
-    trimTouchedLines(blankKey);
-    if (blankKey)
-        sci(SCI_ENDUNDOACTION);
-    inKeyPress_ = false;
-    applySelectionMode(false);
+    return position - removed;
 }
 
-bool TextArea::smartTab()
+TextArea::Selection TextArea::saveSelection() const
 {
-    if (hasSelectedText() || isReadOnly())
-        return false;
-    const int line = CaretLine() - 1;
-    const int column = CaretColumn() - 1;
-    int target = -1;
-    for (int above = line - 1; above >= 0 && target < 0; --above) {
-        const QString text = expandedLine(above);
-        if (text.trimmed().isEmpty())
-            continue;
-        for (int c = column + 1; c < text.size(); ++c) {
-            if (text[c] != u' ' && text[c - 1] == u' ') {
-                target = c;
-                break;
-            }
-        }
-        break; // only the nearest non-blank line counts
-    }
-    if (target < 0)
-        target = (column / tabWidth() + 1) * tabWidth();
-
-    // Pad virtual space with real blanks, then the step itself.
-    const long position = CaretPosition();
-    const int virtualSpace = static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
-    const QByteArray blanks(virtualSpace + target - column, ' ');
-    sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
-    SendScintilla(SCI_REPLACESEL, static_cast<uintptr_t>(0), blanks.constData());
-    return true;
-}
-
-bool TextArea::smartBackspace()
-{
-    if (hasSelectedText() || isReadOnly())
-        return false;
-    const int line = CaretLine() - 1;
-    const int column = CaretColumn() - 1;
-    if (column == 0)
-        return false;
-    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const long position = CaretPosition();
-    for (char c : Bytes(lineStart, position))
-        if (c != ' ')
-            return false; // not inside leading blanks: an ordinary Backspace
-
-    int target = 0;
-    for (int above = line - 1; above >= 0; --above) {
-        const QString t = expandedLine(above);
-        if (t.trimmed().isEmpty())
-            continue;
-        int indent = 0;
-        while (indent < t.size() && t[indent] == u' ')
-            ++indent;
-        if (indent < column) {
-            target = indent;
-            break;
-        }
-    }
-    const int realColumn = static_cast<int>(position - lineStart);
-    if (target >= realColumn) {
-        setCaretAt(position, target - realColumn); // only virtual space to give back
+    Selection s;
+    s.Empty = sci(SCI_GETSELECTIONEMPTY) != 0;
+    s.Line = CaretLine();
+    s.Column = CaretColumn();
+    s.Rectangular = sci(SCI_SELECTIONISRECTANGLE) != 0;
+    if (s.Rectangular) {
+        s.Anchor = sci(SCI_GETRECTANGULARSELECTIONANCHOR);
+        s.Caret = sci(SCI_GETRECTANGULARSELECTIONCARET);
+        s.AnchorVirtual = sci(SCI_GETRECTANGULARSELECTIONANCHORVIRTUALSPACE);
+        s.CaretVirtual = sci(SCI_GETRECTANGULARSELECTIONCARETVIRTUALSPACE);
     } else {
-        sci(SCI_DELETERANGE, static_cast<unsigned long>(lineStart + target), realColumn - target);
-        setCaretAt(lineStart + target, 0);
+        s.Anchor = sci(SCI_GETANCHOR);
+        s.Caret = CaretPosition();
     }
-    return true;
+    return s;
 }
 
-void TextArea::mousePressEvent(QMouseEvent* event)
+void TextArea::restoreSelection(const Selection& s, const Cuts& cuts)
 {
-    pressPoint_ = event->position().toPoint();
-    QsciScintilla::mousePressEvent(event);
-    pressCaret_ = CaretPosition();
-    pressVirtual_ = CaretVirtualSpace();
-    flushPendingLine();
-    // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
-    if (event->button() == Qt::LeftButton)
-        applySelectionMode(true);
-}
-
-void TextArea::mouseReleaseEvent(QMouseEvent* event)
-{
-    QsciScintilla::mouseReleaseEvent(event);
-    // A plain click in whole-lines mode selects nothing and leaves the caret where the click
-    // put it, before the mode took the whole line.
-    if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
-        && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
-        sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
-        if (sci(SCI_GETMOVEEXTENDSSELECTION))
-            sci(SCI_SETSELECTIONMODE, SC_SEL_STREAM);
-        setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
-        applySelectionMode(false);
-    }
-}
-
-void TextArea::focusOutEvent(QFocusEvent* event)
-{
-    FinishEditing();
-    QsciScintilla::focusOutEvent(event);
-}
-
-void TextArea::contextMenuEvent(QContextMenuEvent* event)
-{
-    if (contextMenu_)
-        contextMenu_->exec(event->globalPos());
-    else
-        QsciScintilla::contextMenuEvent(event);
-}
-
-// ---- Clipboard ----
-
-std::pair<long, long> TextArea::selectedLines() const
-{
-    const long selectionStart = sci(SCI_GETSELECTIONSTART);
-    const long selectionEnd = sci(SCI_GETSELECTIONEND);
-    const int first = LineOf(selectionStart);
-    int last = LineOf(selectionEnd);
-    if (last > first && selectionEnd == sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
-        --last; // a selection that ends at the start of a line does not take that line
-    const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
-    const long end = last + 1 < LineCount()
-        ? sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
-        : sci(SCI_GETLENGTH);
-    return { start, end };
-}
-
-void TextArea::setClipboardLines(long start, long end)
-{
-    std::string lines = Bytes(start, end);
-    if (lines.empty() || lines.back() != '\n')
-        lines += '\n'; // the last line of the text has no line end of its own
-    QApplication::clipboard()->setText(
-        QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size())));
-}
-
-void TextArea::copy()
-{
-    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
-        QsciScintilla::copy();
+    // Nothing selected: the caret keeps its line and column, in virtual space where its blanks
+    // have gone. A selection keeps its text: its ends move with the blanks taken before them.
+    if (s.Empty) {
+        if (CaretLine() != s.Line || CaretColumn() != s.Column)
+            SetCaret(s.Line, s.Column);
         return;
     }
-    const auto [start, end] = selectedLines();
-    setClipboardLines(start, end);
-}
-
-void TextArea::cut()
-{
-    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
-        QsciScintilla::cut();
-        return;
+    const auto anchor = static_cast<unsigned long>(positionAfterCuts(s.Anchor, cuts));
+    const auto caret = static_cast<unsigned long>(positionAfterCuts(s.Caret, cuts));
+    if (s.Rectangular) {
+        sci(SCI_SETRECTANGULARSELECTIONANCHOR, anchor);
+        sci(SCI_SETRECTANGULARSELECTIONCARET, caret);
+        sci(SCI_SETRECTANGULARSELECTIONANCHORVIRTUALSPACE,
+            static_cast<unsigned long>(s.AnchorVirtual));
+        sci(SCI_SETRECTANGULARSELECTIONCARETVIRTUALSPACE,
+            static_cast<unsigned long>(s.CaretVirtual));
+    } else {
+        sci(SCI_SETSELECTIONNANCHOR, 0, static_cast<long>(anchor));
+        sci(SCI_SETSELECTIONNCARET, 0, static_cast<long>(caret));
     }
-    if (isReadOnly())
-        return;
-    auto [start, end] = selectedLines();
-    setClipboardLines(start, end);
-    // Lines up to the end of a text without a final line end take the line end before them,
-    // so that no empty line is left behind.
-    if (end == sci(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
-        --start;
-    sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
-    setCaretAt(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
-    applySelectionMode(false);
-}
-
-long TextArea::PastePosition() const
-{
-    if (mode_ != SelectionMode::Lines)
-        return SelectionStartPosition();
-    return sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
-}
-
-void TextArea::paste()
-{
-    if (mode_ != SelectionMode::Lines) {
-        QsciScintilla::paste();
-        return;
-    }
-    QString text = QApplication::clipboard()->text();
-    if (isReadOnly() || text.isEmpty())
-        return;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    if (!text.endsWith(u'\n'))
-        text += u'\n';
-    const QByteArray utf8 = text.toUtf8();
-    long at = PastePosition();
-    sci(SCI_BEGINUNDOACTION);
-    if (hasSelectedText()) {
-        const auto [start, end] = selectedLines();
-        sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
-        at = start;
-    }
-    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
-    sci(SCI_ENDUNDOACTION);
-    setCaretAt(at + utf8.size(), 0);
-    applySelectionMode(false);
 }
 
 // ---- Selection mode ----
@@ -725,130 +565,16 @@ void TextArea::applySelectionMode(bool forceLines)
     const long current = sci(SCI_GETSELECTIONMODE);
     if (current == wanted || (wanted == SC_SEL_RECTANGLE && current == SC_SEL_THIN))
         return; // setting the same mode again would collapse a rectangle
-    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
+    setScintillaSelectionMode(wanted);
+}
+
+void TextArea::setScintillaSelectionMode(int mode)
+{
+    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
     // Setting a mode also makes plain caret moves extend the selection; a second, equal
     // setting turns that off and keeps the mode.
     if (sci(SCI_GETMOVEEXTENDSSELECTION))
-        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(wanted));
-}
-
-// ---- Search ----
-
-long TextArea::characterOffset(long position) const
-{
-    return sci(SCI_COUNTCHARACTERS, 0, position);
-}
-
-long TextArea::positionOfCharacter(long offset) const
-{
-    return sci(SCI_POSITIONRELATIVE, 0, offset);
-}
-
-bool TextArea::scopeHolds() const
-{
-    return scope_.Start >= 0 && scope_.Version == textVersion_
-        && sci(SCI_GETSELECTIONSTART) == scope_.SelectionStart
-        && sci(SCI_GETSELECTIONEND) == scope_.SelectionEnd && CaretPosition() == scope_.Caret;
-}
-
-bool TextArea::SearchStartsAtEdge(const SearchOptions& options) const
-{
-    if (options.SelectedOnly && scopeHolds())
-        return CaretPosition() == (options.Backwards ? scope_.End : scope_.Start);
-    if (length() == 0)
-        return true;
-    if (options.Backwards)
-        return CaretLine() == LineCount() && CaretColumn() >= LineEndColumn(LineCount());
-    return CaretLine() == 1 && CaretColumn() == 1;
-}
-
-void TextArea::RestartSearch(const SearchOptions& options)
-{
-    if (options.SelectedOnly && scopeHolds()) {
-        SetCaretPosition(options.Backwards ? scope_.End : scope_.Start);
-        scope_.SelectionStart = scope_.SelectionEnd = scope_.Caret = CaretPosition();
-    } else if (options.Backwards) {
-        SetCaret(LineCount(), LineEndColumn(LineCount()));
-    } else {
-        SetCaret(1, 1);
-    }
-}
-
-int TextArea::Find(const QString& needle, const SearchOptions& options)
-{
-    // The range searched: the scope of a search in the selection (whole when new, from the
-    // caret when kept), else from the caret to the end (down) or from the start to the caret
-    // (up). A scope is kept while the text and the selection are as the last search left
-    // them, so that repeated searches step through its hits.
-    long rangeStart = 0, rangeEnd = sci(SCI_GETLENGTH);
-    if (options.SelectedOnly && scopeHolds()) {
-        rangeStart = scope_.Start;
-        rangeEnd = scope_.End;
-        if (options.Backwards)
-            rangeEnd = std::clamp(CaretPosition(), rangeStart, rangeEnd);
-        else
-            rangeStart = std::clamp(CaretPosition(), rangeStart, rangeEnd);
-    } else if (options.SelectedOnly && hasSelectedText()) {
-        rangeStart = sci(SCI_GETSELECTIONSTART);
-        rangeEnd = sci(SCI_GETSELECTIONEND);
-        scope_ = {};
-        scope_.Start = rangeStart;
-        scope_.End = rangeEnd;
-    } else {
-        scope_.Start = -1;
-        if (options.Backwards)
-            rangeEnd = CaretPosition();
-        else
-            rangeStart = CaretPosition();
-    }
-    if (needle.isEmpty())
-        return 0;
-
-    const std::string_view utf8 = Utf8();
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const qsizetype n = needle.size();
-    const qsizetype from = characterOffset(rangeStart);
-    const qsizetype to = characterOffset(rangeEnd);
-
-    const Qt::CaseSensitivity cs = options.MatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    qsizetype hit = -1;
-    if (!options.Backwards) {
-        for (qsizetype i = text.indexOf(needle, from, cs); i >= 0 && i + n <= to;
-             i = text.indexOf(needle, i + 1, cs)) {
-            if (!options.WholeWords || isWholeWord(text, i, n)) {
-                hit = i;
-                break;
-            }
-        }
-    } else {
-        for (qsizetype start = to - n; start >= from;) {
-            qsizetype i = text.lastIndexOf(needle, start, cs);
-            if (i < from)
-                break;
-            if (!options.WholeWords || isWholeWord(text, i, n)) {
-                hit = i;
-                break;
-            }
-            start = i - 1;
-        }
-    }
-    if (hit < 0)
-        return 0;
-
-    const long start = positionOfCharacter(hit);
-    const long end = positionOfCharacter(hit + n);
-    if (options.Backwards)
-        sci(SCI_SETSEL, static_cast<unsigned long>(end), start);
-    else
-        sci(SCI_SETSEL, static_cast<unsigned long>(start), end);
-    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(options.Backwards ? end : start),
-        options.Backwards ? start : end);
-    // The hit is now the selection; the scope stays what it was.
-    scope_.SelectionStart = sci(SCI_GETSELECTIONSTART);
-    scope_.SelectionEnd = sci(SCI_GETSELECTIONEND);
-    scope_.Caret = CaretPosition();
-    scope_.Version = textVersion_;
-    return 1;
+        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
 }
 
 } // namespace vorida::editor

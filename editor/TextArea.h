@@ -12,10 +12,15 @@
 //   virtual space. Blank keys are grouped with their trimming into one undo step; after other
 //   keys the caret's own line is trimmed only once the caret has left it, so that Scintilla
 //   still coalesces the typing of a word into one undo step.
-// - Search on the text itself, so that case folding knows Polish letters.
+// - Search on the text itself, so that case folding knows Polish letters (TextSearch).
+//
+// TextArea.cpp holds the text, lines and caret, the modified flag, trimming and the selection
+// mode; TextAreaInput.cpp the keys, mouse, focus and input-method answers and the whole-lines
+// clipboard; TextSearch.cpp the search.
 #pragma once
 
 #include "TextFile.h"
+#include "TextSearch.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -23,6 +28,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 class QMenu;
 
@@ -34,13 +40,7 @@ class TextArea : public QsciScintilla
 public:
     enum class SelectionMode { Normal, Lines, Column };
 
-    struct SearchOptions
-    {
-        bool MatchCase = false;
-        bool WholeWords = false;
-        bool SelectedOnly = false; // no effect while nothing is selected
-        bool Backwards = false;
-    };
+    using SearchOptions = editor::SearchOptions;
 
     // Changes made while one of these lives are the frame's own: they leave the modified flag
     // as it is and are not trimmed.
@@ -56,10 +56,7 @@ public:
         TextArea& area_;
     };
 
-    // Changes made while one of these lives send no change notification out of Scintilla.
-    // QScintilla answers each such notification with a count of the characters before the
-    // change (for accessibility), which costs time in proportion to the text: a loop of
-    // changes on a big text must run quiet. Only for changes that need no notification: the
+    // Changes made while one of these lives send no change notification out of Scintilla: the
     // frame's own, or trimming, whose text was already marked modified.
     class QuietChange
     {
@@ -126,6 +123,7 @@ public:
 
     // Positions in the document (bytes of the UTF-8 text).
     long SelectionStartPosition() const;
+    long SelectionEndPosition() const;
     long CaretPosition() const;
     // Moves the caret to `position`, leaving nothing selected.
     void SetCaretPosition(long position);
@@ -136,18 +134,21 @@ public:
     int ColumnOf(long position) const;
     long PositionAt(int line, int column) const;
 
-    // Searches from the caret; on a hit selects it (caret after it going down, at its start
-    // going up) and scrolls it into view. Returns the number of hits, 0 or 1.
-    // With SelectedOnly the selection becomes the search's scope: repeated searches step
-    // through the hits inside it, from the caret, until the user changes the selection or the
-    // text.
-    int Find(const QString& text, const SearchOptions& options);
-    // Whether a search with these options starts at the edge of its range in its direction:
-    // the caret at the edge of a kept scope, or at the edge of the text.
-    bool SearchStartsAtEdge(const SearchOptions& options) const;
-    // Puts the caret at the edge of the text, or of a kept scope, where a search in the
-    // direction of `options` starts again.
-    void RestartSearch(const SearchOptions& options);
+    // The search (TextSearch): from the caret, with the options match case, whole words,
+    // selected text only and backwards.
+    int Find(const QString& text, const SearchOptions& options)
+    {
+        return search_.Find(text, options);
+    }
+    bool SearchStartsAtEdge(const SearchOptions& options) const
+    {
+        return search_.StartsAtEdge(options);
+    }
+    void RestartSearch(const SearchOptions& options) { search_.Restart(options); }
+    // Selects [anchor, caret) or [caret, anchor) and scrolls it into view, caret end first.
+    void SelectAndShow(long anchor, long caret);
+    // Counts the changes of the text.
+    unsigned TextVersion() const { return textVersion_; }
 
     // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
     // one change of the buffer, from the first line holding a tab to the last. The frame's own
@@ -165,6 +166,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -173,24 +176,46 @@ private:
     {
         return SendScintilla(message, wParam, lParam);
     }
+    // Which change notices Scintilla sends: those before each change, and those after it only
+    // while an assistive technology listens (QScintilla counts characters for each of them).
+    void setChangeNotifications();
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
         int, int, int, int);
+    // The lines of the last insertion, now that it is made, into touchedLines_.
+    void touchInsertedLines();
     void applySelectionMode(bool forceLines);
+    // Sets Scintilla's selection mode without letting plain caret moves extend the selection.
+    void setScintillaSelectionMode(int mode);
+    // The keys: Shift with a movement key in column mode extends the rectangle; the editor's
+    // own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert) take whole
+    // lines in whole-lines mode, like the menu and the toolbar; every other key is an edit,
+    // with smart Tab and Backspace, trimming, and the blank keys grouped with their trimming
+    // into one undo step. The first two tell whether they took the key.
+    bool extendRectangle(int key, Qt::KeyboardModifiers modifiers);
+    bool linesClipboard(int key, Qt::KeyboardModifiers modifiers);
+    void editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
+    // Trims the touched lines in one change of the buffer and one undo step.
     void trimTouchedLines(bool includeCaretLine);
+    using Cuts = std::vector<std::pair<long, long>>; // ascending [start, end) ranges
+    // Where `position` lands once the ranges `cuts` are taken out of the text.
+    static long positionAfterCuts(long position, const Cuts& cuts);
+    struct Selection
+    {
+        bool Empty = true, Rectangular = false;
+        int Line = 1, Column = 1; // the caret's, from 1, virtual space counted
+        long Anchor = 0, Caret = 0, AnchorVirtual = 0, CaretVirtual = 0;
+    };
+    Selection saveSelection() const;
+    void restoreSelection(const Selection& before, const Cuts& cuts);
     void flushPendingLine();
     // The whole lines the selection touches, with the line end after the last: [start, end).
     std::pair<long, long> selectedLines() const;
     void setClipboardLines(long start, long end);
-    // The scope of SelectedOnly searches still holds: the text and the selection are as the
-    // last such search left them.
-    bool scopeHolds() const;
     bool smartTab();
     bool smartBackspace();
     // Line `index` with tabs expanded to the tab width.
     QString expandedLine(int index) const;
     void setCaretAt(long position, int virtualSpace);
-    long characterOffset(long position) const;
-    long positionOfCharacter(long offset) const;
 
     SelectionMode mode_ = SelectionMode::Normal;
     LineEnd lineEnd_ = LineEnd::CrLf;
@@ -200,17 +225,14 @@ private:
     bool trimming_ = false;
     bool trimQueued_ = false;
     std::set<int> touchedLines_;
+    std::pair<long, long> pendingInsert_ { -1, 0 }; // position and length of an insertion
+    bool textChangedQueued_ = false;
     int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
     long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
     int pressVirtual_ = 0;
     unsigned textVersion_ = 0; // counts the changes of the text
-    struct
-    {
-        long Start = -1, End = -1; // bytes; none while Start < 0
-        long SelectionStart = -1, SelectionEnd = -1, Caret = -1; // as the last search left them
-        unsigned Version = 0;
-    } scope_;
+    TextSearch search_ { *this };
     QMenu* contextMenu_ = nullptr;
 
 public:

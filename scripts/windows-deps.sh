@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what the Windows package needs and Debian does not ship for MinGW, once, into a cache
 # folder outside the clone: Qt 6 (qt6-base, the same Debian source version as the host's Qt,
-# whose moc, uic and rcc the cross build uses) as DLLs, and QScintilla as a static library.
+# whose moc, uic and rcc the cross build uses) as DLLs, and QScintilla as a static library,
+# with the small patches under scripts/windows/.
 # A folder is reused when its stamp names the same source version and recipe.
 #
 #   scripts/windows-deps.sh            # cache: ${VORIDA_WIN_CACHE:-~/.cache/vorida-win64}
@@ -14,7 +15,7 @@ jobs=${VORIDA_JOBS:-2}
 toolchain=$root/cmake/toolchain-mingw-w64.cmake
 # Raise when the way Qt or QScintilla is configured changes, so old caches are rebuilt.
 qt_recipe=1
-qsci_recipe=1
+qsci_recipe=2
 
 export WINEPREFIX=$cache/wine-build WINEDEBUG=-all
 mkdir -p "$cache/src"
@@ -136,6 +137,9 @@ build_qscintilla() {
     local src
     src=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n1)
     cp "$root/scripts/windows/qscintilla-CMakeLists.txt" "$src/CMakeLists.txt"
+    # The accessible interface counts characters from the line, not the text's start (the
+    # patch's header says why).
+    patch -d "$src" -p1 --forward --quiet <"$root/scripts/windows/qscintilla-accessibility.patch"
     cmake -G Ninja -S "$src" -B "$work/build" \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \

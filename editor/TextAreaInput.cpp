@@ -1,0 +1,321 @@
+// The text area's keys, mouse, focus and input-method answers, and its whole-lines clipboard.
+#include "TextArea.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace vorida::editor {
+
+// ---- Keys ----
+
+void TextArea::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers()
+        & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (extendRectangle(event->key(), modifiers) || linesClipboard(event->key(), modifiers)) {
+        event->accept();
+        return;
+    }
+    editingKey(event, modifiers);
+}
+
+bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (mode_ != SelectionMode::Column || modifiers != Qt::ShiftModifier)
+        return false;
+    static constexpr std::pair<int, unsigned int> extending[] = {
+        { Qt::Key_Left, SCI_CHARLEFTRECTEXTEND },
+        { Qt::Key_Right, SCI_CHARRIGHTRECTEXTEND },
+        { Qt::Key_Up, SCI_LINEUPRECTEXTEND },
+        { Qt::Key_Down, SCI_LINEDOWNRECTEXTEND },
+        { Qt::Key_Home, SCI_VCHOMERECTEXTEND },
+        { Qt::Key_End, SCI_LINEENDRECTEXTEND },
+        { Qt::Key_PageUp, SCI_PAGEUPRECTEXTEND },
+        { Qt::Key_PageDown, SCI_PAGEDOWNRECTEXTEND },
+    };
+    for (const auto& [k, message] : extending) {
+        if (k == key) {
+            sci(message);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TextArea::linesClipboard(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (mode_ != SelectionMode::Lines)
+        return false;
+    const QsciCommand* command = standardCommands()->boundTo(key | static_cast<int>(modifiers));
+    if (!command)
+        return false;
+    void (TextArea::*clipboard)() = nullptr;
+    switch (command->command()) {
+    case QsciCommand::SelectionCut:
+        clipboard = &TextArea::cut;
+        break;
+    case QsciCommand::SelectionCopy:
+        clipboard = &TextArea::copy;
+        break;
+    case QsciCommand::Paste:
+        clipboard = &TextArea::paste;
+        break;
+    default:
+        return false;
+    }
+    flushPendingLine();
+    (this->*clipboard)();
+    return true;
+}
+
+void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
+{
+    const int key = event->key();
+    const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
+        || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
+    inKeyPress_ = true;
+    flushPendingLine(); // before the key, so that its own undo step stays whole
+    if (blankKey)
+        sci(SCI_BEGINUNDOACTION);
+    bool handled = false;
+    if (modifiers == Qt::NoModifier && key == Qt::Key_Tab)
+        handled = smartTab();
+    else if (modifiers == Qt::NoModifier && key == Qt::Key_Backspace)
+        handled = smartBackspace();
+    if (handled)
+        event->accept();
+    else
+        QsciScintilla::keyPressEvent(event);
+    trimTouchedLines(blankKey);
+    if (blankKey)
+        sci(SCI_ENDUNDOACTION);
+    inKeyPress_ = false;
+    applySelectionMode(false);
+}
+
+bool TextArea::smartTab()
+{
+    if (hasSelectedText() || isReadOnly())
+        return false;
+    const int line = CaretLine() - 1;
+    const int column = CaretColumn() - 1;
+    int target = -1;
+    for (int above = line - 1; above >= 0 && target < 0; --above) {
+        const QString text = expandedLine(above);
+        if (text.trimmed().isEmpty())
+            continue;
+        for (int c = column + 1; c < text.size(); ++c) {
+            if (text[c] != u' ' && text[c - 1] == u' ') {
+                target = c;
+                break;
+            }
+        }
+        break; // only the nearest non-blank line counts
+    }
+    if (target < 0)
+        target = (column / tabWidth() + 1) * tabWidth();
+
+    // Pad virtual space with real blanks, then the step itself.
+    const long position = CaretPosition();
+    const int virtualSpace = static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
+    const QByteArray blanks(virtualSpace + target - column, ' ');
+    sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
+    SendScintilla(SCI_REPLACESEL, static_cast<uintptr_t>(0), blanks.constData());
+    return true;
+}
+
+bool TextArea::smartBackspace()
+{
+    if (hasSelectedText() || isReadOnly())
+        return false;
+    const int line = CaretLine() - 1;
+    const int column = CaretColumn() - 1;
+    if (column == 0)
+        return false;
+    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long position = CaretPosition();
+    for (char c : Bytes(lineStart, position))
+        if (c != ' ')
+            return false; // not inside leading blanks: an ordinary Backspace
+
+    int target = 0;
+    for (int above = line - 1; above >= 0; --above) {
+        const QString t = expandedLine(above);
+        if (t.trimmed().isEmpty())
+            continue;
+        int indent = 0;
+        while (indent < t.size() && t[indent] == u' ')
+            ++indent;
+        if (indent < column) {
+            target = indent;
+            break;
+        }
+    }
+    const int realColumn = static_cast<int>(position - lineStart);
+    if (target >= realColumn) {
+        setCaretAt(position, target - realColumn); // only virtual space to give back
+    } else {
+        sci(SCI_DELETERANGE, static_cast<unsigned long>(lineStart + target), realColumn - target);
+        setCaretAt(lineStart + target, 0);
+    }
+    return true;
+}
+
+void TextArea::mousePressEvent(QMouseEvent* event)
+{
+    pressPoint_ = event->position().toPoint();
+    QsciScintilla::mousePressEvent(event);
+    pressCaret_ = CaretPosition();
+    pressVirtual_ = CaretVirtualSpace();
+    flushPendingLine();
+    // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
+    if (event->button() == Qt::LeftButton)
+        applySelectionMode(true);
+}
+
+void TextArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    QsciScintilla::mouseReleaseEvent(event);
+    // A plain click in whole-lines mode selects nothing and leaves the caret where the click
+    // put it, before the mode took the whole line.
+    if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
+        && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
+        setScintillaSelectionMode(SC_SEL_STREAM);
+        setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
+        applySelectionMode(false);
+    }
+}
+
+QVariant TextArea::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // QScintilla answers these from the caret's paragraph, the lines between two blank ones:
+    // in a point file the whole text, copied on every key an input method sees. The caret's
+    // line is context enough.
+    if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition)
+        return QsciScintilla::inputMethodQuery(query);
+    const long caret = CaretPosition();
+    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(caret)));
+    if (query == Qt::ImSurroundingText)
+        return Line(LineOf(caret));
+    const std::string before = Bytes(lineStart, caret);
+    return QString::fromUtf8(before.data(), static_cast<qsizetype>(before.size())).size();
+}
+
+void TextArea::focusInEvent(QFocusEvent* event)
+{
+    setChangeNotifications(); // an assistive technology may have started meanwhile
+    QsciScintilla::focusInEvent(event);
+}
+
+void TextArea::focusOutEvent(QFocusEvent* event)
+{
+    FinishEditing();
+    QsciScintilla::focusOutEvent(event);
+}
+
+void TextArea::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (contextMenu_)
+        contextMenu_->exec(event->globalPos());
+    else
+        QsciScintilla::contextMenuEvent(event);
+}
+
+// ---- Whole-lines clipboard ----
+
+std::pair<long, long> TextArea::selectedLines() const
+{
+    const long selectionStart = sci(SCI_GETSELECTIONSTART);
+    const long selectionEnd = sci(SCI_GETSELECTIONEND);
+    const int first = LineOf(selectionStart);
+    int last = LineOf(selectionEnd);
+    if (last > first && selectionEnd == sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
+        --last; // a selection that ends at the start of a line does not take that line
+    const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const long end = last + 1 < LineCount()
+        ? sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
+        : sci(SCI_GETLENGTH);
+    return { start, end };
+}
+
+void TextArea::setClipboardLines(long start, long end)
+{
+    std::string lines = Bytes(start, end);
+    if (lines.empty() || lines.back() != '\n')
+        lines += '\n'; // the last line of the text has no line end of its own
+    QApplication::clipboard()->setText(
+        QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size())));
+}
+
+void TextArea::copy()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::copy();
+        return;
+    }
+    const auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+}
+
+void TextArea::cut()
+{
+    if (mode_ != SelectionMode::Lines || !hasSelectedText()) {
+        QsciScintilla::cut();
+        return;
+    }
+    if (isReadOnly())
+        return;
+    auto [start, end] = selectedLines();
+    setClipboardLines(start, end);
+    // Lines up to the end of a text without a final line end take the line end before them,
+    // so that no empty line is left behind.
+    if (end == sci(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
+        --start;
+    sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+    setCaretAt(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
+    applySelectionMode(false);
+}
+
+long TextArea::PastePosition() const
+{
+    if (mode_ != SelectionMode::Lines)
+        return SelectionStartPosition();
+    return sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
+}
+
+void TextArea::paste()
+{
+    if (mode_ != SelectionMode::Lines) {
+        QsciScintilla::paste();
+        return;
+    }
+    QString text = QApplication::clipboard()->text();
+    if (isReadOnly() || text.isEmpty())
+        return;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    if (!text.endsWith(u'\n'))
+        text += u'\n';
+    const QByteArray utf8 = text.toUtf8();
+    long at = PastePosition();
+    sci(SCI_BEGINUNDOACTION);
+    if (hasSelectedText()) {
+        const auto [start, end] = selectedLines();
+        sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+        at = start;
+    }
+    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
+    sci(SCI_ENDUNDOACTION);
+    setCaretAt(at + static_cast<long>(utf8.size()), 0);
+    applySelectionMode(false);
+}
+
+} // namespace vorida::editor
