@@ -1,7 +1,8 @@
 // The editor's text area: QScintilla, with what the editor needs on top of it.
 //
-// - Text is Windows-1250 on disk and UTF-8 inside (LoadBytes, SavedBytes), with the line-end
-//   convention of the file last loaded.
+// - Text is UTF-8 inside and, on disk, in the encoding of the file last loaded (Windows-1250,
+//   or UTF-8 with or without its byte-order mark: LoadBytes, SavedBytes, Encoding), with the
+//   line-end convention of that file.
 // - Our own modified flag: set by every change made through the text area (typing, deleting,
 //   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange.
 // - A selection mode that sticks: Scintilla drops back to a stream selection on every click and
