@@ -34,7 +34,7 @@ struct CheckPointFile
     std::vector<std::int64_t> UnreadableLines; // numbers from 1
 };
 
-// Reads a check-point file; throws FileError when it cannot be opened or read.
+// Reads a check-point file; throws LineFileError when it cannot be opened or read.
 CheckPointFile ReadCheckPoints(const std::string& path);
 
 // Vx, Vy, V: known minus converted, target units (metres).

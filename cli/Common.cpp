@@ -159,7 +159,7 @@ bool writeWholeFile(const std::string& path, std::string_view bytes)
         }
         out.Write(bytes);
         out.Close();
-    } catch (const FileError&) {
+    } catch (const LineFileError&) {
         std::cerr << "Nie można zapisać pliku " << path << '\n';
         return false;
     }
@@ -251,7 +251,7 @@ bool readCheckPointFile(const std::string& path, CheckPointFile& file)
 {
     try {
         file = ReadCheckPoints(path);
-    } catch (const FileError&) {
+    } catch (const LineFileError&) {
         std::cerr << "Nie można odczytać pliku " << path << '\n';
         return false;
     }

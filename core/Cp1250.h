@@ -3,7 +3,8 @@
 // control characters of the same number, so that every byte survives a round trip.
 #pragma once
 
-#include <stdexcept>
+#include "Error.h"
+
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,10 @@ bool IsValidUtf8(std::string_view bytes);
 // Windows-1250 bytes to UTF-8; never fails.
 std::string Cp1250ToUtf8(std::string_view bytes);
 
-class EncodingError : public std::runtime_error
+class EncodingError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // UTF-8 to Windows-1250. Throws EncodingError on malformed UTF-8 or on a character the code

@@ -2,10 +2,11 @@
 // the 10-byte layout in which files store it.
 #pragma once
 
+#include "Error.h"
+
 #include <array>
 #include <cfloat>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 namespace vorida {
@@ -15,10 +16,10 @@ static_assert(LDBL_MANT_DIG == 64, "Extended must be the x87 80-bit type");
 
 // Raised when an operation of the conversion would give NaN or infinity: invalid operation,
 // division by zero or overflow.
-class FloatingPointError : public std::runtime_error
+class FloatingPointError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The exception flags (FE_ bits of <cfenv>) among mask that are raised, in the x87 unit or in the

@@ -7,12 +7,12 @@
 //   record are never read.
 #pragma once
 
+#include "Error.h"
 #include "UTrKonfAf.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,16 +58,16 @@ struct TranspktFile
     std::vector<std::array<ExtendedBytes, 4>> RawCoordinates;
 };
 
-class TranspktReadError : public std::runtime_error
+class TranspktReadError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
-class TranspktWriteError : public std::runtime_error
+class TranspktWriteError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // Writes the file in the layout above. The bytes go to a temporary file beside the target,

@@ -3,10 +3,11 @@
 // from a PrintService, which tests replace to print to PDF without a dialog.
 #pragma once
 
+#include "Error.h"
+
 #include <Qsci/qsciprinter.h>
 
 #include <memory>
-#include <stdexcept>
 
 class QWidget;
 
@@ -14,10 +15,10 @@ namespace vorida::editor {
 
 class TextArea;
 
-class PrintError : public std::runtime_error
+class PrintError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 class PrintService

@@ -230,13 +230,13 @@ std::string ReadWholeFile(const QString& path)
     clearError();
     if (!file.open(QIODevice::ReadOnly)) {
         const int code = lastError();
-        throw FileError(describe("Nie można otworzyć pliku", path, code, file.errorString()));
+        throw TextFileError(describe("Nie można otworzyć pliku", path, code, file.errorString()));
     }
     clearError();
     QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         const int code = lastError();
-        throw FileError(describe("Błąd odczytu pliku", path, code, file.errorString()));
+        throw TextFileError(describe("Błąd odczytu pliku", path, code, file.errorString()));
     }
     return content.toStdString();
 }
@@ -251,13 +251,13 @@ void WriteWholeFile(const QString& path, std::string_view bytes)
         // Replacing it through a new file would succeed in a writable directory and quietly
         // drop the protection. Marked read-only for everyone, it stays so for the superuser
         // too, as Windows keeps its read-only attribute for administrators.
-        throw FileError(describe(
+        throw TextFileError(describe(
             "Nie można zapisać pliku", path, QStringLiteral("Plik jest tylko do odczytu.")));
     }
     clearError();
     if (!file.open(QIODevice::WriteOnly)) {
         const int code = lastError();
-        throw FileError(
+        throw TextFileError(
             describe(existing.isFile() ? "Nie można zapisać pliku" : "Nie można utworzyć pliku",
                 path, code, file.errorString()));
     }
@@ -267,7 +267,7 @@ void WriteWholeFile(const QString& path, std::string_view bytes)
         const int code = lastError();
         QString reason = file.errorString();
         file.cancelWriting();
-        throw FileError(describe("Błąd zapisu pliku", path, code, reason));
+        throw TextFileError(describe("Błąd zapisu pliku", path, code, reason));
     }
     // Flush before committing: QSaveFile::commit does not see a write that the disk cut short
     // while flushing (a full disk, a file-size limit) and would put the truncated file in place.
@@ -276,12 +276,12 @@ void WriteWholeFile(const QString& path, std::string_view bytes)
         const int code = lastError();
         QString reason = file.errorString();
         file.cancelWriting();
-        throw FileError(describe("Błąd zapisu pliku", path, code, reason));
+        throw TextFileError(describe("Błąd zapisu pliku", path, code, reason));
     }
     clearError();
     if (!file.commit()) {
         const int code = lastError();
-        throw FileError(describe("Błąd zapisu pliku", path, code, file.errorString()));
+        throw TextFileError(describe("Błąd zapisu pliku", path, code, file.errorString()));
     }
 }
 

@@ -4,9 +4,10 @@
 // edits keeps every byte.
 #pragma once
 
+#include "Error.h"
+
 #include <QString>
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -41,10 +42,10 @@ std::string EncodeText(
     std::string_view utf8, LineEnd convention, TextEncoding encoding = TextEncoding::Cp1250);
 
 // A file that could not be read or written; the text names the file and gives the reason.
-class FileError : public std::runtime_error
+class TextFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The reason of a failed file operation as the user reads it: our own Polish wording for the
@@ -65,10 +66,10 @@ DiskVersion DiskVersionOf(const QString& path);
 // A fingerprint of a file's bytes, to tell a rewrite with the same text from a change.
 size_t ContentHash(std::string_view bytes);
 
-// The whole content of a file. Throws FileError.
+// The whole content of a file. Throws TextFileError.
 std::string ReadWholeFile(const QString& path);
 // Replaces the file's content through a temporary file in the same directory renamed over it,
-// so that on any failure the old file stays as it was. Throws FileError: "Nie można zapisać
+// so that on any failure the old file stays as it was. Throws TextFileError: "Nie można zapisać
 // pliku" when a file is there that cannot be replaced (read-only), "Nie można utworzyć pliku"
 // when none is there and none can be made.
 void WriteWholeFile(const QString& path, std::string_view bytes);

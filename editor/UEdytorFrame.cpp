@@ -350,7 +350,7 @@ TEdytorFrame::DiskChange TEdytorFrame::diskChange(std::string& bytes)
         return base_.Exists ? DiskChange::Deleted : DiskChange::None;
     try {
         bytes = ReadWholeFile(fileName_);
-    } catch (const FileError&) {
+    } catch (const TextFileError&) {
         return DiskChange::None; // held by its writer: looked at again on its next change
     }
     if (base_.Exists && ContentHash(bytes) == baseHash_) {

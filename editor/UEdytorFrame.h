@@ -34,7 +34,7 @@ public:
     // The file that "Zapisz" writes and the close question saves to.
     const QString& FileName() const { return fileName_; }
     // Loads the file at `path` when one is there (else the text stays as it is) and binds the
-    // frame to it. Throws FileError; nothing changes then.
+    // frame to it. Throws TextFileError; nothing changes then.
     void OpenFile(const QString& path);
     // Replaces the text by a file's bytes, in the encoding they hold, which the strip shows.
     void LoadText(std::string_view bytes);
@@ -51,7 +51,7 @@ public:
     TForm_Szukaj* SearchDialog() const;
 
     // Writes the text to FileName; without a FileName asks for one first and keeps it.
-    // False when that question was cancelled. Throws FileError; the old file then stays as it
+    // False when that question was cancelled. Throws TextFileError; the old file then stays as it
     // was and the modified flag stays set.
     bool SaveFile();
     // Every tab becomes spaces up to the next tab stop; clears the undo history and leaves the

@@ -49,7 +49,7 @@ void LineReader::Open(const std::string& path)
     Close();
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
-        throw FileError("cannot open " + path);
+        throw LineFileError("cannot open " + path);
     owned_ = true;
     if (!buffer_)
         buffer_ = std::make_unique<char[]>(kBlock);
@@ -97,7 +97,7 @@ bool LineReader::Fill()
     size_t n = std::fread(buffer_.get(), 1, kBlock, file_);
     if (n < kBlock) {
         if (std::ferror(file_))
-            throw FileError("read error");
+            throw LineFileError("read error");
         eof_ = true;
     }
     begin_ = 0;
@@ -152,7 +152,7 @@ OutputFile::~OutputFile()
 {
     try {
         Close();
-    } catch (const FileError&) {
+    } catch (const LineFileError&) {
     }
     if (file_ != nullptr && owned_)
         std::fclose(file_);
@@ -190,11 +190,11 @@ void OutputFile::Create(const std::string& path)
     std::error_code ec;
     const auto status = std::filesystem::status(FileSystemPath(path), ec);
     if (std::filesystem::is_fifo(status) || std::filesystem::is_socket(status))
-        throw FileError("not a file: " + path);
+        throw LineFileError("not a file: " + path);
     // Binary: the lines carry their own CR LF, which a text-mode file would double on Windows.
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr)
-        throw FileError("cannot create " + path);
+        throw LineFileError("cannot create " + path);
     std::setvbuf(file_, nullptr, _IONBF, 0); // the buffer below is the only one
     owned_ = true;
     discarding_ = false;
@@ -228,21 +228,21 @@ void OutputFile::Flush()
     if (discarding_)
         return;
     if (file_ == nullptr)
-        throw FileError("file not open");
+        throw LineFileError("file not open");
     if (buffer_.empty())
         return;
     if (writeFault() && writeFault()(path_))
-        throw FileError(std::string("write error: ") + std::strerror(ENOSPC));
+        throw LineFileError(std::string("write error: ") + std::strerror(ENOSPC));
     errno = 0;
     const size_t done = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
     if (done < buffer_.size()) {
         const int error = errno;
         buffer_.erase(0, done);
-        throw FileError(std::string("write error: ") + std::strerror(error));
+        throw LineFileError(std::string("write error: ") + std::strerror(error));
     }
     buffer_.clear();
     if (!owned_ && std::fflush(file_) != 0) // standard output keeps a buffer of its own
-        throw FileError(std::string("write error: ") + std::strerror(errno));
+        throw LineFileError(std::string("write error: ") + std::strerror(errno));
 }
 
 void OutputFile::Close()
@@ -256,7 +256,7 @@ void OutputFile::Close()
     if (!owned_) { // standard output: flushed, left open
         try {
             Flush();
-        } catch (const FileError&) {
+        } catch (const LineFileError&) {
             file_ = nullptr;
             buffer_.clear();
             throw;
@@ -266,7 +266,7 @@ void OutputFile::Close()
     }
     try {
         Flush();
-    } catch (const FileError&) {
+    } catch (const LineFileError&) {
         std::fclose(file_);
         file_ = nullptr;
         buffer_.clear();
@@ -275,7 +275,7 @@ void OutputFile::Close()
     const int rc = std::fclose(file_);
     file_ = nullptr;
     if (rc != 0)
-        throw FileError("close error");
+        throw LineFileError("close error");
 }
 
 } // namespace vorida

@@ -1,20 +1,21 @@
 // Reading point files line by line and writing the output files, in large blocks.
 #pragma once
 
+#include "Error.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace vorida {
 
-class FileError : public std::runtime_error
+class LineFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // True when both paths name one existing file (through links, say): writing one would destroy
@@ -32,13 +33,13 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws FileError when the file cannot be opened. "-" is standard input.
+    // Throws LineFileError when the file cannot be opened. "-" is standard input.
     void Open(const std::string& path);
     // Reads standard input (in binary mode), which Close leaves open.
     void OpenStandardInput();
     // Before the first line: when the input starts with prefix, takes it away and returns true.
     bool SkipPrefix(std::string_view prefix);
-    // The next line into line; false at the end of the input. Throws FileError on a read error.
+    // The next line into line; false at the end of the input. Throws LineFileError on a read error.
     bool Next(std::string& line);
     // The same, appended to text.
     bool AppendNext(std::string& text);
@@ -64,7 +65,7 @@ using WriteFault = std::function<bool(const std::string& path)>;
 void SetWriteFault(WriteFault fault);
 
 // An output file written through a large buffer, in binary mode (line ends are written as
-// given). Every failure throws FileError.
+// given). Every failure throws LineFileError.
 class OutputFile
 {
 public:

@@ -11,7 +11,7 @@
 namespace vorida {
 
 PackError::PackError(long line, const std::string& message)
-    : std::runtime_error("Linia " + std::to_string(line) + ": " + message), Line(line)
+    : Error("Linia " + std::to_string(line) + ": " + message), Line(line)
 {
 }
 

@@ -12,15 +12,15 @@
 // digits of its 10 bytes in file order.
 #pragma once
 
+#include "Error.h"
 #include "UPKTBIN.h"
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace vorida {
 
-class PackError : public std::runtime_error
+class PackError : public Error
 {
 public:
     PackError(long line, const std::string& message);

@@ -165,9 +165,9 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
         // An output that is the input under another name (a link) would destroy it.
         if (clashes(files.Report, files.Input) || clashes(files.Result, files.Input)
             || clashes(files.Report, files.Result))
-            throw FileError("an output file is the input file");
+            throw LineFileError("an output file is the input file");
         if (isStandardStream(files.Report) && isStandardStream(files.Result))
-            throw FileError("both outputs on standard output");
+            throw LineFileError("both outputs on standard output");
         const std::int32_t inCode = localToNational ? kLocalSystemCode : SystemCode;
         const std::int32_t outCode = localToNational ? SystemCode : kLocalSystemCode;
         openOutput(report, files.Report);
@@ -191,7 +191,7 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
         for (OutputFile* f : { &report, &result }) {
             try {
                 f->Close();
-            } catch (const FileError&) {
+            } catch (const LineFileError&) {
             }
         }
         input.Close();
@@ -204,7 +204,7 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
     try {
         report.Close();
         result.Close();
-    } catch (const FileError&) {
+    } catch (const LineFileError&) {
     }
     input.Close();
     return true;

@@ -35,7 +35,7 @@ QString failure(const std::function<void()>& operation)
 {
     try {
         operation();
-    } catch (const FileError& error) {
+    } catch (const TextFileError& error) {
         return QString::fromUtf8(error.what());
     }
     return QStringLiteral("<no error>");
