@@ -204,7 +204,8 @@ std::int64_t pointLines(const Block& b)
 
 // Appends a converted block. Lines are written together only where none of them fills a
 // buffer, so the files see the same writes as by one a line. A line that failed stops the run
-// there: the lines before it are written, nothing after. Throws LineFileError or FloatingPointError.
+// there: the lines before it are written, nothing after. Throws LineFileError or
+// FloatingPointError.
 void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFile& report,
     const DefectListener& defects)
 {
