@@ -1,22 +1,10 @@
-// The fit of an area as the run makes it: the cubic with Hausbrandt's correction, refused
-// when the adjustment points cannot determine it.
+// What the area tools compute beside the fit, which they make and refuse exactly as the run
+// does (FitArea, RefusalText in UTransPkt.h).
 #pragma once
 
-#include "UTrKonfAf.h"
+#include "UTransPkt.h"
 
 namespace vorida {
-
-enum class AreaFitStatus {
-    Fitted, // the transformation is usable
-    NoPoints, // an empty set
-    TooFewPositions, // fewer than 4 distinct source positions
-    Singular, // the solver met a pivot below its limit
-};
-
-// Fits t on points with degree 3 and correction mode 1, reverse false for local to national,
-// after the run's own checks. Throws FloatingPointError when the arithmetic fails (a
-// coordinate that is not a number). On any status but Fitted, t holds no usable fit.
-AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
 
 // A discrepancy v = known - converted, metres, and its length.
 struct Discrepancy

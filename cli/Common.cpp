@@ -247,6 +247,15 @@ bool loadArea(const Options& o)
     return false;
 }
 
+bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal)
+{
+    const AreaFitStatus status = FitArea(t, points, toLocal);
+    if (status == AreaFitStatus::Fitted)
+        return true;
+    std::cerr << RefusalText(status) << '\n';
+    return false;
+}
+
 bool readCheckPointFile(const std::string& path, CheckPointFile& file)
 {
     try {

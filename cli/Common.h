@@ -5,6 +5,7 @@
 
 #include "Extended.h"
 #include "Platform.h"
+#include "UTrKonfAf.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -105,6 +106,11 @@ std::string areaPath(const Options& o);
 // Loads the area file (areaPath) into the program-wide values and computes the area's extents;
 // false (after the message on standard error) when it cannot be read.
 bool loadArea(const Options& o);
+
+// Fits t on points for the direction (toLocal: national to local) as the run does; false,
+// after the run's words for the refusal on standard error, when the run would refuse the set.
+// Throws what FitArea throws.
+bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a
 // message) when the file cannot be read.

@@ -121,18 +121,21 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
     if (!markExcluded(AdjustmentPoints, area.Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    if (kept.size() < kMinimumPointsForLeaveOneOut) {
-        std::cerr << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-                     "najmniej "
-                  << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
-        return kFailure;
-    }
     const Extended tolerance = area.Tolerance.value_or(kDefaultTolerance);
     Screening screening;
     try {
-        // A coordinate that is not a number fails the whole set here, once.
+        // The run's refusals first; a coordinate that is not a number fails the whole set
+        // here, once.
         TTrKonfAf whole;
-        FitArea(whole, kept, o.ToLocal);
+        if (!fitOrRefuse(whole, kept, o.ToLocal))
+            return kFailure;
+        if (kept.size() < kMinimumPointsForLeaveOneOut) {
+            std::cerr
+                << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+                   "najmniej "
+                << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
+            return kFailure;
+        }
         screening = ScreenBlunders(AdjustmentPoints, o.ToLocal, excluded, tolerance, threads);
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
@@ -203,7 +206,8 @@ int fit(const std::vector<std::string>& args)
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     try {
-        TrKonfAf.Fit(kept, kProgramDegree, o->ToLocal, kHausbrandtCorrection);
+        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
+            return kFailure;
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;

@@ -60,8 +60,12 @@ int plot(const std::vector<std::string>& args)
     if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    if (kept.empty()) {
-        std::cerr << TTransPkt::kNoAdjustmentPoints << '\n';
+    try {
+        TTrKonfAf whole;
+        if (!fitOrRefuse(whole, kept, false))
+            return kFailure;
+    } catch (const std::exception& e) {
+        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
     CheckPointFile checks;

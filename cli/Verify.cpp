@@ -114,20 +114,8 @@ int verify(const std::vector<std::string>& args)
         return kFailure;
     CheckSummary summary;
     try {
-        // The refusals are decided here and in FitArea (area/AreaFit.cpp), with the run's texts.
-        switch (FitArea(TrKonfAf, kept, o->ToLocal)) {
-        case AreaFitStatus::Fitted:
-            break;
-        case AreaFitStatus::NoPoints:
-            std::cerr << TTransPkt::kNoAdjustmentPoints << '\n';
+        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
             return kFailure;
-        case AreaFitStatus::TooFewPositions:
-            std::cerr << TTransPkt::kTooFewAdjustmentPoints << '\n';
-            return kFailure;
-        case AreaFitStatus::Singular:
-            std::cerr << TTransPkt::kSingularFit << '\n';
-            return kFailure;
-        }
         summary = CompareCheckPoints(
             TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
     } catch (const std::exception& e) {

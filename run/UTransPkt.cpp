@@ -53,23 +53,44 @@ bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource)
     return false;
 }
 
+AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse)
+{
+    // A refused set leaves no earlier fit behind: Mode 0 converts nothing.
+    t.Mode = 0;
+    if (points.empty())
+        return AreaFitStatus::NoPoints;
+    if (!HasEnoughSourcePositions(points, !reverse))
+        return AreaFitStatus::TooFewPositions;
+    t.Fit(points, kProgramDegree, reverse, kHausbrandtCorrection);
+    if (t.Singular != 0) {
+        t.Mode = 0;
+        return AreaFitStatus::Singular;
+    }
+    return AreaFitStatus::Fitted;
+}
+
+std::string RefusalText(AreaFitStatus status)
+{
+    switch (status) {
+    case AreaFitStatus::NoPoints:
+        return TTransPkt::kNoAdjustmentPoints;
+    case AreaFitStatus::TooFewPositions:
+        return TTransPkt::kTooFewAdjustmentPoints;
+    case AreaFitStatus::Singular:
+        return TTransPkt::kSingularFit;
+    case AreaFitStatus::Fitted:
+        break;
+    }
+    return {};
+}
+
 bool FitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational)
 {
-    Platform& platform = CurrentPlatform();
-    if (points.empty()) {
-        platform.ShowMessage(TTransPkt::kNoAdjustmentPoints);
-        return false;
-    }
-    if (!HasEnoughSourcePositions(points, localToNational)) {
-        platform.ShowMessage(TTransPkt::kTooFewAdjustmentPoints);
-        return false;
-    }
-    fit.Fit(points, kProgramDegree, !localToNational, kHausbrandtCorrection);
-    if (fit.Singular != 0) {
-        platform.ShowMessage(TTransPkt::kSingularFit);
-        return false;
-    }
-    return true;
+    const AreaFitStatus status = FitArea(fit, points, !localToNational);
+    if (status == AreaFitStatus::Fitted)
+        return true;
+    CurrentPlatform().ShowMessage(RefusalText(status));
+    return false;
 }
 
 int TTransPkt::DecimalsOf(std::string_view word)

@@ -46,10 +46,26 @@ inline constexpr size_t kMinimumAdjustmentPoints = 4;
 // with true, since the fit reports it itself. The run refuses a set without them.
 bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource);
 
-// Fits fit to points for the direction, or refuses: false, after the message of the refusal
-// (TTransPkt::kNoAdjustmentPoints, kTooFewAdjustmentPoints or kSingularFit, shown through the
-// platform), when the fit would be no solution, so that no coordinate is ever computed from
-// it. The one refusal of every user of the fit. Throws what Fit throws.
+// What the fit of a set of adjustment points came to: usable, or one of the refusals.
+enum class AreaFitStatus {
+    Fitted, // the transformation is usable
+    NoPoints, // an empty set
+    TooFewPositions, // fewer than kMinimumAdjustmentPoints distinct source positions
+    Singular, // the solver met a pivot below its limit
+};
+
+// The one decision on whether a set of adjustment points can be used, for the run and every
+// other user of the fit: fits t on points (degree 3, correction mode 1, reverse false for local
+// to national) after the run's checks. On any status but Fitted, t converts nothing. Throws
+// FloatingPointError when the arithmetic fails (a coordinate that is not a number).
+AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
+
+// The run's words for a refusal (TTransPkt::kNoAdjustmentPoints, kTooFewAdjustmentPoints or
+// kSingularFit); empty for Fitted.
+std::string RefusalText(AreaFitStatus status);
+
+// FitArea for the direction; false, after the refusal's message shown through the platform,
+// when the fit would be no solution, so that no coordinate is ever computed from it.
 bool FitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational);
 
 // The files of one run. kStandardStream reads standard input (Input) or writes standard output

@@ -90,7 +90,7 @@ fit)
     printf '@system\t7\np 1 2 3 4\n' >"$work/one.txt"
     expect_status 0 pack "$work/one.txt" -o "$work/TRANSPKT.BIN"
     expect_status 1 fit --dir "$work"
-    grep -q "^m0 = -$" "$work/out" || fail "m0 of a singular fit"
+    grep -q "^Za mało punktów dostosowania" "$work/err" || fail "one point refused as the run does"
     expect_status 1 fit --dir "$work/none"
     grep -q "Błąd odczytu pliku TRANSPKT.BIN" "$work/err" || fail "missing file"
     ;;
@@ -171,6 +171,25 @@ area)
     expect_status 0 pack "$work/four.txt" -o "$work/TRANSPKT.BIN"
     expect_status 1 fit --loo --dir "$work"
     grep -q "co najmniej 5 punktów" "$work/err" || fail "too few for loo"
+    ;;
+refusals)
+    # Every verb refuses what the run refuses, with the run's words: an empty area, and one of
+    # three points.
+    printf 'p 0.5 0.5\n' >"$work/in.txt"
+    printf 'k 0.5 0.5 0.5 0.5\n' >"$work/k.txt"
+    printf '@system\t7\n' >"$work/empty.txt"
+    printf '@system\t7\na 0 0 0 0\nb 1 0 1 0\nc 0 1 0 1\n' >"$work/three.txt"
+    for area in empty three; do
+        expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
+        expect_status 1 convert "$work/in.txt" --area "$work/$area.bin"
+        cp "$work/err" "$work/refusal"
+        grep -q 'Przeliczenie nie zostało wykonane\.$' "$work/refusal" || fail "$area: convert"
+        for verb in "fit" "fit --loo" "verify $work/k.txt" "plot -o $work/x.svg"; do
+            # shellcheck disable=SC2086 # the verb's words
+            expect_status 1 $verb --area "$work/$area.bin"
+            cmp -s "$work/refusal" "$work/err" || fail "$area: $verb refuses otherwise"
+        done
+    done
     ;;
 files)
     # Free files: the bytes of the run on the program's fixed names, in both directions, on one
