@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks that every C++ source and header the repository tracks is laid out as the project's
+# Checks that every C++ source and header of the repository is laid out as the project's
 # .clang-format says, with Debian's clang-format 14 (another version lays some lines out
 # differently, so the check names its version rather than taking whatever is installed).
 # Lists each file that differs and the command that formats it; exit status 1 when any does.
@@ -10,7 +10,9 @@ cd "$(dirname "$0")/.."
 vorida_packages=() # the check needs nothing of the build
 vorida_ensure_packages clang-format-14
 
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+# Tracked files and new ones not yet added (not those .gitignore leaves out, nor deleted ones).
+mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.h' |
+    sort -u | while IFS= read -r f; do [ -f "$f" ] && printf '%s\n' "$f"; done)
 unformatted=()
 for file in "${files[@]}"; do
     clang-format-14 --style=file --dry-run --Werror "$file" >/dev/null 2>&1 || unformatted+=("$file")
