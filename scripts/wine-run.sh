@@ -10,8 +10,9 @@
 # before anything else is mapped, so now and then a randomly placed mapping takes one, and wine
 # gives up before the program starts: status 1, no output, and with WINEDEBUG's err class on,
 # "err:virtual:virtual_alloc_first_teb wine: failed to map the shared user data: c0000018".
-# That was the wine stage's rare failure, in any test (3 in about 2,700 test processes on the
-# loaded 2-core machine); without randomization the layout is the same on every start.
+# That was the wine stage's rare failure, in any test (5 in about 10,000 tests on the loaded
+# 2-core machine; none in about 7,000 since); without randomization the layout is the same on
+# every start.
 #
 # A program that fails gets one line more on standard error: its status, its time and the
 # command, so that a failure that printed nothing still says what happened.
