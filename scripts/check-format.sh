@@ -21,7 +21,8 @@ if [ ${#unformatted[@]} -gt 0 ]; then
     echo "Not formatted by .clang-format (${#unformatted[@]} of ${#files[@]} files):" >&2
     for file in "${unformatted[@]}"; do
         echo "  $file" >&2
-        clang-format-14 --style=file "$file" | diff -u "$file" - | sed -n '3,22p' | sed 's/^/    /' >&2
+        { clang-format-14 --style=file "$file" | diff -u "$file" - || true; } | sed -n '3,22p' |
+            sed 's/^/    /' >&2
     done
     echo "Format them with: clang-format-14 -i ${unformatted[*]}" >&2
     exit 1
