@@ -17,7 +17,7 @@
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
 // process, of RUNS runs of each.
 //   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key)]
-#include "Platform.h"
+#include "RecordingPlatform.h"
 #include "TextArea.h"
 #include "TextFile.h"
 #include "UEdytorF.h"

@@ -32,5 +32,8 @@ if(DEFINED ENV{WINEPREFIX} AND NOT "$ENV{WINEPREFIX}" STREQUAL "")
 else()
     set(_vorida_wineprefix "${CMAKE_BINARY_DIR}/wine")
 endif()
+# scripts/wine-run.sh runs wine with a fixed address-space layout and names a failure; of wine's
+# own messages only the memory manager's errors are shown (a failed start says why).
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    /usr/bin/env WINEPREFIX=${_vorida_wineprefix} WINEDEBUG=-all wine)
+    /usr/bin/env WINEPREFIX=${_vorida_wineprefix} WINEDEBUG=-all,err+virtual
+    ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

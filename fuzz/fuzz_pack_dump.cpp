@@ -4,8 +4,8 @@
 // it either refuses with a line number or gives contents whose dump packs back unchanged.
 //
 // The text form holds a name or the area name on one line between tabs, so names with a tab or
-// a line break (LF or CR) are outside what dump and pack promise (README); they are replaced
-// here by "_" (or, from text, skipped).
+// a line break (LF or CR) are outside what dump and pack promise (docs/command-line.md); they are
+// replaced here by "_" (or, from text, skipped).
 #include "FuzzSupport.h"
 #include "TranspktText.h"
 

@@ -11,7 +11,7 @@
 // 1 to 4 lines: the same result file, report and message, byte for byte.
 #include "FuzzSupport.h"
 #include "Numbers.h"
-#include "Platform.h"
+#include "RecordingPlatform.h"
 #include "TranspktText.h"
 #include "UTransPkt.h"
 

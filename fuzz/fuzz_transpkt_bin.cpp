@@ -4,7 +4,7 @@
 // pattern decodes to the value whose canonical pattern it is (or to NaN, or from a
 // pseudo-denormal).
 #include "FuzzSupport.h"
-#include "Platform.h"
+#include "RecordingPlatform.h"
 #include "UPKTBIN.h"
 
 #include <cmath>

@@ -14,8 +14,7 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(fuzz_transpkt_bin fuzz_run fuzz_coordinate fuzz_pack_dump)
 
 . scripts/ensure-packages.sh
-vorida_packages=(cmake make) # the fuzz build needs no windows and no GoogleTest
-vorida_ensure_packages clang libclang-rt-14-dev
+vorida_ensure_only "${vorida_fuzz_packages[@]}"
 
 build=${VORIDA_FUZZ_BUILD_DIR:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -39,8 +38,15 @@ i=0
 while IFS= read -r word || [ -n "$word" ]; do
     printf '%s' "$word" >"$seeds/fuzz_coordinate/word$((i += 1))"
 done <fuzz/seeds/coordinate-words.txt
-for target in fuzz_transpkt_bin fuzz_run fuzz_pack_dump; do
-    cp fuzz/seeds/"${target#fuzz_}"/* "$seeds/$target/" 2>/dev/null || true
+# fuzz/seeds/NAME/ seeds the target fuzz_NAME; a folder that names no target, or an empty one,
+# stops the script rather than leaving its seeds out unseen.
+for folder in fuzz/seeds/*/; do
+    name=$(basename "$folder")
+    if [ ! -d "$seeds/fuzz_$name" ]; then
+        echo "fuzz/seeds/$name/: no target fuzz_$name" >&2
+        exit 1
+    fi
+    cp "$folder"* "$seeds/fuzz_$name/"
 done
 
 findings="$build/findings"

@@ -6,7 +6,6 @@
 // Texts crossing this interface are UTF-8.
 #pragma once
 
-#include <deque>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -129,46 +128,7 @@ public:
 // LF ends it.
 std::string ConsoleMessage(std::string_view text);
 
-// For tests: records every message and question, answers from a script, and has a fixed clock.
-class RecordingPlatform : public Platform
-{
-public:
-    struct Shown
-    {
-        std::string Kind; // "message", "okcancel", "yesnocancel", "open", "save", "address"
-        std::string Text;
-        std::string Caption;
-    };
-
-    std::vector<Shown> Log;
-    std::deque<Answer> Answers; // consumed by the questions; Cancel when empty
-    std::deque<std::optional<std::string>> ChosenFiles; // consumed by the file dialogs
-    std::string ExeDirectory = ".";
-    LocalDateTime Clock { 2024, 3, 5, 14, 7, 9 };
-
-    // The texts of the message boxes shown so far (ShowMessage only).
-    std::vector<std::string> Messages() const;
-
-    void ShowMessage(std::string_view text) override;
-    Answer AskOkCancel(std::string_view text, std::string_view caption) override;
-    Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
-    std::optional<std::string> ChooseFileToOpen(
-        std::string_view caption, std::string_view directory) override;
-    std::optional<std::string> ChooseFileToSave(
-        std::string_view caption, std::string_view suggestedPath) override;
-    std::string ExecutableDirectory() override { return ExeDirectory; }
-    bool RegularFileExists(const std::string& path) override;
-    LocalDateTime Now() override { return Clock; }
-    // Fixed forms: "2024-03-05" and "14:07:09".
-    std::string ShortDate(const LocalDateTime& when) override;
-    std::string LongTime(const LocalDateTime& when) override;
-    void OpenAddress(std::string_view address) override;
-
-private:
-    Answer NextAnswer();
-};
-
-// Installs a platform for the life of a scope (tests).
+// Installs a platform for the life of a scope (the command-line tool, tests).
 class ScopedPlatform
 {
 public:

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
-# Sourced by test.sh and run.sh; extra package names as arguments are ensured too. Root: apt-get directly; else sudo if it works without a
-# password; else it prints the exact command and stops.
+# Installs the Debian packages a script needs, when any is missing. Sourced by test.sh, run.sh,
+# fuzz/run.sh and the scripts; each list below belongs to one use, and no script changes them.
+# Root: apt-get directly; else sudo if it works without a password; else it prints the exact
+# command and stops.
 
+# The build with its windows and its tests (test.sh, run.sh).
 vorida_packages=(
     g++ cmake make
     libgtest-dev
@@ -18,10 +20,22 @@ vorida_windows_packages=(
     wine wine64
     googletest
 )
+# The fuzz build (fuzz/run.sh): clang with libFuzzer and the sanitizers' runtime; no windows
+# and no GoogleTest.
+vorida_fuzz_packages=(cmake make clang libclang-rt-14-dev)
+# The formatting check (scripts/check-format.sh): the one version of clang-format whose layout
+# the sources follow.
+vorida_format_packages=(git clang-format-14)
 
+# The build's packages and the named ones.
 vorida_ensure_packages() {
+    vorida_ensure_only "${vorida_packages[@]}" "$@"
+}
+
+# Exactly the named packages.
+vorida_ensure_only() {
     local missing=() p
-    for p in "${vorida_packages[@]}" "$@"; do
+    for p in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi

@@ -14,10 +14,17 @@ export WINEPREFIX="$build/wine" WINEDEBUG=-all
 
 # The prefix is made before anything runs in it (the build runs the tool and the test
 # discovery under wine, two at a time).
+# Like every wine start here, without address-space randomization (see scripts/wine-run.sh).
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Tworzę prefiks wine w $WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
+    norandom=()
+    setarch -R true 2>/dev/null && norandom=(setarch -R)
+    "${norandom[@]}" wineboot --init >/dev/null 2>&1
     wineserver -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wineboot nie utworzył prefiksu $WINEPREFIX" >&2
+        exit 1
+    fi
 fi
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake \

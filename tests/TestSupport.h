@@ -1,12 +1,13 @@
-// Helpers shared by the tests: scratch directories, whole-file reads and writes, the
-// command-line tool, a full disk and a Polish locale on either system.
+// Helpers shared by the tests of every layer from the core up: scratch directories, the
+// recording platform, whole-file reads and writes, the command-line tool (in the executables
+// that name it, VORIDA_CLI) and a Polish locale on either system. The run's own helpers are in
+// RunTestSupport.h.
 #pragma once
 
-#include "LineIO.h"
 #include "Platform.h"
+#include "RecordingPlatform.h"
 #include "TempDir.h"
 #include "UTrKonfAf.h"
-#include "UTransPkt.h"
 
 #include <clocale>
 #include <cstdint>
@@ -35,6 +36,7 @@ inline std::string ReadFile(const std::string& path)
     return ss.str();
 }
 
+#ifdef VORIDA_CLI
 // Runs vorida-cli with arguments (each quoted for the system's shell), its standard output
 // and error into outputPath; the command's exit status as the shell reports it (0: success).
 // posixPrefix goes before the command in the shell on Linux (a ulimit, say).
@@ -54,27 +56,7 @@ inline int RunCli(const std::string& arguments, const std::string& outputPath,
 #endif
     return std::system(command.c_str());
 }
-
-// A full disk under the file at path until the end of the scope: on Linux a link to /dev/full
-// (the system's own failure), elsewhere a write fault of the output layer.
-class FullDisk
-{
-public:
-    explicit FullDisk(const std::string& path)
-    {
-#ifdef __linux__
-        std::filesystem::create_symlink("/dev/full", path);
-#else
-        SetWriteFault([path](const std::string& written) { return written == path; });
 #endif
-    }
-    ~FullDisk()
-    {
-        SetWriteFault(nullptr);
-    }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-};
 
 // Switches the C library to a Polish locale (decimal comma); false when the system has none.
 // A Polish C locale (decimal comma) for the life of the object, when the system has one; the
@@ -129,30 +111,6 @@ inline std::string ClosingMessage(
         + lineBreak + "Ilość punktów transformowanych: " + std::to_string(converted) + lineBreak
         + "Ilość punktów z defektem: " + std::to_string(defects);
 }
-
-// Runs of TransPkt with a number of workers and blocks of a few lines, so that even small files
-// span several blocks; back to the defaults at the end of the scope. Workers 1 keeps the
-// default blocks: the run of one thread as it is used.
-class ScopedWorkers
-{
-public:
-    explicit ScopedWorkers(unsigned workers, size_t blockLines = 3, size_t blockBytes = 64)
-    {
-        TransPkt.SetWorkers(workers);
-        if (workers > 1)
-            TransPkt.SetBlockLimits(blockLines, blockBytes);
-    }
-    ~ScopedWorkers()
-    {
-        TransPkt.SetWorkers(0);
-        TransPkt.SetBlockLimits(TTransPkt::kBlockLines, TTransPkt::kBlockBytes);
-    }
-    ScopedWorkers(const ScopedWorkers&) = delete;
-    ScopedWorkers& operator=(const ScopedWorkers&) = delete;
-};
-
-// The worker counts the whole-run tests are repeated with.
-inline constexpr unsigned kWorkerCounts[] = { 1, 2, 4 };
 
 // A 10-byte pattern from its 64-bit significand and its sign-and-exponent word.
 inline ExtendedBytes Pattern(std::uint64_t significand, unsigned word)

@@ -3,7 +3,7 @@
 // the input file is never modified and no file is left open; each runs with 1, 2 and 4 workers
 // (several on blocks of a few lines).
 #include "Platform.h"
-#include "TestSupport.h"
+#include "RunTestSupport.h"
 #include "UTransPkt.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 // After an intended change of the output, VORIDA_UPDATE_GOLDEN=1 writes the files instead of
 // comparing them; review the difference before committing it.
 #include "Platform.h"
-#include "TestSupport.h"
+#include "RunTestSupport.h"
 #include "TranspktText.h"
 #include "UTransPkt.h"
 

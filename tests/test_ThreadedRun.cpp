@@ -1,7 +1,7 @@
 // The run on worker threads: whatever the number of workers and the size of the blocks, the
 // same files, the same message and, on a failure, the same line; small files take no thread.
 #include "Platform.h"
-#include "TestSupport.h"
+#include "RunTestSupport.h"
 #include "UTransPkt.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "Platform.h"
-#include "TestSupport.h"
+#include "RunTestSupport.h"
 #include "UTransPkt.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,26 @@ shift 4
 runner=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The last command run, its exit status and time, so that a failure shows what it saw.
+last=() last_status="" last_seconds=""
+fail() {
+    {
+        echo "FAIL ($case_name): $*"
+        if [ ${#last[@]} -gt 0 ]; then
+            printf '  last command:'
+            printf ' %q' "${last[@]}"
+            printf '\n  its exit status: %s, after %s s\n' "$last_status" "$last_seconds"
+            local stream name
+            for stream in out err; do
+                name=output
+                [ $stream = err ] && name=error
+                echo "  its standard $name (first 20 of $(wc -l <"$work/$stream") lines):"
+                head -n 20 "$work/$stream" | sed 's/^/    | /'
+            done
+        fi
+    } >&2
+    exit 1
+}
 run_cli() { "${runner[@]}" "$cli" "$@"; }
 # A path as the tool spells it, and the tool's separator.
 if [ ${#runner[@]} -gt 0 ]; then
@@ -29,14 +48,19 @@ expect_golden_output() { # golden file
 }
 # A report against its golden copy, all but line 11: the date and time of the run.
 expect_golden_report() { # written golden
-    cmp <(sed 11d "$1") <(sed 11d "$2") || fail "$1 differs from $2 (date line aside)"
+    cmp -s <(sed 11d "$1") <(sed 11d "$2") && return 0
+    diff -a <(sed 11d "$1") <(sed 11d "$2") | head -n 20 >&2
+    fail "$1 differs from $2 (date line aside)"
 }
 expect_status() { # expected, arguments of the tool...
     local want=$1; shift
+    last=("${runner[@]}" "$cli" "$@")
+    local started=$SECONDS
     run_cli "$@" >"$work/out" 2>"$work/err"
     local got=$?
+    last_status=$got last_seconds=$((SECONDS - started))
     sed -i 's/\r$//' "$work/out" "$work/err"
-    [ "$got" -eq "$want" ] || { cat "$work/out" "$work/err" >&2; fail "exit $got, expected $want: $*"; }
+    [ "$got" -eq "$want" ] || fail "exit status $got, expected $want"
 }
 
 case $case_name in

@@ -2,7 +2,7 @@
 // that answers the questions, and the text area's text as Qt strings.
 #pragma once
 
-#include "Platform.h"
+#include "RecordingPlatform.h"
 #include "TextArea.h"
 
 #include <QFile>

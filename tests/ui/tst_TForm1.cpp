@@ -1,8 +1,8 @@
 #include "ui_UTransPKTF.h"
 
-#include "Platform.h"
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
+#include "RecordingPlatform.h"
 #include "SpinEdit.h"
 #include "TextArea.h"
 #include "UEdytorF.h"
