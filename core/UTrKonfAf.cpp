@@ -20,6 +20,7 @@
 // last digits of the results depend on: keep it when changing anything here.
 #include "UTrKonfAf.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -128,35 +129,59 @@ void TTrKonfAf::AccumulateObservations()
 {
     const std::int32_t n = Degree;
     const std::int32_t m = UnknownCount;
+    const size_t c = static_cast<size_t>(m) + 1; // entries of an observation row
     Coefficients[static_cast<size_t>(m) + 2] = 1.0L;
 
-    auto& row = ObservationRow;
-    for (size_t i = 1; i <= static_cast<size_t>(PointCount); ++i) {
-        const Extended u = (SourceX[i] - SourceMeanX) * Scale;
-        const Extended v = (SourceY[i] - SourceMeanY) * Scale;
+    // The rows of a block of points are built first, entry by entry (column e holds entry e of
+    // each of the block's 2 * kBlockPoints rows, the x and the y equation of each point in
+    // turn); then each cell of the normal equations takes the products of the whole block in
+    // one register. Every cell still adds the same products in the same order (point by point,
+    // the x row before the y row) as adding one row at a time would, and an extended value
+    // kept in a register is the one stored in memory: the sums are the same to the last bit,
+    // with a tenth of the 10-byte loads and stores.
+    constexpr size_t kBlockPoints = 32;
+    constexpr size_t kBlockRows = 2 * kBlockPoints;
+    BlockColumns.resize((c + 1) * kBlockRows);
+    Extended* columns = BlockColumns.data();
+    Extended* cell = Coefficients.data();
+    const auto points = static_cast<size_t>(PointCount);
+    for (size_t first = 1; first <= points; first += kBlockPoints) {
+        const size_t count = std::min(kBlockPoints, points - first + 1);
+        for (size_t b = 0; b < count; ++b) {
+            const size_t i = first + b;
+            const size_t x = 2 * b, y = x + 1;
+            const Extended u = (SourceX[i] - SourceMeanX) * Scale;
+            const Extended v = (SourceY[i] - SourceMeanY) * Scale;
 
-        row[1] = 1.0L;
-        row[2] = 0.0L;
-        Extended R = 1.0L, I = 0.0L;
-        for (std::int32_t k = 1; k <= n; ++k) {
-            multiplyByZ(R, I, u, v);
-            row[static_cast<size_t>(2 * k + 1)] = R;
-            row[static_cast<size_t>(2 * k + 2)] = -I;
+            columns[1 * kBlockRows + x] = 1.0L;
+            columns[2 * kBlockRows + x] = 0.0L;
+            columns[1 * kBlockRows + y] = 0.0L;
+            columns[2 * kBlockRows + y] = 1.0L;
+            Extended R = 1.0L, I = 0.0L;
+            for (std::int32_t k = 1; k <= n; ++k) {
+                multiplyByZ(R, I, u, v);
+                const auto e = static_cast<size_t>(2 * k + 1);
+                columns[e * kBlockRows + x] = R;
+                columns[(e + 1) * kBlockRows + x] = -I;
+                columns[e * kBlockRows + y] = I;
+                columns[(e + 1) * kBlockRows + y] = R;
+            }
+            columns[c * kBlockRows + x] = -(TargetX[i] - TargetMeanX);
+            columns[c * kBlockRows + y] = -(TargetY[i] - TargetMeanY);
         }
-        row[static_cast<size_t>(m) + 1] = -(TargetX[i] - TargetMeanX);
-        AccumulateRow();
-
-        row[1] = 0.0L;
-        row[2] = 1.0L;
-        R = 1.0L;
-        I = 0.0L;
-        for (std::int32_t k = 1; k <= n; ++k) {
-            multiplyByZ(R, I, u, v);
-            row[static_cast<size_t>(2 * k + 1)] = I;
-            row[static_cast<size_t>(2 * k + 2)] = R;
+        const size_t rows = 2 * count;
+        size_t index = 1;
+        for (size_t r = 1; r <= c; ++r) {
+            const Extended* a = columns + r * kBlockRows;
+            for (size_t j = r; j <= c; ++j, ++index) {
+                const Extended* b = columns + j * kBlockRows;
+                Extended sum = cell[index];
+                for (size_t k = 0; k < rows; ++k)
+                    sum = sum + a[k] * b[k];
+                cell[index] = sum;
+            }
+            ++index; // the extra cell of the row
         }
-        row[static_cast<size_t>(m) + 1] = -(TargetY[i] - TargetMeanY);
-        AccumulateRow();
     }
 }
 
@@ -203,19 +228,6 @@ void TTrKonfAf::SplitForCorrection()
             correctionPoints_.clear();
             return;
         }
-    }
-}
-
-void TTrKonfAf::AccumulateRow()
-{
-    const size_t c = static_cast<size_t>(UnknownCount) + 1;
-    const Extended* row = ObservationRow.data();
-    Extended* cell = Coefficients.data();
-    size_t index = 1;
-    for (size_t r = 1; r <= c; ++r) {
-        for (size_t j = r; j <= c; ++j, ++index)
-            cell[index] = cell[index] + row[r] * row[j];
-        ++index; // the extra cell of the row
     }
 }
 

@@ -76,13 +76,12 @@ public:
     Extended CorrectionX = 0.0L, CorrectionY = 0.0L; // of the last transformed point
     std::int32_t CorrectionMode = 0; // 1: TransformPoint returns corrected coordinates
 
-    // The coefficients of one observation equation (entries 1..m) and its negated reduced
-    // observation (entry m+1); the solver uses entries 2..m+2 as its scratch row.
+    // The solver's scratch row (entries 2..m+2).
     std::vector<Extended> ObservationRow;
     std::int32_t UnknownCount = 0; // m = 2 * Degree + 2
+    // The observation rows of a block of points, entry by entry (AccumulateObservations).
+    std::vector<Extended> BlockColumns;
 
-    // Adds ObservationRow to the packed normal equations.
-    void AccumulateRow();
     // Solves the packed normal equations in place; sets Singular.
     void SolveNormal();
 
