@@ -4,14 +4,18 @@
 
 #include "RecordingPlatform.h"
 #include "TextArea.h"
+#include "UEdytorF.h"
+#include "UEdytorFrame.h"
 
 #include <QFile>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace editortest {
@@ -73,5 +77,38 @@ inline QString lastText(const vorida::RecordingPlatform& platform)
 {
     return platform.Log.empty() ? QString() : QString::fromStdString(platform.Log.back().Text);
 }
+
+// A recording platform and one editor window, active, with the focus in its text area: what
+// the suites that drive a whole window set up before each case and take down after it.
+struct EditorWindowFixture
+{
+    std::unique_ptr<vorida::RecordingPlatform> platform;
+    std::unique_ptr<vorida::ScopedPlatform> scope;
+    QPointer<vorida::editor::TEdytorF> window;
+    vorida::editor::TEdytorFrame* frame = nullptr;
+    vorida::editor::TextArea* area = nullptr;
+
+    // False when the window did not become active.
+    bool openWindow()
+    {
+        platform = std::make_unique<vorida::RecordingPlatform>();
+        scope = std::make_unique<vorida::ScopedPlatform>(*platform);
+        window = new vorida::editor::TEdytorF;
+        frame = window->Frame();
+        area = frame->Editor();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
+            return false;
+        area->setFocus();
+        return true;
+    }
+
+    void closeWindow()
+    {
+        delete window.data();
+        scope.reset();
+        platform.reset();
+    }
+};
 
 } // namespace editortest

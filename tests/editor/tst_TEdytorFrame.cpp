@@ -65,37 +65,15 @@ int countPages(const QString& path)
 
 } // namespace
 
-class tst_TEdytorFrame : public QObject
+class tst_TEdytorFrame : public QObject, EditorWindowFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<RecordingPlatform> platform;
-    std::unique_ptr<ScopedPlatform> scope;
-    QPointer<TEdytorF> window;
-    TEdytorFrame* frame = nullptr;
-    TextArea* area = nullptr;
 
     void typeKeys(const QString& keys) { QTest::keyClicks(area, keys); }
 
 private slots:
-    void init()
-    {
-        platform = std::make_unique<RecordingPlatform>();
-        scope = std::make_unique<ScopedPlatform>(*platform);
-        window = new TEdytorF;
-        frame = window->Frame();
-        area = frame->Editor();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        area->setFocus();
-    }
-
-    void cleanup()
-    {
-        delete window.data();
-        scope.reset();
-        platform.reset();
-    }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // The glyphs come from the library's resources, which a static link can lose.
     void toolbarGlyphsLoad()

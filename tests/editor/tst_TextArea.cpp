@@ -23,15 +23,9 @@ using namespace vorida;
 using namespace vorida::editor;
 using namespace editortest;
 
-class tst_TextArea : public QObject
+class tst_TextArea : public QObject, EditorWindowFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<RecordingPlatform> platform;
-    std::unique_ptr<ScopedPlatform> scope;
-    QPointer<TEdytorF> window;
-    TEdytorFrame* frame = nullptr;
-    TextArea* area = nullptr;
 
     // Drops `text` from outside at the caret, as another program would.
     void drop(const QString& text)
@@ -52,24 +46,8 @@ class tst_TextArea : public QObject
     }
 
 private slots:
-    void init()
-    {
-        platform = std::make_unique<RecordingPlatform>();
-        scope = std::make_unique<ScopedPlatform>(*platform);
-        window = new TEdytorF;
-        frame = window->Frame();
-        area = frame->Editor();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        area->setFocus();
-    }
-
-    void cleanup()
-    {
-        delete window.data();
-        scope.reset();
-        platform.reset();
-    }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     void afterChange_data()
     {
