@@ -206,12 +206,13 @@ refusals)
     for area in empty three; do
         expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
         expect_status 1 convert "$work/in.txt" --area "$work/$area.bin"
-        cp "$work/err" "$work/refusal"
+        # The first line: under wine a failing program's status line follows it.
+        head -n 1 "$work/err" >"$work/refusal"
         grep -q 'Przeliczenie nie zostało wykonane\.$' "$work/refusal" || fail "$area: convert"
         for verb in "fit" "fit --loo" "verify $work/k.txt" "plot -o $work/x.svg"; do
             # shellcheck disable=SC2086 # the verb's words
             expect_status 1 $verb --area "$work/$area.bin"
-            cmp -s "$work/refusal" "$work/err" || fail "$area: $verb refuses otherwise"
+            head -n 1 "$work/err" | cmp -s "$work/refusal" - || fail "$area: $verb refuses otherwise"
         done
     done
     ;;
