@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <map>
-#include <regex>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -222,45 +221,72 @@ Extended Number(const std::string& s)
     return v;
 }
 
+// The value of attribute name in the start tag tag ("" when it has none).
+std::string Attribute(const std::string& tag, const std::string& name)
+{
+    const std::string key = " " + name + "=\"";
+    const size_t at = tag.find(key);
+    if (at == std::string::npos)
+        return {};
+    const size_t from = at + key.size();
+    return tag.substr(from, tag.find('"', from) - from);
+}
+
+// Each start tag of the element kind in svg, and the text up to the element's end tag.
+std::vector<std::pair<std::string, std::string>> Elements(
+    const std::string& svg, const std::string& kind)
+{
+    std::vector<std::pair<std::string, std::string>> found;
+    const std::string open = "<" + kind + " ", close = "</" + kind + ">";
+    for (size_t at = svg.find(open); at != std::string::npos; at = svg.find(open, at + 1)) {
+        const size_t end = svg.find('>', at);
+        const size_t closing = svg.find(close, end);
+        const std::string tag = svg.substr(at, end - at);
+        found.emplace_back(tag,
+            closing == std::string::npos || tag.back() == '/'
+                ? std::string()
+                : svg.substr(end + 1, closing - end - 1));
+    }
+    return found;
+}
+
 // The texts and markers of the map, with the boxes the texts take by the widths the picture
 // assumes (the advance of an average character) and the markers' shapes.
 std::vector<Drawn> DrawnOnTheMap(const std::string& svg)
 {
     std::vector<Drawn> drawn;
-    const std::regex text(
-        R"re(<text x="([-0-9.]+)" y="([-0-9.]+)" class="([a-z ]+)">([^<]*)</text>)re");
-    const std::regex triangle(
-        R"re(<path class="(adjustment[a-z ]*)" d="M([-0-9.]+),([-0-9.]+) )re");
-    const std::regex square(R"re(<rect class="(check)" x="([-0-9.]+)" y="([-0-9.]+)")re");
     auto sizeOf = [](const std::string& cls) { return cls.rfind("name", 0) == 0 ? 2.2L : 2.0L; };
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator();
-         ++it) {
-        const std::string cls = (*it)[3];
+    for (const auto& [tag, t] : Elements(svg, "text")) {
+        const std::string cls = Attribute(tag, "class");
         if (cls != "name" && cls != "name bname" && cls != "cutlabel" && cls != "gridlabel")
             continue;
         // Characters as shown: an entity is one, a UTF-8 sequence is one.
-        const std::string t = (*it)[4];
         size_t chars = 0;
         for (size_t i = 0; i < t.size(); ++i) {
             if (t[i] == '&')
                 i = t.find(';', i);
             chars += (t[i] & 0xC0) != 0x80 ? 1 : 0;
         }
-        const Extended size = sizeOf(cls), x = Number((*it)[1]), y = Number((*it)[2]);
+        const Extended size = sizeOf(cls), x = Number(Attribute(tag, "x")),
+                       y = Number(Attribute(tag, "y"));
         const Extended width
             = static_cast<Extended>(chars) * size * (cls == "name bname" ? 0.72L : 0.64L);
         drawn.push_back({ cls, x, y - 0.8L * size, x + width, y + 0.25L * size });
     }
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), triangle);
-         it != std::sregex_iterator(); ++it) {
-        if (std::string((*it)[1]).find("key") != std::string::npos)
+    for (const auto& [tag, body] : Elements(svg, "path")) {
+        const std::string cls = Attribute(tag, "class"), d = Attribute(tag, "d");
+        if (cls.rfind("adjustment", 0) != 0 || cls.find("key") != std::string::npos || d.empty()
+            || d[0] != 'M')
             continue;
-        const Extended x = Number((*it)[2]), tip = Number((*it)[3]);
+        const size_t comma = d.find(','), blank = d.find(' ');
+        const Extended x = Number(d.substr(1, comma - 1)),
+                       tip = Number(d.substr(comma + 1, blank - comma - 1));
         drawn.push_back({ "marker", x - 1.15L, tip, x + 1.15L, tip + 2.0L });
     }
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), square);
-         it != std::sregex_iterator(); ++it) {
-        const Extended x = Number((*it)[2]), y = Number((*it)[3]);
+    for (const auto& [tag, body] : Elements(svg, "rect")) {
+        if (Attribute(tag, "class") != "check")
+            continue;
+        const Extended x = Number(Attribute(tag, "x")), y = Number(Attribute(tag, "y"));
         drawn.push_back({ "marker", x, y, x + 1.6L, y + 1.6L });
     }
     return drawn;
