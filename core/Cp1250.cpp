@@ -39,8 +39,35 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-// Decodes one UTF-8 character at i, advancing i; -1 when malformed.
-long decodeUtf8(std::string_view s, size_t& i)
+std::string toCp1250(std::string_view utf8, bool replace, char replacement)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        long c = DecodeUtf8(utf8, i);
+        if (c < 0) {
+            if (!replace)
+                throw EncodingError("Niepoprawny tekst UTF-8");
+            out += replacement;
+            ++i;
+            continue;
+        }
+        int b = UnicodeToCp1250(static_cast<char32_t>(c));
+        if (b < 0) {
+            if (!replace)
+                throw EncodingError("Znak spoza strony kodowej Windows-1250");
+            out += replacement;
+            continue;
+        }
+        out += static_cast<char>(b);
+    }
+    return out;
+}
+
+} // namespace
+
+long DecodeUtf8(std::string_view s, size_t& i)
 {
     auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     unsigned char b = byte(i);
@@ -76,34 +103,6 @@ long decodeUtf8(std::string_view s, size_t& i)
     return static_cast<long>(c);
 }
 
-std::string toCp1250(std::string_view utf8, bool replace, char replacement)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        long c = decodeUtf8(utf8, i);
-        if (c < 0) {
-            if (!replace)
-                throw EncodingError("Niepoprawny tekst UTF-8");
-            out += replacement;
-            ++i;
-            continue;
-        }
-        int b = UnicodeToCp1250(static_cast<char32_t>(c));
-        if (b < 0) {
-            if (!replace)
-                throw EncodingError("Znak spoza strony kodowej Windows-1250");
-            out += replacement;
-            continue;
-        }
-        out += static_cast<char>(b);
-    }
-    return out;
-}
-
-} // namespace
-
 char32_t Cp1250ToUnicode(unsigned char byte)
 {
     return byte < 0x80 ? byte : kHighHalf[byte - 0x80u];
@@ -122,7 +121,7 @@ int UnicodeToCp1250(char32_t codePoint)
 bool IsValidUtf8(std::string_view bytes)
 {
     for (size_t i = 0; i < bytes.size();)
-        if (decodeUtf8(bytes, i) < 0)
+        if (DecodeUtf8(bytes, i) < 0)
             return false;
     return true;
 }

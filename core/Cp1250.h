@@ -15,6 +15,10 @@ char32_t Cp1250ToUnicode(unsigned char byte);
 // The Windows-1250 byte of a code point, or -1 when the code page has none.
 int UnicodeToCp1250(char32_t codePoint);
 
+// The one UTF-8 reader of the program: the code point of the character at bytes[i], with i
+// moved past it, or -1 (i unchanged) when no well-formed sequence starts there (overlong forms,
+// surrogates and anything beyond U+10FFFF are malformed).
+long DecodeUtf8(std::string_view bytes, size_t& i);
 // True when bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

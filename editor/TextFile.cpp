@@ -16,83 +16,29 @@ namespace vorida::editor {
 
 namespace {
 
-const std::string_view kBom = "\xEF\xBB\xBF";
-
-// The length of the well-formed UTF-8 sequence at bytes[i], or 0 when there is none.
-size_t utf8SequenceLength(std::string_view bytes, size_t i)
-{
-    const auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    const unsigned char lead = at(i);
-    if (lead < 0x80)
-        return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // no overlong forms
-        else if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F; // nothing beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size() || at(i + 1) < low || at(i + 1) > high)
-        return 0;
-    for (size_t k = 2; k < length; ++k)
-        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
-            return 0;
-    return length;
-}
-
 // UTF-8 as it is; a byte outside any well-formed sequence as its Windows-1250 character.
 std::string utf8Mending(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
-        const size_t length = utf8SequenceLength(bytes, i);
-        if (length == 0) {
-            out += Cp1250ToUtf8(bytes.substr(i, 1));
-            ++i;
-        } else {
-            out.append(bytes.substr(i, length));
-            i += length;
-        }
+        const size_t start = i;
+        if (DecodeUtf8(bytes, i) < 0)
+            out += Cp1250ToUtf8(bytes.substr(i++, 1));
+        else
+            out.append(bytes.substr(start, i - start));
     }
     return out;
 }
 
 } // namespace
 
-TextEncoding DetectEncoding(std::string_view bytes)
-{
-    if (bytes.substr(0, kBom.size()) == kBom)
-        return TextEncoding::Utf8Bom;
-    bool beyondAscii = false;
-    for (size_t i = 0; i < bytes.size();) {
-        const size_t length = utf8SequenceLength(bytes, i);
-        if (length == 0)
-            return TextEncoding::Cp1250;
-        beyondAscii = beyondAscii || length > 1;
-        i += length;
-    }
-    return beyondAscii ? TextEncoding::Utf8 : TextEncoding::Cp1250;
-}
-
 DecodedText DecodeText(std::string_view bytes)
 {
     DecodedText decoded;
     decoded.Encoding = DetectEncoding(bytes);
     if (decoded.Encoding == TextEncoding::Utf8Bom)
-        bytes.remove_prefix(kBom.size());
+        bytes.remove_prefix(kUtf8ByteOrderMark.size());
     bool sawCrLf = false, sawLf = false, sawCr = false;
     std::string joined;
     joined.reserve(bytes.size());
@@ -138,7 +84,8 @@ std::string EncodeText(std::string_view utf8, LineEnd convention, TextEncoding e
     if (encoding == TextEncoding::Cp1250)
         bytes = Utf8ToCp1250(utf8, '?');
     else
-        bytes = (encoding == TextEncoding::Utf8Bom ? std::string(kBom) : std::string())
+        bytes
+            = (encoding == TextEncoding::Utf8Bom ? std::string(kUtf8ByteOrderMark) : std::string())
             + std::string(utf8);
     if (convention == LineEnd::Lf)
         return bytes;

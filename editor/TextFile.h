@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Error.h"
+#include "TextEncoding.h"
 
 #include <QString>
 
@@ -15,20 +16,12 @@ namespace vorida::editor {
 
 enum class LineEnd { CrLf, Lf, Cr };
 
-// Utf8: the bytes were well-formed UTF-8 with at least one character beyond ASCII. Utf8Bom:
-// they began with the UTF-8 byte-order mark. Everything else is Windows-1250 (plain ASCII
-// among it: the two read alike).
-enum class TextEncoding { Cp1250, Utf8, Utf8Bom };
-
 struct DecodedText
 {
     std::string Utf8; // lines joined by LF
     LineEnd Convention = LineEnd::CrLf; // LF when the bytes had only LF, CR when only CR
     TextEncoding Encoding = TextEncoding::Cp1250;
 };
-
-// The encoding of a file's bytes, by the rule above.
-TextEncoding DetectEncoding(std::string_view bytes);
 
 // Splits on CR LF, LF and CR and decodes by DetectEncoding. A byte-order mark is not part of
 // the text. Behind a byte-order mark, a byte that is no part of a well-formed UTF-8 sequence

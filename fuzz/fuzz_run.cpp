@@ -7,7 +7,9 @@
 // one line per input line, blank lines copied, every point line with its name right-aligned in
 // 18 columns, two fields of the right kind and width, three blanks and the rest unchanged;
 // nothing reads "nan" or "inf"; the report has one row per point line and counts that add up;
-// the input file is unchanged. Then the same file again on 2 or 3 worker threads with blocks of
+// the input file is unchanged. A UTF-8 byte-order mark at the very start belongs to the file,
+// not to the first name: the result file starts with the same three bytes, and the lines are
+// the ones after it. Then the same file again on 2 or 3 worker threads with blocks of
 // 1 to 4 lines: the same result file, report and message, byte for byte.
 #include "FuzzSupport.h"
 #include "Numbers.h"
@@ -221,8 +223,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     Check(complete, "the run did not complete");
     Check(ReadBytes(dir / inputName) == input, "the input file changed");
 
-    const std::vector<std::string> in = inputLines(input);
-    const std::vector<std::string> out = outputLines(ReadBytes(dir / resultName));
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const bool marked = input.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    const std::string resultBytes = ReadBytes(dir / resultName);
+    Check(!marked || resultBytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0,
+        "the byte-order mark of the input does not start the result file");
+    const std::size_t skipped = marked ? kByteOrderMark.size() : 0;
+    const std::vector<std::string> in = inputLines(input.substr(skipped));
+    const std::vector<std::string> out = outputLines(resultBytes.substr(skipped));
     Check(in.size() == out.size(), "not one result line per input line");
     const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
     long points = 0, converted = 0, defects = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz/ and runs each for SECONDS seconds (default 60), one after the other.
-# Exits non-zero on any finding; the input that caused it is kept in build-fuzz/findings/.
+# Each target first runs every seed once, then explores. Exits non-zero on any failing seed or
+# finding; an input found while exploring is kept in build-fuzz/findings/.
 # The corpora grow in build-fuzz/corpus/ from run to run; the seeds come from examples/ and
 # fuzz/seeds/ (inputs of the tests).
 #
@@ -60,6 +61,15 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus"
     log="$build/$target.log"
     echo "== $target: $seconds s"
+    # Every seed first, each run once on its own: a known input fails the stage whatever the
+    # exploration that follows happens to try.
+    mapfile -d '' known < <(find "$seeds/$target" -type f -print0 | sort -z)
+    if ! "$build/fuzz/$target" -timeout=20 -rss_limit_mb=2048 "${known[@]}" >"$build/$target-seeds.log" 2>&1; then
+        summary+=$(printf '%-20s %6s   a seed fails (see %s)' "$target" "" "$build/$target-seeds.log")$'\n'
+        status=1
+        tail -40 "$build/$target-seeds.log" >&2
+        continue
+    fi
     if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$findings/$target-" \
         "$corpus" "$seeds/$target" >"$log" 2>&1; then

@@ -12,6 +12,7 @@ vorida_packages=(
     qt6-translations-l10n
     xvfb xauth
     fonts-liberation2 fonts-wine
+    locales
 )
 # For the tests under wine (scripts/windows-tests.sh): the MinGW-w64 compilers (posix threads),
 # wine, and GoogleTest's sources.
@@ -56,10 +57,24 @@ vorida_ensure_only() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# A Polish locale, so that the tests can show that the user's locale changes no number.
+# A Polish locale, so that the tests can show that the user's locale changes no number. The
+# locales package brings localedef and the Polish source; without the locale the tests that
+# run under it cannot mean anything, so a failure to make it stops the script.
 vorida_ensure_polish_locale() {
     locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$' && return 0
-    if [ "$(id -u)" -eq 0 ] && command -v localedef >/dev/null 2>&1; then
-        localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 2>/dev/null || true
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo="sudo"
+        else
+            echo "Brakuje polskiego ustawienia regionalnego. Utwórz je poleceniem:" >&2
+            echo "  sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8" >&2
+            exit 1
+        fi
+    fi
+    if ! $sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 \
+        || ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
+        echo "Nie udało się utworzyć ustawienia regionalnego pl_PL.UTF-8 (localedef)." >&2
+        exit 1
     fi
 }

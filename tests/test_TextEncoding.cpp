@@ -1,0 +1,41 @@
+#include "Cp1250.h"
+#include "TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace vorida;
+
+// Real Polish words and point names, short ones among them: in Windows-1250 each is read as
+// Windows-1250 (several are well-formed UTF-8 by chance), in UTF-8 as UTF-8, whether alone or
+// on a point line.
+TEST(TextEncoding, PolishWordsInBothEncodings)
+{
+    const char* words[] = { "PÓŁNOC", "ŁÓDŹ", "ŻÓŁW", "Ó-1", "ul. Śląska", "Ż-4", "ośn.101", "WIĘŹ",
+        "GĘŚLĄ JAŹŃ", "zażółć gęślą jaźń", "ŹRÓDŁO", "Gdańsk", "ŚWIĘTOKRZYSKIE", "Ćma",
+        "róg ogrodzenia", "słup ż/b", "ZAŻÓŁĆ", "DĄB", "ÓŚMY", "Ń", "ś", "Ó" };
+    for (const char* word : words) {
+        const std::string utf8 = word, cp1250 = Utf8ToCp1250(utf8);
+        const std::string tail = " 5432.10 6543.21\r\n";
+        EXPECT_EQ(DetectEncoding(cp1250), TextEncoding::Cp1250) << word;
+        EXPECT_EQ(DetectEncoding(cp1250 + tail), TextEncoding::Cp1250) << word;
+        EXPECT_EQ(DetectEncoding(utf8), TextEncoding::Utf8) << word;
+        EXPECT_EQ(DetectEncoding(utf8 + tail), TextEncoding::Utf8) << word;
+    }
+}
+
+TEST(TextEncoding, AsciiMarksAndOtherScripts)
+{
+    EXPECT_EQ(DetectEncoding(""), TextEncoding::Cp1250);
+    EXPECT_EQ(DetectEncoding("101 5432.10 6543.21 slup\r\n"), TextEncoding::Cp1250);
+    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF"), TextEncoding::Utf8Bom);
+    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF\xD3\xA3"), TextEncoding::Utf8Bom); // the mark decides
+    EXPECT_EQ(DetectEncoding("P\xD3\xA3NOC\xC5"), TextEncoding::Cp1250); // cut UTF-8
+    EXPECT_EQ(DetectEncoding("\xC0\xAF"), TextEncoding::Cp1250); // overlong
+    // Symbols a surveyor writes: degrees, plus-minus, a dash, the euro, a triangle.
+    EXPECT_EQ(DetectEncoding("kąt 90° ±2 mm – 5 € ▲"), TextEncoding::Utf8);
+    // Russian text: implausible as UTF-8 for a Polish file, but its Windows-1250 reading holds
+    // bytes the code page leaves undefined, so UTF-8 it is.
+    EXPECT_EQ(DetectEncoding("Москва с"), TextEncoding::Utf8);
+}
