@@ -1,9 +1,11 @@
 #include "RunBlocks.h"
 
+#include "Cp1250.h"
 #include "Extended.h"
 #include "LineIO.h"
 #include "Numbers.h"
 #include "OrderedWorkers.h"
+#include "TextEncoding.h"
 #include "UNITtrk.h"
 #include "UTransPkt.h"
 
@@ -25,6 +27,35 @@ bool isBlankLine(std::string_view line)
         line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
+// True when text holds a byte beyond ASCII. One pass without a branch a byte, which the
+// compiler vectorises: an input of ASCII alone pays little for being asked.
+bool beyondAscii(std::string_view text)
+{
+    unsigned char any = 0;
+    for (char c : text)
+        any |= static_cast<unsigned char>(c);
+    return (any & 0x80u) != 0;
+}
+
+// A UTF-8 name as the report shows it, in Windows-1250: each character as its byte, "?" for one
+// the code page lacks; a byte outside any well-formed sequence stays itself, as the editor shows
+// it (its Windows-1250 character). Returns the name's length in characters, which is also the
+// length of what was appended.
+size_t appendNameInCp1250(std::string& out, std::string_view utf8)
+{
+    const size_t start = out.size();
+    for (size_t i = 0; i < utf8.size();) {
+        const long c = DecodeUtf8(utf8, i);
+        if (c < 0) {
+            out += utf8[i++];
+            continue;
+        }
+        const int b = UnicodeToCp1250(static_cast<char32_t>(c));
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out.size() - start;
+}
+
 // A block of consecutive input lines and what their conversion made of them. The reader fills
 // the first part, a converter the second; the writer appends the second to the files. Each
 // block on cache lines of its own: a worker writes the counters at the end of one block while
@@ -37,6 +68,7 @@ struct alignas(64) Block
     std::vector<size_t> LineEnds; // where each line ends in Text
     std::uint64_t InputPosition = 0; // bytes of the input read by the end of the block
     bool ReadFailed = false; // the input could not be read after these lines
+    bool Utf8 = false; // the lines are UTF-8 text (else Windows-1250 bytes)
 
     std::string Result, Report; // result lines and report rows, CR LF included
     std::vector<size_t> ResultEnds, ReportEnds; // per line converted; a blank line has no row
@@ -102,12 +134,22 @@ private:
         const std::int64_t lp = b.FirstPoint + b.Points + 1;
         // NthWord 1, 2, 3 and RestFromWord 4 with blank and tab, in one pass.
         const PointLineWords words = SplitPointLine(line);
+        // A UTF-8 name is padded by its characters in the result line, and the report, which is
+        // Windows-1250 throughout, shows it converted.
+        std::string_view name = words.Name;
+        size_t nameChars = name.size();
+        if (b.Utf8 && beyondAscii(name)) {
+            name_.clear();
+            nameChars = appendNameInCp1250(name_, name);
+            name = name_;
+        }
 
         Extended x = 0.0L, y = 0.0L;
         const bool readable = ParseCoordinate(words.X, x) && ParseCoordinate(words.Y, y);
         if (!readable) {
-            AppendResultLine(b.Result, words.Name, "---", "---", kUnreadableField, words.Rest);
-            ReportRow(lp, words.Name, "---", "---", "---", "---", 0.0L, b.Report);
+            AppendResultLine(
+                b.Result, words.Name, nameChars, "---", "---", kUnreadableField, words.Rest);
+            ReportRow(lp, name, "---", "---", "---", "---", 0.0L, b.Report);
             ++b.Points;
             ++b.Defects;
             b.DefectLines.emplace_back(lineNumber, DefectKind::Unreadable);
@@ -119,8 +161,9 @@ private:
         AppendInputDecimals(inY_, words.Y, y, TTransPkt::DecimalsOf(words.Y));
         const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
         if (!inside) {
-            AppendResultLine(b.Result, words.Name, "---", "---", kCoordinateField, words.Rest);
-            ReportRow(lp, words.Name, inX_, inY_, "---", "---", 0.0L, b.Report);
+            AppendResultLine(
+                b.Result, words.Name, nameChars, "---", "---", kCoordinateField, words.Rest);
+            ReportRow(lp, name, inX_, inY_, "---", "---", 0.0L, b.Report);
             ++b.Points;
             ++b.Defects;
             b.DefectLines.emplace_back(lineNumber, DefectKind::OutsideArea);
@@ -149,8 +192,9 @@ private:
         AppendDecimals(outX_, outX, decimals_);
         outY_.clear();
         AppendDecimals(outY_, outY, decimals_);
-        AppendResultLine(b.Result, words.Name, outX_, outY_, kCoordinateField, words.Rest);
-        ReportRow(lp, words.Name, inX_, inY_, outX_, outY_, dl, b.Report);
+        AppendResultLine(
+            b.Result, words.Name, nameChars, outX_, outY_, kCoordinateField, words.Rest);
+        ReportRow(lp, name, inX_, inY_, outX_, outY_, dl, b.Report);
         ++b.Points;
         ++b.Transformed;
     }
@@ -169,19 +213,59 @@ private:
     int decimals_;
     std::int64_t faultLine_; // a fault is raised on this line (tests); 0: none
     std::string inX_, inY_, outX_, outY_, dl_; // the number fields of the current point
+    std::string name_; // the report's form of a UTF-8 name
+};
+
+// Lines read ahead of the blocks to find the encoding; the blocks take them before reading on.
+struct LookAhead
+{
+    std::string Text;
+    std::vector<size_t> Ends; // where each line ends in Text
+    size_t Taken = 0; // lines given to blocks
+    bool Ended = false, ReadFailed = false; // how the input went on after the lines
+
+    bool Empty() const { return Taken == Ends.size(); }
+    std::string_view Line(size_t i) const
+    {
+        const size_t begin = i == 0 ? 0 : Ends[i - 1];
+        return std::string_view(Text).substr(begin, Ends[i] - begin);
+    }
+    // Reads one more line; false at the end of the input or when it could not be read.
+    bool ReadLine(LineReader& input)
+    {
+        if (Ended || ReadFailed)
+            return false;
+        try {
+            if (input.AppendNext(Text)) {
+                Ends.push_back(Text.size());
+                return true;
+            }
+            Ended = true;
+        } catch (const std::exception&) {
+            ReadFailed = true;
+        }
+        return false;
+    }
 };
 
 // Reads the next block of at most maxLines lines (and not many more than maxBytes bytes; a
-// longer line makes a block of its own). ended becomes true at the end of the input or when
-// it could not be read.
-void readBlock(LineReader& input, size_t maxLines, size_t maxBytes, Block& b, bool& ended)
+// longer line makes a block of its own), those read ahead first. ended becomes true at the end
+// of the input or when it could not be read.
+void readBlock(
+    LineReader& input, LookAhead& ahead, size_t maxLines, size_t maxBytes, Block& b, bool& ended)
 {
     b.Text.clear();
     b.LineEnds.clear();
     b.ReadFailed = false;
     try {
         while (b.LineEnds.size() < maxLines && b.Text.size() < maxBytes) {
-            if (!input.AppendNext(b.Text)) {
+            if (!ahead.Empty()) {
+                b.Text += ahead.Line(ahead.Taken++);
+            } else if (ahead.ReadFailed) {
+                b.ReadFailed = true;
+                ended = true;
+                break;
+            } else if (ahead.Ended || !input.AppendNext(b.Text)) {
                 ended = true;
                 break;
             }
@@ -191,8 +275,76 @@ void readBlock(LineReader& input, size_t maxLines, size_t maxBytes, Block& b, bo
         b.ReadFailed = true;
         ended = true;
     }
+    if (ahead.Empty() && ahead.Taken > 0) {
+        ahead.Text = std::string();
+        ahead.Ends = std::vector<size_t>();
+        ahead.Taken = 0;
+    }
     b.InputPosition = input.Position();
 }
+
+// Finds whether the lines of an input are UTF-8, block by block as they are read (see
+// kEncodingWindow). The answer depends on the lines alone, never on where the blocks end.
+class EncodingFinder
+{
+public:
+    explicit EncodingFinder(bool byteOrderMark) : state_(byteOrderMark ? State::Utf8 : State::Ascii)
+    {
+    }
+
+    // Whether the lines of b, the next block of the input, are UTF-8 text.
+    bool Take(const Block& b, LineReader& input, LookAhead& ahead)
+    {
+        if (state_ != State::Ascii)
+            return state_ == State::Utf8;
+        if (!beyondAscii(b.Text)) {
+            for (size_t i = 0; i < b.Lines() && !startDropped_; ++i)
+                keepStart(b.Line(i));
+            return false;
+        }
+        size_t first = 0;
+        while (first < b.Lines() && !beyondAscii(b.Line(first)))
+            keepStart(b.Line(first++));
+        if (first == b.Lines())
+            return false; // the bytes beyond ASCII are those of a line the input failed in
+        // The lines from the start, then those from the first line beyond ASCII on, up to the
+        // window ahead of it: this block's, then lines read ahead.
+        std::string sample = startDropped_ ? std::string() : std::move(start_);
+        size_t fromFirst = 0;
+        auto add = [&](std::string_view line) {
+            sample += line;
+            sample += '\n';
+            fromFirst += line.size() + 1;
+        };
+        for (size_t i = first; i < b.Lines() && fromFirst < kEncodingWindow; ++i)
+            add(b.Line(i));
+        while (fromFirst < kEncodingWindow && ahead.ReadLine(input))
+            add(ahead.Line(ahead.Ends.size() - 1));
+        state_ = DetectEncoding(sample) == TextEncoding::Cp1250 ? State::Cp1250 : State::Utf8;
+        start_ = std::string();
+        return state_ == State::Utf8;
+    }
+
+private:
+    // ASCII lines from the start of the input, while they are within the window.
+    void keepStart(std::string_view line)
+    {
+        if (startDropped_)
+            return;
+        if (start_.size() + line.size() + 1 > kEncodingWindow) {
+            startDropped_ = true;
+            start_ = std::string();
+            return;
+        }
+        start_ += line;
+        start_ += '\n';
+    }
+
+    // Ascii: no line beyond ASCII yet, which both encodings read alike.
+    enum class State { Ascii, Cp1250, Utf8 } state_;
+    std::string start_; // the lines from the start, each with LF
+    bool startDropped_ = false; // they went beyond the window
+};
 
 std::int64_t pointLines(const Block& b)
 {
@@ -265,10 +417,13 @@ void ConvertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inp
     // The blocks in flight: one on the calling thread; with workers, one being converted by
     // each and two more, one being read and one being written.
     std::vector<Block> blocks(s.Workers > 1 ? s.Workers + 2 : 1);
+    LookAhead ahead;
+    EncodingFinder encoding(s.ByteOrderMark);
     auto read = [&](Block& b) {
         b.FirstLine = nextLine;
         b.FirstPoint = nextPoint;
-        readBlock(input, s.BlockLines, s.BlockBytes, b, ended);
+        readBlock(input, ahead, s.BlockLines, s.BlockBytes, b, ended);
+        b.Utf8 = encoding.Take(b, input, ahead);
         nextLine += static_cast<std::int64_t>(b.Lines());
         nextPoint += pointLines(b);
     };

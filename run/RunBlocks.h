@@ -32,9 +32,21 @@ struct StreamSettings
     std::int64_t FaultLine; // a fault is raised on this line (tests); 0: none
     const std::function<void(const RunProgress&)>* Progress; // may be empty
     const DefectListener* Defects; // may be empty
+    // The input began with the UTF-8 byte-order mark (already taken away): it is UTF-8 text.
+    bool ByteOrderMark = false;
 };
 
-// Reads the input in blocks, converts them (on worker threads when there is more than one
+// How far the run looks to find the encoding of an input without a byte-order mark (bytes of
+// lines, line ends counted as one). Lines of ASCII alone read alike in both encodings, so the
+// question waits for the first line that holds a byte beyond ASCII; it is then answered by
+// DetectEncoding, the editor's own rule, on the lines from the start of the input (while they
+// are within this many bytes, as they are for every file of up to this size) or else from that
+// line on, up to this many bytes ahead of it. An input that fits is read exactly as the
+// editor opens it, from a file or a stream alike, and a stream is never held back for more.
+inline constexpr size_t kEncodingWindow = size_t { 1 } << 20;
+
+// Reads the input in blocks (Windows-1250, or UTF-8 text as the editor would take it: see
+// kEncodingWindow), converts them (on worker threads when there is more than one
 // block and more than one worker) and appends them to the files strictly in input order,
 // counting into counts. Appends so that the buffered files are handed to the system at the same
 // byte offsets as by one write a line, and a write failure names the same line whatever the

@@ -48,14 +48,14 @@ const RunTexts& texts()
 
 } // namespace
 
-void AppendResultLine(std::string& out, std::string_view name, std::string_view x,
+void AppendResultLine(std::string& out, std::string_view name, size_t nameChars, std::string_view x,
     std::string_view y, size_t width, std::string_view rest)
 {
     constexpr std::string_view gap = "   ";
     LineLayout line(out,
-        FieldColumns(name, kNameField) + FieldColumns(x, width) + FieldColumns(y, width)
+        FieldBytes(name, nameChars, kNameField) + FieldColumns(x, width) + FieldColumns(y, width)
             + gap.size() + rest.size() + kLineEnd.size());
-    line.Right(name, kNameField);
+    line.Right(name, nameChars, kNameField);
     line.Right(x, width);
     line.Right(y, width);
     line.Put(gap);

@@ -38,6 +38,13 @@ inline size_t FieldColumns(std::string_view text, size_t width)
     return std::max(text.size(), width);
 }
 
+// The bytes a right-aligned field of text takes when text is chars characters long: the
+// padding counts characters, so that a UTF-8 name stands as its Windows-1250 form does.
+inline size_t FieldBytes(std::string_view text, size_t chars, size_t width)
+{
+    return text.size() + (chars < width ? width - chars : 0);
+}
+
 // One line appended at once, as AppendRight and += would write it piece by piece: room for the
 // whole line is made in one step, filled with blanks (the padding), and each piece is copied
 // to its place. The lengths given to the constructor must add up to what is put.
@@ -49,9 +56,11 @@ public:
         out.append(length, ' ');
     }
 
-    void Right(std::string_view text, size_t width)
+    void Right(std::string_view text, size_t width) { Right(text, text.size(), width); }
+    // text of chars characters (UTF-8 text: fewer than its bytes), padded by characters.
+    void Right(std::string_view text, size_t chars, size_t width)
     {
-        const size_t room = FieldColumns(text, width);
+        const size_t room = FieldBytes(text, chars, width);
         copy(out_.data() + at_ + room - text.size(), text);
         at_ += room;
     }
@@ -90,8 +99,9 @@ private:
 };
 
 // The result line of a point line: the name, x and y in fields of width columns (the numbers
-// as written, or "---"), three blanks and the rest of the input line; CR LF.
-void AppendResultLine(std::string& out, std::string_view name, std::string_view x,
+// as written, or "---"), three blanks and the rest of the input line; CR LF. The name is
+// nameChars characters long (its bytes in Windows-1250, fewer in UTF-8).
+void AppendResultLine(std::string& out, std::string_view name, size_t nameChars, std::string_view x,
     std::string_view y, size_t width, std::string_view rest);
 // The report row of a point line, its values as written.
 void AppendReportRow(std::string& out, std::int64_t lp, std::string_view name, std::string_view inX,

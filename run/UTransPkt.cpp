@@ -199,10 +199,12 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
             input.Open(files.Input);
         openOutput(result, files.Result);
         // A byte-order mark belongs to the file, not to its first point's name: the result
-        // file starts with it as the input does.
-        if (input.SkipPrefix(kByteOrderMark))
+        // file starts with it as the input does, and the input is UTF-8 text.
+        StreamSettings lines = s;
+        lines.ByteOrderMark = input.SkipPrefix(kByteOrderMark);
+        if (lines.ByteOrderMark)
             result.Write(kByteOrderMark);
-        ConvertBlocks(input, s, inputSize, counts, result, report);
+        ConvertBlocks(input, lines, inputSize, counts, result, report);
         // The closing message reports success only once every byte has reached the files.
         result.Flush();
         report.Write(ReportClosing(counts));

@@ -7,6 +7,7 @@
 //
 // After an intended change of the output, VORIDA_UPDATE_GOLDEN=1 writes the files instead of
 // comparing them; review the difference before committing it.
+#include "Cp1250.h"
 #include "Platform.h"
 #include "RunTestSupport.h"
 #include "TranspktText.h"
@@ -16,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -123,6 +125,103 @@ TEST(ByteOrderMark, StaysOutOfTheFirstName)
 
     ASSERT_TRUE(TransPkt.Transform(true, { dir / "xy_LOK", dir / "wynik.txt", "" }));
     EXPECT_TRUE(ReadFile(dir / "wynik.txt") == mark + golden);
+}
+
+// ---- UTF-8 point files ----
+// An input the editor opens as UTF-8 (Notepad's default) is read as UTF-8 text: its result file
+// is the UTF-8 form of the result of the same points in Windows-1250, names as they were and
+// padded by characters (the byte-order mark kept where the input has one), and its report is the
+// report of the Windows-1250 input, names converted.
+
+const std::string kMark = "\xEF\xBB\xBF";
+
+// The result file and the report of a run over input, with workers threads (blocks of a few
+// lines beyond one); the report's date line is the recording platform's, the same in every run.
+std::pair<std::string, std::string> RunOn(
+    const std::string& input, bool toNational, unsigned workers, std::int32_t digits = 2)
+{
+    TempDir dir;
+    WriteTranspktFile(
+        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
+    ScopedWorkers scopedWorkers(workers);
+    RecordingPlatform platform;
+    ScopedPlatform scope(platform);
+    LoadPointFile(dir / std::string(kDataFileName));
+    ComputeAreaExtents();
+    RoundingDigits = digits;
+    WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(SystemCode)), input);
+    EXPECT_TRUE(TransPkt.TransformFile(toNational, dir.Path()));
+    EXPECT_EQ(platform.Messages().size(), 1u);
+    return { ReadFile(dir / (toNational ? NationalResultName(SystemCode) : "xy_LOK.1")),
+        ReadFile(dir / std::string(kReportName)) };
+}
+
+class Utf8SampleRun : public ::testing::TestWithParam<std::pair<bool, bool>>
+{
+};
+
+TEST_P(Utf8SampleRun, IsTheWindows1250RunInUtf8)
+{
+    const auto [toNational, marked] = GetParam();
+    const std::string stem = toNational ? "to-national-2" : "to-local-2";
+    const std::string input = (marked ? kMark : "")
+        + Cp1250ToUtf8(ReadFile(kExamples + (toNational ? "/xy_LOK" : "/xy2000")));
+    const std::string result = (marked ? kMark : "")
+        + Cp1250ToUtf8(ReadFile(kGolden + "/" + stem + (toNational ? ".xy2000.1" : ".xy_LOK.1")));
+    const std::string report = ReadFile(kGolden + "/" + stem + ".Raport.txt");
+    for (unsigned workers : kWorkerCounts) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        const auto [written, reported] = RunOn(input, toNational, workers);
+        EXPECT_TRUE(written == result);
+        EXPECT_TRUE(reported == report);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, Utf8SampleRun,
+    ::testing::Values(std::pair { true, false }, std::pair { true, true },
+        std::pair { false, false }, std::pair { false, true }),
+    [](const auto& run) {
+        return std::string(run.param.first ? "ToNational" : "ToLocal")
+            + (run.param.second ? "WithMark" : "WithoutMark");
+    });
+
+// Names that Windows-1250 lacks a character of ("?" in the report), a name wider than its
+// field, a name of only Polish letters, and every kind of line, checked in as golden files.
+TEST(Utf8Names, WritesTheGoldenFiles)
+{
+    const std::string input = ReadFile(kGolden + "/utf8-names.xy_LOK");
+    for (unsigned workers : kWorkerCounts) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        TempDir written;
+        const auto [result, report] = RunOn(input, true, workers);
+        WriteFile(written / "result", result);
+        WriteFile(written / "report", report);
+        ExpectGolden(written / "result", "utf8-names.xy2000.1");
+        ExpectGolden(written / "report", "utf8-names.Raport.txt");
+        if (Updating())
+            break;
+    }
+}
+
+// Lines of ASCII alone read alike in both encodings, so a long file decides at its first line
+// beyond ASCII: UTF-8 names after more than the window of ASCII lines are still read as UTF-8,
+// and Windows-1250 ones stay bytes; on one thread or several, whatever the blocks.
+TEST(Utf8Names, FoundAfterALongStartOfAscii)
+{
+    std::string start;
+    while (start.size() <= kEncodingWindow + 1000)
+        start += "  2001 33712.12 18737.72 opis\r\n";
+    const std::string tail = Cp1250ToUtf8(ReadFile(kExamples + "/xy_LOK"));
+    const auto [cp1250Result, cp1250Report] = RunOn(start + Utf8ToCp1250(tail), true, 1);
+    const std::string utf8Result = Cp1250ToUtf8(cp1250Result);
+    ASSERT_TRUE(utf8Result != cp1250Result); // the tail's names are beyond ASCII
+    for (unsigned workers : kWorkerCounts) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        const auto [result, report] = RunOn(start + tail, true, workers);
+        EXPECT_TRUE(result == utf8Result);
+        EXPECT_TRUE(report == cp1250Report);
+        EXPECT_TRUE(RunOn(start + Utf8ToCp1250(tail), true, workers).first == cp1250Result);
+    }
 }
 
 } // namespace
