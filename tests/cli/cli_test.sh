@@ -315,6 +315,29 @@ conventions)
     here_cli fit || fail "fit beside the executable"
     grep -q "^Obszar: Obok" "$work/out" || fail "fit: the area beside the executable"
     ;;
+utf8)
+    # A UTF-8 point file (Notepad's default), with and without the byte-order mark, from a file
+    # and from standard input: the result file is the UTF-8 form of the Windows-1250 input's,
+    # names padded by characters; the report is the Windows-1250 input's.
+    cd "$work" || fail "cd $work"
+    expect_status 0 pack "$examples/TRANSPKT.txt" -o TRANSPKT.BIN
+    iconv -f CP1250 -t UTF-8 "$examples/xy_LOK" >plain || fail "iconv"
+    iconv -f CP1250 -t UTF-8 "$golden/to-national-2.xy2000.1" >plain.want || fail "iconv"
+    { printf '\xEF\xBB\xBF' && cat plain; } >marked
+    { printf '\xEF\xBB\xBF' && cat plain.want; } >marked.want
+    cp "$golden/utf8-names.xy_LOK" names
+    cp "$golden/utf8-names.xy2000.1" names.want
+    for input in plain marked names; do
+        report="$golden/to-national-2.Raport.txt"
+        [ $input = names ] && report="$golden/utf8-names.Raport.txt"
+        expect_status 0 convert $input -o $input.1 --report $input.txt --area TRANSPKT.BIN
+        cmp $input.1 $input.want || fail "$input: result file"
+        expect_golden_report $input.txt "$report"
+        run_cli convert - --area TRANSPKT.BIN --threads 2 <$input >piped.1 2>err \
+            || fail "$input: from standard input"
+        cmp piped.1 $input.want || fail "$input: result from standard input"
+    done
+    ;;
 *)
     fail "unknown case $case_name"
     ;;
