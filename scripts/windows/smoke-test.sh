@@ -7,8 +7,10 @@
 # Silent install into a fresh wine prefix, with the same files as the portable zip;
 # vorida-cli.exe convert on the installed sample, result and report (date line aside) byte for
 # byte against the Linux build's vorida-cli; the window, found by its caption, converting on
-# Enter, with the same bytes; a screenshot (docs/windows.png); installing again, which keeps
-# the user's point file; silent uninstall, which removes the program and leaves the user's files.
+# Enter, with the same bytes; a screenshot (docs/windows.png); installing while the program
+# runs, which cancels untouched; installing again, which replaces the program and keeps the
+# user's area and point files; silent uninstall, which removes the program and leaves the
+# user's files.
 # Exits non-zero at the first failed check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -155,6 +157,18 @@ done
     fail "komunikat nie zamknął się klawiszem Enter"
 sleep 1
 same_results "okno, Enter"
+# Installing while the program runs: a silent install cancels (exit code 1) before it touches
+# any file, rather than stopping halfway on a library Windows keeps open.
+cp "$inst/Qt6Core.dll" "$smoke/Qt6Core.dll.before"
+printf 'stary program\r\n' >>"$inst/instrukcja.html"
+cp "$inst/instrukcja.html" "$smoke/instrukcja.html.before"
+status=0
+w "$setup" /S || status=$?
+[ "$status" = 1 ] || fail "instalacja przy uruchomionym programie zwróciła $status, a nie 1"
+cmp "$smoke/instrukcja.html.before" "$inst/instrukcja.html" &&
+    cmp "$smoke/Qt6Core.dll.before" "$inst/Qt6Core.dll" ||
+    fail "instalacja przy uruchomionym programie zmieniła pliki"
+ok "instalacja przy uruchomionym programie: przerwana bez zmian (kod 1)"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers Escape
 if ! timeout 30 wineserver -w; then
@@ -165,12 +179,19 @@ gui_pid=""
 
 # --- installing again (an update) keeps the user's area and point files --------------------
 printf 'A 1.0 2.0\r\n' >"$inst/xy_LOK"
-cp "$inst/xy_LOK" "$smoke/xy_LOK.user"
+printf 'B 3.0 4.0\r\n' >"$inst/xy2000"
+cp "$inst/TRANSPKT.BIN" "$smoke/TRANSPKT.BIN.sample"
+printf 'obszar użytkownika' >>"$inst/TRANSPKT.BIN"
+for f in xy_LOK xy2000 TRANSPKT.BIN; do cp "$inst/$f" "$smoke/$f.user"; done
 w "$setup" /S || fail "ponowna instalacja /S zwróciła $?"
 settle
-cmp "$smoke/xy_LOK.user" "$inst/xy_LOK" || fail "ponowna instalacja nadpisała xy_LOK użytkownika"
+for f in xy_LOK xy2000 TRANSPKT.BIN; do
+    cmp "$smoke/$f.user" "$inst/$f" || fail "ponowna instalacja nadpisała $f użytkownika"
+done
+cmp "$smoke/instrukcja.html.before" "$inst/instrukcja.html" >/dev/null &&
+    fail "ponowna instalacja nie zastąpiła instrukcja.html"
 [ -f "$inst/vorida.exe" ] || fail "po ponownej instalacji brak vorida.exe"
-ok "ponowna instalacja zostawiła xy_LOK użytkownika"
+ok "ponowna instalacja zastąpiła program i zostawiła TRANSPKT.BIN, xy_LOK i xy2000 użytkownika"
 
 # --- uninstall: the program goes, the user's files stay ----------------------------------
 printf 'moje punkty\r\n' >"$inst/moje_punkty.txt"

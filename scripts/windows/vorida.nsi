@@ -37,16 +37,60 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "GNU GPL 3"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE WaitForProgramClosed
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Program ${APPNAME} zostanie usunięty z folderu poniżej. \
+Twoje pliki (obszar TRANSPKT.BIN, pliki punktów, wyniki, Raport.txt i inne) zostaną w nim."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Polish"
 
+; A running Vorida (the window or vorida-cli) holds its executable and Qt's libraries open, and
+; Windows refuses to replace or delete them: the installer would stop halfway on "Błąd otwarcia
+; pliku do zapisu". So before any file is touched, each executable in the folder is opened for
+; writing, which Windows refuses while it runs; then the user is asked to close the program and
+; try again, or to cancel. A silent run (/S) cancels, with exit code 1 and nothing changed.
+; $1 gets a line naming the file when it is in the folder and cannot be opened for writing.
+!macro FILE_IN_USE file
+    IfFileExists "$INSTDIR\${file}" 0 +7
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${file}" a
+    IfErrors +3
+    FileClose $0
+    Goto +2
+    StrCpy $1 "$1$\r$\n    ${file}"
+!macroend
+!macro WAIT_FOR_PROGRAM_CLOSED un
+Function ${un}WaitForProgramClosed
+    Push $0
+    Push $1
+  again:
+    StrCpy $1 ""
+    !insertmacro FILE_IN_USE "vorida.exe"
+    !insertmacro FILE_IN_USE "vorida-cli.exe"
+    StrCmp $1 "" closed
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Program ${APPNAME} jest uruchomiony \
+z folderu$\r$\n$INSTDIR$\r$\nW użyciu:$1$\r$\n$\r$\nZamknij go (także okna edytora \
+i vorida-cli w wierszu poleceń) i ponów próbę. Anulowanie przerywa bez żadnych zmian \
+w folderze." \
+        /SD IDCANCEL IDRETRY again
+    SetErrorLevel 1
+    Quit
+  closed:
+    Pop $1
+    Pop $0
+FunctionEnd
+!macroend
+!insertmacro WAIT_FOR_PROGRAM_CLOSED ""
+!insertmacro WAIT_FOR_PROGRAM_CLOSED "un."
+
 Section "Vorida (wymagany)" SecProgram
     SectionIn RO
     SetShellVarContext current
+    ; The directory page asked already; a silent install, which has no pages, asks here.
+    Call WaitForProgramClosed
     SetOutPath "$INSTDIR"
     ; The program, its libraries, plugins, translation and manual: replaced on every install.
     SetOverwrite on
@@ -88,12 +132,18 @@ SectionEnd
 
 Section "Uninstall"
     SetShellVarContext current
+    Call un.WaitForProgramClosed
     ; Only the files this installer put there. The point files, results (*.1), Raport.txt,
     ; the area file TRANSPKT.BIN and whatever else the user made stay, and so does the folder
-    ; when anything is left in it.
+    ; when anything is left in it: the user is told where they are.
     !include "${LISTS}/unfiles.nsh"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
+    IfFileExists "$INSTDIR\*.*" 0 +3
+    DetailPrint "Twoje pliki zostały w folderze $INSTDIR"
+    MessageBox MB_OK|MB_ICONINFORMATION "Program ${APPNAME} został usunięty.$\r$\n$\r$\n\
+Twoje pliki (obszar TRANSPKT.BIN, pliki punktów, wyniki, Raport.txt i inne) zostały \
+w folderze$\r$\n$INSTDIR$\r$\nUsuń go sam, gdy nie będą już potrzebne." /SD IDOK
 
     Delete "$SMPROGRAMS\Vorida\Vorida.lnk"
     Delete "$SMPROGRAMS\Vorida\Instrukcja.lnk"
