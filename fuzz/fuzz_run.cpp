@@ -9,11 +9,17 @@
 // nothing reads "nan" or "inf"; the report has one row per point line and counts that add up;
 // the input file is unchanged. A UTF-8 byte-order mark at the very start belongs to the file,
 // not to the first name: the result file starts with the same three bytes, and the lines are
-// the ones after it. Then the same file again on 2 or 3 worker threads with blocks of
+// the ones after it. A file with the mark, or one the editor's detector takes for UTF-8 (the
+// input is far below the run's window, so the whole of it decides), is UTF-8 text: names are
+// padded by characters (a byte outside any well-formed sequence counting as one), and each
+// report row shows its Lp and name, in Windows-1250 ("?" for what the code page lacks; a stray
+// byte as it is). Then the same file again on 2 or 3 worker threads with blocks of
 // 1 to 4 lines: the same result file, report and message, byte for byte.
+#include "Cp1250.h"
 #include "FuzzSupport.h"
 #include "Numbers.h"
 #include "RecordingPlatform.h"
+#include "TextEncoding.h"
 #include "TranspktText.h"
 #include "UTransPkt.h"
 
@@ -95,6 +101,46 @@ std::string right(std::string_view text, size_t width)
     std::string s;
     AppendRight(s, text, width);
     return s;
+}
+
+// The characters of a UTF-8 text, each given as its code point, or as -1 - byte for a byte
+// outside any well-formed sequence.
+std::vector<long> characters(std::string_view utf8)
+{
+    std::vector<long> chars;
+    for (size_t i = 0; i < utf8.size();) {
+        const long c = DecodeUtf8(utf8, i);
+        chars.push_back(c >= 0 ? c : -1 - static_cast<unsigned char>(utf8[i++]));
+    }
+    return chars;
+}
+
+// A name in the report's Windows-1250: the byte whose character it is, "?" for none, a stray
+// byte as it is.
+std::string reportName(std::string_view name, bool utf8)
+{
+    if (!utf8)
+        return std::string(name);
+    std::string out;
+    for (long c : characters(name)) {
+        if (c < 0) {
+            out += static_cast<char>(-1 - c);
+            continue;
+        }
+        char byte = '?';
+        for (unsigned b = 0; b < 256; ++b)
+            if (static_cast<long>(Cp1250ToUnicode(static_cast<unsigned char>(b))) == c)
+                byte = static_cast<char>(b);
+        out += byte;
+    }
+    return out;
+}
+
+// A name right-aligned in width columns, padded by its characters.
+std::string rightName(std::string_view name, size_t width, bool utf8)
+{
+    const size_t chars = utf8 ? characters(name).size() : name.size();
+    return std::string(chars < width ? width - chars : 0, ' ') + std::string(name);
 }
 
 // A number field as the run writes it: fixed point with the decimals (at most 18), or exponent
@@ -232,6 +278,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     const std::vector<std::string> in = inputLines(input.substr(skipped));
     const std::vector<std::string> out = outputLines(resultBytes.substr(skipped));
     Check(in.size() == out.size(), "not one result line per input line");
+    std::string lines;
+    for (const std::string& line : in)
+        lines += line + "\n";
+    const bool utf8 = marked || DetectEncoding(lines) != TextEncoding::Cp1250;
+    std::vector<std::string> rowStarts; // "|", Lp, "|", name, "|" of each point line
     const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
     long points = 0, converted = 0, defects = 0;
     for (size_t i = 0; i < in.size(); ++i) {
@@ -244,7 +295,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         }
         ++points;
         const Words w = splitWords(line);
-        const std::string head = right(w.Name, 18);
+        rowStarts.push_back("|" + right(std::to_string(points), 4) + "|"
+            + right(reportName(w.Name, utf8), 16) + "|");
+        const std::string head = rightName(w.Name, 18, utf8);
         const std::string tail = "   " + std::string(w.Rest);
         Check(result.size() >= head.size() + tail.size()
                 && result.compare(0, head.size(), head) == 0
@@ -278,8 +331,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         return !r.empty() && r[0] == '|';
     }) - 2;
     Check(rowCount == points, "not one report row per point line");
-    for (size_t i = 15; i < rows.size() && !rows[i].empty() && rows[i][0] == '|'; ++i)
+    for (size_t i = 15; i < rows.size() && !rows[i].empty() && rows[i][0] == '|'; ++i) {
         Check(isReportRowEnd(rows[i], RoundingDigits), "report row values");
+        Check(rows[i].compare(0, rowStarts[i - 15].size(), rowStarts[i - 15]) == 0,
+            "report row Lp or name");
+    }
 
     const std::string result = ReadBytes(dir / resultName);
     RecordingPlatform threaded;

@@ -143,7 +143,7 @@ Section "Uninstall"
     DetailPrint "Twoje pliki zostały w folderze $INSTDIR"
     MessageBox MB_OK|MB_ICONINFORMATION "Program ${APPNAME} został usunięty.$\r$\n$\r$\n\
 Twoje pliki (obszar TRANSPKT.BIN, pliki punktów, wyniki, Raport.txt i inne) zostały \
-w folderze$\r$\n$INSTDIR$\r$\nUsuń go sam, gdy nie będą już potrzebne." /SD IDOK
+w folderze$\r$\n$INSTDIR$\r$\nFolder można usunąć, gdy nie będą już potrzebne." /SD IDOK
 
     Delete "$SMPROGRAMS\Vorida\Vorida.lnk"
     Delete "$SMPROGRAMS\Vorida\Instrukcja.lnk"
