@@ -33,18 +33,40 @@ bool Updating()
     return v != nullptr && std::string(v) == "1";
 }
 
-// Compares a file the run wrote with its golden copy, or writes the golden copy.
+// Compares bytes the run wrote with their golden copy, or writes the golden copy.
 void ExpectGolden(const std::string& written, const std::string& goldenName)
 {
     const std::string golden = kGolden + "/" + goldenName;
     if (Updating()) {
-        WriteFile(golden, ReadFile(written));
+        WriteFile(golden, written);
         return;
     }
     ASSERT_TRUE(std::filesystem::is_regular_file(golden)) << golden;
-    EXPECT_TRUE(ReadFile(written) == ReadFile(golden))
-        << written << " differs from " << golden
-        << " (VORIDA_UPDATE_GOLDEN=1 rewrites the golden files)";
+    EXPECT_TRUE(written == ReadFile(golden))
+        << goldenName << " differs (VORIDA_UPDATE_GOLDEN=1 rewrites the golden files)";
+}
+
+const std::string kMark = "\xEF\xBB\xBF";
+
+// The result file and the report of a run over input, with workers threads (blocks of a few
+// lines beyond one); the report's date line is the recording platform's, the same in every run.
+std::pair<std::string, std::string> RunOn(
+    const std::string& input, bool toNational, unsigned workers, std::int32_t digits = 2)
+{
+    TempDir dir;
+    WriteTranspktFile(
+        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
+    ScopedWorkers scopedWorkers(workers);
+    RecordingPlatform platform;
+    ScopedPlatform scope(platform);
+    LoadPointFile(dir / std::string(kDataFileName));
+    ComputeAreaExtents();
+    RoundingDigits = digits;
+    WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(SystemCode)), input);
+    EXPECT_TRUE(TransPkt.TransformFile(toNational, dir.Path()));
+    EXPECT_EQ(platform.Messages().size(), 1u);
+    return { ReadFile(dir / (toNational ? NationalResultName(SystemCode) : "xy_LOK.1")),
+        ReadFile(dir / std::string(kReportName)) };
 }
 
 struct GoldenRun
@@ -67,29 +89,16 @@ std::string RunName(const ::testing::TestParamInfo<GoldenRun>& run)
 TEST_P(SampleAreaRun, WritesTheGoldenFiles)
 {
     const auto [toNational, digits] = GetParam();
-    TempDir dir;
-    WriteTranspktFile(
-        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
-    for (const char* name : { "xy_LOK", "xy2000" })
-        WriteFile(dir / name, ReadFile(kExamples + "/" + name));
-
+    const std::string input = ReadFile(kExamples + (toNational ? "/xy_LOK" : "/xy2000"));
+    const std::string stem
+        = std::string(toNational ? "to-national" : "to-local") + "-" + std::to_string(digits);
     for (unsigned workers : kWorkerCounts) {
         SCOPED_TRACE(std::to_string(workers) + " workers");
-        ScopedWorkers scopedWorkers(workers);
-        RecordingPlatform platform;
-        ScopedPlatform scope(platform);
-        LoadPointFile(dir / std::string(kDataFileName));
-        ComputeAreaExtents();
-        RoundingDigits = digits;
-        ASSERT_TRUE(TransPkt.TransformFile(toNational, dir.Path()));
-        ASSERT_EQ(platform.Messages().size(), 1u); // the closing message
-
-        const std::string stem
-            = std::string(toNational ? "to-national" : "to-local") + "-" + std::to_string(digits);
-        const std::string result
-            = toNational ? NationalResultName(SystemCode) : std::string(kLocalResultName);
-        ExpectGolden(dir / result, stem + "." + result);
-        ExpectGolden(dir / std::string(kReportName), stem + ".Raport.txt");
+        const auto [result, report] = RunOn(input, toNational, workers, digits);
+        ExpectGolden(result,
+            stem + "."
+                + (toNational ? NationalResultName(SystemCode) : std::string(kLocalResultName)));
+        ExpectGolden(report, stem + ".Raport.txt");
         if (Updating())
             break;
     }
@@ -133,29 +142,6 @@ TEST(ByteOrderMark, StaysOutOfTheFirstName)
 // padded by characters (the byte-order mark kept where the input has one), and its report is the
 // report of the Windows-1250 input, names converted.
 
-const std::string kMark = "\xEF\xBB\xBF";
-
-// The result file and the report of a run over input, with workers threads (blocks of a few
-// lines beyond one); the report's date line is the recording platform's, the same in every run.
-std::pair<std::string, std::string> RunOn(
-    const std::string& input, bool toNational, unsigned workers, std::int32_t digits = 2)
-{
-    TempDir dir;
-    WriteTranspktFile(
-        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
-    ScopedWorkers scopedWorkers(workers);
-    RecordingPlatform platform;
-    ScopedPlatform scope(platform);
-    LoadPointFile(dir / std::string(kDataFileName));
-    ComputeAreaExtents();
-    RoundingDigits = digits;
-    WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(SystemCode)), input);
-    EXPECT_TRUE(TransPkt.TransformFile(toNational, dir.Path()));
-    EXPECT_EQ(platform.Messages().size(), 1u);
-    return { ReadFile(dir / (toNational ? NationalResultName(SystemCode) : "xy_LOK.1")),
-        ReadFile(dir / std::string(kReportName)) };
-}
-
 class Utf8SampleRun : public ::testing::TestWithParam<std::pair<bool, bool>>
 {
 };
@@ -192,12 +178,9 @@ TEST(Utf8Names, WritesTheGoldenFiles)
     const std::string input = ReadFile(kGolden + "/utf8-names.xy_LOK");
     for (unsigned workers : kWorkerCounts) {
         SCOPED_TRACE(std::to_string(workers) + " workers");
-        TempDir written;
         const auto [result, report] = RunOn(input, true, workers);
-        WriteFile(written / "result", result);
-        WriteFile(written / "report", report);
-        ExpectGolden(written / "result", "utf8-names.xy2000.1");
-        ExpectGolden(written / "report", "utf8-names.Raport.txt");
+        ExpectGolden(result, "utf8-names.xy2000.1");
+        ExpectGolden(report, "utf8-names.Raport.txt");
         if (Updating())
             break;
     }
