@@ -10,6 +10,7 @@
 #include "UTransPkt.h"
 
 #include <algorithm>
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <memory>
@@ -37,21 +38,39 @@ bool beyondAscii(std::string_view text)
     return (any & 0x80u) != 0;
 }
 
+// The Windows-1250 byte of each code point below U+2200, where every character of the code page
+// lies; 0 where it has none. Built once: a name's characters are looked up, not searched for.
+const std::array<unsigned char, 0x2200>& cp1250Bytes()
+{
+    static const std::array<unsigned char, 0x2200> bytes = [] {
+        std::array<unsigned char, 0x2200> t {};
+        for (unsigned b = 1; b < 0x100; ++b)
+            t[Cp1250ToUnicode(static_cast<unsigned char>(b))] = static_cast<unsigned char>(b);
+        return t;
+    }();
+    return bytes;
+}
+
 // A UTF-8 name as the report shows it, in Windows-1250: each character as its byte, "?" for one
 // the code page lacks; a byte outside any well-formed sequence stays itself, as the editor shows
 // it (its Windows-1250 character). Returns the name's length in characters, which is also the
 // length of what was appended.
 size_t appendNameInCp1250(std::string& out, std::string_view utf8)
 {
+    const std::array<unsigned char, 0x2200>& bytes = cp1250Bytes();
     const size_t start = out.size();
     for (size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out += utf8[i++];
+            continue;
+        }
         const long c = DecodeUtf8(utf8, i);
         if (c < 0) {
             out += utf8[i++];
             continue;
         }
-        const int b = UnicodeToCp1250(static_cast<char32_t>(c));
-        out += b < 0 ? '?' : static_cast<char>(b);
+        const unsigned char b = c < 0x2200 ? bytes[static_cast<size_t>(c)] : 0;
+        out += b == 0 ? '?' : static_cast<char>(b);
     }
     return out.size() - start;
 }
