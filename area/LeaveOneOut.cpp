@@ -4,7 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <numeric>
-#include <stdexcept>
 #include <thread>
 
 namespace vorida {
@@ -168,7 +167,7 @@ LooResult LeaveOneOut(
     const TPktDostosowania& points, bool reverse, Extended tolerance, unsigned threads)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
-        throw std::invalid_argument("Za mało punktów dostosowania");
+        throw ScreeningError("Za mało punktów dostosowania");
     LooResult result;
     result.Points.resize(points.size());
     computeAll(points, reverse, threads, result.Points);
@@ -240,7 +239,7 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         if (excluded.empty() || !excluded[i])
             members.push_back(i);
     if (members.size() < kMinimumPointsForLeaveOneOut)
-        throw std::invalid_argument("Za mało punktów dostosowania");
+        throw ScreeningError("Za mało punktów dostosowania");
     Screening s;
     for (;;) {
         if (members.size() < kMinimumPointsForLeaveOneOut) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "AreaFit.h"
+#include "Error.h"
 
 #include <optional>
 #include <vector>
@@ -25,6 +26,14 @@ namespace vorida {
 // Leave-one-out needs this many adjustment points, so that every reduced set still
 // over-determines the cubic.
 inline constexpr size_t kMinimumPointsForLeaveOneOut = 5;
+
+// The screening was asked of fewer than kMinimumPointsForLeaveOneOut points; what() is the
+// Polish text for the user.
+class ScreeningError : public Error
+{
+public:
+    using Error::Error;
+};
 
 // A point inside the hull of the others is over its threshold when its discrepancy exceeds
 // this many times the RMS of the discrepancies of the other points inside...
@@ -76,7 +85,7 @@ inline constexpr unsigned kMaximumAreaThreads = 16;
 // national (as TTrKonfAf::Fit). Each reduced set keeps the order of the others, so the result
 // is exactly that of FitArea on the set without the point followed by TransformPoint of its
 // source coordinates, whatever the number of threads (0: one per core). Throws
-// std::invalid_argument for fewer than kMinimumPointsForLeaveOneOut points.
+// ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
@@ -110,7 +119,7 @@ struct Screening
 // round judges the points left and names, of those over their threshold, the one with the
 // largest discrepancy; the next round
 // goes on without it. Stops when nobody is over or when fewer than
-// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws std::invalid_argument
+// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError
 // when fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
     const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance,

@@ -4,7 +4,7 @@
 
 #include "AreaText.h"
 
-#include "AreaPicture.h"
+#include "AreaSvg.h"
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"

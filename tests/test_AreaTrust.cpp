@@ -1,5 +1,5 @@
 // Blunder screening, check-point figures and encodings, and the placing of the picture's labels.
-#include "AreaPicture.h"
+#include "AreaSvg.h"
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"

@@ -1,0 +1,104 @@
+#include "LabelPlacement.h"
+
+#include <algorithm>
+
+namespace vorida {
+
+bool Overlap(const Box& a, const Box& b)
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+size_t Utf8Length(std::string_view s)
+{
+    return static_cast<size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+Box TextBox(Extended x, Extended baseline, std::string_view utf8, Extended size, bool bold)
+{
+    const Extended width
+        = static_cast<Extended>(Utf8Length(utf8)) * size * (bold ? kBoldCharWidth : kCharWidth);
+    return { x - kHalo, baseline - kAscent * size - kHalo, x + width + kHalo,
+        baseline + kDescent * size + kHalo };
+}
+
+namespace {
+
+constexpr Extended kCell = 5.0L; // millimetres: the side of a cell of the occupancy grid
+
+} // namespace
+
+Occupancy::Occupancy(const Box& map) : map_(map)
+{
+    columns_ = cellOf(map.Right - map.Left) + 1;
+    rows_ = cellOf(map.Bottom - map.Top) + 1;
+    cells_.resize(columns_ * rows_);
+}
+
+bool Occupancy::Free(const Box& b) const
+{
+    if (b.Left < map_.Left || b.Right > map_.Right || b.Top < map_.Top || b.Bottom > map_.Bottom)
+        return false;
+    bool free = true;
+    visit(b, [&](size_t cell) {
+        for (size_t k : cells_[cell])
+            free = free && !Overlap(b, boxes_[k]);
+    });
+    return free;
+}
+
+void Occupancy::Take(const Box& b)
+{
+    boxes_.push_back(b);
+    visit(b, [&](size_t cell) { cells_[cell].push_back(boxes_.size() - 1); });
+}
+
+size_t Occupancy::cellOf(Extended offset) const
+{
+    if (!(offset > 0.0L))
+        return 0;
+    return static_cast<size_t>(std::min(offset / kCell, 100000.0L));
+}
+
+template <typename F> void Occupancy::visit(const Box& b, F f) const
+{
+    const size_t c0 = std::min(cellOf(b.Left - map_.Left), columns_ - 1);
+    const size_t c1 = std::min(cellOf(b.Right - map_.Left), columns_ - 1);
+    const size_t r0 = std::min(cellOf(b.Top - map_.Top), rows_ - 1);
+    const size_t r1 = std::min(cellOf(b.Bottom - map_.Top), rows_ - 1);
+    for (size_t r = r0; r <= r1; ++r)
+        for (size_t c = c0; c <= c1; ++c)
+            f(r * columns_ + c);
+}
+
+std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occupancy& taken)
+{
+    const Box unit = TextBox(0.0L, 0.0L, label.Text, label.Size, label.Bold);
+    const Extended w = unit.Right - unit.Left - 2.0L * kHalo;
+    const Extended up = kAscent * label.Size, down = kDescent * label.Size;
+    for (Extended ring : { 0.0L, 1.2L }) {
+        const Extended c = label.Clear + ring;
+        const std::pair<Extended, Extended> offsets[] = {
+            { c, -0.7L * c }, // upper right
+            { c + 0.2L, 0.35L * up }, // right
+            { c, 0.7L * c + up }, // lower right
+            { -c - w, -0.7L * c }, // upper left
+            { -c - 0.2L - w, 0.35L * up }, // left
+            { -c - w, 0.7L * c + up }, // lower left
+            { -w / 2.0L, -c - down }, // above
+            { -w / 2.0L, c + up }, // below
+        };
+        for (const auto& [dx, dy] : offsets) {
+            const Extended x = label.X + dx, y = label.Y + dy;
+            const Box b = TextBox(x, y, label.Text, label.Size, label.Bold);
+            if (taken.Free(b)) {
+                taken.Take(b);
+                return std::make_pair(x, y);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace vorida
