@@ -104,16 +104,24 @@ TEST(LeaveOneOut, EqualsAnIndependentFitWithoutThePoint)
 
 TEST(LeaveOneOut, ReducedSetsThatCannotBeFittedAreReportedAndTheRestGoOn)
 {
-    // A and its twin share a position: without B, C or D only three positions are left.
+    // A and its twin (0.4 mm apart) are one position, left out together: without them B, C,
+    // D and E are left, without any of those A, A2 and three others, four positions each.
+    // Without E, the set without A and A2 has three positions and cannot be fitted; alone, A
+    // would have been converted with its twin.
     TPktDostosowania points = { Point("A", 0.0L, 0.0L, 10.0L, 10.0L),
-        Point("A2", 0.0L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
-        Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L) };
+        Point("A2", 0.0004L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
+        Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L),
+        Point("E", 500.0L, 1400.0L, 510.0L, 1410.0L) };
     const LooResult loo = LeaveOneOut(points, false);
-    EXPECT_TRUE(loo.Points[0].Computed());
-    EXPECT_TRUE(loo.Points[1].Computed());
-    for (size_t i : { 2, 3, 4 })
-        EXPECT_EQ(loo.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
-    EXPECT_EQ(loo.Computed, 2u);
+    EXPECT_EQ(loo.Computed, 6u);
+    EXPECT_EQ(loo.Points[0].Copies, 2u);
+    EXPECT_EQ(loo.Points[1].Copies, 2u);
+    EXPECT_EQ(loo.Points[2].Copies, 1u);
+    points.pop_back();
+    const LooResult without = LeaveOneOut(points, false);
+    for (size_t i : { 0, 1 })
+        EXPECT_EQ(without.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
+    EXPECT_EQ(without.Computed, 3u);
     points.pop_back();
     EXPECT_THROW(LeaveOneOut(points, false), ScreeningError);
 }
