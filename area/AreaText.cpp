@@ -46,9 +46,8 @@ std::vector<std::string> ScreeningSummary(
     std::vector<std::string> lines;
     auto mm = [](Extended v) { return FormatDecimals(v * 1000.0L, 1); };
     lines.push_back("Szum obszaru σ = " + mm(loo.Sigma)
-        + " mm (mediana z reszt dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2)
-        + " dla " + std::to_string(loo.Computed)
-        + " punktów; s = σ·√f, f z geometrii dopasowania i korekty");
+        + " mm (mediana m0 dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2) + " dla "
+        + std::to_string(loo.Computed) + " punktów; s = σ·√f, f z geometrii dopasowania i korekty");
     std::optional<size_t> largest;
     std::vector<size_t> blind;
     for (size_t i = 0; i < loo.Points.size(); ++i) {

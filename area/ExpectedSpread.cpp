@@ -111,13 +111,6 @@ ExpectedSpread::ExpectedSpread(
         rowX_.push_back(x);
         rowY_.push_back(y);
     }
-    leverage_.assign(n, 0.0L);
-    Matrix l = normal_;
-    if (!factor(l))
-        return;
-    for (size_t i = 0; i < n; ++i)
-        leverage_[i]
-            = (dot(rowX_[i], solve(l, rowX_[i])) + dot(rowY_[i], solve(l, rowY_[i]))) / 2.0L;
 }
 
 std::optional<Extended> ExpectedSpread::Factor(size_t i) const

@@ -40,10 +40,6 @@ public:
     // nothing when the normal equations without it cannot be solved.
     std::optional<Extended> Factor(size_t i) const;
 
-    // hᵢ, the leverage of point i in the fit of the whole set (0 when it cannot be solved):
-    // its residual's variance is σ²(1 − hᵢ) in each component.
-    Extended Leverage(size_t i) const { return leverage_[i]; }
-
 private:
     static constexpr size_t kUnknowns = 8; // the cubic's a₀, b₀, …, a₃, b₃
     using Row = std::array<Extended, kUnknowns>;
@@ -53,7 +49,6 @@ private:
     std::vector<Extended> targetX_, targetY_;
     std::vector<size_t> copyOf_;
     Matrix normal_ {}; // of the whole set
-    std::vector<Extended> leverage_;
 };
 
 } // namespace vorida

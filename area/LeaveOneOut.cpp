@@ -23,27 +23,17 @@ struct LooInput
     const ExpectedSpread& Spread;
 };
 
-// σ of the fit t on the members (indices into the whole set) from the median of its
-// residuals, each scaled by its leverage.
-Extended reducedNoise(const LooInput& in, const TTrKonfAf& t, const std::vector<size_t>& members)
+// σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
+// the squared residuals over the redundancy 2m − 8.
+Extended reducedNoise(const TTrKonfAf& t, const std::vector<size_t>& members)
 {
-    std::vector<Extended> q;
-    q.reserve(members.size());
-    for (size_t k = 0; k < members.size(); ++k) {
-        const Extended rx = t.ResidualX[k + 1], ry = t.ResidualY[k + 1];
-        const Extended h = in.Spread.Leverage(members[k]);
-        q.push_back((rx * rx + ry * ry) / (h < 0.999L ? 1.0L - h : 0.001L));
-    }
-    if (q.empty())
+    const size_t m = members.size();
+    if (2 * m <= 8)
         return 0.0L;
-    const size_t half = q.size() / 2;
-    std::nth_element(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(half), q.end());
-    Extended median = q[half];
-    if (q.size() % 2 == 0)
-        median
-            = (*std::max_element(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(half)) + median)
-            / 2.0L;
-    return std::sqrt(median / (2.0L * std::log(2.0L)));
+    Extended sum = 0.0L;
+    for (size_t k = 1; k <= m; ++k)
+        sum = sum + (t.ResidualX[k] * t.ResidualX[k] + t.ResidualY[k] * t.ResidualY[k]);
+    return std::sqrt(sum / static_cast<Extended>(2 * m - 8));
 }
 
 // The discrepancy of point i converted with t, fitted on reduced, whose points are members
@@ -63,7 +53,7 @@ void discrepancy(const LooInput& in, const TPktDostosowania& reduced,
         static_cast<Discrepancy&>(d) = DiscrepancyOf(
             reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
         d.Factor = in.Spread.Factor(i);
-        d.Sigma = reducedNoise(in, t, members);
+        d.Sigma = reducedNoise(t, members);
         ThrowOnFloatingPointFlags();
     } catch (const FloatingPointError&) {
         d = LooDiscrepancy {};
@@ -231,7 +221,7 @@ bool InsideHull(
 
 Extended SpreadMultiple(size_t n)
 {
-    const Extended nu = static_cast<Extended>(n > 5 ? n - 4 : 1);
+    const Extended nu = static_cast<Extended>(n > 5 ? 2 * n - 10 : 1);
     const Extended alpha = kAreaFalseAlarm / static_cast<Extended>(n);
     return std::sqrt(nu * (std::pow(alpha, -2.0L / nu) - 1.0L));
 }
@@ -240,17 +230,25 @@ std::vector<size_t> CopiesOf(const std::vector<Extended>& x, const std::vector<E
 {
     std::vector<size_t> copyOf(x.size());
     std::iota(copyOf.begin(), copyOf.end(), size_t { 0 });
-    std::vector<size_t> order = copyOf;
+    // A position that is no finite number is nobody's copy.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < x.size(); ++i)
+        if (std::isfinite(x[i]) && std::isfinite(y[i]))
+            order.push_back(i);
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return x[a] < x[b]; });
     auto root = [&copyOf](size_t i) {
         while (copyOf[i] != i)
             i = copyOf[i];
         return i;
     };
+    // Compared without a difference of two large coordinates, which could overflow.
+    auto near
+        = [](Extended a, Extended b) { return b <= a + kSamePosition && a <= b + kSamePosition; };
     for (size_t a = 0; a < order.size(); ++a)
-        for (size_t b = a + 1; b < order.size() && x[order[b]] - x[order[a]] <= kSamePosition;
-             ++b) {
+        for (size_t b = a + 1; b < order.size() && near(x[order[a]], x[order[b]]); ++b) {
             const size_t i = order[a], j = order[b];
+            if (!near(y[i], y[j]))
+                continue;
             const Extended dx = x[j] - x[i], dy = y[j] - y[i];
             if (dx * dx + dy * dy <= kSamePosition * kSamePosition) {
                 const size_t ri = root(i), rj = root(j);

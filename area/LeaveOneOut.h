@@ -36,14 +36,14 @@ public:
 };
 
 // The rule (docs/area-tools.md derives it): each discrepancy is judged on its own expected
-// spread sᵢ = σ₍ᵢ₎·√fᵢ (ExpectedSpread.h), σ₍ᵢ₎ the area's noise estimated robustly from the fit
-// without the point: its residuals rⱼ have the variance σ²(1 − hⱼ) in each component, so
-// σ₍ᵢ₎² = median(|rⱼ|² / (1 − hⱼ)) / (2 ln 2), the median of χ² with 2 degrees of freedom being
-// 2 ln 2. A blunder at the point is in neither. A point is over its threshold when
+// spread sᵢ = σ₍ᵢ₎·√fᵢ (ExpectedSpread.h), σ₍ᵢ₎ the noise of the fit without the point (its
+// m0: the root of its squared residuals over its redundancy 2(n − 1) − 8), which a blunder at
+// the point does not raise. A point is over its threshold when
 //     vᵢ > k·sᵢ  and  vᵢ > the tolerance,
 // k chosen so that a clean area of n points names a point with probability about
-// kAreaFalseAlarm: with vᵢ²/(σ²fᵢ) of χ² with 2 degrees of freedom and σ estimated with
-// ν = n − 4 of them, vᵢ²/(2σ̂²fᵢ) is F(2, ν), whose tail beyond x is (1 + 2x/ν)^(−ν/2); so
+// kAreaFalseAlarm: vᵢ²/(σ²fᵢ) is χ² with 2 degrees of freedom and σ₍ᵢ₎² is σ²χ²ᵥ/ν with
+// ν = 2n − 10, independent of it, so vᵢ²/(2σ₍ᵢ₎²fᵢ) is F(2, ν), whose tail beyond x is
+// (1 + 2x/ν)^(−ν/2); with a share kAreaFalseAlarm/n for each point,
 // k² = ν((kAreaFalseAlarm/n)^(−2/ν) − 1), about 2 ln(n / kAreaFalseAlarm) for a large area
 // and far more for a small one, whose σ is itself uncertain.
 inline constexpr Extended kAreaFalseAlarm = 0.01L;
@@ -66,7 +66,7 @@ inline constexpr size_t kWeakScreeningBelow = 11;
 // the fit without one of them still holds the others, so they are left out together.
 inline constexpr Extended kSamePosition = 0.001L;
 
-// k for n points judged (n > 4).
+// k for n points judged.
 Extended SpreadMultiple(size_t n);
 
 // Vx, Vy, V: known minus converted, target units (metres); zero when not computed.
@@ -76,8 +76,8 @@ struct LooDiscrepancy : Discrepancy
     bool Failed = false; // the arithmetic failed (FloatingPointError); nothing computed
     bool Extrapolated = false; // outside the convex hull of the others (source system)
     std::optional<Extended> Factor; // fᵢ of ExpectedSpread; none when it cannot be computed
-    // σ₍ᵢ₎, the noise of the fit without the point (metres), from the median of its
-    // residuals: a blunder at the point does not raise it.
+    // σ₍ᵢ₎, the noise (m0) of the fit without the point (metres): a blunder at the point does
+    // not raise it.
     Extended Sigma = 0.0L;
     Extended Spread = 0.0L; // sᵢ = σ₍ᵢ₎·√fᵢ, metres; 0 without a factor
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged

@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaWarnings.h"
 
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -139,6 +140,8 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
         TTrKonfAf whole;
         if (!fitOrRefuse(whole, kept, o.ToLocal))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
         if (kept.size() < kMinimumPointsForLeaveOneOut) {
             std::cerr
                 << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
@@ -221,6 +224,8 @@ int fit(const std::vector<std::string>& args)
     try {
         if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;

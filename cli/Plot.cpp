@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaWarnings.h"
 
 #include "AreaSvg.h"
 #include "Cp1250.h"
@@ -64,10 +65,14 @@ int plot(const std::vector<std::string>& args)
         TTrKonfAf whole;
         if (!fitOrRefuse(whole, kept, false))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
+    if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
+        std::cerr << weak << '\n';
     CheckPointFile checks;
     if (o->Check && !readCheckPointFile(*o->Check, checks))
         return kFailure;

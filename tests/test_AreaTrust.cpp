@@ -1,5 +1,6 @@
 // Blunder screening, check-point figures and encodings, and the placing of the picture's labels.
 #include "AreaSvg.h"
+#include "AreaWarnings.h"
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"
@@ -247,6 +248,81 @@ TEST(CheckPoints, ReadAsUtf8OrElseWindows1250)
         ASSERT_EQ(f.Points.size(), 1u);
         EXPECT_EQ(f.Points[0].Name, cp1250Name);
     }
+}
+
+TEST(CheckPoints, FilesWithoutACheckPointAreRefusedWithTheReason)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        { "", "nie zawiera" }, { "# only a comment\r\n\r\n", "nie zawiera" },
+        { "K1 1 2 x 4\n", "nie zawiera" },
+        { std::string("\xFF\xFEK\0"
+                      "1\0 \0"
+                      "1\0",
+              10),
+            "nie jest tekstem" }, // UTF-16
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(reason);
+        TempDir dir;
+        WriteFile(dir / "k.txt", text);
+        try {
+            ReadCheckPoints(dir / "k.txt");
+            ADD_FAILURE() << "read";
+        } catch (const CheckPointFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(AreaWarnings, RepeatedPositionsAndNamesAndAbsurdCoordinates)
+{
+    struct Case
+    {
+        const char* What;
+        TPktDostosowania Points;
+        std::vector<std::string> Expected;
+    };
+    const TPkt a = Point("A", 100.0L, 200.0L, 5850000.0L, 6500000.0L);
+    const TPkt b = Point("B", 900.0L, 200.0L, 5850800.0L, 6500000.0L);
+    const TPkt c = Point("C", 100.0L, 900.0L, 5850000.0L, 6500700.0L);
+    const Case cases[] = {
+        { "sound", { a, b, c }, {} },
+        { "one point twice, two names",
+            { a, b, Point("A2", 100.0008L, 200.0L, 5850000.0005L, 6500000.0L) },
+            { "Uwaga: punkty A, A2 mają to samo położenie lokalne (do 1 mm): przy pominięciu "
+              "punktu pomijane są razem",
+                "Uwaga: punkty A, A2 mają to samo położenie krajowe (do 1 mm): przy pominięciu "
+                "punktu pomijane są razem" } },
+        { "2 mm apart, one name", { a, b, Point("A", 100.002L, 200.0L, 5850000.002L, 6500000.0L) },
+            { "Uwaga: nazwa A powtarza się 2 razy" } },
+        { "absurd", { a, b, Point("C", 1e13L, 0.0L, 5850000.0L, 1e300L) },
+            { "Uwaga: punkt C: współrzędne lokalne dalej niż 10 000 km od początku układu",
+                "Uwaga: punkt C: współrzędne krajowe poza zasięgiem układu 2000 tej strefy" } },
+        { "zone 15 coordinates in zone 18",
+            { a, b, Point("C", 1.0L, 2.0L, 5850000.0L, 5500000.0L) },
+            { "Uwaga: punkt C: współrzędne krajowe poza zasięgiem układu 2000 tej strefy" } },
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.What);
+        EXPECT_EQ(AreaWarnings(k.Points, 7), k.Expected);
+    }
+}
+
+// A point listed twice hides its own blunder when the copies stay in each other's fit; left
+// out together, its discrepancy is the blunder's, and its innocent neighbours are not named.
+TEST(Screening, APointListedTwiceIsJudgedWithoutItsCopy)
+{
+    TPktDostosowania points = Town();
+    Move(points[kInside], 0.08L, -0.06L);
+    TPkt copy = points[kInside];
+    copy.Name = "T27bis";
+    points.push_back(copy);
+    const Screening s = ScreenBlunders(points, false, {}, kDefaultTolerance, 1);
+    ASSERT_FALSE(s.Blunders.empty());
+    EXPECT_TRUE(s.Blunders[0] == kInside || s.Blunders[0] == points.size() - 1);
+    for (size_t i : s.Blunders)
+        EXPECT_TRUE(i == kInside || i == points.size() - 1) << i;
+    EXPECT_NEAR(static_cast<double>(s.Rounds[0].Loo.Points[kInside].V), 0.1, 0.02);
 }
 
 namespace {
