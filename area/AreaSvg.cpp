@@ -81,6 +81,7 @@ const char* const kStyle = R"(<style>
 .area { fill: none; stroke: #555; stroke-width: 0.35; stroke-dasharray: 2 1.2; }
 .frame { fill: none; stroke: #888; stroke-width: 0.25; }
 .grid { stroke: #ccc; stroke-width: 0.15; }
+.leader { stroke: #d40000; stroke-width: 0.15; }
 .res { stroke: #1f5fbf; stroke-width: 0.35; }
 .loo { stroke: #e07b00; stroke-width: 0.35; }
 .chk { stroke: #1a8a2e; stroke-width: 0.35; }
@@ -241,6 +242,9 @@ void writeMap(SvgWriter& w, const PictureLayout& l, const MapScene& scene)
     for (const MapMarker& m : scene.Markers)
         w.Line(m.Kind == MarkerKind::Check ? square(m.X, m.Y)
                                            : triangle(m.X, m.Y, markerKind(m.Kind)));
+    for (const MapLine& g : scene.Leaders)
+        w.Line("<line class=\"leader\" x1=\"" + mm(g.X1) + "\" y1=\"" + mm(g.Y1) + "\" x2=\""
+            + mm(g.X2) + "\" y2=\"" + mm(g.Y2) + "\"/>");
     for (const MapText& t : scene.Texts)
         w.Text(t.X, t.Y, classOf(t.Kind), xmlText(t.Text));
     w.Line("</g>");

@@ -1,6 +1,8 @@
 #include "LabelPlacement.h"
 
 #include <algorithm>
+#include <array>
+#include <initializer_list>
 
 namespace vorida {
 
@@ -36,9 +38,15 @@ Occupancy::Occupancy(const Box& map) : map_(map)
     cells_.resize(columns_ * rows_);
 }
 
+bool Occupancy::Inside(const Box& b) const
+{
+    return b.Left >= map_.Left && b.Right <= map_.Right && b.Top >= map_.Top
+        && b.Bottom <= map_.Bottom;
+}
+
 bool Occupancy::Free(const Box& b) const
 {
-    if (b.Left < map_.Left || b.Right > map_.Right || b.Top < map_.Top || b.Bottom > map_.Bottom)
+    if (!Inside(b))
         return false;
     bool free = true;
     visit(b, [&](size_t cell) {
@@ -72,24 +80,32 @@ template <typename F> void Occupancy::visit(const Box& b, F f) const
             f(r * columns_ + c);
 }
 
-std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occupancy& taken)
+namespace {
+
+// The eight places around the anchor at clearance c, right of it first, as maps name points:
+// (dx, dy) of the baseline's start.
+std::array<std::pair<Extended, Extended>, 8> around(const Label& label, Extended c)
 {
     const Box unit = TextBox(0.0L, 0.0L, label.Text, label.Size, label.Bold);
     const Extended w = unit.Right - unit.Left - 2.0L * kHalo;
     const Extended up = kAscent * label.Size, down = kDescent * label.Size;
-    for (Extended ring : { 0.0L, 1.2L }) {
-        const Extended c = label.Clear + ring;
-        const std::pair<Extended, Extended> offsets[] = {
-            { c, -0.7L * c }, // upper right
-            { c + 0.2L, 0.35L * up }, // right
-            { c, 0.7L * c + up }, // lower right
-            { -c - w, -0.7L * c }, // upper left
-            { -c - 0.2L - w, 0.35L * up }, // left
-            { -c - w, 0.7L * c + up }, // lower left
-            { -w / 2.0L, -c - down }, // above
-            { -w / 2.0L, c + up }, // below
-        };
-        for (const auto& [dx, dy] : offsets) {
+    return { {
+        { c, -0.7L * c }, // upper right
+        { c + 0.2L, 0.35L * up }, // right
+        { c, 0.7L * c + up }, // lower right
+        { -c - w, -0.7L * c }, // upper left
+        { -c - 0.2L - w, 0.35L * up }, // left
+        { -c - w, 0.7L * c + up }, // lower left
+        { -w / 2.0L, -c - down }, // above
+        { -w / 2.0L, c + up }, // below
+    } };
+}
+
+std::optional<std::pair<Extended, Extended>> firstFree(
+    const Label& label, Occupancy& taken, std::initializer_list<Extended> rings)
+{
+    for (Extended ring : rings)
+        for (const auto& [dx, dy] : around(label, label.Clear + ring)) {
             const Extended x = label.X + dx, y = label.Y + dy;
             const Box b = TextBox(x, y, label.Text, label.Size, label.Bold);
             if (taken.Free(b)) {
@@ -97,7 +113,32 @@ std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occu
                 return std::make_pair(x, y);
             }
         }
-    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occupancy& taken)
+{
+    return firstFree(label, taken, { 0.0L, 1.2L });
+}
+
+std::optional<std::pair<Extended, Extended>> PlaceLabelAway(
+    const Label& label, Occupancy& taken, bool force)
+{
+    if (const auto spot = firstFree(label, taken, { 3.0L, 5.0L, 8.0L, 12.0L }))
+        return spot;
+    if (!force)
+        return std::nullopt;
+    for (Extended ring : { 3.0L, 5.0L, 8.0L, 12.0L })
+        for (const auto& [dx, dy] : around(label, label.Clear + ring)) {
+            const Extended x = label.X + dx, y = label.Y + dy;
+            const Box b = TextBox(x, y, label.Text, label.Size, label.Bold);
+            if (taken.Inside(b)) {
+                taken.Take(b);
+                return std::make_pair(x, y);
+            }
+        }
     return std::nullopt;
 }
 

@@ -43,6 +43,8 @@ public:
 
     // Inside the map and clear of every box taken.
     bool Free(const Box& b) const;
+    // Inside the map.
+    bool Inside(const Box& b) const;
     void Take(const Box& b);
 
 private:
@@ -82,5 +84,12 @@ struct Label
 // first, as maps name points), then of eight a step further out, which it then takes; nothing
 // when none is free.
 std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occupancy& taken);
+
+// For a label that must stay (a blunder's name, a cut arrow's length) and found no place
+// beside its anchor: the first free place on rings further out (3 to 12 mm), to be joined to
+// the anchor by a leader line; with force, when none is free, the first place on the nearest
+// of those rings inside the map, free or not. It then takes its box.
+std::optional<std::pair<Extended, Extended>> PlaceLabelAway(
+    const Label& label, Occupancy& taken, bool force);
 
 } // namespace vorida

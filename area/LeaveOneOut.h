@@ -46,7 +46,7 @@ public:
 // (1 + 2x/ν)^(−ν/2); with a share kAreaFalseAlarm/n for each point,
 // k² = ν((kAreaFalseAlarm/n)^(−2/ν) − 1), about 2 ln(n / kAreaFalseAlarm) for a large area
 // and far more for a small one, whose σ is itself uncertain.
-inline constexpr Extended kAreaFalseAlarm = 0.01L;
+inline constexpr Extended kAreaFalseAlarm = 0.005L;
 // The smallest blunder the rule names at a point with this probability (one-sided normal
 // quantile of 95 %): threshold + kDetectionQuantile·sᵢ.
 inline constexpr Extended kDetectionQuantile = 1.645L;

@@ -327,6 +327,15 @@ private:
     std::vector<Label> labels_;
 };
 
+// A line from the label's anchor to the nearest point of its text's box placed at spot.
+MapLine leader(const Label& label, std::pair<Extended, Extended> spot)
+{
+    const Box b = TextBox(spot.first, spot.second, label.Text, label.Size, label.Bold);
+    const Extended x = std::clamp(label.X, b.Left, b.Right);
+    const Extended y = std::clamp(label.Y, b.Top, b.Bottom);
+    return { label.X, label.Y, x, y };
+}
+
 } // namespace
 
 MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& l)
@@ -359,7 +368,14 @@ MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& l)
     LabelCounts& counts = scene.Counts;
     for (Label& label : labels) {
         (label.Cut() ? counts.Cuts : counts.Names) += 1;
-        if (const auto spot = PlaceLabel(label, taken))
+        std::optional<std::pair<Extended, Extended>> spot = PlaceLabel(label, taken);
+        const bool mustStay = label.Kind == LabelKind::BlunderName || label.Cut();
+        if (!spot && mustStay) {
+            spot = PlaceLabelAway(label, taken, label.Kind == LabelKind::BlunderName);
+            if (spot)
+                scene.Leaders.push_back(leader(label, *spot));
+        }
+        if (spot)
             scene.Texts.push_back({ spot->first, spot->second, label.Kind, std::move(label.Text) });
         else
             (label.Cut() ? counts.CutsLeftOut : counts.NamesLeftOut) += 1;

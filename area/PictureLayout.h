@@ -99,8 +99,10 @@ struct MapLine
 };
 
 // Everything on the map, in the order it is drawn: the grid, the area rectangle, the north
-// arrow, the arrows, the markers, then the texts (the grid's labels, then the names and
-// lengths that found a place).
+// arrow, the arrows, the markers, the leader lines, then the texts (the grid's labels, then
+// the names and lengths that found a place). A likely blunder's name is always there (with a
+// leader line where no place beside its point is free); so is a cut arrow's length where a
+// place on the rings further out is free.
 struct MapScene
 {
     std::vector<MapLine> Grid;
@@ -109,6 +111,8 @@ struct MapScene
     std::vector<MapArrow> Arrows;
     std::vector<MapMarker> Markers;
     std::vector<MapText> Texts;
+    // Lines from a point or an arrow's end to its label where the label stands away from it.
+    std::vector<MapLine> Leaders;
     LabelCounts Counts;
 };
 

@@ -473,3 +473,37 @@ TEST(AreaPicture, LabelsOverlapNeitherEachOtherNorAMarker)
             << counts.NamesLeftOut;
     }
 }
+
+// A crowded town (400 points 30 m apart) with three blunders: at the round scale few names find
+// a place, but every named blunder keeps its name, in bold red, joined to its point by a
+// leader line when it stands away from it.
+TEST(AreaPicture, NamedBlundersAlwaysKeepTheirNames)
+{
+    TPktDostosowania points;
+    std::uint32_t state = 5;
+    auto jitter = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 12.0L;
+    };
+    for (int i = 0; i < 20; ++i)
+        for (int j = 0; j < 20; ++j) {
+            const Extended x = 5852000.0L + 30.0L * i + jitter(),
+                           y = 6482000.0L + 30.0L * j + jitter();
+            points.push_back(
+                Point(std::string("Pkt-").append(std::to_string(20 * i + j)), x - 5820000.0L,
+                    y - 6460000.0L, x + 0.002L * std::sin(x), y + 0.002L * std::cos(y)));
+        }
+    for (size_t i : { 105u, 210u, 333u })
+        Move(points[i], 0.15L, -0.2L);
+    const AreaPicture picture = PrepareAreaPicture(points, "Ciasno", 7, {}, kDefaultTolerance, 2);
+    LabelCounts counts;
+    const std::string svg = AreaSvg(picture, &counts);
+    EXPECT_GT(counts.NamesLeftOut, 100u);
+    EXPECT_NE(svg.find("<line class=\"leader\""), std::string::npos); // one stands away
+    std::vector<std::string> bold;
+    for (const auto& [tag, body] : Elements(svg, "text"))
+        if (Attribute(tag, "class") == "name bname")
+            bold.push_back(body);
+    std::sort(bold.begin(), bold.end());
+    EXPECT_EQ(bold, (std::vector<std::string> { "Pkt-105", "Pkt-210", "Pkt-333" }));
+}
