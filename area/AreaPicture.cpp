@@ -1,8 +1,17 @@
 #include "AreaPicture.h"
 
+#include "Cp1250.h"
 #include "UTransPkt.h"
 
 namespace vorida {
+
+std::optional<size_t> FindPoint(const TPktDostosowania& points, const std::string& utf8Name)
+{
+    for (size_t i = 0; i < points.size(); ++i)
+        if (Cp1250ToUtf8(points[i].Name) == utf8Name)
+            return i;
+    return std::nullopt;
+}
 
 AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string& areaName,
     std::int32_t systemCode, const std::vector<CheckPoint>& checks, Extended tolerance,

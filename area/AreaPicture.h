@@ -33,6 +33,7 @@ struct AreaPicture
     std::vector<CheckPoint> Checks;
     std::optional<CheckSummary> CheckResults; // absent without checks or a usable fit
     std::optional<Extended> Scale; // the map scale's denominator when given, else a round one
+    std::optional<size_t> Centre; // the point the map is centred on, else the framed points' middle
     std::string Excluded; // names of the adjustment points left out (UTF-8), for the figures
 
     // Point i was named a likely blunder.
@@ -40,6 +41,9 @@ struct AreaPicture
     // Point i lies outside the convex hull of the others.
     bool ExtrapolatedAt(size_t i) const { return Loo && Loo->Points[i].Extrapolated; }
 };
+
+// The first adjustment point named utf8Name (UTF-8), if any.
+std::optional<size_t> FindPoint(const TPktDostosowania& points, const std::string& utf8Name);
 
 // Fits the area local to national and computes the residuals, the blunder screening
 // (tolerance in metres, on threads: 0 one per core) and the check points' differences.

@@ -304,8 +304,9 @@ void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& 
 
 // The scale bars and the figures on the right below the map.
 void writeFigures(
-    SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, const LabelCounts& counts)
+    SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, const MapScene& scene)
 {
+    const LabelCounts& counts = scene.Counts;
     const Extended right = l.Landscape ? l.PageWidth * 0.5L : l.PageWidth * 0.45L;
     Extended row = l.LegendTop();
     scaleBar(w, right, row, l.ArrowBarGround * l.ArrowScale, PlainNumber(l.ArrowBarGround) + " mm",
@@ -341,6 +342,15 @@ void writeFigures(
         if (count > kBlundersNamed)
             blunders += " i " + std::to_string(count - kBlundersNamed) + " innych";
         figures.push_back("Prawdopodobne błędy grube: " + (count == 0 ? "brak" : blunders));
+        if (!scene.BlundersOutside.empty()) {
+            std::string outside;
+            for (size_t k = 0; k < scene.BlundersOutside.size() && k < kBlundersNamed; ++k)
+                outside += (k > 0 ? ", " : "") + scene.BlundersOutside[k];
+            if (scene.BlundersOutside.size() > kBlundersNamed)
+                outside += " i " + std::to_string(scene.BlundersOutside.size() - kBlundersNamed)
+                    + " innych";
+            figures.push_back("  poza mapą: " + outside);
+        }
         // The rule in two lines, split after its first part, so that it fits the column.
         const std::string rule = "Próg: " + BlunderRuleText(picture.Tolerance);
         const size_t split = rule.find("; ");
@@ -377,7 +387,7 @@ std::string AreaSvg(const AreaPicture& picture, LabelCounts* counts)
     writeHeader(w, picture, l);
     writeMap(w, l, scene);
     writeLegend(w, picture, l);
-    writeFigures(w, picture, l, scene.Counts);
+    writeFigures(w, picture, l, scene);
     w.Line("</svg>");
     if (counts)
         *counts = scene.Counts;

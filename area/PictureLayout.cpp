@@ -156,6 +156,10 @@ PictureLayout LayOutPicture(const AreaPicture& picture)
             { 1.0L, 1.2L, 1.5L, 2.0L, 2.5L, 3.0L, 4.0L, 5.0L, 6.0L, 7.5L, 8.0L });
     l.CentreNorth = (box.MinX + box.MaxX) / 2.0L;
     l.CentreEast = (box.MinY + box.MaxY) / 2.0L;
+    if (picture.Centre && *picture.Centre < picture.Points.size()) {
+        l.CentreNorth = picture.Points[*picture.Centre].NationalX;
+        l.CentreEast = picture.Points[*picture.Centre].NationalY;
+    }
     const ExtentBox& area = picture.Extents.National;
     l.AreaClipped = l.PaperX(area.MinY) < l.MapLeft || l.PaperX(area.MaxY) > l.MapLeft + l.MapWidth
         || l.PaperY(area.MaxX) < l.MapTop || l.PaperY(area.MinX) > l.MapTop + l.MapHeight;
@@ -366,7 +370,14 @@ MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& l)
         return a.Rank < b.Rank || (a.Rank == b.Rank && a.Weight > b.Weight);
     });
     LabelCounts& counts = scene.Counts;
+    const Box map { l.MapLeft, l.MapTop, l.MapLeft + l.MapWidth, l.MapTop + l.MapHeight };
     for (Label& label : labels) {
+        if (!(map.Left <= label.X && label.X <= map.Right && map.Top <= label.Y
+                && label.Y <= map.Bottom)) {
+            if (label.Kind == LabelKind::BlunderName)
+                scene.BlundersOutside.push_back(label.Text);
+            continue;
+        }
         (label.Cut() ? counts.Cuts : counts.Names) += 1;
         std::optional<std::pair<Extended, Extended>> spot = PlaceLabel(label, taken);
         const bool mustStay = label.Kind == LabelKind::BlunderName || label.Cut();

@@ -52,6 +52,7 @@ struct PictureLayout
 PictureLayout LayOutPicture(const AreaPicture& picture);
 
 // What the placing of the labels left out.
+// Labels whose point or arrow lies outside the map are in none of the counts.
 struct LabelCounts
 {
     size_t Names = 0, NamesLeftOut = 0, Cuts = 0, CutsLeftOut = 0;
@@ -114,6 +115,7 @@ struct MapScene
     // Lines from a point or an arrow's end to its label where the label stands away from it.
     std::vector<MapLine> Leaders;
     LabelCounts Counts;
+    std::vector<std::string> BlundersOutside; // names (UTF-8) of named blunders off the map
 };
 
 MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& layout);
