@@ -133,10 +133,13 @@ std::optional<Extended> ExpectedSpread::Factor(size_t i) const
         const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
         total = total + w;
         squares = squares + w * w;
-        for (size_t k = 0; k < kN; ++k) {
+        for (size_t k = 0; k < kN; ++k)
             mx[k] = mx[k] + w * rowX_[j][k];
-            my[k] = my[k] + w * rowY_[j][k];
-        }
+    }
+    // The Y row is the X row turned by a quarter: (0, 1, I₁, R₁, …) against (1, 0, R₁, −I₁, …).
+    for (size_t k = 0; k < kN; k += 2) {
+        my[k] = -mx[k + 1];
+        my[k + 1] = mx[k];
     }
     if (!(total > 0.0L))
         return std::nullopt;
