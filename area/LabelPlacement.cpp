@@ -101,14 +101,16 @@ std::array<std::pair<Extended, Extended>, 8> around(const Label& label, Extended
     } };
 }
 
-std::optional<std::pair<Extended, Extended>> firstFree(
-    const Label& label, Occupancy& taken, std::initializer_list<Extended> rings)
+// The first place on the rings that is free (or, without free, merely inside the map), which
+// it then takes.
+std::optional<std::pair<Extended, Extended>> firstPlace(
+    const Label& label, Occupancy& taken, std::initializer_list<Extended> rings, bool free = true)
 {
     for (Extended ring : rings)
         for (const auto& [dx, dy] : around(label, label.Clear + ring)) {
             const Extended x = label.X + dx, y = label.Y + dy;
             const Box b = TextBox(x, y, label.Text, label.Size, label.Bold);
-            if (taken.Free(b)) {
+            if (free ? taken.Free(b) : taken.Inside(b)) {
                 taken.Take(b);
                 return std::make_pair(x, y);
             }
@@ -120,26 +122,16 @@ std::optional<std::pair<Extended, Extended>> firstFree(
 
 std::optional<std::pair<Extended, Extended>> PlaceLabel(const Label& label, Occupancy& taken)
 {
-    return firstFree(label, taken, { 0.0L, 1.2L });
+    return firstPlace(label, taken, { 0.0L, 1.2L });
 }
 
 std::optional<std::pair<Extended, Extended>> PlaceLabelAway(
     const Label& label, Occupancy& taken, bool force)
 {
-    if (const auto spot = firstFree(label, taken, { 3.0L, 5.0L, 8.0L, 12.0L }))
+    const std::initializer_list<Extended> rings { 3.0L, 5.0L, 8.0L, 12.0L };
+    if (const auto spot = firstPlace(label, taken, rings))
         return spot;
-    if (!force)
-        return std::nullopt;
-    for (Extended ring : { 3.0L, 5.0L, 8.0L, 12.0L })
-        for (const auto& [dx, dy] : around(label, label.Clear + ring)) {
-            const Extended x = label.X + dx, y = label.Y + dy;
-            const Box b = TextBox(x, y, label.Text, label.Size, label.Bold);
-            if (taken.Inside(b)) {
-                taken.Take(b);
-                return std::make_pair(x, y);
-            }
-        }
-    return std::nullopt;
+    return force ? firstPlace(label, taken, rings, false) : std::nullopt;
 }
 
 } // namespace vorida
