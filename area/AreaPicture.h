@@ -1,16 +1,6 @@
-// The picture of an area on one A4 sheet, as SVG: the national system with x (northing) up
-// and y (easting) to the right, a labelled coordinate grid, the adjustment and check points
-// framed with a margin, the widened area rectangle where it falls on the sheet, every
-// adjustment point with its name, its fit residual and its leave-one-out discrepancy as
-// arrows, likely blunders in red, extrapolated points grey, and check points with their
-// differences. Texts are Polish.
-//
-// Names never overlap each other or a marker: each is tried at places around its point, the
-// flagged, extrapolated and worst points first, and left out where no place is free; the
-// figures say how many were left out.
-//
-// The SVG is written by hand: a few element kinds with attributes and one style sheet, which
-// browsers, print tools and librsvg all read. Its user unit is the millimetre on paper.
+// What the picture of an area shows: the adjustment points with their fit residuals and
+// leave-one-out discrepancies, the likely blunders, the check points with their differences.
+// PictureLayout.h puts it on a sheet, AreaSvg.h writes that sheet as SVG.
 #pragma once
 
 #include "AreaFit.h"
@@ -43,8 +33,17 @@ struct AreaPicture
     std::vector<CheckPoint> Checks;
     std::optional<CheckSummary> CheckResults; // absent without checks or a usable fit
     std::optional<Extended> Scale; // the map scale's denominator when given, else a round one
+    std::optional<size_t> Centre; // the point the map is centred on, else the framed points' middle
     std::string Excluded; // names of the adjustment points left out (UTF-8), for the figures
+
+    // Point i was named a likely blunder.
+    bool NamedAt(size_t i) const { return i < Named.size() && Named[i]; }
+    // Point i lies outside the convex hull of the others.
+    bool ExtrapolatedAt(size_t i) const { return Loo && Loo->Points[i].Extrapolated; }
 };
+
+// The first adjustment point named utf8Name (UTF-8), if any.
+std::optional<size_t> FindPoint(const TPktDostosowania& points, const std::string& utf8Name);
 
 // Fits the area local to national and computes the residuals, the blunder screening
 // (tolerance in metres, on threads: 0 one per core) and the check points' differences.
@@ -52,37 +51,5 @@ struct AreaPicture
 AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string& areaName,
     std::int32_t systemCode, const std::vector<CheckPoint>& checks,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
-
-// Where things go on the sheet; lengths in millimetres of paper.
-struct PictureLayout
-{
-    bool Landscape = false;
-    Extended PageWidth = 0.0L, PageHeight = 0.0L;
-    Extended MapLeft = 0.0L, MapTop = 0.0L, MapWidth = 0.0L, MapHeight = 0.0L;
-    Extended ScaleDenominator = 1.0L; // the map scale is 1 : ScaleDenominator
-    Extended CentreNorth = 0.0L, CentreEast = 0.0L; // at the centre of the map region
-    ExtentBox Framed; // national: the points and the margin around them
-    bool AreaClipped = false; // the widened area box reaches beyond the map
-    Extended GridStep = 1000.0L; // metres between grid lines
-    Extended ArrowScale = 1.0L; // paper millimetres per millimetre of a vector
-    Extended ArrowBarGround = 1.0L; // millimetres of vector the arrow scale bar shows
-    Extended MetreBarGround = 1.0L; // metres the map scale bar shows
-    Extended LongestArrow = 25.0L; // longer arrows are cut here and labelled with their length
-
-    Extended PaperX(Extended east) const;
-    Extended PaperY(Extended north) const;
-};
-
-PictureLayout LayOutPicture(const AreaPicture& picture);
-
-// What the placing of the labels left out.
-struct LabelCounts
-{
-    size_t Names = 0, NamesLeftOut = 0, Cuts = 0, CutsLeftOut = 0;
-};
-
-// The SVG document (UTF-8, lines ending in CR LF); counts, when given, receives what the
-// labels left out.
-std::string AreaSvg(const AreaPicture& picture, LabelCounts* counts = nullptr);
 
 } // namespace vorida

@@ -37,10 +37,51 @@ std::string PlainNumber(Extended v, int maxDecimals)
 
 std::string BlunderRuleText(Extended tolerance)
 {
-    return "v > " + PlainNumber(kBlunderFactor) + " × RMS pozostałych i v > "
-        + PlainNumber(tolerance * 1000.0L, 1) + " mm; przy ekstrapolacji "
-        + PlainNumber(kExtrapolatedFactor) + " × i "
-        + PlainNumber(kExtrapolatedToleranceFactor * tolerance * 1000.0L, 1) + " mm";
+    return "v > k·s punktu i v > " + PlainNumber(tolerance * 1000.0L, 1) + " mm";
+}
+
+std::vector<std::string> ScreeningSummary(
+    const LooResult& loo, const std::vector<std::string>& names)
+{
+    std::vector<std::string> lines;
+    auto mm = [](Extended v) { return FormatDecimals(v * 1000.0L, 1); };
+    lines.push_back("Szum obszaru σ = " + mm(loo.Sigma)
+        + " mm (mediana m0 dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2) + " dla "
+        + std::to_string(loo.Computed) + " punktów; s = σ·√f, f z geometrii dopasowania i korekty");
+    std::optional<size_t> largest;
+    std::vector<size_t> blind;
+    for (size_t i = 0; i < loo.Points.size(); ++i) {
+        const LooDiscrepancy& d = loo.Points[i];
+        if (!d.Computed())
+            continue;
+        if (!largest || d.Detectable > loo.Points[*largest].Detectable)
+            largest = i;
+        if (d.Detectable > kBlindBlunder)
+            blind.push_back(i);
+    }
+    if (!largest)
+        return lines;
+    lines.push_back("Najmniejszy wykrywalny błąd (mwb): największy "
+        + mm(loo.Points[*largest].Detectable) + " mm (" + names[*largest] + ")");
+    std::string where;
+    constexpr size_t kListed = 20;
+    for (size_t k = 0; k < blind.size() && k < kListed; ++k)
+        where += (k > 0 ? ", " : "") + names[blind[k]];
+    if (blind.size() > kListed)
+        where += " i " + std::to_string(blind.size() - kListed) + " innych";
+    lines.push_back("Błąd ponad " + PlainNumber(kBlindBlunder * 1000.0L)
+        + " mm może przejść niewskazany w punktach: " + (blind.empty() ? "żadnym" : where));
+    return lines;
+}
+
+std::string WeakScreeningWarning(size_t n)
+{
+    if (n >= kWeakScreeningBelow)
+        return {};
+    return "Uwaga: tylko " + std::to_string(n)
+        + " punktów dostosowania: wielomian ma 8 parametrów, dopasowanie bez punktu zostawia "
+        + std::to_string(2 * n >= 10 ? 2 * n - 10 : 0)
+        + " sprawdzeń; wykrywanie błędów grubych jest słabe (zob. mwb)";
 }
 
 std::string AreaMarginText()

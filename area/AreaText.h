@@ -2,10 +2,11 @@
 // from the constants they describe.
 #pragma once
 
-#include "Extended.h"
+#include "LeaveOneOut.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorida {
 
@@ -17,8 +18,21 @@ std::string GroupThousands(std::string_view digits, std::string_view separator);
 std::string PlainNumber(Extended v, int maxDecimals = 3);
 
 // The blunder rule in a few words, for the last line of `fit --loo`, the help and the legend:
-// "v > 3 × RMS pozostałych i v > 30 mm; przy ekstrapolacji 5 × i 60 mm".
+// "v > k·s punktu i v > 30 mm".
 std::string BlunderRuleText(Extended tolerance);
+
+// A blunder this large (metres) should never pass unnamed: the points where it could are
+// listed after the table.
+inline constexpr Extended kBlindBlunder = 0.050L;
+
+// The lines after a round's table (UTF-8): the area's noise and k, the largest blunder that
+// could pass unnamed and the points where one over kBlindBlunder could. names: of the points
+// of loo, UTF-8.
+std::vector<std::string> ScreeningSummary(
+    const LooResult& loo, const std::vector<std::string>& names);
+
+// The warning for an area of n points too small to screen well; empty when it is not.
+std::string WeakScreeningWarning(size_t n);
 
 // The widening of the area box, "3000 m".
 std::string AreaMarginText();

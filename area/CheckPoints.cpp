@@ -18,6 +18,10 @@ CheckPointFile ReadCheckPoints(const std::string& path)
     std::vector<std::string> lines;
     bool utf8 = true;
     for (std::string line; reader.Next(line);) {
+        if (line.find('\0') != std::string::npos)
+            throw CheckPointFileError("Plik " + path
+                + " nie jest tekstem (zawiera bajty zerowe, np. UTF-16): zapisz go jako UTF-8 "
+                  "lub Windows-1250");
         utf8 = utf8 && IsValidUtf8(line);
         lines.push_back(line);
     }
@@ -41,6 +45,11 @@ CheckPointFile ReadCheckPoints(const std::string& path)
         else
             file.UnreadableLines.push_back(number);
     }
+    if (file.Points.empty())
+        throw CheckPointFileError("Plik " + path
+            + " nie zawiera żadnego czytelnego punktu kontrolnego (nazwa, x, y lokalne, x, y "
+              "krajowe); linii nieczytelnych: "
+            + std::to_string(file.UnreadableLines.size()));
     return file;
 }
 

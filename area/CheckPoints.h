@@ -10,6 +10,8 @@
 // coordinate words is unreadable and only its number is kept.
 #pragma once
 
+#include "Error.h"
+
 #include "AreaFit.h"
 #include "UPKTBIN.h"
 #include "UTrKonfAf.h"
@@ -34,7 +36,17 @@ struct CheckPointFile
     std::vector<std::int64_t> UnreadableLines; // numbers from 1
 };
 
-// Reads a check-point file; throws LineFileError when it cannot be opened or read.
+// A check-point file that opens but holds no check point to judge: empty, only comments or
+// unreadable lines, or no text at all (UTF-16 and other files with zero bytes); what() says
+// which, in Polish.
+class CheckPointFileError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// Reads a check-point file; throws LineFileError when it cannot be opened or read, and
+// CheckPointFileError when it holds no readable check point.
 CheckPointFile ReadCheckPoints(const std::string& path);
 
 // Vx, Vy, V: known minus converted, target units (metres).

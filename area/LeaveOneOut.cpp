@@ -1,22 +1,73 @@
 #include "LeaveOneOut.h"
 
+#include "ExpectedSpread.h"
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <numeric>
-#include <stdexcept>
 #include <thread>
 
 namespace vorida {
 
 namespace {
 
-// The discrepancies of points[first..last) into out, each from the fit without the point.
-void computeRange(const TPktDostosowania& points, bool reverse, size_t first, size_t last,
-    std::vector<LooDiscrepancy>& out)
+// What the fits without each point share: the set, the direction, the copy sets and the
+// model of the expected spread.
+struct LooInput
+{
+    const TPktDostosowania& Points;
+    bool Reverse;
+    const std::vector<size_t>& CopyOf;
+    const std::vector<size_t>& Copies; // per point: the size of its copy set
+    const ExpectedSpread& Spread;
+};
+
+// σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
+// the squared residuals over the redundancy 2m − 8.
+Extended reducedNoise(const TTrKonfAf& t, const std::vector<size_t>& members)
+{
+    const size_t m = members.size();
+    if (2 * m <= 8)
+        return 0.0L;
+    Extended sum = 0.0L;
+    for (size_t k = 1; k <= m; ++k)
+        sum = sum + (t.ResidualX[k] * t.ResidualX[k] + t.ResidualY[k] * t.ResidualY[k]);
+    return std::sqrt(sum / static_cast<Extended>(2 * m - 8));
+}
+
+// The discrepancy of point i converted with t, fitted on reduced, whose points are members
+// of the whole set.
+void discrepancy(const LooInput& in, const TPktDostosowania& reduced,
+    const std::vector<size_t>& members, size_t i, TTrKonfAf& t, LooDiscrepancy& d)
+{
+    const TPkt& p = in.Points[i];
+    const bool reverse = in.Reverse;
+    try {
+        d.Status = FitArea(t, reduced, reverse);
+        if (d.Status != AreaFitStatus::Fitted)
+            return;
+        Extended outX = 0.0L, outY = 0.0L;
+        t.TransformPoint(
+            outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
+        static_cast<Discrepancy&>(d) = DiscrepancyOf(
+            reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
+        d.Factor = in.Spread.Factor(i);
+        d.Sigma = reducedNoise(t, members);
+        ThrowOnFloatingPointFlags();
+    } catch (const FloatingPointError&) {
+        d = LooDiscrepancy {};
+        d.Failed = true;
+    }
+}
+
+// The discrepancies of points[first..last) into out, each from the fit without the point and
+// its copies.
+void computeRange(const LooInput& in, size_t first, size_t last, std::vector<LooDiscrepancy>& out)
 {
     if (first >= last)
         return;
+    const TPktDostosowania& points = in.Points;
     // The set without point i is points[0..i-1] followed by points[i+1..]. Going from i to
     // i + 1 changes one entry: position i gets point i back.
     TPktDostosowania reduced;
@@ -24,25 +75,30 @@ void computeRange(const TPktDostosowania& points, bool reverse, size_t first, si
     for (size_t k = 0; k < points.size(); ++k)
         if (k != first)
             reduced.push_back(points[k]);
+    std::vector<size_t> members;
+    for (size_t k = 0; k < points.size(); ++k)
+        if (k != first)
+            members.push_back(k);
     TTrKonfAf t;
     for (size_t i = first; i < last; ++i) {
-        if (i > first)
+        if (i > first) {
             reduced[i - 1] = points[i - 1];
-        LooDiscrepancy& d = out[i];
-        const TPkt& p = points[i];
-        try {
-            d.Status = FitArea(t, reduced, reverse);
-            if (d.Status != AreaFitStatus::Fitted)
-                continue;
-            Extended outX = 0.0L, outY = 0.0L;
-            t.TransformPoint(
-                outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-            static_cast<Discrepancy&>(d) = DiscrepancyOf(
-                reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
-        } catch (const FloatingPointError&) {
-            d = LooDiscrepancy {};
-            d.Failed = true;
+            members[i - 1] = i - 1;
         }
+        out[i].Copies = in.Copies[i];
+        if (in.Copies[i] == 1) {
+            discrepancy(in, reduced, members, i, t, out[i]);
+            continue;
+        }
+        TPktDostosowania others;
+        std::vector<size_t> kept;
+        for (size_t k = 0; k < points.size(); ++k)
+            if (in.CopyOf[k] != in.CopyOf[i]) {
+                others.push_back(points[k]);
+                kept.push_back(k);
+            }
+        discrepancy(in, others, kept, i, t, out[i]);
+        out[i].Copies = in.Copies[i];
     }
 }
 
@@ -57,27 +113,26 @@ unsigned threadCount(unsigned requested, size_t points)
 }
 
 // Every discrepancy, on threads that each take one stretch of the points.
-void computeAll(const TPktDostosowania& points, bool reverse, unsigned threads,
-    std::vector<LooDiscrepancy>& out)
+void computeAll(const LooInput& in, unsigned threads, std::vector<LooDiscrepancy>& out)
 {
-    const unsigned n = threadCount(threads, points.size());
+    const unsigned n = threadCount(threads, in.Points.size());
     if (n <= 1) {
-        computeRange(points, reverse, 0, points.size(), out);
+        computeRange(in, 0, in.Points.size(), out);
         return;
     }
     std::vector<std::thread> workers;
     std::vector<std::exception_ptr> failures(n);
-    const size_t size = points.size();
+    const size_t size = in.Points.size();
     for (unsigned w = 1; w < n; ++w)
         workers.emplace_back([&, w] {
             try {
-                computeRange(points, reverse, size * w / n, size * (w + 1) / n, out);
+                computeRange(in, size * w / n, size * (w + 1) / n, out);
             } catch (...) {
                 failures[w] = std::current_exception();
             }
         });
     try {
-        computeRange(points, reverse, 0, size / n, out);
+        computeRange(in, 0, size / n, out);
     } catch (...) {
         failures[0] = std::current_exception();
     }
@@ -164,71 +219,127 @@ bool InsideHull(
     return true;
 }
 
+Extended SpreadMultiple(size_t n)
+{
+    const Extended nu = static_cast<Extended>(n > 5 ? 2 * n - 10 : 1);
+    const Extended alpha = kAreaFalseAlarm / static_cast<Extended>(n);
+    return std::sqrt(nu * (std::pow(alpha, -2.0L / nu) - 1.0L));
+}
+
+std::vector<size_t> CopiesOf(const std::vector<Extended>& x, const std::vector<Extended>& y)
+{
+    std::vector<size_t> copyOf(x.size());
+    std::iota(copyOf.begin(), copyOf.end(), size_t { 0 });
+    // A position that is no finite number is nobody's copy.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < x.size(); ++i)
+        if (std::isfinite(x[i]) && std::isfinite(y[i]))
+            order.push_back(i);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return x[a] < x[b]; });
+    auto root = [&copyOf](size_t i) {
+        while (copyOf[i] != i)
+            i = copyOf[i];
+        return i;
+    };
+    // Compared without a difference of two large coordinates, which could overflow.
+    auto near
+        = [](Extended a, Extended b) { return b <= a + kSamePosition && a <= b + kSamePosition; };
+    for (size_t a = 0; a < order.size(); ++a)
+        for (size_t b = a + 1; b < order.size() && near(x[order[a]], x[order[b]]); ++b) {
+            const size_t i = order[a], j = order[b];
+            if (!near(y[i], y[j]))
+                continue;
+            const Extended dx = x[j] - x[i], dy = y[j] - y[i];
+            if (dx * dx + dy * dy <= kSamePosition * kSamePosition) {
+                const size_t ri = root(i), rj = root(j);
+                copyOf[std::max(ri, rj)] = std::min(ri, rj);
+            }
+        }
+    for (size_t i = 0; i < copyOf.size(); ++i)
+        copyOf[i] = root(i);
+    return copyOf;
+}
+
+namespace {
+
+// σ of the area: the median of the σ₍ᵢ₎.
+Extended areaNoise(const std::vector<LooDiscrepancy>& points)
+{
+    std::vector<Extended> q;
+    for (const LooDiscrepancy& d : points)
+        if (d.Computed())
+            q.push_back(d.Sigma);
+    if (q.empty())
+        return 0.0L;
+    std::sort(q.begin(), q.end());
+    const size_t h = q.size() / 2;
+    return q.size() % 2 == 1 ? q[h] : (q[h - 1] + q[h]) / 2.0L;
+}
+
+// Each computed point against its threshold; the point most over.
+void judge(LooResult& result, Extended tolerance)
+{
+    result.Sigma = areaNoise(result.Points);
+    result.Multiple = SpreadMultiple(result.Computed);
+    Extended mostOver = 0.0L;
+    for (size_t i = 0; i < result.Points.size(); ++i) {
+        LooDiscrepancy& d = result.Points[i];
+        if (!d.Computed())
+            continue;
+        d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
+        d.Threshold = std::max({ result.Multiple * d.Spread, tolerance, kBlunderFloor });
+        d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
+        d.Blunder = d.V > d.Threshold;
+        // Of the points over, the one largest against its own spread is named (the largest
+        // standardised discrepancy: a blunder raises its neighbours' discrepancies less than
+        // its own, each on its scale).
+        const Extended standardised = d.V / (d.Spread + 1e-12L);
+        if (d.Blunder && (!result.MostOver || standardised > mostOver)) {
+            mostOver = standardised;
+            result.MostOver = i;
+        }
+    }
+}
+
+} // namespace
+
 LooResult LeaveOneOut(
     const TPktDostosowania& points, bool reverse, Extended tolerance, unsigned threads)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
-        throw std::invalid_argument("Za mało punktów dostosowania");
-    LooResult result;
-    result.Points.resize(points.size());
-    computeAll(points, reverse, threads, result.Points);
-
+        throw ScreeningError("Za mało punktów dostosowania");
     std::vector<Extended> sx, sy;
     for (const TPkt& p : points) {
         sx.push_back(reverse ? p.NationalX : p.LocalX);
         sy.push_back(reverse ? p.NationalY : p.LocalY);
     }
-    const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
+    const std::vector<size_t> copyOf = CopiesOf(sx, sy);
+    std::vector<size_t> copies(points.size(), 0);
+    for (size_t c : copyOf)
+        ++copies[c];
+    for (size_t i = 0; i < points.size(); ++i)
+        copies[i] = copies[copyOf[i]];
+    const ExpectedSpread spread(points, reverse, copyOf);
+    LooResult result;
+    result.Points.resize(points.size());
+    computeAll({ points, reverse, copyOf, copies, spread }, threads, result.Points);
 
+    const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;
-    size_t inside = 0;
     for (size_t i = 0; i < points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
         d.Extrapolated = outside[i];
         if (!d.Computed())
             continue;
         ++result.Computed;
-        inside += d.Extrapolated ? 0 : 1;
         sum = sum + d.V * d.V;
         if (!result.Worst || d.V > result.Points[*result.Worst].V)
             result.Worst = i;
     }
     if (result.Computed > 0)
         result.Rms = std::sqrt(sum / static_cast<Extended>(result.Computed));
-    if (result.Computed < 2)
-        return result;
-    // The scale of a point is the RMS of the others inside the hull; with fewer than two of
-    // them (a set mostly on its hull), of all the others.
-    const bool insideOnly = inside >= 3;
-    // Of the points over, the one with the largest discrepancy is named: a blunder inflates its
-    // neighbours' discrepancies (the fits without them hold it, and the correction spreads its
-    // residual onto them), but never beyond its own; judged by the ratio to the threshold, an
-    // inside neighbour of an extrapolated blunder, whose threshold is the lower, would come
-    // first.
-    Extended mostOver = 0.0L;
-    for (size_t i = 0; i < points.size(); ++i) {
-        LooDiscrepancy& d = result.Points[i];
-        if (!d.Computed())
-            continue;
-        // The others' sum of squares directly, not as a difference: no cancellation.
-        Extended others = 0.0L;
-        size_t count = 0;
-        for (const LooDiscrepancy& e : result.Points)
-            if (&e != &d && e.Computed() && (!insideOnly || !e.Extrapolated)) {
-                others = others + e.V * e.V;
-                ++count;
-            }
-        d.RmsOfOthers = std::sqrt(others / static_cast<Extended>(count));
-        const Extended factor = d.Extrapolated ? kExtrapolatedFactor : kBlunderFactor;
-        const Extended floor
-            = d.Extrapolated ? kExtrapolatedToleranceFactor * tolerance : tolerance;
-        d.Threshold = std::max({ factor * d.RmsOfOthers, floor, kBlunderFloor });
-        d.Blunder = d.V > d.Threshold;
-        if (d.Blunder && (!result.MostOver || d.V > mostOver)) {
-            mostOver = d.V;
-            result.MostOver = i;
-        }
-    }
+    if (result.Computed >= 2)
+        judge(result, tolerance);
     return result;
 }
 
@@ -240,7 +351,7 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         if (excluded.empty() || !excluded[i])
             members.push_back(i);
     if (members.size() < kMinimumPointsForLeaveOneOut)
-        throw std::invalid_argument("Za mało punktów dostosowania");
+        throw ScreeningError("Za mało punktów dostosowania");
     Screening s;
     for (;;) {
         if (members.size() < kMinimumPointsForLeaveOneOut) {

@@ -5,17 +5,18 @@
 // figure of it, and a point that disagrees with its neighbours (a blunder) stands out.
 //
 // Blunder screening names one point at a time: of the points over their threshold, the one
-// with the largest discrepancy is named, the area is judged again without it, and so on until no
-// point is over. A big blunder inflates the discrepancies and the RMS of everything near it; judged
-// once, it hides a smaller one (masking), judged again without it, the smaller one shows.
+// whose discrepancy is largest against its own expected spread is named, the area is judged
+// again without it, and so on until no point is over. A big blunder inflates the discrepancies
+// of everything near it; judged once, it hides a smaller one (masking), judged again without
+// it, the smaller one shows.
 //
 // A point outside the convex hull of the others is converted by extrapolation: its
-// discrepancy holds the polynomial's swing beyond the points as well as its own error. It is
-// labelled extrapolated and judged on a looser threshold, so that an edge point is not called a
-// blunder for being on the edge.
+// discrepancy holds the polynomial's swing beyond the points as well as its own error. Its
+// leverage in the cubic is large and so is its expected spread; it is labelled extrapolated.
 #pragma once
 
 #include "AreaFit.h"
+#include "Error.h"
 
 #include <optional>
 #include <vector>
@@ -26,24 +27,47 @@ namespace vorida {
 // over-determines the cubic.
 inline constexpr size_t kMinimumPointsForLeaveOneOut = 5;
 
-// A point inside the hull of the others is over its threshold when its discrepancy exceeds
-// this many times the RMS of the discrepancies of the other points inside...
-inline constexpr Extended kBlunderFactor = 3.0L;
-// ...an extrapolated point when it exceeds this many times that RMS...
-inline constexpr Extended kExtrapolatedFactor = 5.0L;
-// ...and either only when its discrepancy also exceeds the tolerance (metres): an absolute
-// floor, so that in a large clean area, whose RMS is a few millimetres, the points at the tail
-// of the noise are not called blunders. Surveyors' instructions state centimetres: 3 cm lies
-// above what the noise and a network's own distortion leave in a sound area (1-2 cm) and below
-// the smallest error worth the search (5 cm).
+// The screening was asked of fewer than kMinimumPointsForLeaveOneOut points; what() is the
+// Polish text for the user.
+class ScreeningError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// The rule (docs/area-tools.md derives it): each discrepancy is judged on its own expected
+// spread sᵢ = σ₍ᵢ₎·√fᵢ (ExpectedSpread.h), σ₍ᵢ₎ the noise of the fit without the point (its
+// m0: the root of its squared residuals over its redundancy 2(n − 1) − 8), which a blunder at
+// the point does not raise. A point is over its threshold when
+//     vᵢ > k·sᵢ  and  vᵢ > the tolerance,
+// k chosen so that a clean area of n points names a point with probability about
+// kAreaFalseAlarm: vᵢ²/(σ²fᵢ) is χ² with 2 degrees of freedom and σ₍ᵢ₎² is σ²χ²ᵥ/ν with
+// ν = 2n − 10, independent of it, so vᵢ²/(2σ₍ᵢ₎²fᵢ) is F(2, ν), whose tail beyond x is
+// (1 + 2x/ν)^(−ν/2); with a share kAreaFalseAlarm/n for each point,
+// k² = ν((kAreaFalseAlarm/n)^(−2/ν) − 1), about 2 ln(n / kAreaFalseAlarm) for a large area
+// and far more for a small one, whose σ is itself uncertain.
+inline constexpr Extended kAreaFalseAlarm = 0.005L;
+// The smallest blunder the rule names at a point with this probability (one-sided normal
+// quantile of 95 %): threshold + kDetectionQuantile·sᵢ.
+inline constexpr Extended kDetectionQuantile = 1.645L;
+// The tolerance (metres): a floor under every threshold, so that in a large clean area, whose
+// noise is a few millimetres, a discrepancy of a centimetre is not called a blunder.
+// Surveyors' instructions state centimetres: 3 cm lies above what the noise and a network's
+// own distortion leave in a sound area (1-2 cm) and below the smallest error worth the search
+// (5 cm).
 inline constexpr Extended kDefaultTolerance = 0.030L;
-// An extrapolated point must exceed this many times the tolerance: beyond the last points the
-// polynomial swings by centimetres in a sound area (up to about 6 cm on the generated areas of
-// bench/area-trust.py).
-inline constexpr Extended kExtrapolatedToleranceFactor = 2.0L;
 // Whatever the tolerance, a discrepancy must exceed this much (metres), so that rounding on a
 // set without noise flags nothing.
 inline constexpr Extended kBlunderFloor = 0.0001L;
+// Below this many points the leave-one-out fits have fewer than 2n − 10 = 12 checks on the
+// cubic's 8 parameters, σ is barely known, and the screening is weak (the tools say so).
+inline constexpr size_t kWeakScreeningBelow = 11;
+// Points whose source positions lie within this distance (metres) are copies of one position:
+// the fit without one of them still holds the others, so they are left out together.
+inline constexpr Extended kSamePosition = 0.001L;
+
+// k for n points judged.
+Extended SpreadMultiple(size_t n);
 
 // Vx, Vy, V: known minus converted, target units (metres); zero when not computed.
 struct LooDiscrepancy : Discrepancy
@@ -51,8 +75,15 @@ struct LooDiscrepancy : Discrepancy
     AreaFitStatus Status = AreaFitStatus::Fitted; // of the fit without this point
     bool Failed = false; // the arithmetic failed (FloatingPointError); nothing computed
     bool Extrapolated = false; // outside the convex hull of the others (source system)
-    Extended RmsOfOthers = 0.0L; // RMS of V over the other computed points inside the hull
+    std::optional<Extended> Factor; // fᵢ of ExpectedSpread; none when it cannot be computed
+    // σ₍ᵢ₎, the noise (m0) of the fit without the point (metres): a blunder at the point does
+    // not raise it.
+    Extended Sigma = 0.0L;
+    Extended Spread = 0.0L; // sᵢ = σ₍ᵢ₎·√fᵢ, metres; 0 without a factor
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged
+    // The smallest blunder the rule names at this point with 95 % probability (metres).
+    Extended Detectable = 0.0L;
+    size_t Copies = 1; // points at this position (itself included), all left out together
     bool Blunder = false; // V exceeds Threshold
 
     bool Computed() const { return Status == AreaFitStatus::Fitted && !Failed; }
@@ -63,9 +94,11 @@ struct LooResult
     std::vector<LooDiscrepancy> Points; // in the order of the adjustment points given
     size_t Computed = 0; // how many points have a discrepancy
     Extended Rms = 0.0L; // RMS of V over them
+    Extended Sigma = 0.0L; // the area's noise σ (metres): the median of the σ₍ᵢ₎
+    Extended Multiple = 0.0L; // k
     std::optional<size_t> Worst; // the point with the largest V
-    std::optional<size_t>
-        MostOver; // of the points over their threshold, the one with the largest V
+    // Of the points over their threshold, the one with the largest V / sᵢ.
+    std::optional<size_t> MostOver;
 };
 
 // The number of threads that compute the discrepancies when none is given: one per core, at
@@ -76,7 +109,7 @@ inline constexpr unsigned kMaximumAreaThreads = 16;
 // national (as TTrKonfAf::Fit). Each reduced set keeps the order of the others, so the result
 // is exactly that of FitArea on the set without the point followed by TransformPoint of its
 // source coordinates, whatever the number of threads (0: one per core). Throws
-// std::invalid_argument for fewer than kMinimumPointsForLeaveOneOut points.
+// ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
@@ -85,6 +118,10 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
 // hull is inside. Every position of a set on one line but its two ends is inside.
 std::vector<bool> OutsideHullOfOthers(
     const std::vector<Extended>& x, const std::vector<Extended>& y);
+
+// For every position (x[i], y[i]): the index of the first position within kSamePosition of
+// it, through chains of such positions (copyOf[i] == i for a position met once).
+std::vector<size_t> CopiesOf(const std::vector<Extended>& x, const std::vector<Extended>& y);
 
 // Whether (x, y) lies inside or on the convex hull of the positions (px, py).
 bool InsideHull(
@@ -110,7 +147,7 @@ struct Screening
 // round judges the points left and names, of those over their threshold, the one with the
 // largest discrepancy; the next round
 // goes on without it. Stops when nobody is over or when fewer than
-// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws std::invalid_argument
+// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError
 // when fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
     const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance,

@@ -51,6 +51,8 @@ std::optional<AreaOptions> takeAreaOptions(
                 return std::nullopt;
             }
             o.Scale = number;
+        } else if (name == "--center") {
+            o.Center = value;
         } else { // --exclude
             size_t start = 0;
             for (;;) {

@@ -17,6 +17,7 @@ struct AreaOptions
     std::optional<Extended> Tolerance; // metres
     std::vector<std::string> Exclude; // names as given (UTF-8)
     std::optional<Extended> Scale; // the map scale's denominator
+    std::optional<std::string> Center; // the name of the point the map is centred on (UTF-8)
 };
 
 // Takes the options named in wanted ("--tolerance", "--exclude", "--scale"), as "--opt VALUE"

@@ -263,6 +263,9 @@ bool readCheckPointFile(const std::string& path, CheckPointFile& file)
     } catch (const LineFileError&) {
         std::cerr << "Nie można odczytać pliku " << path << '\n';
         return false;
+    } catch (const CheckPointFileError& e) {
+        std::cerr << e.what() << '\n';
+        return false;
     }
     for (std::int64_t line : file.UnreadableLines)
         std::cerr << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";

@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaWarnings.h"
 
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -31,7 +32,8 @@ const std::string fitHelpText
       "progiem ten o największej odchyłce, potem ocena od nowa bez niego, aż żaden nie\n"
       "przekroczy progu (każda runda wypisana). Próg: "
     + BlunderRuleText(kDefaultTolerance)
-    + ";\npunkt poza otoczką wypukłą pozostałych (\"ekstrapolacja\") ma próg luźniejszy.\n"
+    + ",\ngdzie s to spodziewane odchylenie punktu (szum obszaru i geometria dopasowania);\n"
+      "mwb: najmniejszy błąd, który reguła wskaże w tym punkcie.\n"
       "--tolerance MM: tolerancja zamiast "
     + PlainNumber(kDefaultTolerance * 1000.0L)
     + " mm. --threads N: liczba wątków (domyślnie jeden na rdzeń,\n"
@@ -74,6 +76,7 @@ std::string looHeader()
 {
     std::string header = residualHeader(10);
     appendCell(header, "próg [mm]", 11); // "ó" takes two bytes
+    appendCell(header, "mwb [mm]", 10);
     return header;
 }
 
@@ -91,6 +94,7 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
             appendCell(row, millimetres(d.Vy), 10);
             appendCell(row, millimetres(d.V), 10);
             appendCell(row, d.Threshold > 0.0L ? millimetres(d.Threshold) : "-", 10);
+            appendCell(row, d.Detectable > 0.0L ? millimetres(d.Detectable) : "-", 10);
             std::string labels;
             if (d.Extrapolated)
                 labels = "ekstrapolacja";
@@ -98,6 +102,8 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
                 labels += (labels.empty() ? "" : ", ") + std::string("błąd gruby?");
             else if (d.Blunder)
                 labels += (labels.empty() ? "" : ", ") + std::string("ponad próg");
+            if (d.Copies > 1)
+                labels += (labels.empty() ? "" : ", ") + std::string("powtórzone położenie");
             if (!labels.empty())
                 row += "  " + labels;
         } else {
@@ -110,6 +116,11 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
         std::cout << "RMS v = " << millimetres(loo.Rms) << " mm (" << loo.Computed << " punktów)\n";
         std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
                   << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
+        std::vector<std::string> names;
+        for (size_t i : round.Members)
+            names.push_back(Cp1250ToUtf8(points[i].Name));
+        for (const std::string& line : ScreeningSummary(loo, names))
+            std::cout << line << '\n';
     }
 }
 
@@ -129,6 +140,8 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
         TTrKonfAf whole;
         if (!fitOrRefuse(whole, kept, o.ToLocal))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
         if (kept.size() < kMinimumPointsForLeaveOneOut) {
             std::cerr
                 << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
@@ -146,8 +159,11 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
     std::cout << "Punktów dostosowania: " << kept.size() << '\n';
     if (!area.Exclude.empty())
         std::cout << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    std::cout << "Próg punktu: " << BlunderRuleText(tolerance) << "; \"ekstrapolacja\": punkt "
-              << "poza otoczką wypukłą pozostałych\n";
+    std::cout << "Próg punktu: " << BlunderRuleText(tolerance)
+              << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
+                 "wypukłą pozostałych\n";
+    if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
+        std::cerr << weak << '\n';
     std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
     std::string named;
     for (size_t r = 0; r < screening.Rounds.size(); ++r) {
@@ -208,6 +224,8 @@ int fit(const std::vector<std::string>& args)
     try {
         if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;

@@ -1,4 +1,5 @@
 // vorida-cli pack: TRANSPKT.BIN from its text form.
+#include "AreaWarnings.h"
 #include "Common.h"
 
 #include "Numbers.h"
@@ -41,6 +42,8 @@ int pack(const std::vector<std::string>& args)
         std::cerr << o->Positional[0] << ": " << e.what() << '\n';
         return kFailure;
     }
+    for (const std::string& warning : AreaWarnings(contents.Points, contents.SystemCode))
+        std::cerr << warning << '\n';
     if (o->System) {
         auto code = ParseInt32(*o->System);
         if (!code)

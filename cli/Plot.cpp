@@ -3,8 +3,9 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaWarnings.h"
 
-#include "AreaPicture.h"
+#include "AreaSvg.h"
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"
@@ -19,7 +20,7 @@ namespace {
 const std::string plotHelpText
     = "Użycie: vorida-cli plot [--dir KATALOG] [--area PLIK] [--check KONTROLNE.txt]\n"
       "                       [--scale N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
-      "                       [--threads N] -o OBSZAR.svg\n"
+      "                       [--center NAZWA] [--threads N] -o OBSZAR.svg\n"
       "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
       "programu; --area: ten plik) w układzie krajowym\n"
       "(x na północ) na arkuszu A4, jako SVG: punkty dostosowania i kontrolne w ramce z\n"
@@ -31,7 +32,10 @@ const std::string plotHelpText
       "największe odchyłki), odchyłki dopasowania i przy pominięciu punktu (strzałki w skali\n"
       "odchyłek), prawdopodobne błędy grube na czerwono i, z --check, punkty kontrolne z ich\n"
       "odchyłkami. Kierunek lokalny -> krajowy. --scale N: skala mapy 1:N zamiast okrągłej\n"
-      "dobranej do ramki. --tolerance, --exclude, --threads: jak w fit --loo. -o -: rysunek\n"
+      "dobranej do ramki. --center NAZWA: mapa wyśrodkowana na tym punkcie dostosowania (z "
+      "--scale:\n"
+      "powiększenie w dowolnym miejscu; błędy grube poza mapą wymienione w legendzie).\n"
+      "--tolerance, --exclude, --threads: jak w fit --loo. -o -: rysunek\n"
       "na standardowe wyjście (podsumowanie wtedy na standardowe wyjście błędów).\n";
 
 } // namespace
@@ -41,7 +45,8 @@ const char* const kPlotHelp = plotHelpText.c_str();
 int plot(const std::vector<std::string>& args)
 {
     std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude", "--scale" }, kPlotHelp);
+    const auto area
+        = takeAreaOptions(rest, { "--tolerance", "--exclude", "--scale", "--center" }, kPlotHelp);
     if (!area)
         return kUsage;
     auto o = parseOptions(rest, { "--dir", "--area", "--check", "-o", "--threads" }, kPlotHelp);
@@ -64,10 +69,14 @@ int plot(const std::vector<std::string>& args)
         TTrKonfAf whole;
         if (!fitOrRefuse(whole, kept, false))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
     } catch (const std::exception& e) {
         std::cerr << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
+    if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
+        std::cerr << weak << '\n';
     CheckPointFile checks;
     if (o->Check && !readCheckPointFile(*o->Check, checks))
         return kFailure;
@@ -78,6 +87,11 @@ int plot(const std::vector<std::string>& args)
         picture = PrepareAreaPicture(kept, AreaName, SystemCode, checks.Points,
             area->Tolerance.value_or(kDefaultTolerance), *threads);
         picture.Scale = area->Scale;
+        if (area->Center) {
+            picture.Centre = FindPoint(kept, *area->Center);
+            if (!picture.Centre)
+                return usage(kPlotHelp, "Brak punktu dostosowania " + *area->Center);
+        }
         picture.Excluded = excludedNames(AdjustmentPoints, excluded);
         svg = AreaSvg(picture, &labels);
     } catch (const std::exception& e) {

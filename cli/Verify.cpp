@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaWarnings.h"
 
 #include "AreaFit.h"
 #include "CheckPoints.h"
@@ -116,6 +117,8 @@ int verify(const std::vector<std::string>& args)
     try {
         if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
             return kFailure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            std::cerr << warning << '\n';
         summary = CompareCheckPoints(
             TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
     } catch (const std::exception& e) {

@@ -1,5 +1,5 @@
 // The area tools: leave-one-out discrepancies, check points and the SVG picture.
-#include "AreaPicture.h"
+#include "AreaSvg.h"
 #include "CheckPoints.h"
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -103,18 +104,26 @@ TEST(LeaveOneOut, EqualsAnIndependentFitWithoutThePoint)
 
 TEST(LeaveOneOut, ReducedSetsThatCannotBeFittedAreReportedAndTheRestGoOn)
 {
-    // A and its twin share a position: without B, C or D only three positions are left.
+    // A and its twin (0.4 mm apart) are one position, left out together: without them B, C,
+    // D and E are left, without any of those A, A2 and three others, four positions each.
+    // Without E, the set without A and A2 has three positions and cannot be fitted; alone, A
+    // would have been converted with its twin.
     TPktDostosowania points = { Point("A", 0.0L, 0.0L, 10.0L, 10.0L),
-        Point("A2", 0.0L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
-        Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L) };
+        Point("A2", 0.0004L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
+        Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L),
+        Point("E", 500.0L, 1400.0L, 510.0L, 1410.0L) };
     const LooResult loo = LeaveOneOut(points, false);
-    EXPECT_TRUE(loo.Points[0].Computed());
-    EXPECT_TRUE(loo.Points[1].Computed());
-    for (size_t i : { 2, 3, 4 })
-        EXPECT_EQ(loo.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
-    EXPECT_EQ(loo.Computed, 2u);
+    EXPECT_EQ(loo.Computed, 6u);
+    EXPECT_EQ(loo.Points[0].Copies, 2u);
+    EXPECT_EQ(loo.Points[1].Copies, 2u);
+    EXPECT_EQ(loo.Points[2].Copies, 1u);
     points.pop_back();
-    EXPECT_THROW(LeaveOneOut(points, false), std::invalid_argument);
+    const LooResult without = LeaveOneOut(points, false);
+    for (size_t i : { 0, 1 })
+        EXPECT_EQ(without.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
+    EXPECT_EQ(without.Computed, 3u);
+    points.pop_back();
+    EXPECT_THROW(LeaveOneOut(points, false), ScreeningError);
 }
 
 TEST(CheckPoints, ReproduceTheAccuracyFiguresOfTheReadme)
@@ -374,5 +383,35 @@ TEST(AreaPicture, IsWellFormedWithOneMarkerPerPointAndTheAreaRectangle)
                 std::find(names.begin(), names.end(), "<&\"x\xEF\xBF\xBD\xC4\x85>"), names.end());
         }
         EXPECT_EQ(blunders.size(), count > 7 ? 1u : 0u);
+    }
+}
+
+// The whole document, byte for byte: the sample area with 1019 moved by 50 cm and 1013 by
+// 10 cm (two blunders, red, their arrows cut and labelled) and the check points, at its round
+// scale and at 1:15 000 (the area box clipped, names left out). After an intended change of
+// the picture, VORIDA_UPDATE_GOLDEN=1 writes the files instead; review them before committing.
+TEST(AreaPicture, WholeDocumentsEqualTheirGoldenCopies)
+{
+    TranspktFile area = SampleArea();
+    for (TPkt& p : area.Points) {
+        if (p.Name == "1019")
+            p.NationalY = p.NationalY + 0.5L;
+        if (p.Name == "1013")
+            p.NationalX = p.NationalX + 0.1L;
+    }
+    const CheckPointFile checks
+        = ReadCheckPoints(std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt");
+    const char* update = std::getenv("VORIDA_UPDATE_GOLDEN");
+    for (const auto& [scale, file] : { std::pair<Extended, const char*> { 0.0L, "area.svg" },
+             std::pair<Extended, const char*> { 15000.0L, "area-15000.svg" } }) {
+        SCOPED_TRACE(file);
+        AreaPicture picture = PrepareAreaPicture(area.Points, area.AreaName, 7, checks.Points);
+        if (scale > 0.0L)
+            picture.Scale = scale;
+        const std::string svg = AreaSvg(picture);
+        const std::string golden = std::string(VORIDA_GOLDEN_DIR) + "/" + file;
+        if (update != nullptr && std::string(update) == "1")
+            WriteFile(golden, svg);
+        EXPECT_TRUE(svg == ReadFile(golden)) << golden << " differs";
     }
 }

@@ -1,0 +1,397 @@
+#include "AreaSvg.h"
+
+#include "AreaText.h"
+#include "Cp1250.h"
+#include "Numbers.h"
+#include "UNITtrk.h"
+
+#include <algorithm>
+
+namespace vorida {
+
+namespace {
+
+constexpr size_t kBlundersNamed = 8; // the legend names at most this many blunders
+
+// Text for the document: UTF-8 with the XML specials escaped; a control character, which XML
+// does not allow, becomes U+FFFD.
+std::string xmlText(std::string_view utf8)
+{
+    std::string out;
+    for (char c : utf8) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\xEF\xBF\xBD";
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+// Windows-1250 bytes (names from the files) for the document.
+std::string xmlName(std::string_view cp1250)
+{
+    return xmlText(Cp1250ToUtf8(cp1250));
+}
+
+// A coordinate on the sheet.
+std::string mm(Extended v)
+{
+    return FormatDecimals(v, 2);
+}
+
+class SvgWriter
+{
+public:
+    void Line(const std::string& text)
+    {
+        out_ += text;
+        out_ += "\r\n";
+    }
+
+    void Text(Extended x, Extended y, const std::string& cls, const std::string& escaped,
+        const std::string& extra = {})
+    {
+        Line("<text x=\"" + mm(x) + "\" y=\"" + mm(y) + "\" class=\"" + cls + "\"" + extra + ">"
+            + escaped + "</text>");
+    }
+
+    std::string Take() { return std::move(out_); }
+
+private:
+    std::string out_;
+};
+
+const char* const kStyle = R"(<style>
+.sheet { fill: #fff; }
+.area { fill: none; stroke: #555; stroke-width: 0.35; stroke-dasharray: 2 1.2; }
+.frame { fill: none; stroke: #888; stroke-width: 0.25; }
+.grid { stroke: #ccc; stroke-width: 0.15; }
+.leader { stroke: #d40000; stroke-width: 0.15; }
+.res { stroke: #1f5fbf; stroke-width: 0.35; }
+.loo { stroke: #e07b00; stroke-width: 0.35; }
+.chk { stroke: #1a8a2e; stroke-width: 0.35; }
+.cut { stroke-dasharray: 1 0.5; }
+.adjustment { fill: #fff; stroke: #222; stroke-width: 0.3; }
+.extrapolated { fill: #bbb; }
+.blunder { fill: #d40000; stroke: #d40000; }
+.check { fill: #1a8a2e; }
+.bar { fill: none; stroke: #222; stroke-width: 0.3; }
+.north { fill: #222; }
+text { font-size: 2.2px; fill: #222; }
+.name { paint-order: stroke; stroke: #fff; stroke-width: 0.5px; }
+.bname { fill: #d40000; font-weight: bold; }
+.cutlabel { font-size: 2px; paint-order: stroke; stroke: #fff; stroke-width: 0.4px; }
+.gridlabel { font-size: 2px; fill: #777; paint-order: stroke; stroke: #fff; stroke-width: 0.4px; }
+.title { font-weight: bold; }
+.sub { font-size: 2.8px; }
+.leg { font-size: 2.6px; }
+.fig { font-size: 2.4px; }
+</style>)";
+
+std::string marker(const char* id, const char* colour)
+{
+    return std::string("<marker id=\"") + id
+        + "\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" markerWidth=\"1.6\" "
+          "markerHeight=\"1.6\" markerUnits=\"userSpaceOnUse\" orient=\"auto\"><path d=\"M0,0 "
+          "L10,5 L0,10 z\" fill=\""
+        + colour + "\"/></marker>";
+}
+
+// The symbol of an adjustment point; in the legend (key) it carries the class "key" as well.
+std::string triangle(Extended x, Extended y, const char* kind, bool key = false)
+{
+    return "<path class=\"adjustment" + std::string(kind) + (key ? " key" : "") + "\" d=\"M" + mm(x)
+        + "," + mm(y - 1.3L) + " L" + mm(x + 1.15L) + "," + mm(y + 0.7L) + " L" + mm(x - 1.15L)
+        + "," + mm(y + 0.7L) + " Z\"/>";
+}
+
+std::string square(Extended x, Extended y, bool key = false)
+{
+    return "<rect class=\"check" + std::string(key ? " key" : "") + "\" x=\"" + mm(x - 0.8L)
+        + "\" y=\"" + mm(y - 0.8L) + "\" width=\"1.6\" height=\"1.6\"/>";
+}
+
+std::string legendLine(Extended x, Extended y, const char* cls, const char* head)
+{
+    return "<line class=\"" + std::string(cls) + "\" x1=\"" + mm(x) + "\" y1=\"" + mm(y)
+        + "\" x2=\"" + mm(x + 7.0L) + "\" y2=\"" + mm(y) + "\" marker-end=\"url(#" + head + ")\"/>";
+}
+
+// A scale bar from (x, y), length on paper, with its end labels.
+void scaleBar(SvgWriter& w, Extended x, Extended y, Extended length, const std::string& label,
+    const std::string& caption)
+{
+    w.Text(x, y, "leg", xmlText(caption));
+    x = x + 30.0L;
+    w.Line("<path class=\"bar\" d=\"M" + mm(x) + "," + mm(y - 1.0L) + " V" + mm(y) + " H"
+        + mm(x + length) + " V" + mm(y - 1.0L) + "\"/>");
+    w.Text(x - 0.6L, y + 2.6L, "leg", "0");
+    w.Text(x + length - 1.0L, y + 2.6L, "leg", xmlText(label));
+}
+
+// The title, the document's header and its definitions.
+void writeHeader(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l)
+{
+    w.Line(R"(<?xml version="1.0" encoding="UTF-8"?>)");
+    w.Line(R"(<svg xmlns="http://www.w3.org/2000/svg" version="1.1" width=")"
+        + PlainNumber(l.PageWidth) + "mm\" height=\"" + PlainNumber(l.PageHeight)
+        + "mm\" viewBox=\"0 0 " + PlainNumber(l.PageWidth) + " " + PlainNumber(l.PageHeight)
+        + R"(" font-family="DejaVu Sans, Liberation Sans, Arial, sans-serif">)");
+    const std::string title = xmlName(TrimControls(picture.AreaName));
+    w.Line("<title>" + title + "</title>");
+    w.Line("<defs>");
+    w.Line(kStyle);
+    w.Line(marker("headRes", "#1f5fbf"));
+    w.Line(marker("headLoo", "#e07b00"));
+    w.Line(marker("headChk", "#1a8a2e"));
+    w.Line(marker("headNorth", "#222"));
+    w.Line("<clipPath id=\"map\"><rect x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop)
+        + "\" width=\"" + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/></clipPath>");
+    w.Line("</defs>");
+    w.Line("<rect class=\"sheet\" x=\"0\" y=\"0\" width=\"" + PlainNumber(l.PageWidth)
+        + "\" height=\"" + PlainNumber(l.PageHeight) + "\"/>");
+
+    // Title and subtitle; a long area name gets a smaller font so that it fits the sheet.
+    const Extended available = l.PageWidth - 2.0L * kSheetMargin;
+    Extended titleSize = 5.0L;
+    const Extended estimated = static_cast<Extended>(Utf8Length(title)) * 0.6L * titleSize;
+    if (estimated > available)
+        titleSize = std::max(2.0L, titleSize * available / estimated);
+    w.Text(kSheetMargin, kSheetMargin + 5.0L, "title", title,
+        " style=\"font-size:" + mm(titleSize) + "px\"");
+    const std::string system = Cp1250ToUtf8(SystemName(picture.SystemCode));
+    w.Text(kSheetMargin, kSheetMargin + 10.0L, "sub",
+        xmlText("Układ " + (system.empty() ? std::to_string(picture.SystemCode) : system)
+            + ", x na północ · skala 1:")
+            + Grouped(l.ScaleDenominator)
+            + xmlText(" · punktów dostosowania: " + std::to_string(picture.Points.size())));
+    w.Text(kSheetMargin, kSheetMargin + 14.0L, "sub",
+        xmlText("Przeliczenie lokalny → krajowy: wielomian 3. stopnia z korektą Hausbrandta; "
+                "odchyłki v = znane − obliczone"));
+}
+
+const char* classOf(LabelKind kind)
+{
+    switch (kind) {
+    case LabelKind::BlunderName:
+        return "name bname";
+    case LabelKind::CutLength:
+        return "cutlabel";
+    case LabelKind::GridLabel:
+        return "gridlabel";
+    default:
+        return "name";
+    }
+}
+
+void writeArrow(SvgWriter& w, const MapArrow& a)
+{
+    static const char* const classes[] = { "res", "loo", "chk" };
+    static const char* const heads[] = { "headRes", "headLoo", "headChk" };
+    const size_t k = static_cast<size_t>(a.Kind);
+    std::string l = "<line class=\"" + std::string(classes[k]) + (a.Cut ? " cut" : "") + "\" x1=\""
+        + mm(a.X1) + "\" y1=\"" + mm(a.Y1) + "\" x2=\"" + mm(a.X2) + "\" y2=\"" + mm(a.Y2) + "\"";
+    if (a.Head)
+        l += " marker-end=\"url(#" + std::string(heads[k]) + ")\"";
+    w.Line(l + "/>");
+}
+
+const char* markerKind(MarkerKind kind)
+{
+    switch (kind) {
+    case MarkerKind::Blunder:
+        return " blunder";
+    case MarkerKind::Extrapolated:
+        return " extrapolated";
+    default:
+        return "";
+    }
+}
+
+// The map: grid, area rectangle, arrows, markers and the labels that found a place.
+void writeMap(SvgWriter& w, const PictureLayout& l, const MapScene& scene)
+{
+    w.Line("<g clip-path=\"url(#map)\">");
+    for (const MapLine& g : scene.Grid)
+        w.Line("<line class=\"grid\" x1=\"" + mm(g.X1) + "\" y1=\"" + mm(g.Y1) + "\" x2=\""
+            + mm(g.X2) + "\" y2=\"" + mm(g.Y2) + "\"/>");
+    const Box& a = scene.Area;
+    w.Line("<rect class=\"area\" x=\"" + mm(a.Left) + "\" y=\"" + mm(a.Top) + "\" width=\""
+        + mm(a.Right - a.Left) + "\" height=\"" + mm(a.Bottom - a.Top) + "\"/>");
+    const Extended northX = scene.NorthX, northY = scene.NorthY;
+    w.Line("<line class=\"bar\" x1=\"" + mm(northX) + "\" y1=\"" + mm(northY) + "\" x2=\""
+        + mm(northX) + "\" y2=\"" + mm(northY - 7.0L) + "\" marker-end=\"url(#headNorth)\"/>");
+    w.Text(northX - 1.2L, northY + 3.5L, "leg", "N");
+    for (const MapArrow& arrow : scene.Arrows)
+        writeArrow(w, arrow);
+    for (const MapMarker& m : scene.Markers)
+        w.Line(m.Kind == MarkerKind::Check ? square(m.X, m.Y)
+                                           : triangle(m.X, m.Y, markerKind(m.Kind)));
+    for (const MapLine& g : scene.Leaders)
+        w.Line("<line class=\"leader\" x1=\"" + mm(g.X1) + "\" y1=\"" + mm(g.Y1) + "\" x2=\""
+            + mm(g.X2) + "\" y2=\"" + mm(g.Y2) + "\"/>");
+    for (const MapText& t : scene.Texts)
+        w.Text(t.X, t.Y, classOf(t.Kind), xmlText(t.Text));
+    w.Line("</g>");
+    // The frame over the map's edge.
+    w.Line("<rect class=\"frame\" x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop) + "\" width=\""
+        + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/>");
+}
+
+// The symbols on the left below the map.
+void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l)
+{
+    const Extended left = kSheetMargin + 1.0L, textLeft = kSheetMargin + 10.0L;
+    Extended row = l.LegendTop();
+    auto next = [&row]() {
+        const Extended r = row;
+        row = row + 4.6L;
+        return r;
+    };
+    Extended r = next();
+    w.Line(triangle(left + 3.5L, r - 0.8L, "", true));
+    w.Text(textLeft, r, "leg", xmlText("punkt dostosowania z nazwą"));
+    r = next();
+    w.Line(triangle(left + 3.5L, r - 0.8L, " extrapolated", true));
+    w.Text(textLeft, r, "leg", xmlText("poza otoczką pozostałych (ekstrapolacja)"));
+    r = next();
+    w.Line(triangle(left + 3.5L, r - 0.8L, " blunder", true));
+    w.Text(textLeft, r, "leg", xmlText("prawdopodobny błąd gruby (wskazywany po jednym)"));
+    r = next();
+    w.Line(legendLine(left, r - 0.9L, "res", "headRes"));
+    w.Text(textLeft, r, "leg", xmlText("odchyłka dopasowania"));
+    r = next();
+    w.Line(legendLine(left, r - 0.9L, "loo", "headLoo"));
+    w.Text(textLeft, r, "leg", xmlText("odchyłka przy pominięciu punktu"));
+    if (!picture.Checks.empty()) {
+        r = next();
+        w.Line(square(left + 1.0L, r - 0.9L, true));
+        w.Line(legendLine(left + 1.8L, r - 0.9L, "chk", "headChk"));
+        w.Text(textLeft, r, "leg", xmlText("punkt kontrolny i jego odchyłka"));
+    }
+    r = next();
+    w.Line("<rect class=\"area key\" x=\"" + mm(left) + "\" y=\"" + mm(r - 2.4L)
+        + "\" width=\"7\" height=\"3\"/>");
+    w.Text(textLeft, r, "leg",
+        xmlText("obszar: punkty dostosowania + " + AreaMarginText()
+            + (l.AreaClipped ? ", przycięty" : "")));
+    r = next();
+    w.Line("<line class=\"res cut\" x1=\"" + mm(left) + "\" y1=\"" + mm(r - 0.9L) + "\" x2=\""
+        + mm(left + 7.0L) + "\" y2=\"" + mm(r - 0.9L) + "\"/>");
+    w.Text(textLeft, r, "leg",
+        xmlText("strzałka skrócona do " + PlainNumber(l.LongestArrow) + " mm, z długością"));
+    r = next();
+    w.Line("<line class=\"grid key\" x1=\"" + mm(left) + "\" y1=\"" + mm(r - 0.9L) + "\" x2=\""
+        + mm(left + 7.0L) + "\" y2=\"" + mm(r - 0.9L) + "\"/>");
+    w.Text(textLeft, r, "leg",
+        xmlText("siatka co " + PlainNumber(l.GridStep) + " m (x przy lewej, y przy dolnej)"));
+}
+
+// The scale bars and the figures on the right below the map.
+void writeFigures(
+    SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, const MapScene& scene)
+{
+    const LabelCounts& counts = scene.Counts;
+    const Extended right = l.Landscape ? l.PageWidth * 0.5L : l.PageWidth * 0.45L;
+    Extended row = l.LegendTop();
+    scaleBar(w, right, row, l.ArrowBarGround * l.ArrowScale, PlainNumber(l.ArrowBarGround) + " mm",
+        "skala odchyłek");
+    row = row + 6.0L;
+    scaleBar(w, right, row, l.MetreBarGround * 1000.0L / l.ScaleDenominator,
+        PlainNumber(l.MetreBarGround) + " m", "skala mapy 1:" + Grouped(l.ScaleDenominator));
+    row = row + 7.0L;
+    std::vector<std::string> figures;
+    switch (picture.Fit) {
+    case AreaFitStatus::Fitted:
+        break;
+    case AreaFitStatus::Singular:
+        figures.push_back("Dopasowanie: układ równań osobliwy – bez odchyłek");
+        break;
+    default:
+        figures.push_back("Dopasowanie: za mało punktów dostosowania – bez odchyłek");
+    }
+    if (!picture.Excluded.empty())
+        figures.push_back("Bez punktów: " + picture.Excluded);
+    const size_t n = picture.Points.size();
+    if (picture.Loo && picture.Loo->Worst) {
+        const LooResult& loo = *picture.Loo;
+        figures.push_back("Odchyłki przy pominięciu punktu: RMS " + VectorMm(loo.Rms) + " mm ("
+            + std::to_string(loo.Computed) + " pkt)");
+        figures.push_back("największa: " + Cp1250ToUtf8(picture.Points[*loo.Worst].Name) + ", "
+            + VectorMm(loo.Points[*loo.Worst].V) + " mm");
+        std::string blunders;
+        size_t count = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (picture.NamedAt(i) && ++count <= kBlundersNamed)
+                blunders += (count > 1 ? ", " : "") + Cp1250ToUtf8(picture.Points[i].Name);
+        if (count > kBlundersNamed)
+            blunders += " i " + std::to_string(count - kBlundersNamed) + " innych";
+        figures.push_back("Prawdopodobne błędy grube: " + (count == 0 ? "brak" : blunders));
+        if (!scene.BlundersOutside.empty()) {
+            std::string outside;
+            for (size_t k = 0; k < scene.BlundersOutside.size() && k < kBlundersNamed; ++k)
+                outside += (k > 0 ? ", " : "") + scene.BlundersOutside[k];
+            if (scene.BlundersOutside.size() > kBlundersNamed)
+                outside += " i " + std::to_string(scene.BlundersOutside.size() - kBlundersNamed)
+                    + " innych";
+            figures.push_back("  poza mapą: " + outside);
+        }
+        // The rule in two lines, split after its first part, so that it fits the column.
+        const std::string rule = "Próg: " + BlunderRuleText(picture.Tolerance);
+        const size_t split = rule.find("; ");
+        figures.push_back(rule.substr(0, split));
+        if (split != std::string::npos)
+            figures.push_back("  " + rule.substr(split + 2));
+    } else {
+        figures.push_back("Odchyłki przy pominięciu punktu: za mało punktów (co najmniej "
+            + std::to_string(kMinimumPointsForLeaveOneOut) + ")");
+    }
+    if (picture.CheckResults) {
+        const CheckSummary& s = *picture.CheckResults;
+        figures.push_back("Punkty kontrolne w obszarze: " + std::to_string(s.Inside)
+            + (s.Inside > 0 ? ", max " + VectorMm(s.Max) + " mm, RMS " + VectorMm(s.Rms) + " mm"
+                            : std::string()));
+    }
+    if (counts.NamesLeftOut > 0 || counts.CutsLeftOut > 0)
+        figures.push_back("Bez miejsca pominięto nazw: " + std::to_string(counts.NamesLeftOut)
+            + " z " + std::to_string(counts.Names)
+            + ", długości strzałek: " + std::to_string(counts.CutsLeftOut));
+    for (const std::string& f : figures) {
+        w.Text(right, row, "fig", xmlText(f));
+        row = row + 4.0L;
+    }
+}
+
+} // namespace
+
+std::string AreaSvg(const AreaPicture& picture, LabelCounts* counts)
+{
+    const PictureLayout l = LayOutPicture(picture);
+    const MapScene scene = LayOutMap(picture, l);
+    SvgWriter w;
+    writeHeader(w, picture, l);
+    writeMap(w, l, scene);
+    writeLegend(w, picture, l);
+    writeFigures(w, picture, l, scene);
+    w.Line("</svg>");
+    if (counts)
+        *counts = scene.Counts;
+    return w.Take();
+}
+
+} // namespace vorida

@@ -1,0 +1,54 @@
+// The expected spread of each leave-one-out discrepancy, from the geometry of the fit alone.
+//
+// Model: each target coordinate of an adjustment point is the cubic of its source position
+// plus an error e, independent from point to point and component to component, of one
+// variance σ² (measurement noise and the part of the network's distortion that no cubic
+// follows). The leave-one-out conversion of point i is linear in the other points' targets:
+// the cubic fitted on them, ĉ = N⁻¹ Σ aⱼ yⱼ (aⱼ the two observation rows of point j,
+// N = Σ aⱼ aⱼᵀ over the others), evaluated at i, plus Hausbrandt's correction Σ ωⱼ (yⱼ − aⱼᵀ ĉ)
+// with ωⱼ = wⱼ / Σ w, wⱼ = 1 / (dᵢⱼ² + 10⁻⁹). So the discrepancy of each component is
+//     dᵢ = yᵢ − Σ ωⱼ yⱼ − bᵀ ĉ,   b = aᵢ − Σ ωⱼ aⱼ,
+// and, since yᵢ is not in ĉ and Σ ωⱼ aⱼ = aᵢ − b,
+//     Var dᵢ = σ² fᵢ,   fᵢ = 1 + Σ ωⱼ² + 2 bᵀ N⁻¹ aᵢ − bᵀ N⁻¹ b.
+// Without the correction (ω = 0) fᵢ = 1 + aᵢᵀ N⁻¹ aᵢ = 1 / (1 − hᵢ), hᵢ the point's leverage in
+// the cubic: large at an edge, along a corridor, in a sparse area. The correction lowers fᵢ
+// where close neighbours carry the same error. The cubic is conformal, so both components
+// have the same factor up to rounding; fᵢ is their mean.
+//
+// The polynomial space does not depend on how the coordinates are centred and scaled, so the
+// factors are computed once on the whole set's reduction and the normal equations of each
+// reduced set are the whole set's less the rows of the point (and of its copies).
+#pragma once
+
+#include "UTrKonfAf.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace vorida {
+
+class ExpectedSpread
+{
+public:
+    // The positions of points (source and target as TTrKonfAf::Fit with reverse); copyOf[i]
+    // names the copy set of point i (points at one position): the reduced set of i leaves out
+    // every j with copyOf[j] == copyOf[i].
+    ExpectedSpread(const TPktDostosowania& points, bool reverse, std::vector<size_t> copyOf);
+
+    // fᵢ, the variance of each component of the discrepancy of point i in units of σ²;
+    // nothing when the normal equations without it cannot be solved.
+    std::optional<Extended> Factor(size_t i) const;
+
+private:
+    static constexpr size_t kUnknowns = 8; // the cubic's a₀, b₀, …, a₃, b₃
+    using Row = std::array<Extended, kUnknowns>;
+    using Matrix = std::array<Row, kUnknowns>;
+
+    std::vector<Row> rowX_, rowY_; // the observation rows of every point
+    std::vector<Extended> targetX_, targetY_;
+    std::vector<size_t> copyOf_;
+    Matrix normal_ {}; // of the whole set
+};
+
+} // namespace vorida
