@@ -1,5 +1,6 @@
 #include "Printing.h"
 
+#include "QtPlatform.h"
 #include "TextArea.h"
 
 #include <QFontMetricsF>
@@ -59,6 +60,7 @@ bool PrintService::ExecPrintDialog(
     QPrinter& printer, int lastPage, bool selectionOffered, QWidget* parent)
 {
     QPrintDialog dialog(&printer, parent);
+    QtPlatform::KeepAboveStayingOnTop(dialog); // above the search dialog
     dialog.setMinMax(1, lastPage);
     QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintPageRange
         | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;

@@ -245,6 +245,7 @@ TForm_Szukaj* TEdytorFrame::SearchDialog() const
 
 void TEdytorFrame::report(const std::exception& error)
 {
+    const QtPlatform::DialogOwner owner(window());
     CurrentPlatform().ShowMessage(error.what());
 }
 
@@ -256,6 +257,7 @@ bool TEdytorFrame::SaveFile()
     const std::string bytes = TextArea1->SavedBytes();
     if (fileName_.isEmpty()) {
         // Only a window whose file could not be read has no name: ask for one and keep it.
+        const QtPlatform::DialogOwner owner(window());
         auto chosen = CurrentPlatform().ChooseFileToSave("", "");
         if (!chosen)
             return false;
@@ -435,6 +437,7 @@ DiskCheckHold::~DiskCheckHold()
 void TEdytorFrame::ToolbarButton975Click()
 {
     try {
+        const QtPlatform::DialogOwner owner(window());
         auto chosen = CurrentPlatform().ChooseFileToOpen("", "");
         if (!chosen)
             return;

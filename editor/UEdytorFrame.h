@@ -94,7 +94,7 @@ signals:
 
 private:
     // Shows the message of a failed operation, as the application's error report does.
-    static void report(const std::exception& error);
+    void report(const std::exception& error);
 
     enum class DiskChange { None, Changed, Deleted };
     // The file on disk against the version last loaded, saved or answered for; `bytes` gets
