@@ -139,7 +139,7 @@ void PrintText(TextArea& area, QsciPrinter& printer)
     if (printer.QPrinter::printRange() == QPrinter::Selection) {
         TextArea selection;
         selection.setTabWidth(area.tabWidth());
-        selection.setFont(area.font());
+        selection.SetTextFont(area.font());
         const QString text = area.selectedText();
         const QByteArray utf8 = text.toUtf8();
         selection.LoadBytes({}); // an empty, unmodified document

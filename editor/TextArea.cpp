@@ -6,8 +6,13 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCursor>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace vorida::editor {
 
@@ -65,7 +70,7 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(13.0 * 72.0 / logicalDpiY());
-    setFont(font);
+    SetTextFont(font);
 
     for (int margin = 0; margin < 5; ++margin)
         setMarginWidth(margin, 0);
@@ -93,6 +98,33 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
         QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);
     });
+}
+
+void TextArea::SetTextFont(const QFont& font)
+{
+    setFont(font);
+    // The rows the accented capitals are inked in above the baseline, as drawn.
+    const QFontMetricsF metrics(font, this);
+    const int ascent = static_cast<int>(metrics.ascent()); // as the text area rounds it
+    QImage image(static_cast<int>(metrics.height()) * 12, ascent * 3, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    const int baseline = ascent * 2;
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(0, baseline, QStringLiteral("ŁÓDŹŚĆŃŻĄĘ"));
+    }
+    int top = baseline;
+    for (int y = 0; y < baseline && top == baseline; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                top = y;
+                break;
+            }
+    // One row of air above the highest accent.
+    const int extra = (baseline - top) - ascent + 1;
+    sci(SCI_SETEXTRAASCENT, static_cast<unsigned long>(std::max(extra, 0)));
 }
 
 // ---- Text in and out ----

@@ -106,6 +106,10 @@ public:
     void cut() override;
     void copy() override;
     void paste() override;
+    // The font, and room above each line for the accents of capitals ("Ó", "Ź", "Ż"), which
+    // rise above the font's ascent: without it they are drawn into the line above, where any
+    // redraw of that line alone (the caret's) cuts them off, and the first line's are cut.
+    void SetTextFont(const QFont& font);
     // Where paste() puts the start of the pasted text (the caret's virtual space aside).
     long PastePosition() const;
 
