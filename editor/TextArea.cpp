@@ -174,6 +174,40 @@ void TextArea::ClearAll()
     modified_ = false;
 }
 
+void TextArea::replaceAllUndoably(std::string_view utf8)
+{
+    const long caret = CaretPosition();
+    const long length = sci(SCI_GETLENGTH);
+    {
+        OwnChange own(*this);
+        QuietChange quiet(*this);
+        UndoStep step(*this);
+        // The text before the caret goes first: undo puts it back last and leaves the caret
+        // after it, where it stood. A mark between the two keeps Scintilla from merging them.
+        sci(SCI_DELETERANGE, 0, caret);
+        sci(SCI_ADDUNDOACTION, 0, 0);
+        sci(SCI_DELETERANGE, 0, length - caret);
+        SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
+    }
+    touchedLines_.clear();
+    pendingLine_ = -1;
+    sci(SCI_GOTOPOS, 0);
+}
+
+void TextArea::ClearUndoably()
+{
+    replaceAllUndoably({});
+    modified_ = false;
+}
+
+void TextArea::LoadBytesUndoably(std::string_view bytes)
+{
+    DecodedText decoded = DecodeText(bytes);
+    replaceAllUndoably(decoded.Utf8);
+    lineEnd_ = decoded.Convention;
+    encoding_ = decoded.Encoding;
+}
+
 void TextArea::EmptyUndoHistory()
 {
     sci(SCI_EMPTYUNDOBUFFER);
@@ -253,8 +287,8 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
 
 bool TextArea::ExpandAllTabs()
 {
-    // A paste about to be expanded is trimmed first, so that its trimming goes with the undo
-    // history the expansion empties (the blanks a trailing tab leaves are gone either way).
+    // A paste about to be expanded is trimmed first, so that its trimming goes into the paste's
+    // undo step (the blanks a trailing tab leaves are gone either way).
     trimTouchedLines(true);
     const std::string_view text = Utf8();
     const size_t firstTab = text.find('\t');
@@ -274,11 +308,8 @@ bool TextArea::ExpandAllTabs()
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
-        const bool collecting = sci(SCI_GETUNDOCOLLECTION) != 0;
-        sci(SCI_SETUNDOCOLLECTION, 0);
         sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
         SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(expanded.size()), expanded.data());
-        sci(SCI_SETUNDOCOLLECTION, collecting ? 1 : 0);
     }
     setCaretAt(PositionAt(caretLine, caretColumn), caretVirtual);
     return true;

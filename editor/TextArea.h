@@ -90,6 +90,25 @@ public:
     // Text, undo and redo history and the modified flag.
     void ClearAll();
     void EmptyUndoHistory();
+    // "Wyczyść": the text goes as one undo step (undo gives it back with the caret) and the
+    // modified flag is cleared.
+    void ClearUndoably();
+    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, as one undo step
+    // (the caret at the start); the modified flag stays as it is.
+    void LoadBytesUndoably(std::string_view bytes);
+
+    // The changes made while one lives are one undo step. They nest.
+    class UndoStep
+    {
+    public:
+        explicit UndoStep(TextArea& area) : area_(area) { area_.sci(SCI_BEGINUNDOACTION); }
+        ~UndoStep() { area_.sci(SCI_ENDUNDOACTION); }
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+    private:
+        TextArea& area_;
+    };
 
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
@@ -157,7 +176,8 @@ public:
 
     // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
     // one change of the buffer, from the first line holding a tab to the last. The frame's own
-    // change: not recorded for undo, modified flag untouched. The caret keeps its line and
+    // change: one undo step (with the change before it inside an UndoStep), modified flag
+    // untouched. The caret keeps its line and
     // display column. False when there was no tab.
     bool ExpandAllTabs();
 
@@ -181,6 +201,8 @@ private:
     {
         return SendScintilla(message, wParam, lParam);
     }
+    // The whole text replaced as one undo step, the frame's own change; the caret at the start.
+    void replaceAllUndoably(std::string_view utf8);
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();

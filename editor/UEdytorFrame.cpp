@@ -443,7 +443,10 @@ void TEdytorFrame::ToolbarButton975Click()
             return;
         // Read first: a file that cannot be read leaves everything as it was.
         const std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
-        LoadText(bytes);
+        // One undo step gives back the text before it, unsaved edits included.
+        const TextArea::UndoStep step(*TextArea1);
+        TextArea1->LoadBytesUndoably(bytes);
+        showEncoding();
         ExpandTabs();
         TextArea1->SetModified(true); // the text now differs from the window's own file
     } catch (const std::exception& error) {
@@ -462,7 +465,7 @@ void TEdytorFrame::ToolbarButton976Click()
 
 void TEdytorFrame::ToolbarButton974Click()
 {
-    TextArea1->ClearAll();
+    TextArea1->ClearUndoably(); // Ctrl+Z gives the text back
 }
 
 // ---- Tabs and paste ----
@@ -475,7 +478,6 @@ void TEdytorFrame::ExpandTabs()
     area.ExpandAllTabs();
     area.setUpdatesEnabled(true);
     area.viewport()->setCursor(Qt::IBeamCursor);
-    area.EmptyUndoHistory();
 }
 
 void TEdytorFrame::PasteExpandingTabs()
@@ -493,6 +495,8 @@ void TEdytorFrame::PasteExpandingTabs()
     const int column = area.ColumnOf(start) + padding;
     start += padding;
 
+    // The paste and its expansion are one undo step, after the typing before it.
+    const TextArea::UndoStep step(area);
     area.paste();
     const long end = area.CaretPosition();
     if (area.Bytes(start, end).find('\t') != std::string_view::npos) {

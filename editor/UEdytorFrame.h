@@ -54,8 +54,8 @@ public:
     // False when that question was cancelled. Throws TextFileError; the old file then stays as it
     // was and the modified flag stays set.
     bool SaveFile();
-    // Every tab becomes spaces up to the next tab stop; clears the undo history and leaves the
-    // modified flag as it was.
+    // Every tab becomes spaces up to the next tab stop, undoably; leaves the modified flag as
+    // it was.
     void ExpandTabs();
     // Ctrl+V: pastes, and expands tabs when the pasted text holds any; the caret ends at the
     // start of the pasted text.
