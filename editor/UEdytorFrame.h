@@ -13,14 +13,13 @@
 
 class QAction;
 class QButtonGroup;
-class QFileSystemWatcher;
 class QLabel;
 class QMenu;
-class QTimer;
 class QToolButton;
 
 namespace vorida::editor {
 
+class DiskWatch;
 class TextArea;
 class TForm_Szukaj;
 
@@ -96,22 +95,15 @@ private:
     // Shows the message of a failed operation, as the application's error report does.
     void report(const std::exception& error);
 
-    enum class DiskChange { None, Changed, Deleted };
-    // The file on disk against the version last loaded, saved or answered for; `bytes` gets
-    // the file's content when it changed.
-    DiskChange diskChange(std::string& bytes);
-    // The disk version (and its content) that the text now stands for.
-    void rebase(const DiskVersion& version, std::string_view bytes);
-    void watch();
     void reloadKeepingView(std::string_view bytes);
     void showEncoding();
+    // The parts of the strip built by the constructor.
+    void buildToolbar(QWidget* strip);
+    void buildContextMenu();
+    void buildKeys();
 
     QString fileName_;
-    DiskVersion base_; // as loaded, saved or answered for
-    size_t baseHash_ = 0;
-    DiskVersion seen_; // as the last check found it
-    QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* settle_ = nullptr; // a check once the file has stood still
+    DiskWatch* diskWatch_ = nullptr;
     QLabel* encodingLabel_ = nullptr;
     QPointer<TForm_Szukaj> searchDialog_;
     TextArea* TextArea1 = nullptr;

@@ -63,7 +63,7 @@ void tst_Accents::cleanupTestCase()
 QImage tst_Accents::lineOnScreen(int line, int caretLine)
 {
     area_->SetCaret(caretLine, 1);
-    QTest::qWait(1300); // the caret blinks: its line is redrawn on its own, more than once
+    QTest::qWait(600); // the caret blinks (every 500 ms): its line is redrawn on its own
     const long start = area_->PositionAt(line - 1, 0);
     const int y = static_cast<int>(
         area_->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, start));

@@ -179,7 +179,11 @@ private slots:
             void note() { reportLines << (report ? report->text() : QString()); }
             void ShowMessage(std::string_view text) override
             {
-                QTest::qWait(700); // a real box runs the event loop until dismissed
+                // While a box is shown the editors may look at their files (their watch, an
+                // activation): they look now, and must find the run still holding them.
+                for (QWidget* widget : QApplication::allWidgets())
+                    if (auto* frame = qobject_cast<editor::TEdytorFrame*>(widget))
+                        frame->CheckDisk();
                 note();
                 RecordingPlatform::ShowMessage(text);
             }
