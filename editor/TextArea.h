@@ -101,8 +101,8 @@ public:
     class UndoStep
     {
     public:
-        explicit UndoStep(TextArea& area) : area_(area) { area_.sci(SCI_BEGINUNDOACTION); }
-        ~UndoStep() { area_.sci(SCI_ENDUNDOACTION); }
+        explicit UndoStep(TextArea& area) : area_(area) { area_.scintilla(SCI_BEGINUNDOACTION); }
+        ~UndoStep() { area_.scintilla(SCI_ENDUNDOACTION); }
         UndoStep(const UndoStep&) = delete;
         UndoStep& operator=(const UndoStep&) = delete;
 
@@ -197,7 +197,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    long sci(unsigned int message, unsigned long wParam = 0, long lParam = 0) const
+    long scintilla(unsigned int message, unsigned long wParam = 0, long lParam = 0) const
     {
         return SendScintilla(message, wParam, lParam);
     }

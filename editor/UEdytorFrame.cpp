@@ -110,7 +110,6 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     stripLayout->addWidget(encodingLabel_);
     showEncoding();
 
-
     diskWatch_ = new DiskWatch(this);
     connect(diskWatch_, &DiskWatch::CheckDue, this, &TEdytorFrame::CheckDisk);
 }
@@ -164,7 +163,6 @@ void TEdytorFrame::buildToolbar(QWidget* strip)
         selectionModes_->addButton(button);
     }
     strip->findChild<QToolButton*>(QStringLiteral("ToolbarButton971"))->setChecked(true);
-
 }
 
 void TEdytorFrame::buildContextMenu()
@@ -231,7 +229,6 @@ void TEdytorFrame::buildKeys()
                 bound->setAlternateKey(0);
         }
     }
-
 }
 
 TEdytorFrame::~TEdytorFrame()
