@@ -1,5 +1,6 @@
 #include "Printing.h"
 
+#include "QtPlatform.h"
 #include "TextArea.h"
 
 #include <QFontMetricsF>
@@ -59,6 +60,7 @@ bool PrintService::ExecPrintDialog(
     QPrinter& printer, int lastPage, bool selectionOffered, QWidget* parent)
 {
     QPrintDialog dialog(&printer, parent);
+    QtPlatform::KeepAboveStayingOnTop(dialog); // above the search dialog
     dialog.setMinMax(1, lastPage);
     QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintPageRange
         | QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;
@@ -137,7 +139,7 @@ void PrintText(TextArea& area, QsciPrinter& printer)
     if (printer.QPrinter::printRange() == QPrinter::Selection) {
         TextArea selection;
         selection.setTabWidth(area.tabWidth());
-        selection.setFont(area.font());
+        selection.SetTextFont(area.font());
         const QString text = area.selectedText();
         const QByteArray utf8 = text.toUtf8();
         selection.LoadBytes({}); // an empty, unmodified document

@@ -123,6 +123,8 @@ void TForm_Szukaj::FindInDirection(bool down)
         return;
     }
 
+    // The messages belong to this dialog while it is shown, else to the editor searched.
+    const QtPlatform::DialogOwner owner(isVisible() ? this : editor.window());
     Platform& platform = CurrentPlatform();
     if (atEdge) {
         platform.ShowMessage("Tekstu nie znaleziono.");

@@ -6,8 +6,13 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCursor>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace vorida::editor {
 
@@ -41,17 +46,17 @@ QAccessibleInterface* accessibleTextArea(const QString& className, QObject* obje
 } // namespace
 
 TextArea::QuietChange::QuietChange(TextArea& area)
-    : area_(area), mask_(area.sci(SCI_GETMODEVENTMASK))
+    : area_(area), mask_(area.scintilla(SCI_GETMODEVENTMASK))
 {
     area_.touchInsertedLines(); // while its length still tells its lines
     // Scintilla passes a change on when any of its flags is in the mask, SC_PERFORMED_USER
     // among them: only an empty mask keeps it quiet.
-    area_.sci(SCI_SETMODEVENTMASK, 0);
+    area_.scintilla(SCI_SETMODEVENTMASK, 0);
 }
 
 TextArea::QuietChange::~QuietChange()
 {
-    area_.sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask_));
+    area_.scintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask_));
     ++area_.textVersion_; // what was changed quietly is a change all the same
 }
 
@@ -65,22 +70,22 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(13.0 * 72.0 / logicalDpiY());
-    setFont(font);
+    SetTextFont(font);
 
     for (int margin = 0; margin < 5; ++margin)
         setMarginWidth(margin, 0);
     setEdgeMode(EdgeNone);
     setWrapMode(WrapNone);
     // The horizontal scroll bar only when a line is wider than the window.
-    sci(SCI_SETSCROLLWIDTH, 1);
-    sci(SCI_SETSCROLLWIDTHTRACKING, 1);
+    scintilla(SCI_SETSCROLLWIDTH, 1);
+    scintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
 
     setTabWidth(8);
     setIndentationsUseTabs(false);
     setAutoIndent(true);
     setBackspaceUnindents(false); // smartBackspace does better
-    sci(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
-    sci(SCI_SETPRINTCOLOURMODE, SC_PRINT_BLACKONWHITE);
+    scintilla(SCI_SETVIRTUALSPACEOPTIONS, SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION);
+    scintilla(SCI_SETPRINTCOLOURMODE, SC_PRINT_BLACKONWHITE);
 
     // Ctrl+V belongs to the window's paste action, which expands tabs; QScintilla would
     // otherwise claim the key before any action sees it. Shift+Insert stays the plain paste.
@@ -95,12 +100,39 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     });
 }
 
+void TextArea::SetTextFont(const QFont& font)
+{
+    setFont(font);
+    // The rows the accented capitals are inked in above the baseline, as drawn.
+    const QFontMetricsF metrics(font, this);
+    const int ascent = static_cast<int>(metrics.ascent()); // as the text area rounds it
+    QImage image(static_cast<int>(metrics.height()) * 12, ascent * 3, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    const int baseline = ascent * 2;
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(0, baseline, QStringLiteral("ŁÓDŹŚĆŃŻĄĘ"));
+    }
+    int top = baseline;
+    for (int y = 0; y < baseline && top == baseline; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                top = y;
+                break;
+            }
+    // One row of air above the highest accent.
+    const int extra = (baseline - top) - ascent + 1;
+    scintilla(SCI_SETEXTRAASCENT, static_cast<unsigned long>(std::max(extra, 0)));
+}
+
 // ---- Text in and out ----
 
 std::string_view TextArea::Utf8() const
 {
     auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    long length = sci(SCI_GETLENGTH);
+    long length = scintilla(SCI_GETLENGTH);
     return text ? std::string_view(text, static_cast<size_t>(length)) : std::string_view();
 }
 
@@ -110,7 +142,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
-        sci(SCI_CLEARALL);
+        scintilla(SCI_CLEARALL);
         // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
         SendScintilla(
             SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
@@ -120,7 +152,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     touchedLines_.clear();
     pendingLine_ = -1;
     EmptyUndoHistory();
-    sci(SCI_GOTOPOS, 0);
+    scintilla(SCI_GOTOPOS, 0);
     modified_ = false;
 }
 
@@ -134,7 +166,7 @@ void TextArea::ClearAll()
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
-        sci(SCI_CLEARALL);
+        scintilla(SCI_CLEARALL);
     }
     touchedLines_.clear();
     pendingLine_ = -1;
@@ -142,22 +174,56 @@ void TextArea::ClearAll()
     modified_ = false;
 }
 
+void TextArea::replaceAllUndoably(std::string_view utf8)
+{
+    const long caret = CaretPosition();
+    const long length = scintilla(SCI_GETLENGTH);
+    {
+        OwnChange own(*this);
+        QuietChange quiet(*this);
+        UndoStep step(*this);
+        // The text before the caret goes first: undo puts it back last and leaves the caret
+        // after it, where it stood. A mark between the two keeps Scintilla from merging them.
+        scintilla(SCI_DELETERANGE, 0, caret);
+        scintilla(SCI_ADDUNDOACTION, 0, 0);
+        scintilla(SCI_DELETERANGE, 0, length - caret);
+        SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
+    }
+    touchedLines_.clear();
+    pendingLine_ = -1;
+    scintilla(SCI_GOTOPOS, 0);
+}
+
+void TextArea::ClearUndoably()
+{
+    replaceAllUndoably({});
+    modified_ = false;
+}
+
+void TextArea::LoadBytesUndoably(std::string_view bytes)
+{
+    DecodedText decoded = DecodeText(bytes);
+    replaceAllUndoably(decoded.Utf8);
+    lineEnd_ = decoded.Convention;
+    encoding_ = decoded.Encoding;
+}
+
 void TextArea::EmptyUndoHistory()
 {
-    sci(SCI_EMPTYUNDOBUFFER);
-    sci(SCI_SETSAVEPOINT);
+    scintilla(SCI_EMPTYUNDOBUFFER);
+    scintilla(SCI_SETSAVEPOINT);
 }
 
 // ---- Lines and caret ----
 
 int TextArea::LineCount() const
 {
-    return static_cast<int>(sci(SCI_GETLINECOUNT));
+    return static_cast<int>(scintilla(SCI_GETLINECOUNT));
 }
 
 std::string TextArea::Bytes(long start, long end) const
 {
-    const long length = sci(SCI_GETLENGTH);
+    const long length = scintilla(SCI_GETLENGTH);
     start = std::clamp(start, 0L, length);
     end = std::clamp(end, start, length);
     std::string bytes(static_cast<size_t>(end - start) + 1, '\0'); // room for the final NUL
@@ -171,18 +237,19 @@ QString TextArea::Line(int index) const
 {
     if (index < 0 || index >= LineCount())
         return {};
-    const std::string line = Bytes(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index)),
-        sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index)));
+    const std::string line
+        = Bytes(scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index)),
+            scintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index)));
     return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
 }
 
 void TextArea::ReplaceLine(int index, const QString& text)
 {
     OwnChange own(*this);
-    long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
-    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    long start = scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    long end = scintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
     QByteArray utf8 = text.toUtf8();
-    sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
+    scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.constData());
 }
 
@@ -221,8 +288,8 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
 
 bool TextArea::ExpandAllTabs()
 {
-    // A paste about to be expanded is trimmed first, so that its trimming goes with the undo
-    // history the expansion empties (the blanks a trailing tab leaves are gone either way).
+    // A paste about to be expanded is trimmed first, so that its trimming goes into the paste's
+    // undo step (the blanks a trailing tab leaves are gone either way).
     trimTouchedLines(true);
     const std::string_view text = Utf8();
     const size_t firstTab = text.find('\t');
@@ -242,11 +309,8 @@ bool TextArea::ExpandAllTabs()
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
-        const bool collecting = sci(SCI_GETUNDOCOLLECTION) != 0;
-        sci(SCI_SETUNDOCOLLECTION, 0);
-        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
         SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(expanded.size()), expanded.data());
-        sci(SCI_SETUNDOCOLLECTION, collecting ? 1 : 0);
     }
     setCaretAt(PositionAt(caretLine, caretColumn), caretVirtual);
     return true;
@@ -259,23 +323,23 @@ QString TextArea::expandedLine(int index) const
 
 long TextArea::CaretPosition() const
 {
-    return sci(SCI_GETCURRENTPOS);
+    return scintilla(SCI_GETCURRENTPOS);
 }
 
 long TextArea::SelectionStartPosition() const
 {
-    return sci(SCI_GETSELECTIONSTART);
+    return scintilla(SCI_GETSELECTIONSTART);
 }
 
 long TextArea::SelectionEndPosition() const
 {
-    return sci(SCI_GETSELECTIONEND);
+    return scintilla(SCI_GETSELECTIONEND);
 }
 
 void TextArea::SelectAndShow(long anchor, long caret)
 {
-    sci(SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
-    sci(SCI_SCROLLRANGE, static_cast<unsigned long>(anchor), caret);
+    scintilla(SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
+    scintilla(SCI_SCROLLRANGE, static_cast<unsigned long>(anchor), caret);
 }
 
 void TextArea::SetCaretPosition(long position)
@@ -285,45 +349,46 @@ void TextArea::SetCaretPosition(long position)
 
 int TextArea::CaretVirtualSpace() const
 {
-    return static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
+    return static_cast<int>(scintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
 }
 
 int TextArea::LineOf(long position) const
 {
-    return static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+    return static_cast<int>(scintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
 }
 
 int TextArea::ColumnOf(long position) const
 {
-    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(position)));
+    return static_cast<int>(scintilla(SCI_GETCOLUMN, static_cast<unsigned long>(position)));
 }
 
 long TextArea::PositionAt(int line, int column) const
 {
-    return sci(SCI_FINDCOLUMN, static_cast<unsigned long>(line), column);
+    return scintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line), column);
 }
 
 void TextArea::setCaretAt(long position, int virtualSpace)
 {
-    sci(SCI_GOTOPOS, static_cast<unsigned long>(position));
+    scintilla(SCI_GOTOPOS, static_cast<unsigned long>(position));
     if (virtualSpace > 0) {
-        sci(SCI_SETSELECTIONNCARETVIRTUALSPACE, 0, virtualSpace);
-        sci(SCI_SETSELECTIONNANCHORVIRTUALSPACE, 0, virtualSpace);
+        scintilla(SCI_SETSELECTIONNCARETVIRTUALSPACE, 0, virtualSpace);
+        scintilla(SCI_SETSELECTIONNANCHORVIRTUALSPACE, 0, virtualSpace);
     }
-    sci(SCI_SCROLLCARET);
+    scintilla(SCI_SCROLLCARET);
 }
 
 int TextArea::CaretLine() const
 {
-    return static_cast<int>(sci(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition())))
+    return static_cast<int>(
+               scintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition())))
         + 1;
 }
 
 int TextArea::CaretColumn() const
 {
     long position = CaretPosition();
-    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(position))
-               + sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0))
+    return static_cast<int>(scintilla(SCI_GETCOLUMN, static_cast<unsigned long>(position))
+               + scintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0))
         + 1;
 }
 
@@ -331,15 +396,15 @@ void TextArea::SetCaret(int line, int column)
 {
     line = std::clamp(line, 1, LineCount());
     column = std::max(column, 1);
-    long position = sci(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1), column - 1);
-    long reached = sci(SCI_GETCOLUMN, static_cast<unsigned long>(position));
+    long position = scintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1), column - 1);
+    long reached = scintilla(SCI_GETCOLUMN, static_cast<unsigned long>(position));
     setCaretAt(position, static_cast<int>(std::max(0L, column - 1 - reached)));
 }
 
 int TextArea::LineEndColumn(int line) const
 {
-    long end = sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
-    return static_cast<int>(sci(SCI_GETCOLUMN, static_cast<unsigned long>(end))) + 1;
+    long end = scintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
+    return static_cast<int>(scintilla(SCI_GETCOLUMN, static_cast<unsigned long>(end))) + 1;
 }
 
 // ---- Modified flag and trimming ----
@@ -353,7 +418,7 @@ void TextArea::setChangeNotifications()
     // only while an assistive technology listens.
     const long mask
         = QAccessible::isActive() ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
-    sci(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+    scintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
 }
 
 void TextArea::onModified(
@@ -407,7 +472,8 @@ void TextArea::touchInsertedLines()
     if (pendingInsert_.first < 0)
         return;
     const long start = pendingInsert_.first;
-    const long end = std::min(start + pendingInsert_.second, static_cast<long>(sci(SCI_GETLENGTH)));
+    const long end
+        = std::min(start + pendingInsert_.second, static_cast<long>(scintilla(SCI_GETLENGTH)));
     pendingInsert_ = { -1, 0 };
     const int last = LineOf(end);
     for (int line = LineOf(start); line <= last; ++line)
@@ -449,9 +515,9 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     // trimmed line to the last, with the trailing blanks of every touched line left out.
     const int first = *touchedLines_.begin();
     const int last = *touchedLines_.rbegin();
-    const long from = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const long from = scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
     const std::string text
-        = Bytes(from, sci(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last)));
+        = Bytes(from, scintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(last)));
     Cuts cuts; // the blanks to go, [start, end) in the text as it is
     size_t lineStart = 0;
     for (int line = first; line <= last; ++line) {
@@ -481,11 +547,12 @@ void TextArea::trimTouchedLines(bool includeCaretLine)
     const Selection before = saveSelection();
     {
         QuietChange quiet(*this);
-        sci(SCI_BEGINUNDOACTION);
-        sci(SCI_SETTARGETRANGE, static_cast<unsigned long>(cuts.front().first), cuts.back().second);
+        scintilla(SCI_BEGINUNDOACTION);
+        scintilla(
+            SCI_SETTARGETRANGE, static_cast<unsigned long>(cuts.front().first), cuts.back().second);
         SendScintilla(
             SCI_REPLACETARGET, static_cast<uintptr_t>(replacement.size()), replacement.data());
-        sci(SCI_ENDUNDOACTION);
+        scintilla(SCI_ENDUNDOACTION);
     }
     restoreSelection(before, cuts);
     trimming_ = false;
@@ -505,17 +572,17 @@ long TextArea::positionAfterCuts(long position, const Cuts& cuts)
 TextArea::Selection TextArea::saveSelection() const
 {
     Selection s;
-    s.Empty = sci(SCI_GETSELECTIONEMPTY) != 0;
+    s.Empty = scintilla(SCI_GETSELECTIONEMPTY) != 0;
     s.Line = CaretLine();
     s.Column = CaretColumn();
-    s.Rectangular = sci(SCI_SELECTIONISRECTANGLE) != 0;
+    s.Rectangular = scintilla(SCI_SELECTIONISRECTANGLE) != 0;
     if (s.Rectangular) {
-        s.Anchor = sci(SCI_GETRECTANGULARSELECTIONANCHOR);
-        s.Caret = sci(SCI_GETRECTANGULARSELECTIONCARET);
-        s.AnchorVirtual = sci(SCI_GETRECTANGULARSELECTIONANCHORVIRTUALSPACE);
-        s.CaretVirtual = sci(SCI_GETRECTANGULARSELECTIONCARETVIRTUALSPACE);
+        s.Anchor = scintilla(SCI_GETRECTANGULARSELECTIONANCHOR);
+        s.Caret = scintilla(SCI_GETRECTANGULARSELECTIONCARET);
+        s.AnchorVirtual = scintilla(SCI_GETRECTANGULARSELECTIONANCHORVIRTUALSPACE);
+        s.CaretVirtual = scintilla(SCI_GETRECTANGULARSELECTIONCARETVIRTUALSPACE);
     } else {
-        s.Anchor = sci(SCI_GETANCHOR);
+        s.Anchor = scintilla(SCI_GETANCHOR);
         s.Caret = CaretPosition();
     }
     return s;
@@ -533,15 +600,15 @@ void TextArea::restoreSelection(const Selection& s, const Cuts& cuts)
     const auto anchor = static_cast<unsigned long>(positionAfterCuts(s.Anchor, cuts));
     const auto caret = static_cast<unsigned long>(positionAfterCuts(s.Caret, cuts));
     if (s.Rectangular) {
-        sci(SCI_SETRECTANGULARSELECTIONANCHOR, anchor);
-        sci(SCI_SETRECTANGULARSELECTIONCARET, caret);
-        sci(SCI_SETRECTANGULARSELECTIONANCHORVIRTUALSPACE,
+        scintilla(SCI_SETRECTANGULARSELECTIONANCHOR, anchor);
+        scintilla(SCI_SETRECTANGULARSELECTIONCARET, caret);
+        scintilla(SCI_SETRECTANGULARSELECTIONANCHORVIRTUALSPACE,
             static_cast<unsigned long>(s.AnchorVirtual));
-        sci(SCI_SETRECTANGULARSELECTIONCARETVIRTUALSPACE,
+        scintilla(SCI_SETRECTANGULARSELECTIONCARETVIRTUALSPACE,
             static_cast<unsigned long>(s.CaretVirtual));
     } else {
-        sci(SCI_SETSELECTIONNANCHOR, 0, static_cast<long>(anchor));
-        sci(SCI_SETSELECTIONNCARET, 0, static_cast<long>(caret));
+        scintilla(SCI_SETSELECTIONNANCHOR, 0, static_cast<long>(anchor));
+        scintilla(SCI_SETSELECTIONNCARET, 0, static_cast<long>(caret));
     }
 }
 
@@ -560,9 +627,9 @@ void TextArea::applySelectionMode(bool forceLines)
         wanted = SC_SEL_RECTANGLE;
     // Lines mode on an empty selection would select the caret's line at once, and typing would
     // then replace it: apply it only while something is selected or a drag begins.
-    else if (mode_ == SelectionMode::Lines && (forceLines || !sci(SCI_GETSELECTIONEMPTY)))
+    else if (mode_ == SelectionMode::Lines && (forceLines || !scintilla(SCI_GETSELECTIONEMPTY)))
         wanted = SC_SEL_LINES;
-    const long current = sci(SCI_GETSELECTIONMODE);
+    const long current = scintilla(SCI_GETSELECTIONMODE);
     if (current == wanted || (wanted == SC_SEL_RECTANGLE && current == SC_SEL_THIN))
         return; // setting the same mode again would collapse a rectangle
     setScintillaSelectionMode(wanted);
@@ -570,11 +637,11 @@ void TextArea::applySelectionMode(bool forceLines)
 
 void TextArea::setScintillaSelectionMode(int mode)
 {
-    sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
+    scintilla(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
     // Setting a mode also makes plain caret moves extend the selection; a second, equal
     // setting turns that off and keeps the mode.
-    if (sci(SCI_GETMOVEEXTENDSSELECTION))
-        sci(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
+    if (scintilla(SCI_GETMOVEEXTENDSSELECTION))
+        scintilla(SCI_SETSELECTIONMODE, static_cast<unsigned long>(mode));
 }
 
 } // namespace vorida::editor

@@ -90,6 +90,25 @@ public:
     // Text, undo and redo history and the modified flag.
     void ClearAll();
     void EmptyUndoHistory();
+    // "Wyczyść": the text goes as one undo step (undo gives it back with the caret) and the
+    // modified flag is cleared.
+    void ClearUndoably();
+    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, as one undo step
+    // (the caret at the start); the modified flag stays as it is.
+    void LoadBytesUndoably(std::string_view bytes);
+
+    // The changes made while one lives are one undo step. They nest.
+    class UndoStep
+    {
+    public:
+        explicit UndoStep(TextArea& area) : area_(area) { area_.scintilla(SCI_BEGINUNDOACTION); }
+        ~UndoStep() { area_.scintilla(SCI_ENDUNDOACTION); }
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+    private:
+        TextArea& area_;
+    };
 
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
@@ -106,6 +125,10 @@ public:
     void cut() override;
     void copy() override;
     void paste() override;
+    // The font, and room above each line for the accents of capitals ("Ó", "Ź", "Ż"), which
+    // rise above the font's ascent: without it they are drawn into the line above, where any
+    // redraw of that line alone (the caret's) cuts them off, and the first line's are cut.
+    void SetTextFont(const QFont& font);
     // Where paste() puts the start of the pasted text (the caret's virtual space aside).
     long PastePosition() const;
 
@@ -153,7 +176,8 @@ public:
 
     // Every tab of the text becomes blanks up to the next tab stop, in one pass over the text and
     // one change of the buffer, from the first line holding a tab to the last. The frame's own
-    // change: not recorded for undo, modified flag untouched. The caret keeps its line and
+    // change: one undo step (with the change before it inside an UndoStep), modified flag
+    // untouched. The caret keeps its line and
     // display column. False when there was no tab.
     bool ExpandAllTabs();
 
@@ -173,10 +197,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    long sci(unsigned int message, unsigned long wParam = 0, long lParam = 0) const
+    long scintilla(unsigned int message, unsigned long wParam = 0, long lParam = 0) const
     {
         return SendScintilla(message, wParam, lParam);
     }
+    // The whole text replaced as one undo step, the frame's own change; the caret at the start.
+    void replaceAllUndoably(std::string_view utf8);
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();

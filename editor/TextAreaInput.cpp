@@ -44,7 +44,7 @@ bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)
     };
     for (const auto& [k, message] : extending) {
         if (k == key) {
-            sci(message);
+            scintilla(message);
             return true;
         }
     }
@@ -85,7 +85,7 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
     inKeyPress_ = true;
     flushPendingLine(); // before the key, so that its own undo step stays whole
     if (blankKey)
-        sci(SCI_BEGINUNDOACTION);
+        scintilla(SCI_BEGINUNDOACTION);
     bool handled = false;
     if (modifiers == Qt::NoModifier && key == Qt::Key_Tab)
         handled = smartTab();
@@ -97,7 +97,7 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
         QsciScintilla::keyPressEvent(event);
     trimTouchedLines(blankKey);
     if (blankKey)
-        sci(SCI_ENDUNDOACTION);
+        scintilla(SCI_ENDUNDOACTION);
     inKeyPress_ = false;
     applySelectionMode(false);
 }
@@ -126,9 +126,9 @@ bool TextArea::smartTab()
 
     // Pad virtual space with real blanks, then the step itself.
     const long position = CaretPosition();
-    const int virtualSpace = static_cast<int>(sci(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
+    const int virtualSpace = static_cast<int>(scintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0));
     const QByteArray blanks(virtualSpace + target - column, ' ');
-    sci(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
+    scintilla(SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
     SendScintilla(SCI_REPLACESEL, static_cast<uintptr_t>(0), blanks.constData());
     return true;
 }
@@ -141,7 +141,7 @@ bool TextArea::smartBackspace()
     const int column = CaretColumn() - 1;
     if (column == 0)
         return false;
-    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long lineStart = scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long position = CaretPosition();
     for (char c : Bytes(lineStart, position))
         if (c != ' ')
@@ -164,7 +164,8 @@ bool TextArea::smartBackspace()
     if (target >= realColumn) {
         setCaretAt(position, target - realColumn); // only virtual space to give back
     } else {
-        sci(SCI_DELETERANGE, static_cast<unsigned long>(lineStart + target), realColumn - target);
+        scintilla(
+            SCI_DELETERANGE, static_cast<unsigned long>(lineStart + target), realColumn - target);
         setCaretAt(lineStart + target, 0);
     }
     return true;
@@ -190,7 +191,8 @@ void TextArea::mouseReleaseEvent(QMouseEvent* event)
     if (mode_ == SelectionMode::Lines && event->button() == Qt::LeftButton
         && (event->position().toPoint() - pressPoint_).manhattanLength() < 3) {
         setScintillaSelectionMode(SC_SEL_STREAM);
-        setCaretAt(std::min(pressCaret_, static_cast<long>(sci(SCI_GETLENGTH))), pressVirtual_);
+        setCaretAt(
+            std::min(pressCaret_, static_cast<long>(scintilla(SCI_GETLENGTH))), pressVirtual_);
         applySelectionMode(false);
     }
 }
@@ -203,7 +205,8 @@ QVariant TextArea::inputMethodQuery(Qt::InputMethodQuery query) const
     if (query != Qt::ImSurroundingText && query != Qt::ImCursorPosition)
         return QsciScintilla::inputMethodQuery(query);
     const long caret = CaretPosition();
-    const long lineStart = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(caret)));
+    const long lineStart
+        = scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(caret)));
     if (query == Qt::ImSurroundingText)
         return Line(LineOf(caret));
     const std::string before = Bytes(lineStart, caret);
@@ -234,16 +237,17 @@ void TextArea::contextMenuEvent(QContextMenuEvent* event)
 
 std::pair<long, long> TextArea::selectedLines() const
 {
-    const long selectionStart = sci(SCI_GETSELECTIONSTART);
-    const long selectionEnd = sci(SCI_GETSELECTIONEND);
+    const long selectionStart = scintilla(SCI_GETSELECTIONSTART);
+    const long selectionEnd = scintilla(SCI_GETSELECTIONEND);
     const int first = LineOf(selectionStart);
     int last = LineOf(selectionEnd);
-    if (last > first && selectionEnd == sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
+    if (last > first
+        && selectionEnd == scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last)))
         --last; // a selection that ends at the start of a line does not take that line
-    const long start = sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+    const long start = scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
     const long end = last + 1 < LineCount()
-        ? sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
-        : sci(SCI_GETLENGTH);
+        ? scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last + 1))
+        : scintilla(SCI_GETLENGTH);
     return { start, end };
 }
 
@@ -278,10 +282,10 @@ void TextArea::cut()
     setClipboardLines(start, end);
     // Lines up to the end of a text without a final line end take the line end before them,
     // so that no empty line is left behind.
-    if (end == sci(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
+    if (end == scintilla(SCI_GETLENGTH) && start > 0 && Bytes(end - 1, end) != "\n")
         --start;
-    sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
-    setCaretAt(sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
+    scintilla(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+    setCaretAt(scintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(start))), 0);
     applySelectionMode(false);
 }
 
@@ -289,7 +293,8 @@ long TextArea::PastePosition() const
 {
     if (mode_ != SelectionMode::Lines)
         return SelectionStartPosition();
-    return sci(SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
+    return scintilla(
+        SCI_POSITIONFROMLINE, static_cast<unsigned long>(LineOf(SelectionStartPosition())));
 }
 
 void TextArea::paste()
@@ -305,16 +310,16 @@ void TextArea::paste()
     if (!text.endsWith(u'\n'))
         text += u'\n';
     const QByteArray utf8 = text.toUtf8();
-    long at = PastePosition();
-    sci(SCI_BEGINUNDOACTION);
+    long insertAt = PastePosition();
+    scintilla(SCI_BEGINUNDOACTION);
     if (hasSelectedText()) {
         const auto [start, end] = selectedLines();
-        sci(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
-        at = start;
+        scintilla(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+        insertAt = start;
     }
-    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(at), utf8.constData());
-    sci(SCI_ENDUNDOACTION);
-    setCaretAt(at + static_cast<long>(utf8.size()), 0);
+    SendScintilla(SCI_INSERTTEXT, static_cast<uintptr_t>(insertAt), utf8.constData());
+    scintilla(SCI_ENDUNDOACTION);
+    setCaretAt(insertAt + static_cast<long>(utf8.size()), 0);
     applySelectionMode(false);
 }
 

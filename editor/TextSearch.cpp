@@ -14,11 +14,11 @@ bool isWordCharacter(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-bool isWholeWord(const QString& text, qsizetype at, qsizetype length)
+bool isWholeWord(const QString& text, qsizetype start, qsizetype length)
 {
-    if (at > 0 && isWordCharacter(text[at - 1]))
+    if (start > 0 && isWordCharacter(text[start - 1]))
         return false;
-    if (at + length < text.size() && isWordCharacter(text[at + length]))
+    if (start + length < text.size() && isWordCharacter(text[start + length]))
         return false;
     return true;
 }

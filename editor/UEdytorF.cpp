@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace vorida::editor {
@@ -87,11 +88,11 @@ void TEdytorF::placeCascaded()
         owner->geometry().top() - main.top(), main.right() - owner->geometry().right(),
         main.bottom() - owner->geometry().bottom());
     const QSize outer = size().grownBy(frame);
-    const auto onScreen = [&room, &outer](QPoint at) {
-        return QPoint(std::clamp(at.x(), room.left(),
+    const auto onScreen = [&room, &outer](QPoint place) {
+        return QPoint(std::clamp(place.x(), room.left(),
                           std::max(room.left(), room.right() + 1 - outer.width())),
             std::clamp(
-                at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+                place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
     };
 
     // The first one clear of the main window's file buttons (its tool buttons) and covering
@@ -101,8 +102,8 @@ void TEdytorF::placeCascaded()
     for (const QToolButton* button : owner->findChildren<QToolButton*>())
         if (button->isVisible())
             buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
-    const auto covered = [&outer](QPoint at, const QRect& what) {
-        const QRect common = QRect(at, outer).intersected(what);
+    const auto covered = [&outer](QPoint place, const QRect& what) {
+        const QRect common = QRect(place, outer).intersected(what);
         return qint64(common.width()) * common.height();
     };
     const QPoint candidates[] = {
@@ -118,23 +119,44 @@ void TEdytorF::placeCascaded()
     QPoint first;
     std::pair<qint64, qint64> least { -1, -1 };
     for (const QPoint& candidate : candidates) {
-        const QPoint at = onScreen(candidate);
-        const std::pair<qint64, qint64> cost { covered(at, buttons), covered(at, main) };
+        const QPoint place = onScreen(candidate);
+        const std::pair<qint64, qint64> cost { covered(place, buttons), covered(place, main) };
         if (least.first < 0 || cost < least) {
             least = cost;
-            first = at;
+            first = place;
         }
     }
     // Offset from the last one, pushed back onto the screen where it would leave it; where
-    // the screen leaves no room to offset at all, the cascade starts again.
-    QPoint at = first;
+    // the screen leaves no room to offset at all, the cascade wraps to a place no open editor
+    // holds.
+    QPoint place = first;
     if (last) {
         const QPoint previous = last->frameGeometry().topLeft();
-        at = onScreen(previous + QPoint(kCascadeStep, kCascadeStep));
-        if (at == previous)
-            at = first;
+        place = onScreen(previous + QPoint(kCascadeStep, kCascadeStep));
+        QList<QPoint> taken;
+        for (const QPointer<TEdytorF>& editor : editors)
+            if (editor && editor != this && editor->isVisible())
+                taken << editor->frameGeometry().topLeft();
+        if (place == previous || taken.contains(place))
+            place = freePlace(taken, { first, room.topLeft() }, onScreen);
     }
-    move(at);
+    move(place);
+}
+
+QPoint TEdytorF::freePlace(const QList<QPoint>& taken, std::initializer_list<QPoint> origins,
+    const std::function<QPoint(QPoint)>& onScreen)
+{
+    // Diagonals one step apart, from each origin in turn: the first free place on the screen.
+    constexpr int kTries = 64;
+    for (const QPoint& origin : origins)
+        for (int column = 0; column < kTries; ++column)
+            for (int row = 0; row < kTries; ++row) {
+                const QPoint place
+                    = onScreen(origin + QPoint((column + row) * kCascadeStep, row * kCascadeStep));
+                if (!taken.contains(place))
+                    return place;
+            }
+    return *origins.begin(); // a screen full of editors
 }
 
 void TEdytorF::OpenFile(const QString& path)

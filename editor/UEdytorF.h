@@ -2,7 +2,12 @@
 // main window creates one per click on a file button and hands it the file with OpenFile.
 #pragma once
 
+#include <QList>
+#include <QPoint>
 #include <QWidget>
+
+#include <functional>
+#include <initializer_list>
 
 namespace vorida::editor {
 
@@ -36,6 +41,9 @@ private:
     // Cascaded: offset from the last editor still open, the first beside the main window;
     // always on the screen.
     void placeCascaded();
+    // The first place not in `taken`, on diagonals from the origins.
+    static QPoint freePlace(const QList<QPoint>& taken, std::initializer_list<QPoint> origins,
+        const std::function<QPoint(QPoint)>& onScreen);
 
     TEdytorFrame* EdytorFrame1 = nullptr;
 };

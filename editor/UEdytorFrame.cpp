@@ -1,5 +1,6 @@
 #include "UEdytorFrame.h"
 
+#include "DiskWatch.h"
 #include "Platform.h"
 #include "Printing.h"
 #include "Szukaj.h"
@@ -14,7 +15,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -31,11 +31,6 @@ namespace vorida::editor {
 namespace {
 
 int diskCheckHolds = 0;
-
-// A writer's burst of changes settles before the file is read.
-constexpr int kSettleMilliseconds = 250;
-// While a modal window is open, a check waits this long and looks again.
-constexpr int kRetryMilliseconds = 400;
 
 // The file's path on a line of its own above a question about it.
 std::string aboutFile(const QString& path, const char* question)
@@ -94,6 +89,33 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     TextArea1->setObjectName(QStringLiteral("TextArea1"));
     layout->addWidget(TextArea1, 1);
 
+    wklejaj = new QAction(EditorGlyph(9), QStringLiteral("Wklej"), this);
+    wklejaj->setObjectName(QStringLiteral("wklejaj"));
+    wklejaj->setToolTip(QStringLiteral("Wklej"));
+    wklejaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    wklejaj->setShortcutContext(Qt::WindowShortcut);
+    addAction(wklejaj);
+    connect(wklejaj, &QAction::triggered, this, &TEdytorFrame::wklejajExecute);
+
+    buildToolbar(strip);
+    buildContextMenu();
+    setFocusProxy(TextArea1);
+    buildKeys();
+
+    encodingLabel_ = new QLabel(strip);
+    encodingLabel_->setObjectName(QStringLiteral("Kodowanie"));
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(0, 0, 6, 0);
+    stripLayout->addStretch(1);
+    stripLayout->addWidget(encodingLabel_);
+    showEncoding();
+
+    diskWatch_ = new DiskWatch(this);
+    connect(diskWatch_, &DiskWatch::CheckDue, this, &TEdytorFrame::CheckDisk);
+}
+
+void TEdytorFrame::buildToolbar(QWidget* strip)
+{
     struct ButtonSpec
     {
         const char* name;
@@ -116,14 +138,6 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
         { "ToolbarButton9712", "Szukaj (Ctrl+F, F3, Shift+F3)", 11,
             &TEdytorFrame::ToolbarButton9712Click },
     };
-
-    wklejaj = new QAction(EditorGlyph(9), QStringLiteral("Wklej"), this);
-    wklejaj->setObjectName(QStringLiteral("wklejaj"));
-    wklejaj->setToolTip(QStringLiteral("Wklej"));
-    wklejaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    wklejaj->setShortcutContext(Qt::WindowShortcut);
-    addAction(wklejaj);
-    connect(wklejaj, &QAction::triggered, this, &TEdytorFrame::wklejajExecute);
 
     selectionModes_ = new QButtonGroup(this);
     selectionModes_->setExclusive(true);
@@ -149,7 +163,10 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
         selectionModes_->addButton(button);
     }
     strip->findChild<QToolButton*>(QStringLiteral("ToolbarButton971"))->setChecked(true);
+}
 
+void TEdytorFrame::buildContextMenu()
+{
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const struct
@@ -169,8 +186,10 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
         connect(action, &QAction::triggered, this, item.click);
     }
     TextArea1->SetContextMenu(PopupMenu1);
-    setFocusProxy(TextArea1);
+}
 
+void TEdytorFrame::buildKeys()
+{
     // The keys every editor has, for the whole window. A key the text area binds itself would
     // never reach a window shortcut: such a binding goes.
     const struct
@@ -210,27 +229,6 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
                 bound->setAlternateKey(0);
         }
     }
-
-    encodingLabel_ = new QLabel(strip);
-    encodingLabel_->setObjectName(QStringLiteral("Kodowanie"));
-    auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(0, 0, 6, 0);
-    stripLayout->addStretch(1);
-    stripLayout->addWidget(encodingLabel_);
-    showEncoding();
-
-    watcher_ = new QFileSystemWatcher(this);
-    settle_ = new QTimer(this);
-    settle_->setSingleShot(true);
-    connect(settle_, &QTimer::timeout, this, &TEdytorFrame::CheckDisk);
-    // A change of the file itself waits until the file stands still; a change elsewhere in
-    // its directory (which may be endless: another program's log) never puts the check off.
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this,
-        [this] { settle_->start(kSettleMilliseconds); });
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!settle_->isActive())
-            settle_->start(kSettleMilliseconds);
-    });
 }
 
 TEdytorFrame::~TEdytorFrame()
@@ -245,6 +243,7 @@ TForm_Szukaj* TEdytorFrame::SearchDialog() const
 
 void TEdytorFrame::report(const std::exception& error)
 {
+    const QtPlatform::DialogOwner owner(window());
     CurrentPlatform().ShowMessage(error.what());
 }
 
@@ -256,30 +255,32 @@ bool TEdytorFrame::SaveFile()
     const std::string bytes = TextArea1->SavedBytes();
     if (fileName_.isEmpty()) {
         // Only a window whose file could not be read has no name: ask for one and keep it.
+        const QtPlatform::DialogOwner owner(window());
         auto chosen = CurrentPlatform().ChooseFileToSave("", "");
         if (!chosen)
             return false;
         const QString path = QString::fromStdString(*chosen);
         WriteWholeFile(path, bytes);
         fileName_ = path;
-        watch();
+        diskWatch_->SetPath(path);
         emit FileNameChanged(path);
     } else {
         std::string onDisk;
-        const DiskChange change = diskChange(onDisk);
-        if (change != DiskChange::None) {
+        const DiskWatch::Change change = diskWatch_->Compare(onDisk);
+        if (change != DiskWatch::Change::None) {
             BringToFront();
             const QtPlatform::DialogOwner owner(window());
             if (CurrentPlatform().AskYesNo(
                     aboutFile(fileName_,
-                        change == DiskChange::Deleted ? kDeletedQuestion : kOverwriteQuestion),
+                        change == DiskWatch::Change::Deleted ? kDeletedQuestion
+                                                             : kOverwriteQuestion),
                     "Ostrzeżenie")
                 != Answer::Yes)
                 return false;
         }
         WriteWholeFile(fileName_, bytes);
     }
-    rebase(DiskVersionOf(fileName_), bytes);
+    diskWatch_->Rebase(DiskVersionOf(fileName_), bytes);
     TextArea1->SetModified(false);
     return true;
 }
@@ -313,51 +314,8 @@ void TEdytorFrame::OpenFile(const QString& path)
         LoadText(bytes);
     }
     fileName_ = path;
-    rebase(version, bytes);
-    watch();
-}
-
-void TEdytorFrame::rebase(const DiskVersion& version, std::string_view bytes)
-{
-    base_ = version;
-    seen_ = version;
-    baseHash_ = ContentHash(bytes);
-}
-
-void TEdytorFrame::watch()
-{
-    // The file itself, and its directory: a file replaced by renaming another over it (as
-    // editors save) or deleted and made again drops out of the watch on the file.
-    if (!watcher_->files().isEmpty())
-        watcher_->removePaths(watcher_->files());
-    if (!watcher_->directories().isEmpty())
-        watcher_->removePaths(watcher_->directories());
-    if (fileName_.isEmpty())
-        return;
-    const QFileInfo info(fileName_);
-    if (info.isFile())
-        watcher_->addPath(fileName_);
-    if (info.absoluteDir().exists())
-        watcher_->addPath(info.absolutePath());
-}
-
-TEdytorFrame::DiskChange TEdytorFrame::diskChange(std::string& bytes)
-{
-    const DiskVersion version = DiskVersionOf(fileName_);
-    if (version == base_)
-        return DiskChange::None;
-    if (!version.Exists)
-        return base_.Exists ? DiskChange::Deleted : DiskChange::None;
-    try {
-        bytes = ReadWholeFile(fileName_);
-    } catch (const TextFileError&) {
-        return DiskChange::None; // held by its writer: looked at again on its next change
-    }
-    if (base_.Exists && ContentHash(bytes) == baseHash_) {
-        rebase(version, bytes); // touched, or written again with the same bytes
-        return DiskChange::None;
-    }
-    return DiskChange::Changed;
+    diskWatch_->SetPath(path);
+    diskWatch_->Rebase(version, bytes);
 }
 
 void TEdytorFrame::CheckDisk()
@@ -366,17 +324,12 @@ void TEdytorFrame::CheckDisk()
     if (fileName_.isEmpty() || diskCheckHolds > 0)
         return; // the last hold looks again
     if (asking || QApplication::activeModalWidget()) {
-        settle_->start(kRetryMilliseconds); // one question at a time
+        diskWatch_->RetryLater(); // one question at a time
         return;
     }
-    if (watcher_->files().isEmpty() && QFileInfo(fileName_).isFile())
-        watch();
-    const DiskVersion version = DiskVersionOf(fileName_);
-    if (version == seen_)
-        return;
-    seen_ = version;
     std::string bytes;
-    if (diskChange(bytes) != DiskChange::Changed)
+    DiskVersion version;
+    if (diskWatch_->Look(bytes, version) != DiskWatch::Change::Changed)
         return; // a deleted file is asked about when it is saved
     if (TextArea1->Modified()) {
         BringToFront();
@@ -386,12 +339,13 @@ void TEdytorFrame::CheckDisk()
             = CurrentPlatform().AskYesNo(aboutFile(fileName_, kReloadQuestion), "Ostrzeżenie");
         asking = false;
         if (answer != Answer::Yes) {
-            rebase(version, bytes); // the text stays; "Zapisz" replaces this version unasked
+            // The text stays; "Zapisz" replaces this version unasked.
+            diskWatch_->Rebase(version, bytes);
             return;
         }
     }
     reloadKeepingView(bytes);
-    rebase(version, bytes);
+    diskWatch_->Rebase(version, bytes);
 }
 
 void TEdytorFrame::reloadKeepingView(std::string_view bytes)
@@ -435,12 +389,16 @@ DiskCheckHold::~DiskCheckHold()
 void TEdytorFrame::ToolbarButton975Click()
 {
     try {
+        const QtPlatform::DialogOwner owner(window());
         auto chosen = CurrentPlatform().ChooseFileToOpen("", "");
         if (!chosen)
             return;
         // Read first: a file that cannot be read leaves everything as it was.
         const std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
-        LoadText(bytes);
+        // One undo step gives back the text before it, unsaved edits included.
+        const TextArea::UndoStep step(*TextArea1);
+        TextArea1->LoadBytesUndoably(bytes);
+        showEncoding();
         ExpandTabs();
         TextArea1->SetModified(true); // the text now differs from the window's own file
     } catch (const std::exception& error) {
@@ -459,7 +417,7 @@ void TEdytorFrame::ToolbarButton976Click()
 
 void TEdytorFrame::ToolbarButton974Click()
 {
-    TextArea1->ClearAll();
+    TextArea1->ClearUndoably(); // Ctrl+Z gives the text back
 }
 
 // ---- Tabs and paste ----
@@ -472,7 +430,6 @@ void TEdytorFrame::ExpandTabs()
     area.ExpandAllTabs();
     area.setUpdatesEnabled(true);
     area.viewport()->setCursor(Qt::IBeamCursor);
-    area.EmptyUndoHistory();
 }
 
 void TEdytorFrame::PasteExpandingTabs()
@@ -490,6 +447,8 @@ void TEdytorFrame::PasteExpandingTabs()
     const int column = area.ColumnOf(start) + padding;
     start += padding;
 
+    // The paste and its expansion are one undo step, after the typing before it.
+    const TextArea::UndoStep step(area);
     area.paste();
     const long end = area.CaretPosition();
     if (area.Bytes(start, end).find('\t') != std::string_view::npos) {

@@ -13,14 +13,13 @@
 
 class QAction;
 class QButtonGroup;
-class QFileSystemWatcher;
 class QLabel;
 class QMenu;
-class QTimer;
 class QToolButton;
 
 namespace vorida::editor {
 
+class DiskWatch;
 class TextArea;
 class TForm_Szukaj;
 
@@ -54,8 +53,8 @@ public:
     // False when that question was cancelled. Throws TextFileError; the old file then stays as it
     // was and the modified flag stays set.
     bool SaveFile();
-    // Every tab becomes spaces up to the next tab stop; clears the undo history and leaves the
-    // modified flag as it was.
+    // Every tab becomes spaces up to the next tab stop, undoably; leaves the modified flag as
+    // it was.
     void ExpandTabs();
     // Ctrl+V: pastes, and expands tabs when the pasted text holds any; the caret ends at the
     // start of the pasted text.
@@ -94,24 +93,17 @@ signals:
 
 private:
     // Shows the message of a failed operation, as the application's error report does.
-    static void report(const std::exception& error);
+    void report(const std::exception& error);
 
-    enum class DiskChange { None, Changed, Deleted };
-    // The file on disk against the version last loaded, saved or answered for; `bytes` gets
-    // the file's content when it changed.
-    DiskChange diskChange(std::string& bytes);
-    // The disk version (and its content) that the text now stands for.
-    void rebase(const DiskVersion& version, std::string_view bytes);
-    void watch();
     void reloadKeepingView(std::string_view bytes);
     void showEncoding();
+    // The parts of the strip built by the constructor.
+    void buildToolbar(QWidget* strip);
+    void buildContextMenu();
+    void buildKeys();
 
     QString fileName_;
-    DiskVersion base_; // as loaded, saved or answered for
-    size_t baseHash_ = 0;
-    DiskVersion seen_; // as the last check found it
-    QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* settle_ = nullptr; // a check once the file has stood still
+    DiskWatch* diskWatch_ = nullptr;
     QLabel* encodingLabel_ = nullptr;
     QPointer<TForm_Szukaj> searchDialog_;
     TextArea* TextArea1 = nullptr;

@@ -1,7 +1,9 @@
 // The program's one door to the operating system and the desktop: message boxes, questions,
 // file dialogs, the executable's directory, file existence, the local clock and opening a web
 // address. The core, the run and the windows call only this, so that the command-line tool and
-// the tests can run without windows and a test can see (and answer) every message.
+// the tests can run without windows and a test can see (and answer) every message. The one
+// exception is the print dialog, which comes with its printer: the editor's PrintService opens
+// it (tests replace that service), above the search dialog like every box.
 //
 // Texts crossing this interface are UTF-8.
 #pragma once

@@ -10,7 +10,7 @@ vorida_packages=(
     libgtest-dev
     qt6-base-dev libqscintilla2-qt6-dev
     qt6-translations-l10n
-    xvfb xauth
+    xvfb xauth openbox x11-utils xdotool
     fonts-liberation2 fonts-wine
     locales
 )

@@ -5,6 +5,7 @@
 #include "Cp1250.h"
 #include "Platform.h"
 #include "PrzyciskLok.h"
+#include "QtPlatform.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 #include "UNITtrk.h"
@@ -159,6 +160,8 @@ void TForm1::BitBtn1Click()
     });
     // The editors look at their files after the run, not halfway through its writing.
     const editor::DiskCheckHold hold;
+    // The run's messages belong to this window, whichever window is active.
+    const QtPlatform::DialogOwner owner(this);
     try {
         TransPkt.TransformFile(
             ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());

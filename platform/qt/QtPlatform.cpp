@@ -48,11 +48,27 @@ QString applicationTitle()
 QPointer<QWidget> owner;
 
 // A message box is of fixed size: no maximise button in its title bar (left to themselves,
-// some window managers offer one).
+// some window managers offer one). It comes up above the program's windows that stay on top.
 void fixedTitleBar(QMessageBox& box)
 {
     box.setWindowFlags(
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QtPlatform::KeepAboveStayingOnTop(box);
+}
+
+// A file dialog of Qt's own (a system one would open under a window that stays on top).
+std::optional<std::string> chooseFile(
+    QFileDialog::AcceptMode mode, std::string_view caption, std::string_view path)
+{
+    QFileDialog dialog(QtPlatform::DialogParent(), fromUtf8(caption), fromUtf8(path));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(
+        mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (QtPlatform::KeepAboveStayingOnTop(dialog))
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return toUtf8(dialog.selectedFiles().constFirst());
 }
 
 } // namespace
@@ -65,6 +81,18 @@ QtPlatform::DialogOwner::DialogOwner(QWidget* window) : previous_(owner.data())
 QtPlatform::DialogOwner::~DialogOwner()
 {
     owner = previous_;
+}
+
+bool QtPlatform::KeepAboveStayingOnTop(QWidget& dialog)
+{
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != &dialog && window->isVisible()
+            && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+            return true;
+        }
+    }
+    return false;
 }
 
 QWidget* QtPlatform::DialogParent()
@@ -124,21 +152,13 @@ Answer QtPlatform::AskYesNo(std::string_view text, std::string_view caption)
 std::optional<std::string> QtPlatform::ChooseFileToOpen(
     std::string_view caption, std::string_view directory)
 {
-    QString chosen
-        = QFileDialog::getOpenFileName(DialogParent(), fromUtf8(caption), fromUtf8(directory));
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return toUtf8(chosen);
+    return chooseFile(QFileDialog::AcceptOpen, caption, directory);
 }
 
 std::optional<std::string> QtPlatform::ChooseFileToSave(
     std::string_view caption, std::string_view suggestedPath)
 {
-    QString chosen
-        = QFileDialog::getSaveFileName(DialogParent(), fromUtf8(caption), fromUtf8(suggestedPath));
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return toUtf8(chosen);
+    return chooseFile(QFileDialog::AcceptSave, caption, suggestedPath);
 }
 
 std::string QtPlatform::ExecutableDirectory()

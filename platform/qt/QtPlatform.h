@@ -30,6 +30,10 @@ public:
     // the innermost DialogOwner, else the active window, if any.
     static QWidget* DialogParent();
 
+    // A dialog about to open goes above the program's windows that stay on top (the search
+    // dialog) while one of them is shown: it then stays on top itself. True when it does.
+    static bool KeepAboveStayingOnTop(QWidget& dialog);
+
     // While one lives, the boxes belong to `window` (one just brought to the front, which the
     // window manager may not have activated yet).
     class DialogOwner

@@ -148,7 +148,6 @@ private slots:
         window->Frame()->ToolbarButton975Click();
         QCOMPARE(area()->Line(0), QStringLiteral("1       2"));
         QVERIFY(area()->Modified());
-        QVERIFY(!area()->isUndoAvailable());
         QCOMPARE(window->windowTitle(), path("xy_LOK"));
         QCOMPARE(window->Frame()->FileName(), path("xy_LOK"));
         window->Frame()->ToolbarButton976Click();
@@ -187,7 +186,6 @@ private slots:
         window->Frame()->ToolbarButton975Click();
         QCOMPARE(area()->CaretLine(), 1);
         QCOMPARE(area()->CaretColumn(), 1);
-        QVERIFY(!area()->isUndoAvailable());
         window->Frame()->ToolbarButton976Click();
         QCOMPARE(QString::fromStdString(Cp1250ToUtf8(readBytes(path("xy_LOK")).toStdString())),
             expanded);
@@ -257,12 +255,42 @@ private slots:
         frame->ToolbarButton974Click(); // "Wyczyść"
         QVERIFY(!area()->Modified());
         QVERIFY(area()->Utf8().empty());
-        QVERIFY(!area()->isUndoAvailable());
-        frame->findChild<QAction*>("Wklej1")->trigger();
+        frame->ToolbarButton9711Click(); // the text back, and with it the flag
+        QCOMPARE(text(*area()), QStringLiteral("c\n"));
         QVERIFY(area()->Modified());
-        frame->ToolbarButton974Click();
-        frame->ToolbarButton9711Click(); // nothing to undo: still clear
+    }
+
+    // "Wyczyść" and "Otwórz" over unsaved edits are one undo step each: Ctrl+Z gives the text
+    // back with the caret.
+    void wyczyscAndOtworzCanBeUndone()
+    {
+        writeBytes(path("f"), "pierwsza\r\ndruga\r\n");
+        writeBytes(path("inny"), "1\t2\r\n");
+        open(path("f"));
+        TEdytorFrame* frame = window->Frame();
+        area()->SetCaret(2, 3);
+        typeText(area(), "X");
+        const QString edited = QStringLiteral("pierwsza\ndrXuga\n");
+        QCOMPARE(text(*area()), edited);
+
+        frame->ToolbarButton974Click(); // "Wyczyść"
+        QVERIFY(area()->Utf8().empty());
         QVERIFY(!area()->Modified());
+        QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(text(*area()), edited);
+        QCOMPARE(area()->CaretLine(), 2);
+        QCOMPARE(area()->CaretColumn(), 4);
+        QVERIFY(area()->Modified());
+
+        platform->ChosenFiles = { path("inny").toStdString() };
+        frame->ToolbarButton975Click(); // "Otwórz"
+        QCOMPARE(text(*area()), QStringLiteral("1       2\n"));
+        QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(text(*area()), edited);
+        QCOMPARE(area()->CaretLine(), 2);
+        QCOMPARE(area()->CaretColumn(), 4);
+        QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier); // the typing before
+        QCOMPARE(text(*area()), QStringLiteral("pierwsza\ndruga\n"));
     }
 
     void wyczyscThenCloseOrSave()
@@ -336,7 +364,8 @@ private slots:
         const QByteArray old("stara zawartość\r\n");
         writeBytes(path("Raport.txt"), old);
         open(path("Raport.txt"));
-        QTest::keyClicks(area(), QString(4000, 'x'));
+        area()->insert(QString(4000, 'x')); // more than the limit below; typed key by key: 14 s
+        QVERIFY(area()->Modified());
 
         rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -457,8 +486,9 @@ private slots:
         QVERIFY(platform->Log.empty());
     }
 
-    // A second writer changes the file while the window is open, with the event loop running:
-    // in place, by renaming a new file over it, or deleting and making it again.
+    // A second writer changes the file while the window is open: in place, by renaming a new
+    // file over it, or deleting and making it again. The check runs as the watch would run it
+    // (tst_DiskWatch tests the watch itself).
     void unmodifiedEditorReloadsKeepingCaretLineAndView_data()
     {
         QTest::addColumn<int>("writer");
@@ -485,7 +515,6 @@ private slots:
         open(path("Raport.txt"));
         area()->SetCaret(40, 5);
         area()->setFirstVisibleLine(30);
-        QTest::qWait(50);
         const QString file = path("Raport.txt");
         if (writer == 0) {
             writeBytes(file, lines("nowy ", newLines));
@@ -495,10 +524,12 @@ private slots:
             QVERIFY(QFile::rename(path("Raport.tmp"), file));
         } else {
             QVERIFY(QFile::remove(file));
-            QTest::qWait(400);
+            window->Frame()->CheckDisk(); // a deleted file is not reloaded
+            QCOMPARE(area()->Line(0), QStringLiteral("stary 1"));
             writeBytes(file, lines("nowy ", newLines));
         }
-        QTRY_COMPARE(area()->Line(0), QStringLiteral("nowy 1"));
+        window->Frame()->CheckDisk();
+        QCOMPARE(area()->Line(0), QStringLiteral("nowy 1"));
         QVERIFY(platform->Log.empty());
         QVERIFY(!area()->Modified());
         QCOMPARE(area()->CaretLine(), caretLine);
@@ -508,10 +539,11 @@ private slots:
         // Its own save is no change from outside; a later change is seen again.
         QTest::keyClicks(area(), "x");
         QVERIFY(window->Frame()->SaveFile());
-        QTest::qWait(600);
+        window->Frame()->CheckDisk();
         QVERIFY(platform->Log.empty());
         writeBytes(file, "trzeci\r\n");
-        QTRY_COMPARE(area()->Line(0), QStringLiteral("trzeci"));
+        window->Frame()->CheckDisk();
+        QCOMPARE(area()->Line(0), QStringLiteral("trzeci"));
     }
 
     void modifiedEditorAsks_data()
@@ -531,12 +563,13 @@ private slots:
         QTest::keyClicks(area(), "X");
         // The same bytes written again are no change.
         writeBytes(path("xy2000.1"), "stary\r\n");
-        QTest::qWait(600);
+        window->Frame()->CheckDisk();
         QVERIFY(platform->Log.empty());
 
         platform->Answers = { static_cast<Answer>(answer) };
         writeBytes(path("xy2000.1"), "nowy\r\n");
-        QTRY_COMPARE(platform->Log.size(), size_t(1));
+        window->Frame()->CheckDisk();
+        QCOMPARE(platform->Log.size(), size_t(1));
         QVERIFY(QString::fromStdString(platform->Log[0].Text)
                     .startsWith(QDir::toNativeSeparators(path("xy2000.1"))
                         + "\r\rPlik na dysku "
@@ -590,9 +623,7 @@ private slots:
         {
             DiskCheckHold hold;
             writeBytes(path("Raport.txt"), "nowy\r\n");
-            QTest::qWait(600);
-            window->activateWindow();
-            QTest::qWait(100);
+            window->Frame()->CheckDisk(); // as the watch or an activation would
             QCOMPARE(area()->Line(0), QStringLiteral("stary"));
         }
         QTRY_COMPARE(area()->Line(0), QStringLiteral("nowy"));

@@ -130,7 +130,8 @@ private slots:
         QCOMPARE(area->Line(0), expanded);
         QCOMPARE(area->Line(1), QString(8, ' ') + "druga");
         QVERIFY(area->Modified()); // left as it was
-        QVERIFY(!area->isUndoAvailable());
+        area->undo(); // one step back to the tabs
+        QCOMPARE(text(*area), line + "\n\tdruga");
         setText(*area, line);
         frame->ExpandTabs();
         QVERIFY(!area->Modified());
@@ -159,8 +160,24 @@ private slots:
         QCOMPARE(text(*area), QStringLiteral("        ab|P    Qcd\nx       y"));
         QCOMPARE(area->CaretLine(), 1);
         QCOMPARE(area->CaretColumn(), 12);
-        QVERIFY(!area->isUndoAvailable());
         QVERIFY(area->Modified());
+    }
+
+    // The paste with its expansion is one undo step, and the typing before it stays undoable.
+    void ctrlVWithTabsIsOneUndoStep()
+    {
+        setText(*area, "\tab\nx\ty");
+        area->SetCaret(1, 11);
+        typeText(area, "cd");
+        QApplication::clipboard()->setText("P\tQ");
+        QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(text(*area), QStringLiteral("        abcdP   Q\nx       y"));
+        area->undo();
+        QCOMPARE(text(*area), QStringLiteral("\tabcd\nx\ty"));
+        QCOMPARE(area->CaretLine(), 1);
+        QCOMPARE(area->CaretColumn(), 13); // where the paste went in
+        area->undo();
+        QCOMPARE(text(*area), QStringLiteral("\tab\nx\ty"));
     }
 
     void toolbarWklejRunsTheSameAction()

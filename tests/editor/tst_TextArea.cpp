@@ -67,12 +67,12 @@ private slots:
                                              << "keep   \nab" << 2 << 2 << "p1 \np2\np3  \n\n   "
                                              << "keep   \nap1\np2\np3\n\n   b" << 2 << 2 << ""
                                              << "keep   \nap1 \np2\np3  \n\n   b";
-        // Tabs expand everywhere; the blanks the pasted tabs leave at a line's end go too, and
-        // nothing can be undone.
+        // Tabs expand everywhere; the blanks the pasted tabs leave at a line's end go too; one
+        // undo gives back the text before the paste.
         QTest::newRow("Ctrl+V, tabs") << "ctrl+v"
                                       << "k\tl  \nend" << 2 << 1 << "p\tq\t\n"
                                       << "k       l  \np       q\nend" << 2 << 1 << ""
-                                      << "";
+                                      << "k\tl  \nend";
         // The caret after the pasted text keeps its column where its blanks went.
         QTest::newRow("Wklej, caret in the blanks") << "wklej"
                                                     << "ab" << 1 << 3 << "x\ny   "

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,7 +180,11 @@ private slots:
             void note() { reportLines << (report ? report->text() : QString()); }
             void ShowMessage(std::string_view text) override
             {
-                QTest::qWait(700); // a real box runs the event loop until dismissed
+                // While a box is shown the editors may look at their files (their watch, an
+                // activation): they look now, and must find the run still holding them.
+                for (QWidget* widget : QApplication::allWidgets())
+                    if (auto* frame = qobject_cast<editor::TEdytorFrame*>(widget))
+                        frame->CheckDisk();
                 note();
                 RecordingPlatform::ShowMessage(text);
             }
@@ -433,6 +438,28 @@ private slots:
         delete form->findChildren<editor::TEdytorF*>().last();
         form->Controls().PrzyciskLok5->click();
         QCOMPARE(form->findChildren<editor::TEdytorF*>().last()->pos(), at[2]);
+    }
+
+    // More editors than the screen has room to offset: each still opens where no open editor
+    // is, also when the first lands in the screen's bottom right corner.
+    void cascadeWrapsToFreePlaces()
+    {
+        copySample("TRANSPKT.BIN");
+        auto form = start();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QRect room = form->screen()->availableGeometry();
+        for (const QPoint corner : { room.topLeft(), room.bottomRight() - QPoint(600, 300) }) {
+            form->move(corner);
+            for (int i = 0; i < 30; ++i)
+                form->Controls().PrzyciskLok5->click();
+            QSet<QPoint> places;
+            for (auto* editor : form->findChildren<editor::TEdytorF*>()) {
+                QVERIFY(room.contains(editor->frameGeometry()));
+                places << editor->pos();
+            }
+            QCOMPARE(places.size(), 30);
+            qDeleteAll(form->findChildren<editor::TEdytorF*>());
+        }
     }
 
     // Once per modified editor, each the owner of its question and named in it.
