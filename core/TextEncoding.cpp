@@ -21,15 +21,13 @@ bool isPlausible(char32_t c)
         || (c >= 0x2190 && c <= 0x22FF) || (c >= 0x2500 && c <= 0x25FF);
 }
 
-// The Windows-1250 reading of the bytes holds no byte the code page leaves undefined and no
-// control character but the white space of a text file and the Ctrl-Z that may end it.
+// The Windows-1250 reading of the bytes holds no byte the code page leaves undefined. Control
+// characters read alike in both encodings, so they tell nothing.
 bool isPlausibleCp1250(std::string_view bytes)
 {
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != 0x1A)
-            return false;
-        if (b == 0x7F || b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98)
+        if (b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98)
             return false;
     }
     return true;

@@ -33,6 +33,8 @@ TEST(TextEncoding, AsciiMarksAndOtherScripts)
     EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF\xD3\xA3"), TextEncoding::Utf8Bom); // the mark decides
     EXPECT_EQ(DetectEncoding("P\xD3\xA3NOC\xC5"), TextEncoding::Cp1250); // cut UTF-8
     EXPECT_EQ(DetectEncoding("\xC0\xAF"), TextEncoding::Cp1250); // overlong
+    // A stray control byte reads alike in both encodings and decides nothing.
+    EXPECT_EQ(DetectEncoding(std::string("P\xD3\xA3NOC\0 1 2", 11)), TextEncoding::Cp1250);
     // Symbols a surveyor writes: degrees, plus-minus, a dash, the euro, a triangle.
     EXPECT_EQ(DetectEncoding("kąt 90° ±2 mm – 5 € ▲"), TextEncoding::Utf8);
     // Russian text: implausible as UTF-8 for a Polish file, but its Windows-1250 reading holds
