@@ -173,6 +173,7 @@ area)
     grep -q "^Runda 3: bez 1019, 1013$" "$work/out" || fail "rounds"
     expect_status 0 fit --loo --dir "$work/BAD" --exclude 1019,1013
     tail -n 1 "$work/out" | grep -q "): brak$" || fail "--exclude"
+    grep -q "^RMS v = .* mm (33 punkty)$" "$work/out" || fail "33 punkty: $(grep '^RMS' "$work/out")"
     expect_status 0 fit --loo --dir "$work/BAD" --tolerance=200
     [ "$(tail -n 1 "$work/out" | sed 's/.*): //')" = "1019" ] || fail "--tolerance"
     expect_status 2 fit --loo --dir "$work/BAD" --exclude nosuch
