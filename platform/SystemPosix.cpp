@@ -1,7 +1,7 @@
 // The system calls of the platform layer on Linux and other POSIX systems.
 #include "Platform.h"
+#include "RemovalSlots.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -35,19 +35,11 @@ std::string formatLocal(const LocalDateTime& when, const char* format)
     return std::string(buffer, n);
 }
 
-// The files to remove on an interruption: fixed slots, so that the signal handler reads them
-// without allocating. A slot is written while it is not in use, then published.
-constexpr int kRemovalSlots = 16;
-constexpr size_t kRemovalPathBytes = 4096;
-char removalPaths[kRemovalSlots][kRemovalPathBytes];
-std::atomic<bool> removalInUse[kRemovalSlots];
-std::atomic<bool> removalClaimed[kRemovalSlots];
+RemovalSlots<char, 4096> removals;
 
 extern "C" void removeAndEnd(int signal)
 {
-    for (int i = 0; i < kRemovalSlots; ++i)
-        if (removalInUse[i].load())
-            ::unlink(removalPaths[i]);
+    removals.ForEach([](const char* path) { ::unlink(path); });
     // Ends as the signal would have ended the program.
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -121,25 +113,12 @@ void InstallInterruptRemoval()
 
 int RemoveOnInterrupt(const std::string& path)
 {
-    if (path.size() >= kRemovalPathBytes)
-        return -1;
-    for (int i = 0; i < kRemovalSlots; ++i) {
-        bool expected = false;
-        if (!removalClaimed[i].compare_exchange_strong(expected, true))
-            continue;
-        std::memcpy(removalPaths[i], path.c_str(), path.size() + 1);
-        removalInUse[i].store(true);
-        return i;
-    }
-    return -1;
+    return removals.Claim(path.c_str(), path.size());
 }
 
 void ReleaseOnInterrupt(int slot)
 {
-    if (slot < 0 || slot >= kRemovalSlots)
-        return;
-    removalInUse[slot].store(false);
-    removalClaimed[slot].store(false);
+    removals.Release(slot);
 }
 
 bool StandardOutputIsTerminal()

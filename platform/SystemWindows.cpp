@@ -7,8 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include "Platform.h"
+#include "RemovalSlots.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -105,21 +105,14 @@ HANDLE openForQuery(const std::string& path)
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// The files to remove on an interruption: fixed slots the console's handler thread reads.
-constexpr int kRemovalSlots = 16;
-constexpr size_t kRemovalPathChars = 4096;
-wchar_t removalPaths[kRemovalSlots][kRemovalPathChars];
-std::atomic<bool> removalInUse[kRemovalSlots];
-std::atomic<bool> removalClaimed[kRemovalSlots];
+RemovalSlots<wchar_t, 4096> removals;
 
 BOOL WINAPI removeOnConsoleEvent(DWORD)
 {
     // Ctrl+C, Ctrl+Break, a closed console window, a logoff or shutdown: the files go (opened
     // with FILE_SHARE_DELETE, they vanish once the ending program closes them), then the next
     // handler, the system's, ends the program.
-    for (int i = 0; i < kRemovalSlots; ++i)
-        if (removalInUse[i].load())
-            DeleteFileW(removalPaths[i]);
+    removals.ForEach([](const wchar_t* path) { DeleteFileW(path); });
     return FALSE;
 }
 
@@ -298,25 +291,14 @@ void InstallInterruptRemoval()
 int RemoveOnInterrupt(const std::string& path)
 {
     std::wstring wide;
-    if (!toWide(path, wide) || wide.size() >= kRemovalPathChars)
+    if (!toWide(path, wide))
         return -1;
-    for (int i = 0; i < kRemovalSlots; ++i) {
-        bool expected = false;
-        if (!removalClaimed[i].compare_exchange_strong(expected, true))
-            continue;
-        std::memcpy(removalPaths[i], wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-        removalInUse[i].store(true);
-        return i;
-    }
-    return -1;
+    return removals.Claim(wide.c_str(), wide.size());
 }
 
 void ReleaseOnInterrupt(int slot)
 {
-    if (slot < 0 || slot >= kRemovalSlots)
-        return;
-    removalInUse[slot].store(false);
-    removalClaimed[slot].store(false);
+    removals.Release(slot);
 }
 
 bool StandardOutputIsTerminal()
