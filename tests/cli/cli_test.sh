@@ -394,7 +394,7 @@ outputs)
         [ "$(find . -name '*.tmp')" = "" ] || fail "$args left a temporary file"
     done <<'ROWS'
 2#to plik wejściowy T.txt##-#pack T.txt -o T.txt
-2#to plik wejściowy sub/../T.txt##-#pack sub/../T.txt -o ./T.txt
+2#to plik wejściowy sub.\.\..T.txt##-#pack sub/../T.txt -o ./T.txt
 2#to plik wejściowy T.link##n#plot --area T.link -o T.BIN
 2#to plik wejściowy T.BIN##-#plot --area T.BIN -o ./T.BIN
 2#to plik wejściowy k.txt##-#plot --area T.BIN --check k.txt -o k.txt
