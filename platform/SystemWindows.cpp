@@ -107,12 +107,19 @@ HANDLE openForQuery(const std::string& path)
 
 RemovalSlots<wchar_t, 4096> removals;
 
-BOOL WINAPI removeOnConsoleEvent(DWORD)
+BOOL WINAPI removeOnConsoleEvent(DWORD event)
 {
     // Ctrl+C, Ctrl+Break, a closed console window, a logoff or shutdown: the files go (opened
-    // with FILE_SHARE_DELETE, they vanish once the ending program closes them), then the next
-    // handler, the system's, ends the program.
+    // with FILE_SHARE_DELETE, they vanish once the ending program closes them).
     removals.ForEach([](const wchar_t* path) { DeleteFileW(path); });
+    // Ctrl+C ends the program at once (no exit handlers, which could wait for a lock the
+    // working thread holds) with the status a shell gives a program ended by SIGINT; for the
+    // others the system's handler ends it.
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+        if (savedConsoleOutputCodePage != 0)
+            SetConsoleOutputCP(savedConsoleOutputCodePage);
+        TerminateProcess(GetCurrentProcess(), 130);
+    }
     return FALSE;
 }
 
