@@ -294,6 +294,7 @@ InputPath::InputPath(const std::string& path) : path_(path)
         const fs::path file = folder / ("vorida-stdin-" + std::to_string(std::random_device {}()));
         path_ = PathText(file);
         temporary_ = true;
+        removalSlot_ = RemoveOnInterrupt(path_);
         std::ofstream out(file, std::ios::binary);
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
         out.close();
@@ -310,6 +311,7 @@ InputPath::~InputPath()
     if (temporary_) {
         std::error_code ec;
         std::filesystem::remove(FileSystemPath(path_), ec);
+        ReleaseOnInterrupt(removalSlot_);
     }
 }
 

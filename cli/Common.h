@@ -103,6 +103,7 @@ public:
 private:
     std::string path_;
     bool temporary_ = false, ready_ = true;
+    int removalSlot_ = -1; // the copy goes when the tool is interrupted
 };
 
 // metres as millimetres with one decimal.
