@@ -242,9 +242,9 @@ void watchStandardOutput()
 {
     if (StandardOutputIsTerminal())
         return; // a console window has a writer of its own
-    static StandardOutputBuffer buffer;
-    standardOutput = &buffer;
-    std::cout.rdbuf(&buffer);
+    // Never destroyed: std::cout is flushed once more as the program ends, after every static.
+    standardOutput = new StandardOutputBuffer;
+    std::cout.rdbuf(standardOutput);
 }
 
 std::string countOf(std::int64_t n, const char* one, const char* few, const char* many)
