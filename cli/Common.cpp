@@ -7,6 +7,7 @@
 
 #include "VoridaVersion.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <random>
 #include <sstream>
+#include <streambuf>
 
 namespace vorida::cli {
 
@@ -47,10 +49,19 @@ std::string versionText()
     return std::string("vorida-cli ") + kVoridaVersion;
 }
 
-bool isStandardStream(const std::string& path)
+namespace {
+// On Windows a backslash before a closing quote escapes it: --dir "C:\Pomiary\" takes the
+// quote and every later argument into the path. A Windows path never holds a quote.
+bool quoteSwallowed(const std::string& value)
 {
-    return path == "-";
+    return kPathSeparator == '\\' && value.find('"') != std::string::npos;
 }
+
+const char* const kQuoteHelp
+    = "Ścieżka zawiera cudzysłów, a dalsze opcje stały się jej częścią: ukośnik odwrotny tuż\n"
+      "przed zamykającym cudzysłowem (\"C:\\Pomiary\\\") wyłącza ten cudzysłów. Napisz katalog\n"
+      "bez końcowego ukośnika (\"C:\\Pomiary\") albo z podwójnym (\"C:\\Pomiary\\\\\").\n";
+} // namespace
 
 std::optional<Options> parseOptions(
     const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
@@ -103,6 +114,10 @@ std::optional<Options> parseOptions(
                 usage(help, "Brak wartości opcji " + a);
                 return std::nullopt;
             }
+            if (quoteSwallowed(*v)) {
+                usage(help, "Opcja " + a + ": " + *v + "\n" + kQuoteHelp);
+                return std::nullopt;
+            }
             if (a == "--dir") {
                 o.Directory = *v;
                 o.DirectoryGiven = true;
@@ -121,6 +136,10 @@ std::optional<Options> parseOptions(
             else if (a == "--check")
                 o.Check = v;
         } else {
+            if (quoteSwallowed(a)) {
+                usage(help, a + "\n" + kQuoteHelp);
+                return std::nullopt;
+            }
             o.Positional.push_back(a);
         }
     }
@@ -129,14 +148,21 @@ std::optional<Options> parseOptions(
 
 bool readWholeFile(const std::string& path, std::string& contents)
 {
-    if (isStandardStream(path)) {
-        UseBinaryStandardInput();
+    if (IsStandardStream(path) || FileKindOnDisk(path) == FileKind::Other) {
+        std::FILE* stream = stdin;
+        if (IsStandardStream(path))
+            UseBinaryStandardInput();
+        else if ((stream = std::fopen(path.c_str(), "rb")) == nullptr)
+            return false;
         contents.clear();
         char buffer[1 << 16];
         size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
             contents.append(buffer, n);
-        return !std::ferror(stdin);
+        const bool ok = !std::ferror(stream);
+        if (stream != stdin)
+            std::fclose(stream);
+        return ok;
     }
     std::ifstream in(FileSystemPath(path), std::ios::binary);
     if (!in)
@@ -150,25 +176,115 @@ bool readWholeFile(const std::string& path, std::string& contents)
 bool writeWholeFile(const std::string& path, std::string_view bytes)
 {
     try {
-        OutputFile out;
-        if (isStandardStream(path)) {
-            std::cout.flush();
-            out.CreateStandardOutput();
-        } else {
-            out.Create(path);
-        }
-        out.Write(bytes);
-        out.Close();
-    } catch (const LineFileError&) {
-        std::cerr << "Nie można zapisać pliku " << path << '\n';
+        std::cout.flush();
+        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing);
+    } catch (const LineFileError& e) {
+        std::cerr << e.what() << '\n';
         return false;
     }
     return true;
 }
 
+std::optional<int> refuseClash(const FilePlan& plan)
+{
+    if (const auto clash = plan.FirstClash()) {
+        std::cerr << FilePlan::ClashText(*clash) << '\n';
+        return kUsage;
+    }
+    return std::nullopt;
+}
+
+namespace {
+// Standard output's bytes, straight to the C library's stream (so that they keep their order
+// with the files written there), with the reason of the first failure kept for the end.
+class StandardOutputBuffer : public std::streambuf
+{
+public:
+    int Error = 0;
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        const char byte = static_cast<char>(c);
+        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        errno = 0;
+        const size_t done = std::fwrite(s, 1, static_cast<size_t>(n), stdout);
+        if (done < static_cast<size_t>(n) && Error == 0)
+            Error = errno == 0 ? EIO : errno;
+        return static_cast<std::streamsize>(done);
+    }
+    int sync() override
+    {
+        errno = 0;
+        if (std::fflush(stdout) == 0)
+            return 0;
+        if (Error == 0)
+            Error = errno == 0 ? EIO : errno;
+        return -1;
+    }
+};
+
+StandardOutputBuffer* standardOutput = nullptr;
+bool standardOutputFailureShown = false;
+} // namespace
+
+void standardOutputFailureReported()
+{
+    standardOutputFailureShown = true;
+}
+
+void watchStandardOutput()
+{
+    if (StandardOutputIsTerminal())
+        return; // a console window has a writer of its own
+    // Never destroyed: std::cout is flushed once more as the program ends, after every static.
+    standardOutput = new StandardOutputBuffer;
+    std::cout.rdbuf(standardOutput);
+}
+
+std::string countOf(std::int64_t n, const char* one, const char* few, const char* many)
+{
+    const std::int64_t tens = n % 100, units = n % 10;
+    const char* word = n == 1                                     ? one
+        : units >= 2 && units <= 4 && !(tens >= 12 && tens <= 14) ? few
+                                                                  : many;
+    return std::to_string(n) + " " + word;
+}
+
+int finishStandardOutput(int status)
+{
+    std::cout.flush();
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    int error = flushed ? 0 : errno;
+    if (standardOutput != nullptr && standardOutput->Error != 0)
+        error = standardOutput->Error;
+    if (!flushed || std::ferror(stdout) || !std::cout.good()) {
+        if (error == EPIPE || standardOutputFailureShown)
+            return error == EPIPE ? status : kFailure; // the reader has all it wanted
+        std::cerr << WriteFailureText("-", error == 0 ? EIO : error) << '\n';
+        return kFailure;
+    }
+    return status;
+}
+
+std::string areaReadFailure(const std::string& path)
+{
+    const FileKind kind = FileKindOnDisk(path);
+    const std::string reason = kind == FileKind::Missing ? ReasonText(ENOENT)
+        : kind == FileKind::Directory                    ? ReasonText(DirectoryError())
+                                      : "uszkodzony albo nie jest plikiem obszaru";
+    return "Błąd odczytu pliku " + PathForMessage(path) + ": " + reason;
+}
+
 InputPath::InputPath(const std::string& path) : path_(path)
 {
-    if (!isStandardStream(path))
+    if (!IsStandardStream(path) && FileKindOnDisk(path) != FileKind::Other)
         return;
     namespace fs = std::filesystem;
     std::string contents;
@@ -178,6 +294,7 @@ InputPath::InputPath(const std::string& path) : path_(path)
         const fs::path file = folder / ("vorida-stdin-" + std::to_string(std::random_device {}()));
         path_ = PathText(file);
         temporary_ = true;
+        removalSlot_ = RemoveOnInterrupt(path_);
         std::ofstream out(file, std::ios::binary);
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
         out.close();
@@ -186,7 +303,7 @@ InputPath::InputPath(const std::string& path) : path_(path)
         ready_ = false;
     }
     if (!ready_)
-        std::cerr << "Nie można odczytać standardowego wejścia\n";
+        std::cerr << ReadFailureText(path, EIO) << '\n';
 }
 
 InputPath::~InputPath()
@@ -194,6 +311,7 @@ InputPath::~InputPath()
     if (temporary_) {
         std::error_code ec;
         std::filesystem::remove(FileSystemPath(path_), ec);
+        ReleaseOnInterrupt(removalSlot_);
     }
 }
 
@@ -218,7 +336,7 @@ void appendName(std::string& row, std::string_view utf8, size_t width)
     row += utf8;
 }
 
-std::string areaPath(const Options& o)
+std::string areaPath(const Options& o, bool tell)
 {
     if (o.Area)
         return *o.Area;
@@ -230,8 +348,21 @@ std::string areaPath(const Options& o)
         if (RegularFileExistsOnDisk(besideProgram))
             path = besideProgram;
     }
-    std::cerr << "Plik obszaru: " << NativeSeparators(path) << '\n';
+    if (tell)
+        std::cerr << "Plik obszaru: " << NativeSeparators(path) << '\n';
     return path;
+}
+
+void loadAreaFile(const std::string& path, CliPlatform& messages)
+{
+    const InputPath input(path);
+    const size_t before = messages.Held.size();
+    LoadPointFile(input.Path());
+    ComputeAreaExtents();
+    // The program's words name TRANSPKT.BIN; here the file may have any name.
+    for (size_t i = before; i < messages.Held.size(); ++i)
+        if (messages.Held[i] == kTranspktReadError)
+            messages.Held[i] = areaReadFailure(path);
 }
 
 bool loadArea(const Options& o)
@@ -239,8 +370,7 @@ bool loadArea(const Options& o)
     const std::string path = areaPath(o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(path);
-    ComputeAreaExtents();
+    loadAreaFile(path, messages);
     if (messages.Held.empty())
         return true;
     messages.Release(std::cerr);
@@ -260,8 +390,8 @@ bool readCheckPointFile(const std::string& path, CheckPointFile& file)
 {
     try {
         file = ReadCheckPoints(path);
-    } catch (const LineFileError&) {
-        std::cerr << "Nie można odczytać pliku " << path << '\n';
+    } catch (const LineFileError& e) {
+        std::cerr << e.what() << '\n';
         return false;
     } catch (const CheckPointFileError& e) {
         std::cerr << e.what() << '\n';

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Extended.h"
+#include "FilePlan.h"
 #include "Platform.h"
 #include "UTrKonfAf.h"
 
@@ -61,17 +62,33 @@ struct Options
 std::optional<Options> parseOptions(const std::vector<std::string>& args,
     const std::vector<std::string>& allowed, const char* help);
 
-// "-" names standard input or standard output wherever a verb reads or writes a file.
-bool isStandardStream(const std::string& path);
-
 // The whole file, or standard input for "-" (binary).
 bool readWholeFile(const std::string& path, std::string& contents);
-// Writes bytes to the file (created or emptied), or to standard output for "-"; false after a
-// message on standard error.
+// Writes bytes to the file whole or not at all (beside it, then renamed over it), or to standard
+// output for "-"; false after a message on standard error naming the file and the reason.
 bool writeWholeFile(const std::string& path, std::string_view bytes);
 
-// A file that a library only takes by path: the path itself, or for "-" a temporary copy of
-// standard input, removed again with this object.
+// Refuses (exit status 2, both files named) an output that is one of the inputs or another
+// output, by the files' identity; nothing when the plan is sound.
+std::optional<int> refuseClash(const FilePlan& plan);
+
+// A Polish count: "1 punkt", "2 punkty" (2-4, but 12-14), "5 punktów".
+std::string countOf(std::int64_t n, const char* one, const char* few, const char* many);
+
+// Keeps the reason of a failure to write standard output for finishStandardOutput (at the
+// start, after UseUtf8Console).
+void watchStandardOutput();
+// A verb has shown the failure of standard output already (finishStandardOutput says no more).
+void standardOutputFailureReported();
+// Standard output at the end of a verb: flushed; after a write failure, exit status 1 and the
+// reason on standard error (a reader that closed the pipe early ends it quietly).
+int finishStandardOutput(int status);
+
+// The message of an area file that cannot be read, naming it and the reason.
+std::string areaReadFailure(const std::string& path);
+
+// A file that a library only takes by path: the path itself, or for "-" or a FIFO (a named pipe,
+// a process substitution) a temporary copy of the stream, removed again with this object.
 class InputPath
 {
 public:
@@ -86,6 +103,7 @@ public:
 private:
     std::string path_;
     bool temporary_ = false, ready_ = true;
+    int removalSlot_ = -1; // the copy goes when the tool is interrupted
 };
 
 // metres as millimetres with one decimal.
@@ -100,12 +118,16 @@ void appendName(std::string& row, std::string_view utf8, size_t width);
 
 // The area file of a verb: --area FILE; else TRANSPKT.BIN in --dir; else TRANSPKT.BIN in the
 // working directory, and when there is none there, the one beside the executable (the one
-// looked up is named on standard error).
-std::string areaPath(const Options& o);
+// looked up is named on standard error unless tell is false).
+std::string areaPath(const Options& o, bool tell = true);
 
 // Loads the area file (areaPath) into the program-wide values and computes the area's extents;
 // false (after the message on standard error) when it cannot be read.
 bool loadArea(const Options& o);
+
+// Loads the area file at path as loadArea does, its read failure held in messages with the
+// file named.
+void loadAreaFile(const std::string& path, CliPlatform& messages);
 
 // Fits t on points for the direction (toLocal: national to local) as the run does; false,
 // after the run's words for the refusal on standard error, when the run would refuse the set.

@@ -40,7 +40,8 @@ public:
                 const std::uint64_t percent = p.TotalBytes == 0
                     ? 100
                     : std::min<std::uint64_t>(100, p.Bytes * 100 / p.TotalBytes);
-                const std::string text = "Przeliczanie: " + std::to_string(p.Lines) + " linii, "
+                const std::string text
+                    = "Przeliczanie: " + countOf(p.Lines, "linia", "linie", "linii") + ", "
                     + std::to_string(percent) + "% pliku";
                 std::cerr << '\r' << text << std::flush;
                 width_ = std::max(width_, text.size());
@@ -116,7 +117,7 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
         return std::nullopt;
     std::set<std::string> names;
     for (const std::string& input : inputs) {
-        if (isStandardStream(input)) {
+        if (IsStandardStream(input)) {
             usage(kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
             return std::nullopt;
         }
@@ -175,15 +176,23 @@ int convert(const std::vector<std::string>& args)
                   << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
                      "współrzędnych mogą się zlewać.\n";
 
+    const std::string area = freeFiles ? areaPath(*o, false)
+        : o->Area                      ? *o->Area
+                                       : PathIn(o->Directory, kDataFileName);
     ProgressLine progress;
     if (StandardErrorIsTerminal())
         TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
     std::int64_t defects = 0;
+    // With several inputs a defective line is named with its file ("plik.txt:11: ...").
+    std::string defectPrefix;
     if (o->Strict || o->Verbose)
         TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
             progress.Wipe();
-            std::cerr << "Linia " << line << ": "
-                      << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
+            if (defectPrefix.empty())
+                std::cerr << "Linia " << line << ": ";
+            else
+                std::cerr << defectPrefix << line << ": ";
+            std::cerr << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
                                                          : "punkt poza obszarem")
                       << '\n';
             ++defects;
@@ -195,19 +204,36 @@ int convert(const std::vector<std::string>& args)
     // run then refuses).
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    // Free files look the area file up; the program's files keep to their folder.
-    const std::string area = freeFiles ? areaPath(*o)
-        : o->Area                      ? *o->Area
-                                       : PathIn(o->Directory, kDataFileName);
-    LoadPointFile(area);
-    ComputeAreaExtents();
+    // Free files look the area file up (and name it); the program's files keep to their folder.
+    if (freeFiles)
+        areaPath(*o);
+    loadAreaFile(area, messages);
     RoundingDigits = digits;
+    TransPkt.SetCommandLineFiles(true);
+    // Every output against every input (the area file among them) and every other output,
+    // before anything is written: with several inputs, nothing at all is written then.
+    {
+        FilePlan plan;
+        plan.Reads(area);
+        const std::vector<RunFiles> fixed
+            = { FixedRunFiles(!o->ToLocal, o->Directory, SystemCode) };
+        for (const RunFiles& f : freeFiles ? runs : fixed)
+            plan.Reads(f.Input);
+        for (const RunFiles& f : freeFiles ? runs : fixed) {
+            plan.Writes(f.Result);
+            plan.Writes(f.Report);
+        }
+        if (const auto refused = refuseClash(plan))
+            return *refused;
+    }
 
     int status = kOk;
     const size_t count = freeFiles ? runs.size() : 1;
     for (size_t i = 0; i < count; ++i) {
-        if (count > 1)
+        if (count > 1) {
             std::cout << runs[i].Input << ":\n" << std::flush;
+            defectPrefix = PathForMessage(runs[i].Input) + ":";
+        }
         bool complete = false;
         try {
             complete = freeFiles ? TransPkt.Transform(!o->ToLocal, runs[i])
@@ -220,10 +246,15 @@ int convert(const std::vector<std::string>& args)
         }
         // The closing message of a complete run goes to standard output, unless the result
         // itself is going there.
-        const bool resultOnStandardOutput = freeFiles && isStandardStream(runs[i].Result);
+        const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
         messages.Release(complete && !resultOnStandardOutput ? std::cout : std::cerr);
-        if (!complete)
+        if (!complete) {
+            if (!TransPkt.LastFailure().empty())
+                std::cerr << TransPkt.LastFailure() << '\n';
+            if (resultOnStandardOutput)
+                standardOutputFailureReported();
             status = kFailure;
+        }
     }
     TransPkt.SetProgress({});
     TransPkt.SetDefectListener({});

@@ -27,11 +27,11 @@ int dump(const std::vector<std::string>& args)
         TPktBIN loader;
         loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
-        std::cerr << kTranspktReadError << '\n';
+        std::cerr << areaReadFailure(o->Positional[0]) << '\n';
         return kFailure;
     }
     std::cout << DumpTranspktText(contents);
-    return std::cout.good() ? kOk : kFailure;
+    return kOk;
 }
 
 } // namespace vorida::cli

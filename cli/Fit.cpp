@@ -113,7 +113,9 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
         std::cout << row << '\n';
     }
     if (loo.Worst) {
-        std::cout << "RMS v = " << millimetres(loo.Rms) << " mm (" << loo.Computed << " punktów)\n";
+        std::cout << "RMS v = " << millimetres(loo.Rms) << " mm ("
+                  << countOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
+                  << ")\n";
         std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
                   << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
         std::vector<std::string> names;
@@ -212,7 +214,7 @@ int fit(const std::vector<std::string>& args)
         return usage(kFitHelp, "--tolerance i --threads tylko z --loo");
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    LoadPointFile(areaPath(*o));
+    loadAreaFile(areaPath(*o), messages);
     if (!messages.Held.empty()) {
         messages.Release(std::cerr);
         return kFailure;

@@ -7,6 +7,7 @@
 #include "Cp1250.h"
 #include "TranspktText.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -28,9 +29,19 @@ int pack(const std::vector<std::string>& args)
         return kUsage;
     if (o->Positional.size() != 1 || !o->Output)
         return usage(kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
+    FilePlan plan;
+    plan.Reads(o->Positional[0]);
+    plan.Writes(*o->Output);
+    if (const auto refused = refuseClash(plan))
+        return *refused;
     std::string text;
     if (!readWholeFile(o->Positional[0], text)) {
-        std::cerr << "Nie można odczytać pliku " << o->Positional[0] << '\n';
+        const FileKind kind = FileKindOnDisk(o->Positional[0]);
+        std::cerr << ReadFailureText(o->Positional[0],
+            kind == FileKind::Missing         ? ENOENT
+                : kind == FileKind::Directory ? DirectoryError()
+                                              : EIO)
+                  << '\n';
         return kFailure;
     }
     TranspktFile contents;
@@ -50,33 +61,26 @@ int pack(const std::vector<std::string>& args)
             return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
         contents.SystemCode = *code;
     }
-    if (isStandardStream(*o->Output)) {
-        // The file is written whole, then its bytes go to standard output.
-        namespace fs = std::filesystem;
-        std::error_code ec;
-        const fs::path file = fs::temp_directory_path(ec)
-            / ("vorida-pack-" + std::to_string(std::random_device {}()) + ".BIN");
-        std::string bytes;
-        bool written = false;
-        try {
-            WriteTranspktFile(PathText(file), contents);
-            written = !ec && readWholeFile(PathText(file), bytes);
-        } catch (const TranspktWriteError&) {
-        }
-        fs::remove(file, ec);
-        if (!written) {
-            std::cerr << "Nie można zapisać pliku tymczasowego " << PathText(file) << '\n';
-            return kFailure;
-        }
-        return writeWholeFile("-", bytes) ? kOk : kFailure;
-    }
+    // The file is packed in the temporary folder, then written whole to its place (or to
+    // standard output).
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path file = fs::temp_directory_path(ec)
+        / ("vorida-pack-" + std::to_string(std::random_device {}()) + ".BIN");
+    std::string bytes;
+    bool packed = false;
     try {
-        WriteTranspktFile(*o->Output, contents);
+        WriteTranspktFile(PathText(file), contents);
+        packed = !ec && readWholeFile(PathText(file), bytes);
     } catch (const TranspktWriteError&) {
-        std::cerr << "Nie można zapisać pliku " << *o->Output << '\n';
+    }
+    fs::remove(file, ec);
+    if (!packed) {
+        std::cerr << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file))
+                  << '\n';
         return kFailure;
     }
-    return kOk;
+    return writeWholeFile(*o->Output, bytes) ? kOk : kFailure;
 }
 
 } // namespace vorida::cli

@@ -59,6 +59,13 @@ int plot(const std::vector<std::string>& args)
     const auto threads = parseAreaThreads(o->Threads, kPlotHelp);
     if (!threads)
         return kUsage;
+    FilePlan plan;
+    plan.Reads(areaPath(*o, false));
+    if (o->Check)
+        plan.Reads(*o->Check);
+    plan.Writes(*o->Output);
+    if (const auto refused = refuseClash(plan))
+        return *refused;
     if (!loadArea(*o))
         return kFailure;
     std::vector<bool> excluded;
@@ -102,7 +109,7 @@ int plot(const std::vector<std::string>& args)
         return kFailure;
 
     // The summary: on standard output, unless the picture went there.
-    std::ostream& out = isStandardStream(*o->Output) ? std::cerr : std::cout;
+    std::ostream& out = IsStandardStream(*o->Output) ? std::cerr : std::cout;
     const PictureLayout l = LayOutPicture(picture);
     out << "Zapisano " << *o->Output << ": A4 " << (l.Landscape ? "poziomo" : "pionowo")
         << ", skala mapy 1:" << GroupThousands(FormatDecimals(l.ScaleDenominator, 0), " ")

@@ -43,6 +43,9 @@ const Verb kVerbs[] = {
 int main(int argc, char** argv)
 {
     vorida::UseUtf8Console();
+    watchStandardOutput();
+    // A file being written whole goes away with the program when it is interrupted.
+    vorida::InstallInterruptRemoval();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage(kMainHelp);
@@ -50,11 +53,11 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (isHelp(verb)) {
         std::cout << kMainHelp;
-        return kOk;
+        return finishStandardOutput(kOk);
     }
     if (verb == "--version") {
         std::cout << versionText() << '\n';
-        return kOk;
+        return finishStandardOutput(kOk);
     }
     const Verb* chosen = nullptr;
     for (const Verb& v : kVerbs)
@@ -65,12 +68,12 @@ int main(int argc, char** argv)
     for (const auto& a : args) {
         if (isHelp(a)) {
             std::cout << *chosen->Help << kConventionsHelp;
-            return kOk;
+            return finishStandardOutput(kOk);
         }
         if (a == "--version") {
             std::cout << versionText() << '\n';
-            return kOk;
+            return finishStandardOutput(kOk);
         }
     }
-    return chosen->Run(args);
+    return finishStandardOutput(chosen->Run(args));
 }

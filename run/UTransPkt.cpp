@@ -104,50 +104,6 @@ namespace {
 // The byte-order mark of UTF-8, which some editors put at the start of a text file.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool isStandardStream(const std::string& path)
-{
-    return path == kStandardStream;
-}
-
-// A path in a message (UTF-8), with the system's separators. Paths are UTF-8 already and are
-// shown as they are; a path whose bytes are not UTF-8 (a name from an old single-byte system)
-// is read as Windows-1250, so that the message is valid UTF-8 either way.
-std::string pathForMessage(const std::string& path)
-{
-    return NativeSeparators(IsValidUtf8(path) ? path : Cp1250ToUtf8(path));
-}
-
-// True when writing output would destroy the input or the other output: the same file under
-// another name (a link), or the same name. Standard streams are never files of the run.
-bool clashes(const std::string& output, const std::string& other)
-{
-    if (output.empty() || other.empty() || isStandardStream(output) || isStandardStream(other))
-        return false;
-    return output == other || SameExistingFile(output, other);
-}
-
-void openOutput(OutputFile& file, const std::string& path)
-{
-    if (path.empty())
-        file.CreateDiscarding();
-    else if (isStandardStream(path))
-        file.CreateStandardOutput();
-    else
-        file.Create(path);
-}
-
-// The files and the system codes of one direction, under the fixed names in directory.
-RunFiles fixedFiles(bool localToNational, const std::string& directory)
-{
-    RunFiles f;
-    f.Input = PathIn(
-        directory, localToNational ? std::string(kLocalInputName) : NationalInputName(SystemCode));
-    f.Result = PathIn(directory,
-        localToNational ? NationalResultName(SystemCode) : std::string(kLocalResultName));
-    f.Report = PathIn(directory, kReportName);
-    return f;
-}
-
 // The date line's text: the user's short date, then the long time unless it is midnight.
 std::string runDate()
 {
@@ -163,12 +119,13 @@ std::string runDate()
 
 // Writes the report and the result file from the input and shows the closing message or the
 // line of the failure. True after a complete run.
-bool streamLines(bool localToNational, const RunFiles& files, const StreamSettings& s)
+bool streamLines(bool localToNational, const RunFiles& files, const StreamSettings& s,
+    WriteMode mode, std::string& failure)
 {
     Platform& platform = CurrentPlatform();
-    const bool fromStandardInput = isStandardStream(files.Input);
+    const bool fromStandardInput = IsStandardStream(files.Input);
     std::uint64_t inputSize = 0; // unknown: no share of it is shown
-    if (!fromStandardInput) {
+    if (!fromStandardInput && FileKindOnDisk(files.Input) == FileKind::Regular) {
         std::error_code sizeError;
         inputSize = std::filesystem::file_size(FileSystemPath(files.Input), sizeError);
         if (sizeError)
@@ -184,20 +141,18 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
     LineReader input;
     try {
         // An output that is the input under another name (a link) would destroy it.
-        if (clashes(files.Report, files.Input) || clashes(files.Result, files.Input)
-            || clashes(files.Report, files.Result))
-            throw LineFileError("an output file is the input file");
-        if (isStandardStream(files.Report) && isStandardStream(files.Result))
-            throw LineFileError("both outputs on standard output");
+        FilePlan plan;
+        plan.Reads(files.Input);
+        plan.Writes(files.Report);
+        plan.Writes(files.Result);
+        if (const auto clash = plan.FirstClash())
+            throw LineFileError(FilePlan::ClashText(*clash));
         const std::int32_t inCode = localToNational ? kLocalSystemCode : SystemCode;
         const std::int32_t outCode = localToNational ? SystemCode : kLocalSystemCode;
-        openOutput(report, files.Report);
+        OpenOutput(report, files.Report, mode);
         report.Write(ReportHeader(AreaName, inCode, outCode, runDate()));
-        if (fromStandardInput)
-            input.OpenStandardInput();
-        else
-            input.Open(files.Input);
-        openOutput(result, files.Result);
+        input.Open(files.Input);
+        OpenOutput(result, files.Result, mode);
         // A byte-order mark belongs to the file, not to its first point's name: the result
         // file starts with it as the input does, and the input is UTF-8 text.
         StreamSettings lines = s;
@@ -209,14 +164,18 @@ bool streamLines(bool localToNational, const RunFiles& files, const StreamSettin
         result.Flush();
         report.Write(ReportClosing(counts));
         report.Flush();
-    } catch (const std::exception&) {
-        // What was written up to the failure stays in the files.
-        for (OutputFile* f : { &report, &result }) {
-            try {
-                f->Close();
-            } catch (const LineFileError&) {
-            }
+        if (mode == WriteMode::WholeOrNothing) {
+            // The files take their places before success is reported.
+            report.Close();
+            result.Close();
         }
+    } catch (const std::exception& e) {
+        if (dynamic_cast<const LineFileError*>(&e) != nullptr)
+            failure = e.what();
+        // In place, what was written up to the failure stays in the files; whole or not at
+        // all, the old files stay as they were.
+        report.Abandon();
+        result.Abandon();
         input.Close();
         tell(RunProgress::Stage::Finished);
         platform.ShowMessage(TTransPkt::kLineError + std::to_string(counts.LinesRead));
@@ -245,21 +204,31 @@ unsigned TTransPkt::Workers() const
 
 bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
 {
-    return Transform(localToNational, fixedFiles(localToNational, directory));
+    return Transform(localToNational, FixedRunFiles(localToNational, directory, SystemCode));
 }
 
 bool TTransPkt::Transform(bool localToNational, const RunFiles& files)
 {
-    if (!isStandardStream(files.Input) && !CurrentPlatform().RegularFileExists(files.Input)) {
-        CurrentPlatform().ShowMessage(kMissingInput + pathForMessage(files.Input));
-        return false;
+    lastFailure_.clear();
+    if (!IsStandardStream(files.Input) && !CurrentPlatform().RegularFileExists(files.Input)) {
+        // The command line reads a FIFO (a named pipe, a process substitution) as a stream.
+        const FileKind kind = commandLine_ ? FileKindOnDisk(files.Input) : FileKind::Missing;
+        if (kind == FileKind::Directory) {
+            CurrentPlatform().ShowMessage(ReadFailureText(files.Input, DirectoryError()));
+            return false;
+        }
+        if (kind != FileKind::Other) {
+            CurrentPlatform().ShowMessage(kMissingInput + PathForMessage(files.Input));
+            return false;
+        }
     }
     if (!FitOrRefuse(TrKonfAf, AdjustmentPoints, localToNational))
         return false;
     const StreamSettings settings { &TrKonfAf,
         localToNational ? AreaExtents.Local : AreaExtents.National, RoundingDigits, Workers(),
         blockLines_, blockBytes_, faultLine_, &progress_, &defects_ };
-    return streamLines(localToNational, files, settings);
+    return streamLines(localToNational, files, settings,
+        commandLine_ ? WriteMode::WholeOrNothing : WriteMode::InPlace, lastFailure_);
 }
 
 } // namespace vorida

@@ -4,6 +4,7 @@
 // SystemNames.
 #pragma once
 
+#include "FilePlan.h"
 #include "RunBlocks.h"
 #include "SystemNames.h"
 #include "UPKTBIN.h"
@@ -31,13 +32,6 @@ extern TPktBIN PktBIN;
 void LoadPointFile(const std::string& path);
 // AreaExtents from AdjustmentPoints (all zero for an empty set, so that nothing is inside).
 void ComputeAreaExtents();
-
-// The point files: the local ones are fixed; the national ones are named after the national
-// system's tag (SystemNames.h).
-inline constexpr std::string_view kLocalInputName = "xy_LOK";
-inline constexpr std::string_view kLocalResultName = "xy_LOK.1";
-inline constexpr std::string_view kReportName = "Raport.txt";
-inline constexpr std::string_view kDataFileName = "TRANSPKT.BIN";
 
 // The least number of adjustment points (at distinct positions) the cubic needs.
 inline constexpr size_t kMinimumAdjustmentPoints = 4;
@@ -67,14 +61,6 @@ std::string RefusalText(AreaFitStatus status);
 // FitArea for the direction; false, after the refusal's message shown through the platform,
 // when the fit would be no solution, so that no coordinate is ever computed from it.
 bool FitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational);
-
-// The files of one run. kStandardStream reads standard input (Input) or writes standard output
-// (Result, Report); an empty Report writes no report.
-inline constexpr std::string_view kStandardStream = "-";
-struct RunFiles
-{
-    std::string Input, Result, Report;
-};
 
 // Where a run stands, for a progress display.
 struct RunProgress
@@ -109,6 +95,14 @@ public:
     // messages. A refusal leaves every file untouched; an output that is the input, or the
     // other output, is refused with the failure message of line 0.
     bool Transform(bool localToNational, const RunFiles& files);
+
+    // The command-line tool's way with files: the outputs written whole or not at all (on a
+    // failure the old files stay as they were), a FIFO read as a stream, a folder given as the
+    // input refused with its reason. Off: the window's way.
+    void SetCommandLineFiles(bool on) { commandLine_ = on; }
+    // After a failed run: the line naming the file and the system's reason, when a file failed
+    // (empty otherwise).
+    const std::string& LastFailure() const { return lastFailure_; }
 
     // The threads that convert the lines of a run: 0 (the default) one per core; 1 converts
     // on the calling thread. Whatever the number, the files and the messages are the same.
@@ -149,6 +143,8 @@ public:
           "transformacji. Przeliczenie nie zostało wykonane.";
 
 private:
+    bool commandLine_ = false;
+    std::string lastFailure_;
     unsigned workers_ = 0;
     size_t blockLines_ = kBlockLines, blockBytes_ = kBlockBytes;
     std::int64_t faultLine_ = 0;

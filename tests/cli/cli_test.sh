@@ -29,7 +29,15 @@ fail() {
     } >&2
     exit 1
 }
-run_cli() { "${runner[@]}" "$cli" "$@"; }
+# @full first: standard output onto a full disk.
+run_cli() {
+    if [ "${1:-}" = @full ]; then
+        shift
+        "${runner[@]}" "$cli" "$@" >/dev/full
+    else
+        "${runner[@]}" "$cli" "$@"
+    fi
+}
 # A path as the tool spells it, and the tool's separator.
 if [ ${#runner[@]} -gt 0 ]; then
     native() { "${runner[@]:0:${#runner[@]}-1}" winepath -w "$1"; }
@@ -80,6 +88,12 @@ usage)
     expect_status 2 convert --threads many
     expect_status 2 pack only-input.txt
     expect_status 2 dump
+    # Windows: --dir "C:\Pomiary\" --to-local reaches the program as one argument holding a quote.
+    if [ ${#runner[@]} -gt 0 ]; then
+        expect_status 2 convert --dir 'C:\Pomiary" --to-local --digits 3'
+        grep -q '^Opcja --dir: C:\\Pomiary" --to-local --digits 3$' "$work/err" \
+            && grep -q "ukośnik odwrotny tuż" "$work/err" || fail "a quote swallowed"
+    fi
     ;;
 pack-dump)
     expect_status 0 pack "$examples/TRANSPKT.txt" -o "$work/A.BIN"
@@ -97,7 +111,7 @@ pack-dump)
     [ ! -e "$work/D.BIN" ] || fail "a bad text wrote a file"
     printf 'abc' >"$work/short.BIN"
     expect_status 1 dump "$work/short.BIN"
-    grep -q "Błąd odczytu pliku TRANSPKT.BIN" "$work/err" || fail "dump of a short file"
+    grep -q "^Błąd odczytu pliku .*short.BIN: uszkodzony" "$work/err" || fail "dump of a short file"
     ;;
 fit)
     expect_status 0 pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
@@ -116,7 +130,8 @@ fit)
     expect_status 1 fit --dir "$work"
     grep -q "^Za mało punktów dostosowania" "$work/err" || fail "one point refused as the run does"
     expect_status 1 fit --dir "$work/none"
-    grep -q "Błąd odczytu pliku TRANSPKT.BIN" "$work/err" || fail "missing file"
+    grep -q "^Błąd odczytu pliku .*none.TRANSPKT.BIN: nie ma takiego pliku" "$work/err" \
+        || fail "missing file"
     ;;
 convert)
     expect_status 0 pack "$examples/TRANSPKT.txt" -o "$work/TRANSPKT.BIN"
@@ -164,6 +179,7 @@ area)
     grep -q "^Runda 3: bez 1019, 1013$" "$work/out" || fail "rounds"
     expect_status 0 fit --loo --dir "$work/BAD" --exclude 1019,1013
     tail -n 1 "$work/out" | grep -q "): brak$" || fail "--exclude"
+    grep -q "^RMS v = .* mm (33 punkty)$" "$work/out" || fail "33 punkty: $(grep '^RMS' "$work/out")"
     expect_status 0 fit --loo --dir "$work/BAD" --tolerance=200
     [ "$(tail -n 1 "$work/out" | sed 's/.*): //')" = "1019" ] || fail "--tolerance"
     expect_status 2 fit --loo --dir "$work/BAD" --exclude nosuch
@@ -250,8 +266,8 @@ EOF2
     [ -s results/xy2000.Raport.txt ] || fail "report of the second input"
     expect_status 2 convert xy_LOK xy2000 -o named.1
     # An output that is the input is refused and leaves the input whole.
-    cp xy_LOK same && expect_status 1 convert same -o same
-    grep -q "Błąd. Linia 0" "$work/err" && cmp same xy_LOK || fail "an output that is the input"
+    cp xy_LOK same && expect_status 2 convert same -o same
+    grep -q "to plik wejściowy" "$work/err" && cmp same xy_LOK || fail "an output that is the input"
     expect_status 1 convert none -o named.1
     grep -q "^Brak pliku wejściowego none" "$work/err" || fail "missing input"
     # --strict: exit 3 after writing everything; defective lines listed with --strict or
@@ -264,6 +280,26 @@ EOF2
         || fail "defective lines: $(cat "$work/err")"
     expect_status 0 convert xy_LOK -o verbose.1 --verbose
     grep -q "^Linia 16: punkt nieczytelny" "$work/err" || fail "--verbose"
+    # With several inputs the defective lines name their file.
+    mkdir several
+    head -3 xy_LOK >good3
+    expect_status 0 convert xy_LOK good3 -o several --verbose
+    grep -q "^xy_LOK:16: punkt nieczytelny" "$work/err" || fail "--verbose, several inputs"
+    # A named pipe is read as a stream, like "-".
+    if [ ${#runner[@]} -eq 0 ]; then
+        mkfifo pipe
+        cat xy_LOK >pipe &
+        expect_status 0 convert pipe -o fifo.1
+        cmp fifo.1 plain.1 || fail "a FIFO as the input"
+        expect_status 0 convert <(cat xy_LOK) -o substituted.1
+        cmp substituted.1 plain.1 || fail "process substitution as the input"
+    fi
+    # A folder as the input, or as an output, is named as such.
+    expect_status 1 convert several -o x.1
+    grep -q "^Nie można odczytać pliku several: jest katalogiem" "$work/err" || fail "a folder as the input"
+    expect_status 1 convert xy_LOK -o several.1 --report several
+    grep -q "^Nie można zapisać pliku several: jest katalogiem" "$work/err" || fail "a folder as the report"
+    [ ! -e several.1 ] || fail "a result written beside a failed report"
     head -3 xy_LOK >good
     expect_status 0 convert good -o good.1 --strict
     # Decimals outside the window's range: allowed, with a warning.
@@ -337,6 +373,111 @@ utf8)
             || fail "$input: from standard input"
         cmp piped.1 $input.want || fail "$input: result from standard input"
     done
+    ;;
+outputs)
+    # Every verb against outputs that are inputs (by another spelling, by a link), outputs that
+    # collide, links, devices and a full disk: the status, the message, and every other file
+    # byte for byte as it was.
+    cd "$work"
+    run_cli pack "$examples/TRANSPKT.txt" -o T.BIN >/dev/null 2>&1 || fail "pack"
+    cp "$examples/TRANSPKT.txt" T.txt
+    cp "$examples/xy_LOK" p
+    cp "$examples/check-points.txt" k.txt
+    mkdir sub results
+    printf 'old\r\n' >old.1
+    native_only=1
+    [ ${#runner[@]} -eq 0 ] || native_only=0
+    if [ $native_only = 1 ]; then
+        ln -s T.BIN T.link
+        ln -s p p.link
+        ln -s old.1 old.link
+    fi
+    # The state of the folder: every name, its kind, a link's target and a file's bytes.
+    state() { find . -path ./out -prune -o -path ./err -prune -o -print0 | sort -z |
+        while IFS= read -r -d '' f; do
+            if [ -L "$f" ]; then printf '%s -> %s\n' "$f" "$(readlink "$f")"
+            elif [ -f "$f" ]; then printf '%s %s\n' "$f" "$(cksum <"$f")"
+            else printf '%s %s\n' "$f" "$(stat -c %F "$f")"; fi
+        done; }
+    # status # what standard error holds # the files it may change (blank: none) # native only # arguments
+    while IFS='#' read -r want message changes only args; do
+        [ -z "$want" ] && continue
+        [ "$only" = n ] && [ $native_only = 0 ] && continue
+        before=$(state)
+        # shellcheck disable=SC2086 # the row's words
+        eval "expect_status $want $args"
+        [ -z "$message" ] || grep -q -- "$message" "$work/err" \
+            || fail "$args: no \"$message\" in: $(cat "$work/err")"
+        after=$(state)
+        for changed in $changes; do
+            before=$(grep -v "^\\./$changed[ ]" <<<"$before")
+            after=$(grep -v "^\\./$changed[ ]" <<<"$after")
+        done
+        [ "$before" = "$after" ] || fail "$args changed files: $(diff <(echo "$before") <(echo "$after"))"
+        [ "$(find . -name '*.tmp')" = "" ] || fail "$args left a temporary file"
+    done <<'ROWS'
+2#to plik wejściowy T.txt##-#pack T.txt -o T.txt
+2#to plik wejściowy sub.\.\..T.txt##-#pack sub/../T.txt -o ./T.txt
+2#to plik wejściowy T.link##n#plot --area T.link -o T.BIN
+2#to plik wejściowy T.BIN##-#plot --area T.BIN -o ./T.BIN
+2#to plik wejściowy k.txt##-#plot --area T.BIN --check k.txt -o k.txt
+2#to plik wejściowy p##-#convert p -o ./p --area T.BIN
+2#to plik wejściowy p##-#convert p -o r.1 --report sub/../p --area T.BIN
+2#to plik wejściowy p.link##n#convert p.link -o p --area T.BIN
+2#to plik wejściowy T.BIN##-#convert p -o T.BIN --area T.BIN
+2#to plik wejściowy p.1##-#convert p p.1 --area T.BIN
+2#to plik wejściowy p.1##-#convert k.txt p p.1 -o . --area T.BIN
+2#to ten sam plik##-#convert p -o r.1 --report ./r.1 --area T.BIN
+2#to ten sam plik##-#convert p -o - --report - --area T.BIN
+0##old.1 #n#convert p -o old.link --area T.BIN; [ -L old.link ] && cmp old.1 <(run_cli convert p --area T.BIN 2>/dev/null) || fail "a link replaced"
+0##B.BIN #n#pack T.txt -o B.BIN && ln -sf B.BIN B.link && run_cli pack T.txt -o B.link --area Nowy && [ -L B.link ] || fail "a link replaced"; rm -f B.link
+0###n#pack T.txt -o /dev/null; [ -c /dev/null ] || fail "/dev/null replaced"
+0###n#plot --area T.BIN -o /dev/null
+0###n#convert p -o /dev/null --report /dev/null --area T.BIN
+1#Nie można zapisać pliku /dev/full: brak miejsca na dysku##n#pack T.txt -o /dev/full
+1#Nie można zapisać pliku /dev/full: brak miejsca na dysku##n#plot --area T.BIN -o /dev/full
+1#Nie można zapisać pliku /dev/full: brak miejsca na dysku##n#convert p -o old.1 --report /dev/full --area T.BIN
+1#Nie można zapisać pliku /dev/full: brak miejsca na dysku##n#convert p -o r.1 --report /dev/full --area T.BIN
+1#standardowe wyjście: brak miejsca na dysku##n#@full pack T.txt -o -
+1#standardowe wyjście: brak miejsca na dysku##n#@full dump T.BIN
+1#standardowe wyjście: brak miejsca na dysku##n#@full fit --area T.BIN
+1#standardowe wyjście: brak miejsca na dysku##n#@full fit --loo --area T.BIN
+1#standardowe wyjście: brak miejsca na dysku##n#@full verify k.txt --area T.BIN --tolerance 15
+1#standardowe wyjście: brak miejsca na dysku##n#@full plot --area T.BIN -o -
+1#standardowe wyjście: brak miejsca na dysku##n#@full convert p --area T.BIN
+1#standardowe wyjście: brak miejsca na dysku#r.1 #n#@full convert p -o r.1 --area T.BIN
+ROWS
+    # A reader that closes the pipe early ends the tool quietly.
+    if [ $native_only = 1 ]; then
+        run_cli dump T.BIN 2>err | head -n 1 >/dev/null
+        [ ! -s err ] || fail "| head: $(cat err)"
+    fi
+    ;;
+interrupt)
+    # Ctrl+C in the middle of a large conversion: the earlier result stays as it was and no
+    # temporary file is left. (Under wine the signal would reach wine, not the program.)
+    [ ${#runner[@]} -eq 0 ] || exit 0
+    cd "$work"
+    run_cli pack "$examples/TRANSPKT.txt" -o T.BIN >/dev/null 2>&1 || fail "pack"
+    awk 'BEGIN { for (i = 0; i < 1500000; ++i) printf "P%d %.3f %.3f\r\n", i, 26000 + (i % 9000), 17000 + (i % 7000) }' >big
+    printf 'earlier result\r\n' >big.1
+    cp big.1 earlier.1
+    last=(convert big -o big.1 --area T.BIN --threads 1)
+    # A background job of a script starts with Ctrl+C ignored; a terminal's job does not.
+    env --default-signal=INT "${runner[@]}" "$cli" convert big -o big.1 --area T.BIN --threads 1 >out 2>err &
+    pid=$!
+    for _ in $(seq 200); do
+        tmp=$(find . -name '.big.1.*.tmp' -size +100k)
+        [ -n "$tmp" ] && break
+        sleep 0.05
+    done
+    [ -n "$tmp" ] || fail "no temporary file beside the result while converting"
+    kill -INT $pid
+    wait $pid
+    status=$?
+    [ $status -eq 130 ] || fail "the interrupted run ended with status $status, not by its signal"
+    cmp big.1 earlier.1 || fail "the earlier result changed"
+    [ -z "$(find . -name '*.tmp')" ] || fail "a temporary file left: $(find . -name '*.tmp')"
     ;;
 *)
     fail "unknown case $case_name"
