@@ -42,7 +42,7 @@ LineReader::~LineReader()
 
 void LineReader::Open(const std::string& path)
 {
-    if (path == "-") {
+    if (IsStandardStream(path)) {
         OpenStandardInput();
         return;
     }
@@ -172,7 +172,7 @@ void OutputFile::CreateStandardOutput()
     file_ = stdout;
     owned_ = false;
     discarding_ = false;
-    Prepare("-");
+    Prepare(std::string(kStandardStream));
 }
 
 void OutputFile::CreateDiscarding()

@@ -18,6 +18,13 @@ public:
     using Error::Error;
 };
 
+// The name that stands for standard input (a file read) or standard output (a file written).
+inline constexpr std::string_view kStandardStream = "-";
+inline bool IsStandardStream(std::string_view path)
+{
+    return path == kStandardStream;
+}
+
 // True when both paths name one existing file (through links, say): writing one would destroy
 // the other.
 bool SameExistingFile(const std::string& a, const std::string& b);
@@ -33,7 +40,7 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws LineFileError when the file cannot be opened. "-" is standard input.
+    // Throws LineFileError when the file cannot be opened. kStandardStream is standard input.
     void Open(const std::string& path);
     // Reads standard input (in binary mode), which Close leaves open.
     void OpenStandardInput();

@@ -68,9 +68,8 @@ std::string RefusalText(AreaFitStatus status);
 // when the fit would be no solution, so that no coordinate is ever computed from it.
 bool FitOrRefuse(TTrKonfAf& fit, const TPktDostosowania& points, bool localToNational);
 
-// The files of one run. kStandardStream reads standard input (Input) or writes standard output
-// (Result, Report); an empty Report writes no report.
-inline constexpr std::string_view kStandardStream = "-";
+// The files of one run. kStandardStream (LineIO.h) reads standard input (Input) or writes
+// standard output (Result, Report); an empty Report writes no report.
 struct RunFiles
 {
     std::string Input, Result, Report;

@@ -127,8 +127,8 @@ TEST(TTrKonfAf, EmptySetAndBadDegreeAreErrors)
 {
     TTrKonfAf t;
     EXPECT_THROW(t.Fit({}, 3, false, 1), FloatingPointError);
-    EXPECT_THROW(t.Fit(area(5, 0.0L), 0, false, 1), std::invalid_argument);
-    EXPECT_THROW(t.Fit(area(5, 0.0L), 59, false, 1), std::invalid_argument);
+    EXPECT_THROW(t.Fit(area(5, 0.0L), 0, false, 1), FitError);
+    EXPECT_THROW(t.Fit(area(5, 0.0L), 59, false, 1), FitError);
     TPktDostosowania withNaN = area(6, 0.0L);
     withNaN[2].LocalX = std::numeric_limits<Extended>::quiet_NaN();
     EXPECT_THROW(t.Fit(withNaN, 3, false, 1), FloatingPointError);
