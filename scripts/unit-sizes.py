@@ -233,6 +233,56 @@ def read_allow_list(path):
     return entries
 
 
+SELF_TEST = (r"""#include <x>
+#define BODY(a) { a }
+namespace a {
+namespace {
+int table[] = { 1, 2 };
+const char* text = "{";
+char brace = '{';
+int big = 1'000'000;
+}
+struct S : B
+{
+    S(int a) : a_(a), b_ { a }
+    {
+        auto l = [](int) { return '}'; };
+    }
+    int f() const noexcept { return 1; }
+    auto g() -> int
+    {
+        if (x) {
+        }
+        return 2;
+    }
+    enum class E { A, B };
+    int a_;
+};
+std::string raw = R"x({{)x";
+void free(int a,
+    int b)
+{
+    // }
+    /* { */
+}
+bool operator==(const S&, const S&) { return true; }
+} // namespace a
+extern "C" int entry(const char* d)
+{
+    return 0;
+}
+""", [("S", 12, 15), ("f", 16, 16), ("g", 17, 22), ("free", 27, 32), ("operator==", 33, 33),
+      ("entry", 35, 38)])
+
+
+def self_test():
+    """The scan on a text that holds the constructs it must not trip on."""
+    text, expected = SELF_TEST
+    found, error = scan(blank_out(text))
+    if error or found != expected:
+        sys.exit("unit-sizes.py: the scan is wrong: %s %s" % (error, found))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     root = pathlib.Path(__file__).resolve().parent.parent
@@ -243,6 +293,7 @@ def main():
     parser.add_argument("--top", type=int, default=10, help="how many of each to print")
     parser.add_argument("files", nargs="*", help="files to check instead of the production code")
     args = parser.parse_args()
+    self_test()
 
     files = args.files or production_files(root)
     allowed = read_allow_list(args.allow)
