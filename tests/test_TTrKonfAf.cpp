@@ -226,3 +226,29 @@ TEST(TTrKonfAf, LargeSetsHaveNoFixedCapacity)
     EXPECT_LT(
         std::abs(transform(t, { 30000.0L, 20000.0L }) - trueCubic({ 30000.0L, 20000.0L })), kExact);
 }
+
+// Targets beyond 1e30 do not split into a double and a float: the correction then reads the
+// fit's extended arrays, every adjustment point once, entry 1 to PointCount.
+TEST(TTrKonfAf, CorrectionOverTheExtendedArraysTakesEveryPointOnce)
+{
+    TPktDostosowania points = area(9, 0.004L);
+    for (TPkt& p : points)
+        p.NationalX = p.NationalX + 1e31L;
+    TTrKonfAf t;
+    t.Fit(points, 3, false, 1);
+    for (const auto& [Xt, Yt] : { std::pair { 1e31L + 5.85e6L, 6.48e6L },
+             std::pair { points[4].NationalX, points[4].NationalY } }) {
+        Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
+        for (size_t i = 1; i <= points.size(); ++i) {
+            const Extended dx = t.TargetX[i] - Xt;
+            const Extended dy = t.TargetY[i] - Yt;
+            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+            SX = t.ResidualX[i] * w + SX;
+            SY = t.ResidualY[i] * w + SY;
+            W = W + w;
+        }
+        t.HausbrandtCorrection(Xt, Yt);
+        EXPECT_EQ(t.CorrectionX, SX / W);
+        EXPECT_EQ(t.CorrectionY, SY / W);
+    }
+}
