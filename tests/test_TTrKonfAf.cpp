@@ -1,3 +1,4 @@
+#include "HausbrandtReference.h"
 #include "TestSupport.h"
 #include "UTrKonfAf.h"
 
@@ -238,17 +239,9 @@ TEST(TTrKonfAf, CorrectionOverTheExtendedArraysTakesEveryPointOnce)
     t.Fit(points, 3, false, 1);
     for (const auto& [Xt, Yt] : { std::pair { 1e31L + 5.85e6L, 6.48e6L },
              std::pair { points[4].NationalX, points[4].NationalY } }) {
-        Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
-        for (size_t i = 1; i <= points.size(); ++i) {
-            const Extended dx = t.TargetX[i] - Xt;
-            const Extended dy = t.TargetY[i] - Yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
-            SX = t.ResidualX[i] * w + SX;
-            SY = t.ResidualY[i] * w + SY;
-            W = W + w;
-        }
+        const auto [cx, cy] = ReferenceCorrection(t, Xt, Yt);
         t.HausbrandtCorrection(Xt, Yt);
-        EXPECT_EQ(t.CorrectionX, SX / W);
-        EXPECT_EQ(t.CorrectionY, SY / W);
+        EXPECT_EQ(t.CorrectionX, cx);
+        EXPECT_EQ(t.CorrectionY, cy);
     }
 }
