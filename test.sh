@@ -3,8 +3,9 @@
 # cross-built for Windows and run under wine (scripts/windows-tests.sh, build-win/;
 # VORIDA_WINDOWS_TESTS=0 skips them), again under AddressSanitizer and
 # UndefinedBehaviorSanitizer (scripts/sanitize-tests.sh, build-asan/; VORIDA_SANITIZE_TESTS=0
-# skips them), and each fuzz target for VORIDA_FUZZ_SECONDS seconds (default 30; 0 skips them;
-# fuzz/run.sh, build-fuzz/).
+# skips them), each fuzz target for VORIDA_FUZZ_SECONDS seconds (default 30; 0 skips them;
+# fuzz/run.sh, build-fuzz/), and the run's tests under ThreadSanitizer, whose blocks go through
+# worker threads (scripts/tsan-tests.sh, build-tsan/; VORIDA_TSAN_TESTS=0 skips them).
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -18,7 +19,8 @@ vorida_ensure_polish_locale
 
 build=${VORIDA_BUILD_DIR:-build}
 # VORIDA_WERROR=ON (CI sets it) makes every warning an error.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
+# The configuration is the preset "release" of CMakePresets.json, as each stage's is its own.
+cmake --preset release -B "$build" -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure --no-tests=error -j"$(nproc)"
@@ -31,4 +33,7 @@ if [ "${VORIDA_SANITIZE_TESTS:-1}" != 0 ]; then
 fi
 if [ "${VORIDA_FUZZ_SECONDS:-30}" != 0 ]; then
     "$root/fuzz/run.sh" "${VORIDA_FUZZ_SECONDS:-30}"
+fi
+if [ "${VORIDA_TSAN_TESTS:-1}" != 0 ]; then
+    "$root/scripts/tsan-tests.sh"
 fi

@@ -135,24 +135,22 @@ void TPktBIN::ReadFile(const std::string& path, TranspktFile& contents)
     contents.RawCoordinates = std::move(raw);
 }
 
-void TPktBIN::LoadPointFile(const std::string& path, std::string& areaName,
+bool TPktBIN::LoadPointFile(const std::string& path, std::string& areaName,
     std::int32_t& systemCode, TPktDostosowania& points)
 {
     TranspktFile contents;
     contents.AreaName = areaName;
     contents.SystemCode = systemCode;
+    bool loaded = true;
     try {
         ReadFile(path, contents);
     } catch (const TranspktReadError&) {
-        areaName = std::move(contents.AreaName);
-        systemCode = contents.SystemCode;
-        points.clear();
-        CurrentPlatform().ShowMessage(kTranspktReadError);
-        return;
+        loaded = false;
     }
     areaName = std::move(contents.AreaName);
     systemCode = contents.SystemCode;
-    points = std::move(contents.Points);
+    points = std::move(contents.Points); // empty after a failure
+    return loaded;
 }
 
 namespace {

@@ -83,12 +83,13 @@ public:
     // were read).
     void ReadFile(const std::string& path, TranspktFile& contents);
 
-    // Reads the file at path into the three destinations. A failure (the file cannot be opened,
-    // ends before a length, a name, the count or a record says it should, a negative count, or
-    // a length or count larger than the rest of the file can hold) shows kTranspktReadError once
-    // and ends the load: the points are then empty, the area name and the code keep what was
-    // completely read. The caller is not told.
-    void LoadPointFile(const std::string& path, std::string& areaName, std::int32_t& systemCode,
+    // Reads the file at path into the three destinations; false after a failure (the file
+    // cannot be opened, ends before a length, a name, the count or a record says it should, a
+    // negative count, or a length or count larger than the rest of the file can hold), which
+    // ends the load: the points are then empty, the area name and the code keep what was
+    // completely read. It shows nothing: the caller that loads at start-up shows
+    // kTranspktReadError.
+    bool LoadPointFile(const std::string& path, std::string& areaName, std::int32_t& systemCode,
         TPktDostosowania& points);
 
 private:

@@ -44,9 +44,9 @@ void TTrKonfAf::Fit(
     // leave the previous fit's numbers mixed with this one's.
     Mode = 0;
     if (degree < 1 || degree > kMaximumDegree)
-        throw std::invalid_argument("Stopień wielomianu poza zakresem 1..58");
+        throw FitError("Stopień wielomianu poza zakresem 1..58");
     if (Points.size() >= static_cast<size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw std::length_error("Zbyt wiele punktów dostosowania");
+        throw FitError("Zbyt wiele punktów dostosowania");
 
     Degree = degree;
     CorrectionMode = correctionMode;
@@ -278,6 +278,28 @@ void TTrKonfAf::Evaluate(
     outY = AY;
 }
 
+namespace {
+// Hausbrandt's sums over count adjustment points, in the one order the results rely on:
+// target(i, x, y) gives point i's target position, residual(i, x, y) its residual. Written once
+// for both stores of the points; inlined into each loop, so that its operands stay in registers.
+template <class Target, class Residual>
+[[gnu::always_inline]] inline void addWeightedResiduals(size_t count, Extended Xt, Extended Yt,
+    Extended& SX, Extended& SY, Extended& W, const Target& target, const Residual& residual)
+{
+    for (size_t i = 0; i < count; ++i) {
+        Extended tx, ty, rx, ry;
+        target(i, tx, ty);
+        const Extended dx = tx - Xt;
+        const Extended dy = ty - Yt;
+        const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
+        residual(i, rx, ry);
+        SX = rx * w + SX;
+        SY = ry * w + SY;
+        W = W + w;
+    }
+}
+} // namespace
+
 // Compiled on its own (GCC's noipa): no caller's optimisation may inline it, clone it or pass
 // its arguments another way, which would undo what the comment below describes.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -298,32 +320,34 @@ VORIDA_COMPILED_ALONE void TTrKonfAf::HausbrandtCorrection(
     const Extended Yt = YtIn;
     Extended SX = 0.0L, SY = 0.0L, W = 0.0L;
     if (!correctionPoints_.empty()) {
-        // The same loop as below, on the split copy: each operand is rebuilt exactly.
-        for (const CorrectionPoint& p : correctionPoints_) {
-            const Extended tx = joined(p.TargetXHi, p.TargetXLo);
-            const Extended ty = joined(p.TargetYHi, p.TargetYLo);
-            const Extended dx = tx - Xt;
-            const Extended dy = ty - Yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
-            const Extended rx = joined(p.ResidualXHi, p.ResidualXLo);
-            const Extended ry = joined(p.ResidualYHi, p.ResidualYLo);
-            SX = rx * w + SX;
-            SY = ry * w + SY;
-            W = W + w;
-        }
+        // The split copy: each operand is rebuilt exactly.
+        const CorrectionPoint* points = correctionPoints_.data();
+        addWeightedResiduals(
+            correctionPoints_.size(), Xt, Yt, SX, SY, W,
+            [points](size_t i, Extended& tx, Extended& ty) {
+                tx = joined(points[i].TargetXHi, points[i].TargetXLo);
+                ty = joined(points[i].TargetYHi, points[i].TargetYLo);
+            },
+            [points](size_t i, Extended& rx, Extended& ry) {
+                rx = joined(points[i].ResidualXHi, points[i].ResidualXLo);
+                ry = joined(points[i].ResidualYHi, points[i].ResidualYLo);
+            });
     } else {
-        const Extended* tx = TargetX.data();
-        const Extended* ty = TargetY.data();
-        const Extended* rx = ResidualX.data();
-        const Extended* ry = ResidualY.data();
-        for (std::int32_t i = 1; i <= PointCount; ++i) {
-            const Extended dx = tx[i] - Xt;
-            const Extended dy = ty[i] - Yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
-            SX = rx[i] * w + SX;
-            SY = ry[i] * w + SY;
-            W = W + w;
-        }
+        // The arrays of the fit, from entry 1.
+        const Extended* tx = TargetX.data() + 1;
+        const Extended* ty = TargetY.data() + 1;
+        const Extended* rx = ResidualX.data() + 1;
+        const Extended* ry = ResidualY.data() + 1;
+        addWeightedResiduals(
+            static_cast<size_t>(PointCount), Xt, Yt, SX, SY, W,
+            [tx, ty](size_t i, Extended& x, Extended& y) {
+                x = tx[i];
+                y = ty[i];
+            },
+            [rx, ry](size_t i, Extended& x, Extended& y) {
+                x = rx[i];
+                y = ry[i];
+            });
     }
     CorrectionX = SX / W;
     CorrectionY = SY / W;

@@ -37,12 +37,20 @@ inline constexpr Extended kPivotFloor = 1e-20L;
 // adjustment point gets a finite weight and so that point's residual almost whole.
 inline constexpr Extended kCorrectionDistanceFloor = 1e-9L;
 
+// A fit asked for what it cannot do: a degree outside 1..kMaximumDegree, or more adjustment
+// points than a 32-bit count holds.
+class FitError : public Error
+{
+public:
+    using Error::Error;
+};
+
 class TTrKonfAf
 {
 public:
     // Fits the polynomial of the given degree (1 to kMaximumDegree) by least squares. Reverse false
     // maps the local pair to the national pair, true the national pair to the local one. Throws
-    // std::invalid_argument for a degree out of range and FloatingPointError when the
+    // FitError for a degree out of range and FloatingPointError when the
     // arithmetic fails (an empty set: the means are 0/0) or a coordinate is NaN or infinite.
     // A singular system is not an error: it shows in Singular.
     void Fit(const TPktDostosowania& Points, std::int32_t Degree, bool Reverse,

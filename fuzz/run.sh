@@ -18,9 +18,7 @@ targets=("$@")
 vorida_ensure_only "${vorida_fuzz_packages[@]}"
 
 build=${VORIDA_FUZZ_BUILD_DIR:-build-fuzz}
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVORIDA_FUZZ=ON -DVORIDA_SANITIZE=ON -DVORIDA_GUI=OFF -DVORIDA_TESTS=OFF \
-    -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
+cmake --preset fuzz -B "$build" -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target "${targets[@]}" vorida_sample
 
 # Seeds: the sample area and point files (the first byte of a run input picks the direction

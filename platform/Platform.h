@@ -1,9 +1,11 @@
-// The program's one door to the operating system and the desktop: message boxes, questions,
-// file dialogs, the executable's directory, file existence, the local clock and opening a web
-// address. The core, the run and the windows call only this, so that the command-line tool and
-// the tests can run without windows and a test can see (and answer) every message. The one
-// exception is the print dialog, which comes with its printer: the editor's PrintService opens
-// it (tests replace that service), above the search dialog like every box.
+// The program's door to the operating system and the desktop: message boxes, questions, file
+// dialogs, the executable's directory, file existence, the local clock and opening a web
+// address. The core, the run and the windows go through it for all of these, so that the
+// command-line tool and the tests can run without windows and a test can see (and answer) every
+// message. Two things do not pass through it: the editor's print dialog and printer
+// (editor/Printing.cpp, PrintService, which tests replace to print without a dialog; it comes up
+// above the search dialog like every box) and the clipboard, which the editor's text area uses
+// through Qt.
 //
 // Texts crossing this interface are UTF-8.
 #pragma once

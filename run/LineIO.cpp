@@ -23,7 +23,7 @@ LineReader::~LineReader()
 
 void LineReader::Open(const std::string& path)
 {
-    if (path == "-") {
+    if (IsStandardStream(path)) {
         OpenStandardInput();
         return;
     }

@@ -13,6 +13,7 @@
 #include <array>
 #include <cfenv>
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <string>
 #include <utility>
@@ -93,6 +94,7 @@ struct alignas(64) Block
     std::vector<size_t> ResultEnds, ReportEnds; // per line converted; a blank line has no row
     size_t LinesDone = 0; // lines converted: all of them unless one failed
     bool Failed = false; // the line after those done raised a fault
+    std::exception_ptr Fault; // that fault, rethrown as it was (no memory stays no memory)
     std::int64_t Points = 0, Transformed = 0, Defects = 0;
     std::vector<std::pair<std::int64_t, DefectKind>> DefectLines; // numbers from 1
 
@@ -126,6 +128,7 @@ public:
         b.DefectLines.clear();
         b.LinesDone = 0;
         b.Failed = false;
+        b.Fault = nullptr;
         b.Points = b.Transformed = b.Defects = 0;
         try {
             b.ResultEnds.reserve(b.Lines());
@@ -138,6 +141,7 @@ public:
             }
         } catch (const std::exception&) {
             b.Failed = true;
+            b.Fault = std::current_exception();
         }
     }
 
@@ -410,7 +414,7 @@ void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFi
     }
     if (b.Failed) {
         counts.LinesRead = b.FirstLine + static_cast<std::int64_t>(b.LinesDone) + 1;
-        throw FloatingPointError("Błąd przeliczenia punktu");
+        std::rethrow_exception(b.Fault);
     }
     counts.PointsInFile += b.Points;
     counts.PointsConverted += b.Transformed;

@@ -23,7 +23,8 @@ TTransPkt TransPkt;
 
 void LoadPointFile(const std::string& path)
 {
-    PktBIN.LoadPointFile(path, AreaName, SystemCode, AdjustmentPoints);
+    if (!PktBIN.LoadPointFile(path, AreaName, SystemCode, AdjustmentPoints))
+        CurrentPlatform().ShowMessage(kTranspktReadError);
 }
 
 void ComputeAreaExtents()

@@ -6,8 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${VORIDA_ASAN_BUILD_DIR:-build-asan}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORIDA_GUI=OFF \
-    -DVORIDA_SANITIZE=ON -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
+cmake --preset sanitize -B "$build" -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1}

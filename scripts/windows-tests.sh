@@ -41,9 +41,7 @@ wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "${norandom[@]}" wineboot </dev/null >/dev/null 2>&1
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DVORIDA_GUI=OFF -DVORIDA_GTEST_SOURCE_DIR=/usr/src/googletest \
-    -DCMAKE_EXE_LINKER_FLAGS=-static -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
+cmake --preset windows -B "$build" -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure --no-tests=error -j"$(nproc)"

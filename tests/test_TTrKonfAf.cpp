@@ -1,3 +1,4 @@
+#include "HausbrandtReference.h"
 #include "TestSupport.h"
 #include "UTrKonfAf.h"
 
@@ -127,8 +128,8 @@ TEST(TTrKonfAf, EmptySetAndBadDegreeAreErrors)
 {
     TTrKonfAf t;
     EXPECT_THROW(t.Fit({}, 3, false, 1), FloatingPointError);
-    EXPECT_THROW(t.Fit(area(5, 0.0L), 0, false, 1), std::invalid_argument);
-    EXPECT_THROW(t.Fit(area(5, 0.0L), 59, false, 1), std::invalid_argument);
+    EXPECT_THROW(t.Fit(area(5, 0.0L), 0, false, 1), FitError);
+    EXPECT_THROW(t.Fit(area(5, 0.0L), 59, false, 1), FitError);
     TPktDostosowania withNaN = area(6, 0.0L);
     withNaN[2].LocalX = std::numeric_limits<Extended>::quiet_NaN();
     EXPECT_THROW(t.Fit(withNaN, 3, false, 1), FloatingPointError);
@@ -225,4 +226,22 @@ TEST(TTrKonfAf, LargeSetsHaveNoFixedCapacity)
     EXPECT_EQ(t.Singular, 0);
     EXPECT_LT(
         std::abs(transform(t, { 30000.0L, 20000.0L }) - trueCubic({ 30000.0L, 20000.0L })), kExact);
+}
+
+// Targets beyond 1e30 do not split into a double and a float: the correction then reads the
+// fit's extended arrays, every adjustment point once, entry 1 to PointCount.
+TEST(TTrKonfAf, CorrectionOverTheExtendedArraysTakesEveryPointOnce)
+{
+    TPktDostosowania points = area(9, 0.004L);
+    for (TPkt& p : points)
+        p.NationalX = p.NationalX + 1e31L;
+    TTrKonfAf t;
+    t.Fit(points, 3, false, 1);
+    for (const auto& [Xt, Yt] : { std::pair { 1e31L + 5.85e6L, 6.48e6L },
+             std::pair { points[4].NationalX, points[4].NationalY } }) {
+        const auto [cx, cy] = ReferenceCorrection(t, Xt, Yt);
+        t.HausbrandtCorrection(Xt, Yt);
+        EXPECT_EQ(t.CorrectionX, cx);
+        EXPECT_EQ(t.CorrectionY, cy);
+    }
 }

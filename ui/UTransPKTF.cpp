@@ -34,7 +34,7 @@ QFont pixelFont(const char* family, int pixelHeight, bool bold)
 }
 
 // w / 2 rounded to the nearest whole number, halves to the even neighbour.
-int half(int w)
+int halfRoundedToEven(int w)
 {
     const int q = w / 2;
     return (w % 2 != 0 && q % 2 != 0) ? q + 1 : q;
@@ -141,9 +141,9 @@ void TForm1::FormShow()
     // The area name and its heading centred under the title.
     for (QLabel* label : { ui_->Label5, ui_->Label6, ui_->Label9 })
         label->adjustSize();
-    const int c = ui_->Label5->x() + half(ui_->Label5->width());
-    ui_->Label6->move(c - half(ui_->Label6->width()), ui_->Label6->y());
-    ui_->Label9->move(c - half(ui_->Label9->width()), ui_->Label9->y());
+    const int c = ui_->Label5->x() + halfRoundedToEven(ui_->Label5->width());
+    ui_->Label6->move(c - halfRoundedToEven(ui_->Label6->width()), ui_->Label6->y());
+    ui_->Label9->move(c - halfRoundedToEven(ui_->Label9->width()), ui_->Label9->y());
 
     RefreshFileButtons();
 }
