@@ -33,6 +33,14 @@ vorida_ensure_packages() {
     vorida_ensure_only "${vorida_packages[@]}" "$@"
 }
 
+# Sets vorida_sudo to what runs a command as root: nothing for root, sudo where it works
+# without a password. Fails when neither can.
+vorida_root() {
+    vorida_sudo=""
+    [ "$(id -u)" -eq 0 ] && return 0
+    command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null && vorida_sudo="sudo"
+}
+
 # Exactly the named packages.
 vorida_ensure_only() {
     local missing=() p
@@ -42,19 +50,15 @@ vorida_ensure_only() {
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-            sudo="sudo"
-        else
-            echo "Brakuje pakietów. Zainstaluj je poleceniem:" >&2
-            echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
-            exit 1
-        fi
+    if ! vorida_root; then
+        echo "Brakuje pakietów. Zainstaluj je poleceniem:" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
     fi
     echo "Instaluję: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    $vorida_sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $vorida_sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
 }
 
 # A Polish locale, so that the tests can show that the user's locale changes no number. The
@@ -62,17 +66,12 @@ vorida_ensure_only() {
 # run under it cannot mean anything, so a failure to make it stops the script.
 vorida_ensure_polish_locale() {
     locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$' && return 0
-    local sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-            sudo="sudo"
-        else
-            echo "Brakuje polskiego ustawienia regionalnego. Utwórz je poleceniem:" >&2
-            echo "  sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8" >&2
-            exit 1
-        fi
+    if ! vorida_root; then
+        echo "Brakuje polskiego ustawienia regionalnego. Utwórz je poleceniem:" >&2
+        echo "  sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8" >&2
+        exit 1
     fi
-    if ! $sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 \
+    if ! $vorida_sudo localedef -i pl_PL -f UTF-8 pl_PL.UTF-8 \
         || ! locale -a 2>/dev/null | grep -qi '^pl_PL\.utf-\?8$'; then
         echo "Nie udało się utworzyć ustawienia regionalnego pl_PL.UTF-8 (localedef)." >&2
         exit 1
