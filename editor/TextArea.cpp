@@ -153,7 +153,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     pendingLine_ = -1;
     EmptyUndoHistory();
     scintilla(SCI_GOTOPOS, 0);
-    modified_ = false;
+    SetModified(false);
 }
 
 std::string TextArea::SavedBytes() const
@@ -171,7 +171,7 @@ void TextArea::ClearAll()
     touchedLines_.clear();
     pendingLine_ = -1;
     EmptyUndoHistory();
-    modified_ = false;
+    SetModified(false);
 }
 
 void TextArea::replaceAllUndoably(std::string_view utf8)
@@ -194,10 +194,29 @@ void TextArea::replaceAllUndoably(std::string_view utf8)
     scintilla(SCI_GOTOPOS, 0);
 }
 
+void TextArea::SetModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    emit ModifiedChanged(modified);
+}
+
+void TextArea::ReplaceUndoably(long start, long end, std::string_view utf8)
+{
+    {
+        OwnChange own(*this);
+        UndoStep step(*this);
+        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
+        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.data());
+    }
+    SetModified(true);
+}
+
 void TextArea::ClearUndoably()
 {
     replaceAllUndoably({});
-    modified_ = false;
+    SetModified(false);
 }
 
 void TextArea::LoadBytesUndoably(std::string_view bytes)
@@ -442,7 +461,7 @@ void TextArea::onModified(
     }
     if (ownChanges_ > 0)
         return;
-    modified_ = true;
+    SetModified(true);
     if (trimming_ || !(type & SC_PERFORMED_USER))
         return;
     if (type & SC_MOD_BEFOREINSERT) {
