@@ -145,6 +145,7 @@ TForm_Zamien::TForm_Zamien(QWidget* owner)
     const auto button = [this, grid](int row, const char* text, const char* name) {
         auto* push = new QPushButton(QString::fromUtf8(text), this);
         push->setObjectName(QString::fromLatin1(name));
+        push->setMinimumWidth(push->fontMetrics().horizontalAdvance(push->text()) + 24);
         grid->addWidget(push, row, 2);
         return push;
     };
