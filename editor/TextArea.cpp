@@ -194,25 +194,6 @@ void TextArea::replaceAllUndoably(std::string_view utf8)
     scintilla(SCI_GOTOPOS, 0);
 }
 
-void TextArea::SetModified(bool modified)
-{
-    if (modified_ == modified)
-        return;
-    modified_ = modified;
-    emit ModifiedChanged(modified);
-}
-
-void TextArea::ReplaceUndoably(long start, long end, std::string_view utf8)
-{
-    {
-        OwnChange own(*this);
-        UndoStep step(*this);
-        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
-        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.data());
-    }
-    SetModified(true);
-}
-
 void TextArea::ClearUndoably()
 {
     replaceAllUndoably({});

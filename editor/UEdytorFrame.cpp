@@ -249,7 +249,7 @@ TForm_Szukaj* TEdytorFrame::SearchDialog() const
 void TEdytorFrame::report(const std::exception& error)
 {
     const QtPlatform::DialogOwner owner(window());
-    CurrentPlatform().ShowMessage(error.what());
+    CurrentPlatform().ShowError(error.what());
 }
 
 // ---- Files ----
