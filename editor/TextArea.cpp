@@ -153,7 +153,7 @@ void TextArea::LoadBytes(std::string_view bytes)
     pendingLine_ = -1;
     EmptyUndoHistory();
     scintilla(SCI_GOTOPOS, 0);
-    modified_ = false;
+    SetModified(false);
 }
 
 std::string TextArea::SavedBytes() const
@@ -171,7 +171,7 @@ void TextArea::ClearAll()
     touchedLines_.clear();
     pendingLine_ = -1;
     EmptyUndoHistory();
-    modified_ = false;
+    SetModified(false);
 }
 
 void TextArea::replaceAllUndoably(std::string_view utf8)
@@ -197,7 +197,7 @@ void TextArea::replaceAllUndoably(std::string_view utf8)
 void TextArea::ClearUndoably()
 {
     replaceAllUndoably({});
-    modified_ = false;
+    SetModified(false);
 }
 
 void TextArea::LoadBytesUndoably(std::string_view bytes)
@@ -442,7 +442,7 @@ void TextArea::onModified(
     }
     if (ownChanges_ > 0)
         return;
-    modified_ = true;
+    SetModified(true);
     if (trimming_ || !(type & SC_PERFORMED_USER))
         return;
     if (type & SC_MOD_BEFOREINSERT) {

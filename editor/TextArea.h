@@ -111,7 +111,10 @@ public:
     };
 
     bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
+    void SetModified(bool modified);
+    // The bytes [start, end) become `utf8` as one undo step, the modified flag set; the caret
+    // and the selection move with the text.
+    void ReplaceUndoably(long start, long end, std::string_view utf8);
 
     SelectionMode GetSelectionMode() const { return mode_; }
     void SetSelectionMode(SelectionMode mode);
@@ -186,6 +189,10 @@ public:
 
     // The menu shown on the right mouse button (not owned).
     void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
+
+signals:
+    // The modified flag went on or off.
+    void ModifiedChanged(bool modified);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

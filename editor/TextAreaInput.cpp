@@ -323,4 +323,23 @@ void TextArea::paste()
     applySelectionMode(false);
 }
 
+void TextArea::SetModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    emit ModifiedChanged(modified);
+}
+
+void TextArea::ReplaceUndoably(long start, long end, std::string_view utf8)
+{
+    {
+        OwnChange own(*this);
+        UndoStep step(*this);
+        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
+        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.data());
+    }
+    SetModified(true);
+}
+
 } // namespace vorida::editor

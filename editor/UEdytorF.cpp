@@ -164,15 +164,15 @@ void TEdytorF::OpenFile(const QString& path)
     const QFileInfo info(path);
     if (info.isDir()) {
         // Not a file to edit, and no name to save under: the window stays empty and unbound.
-        CurrentPlatform().ShowMessage((QStringLiteral("\"") + QDir::toNativeSeparators(path)
+        CurrentPlatform().ShowError((QStringLiteral("\"") + QDir::toNativeSeparators(path)
             + QStringLiteral("\" jest katalogiem, nie plikiem."))
-                                          .toStdString());
+                                        .toStdString());
         return;
     }
     try {
         EdytorFrame1->OpenFile(path);
     } catch (const std::exception& error) {
-        CurrentPlatform().ShowMessage(error.what());
+        CurrentPlatform().ShowError(error.what());
         return;
     }
     setWindowTitle(QDir::toNativeSeparators(path));
@@ -199,7 +199,7 @@ bool TEdytorF::FormCloseQuery()
         try {
             return EdytorFrame1->SaveFile();
         } catch (const std::exception& error) {
-            CurrentPlatform().ShowMessage(error.what());
+            CurrentPlatform().ShowError(error.what());
             return false; // the old file is intact; the window stays open with the text
         }
     case Answer::No:

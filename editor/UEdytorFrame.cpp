@@ -6,6 +6,7 @@
 #include "Szukaj.h"
 #include "TextArea.h"
 #include "TextFile.h"
+#include "Zamien.h"
 
 #include "QtPlatform.h"
 
@@ -107,6 +108,7 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 0, 6, 0);
     stripLayout->addStretch(1);
+    buildModifiedMark(*stripLayout);
     stripLayout->addWidget(encodingLabel_);
     showEncoding();
 
@@ -202,6 +204,8 @@ void TEdytorFrame::buildKeys()
         { "otworzKey", Qt::CTRL | Qt::Key_O, &TEdytorFrame::ToolbarButton975Click },
         { "szukajKey", Qt::CTRL | Qt::Key_F, &TEdytorFrame::ToolbarButton9712Click },
         { "drukujKey", Qt::CTRL | Qt::Key_P, &TEdytorFrame::ToolbarButton977Click },
+        { "zamienKey", Qt::CTRL | Qt::Key_H, &TEdytorFrame::ShowReplace },
+        { "wierszKey", Qt::CTRL | Qt::Key_G, &TEdytorFrame::AskGoToLine },
     };
     QsciCommandSet& commands = *TextArea1->standardCommands();
     for (const auto& spec : keys) {
@@ -234,6 +238,7 @@ void TEdytorFrame::buildKeys()
 TEdytorFrame::~TEdytorFrame()
 {
     delete searchDialog_.data();
+    delete replaceDialog_.data();
 }
 
 TForm_Szukaj* TEdytorFrame::SearchDialog() const
@@ -244,7 +249,7 @@ TForm_Szukaj* TEdytorFrame::SearchDialog() const
 void TEdytorFrame::report(const std::exception& error)
 {
     const QtPlatform::DialogOwner owner(window());
-    CurrentPlatform().ShowMessage(error.what());
+    CurrentPlatform().ShowError(error.what());
 }
 
 // ---- Files ----

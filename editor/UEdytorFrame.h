@@ -13,6 +13,7 @@
 
 class QAction;
 class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -22,6 +23,7 @@ namespace vorida::editor {
 class DiskWatch;
 class TextArea;
 class TForm_Szukaj;
+class TForm_Zamien;
 
 class TEdytorFrame : public QWidget
 {
@@ -76,6 +78,13 @@ public:
     // F3 and Shift+F3: the search dialog's text once more, downward or upward; without a text
     // to find, the search dialog.
     void FindAgain(bool down);
+    // Ctrl+H: the replace dialog, created on first use, destroyed with the frame.
+    void ShowReplace();
+    TForm_Zamien* ReplaceDialog() const;
+    // Ctrl+G "Przejdź do wiersza": asks for a line number, then GoToLine.
+    void AskGoToLine();
+    // The caret at the start of line `line` (from 1, kept within the text), scrolled into view.
+    void GoToLine(int line);
     void Cofnij1Click();
     void Wytnij1Click();
     void Kopiuj1Click();
@@ -101,10 +110,14 @@ private:
     void buildToolbar(QWidget* strip);
     void buildContextMenu();
     void buildKeys();
+    // "zmieniony" beside the encoding label, shown while the modified flag is set.
+    void buildModifiedMark(QHBoxLayout& strip);
 
     QString fileName_;
     DiskWatch* diskWatch_ = nullptr;
     QLabel* encodingLabel_ = nullptr;
+    QLabel* modifiedLabel_ = nullptr;
+    QPointer<TForm_Zamien> replaceDialog_;
     QPointer<TForm_Szukaj> searchDialog_;
     TextArea* TextArea1 = nullptr;
     QButtonGroup* selectionModes_ = nullptr;

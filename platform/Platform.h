@@ -34,6 +34,8 @@ public:
 
     // A modal message with an OK button, captioned with the application's title.
     virtual void ShowMessage(std::string_view text) = 0;
+    // The report of a failed operation: ShowMessage with the error icon where boxes have icons.
+    virtual void ShowError(std::string_view text) { ShowMessage(text); }
     // A modal question with OK and Cancel and no icon: Answer::Ok or Answer::Cancel.
     virtual Answer AskOkCancel(std::string_view text, std::string_view caption) = 0;
     // A modal warning with Yes, No and Cancel, Yes the default.

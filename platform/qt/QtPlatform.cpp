@@ -104,12 +104,26 @@ QWidget* QtPlatform::DialogParent()
     return QApplication::activeWindow();
 }
 
-void QtPlatform::ShowMessage(std::string_view text)
+namespace {
+
+void showWithOk(QMessageBox::Icon icon, std::string_view text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), messageText(text), QMessageBox::Ok,
-        DialogParent());
+    QMessageBox box(
+        icon, applicationTitle(), messageText(text), QMessageBox::Ok, QtPlatform::DialogParent());
     fixedTitleBar(box);
     box.exec();
+}
+
+} // namespace
+
+void QtPlatform::ShowMessage(std::string_view text)
+{
+    showWithOk(QMessageBox::NoIcon, text);
+}
+
+void QtPlatform::ShowError(std::string_view text)
+{
+    showWithOk(QMessageBox::Critical, text);
 }
 
 Answer QtPlatform::AskOkCancel(std::string_view text, std::string_view caption)

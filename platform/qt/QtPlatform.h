@@ -12,6 +12,7 @@ class QtPlatform : public Platform
 {
 public:
     void ShowMessage(std::string_view text) override;
+    void ShowError(std::string_view text) override;
     Answer AskOkCancel(std::string_view text, std::string_view caption) override;
     Answer AskYesNoCancel(std::string_view text, std::string_view caption) override;
     Answer AskYesNo(std::string_view text, std::string_view caption) override;

@@ -7,8 +7,10 @@
 #include "QtPlatform.h"
 #include "QtStartup.h"
 #include "Szukaj.h"
+#include "Zamien.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -181,6 +183,8 @@ void tst_OnTop::boxesComeUpAboveTheSearchDialog_data()
     QTest::newRow("the reload question") << 3 << false;
     QTest::newRow("the open dialog") << 4 << false;
     QTest::newRow("the run's closing message") << 5 << true;
+    QTest::newRow("Zamieniono: 2.") << 6 << false;
+    QTest::newRow("Przejdź do wiersza") << 7 << false;
 }
 
 void tst_OnTop::boxesComeUpAboveTheSearchDialog()
@@ -220,6 +224,30 @@ void tst_OnTop::boxesComeUpAboveTheSearchDialog()
             const QtPlatform::DialogOwner owner(main_);
             CurrentPlatform().ShowMessage("OBLICZENIA ZAKOŃCZONE");
         };
+        break;
+    case 6: { // from the replace dialog, which stays on top as well
+        frame->ShowReplace();
+        TForm_Zamien* replace = frame->ReplaceDialog();
+        QVERIFY(QTest::qWaitForWindowExposed(replace));
+        replace->Edit1->setText(QStringLiteral("dl"));
+        replace->Edit2->setText(QStringLiteral("dł"));
+        replace->CheckBox2->setChecked(true);
+        replace->ShowAgain();
+        QVERIFY(QTest::qWaitForWindowActive(replace));
+        // VORIDA_ZRZUTY=DIR: the screen with the replace dialog, for the docs.
+        const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
+        if (!shots.isEmpty()) {
+            QTest::qWait(500); // drawn
+            run(QStringLiteral("import"),
+                { QStringLiteral("-window"), QStringLiteral("root"),
+                    shots + QStringLiteral("/replace-dialog.png") });
+        }
+        expected = replace;
+        open = [replace] { replace->ZamienWszystkoClick(); };
+        break;
+    }
+    case 7: // Ctrl+G; Esc is "Anuluj"
+        open = [frame] { frame->AskGoToLine(); };
         break;
     }
     QVERIFY(search_->isVisible());

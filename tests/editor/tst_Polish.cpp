@@ -84,6 +84,24 @@ private slots:
         QCOMPARE(seen, QStringList({ "Anuluj", "Nie", "Ostrzeżenie", "Tak", "Vorida" }));
     }
 
+    void errorsCarryTheErrorIcon()
+    {
+        QtPlatform platform;
+        QList<QMessageBox::Icon> icons;
+        const auto icon = [&icons](QMessageBox& box) { icons << box.icon(); };
+        onNextBox(icon);
+        platform.ShowError("Brak miejsca na dysku.");
+        onNextBox(icon);
+        platform.ShowMessage("Tekstu nie znaleziono.");
+        onNextBox(icon);
+        platform.AskOkCancel("Koniec pliku. Szukać od początku?", "TELLAR Edytor");
+        onNextBox(icon);
+        platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie");
+        QCOMPARE(icons,
+            QList<QMessageBox::Icon>({ QMessageBox::Critical, QMessageBox::NoIcon,
+                QMessageBox::NoIcon, QMessageBox::Warning }));
+    }
+
     void failureReasons_data()
     {
         QTest::addColumn<int>("code");
