@@ -78,10 +78,11 @@ std::string WeakScreeningWarning(size_t n)
 {
     if (n >= kWeakScreeningBelow)
         return {};
-    return "Uwaga: tylko " + std::to_string(n)
-        + " punktów dostosowania: wielomian ma 8 parametrów, dopasowanie bez punktu zostawia "
-        + std::to_string(2 * n >= 10 ? 2 * n - 10 : 0)
-        + " sprawdzeń; wykrywanie błędów grubych jest słabe (zob. mwb)";
+    return "Uwaga: tylko " + CountOf(static_cast<std::int64_t>(n), "punkt", "punkty", "punktów")
+        + " dostosowania: wielomian ma 8 parametrów, dopasowanie bez punktu zostawia "
+        + CountOf(2 * n >= 10 ? static_cast<std::int64_t>(2 * n - 10) : 0, "sprawdzenie",
+            "sprawdzenia", "sprawdzeń")
+        + "; wykrywanie błędów grubych jest słabe (zob. mwb)";
 }
 
 std::string AreaMarginText()

@@ -247,15 +247,6 @@ void watchStandardOutput()
     std::cout.rdbuf(standardOutput);
 }
 
-std::string countOf(std::int64_t n, const char* one, const char* few, const char* many)
-{
-    const std::int64_t tens = n % 100, units = n % 10;
-    const char* word = n == 1                                     ? one
-        : units >= 2 && units <= 4 && !(tens >= 12 && tens <= 14) ? few
-                                                                  : many;
-    return std::to_string(n) + " " + word;
-}
-
 int finishStandardOutput(int status)
 {
     std::cout.flush();

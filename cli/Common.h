@@ -72,9 +72,6 @@ bool writeWholeFile(const std::string& path, std::string_view bytes);
 // output, by the files' identity; nothing when the plan is sound.
 std::optional<int> refuseClash(const FilePlan& plan);
 
-// A Polish count: "1 punkt", "2 punkty" (2-4, but 12-14), "5 punktów".
-std::string countOf(std::int64_t n, const char* one, const char* few, const char* many);
-
 // Keeps the reason of a failure to write standard output for finishStandardOutput (at the
 // start, after UseUtf8Console).
 void watchStandardOutput();

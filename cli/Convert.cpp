@@ -41,7 +41,7 @@ public:
                     ? 100
                     : std::min<std::uint64_t>(100, p.Bytes * 100 / p.TotalBytes);
                 const std::string text
-                    = "Przeliczanie: " + countOf(p.Lines, "linia", "linie", "linii") + ", "
+                    = "Przeliczanie: " + CountOf(p.Lines, "linia", "linie", "linii") + ", "
                     + std::to_string(percent) + "% pliku";
                 std::cerr << '\r' << text << std::flush;
                 width_ = std::max(width_, text.size());

@@ -114,7 +114,7 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
     }
     if (loo.Worst) {
         std::cout << "RMS v = " << millimetres(loo.Rms) << " mm ("
-                  << countOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
+                  << CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
                   << ")\n";
         std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
                   << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";

@@ -472,4 +472,13 @@ std::optional<std::int32_t> ParseInt32(std::string_view text)
     return value;
 }
 
+std::string CountOf(std::int64_t n, const char* one, const char* few, const char* many)
+{
+    const std::int64_t tens = n % 100, units = n % 10;
+    const char* word = n == 1                                     ? one
+        : units >= 2 && units <= 4 && !(tens >= 12 && tens <= 14) ? few
+                                                                  : many;
+    return std::to_string(n) + " " + word;
+}
+
 } // namespace vorida

@@ -43,6 +43,10 @@ void AppendInputDecimals(
 // text right-aligned in width columns (blanks on the left, never cut).
 void AppendRight(std::string& out, std::string_view text, size_t width);
 
+// A count with its Polish noun: "1 punkt", "2 punkty" (2 to 4 in the units, but not 12 to 14),
+// "5 punktów", "0 punktów". The one place that chooses the form, for every count the tools print.
+std::string CountOf(std::int64_t n, const char* one, const char* few, const char* many);
+
 // The exact decimal expansion of a finite value, without rounding ("-" for negative values,
 // "." as the point, no exponent).
 std::string ExactDecimal(Extended value);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 #if defined(__x86_64__) || defined(__i386__)
 #include <xmmintrin.h>
 #endif
@@ -176,4 +177,15 @@ TEST(ExactDecimal, PrintsEveryDigit)
     EXPECT_EQ(ExactDecimal(0.1L),
         "0.1000000000000000000013552527156068805425093160010874271392822265625");
     EXPECT_EQ(ExactDecimal(-2.0L), "-2");
+}
+
+TEST(Numbers, CountOfTakesThePolishForm)
+{
+    const std::pair<std::int64_t, const char*> cases[]
+        = { { 0, "0 punktów" }, { 1, "1 punkt" }, { 2, "2 punkty" }, { 4, "4 punkty" },
+              { 5, "5 punktów" }, { 11, "11 punktów" }, { 12, "12 punktów" }, { 14, "14 punktów" },
+              { 21, "21 punktów" }, { 22, "22 punkty" }, { 34, "34 punkty" },
+              { 101, "101 punktów" }, { 112, "112 punktów" }, { 1024, "1024 punkty" } };
+    for (const auto& [n, text] : cases)
+        EXPECT_EQ(CountOf(n, "punkt", "punkty", "punktów"), text) << n;
 }
