@@ -3,9 +3,10 @@
 // prints; the work is done by the libraries.
 #pragma once
 
+#include "ConsolePlatform.h"
 #include "Extended.h"
 #include "FilePlan.h"
-#include "Platform.h"
+#include "System.h"
 #include "UTrKonfAf.h"
 
 #include <cstdint>

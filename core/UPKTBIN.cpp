@@ -1,6 +1,6 @@
 #include "UPKTBIN.h"
 
-#include "Platform.h"
+#include "System.h"
 
 #include <algorithm>
 #include <filesystem>

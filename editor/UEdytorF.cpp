@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 #include "QtPlatform.h"
+#include "System.h"
 #include "TextArea.h"
 #include "TextFile.h"
 #include "UEdytorFrame.h"

@@ -3,6 +3,7 @@
 #include "DiskWatch.h"
 #include "Platform.h"
 #include "Printing.h"
+#include "System.h"
 #include "Szukaj.h"
 #include "TextArea.h"
 #include "TextFile.h"

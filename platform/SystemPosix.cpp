@@ -1,6 +1,7 @@
 // The system calls of the platform layer on Linux and other POSIX systems.
 #include "Platform.h"
 #include "RemovalSlots.h"
+#include "System.h"
 
 #include <cerrno>
 #include <csignal>

@@ -8,6 +8,7 @@
 #endif
 #include "Platform.h"
 #include "RemovalSlots.h"
+#include "System.h"
 
 #include <cerrno>
 #include <cstdio>

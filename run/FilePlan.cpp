@@ -1,7 +1,7 @@
 #include "FilePlan.h"
 
 #include "Cp1250.h"
-#include "Platform.h"
+#include "System.h"
 #include "SystemNames.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "LineIO.h"
 
-#include "Platform.h"
+#include "System.h"
 
 #include <cerrno>
 #include <cstring>

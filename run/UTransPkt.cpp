@@ -3,6 +3,7 @@
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Platform.h"
+#include "System.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 // RunTestSupport.h.
 #pragma once
 
-#include "Platform.h"
 #include "RecordingPlatform.h"
+#include "System.h"
 #include "TempDir.h"
 #include "UTrKonfAf.h"
 

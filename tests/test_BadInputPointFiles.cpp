@@ -4,6 +4,7 @@
 // (several on blocks of a few lines).
 #include "Platform.h"
 #include "RunTestSupport.h"
+#include "System.h"
 #include "UTransPkt.h"
 
 #include <gtest/gtest.h>

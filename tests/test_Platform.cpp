@@ -1,5 +1,6 @@
 // The system side of the platform layer: the executable's folder, the user's date and time.
 #include "Platform.h"
+#include "System.h"
 
 #include <gtest/gtest.h>
 

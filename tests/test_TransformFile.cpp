@@ -1,5 +1,6 @@
 #include "Platform.h"
 #include "RunTestSupport.h"
+#include "System.h"
 #include "UTransPkt.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
+#include "System.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 #include "UNITtrk.h"

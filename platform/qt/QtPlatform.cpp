@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "System.h"
+
 #include <QApplication>
 #include <QDate>
 #include <QDesktopServices>

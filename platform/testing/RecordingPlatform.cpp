@@ -1,5 +1,7 @@
 #include "RecordingPlatform.h"
 
+#include "System.h"
+
 #include <cstdio>
 
 namespace vorida {

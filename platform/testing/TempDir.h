@@ -2,7 +2,7 @@
 // for the tests and the fuzz targets.
 #pragma once
 
-#include "Platform.h"
+#include "System.h"
 
 #include <cstdint>
 #include <cstdio>
