@@ -200,8 +200,9 @@ bool LookAhead::ReadLine(LineReader& input)
             return true;
         }
         Ended = true;
-    } catch (const std::exception&) {
+    } catch (const LineFileError& e) {
         ReadFailed = true;
+        ReadFailure = e.what();
     }
     return false;
 }

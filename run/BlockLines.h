@@ -34,6 +34,7 @@ struct alignas(64) Block
     std::vector<size_t> LineEnds; // where each line ends in Text
     std::uint64_t InputPosition = 0; // bytes of the input read by the end of the block
     bool ReadFailed = false; // the input could not be read after these lines
+    std::string ReadFailure; // then the reader's words: the file and the system's reason
     bool Utf8 = false; // the lines are UTF-8 text (else Windows-1250 bytes)
 
     std::string Result, Report; // result lines and report rows, CR LF included
@@ -92,6 +93,7 @@ struct LookAhead
     std::vector<size_t> Ends; // where each line ends in Text
     size_t Taken = 0; // lines given to blocks
     bool Ended = false, ReadFailed = false; // how the input went on after the lines
+    std::string ReadFailure; // the reader's words when it failed
 
     bool Empty() const { return Taken == Ends.size(); }
     std::string_view Line(size_t i) const

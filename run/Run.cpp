@@ -71,6 +71,11 @@ std::string RefusalText(AreaFitStatus status)
     return {};
 }
 
+std::string InternalErrorText(const std::exception& e)
+{
+    return std::string(kInternalError) + e.what();
+}
+
 unsigned RunWorkers(unsigned requested)
 {
     if (requested != 0)
@@ -122,6 +127,17 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
     tell(RunProgress::Stage::Started);
     OutputFile report, result;
     LineReader input;
+    // Stops the run at the line of the failure: in place, what was written up to it stays in
+    // the files; whole or not at all, the old files stay as they were.
+    auto fail = [&](std::string failure) {
+        outcome.Failure = std::move(failure);
+        report.Abandon();
+        result.Abandon();
+        input.Close();
+        tell(RunProgress::Stage::Finished);
+        platform.ShowMessage(kLineError + std::to_string(counts.LinesRead));
+        return outcome;
+    };
     try {
         // An output that is the input under another name (a link) would destroy it.
         FilePlan plan;
@@ -154,17 +170,12 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
             report.Close();
             result.Close();
         }
+    } catch (const LineFileError& e) {
+        return fail(e.what()); // the file and the system's reason
+    } catch (const Error&) {
+        return fail({}); // a point whose conversion failed: the line says it
     } catch (const std::exception& e) {
-        if (dynamic_cast<const LineFileError*>(&e) != nullptr)
-            outcome.Failure = e.what();
-        // In place, what was written up to the failure stays in the files; whole or not at
-        // all, the old files stay as they were.
-        report.Abandon();
-        result.Abandon();
-        input.Close();
-        tell(RunProgress::Stage::Finished);
-        platform.ShowMessage(kLineError + std::to_string(counts.LinesRead));
-        return outcome;
+        return fail(InternalErrorText(e));
     }
     tell(RunProgress::Stage::Finished);
     platform.ShowMessage(ClosingMessage(counts));

@@ -12,6 +12,7 @@
 #include "UTrKonfAf.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -70,6 +71,11 @@ inline constexpr const char* kSingularFit
     = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
       "transformacji. Przeliczenie nie zostało wykonane.";
 
+// A failure that is none of the program's own errors (no memory, a fault of the program):
+// kInternalError and the failure's own text.
+inline constexpr const char* kInternalError = "Błąd wewnętrzny programu: ";
+std::string InternalErrorText(const std::exception& e);
+
 // Lines of a block, and the bytes after which a block takes no further line: the unit of work
 // of the worker threads, small enough that the blocks in flight keep memory flat.
 inline constexpr size_t kRunBlockLines = 2048;
@@ -107,8 +113,9 @@ struct RunSettings
 struct RunOutcome
 {
     bool Complete = false; // the files are written and the closing message shown
-    // After a failure: the line naming the file and the system's reason, when a file failed
-    // (empty otherwise).
+    // After a failure: the line naming the file and the system's reason, when a file failed;
+    // InternalErrorText after a failure that is none of the program's own errors; empty when a
+    // point's conversion failed.
     std::string Failure;
     // The counters; after a failure LinesRead is the line of the failure (0 before the first).
     RunCounts Counts;

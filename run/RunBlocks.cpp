@@ -28,6 +28,7 @@ void readBlock(
                 b.Text += ahead.Line(ahead.Taken++);
             } else if (ahead.ReadFailed) {
                 b.ReadFailed = true;
+                b.ReadFailure = ahead.ReadFailure;
                 ended = true;
                 break;
             } else if (ahead.Ended || !input.AppendNext(b.Text)) {
@@ -36,8 +37,9 @@ void readBlock(
             }
             b.LineEnds.push_back(b.Text.size());
         }
-    } catch (const std::exception&) {
+    } catch (const LineFileError& e) {
         b.ReadFailed = true;
+        b.ReadFailure = e.what();
         ended = true;
     }
     if (ahead.Empty() && ahead.Taken > 0) {
@@ -91,7 +93,7 @@ void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFi
     counts.PointsConverted += b.Transformed;
     counts.PointsWithDefect += b.Defects;
     if (b.ReadFailed)
-        throw LineFileError("read error");
+        throw LineFileError(b.ReadFailure);
 }
 
 // The converters of a run's blocks: on the calling thread, or one on each worker thread with a

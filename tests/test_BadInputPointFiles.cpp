@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -293,6 +299,39 @@ TEST_P(BadPointFile, MissingInputNamesTheDirectoryReadably)
         EXPECT_EQ(platform.Messages(),
             std::vector<std::string> { "Brak pliku wejściowego " + PathIn(dir / shown, "xy_LOK") });
     }
+}
+
+// Failures that stop a run at a line, with what the outcome says of them: a fault of the program
+// (here a defect listener that throws) is an internal error that says so, a read failure names
+// the input and the system's reason; the message is the line's either way.
+TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
+{
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\nbad x y\r\n2 2100 3100\r\n");
+    RecordingPlatform platform;
+    RunSettings settings = WorkerSettings(GetParam());
+    settings.Messages = &platform;
+    settings.Defects = [](std::int64_t, DefectKind) { throw std::logic_error("listener"); };
+    RunOutcome outcome = RunInFolder(area, dir.Path(), settings);
+    EXPECT_FALSE(outcome.Complete);
+    EXPECT_EQ(outcome.Failure, std::string(kInternalError) + "listener");
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0].rfind(kLineError, 0), 0u);
+#ifdef __linux__
+    // Standard input that is a folder: every read fails (EISDIR).
+    const int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    const int savedInput = dup(0);
+    dup2(folder, 0);
+    close(folder);
+    settings.Defects = {};
+    outcome = RunConversion(area, { "-", dir / "out.txt", "" }, settings);
+    dup2(savedInput, 0);
+    close(savedInput);
+    std::clearerr(stdin);
+    EXPECT_FALSE(outcome.Complete);
+    EXPECT_EQ(outcome.Failure, ReadFailureText("-", EISDIR));
+    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Workers, BadPointFile, ::testing::ValuesIn(kWorkerCounts),

@@ -165,9 +165,11 @@ void TForm1::BitBtn1Click()
     try {
         TransPkt.TransformFile(
             ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());
-    } catch (const std::exception& e) {
+    } catch (const Error& e) {
         // A fit that fails (coordinates of the area that are no numbers) touched no file.
         CurrentPlatform().ShowMessage(e.what());
+    } catch (const std::exception& e) {
+        CurrentPlatform().ShowMessage(InternalErrorText(e));
     }
     TransPkt.SetProgress({});
     RefreshFileButtons();
