@@ -135,7 +135,7 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         result.Abandon();
         input.Close();
         tell(RunProgress::Stage::Finished);
-        platform.ShowMessage(kLineError + std::to_string(counts.LinesRead));
+        platform.ShowError(kLineError + std::to_string(counts.LinesRead));
         return outcome;
     };
     try {
@@ -199,18 +199,18 @@ RunOutcome RunConversion(const RunArea& area, const RunFiles& files, const RunSe
         const FileKind kind
             = settings.CommandLineFiles ? FileKindOnDisk(files.Input) : FileKind::Missing;
         if (kind == FileKind::Directory) {
-            platform.ShowMessage(ReadFailureText(files.Input, DirectoryError()));
+            platform.ShowError(ReadFailureText(files.Input, DirectoryError()));
             return {};
         }
         if (kind != FileKind::Other) {
-            platform.ShowMessage(kMissingInput + PathForMessage(files.Input));
+            platform.ShowError(kMissingInput + PathForMessage(files.Input));
             return {};
         }
     }
     TTrKonfAf fit;
     const AreaFitStatus status = FitArea(fit, area.Points, !settings.LocalToNational);
     if (status != AreaFitStatus::Fitted) {
-        platform.ShowMessage(RefusalText(status));
+        platform.ShowError(RefusalText(status));
         return {};
     }
     return convertFiles(area, files, settings, fit, platform);

@@ -17,7 +17,7 @@ TTransPkt TransPkt;
 void LoadPointFile(const std::string& path)
 {
     if (!PktBIN.LoadPointFile(path, AreaName, SystemCode, AdjustmentPoints))
-        CurrentPlatform().ShowMessage(kTranspktReadError);
+        CurrentPlatform().ShowError(kTranspktReadError);
 }
 
 void ComputeAreaExtents()

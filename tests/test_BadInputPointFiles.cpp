@@ -334,6 +334,41 @@ TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
 #endif
 }
 
+// The run's reports of what went wrong come as errors (the critical icon); only the closing
+// message of a complete run is a plain message.
+TEST_P(BadPointFile, FailuresAreReportedAsErrors)
+{
+    struct ErrorsApart : RecordingPlatform
+    {
+        std::vector<std::string> Errors;
+        void ShowError(std::string_view text) override { Errors.emplace_back(text); }
+    };
+    const RunArea empty;
+    struct Case
+    {
+        const char* What;
+        const RunArea& Area;
+        std::string Input;
+        std::int64_t FaultLine;
+        bool Error;
+    };
+    for (const Case& c : { Case { "missing input", area, "", 0, true },
+             Case { "refused fit", empty, "1 2000 3000\r\n", 0, true },
+             Case { "failed line", area, "1 2000 3000\r\n", 1, true },
+             Case { "complete", area, "1 2000 3000\r\n", 0, false } }) {
+        std::filesystem::remove(dir / "xy_LOK");
+        if (!c.Input.empty())
+            WriteFile(dir / "xy_LOK", c.Input);
+        ErrorsApart platform;
+        RunSettings settings = WorkerSettings(GetParam());
+        settings.Messages = &platform;
+        settings.FaultLine = c.FaultLine;
+        RunInFolder(c.Area, dir.Path(), settings);
+        EXPECT_EQ(platform.Errors.size(), c.Error ? 1u : 0u) << c.What;
+        EXPECT_EQ(platform.Messages().size(), c.Error ? 0u : 1u) << c.What;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Workers, BadPointFile, ::testing::ValuesIn(kWorkerCounts),
     [](const ::testing::TestParamInfo<unsigned>& param) {
         return "Workers" + std::to_string(param.param);
