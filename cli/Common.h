@@ -6,6 +6,7 @@
 #include "ConsolePlatform.h"
 #include "Extended.h"
 #include "FilePlan.h"
+#include "Run.h"
 #include "System.h"
 #include "UTrKonfAf.h"
 
@@ -123,8 +124,10 @@ std::string areaPath(const Options& o, bool tell = true);
 // false (after the message on standard error) when it cannot be read.
 bool loadArea(const Options& o);
 
-// Loads the area file at path as loadArea does, its read failure held in messages with the
-// file named.
+// Loads the area file at path into area with its extents, its read failure held in messages
+// with the file named.
+void loadAreaFile(const std::string& path, CliPlatform& messages, RunArea& area);
+// The same into the program-wide values, as loadArea does.
 void loadAreaFile(const std::string& path, CliPlatform& messages);
 
 // Fits t on points for the direction (toLocal: national to local) as the run does; false,

@@ -3,7 +3,7 @@
 #include "Common.h"
 
 #include "Numbers.h"
-#include "UTransPkt.h"
+#include "Run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -151,7 +151,10 @@ int convert(const std::vector<std::string>& args)
             kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
     if (!freeFiles && (o->Output || o->Report))
         return usage(kConvertHelp, "-o i --report wymagają pliku wejściowego.");
-    std::int32_t digits = 2;
+    RunSettings settings;
+    settings.LocalToNational = !o->ToLocal;
+    settings.CommandLineFiles = true;
+    std::int32_t& digits = settings.Digits;
     if (o->Digits) {
         auto d = ParseInt32(*o->Digits);
         if (!d)
@@ -162,7 +165,7 @@ int convert(const std::vector<std::string>& args)
         auto w = ParseInt32(*o->Threads);
         if (!w || *w < 1 || *w > kMaximumWorkers)
             return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
-        TransPkt.SetWorkers(static_cast<unsigned>(*w));
+        settings.Workers = static_cast<unsigned>(*w);
     }
     std::vector<RunFiles> runs;
     if (freeFiles) {
@@ -181,12 +184,12 @@ int convert(const std::vector<std::string>& args)
                                        : PathIn(o->Directory, kDataFileName);
     ProgressLine progress;
     if (StandardErrorIsTerminal())
-        TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
+        settings.Progress = [&progress](const RunProgress& p) { progress.Show(p); };
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
     std::string defectPrefix;
     if (o->Strict || o->Verbose)
-        TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
+        settings.Defects = [&](std::int64_t line, DefectKind kind) {
             progress.Wipe();
             if (defectPrefix.empty())
                 std::cerr << "Linia " << line << ": ";
@@ -196,30 +199,30 @@ int convert(const std::vector<std::string>& args)
                                                          : "punkt poza obszarem")
                       << '\n';
             ++defects;
-        });
+        };
     else
-        TransPkt.SetDefectListener([&](std::int64_t, DefectKind) { ++defects; });
+        settings.Defects = [&](std::int64_t, DefectKind) { ++defects; };
 
     // As at the program's start: load the area (a failure shows its message and goes on; the
     // run then refuses).
     CliPlatform messages;
     ScopedPlatform scope(messages);
+    settings.Messages = &messages;
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)
         areaPath(*o);
-    loadAreaFile(area, messages);
-    RoundingDigits = digits;
-    TransPkt.SetCommandLineFiles(true);
+    RunArea runArea;
+    loadAreaFile(area, messages, runArea);
+    if (!freeFiles)
+        runs = { FixedRunFiles(!o->ToLocal, o->Directory, runArea.SystemCode) };
     // Every output against every input (the area file among them) and every other output,
     // before anything is written: with several inputs, nothing at all is written then.
     {
         FilePlan plan;
         plan.Reads(area);
-        const std::vector<RunFiles> fixed
-            = { FixedRunFiles(!o->ToLocal, o->Directory, SystemCode) };
-        for (const RunFiles& f : freeFiles ? runs : fixed)
+        for (const RunFiles& f : runs)
             plan.Reads(f.Input);
-        for (const RunFiles& f : freeFiles ? runs : fixed) {
+        for (const RunFiles& f : runs) {
             plan.Writes(f.Result);
             plan.Writes(f.Report);
         }
@@ -228,16 +231,15 @@ int convert(const std::vector<std::string>& args)
     }
 
     int status = kOk;
-    const size_t count = freeFiles ? runs.size() : 1;
+    const size_t count = runs.size();
     for (size_t i = 0; i < count; ++i) {
         if (count > 1) {
             std::cout << runs[i].Input << ":\n" << std::flush;
             defectPrefix = PathForMessage(runs[i].Input) + ":";
         }
-        bool complete = false;
+        RunOutcome outcome;
         try {
-            complete = freeFiles ? TransPkt.Transform(!o->ToLocal, runs[i])
-                                 : TransPkt.TransformFile(!o->ToLocal, o->Directory);
+            outcome = RunConversion(runArea, runs[i], settings);
         } catch (const std::exception& e) {
             messages.Release(std::cerr);
             std::cerr << "Błąd obliczeń: " << e.what() << '\n';
@@ -247,17 +249,15 @@ int convert(const std::vector<std::string>& args)
         // The closing message of a complete run goes to standard output, unless the result
         // itself is going there.
         const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
-        messages.Release(complete && !resultOnStandardOutput ? std::cout : std::cerr);
-        if (!complete) {
-            if (!TransPkt.LastFailure().empty())
-                std::cerr << TransPkt.LastFailure() << '\n';
+        messages.Release(outcome.Complete && !resultOnStandardOutput ? std::cout : std::cerr);
+        if (!outcome.Complete) {
+            if (!outcome.Failure.empty())
+                std::cerr << outcome.Failure << '\n';
             if (resultOnStandardOutput)
                 standardOutputFailureReported();
             status = kFailure;
         }
     }
-    TransPkt.SetProgress({});
-    TransPkt.SetDefectListener({});
     if (status == kOk && o->Strict && defects > 0)
         return kDefects;
     return status;

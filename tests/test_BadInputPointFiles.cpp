@@ -9,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,21 +64,12 @@ class BadPointFile : public ::testing::TestWithParam<unsigned>
 protected:
     void SetUp() override
     {
-        workers.emplace(GetParam());
-        AdjustmentPoints.clear();
         for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L },
                  { 1000.0L, 5000.0L }, { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
-            AdjustmentPoints.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
-        AreaName = "Test";
-        SystemCode = 7;
-        ComputeAreaExtents();
-        RoundingDigits = 2;
-    }
-    void TearDown() override
-    {
-        workers.reset();
-        AdjustmentPoints.clear();
-        AreaExtents = {};
+            area.Points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
+        area.Name = "Test";
+        area.SystemCode = 7;
+        area.Extents = ComputeAreaExtents(area.Points);
     }
 
     // Runs local to national over input; checks that the input is unchanged and every file
@@ -82,8 +79,9 @@ protected:
         WriteFile(dir / "xy_LOK", input);
         const OpenFiles before = openFiles(dir.Path());
         RecordingPlatform platform;
-        ScopedPlatform scope(platform);
-        TransPkt.TransformFile(true, dir.Path());
+        RunSettings settings = WorkerSettings(GetParam());
+        settings.Messages = &platform;
+        RunInFolder(area, dir.Path(), settings);
         EXPECT_EQ(openFiles(dir.Path()), before) << "a file was left open";
         EXPECT_TRUE(ReadFile(dir / "xy_LOK") == input) << "the input file changed";
         return platform.Messages();
@@ -92,7 +90,7 @@ protected:
     std::string Result() { return ReadFile(dir / "xy2000.1"); }
 
     TempDir dir;
-    std::optional<ScopedWorkers> workers;
+    RunArea area;
 };
 
 } // namespace
@@ -218,11 +216,11 @@ TEST_P(BadPointFile, MillionLinesStream)
     }
     WriteFile(dir / "xy_LOK", input);
     input = std::string();
-    TranspktFile area;
-    area.AreaName = AreaName;
-    area.SystemCode = SystemCode;
-    area.Points = AdjustmentPoints;
-    WriteTranspktFile(dir / "TRANSPKT.BIN", area);
+    TranspktFile file;
+    file.AreaName = area.Name;
+    file.SystemCode = area.SystemCode;
+    file.Points = area.Points;
+    WriteTranspktFile(dir / "TRANSPKT.BIN", file);
     // The input is 16 MB, the result file and the report together over 100 MB: a run that held
     // any of them in memory would not fit into 64 MB of address space. (AddressSanitizer and
     // ThreadSanitizer reserve terabytes of address space for themselves; there the run goes
@@ -301,6 +299,74 @@ TEST_P(BadPointFile, MissingInputNamesTheDirectoryReadably)
         EXPECT_FALSE(TransPkt.TransformFile(true, sub));
         EXPECT_EQ(platform.Messages(),
             std::vector<std::string> { "Brak pliku wejściowego " + PathIn(dir / shown, "xy_LOK") });
+    }
+}
+
+// Failures that stop a run at a line, with what the outcome says of them: a fault of the program
+// (here a defect listener that throws) is an internal error that says so, a read failure names
+// the input and the system's reason; the message is the line's either way.
+TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
+{
+    WriteFile(dir / "xy_LOK", "1 2000 3000\r\nbad x y\r\n2 2100 3100\r\n");
+    RecordingPlatform platform;
+    RunSettings settings = WorkerSettings(GetParam());
+    settings.Messages = &platform;
+    settings.Defects = [](std::int64_t, DefectKind) { throw std::logic_error("listener"); };
+    RunOutcome outcome = RunInFolder(area, dir.Path(), settings);
+    EXPECT_FALSE(outcome.Complete);
+    EXPECT_EQ(outcome.Failure, std::string(kInternalError) + "listener");
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0].rfind(kLineError, 0), 0u);
+#ifdef __linux__
+    // Standard input that is a folder: every read fails (EISDIR).
+    const int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    const int savedInput = dup(0);
+    dup2(folder, 0);
+    close(folder);
+    settings.Defects = {};
+    outcome = RunConversion(area, { "-", dir / "out.txt", "" }, settings);
+    dup2(savedInput, 0);
+    close(savedInput);
+    std::clearerr(stdin);
+    EXPECT_FALSE(outcome.Complete);
+    EXPECT_EQ(outcome.Failure, ReadFailureText("-", EISDIR));
+    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+#endif
+}
+
+// The run's reports of what went wrong come as errors (the critical icon); only the closing
+// message of a complete run is a plain message.
+TEST_P(BadPointFile, FailuresAreReportedAsErrors)
+{
+    struct ErrorsApart : RecordingPlatform
+    {
+        std::vector<std::string> Errors;
+        void ShowError(std::string_view text) override { Errors.emplace_back(text); }
+    };
+    const RunArea empty;
+    struct Case
+    {
+        const char* What;
+        const RunArea& Area;
+        std::string Input;
+        std::int64_t FaultLine;
+        bool Error;
+    };
+    for (const Case& c : { Case { "missing input", area, "", 0, true },
+             Case { "refused fit", empty, "1 2000 3000\r\n", 0, true },
+             Case { "failed line", area, "1 2000 3000\r\n", 1, true },
+             Case { "complete", area, "1 2000 3000\r\n", 0, false } }) {
+        std::filesystem::remove(dir / "xy_LOK");
+        if (!c.Input.empty())
+            WriteFile(dir / "xy_LOK", c.Input);
+        ErrorsApart platform;
+        RunSettings settings = WorkerSettings(GetParam());
+        settings.Messages = &platform;
+        settings.FaultLine = c.FaultLine;
+        RunInFolder(c.Area, dir.Path(), settings);
+        EXPECT_EQ(platform.Errors.size(), c.Error ? 1u : 0u) << c.What;
+        EXPECT_EQ(platform.Messages().size(), c.Error ? 0u : 1u) << c.What;
     }
 }
 

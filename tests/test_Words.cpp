@@ -1,5 +1,6 @@
+#include "Numbers.h"
+#include "SystemNames.h"
 #include "UNITtrk.h"
-#include "UTransPkt.h"
 
 #include <gtest/gtest.h>
 
@@ -34,11 +35,11 @@ TEST(RestFromWord, KeepsEverythingFromTheWordOn)
 
 TEST(DecimalsOf, CountsEverythingAfterTheFirstPoint)
 {
-    EXPECT_EQ(TTransPkt::DecimalsOf("12"), 0);
-    EXPECT_EQ(TTransPkt::DecimalsOf("12."), 0);
-    EXPECT_EQ(TTransPkt::DecimalsOf("-12.5"), 1);
-    EXPECT_EQ(TTransPkt::DecimalsOf("1.5E3"), 3);
-    EXPECT_EQ(TTransPkt::DecimalsOf("."), 0);
+    EXPECT_EQ(DecimalsOf("12"), 0);
+    EXPECT_EQ(DecimalsOf("12."), 0);
+    EXPECT_EQ(DecimalsOf("-12.5"), 1);
+    EXPECT_EQ(DecimalsOf("1.5E3"), 3);
+    EXPECT_EQ(DecimalsOf("."), 0);
 }
 
 TEST(SystemNames, TableAndFileNames)

@@ -166,9 +166,11 @@ void TForm1::BitBtn1Click()
     try {
         TransPkt.TransformFile(
             ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());
-    } catch (const std::exception& e) {
+    } catch (const Error& e) {
         // A fit that fails (coordinates of the area that are no numbers) touched no file.
-        CurrentPlatform().ShowMessage(e.what());
+        CurrentPlatform().ShowError(e.what());
+    } catch (const std::exception& e) {
+        CurrentPlatform().ShowError(InternalErrorText(e));
     }
     TransPkt.SetProgress({});
     RefreshFileButtons();
