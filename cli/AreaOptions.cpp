@@ -10,8 +10,8 @@
 
 namespace vorida::cli {
 
-std::optional<AreaOptions> takeAreaOptions(
-    std::vector<std::string>& args, const std::vector<std::string>& wanted, const char* help)
+std::optional<AreaOptions> takeAreaOptions(VerbStreams& io, std::vector<std::string>& args,
+    const std::vector<std::string>& wanted, const char* help)
 {
     AreaOptions o;
     std::vector<std::string> rest;
@@ -33,7 +33,7 @@ std::optional<AreaOptions> takeAreaOptions(
         }
         if (!inline_) {
             if (i + 1 >= args.size()) {
-                usage(help, "Brak wartości opcji " + name);
+                usage(io, help, "Brak wartości opcji " + name);
                 return std::nullopt;
             }
             value = args[++i];
@@ -41,13 +41,13 @@ std::optional<AreaOptions> takeAreaOptions(
         Extended number = 0.0L;
         if (name == "--tolerance") {
             if (!ParseCoordinate(value, number) || !(number >= 0.0L) || number > 1.0e6L) {
-                usage(help, "Niepoprawna tolerancja (mm): " + value);
+                usage(io, help, "Niepoprawna tolerancja (mm): " + value);
                 return std::nullopt;
             }
             o.Tolerance = number / 1000.0L;
         } else if (name == "--scale") {
             if (!ParseCoordinate(value, number) || !(number >= 1.0L) || number > 1.0e9L) {
-                usage(help, "Niepoprawna skala mapy (mianownik 1:N): " + value);
+                usage(io, help, "Niepoprawna skala mapy (mianownik 1:N): " + value);
                 return std::nullopt;
             }
             o.Scale = number;
@@ -59,7 +59,7 @@ std::optional<AreaOptions> takeAreaOptions(
                 const size_t comma = value.find(',', start);
                 const std::string one = value.substr(start, comma - start);
                 if (one.empty()) {
-                    usage(help, "Pusta nazwa w --exclude: " + value);
+                    usage(io, help, "Pusta nazwa w --exclude: " + value);
                     return std::nullopt;
                 }
                 o.Exclude.push_back(one);
@@ -73,8 +73,8 @@ std::optional<AreaOptions> takeAreaOptions(
     return o;
 }
 
-bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>& names,
-    std::vector<bool>& excluded)
+bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+    const std::vector<std::string>& names, std::vector<bool>& excluded)
 {
     excluded.assign(points.size(), false);
     for (const std::string& name : names) {
@@ -86,7 +86,7 @@ bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>
                 found = true;
             }
         if (!found) {
-            std::cerr << "Nie ma punktu dostosowania o nazwie " << name << " (--exclude)\n";
+            io.Err << "Nie ma punktu dostosowania o nazwie " << name << " (--exclude)\n";
             return false;
         }
     }
@@ -111,13 +111,14 @@ std::string excludedNames(const TPktDostosowania& points, const std::vector<bool
     return names;
 }
 
-std::optional<unsigned> parseAreaThreads(const std::optional<std::string>& text, const char* help)
+std::optional<unsigned> parseAreaThreads(
+    VerbStreams& io, const std::optional<std::string>& text, const char* help)
 {
     if (!text)
         return 0u;
     const auto n = ParseInt32(*text);
     if (!n || *n < 1 || *n > static_cast<std::int32_t>(kMaximumAreaThreads)) {
-        usage(help, "Niepoprawna liczba wątków: " + *text);
+        usage(io, help, "Niepoprawna liczba wątków: " + *text);
         return std::nullopt;
     }
     return static_cast<unsigned>(*n);

@@ -3,6 +3,7 @@
 // common parsing.
 #pragma once
 
+#include "Common.h"
 #include "Extended.h"
 #include "UTrKonfAf.h"
 
@@ -23,13 +24,13 @@ struct AreaOptions
 // Takes the options named in wanted ("--tolerance", "--exclude", "--scale"), as "--opt VALUE"
 // or "--opt=VALUE", out of args. Nullopt after a usage message when a value is missing or
 // wrong.
-std::optional<AreaOptions> takeAreaOptions(
-    std::vector<std::string>& args, const std::vector<std::string>& wanted, const char* help);
+std::optional<AreaOptions> takeAreaOptions(VerbStreams& io, std::vector<std::string>& args,
+    const std::vector<std::string>& wanted, const char* help);
 
 // Marks in excluded (sized to points) every adjustment point named in names. False after a
 // message on standard error when a name is no adjustment point's.
-bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>& names,
-    std::vector<bool>& excluded);
+bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+    const std::vector<std::string>& names, std::vector<bool>& excluded);
 
 // The points not marked.
 TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
@@ -38,6 +39,7 @@ TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vect
 std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded);
 
 // --threads N of the area verbs (1 to 16); nullopt after a usage message.
-std::optional<unsigned> parseAreaThreads(const std::optional<std::string>& text, const char* help);
+std::optional<unsigned> parseAreaThreads(
+    VerbStreams& io, const std::optional<std::string>& text, const char* help);
 
 } // namespace vorida::cli

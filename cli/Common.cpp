@@ -24,11 +24,11 @@ bool isHelp(const std::string& a)
     return a == "--help" || a == "-h";
 }
 
-int usage(const char* help, const std::string& complaint)
+int usage(VerbStreams& io, const char* help, const std::string& complaint)
 {
     if (!complaint.empty())
-        std::cerr << complaint << '\n';
-    std::cerr << help;
+        io.Err << complaint << '\n';
+    io.Err << help;
     return kUsage;
 }
 
@@ -63,8 +63,8 @@ const char* const kQuoteHelp
       "bez końcowego ukośnika (\"C:\\Pomiary\") albo z podwójnym (\"C:\\Pomiary\\\\\").\n";
 } // namespace
 
-std::optional<Options> parseOptions(
-    const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
+std::optional<Options> parseOptions(VerbStreams& io, const std::vector<std::string>& args,
+    const std::vector<std::string>& allowed, const char* help)
 {
     Options o;
     auto allows = [&](const std::string& name) {
@@ -93,7 +93,7 @@ std::optional<Options> parseOptions(
         };
         if (!a.empty() && a[0] == '-' && a != "-") {
             if (!allows(a)) {
-                usage(help, "Nieznana opcja: " + a);
+                usage(io, help, "Nieznana opcja: " + a);
                 return std::nullopt;
             }
             bool* flag = a == "--to-local" ? &o.ToLocal
@@ -103,7 +103,7 @@ std::optional<Options> parseOptions(
                                            : nullptr;
             if (flag != nullptr) {
                 if (attached) {
-                    usage(help, "Opcja " + a + " nie przyjmuje wartości");
+                    usage(io, help, "Opcja " + a + " nie przyjmuje wartości");
                     return std::nullopt;
                 }
                 *flag = true;
@@ -111,11 +111,11 @@ std::optional<Options> parseOptions(
             }
             auto v = value();
             if (!v) {
-                usage(help, "Brak wartości opcji " + a);
+                usage(io, help, "Brak wartości opcji " + a);
                 return std::nullopt;
             }
             if (quoteSwallowed(*v)) {
-                usage(help, "Opcja " + a + ": " + *v + "\n" + kQuoteHelp);
+                usage(io, help, "Opcja " + a + ": " + *v + "\n" + kQuoteHelp);
                 return std::nullopt;
             }
             if (a == "--dir") {
@@ -137,7 +137,7 @@ std::optional<Options> parseOptions(
                 o.Check = v;
         } else {
             if (quoteSwallowed(a)) {
-                usage(help, a + "\n" + kQuoteHelp);
+                usage(io, help, a + "\n" + kQuoteHelp);
                 return std::nullopt;
             }
             o.Positional.push_back(a);
@@ -173,22 +173,26 @@ bool readWholeFile(const std::string& path, std::string& contents)
     return !in.bad();
 }
 
-bool writeWholeFile(const std::string& path, std::string_view bytes)
+bool writeWholeFile(VerbStreams& io, const std::string& path, std::string_view bytes)
 {
+    if (IsStandardStream(path) && &io.Out != &std::cout) {
+        io.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return true;
+    }
     try {
-        std::cout.flush();
+        io.Out.flush();
         WriteWholeFile(path, bytes, WriteMode::WholeOrNothing);
     } catch (const LineFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     }
     return true;
 }
 
-std::optional<int> refuseClash(const FilePlan& plan)
+std::optional<int> refuseClash(VerbStreams& io, const FilePlan& plan)
 {
     if (const auto clash = plan.FirstClash()) {
-        std::cerr << FilePlan::ClashText(*clash) << '\n';
+        io.Err << FilePlan::ClashText(*clash) << '\n';
         return kUsage;
     }
     return std::nullopt;
@@ -273,7 +277,7 @@ std::string areaReadFailure(const std::string& path)
     return "Błąd odczytu pliku " + PathForMessage(path) + ": " + reason;
 }
 
-InputPath::InputPath(const std::string& path) : path_(path)
+InputPath::InputPath(VerbStreams& io, const std::string& path) : path_(path)
 {
     if (!IsStandardStream(path) && FileKindOnDisk(path) != FileKind::Other)
         return;
@@ -294,7 +298,7 @@ InputPath::InputPath(const std::string& path) : path_(path)
         ready_ = false;
     }
     if (!ready_)
-        std::cerr << ReadFailureText(path, EIO) << '\n';
+        io.Err << ReadFailureText(path, EIO) << '\n';
 }
 
 InputPath::~InputPath()
@@ -327,7 +331,7 @@ void appendName(std::string& row, std::string_view utf8, size_t width)
     row += utf8;
 }
 
-std::string areaPath(const Options& o, bool tell)
+std::string areaPath(VerbStreams& io, const Options& o, bool tell)
 {
     if (o.Area)
         return *o.Area;
@@ -340,13 +344,13 @@ std::string areaPath(const Options& o, bool tell)
             path = besideProgram;
     }
     if (tell)
-        std::cerr << "Plik obszaru: " << NativeSeparators(path) << '\n';
+        io.Err << "Plik obszaru: " << NativeSeparators(path) << '\n';
     return path;
 }
 
-void loadAreaFile(const std::string& path, CliPlatform& messages)
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages)
 {
-    const InputPath input(path);
+    const InputPath input(io, path);
     const size_t before = messages.Held.size();
     LoadPointFile(input.Path());
     ComputeAreaExtents();
@@ -356,40 +360,40 @@ void loadAreaFile(const std::string& path, CliPlatform& messages)
             messages.Held[i] = areaReadFailure(path);
 }
 
-bool loadArea(const Options& o)
+bool loadArea(VerbStreams& io, const Options& o)
 {
-    const std::string path = areaPath(o);
+    const std::string path = areaPath(io, o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    loadAreaFile(path, messages);
+    loadAreaFile(io, path, messages);
     if (messages.Held.empty())
         return true;
-    messages.Release(std::cerr);
+    messages.Release(io.Err);
     return false;
 }
 
-bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal)
+bool fitOrRefuse(VerbStreams& io, TTrKonfAf& t, const TPktDostosowania& points, bool toLocal)
 {
     const AreaFitStatus status = FitArea(t, points, toLocal);
     if (status == AreaFitStatus::Fitted)
         return true;
-    std::cerr << RefusalText(status) << '\n';
+    io.Err << RefusalText(status) << '\n';
     return false;
 }
 
-bool readCheckPointFile(const std::string& path, CheckPointFile& file)
+bool readCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile& file)
 {
     try {
         file = ReadCheckPoints(path);
     } catch (const LineFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     } catch (const CheckPointFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     }
     for (std::int64_t line : file.UnreadableLines)
-        std::cerr << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
+        io.Err << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
     return true;
 }
 

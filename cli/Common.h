@@ -23,12 +23,19 @@ namespace vorida::cli {
 
 // Exit statuses: success, failure, wrong usage, and (convert --strict) a complete run with
 // defective points.
+// The two streams a verb writes to: its standard output and its standard error.
+struct VerbStreams
+{
+    std::ostream& Out;
+    std::ostream& Err;
+};
+
 constexpr int kOk = 0, kFailure = 1, kUsage = 2, kDefects = 3;
 
 bool isHelp(const std::string& a);
 
 // Prints the complaint (when any) and the help to standard error; returns kUsage.
-int usage(const char* help, const std::string& complaint = {});
+int usage(VerbStreams& io, const char* help, const std::string& complaint = {});
 
 // Messages are held until the outcome is known: the closing message of a complete run goes to
 // standard output, everything else to standard error.
@@ -43,6 +50,8 @@ public:
 // What every verb shares, shown below each verb's help: --opt=value, "-" for the standard
 // streams, --version.
 extern const char* const kConventionsHelp;
+// The help of the tool as a whole (no verb, or --help).
+extern const char* const kMainHelp;
 // The line of --version.
 std::string versionText();
 
@@ -59,18 +68,18 @@ struct Options
 
 // Parses the options a verb allows, each as "--opt value" or "--opt=value"; nullopt (after a
 // message) on wrong usage. A lone "-" is an argument (standard input or output).
-std::optional<Options> parseOptions(const std::vector<std::string>& args,
+std::optional<Options> parseOptions(VerbStreams& io, const std::vector<std::string>& args,
     const std::vector<std::string>& allowed, const char* help);
 
 // The whole file, or standard input for "-" (binary).
 bool readWholeFile(const std::string& path, std::string& contents);
 // Writes bytes to the file whole or not at all (beside it, then renamed over it), or to standard
 // output for "-"; false after a message on standard error naming the file and the reason.
-bool writeWholeFile(const std::string& path, std::string_view bytes);
+bool writeWholeFile(VerbStreams& io, const std::string& path, std::string_view bytes);
 
 // Refuses (exit status 2, both files named) an output that is one of the inputs or another
 // output, by the files' identity; nothing when the plan is sound.
-std::optional<int> refuseClash(const FilePlan& plan);
+std::optional<int> refuseClash(VerbStreams& io, const FilePlan& plan);
 
 // Keeps the reason of a failure to write standard output for finishStandardOutput (at the
 // start, after UseUtf8Console).
@@ -89,7 +98,7 @@ std::string areaReadFailure(const std::string& path);
 class InputPath
 {
 public:
-    explicit InputPath(const std::string& path);
+    InputPath(VerbStreams& io, const std::string& path);
     ~InputPath();
     InputPath(const InputPath&) = delete;
     InputPath& operator=(const InputPath&) = delete;
@@ -116,32 +125,32 @@ void appendName(std::string& row, std::string_view utf8, size_t width);
 // The area file of a verb: --area FILE; else TRANSPKT.BIN in --dir; else TRANSPKT.BIN in the
 // working directory, and when there is none there, the one beside the executable (the one
 // looked up is named on standard error unless tell is false).
-std::string areaPath(const Options& o, bool tell = true);
+std::string areaPath(VerbStreams& io, const Options& o, bool tell = true);
 
 // Loads the area file (areaPath) into the program-wide values and computes the area's extents;
 // false (after the message on standard error) when it cannot be read.
-bool loadArea(const Options& o);
+bool loadArea(VerbStreams& io, const Options& o);
 
 // Loads the area file at path as loadArea does, its read failure held in messages with the
 // file named.
-void loadAreaFile(const std::string& path, CliPlatform& messages);
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages);
 
 // Fits t on points for the direction (toLocal: national to local) as the run does; false,
 // after the run's words for the refusal on standard error, when the run would refuse the set.
 // Throws what FitArea throws.
-bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal);
+bool fitOrRefuse(VerbStreams& io, TTrKonfAf& t, const TPktDostosowania& points, bool toLocal);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a
 // message) when the file cannot be read.
-bool readCheckPointFile(const std::string& path, CheckPointFile& file);
+bool readCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile& file);
 
 // The verbs: each takes the arguments after its name.
-int pack(const std::vector<std::string>& args);
-int dump(const std::vector<std::string>& args);
-int fit(const std::vector<std::string>& args);
-int convert(const std::vector<std::string>& args);
-int verify(const std::vector<std::string>& args);
-int plot(const std::vector<std::string>& args);
+int pack(VerbStreams& io, const std::vector<std::string>& args);
+int dump(VerbStreams& io, const std::vector<std::string>& args);
+int fit(VerbStreams& io, const std::vector<std::string>& args);
+int convert(VerbStreams& io, const std::vector<std::string>& args);
+int verify(VerbStreams& io, const std::vector<std::string>& args);
+int plot(VerbStreams& io, const std::vector<std::string>& args);
 
 extern const char* const kPackHelp;
 extern const char* const kDumpHelp;

@@ -23,6 +23,8 @@ constexpr std::int32_t kMaximumWorkers = 256;
 class ProgressLine
 {
 public:
+    explicit ProgressLine(std::ostream& err) : err_(err) { }
+
     void Show(const RunProgress& p)
     {
         using Clock = std::chrono::steady_clock;
@@ -43,7 +45,7 @@ public:
                 const std::string text
                     = "Przeliczanie: " + CountOf(p.Lines, "linia", "linie", "linii") + ", "
                     + std::to_string(percent) + "% pliku";
-                std::cerr << '\r' << text << std::flush;
+                err_ << '\r' << text << std::flush;
                 width_ = std::max(width_, text.size());
             }
             return;
@@ -58,11 +60,12 @@ public:
     void Wipe()
     {
         if (width_ > 0)
-            std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+            err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
         width_ = 0;
     }
 
 private:
+    std::ostream& err_;
     std::chrono::steady_clock::time_point start_, last_;
     size_t width_ = 0;
 };
@@ -93,7 +96,7 @@ const char* const kConvertHelp
 namespace {
 
 // The files of the runs a command asks for; empty (after a message) on wrong usage.
-std::optional<std::vector<RunFiles>> runFiles(const Options& o)
+std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
 {
     namespace fs = std::filesystem;
     const std::vector<std::string>& inputs = o.Positional;
@@ -103,10 +106,10 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
         return runs;
     }
     // Several inputs: each to a file of its own, named after it.
-    auto folder = [](const std::optional<std::string>& option, const char* what) {
+    auto folder = [&io](const std::optional<std::string>& option, const char* what) {
         std::error_code ec;
         if (option && !fs::is_directory(FileSystemPath(*option), ec)) {
-            usage(kConvertHelp,
+            usage(io, kConvertHelp,
                 std::string("Przy kilku plikach wejściowych ") + what
                     + " musi być katalogiem: " + *option);
             return false;
@@ -118,12 +121,13 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
     std::set<std::string> names;
     for (const std::string& input : inputs) {
         if (IsStandardStream(input)) {
-            usage(kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
+            usage(
+                io, kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
             return std::nullopt;
         }
         const std::string name = PathText(FileSystemPath(input).filename());
         if ((o.Output || o.Report) && !names.insert(name).second) {
-            usage(kConvertHelp, "Dwa pliki wejściowe o tej samej nazwie: " + name);
+            usage(io, kConvertHelp, "Dwa pliki wejściowe o tej samej nazwie: " + name);
             return std::nullopt;
         }
         RunFiles f;
@@ -137,9 +141,9 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
 
 } // namespace
 
-int convert(const std::vector<std::string>& args)
+int convert(VerbStreams& io, const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args,
+    auto o = parseOptions(io, args,
         { "--dir", "--to-local", "--digits", "--threads", "-o", "--report", "--area", "--strict",
             "--verbose" },
         kConvertHelp);
@@ -148,39 +152,40 @@ int convert(const std::vector<std::string>& args)
     const bool freeFiles = !o->Positional.empty();
     if (freeFiles && o->DirectoryGiven)
         return usage(
-            kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
+            io, kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
     if (!freeFiles && (o->Output || o->Report))
-        return usage(kConvertHelp, "-o i --report wymagają pliku wejściowego.");
+        return usage(io, kConvertHelp, "-o i --report wymagają pliku wejściowego.");
     std::int32_t digits = 2;
     if (o->Digits) {
         auto d = ParseInt32(*o->Digits);
         if (!d)
-            return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
+            return usage(io, kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;
     }
     if (o->Threads) {
         auto w = ParseInt32(*o->Threads);
         if (!w || *w < 1 || *w > kMaximumWorkers)
-            return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
+            return usage(io, kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
         TransPkt.SetWorkers(static_cast<unsigned>(*w));
     }
     std::vector<RunFiles> runs;
     if (freeFiles) {
-        auto r = runFiles(*o);
+        auto r = runFiles(io, *o);
         if (!r)
             return kUsage;
         runs = std::move(*r);
     }
     if (digits < 1 || digits > 5)
-        std::cerr << "Uwaga: " << digits
-                  << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
-                     "współrzędnych mogą się zlewać.\n";
+        io.Err << "Uwaga: " << digits
+               << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
+                  "współrzędnych mogą się zlewać.\n";
 
-    const std::string area = freeFiles ? areaPath(*o, false)
+    const std::string area = freeFiles ? areaPath(io, *o, false)
         : o->Area                      ? *o->Area
                                        : PathIn(o->Directory, kDataFileName);
-    ProgressLine progress;
-    if (StandardErrorIsTerminal())
+    ProgressLine progress(io.Err);
+    // Only the tool's own standard error, on a terminal, shows the progress.
+    if (&io.Err == &std::cerr && StandardErrorIsTerminal())
         TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
@@ -189,12 +194,11 @@ int convert(const std::vector<std::string>& args)
         TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
             progress.Wipe();
             if (defectPrefix.empty())
-                std::cerr << "Linia " << line << ": ";
+                io.Err << "Linia " << line << ": ";
             else
-                std::cerr << defectPrefix << line << ": ";
-            std::cerr << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
-                                                         : "punkt poza obszarem")
-                      << '\n';
+                io.Err << defectPrefix << line << ": ";
+            io.Err << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
+                   << '\n';
             ++defects;
         });
     else
@@ -206,8 +210,8 @@ int convert(const std::vector<std::string>& args)
     ScopedPlatform scope(messages);
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)
-        areaPath(*o);
-    loadAreaFile(area, messages);
+        areaPath(io, *o);
+    loadAreaFile(io, area, messages);
     RoundingDigits = digits;
     TransPkt.SetCommandLineFiles(true);
     // Every output against every input (the area file among them) and every other output,
@@ -223,7 +227,7 @@ int convert(const std::vector<std::string>& args)
             plan.Writes(f.Result);
             plan.Writes(f.Report);
         }
-        if (const auto refused = refuseClash(plan))
+        if (const auto refused = refuseClash(io, plan))
             return *refused;
     }
 
@@ -231,7 +235,7 @@ int convert(const std::vector<std::string>& args)
     const size_t count = freeFiles ? runs.size() : 1;
     for (size_t i = 0; i < count; ++i) {
         if (count > 1) {
-            std::cout << runs[i].Input << ":\n" << std::flush;
+            io.Out << runs[i].Input << ":\n" << std::flush;
             defectPrefix = PathForMessage(runs[i].Input) + ":";
         }
         bool complete = false;
@@ -239,18 +243,18 @@ int convert(const std::vector<std::string>& args)
             complete = freeFiles ? TransPkt.Transform(!o->ToLocal, runs[i])
                                  : TransPkt.TransformFile(!o->ToLocal, o->Directory);
         } catch (const std::exception& e) {
-            messages.Release(std::cerr);
-            std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+            messages.Release(io.Err);
+            io.Err << "Błąd obliczeń: " << e.what() << '\n';
             status = kFailure;
             continue;
         }
         // The closing message of a complete run goes to standard output, unless the result
         // itself is going there.
         const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
-        messages.Release(complete && !resultOnStandardOutput ? std::cout : std::cerr);
+        messages.Release(complete && !resultOnStandardOutput ? io.Out : io.Err);
         if (!complete) {
             if (!TransPkt.LastFailure().empty())
-                std::cerr << TransPkt.LastFailure() << '\n';
+                io.Err << TransPkt.LastFailure() << '\n';
             if (resultOnStandardOutput)
                 standardOutputFailureReported();
             status = kFailure;

@@ -12,14 +12,14 @@ const char* const kDumpHelp
       "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
       "(dokładne wartości).\n";
 
-int dump(const std::vector<std::string>& args)
+int dump(VerbStreams& io, const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, {}, kDumpHelp);
+    auto o = parseOptions(io, args, {}, kDumpHelp);
     if (!o)
         return kUsage;
     if (o->Positional.size() != 1)
-        return usage(kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
-    const InputPath input(o->Positional[0]);
+        return usage(io, kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
+    const InputPath input(io, o->Positional[0]);
     if (!input.Ready())
         return kFailure;
     TranspktFile contents;
@@ -27,10 +27,10 @@ int dump(const std::vector<std::string>& args)
         TPktBIN loader;
         loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
-        std::cerr << areaReadFailure(o->Positional[0]) << '\n';
+        io.Err << areaReadFailure(o->Positional[0]) << '\n';
         return kFailure;
     }
-    std::cout << DumpTranspktText(contents);
+    io.Out << DumpTranspktText(contents);
     return kOk;
 }
 

@@ -81,9 +81,9 @@ std::string looHeader()
 }
 
 // One round's table: every point judged, its discrepancy, its threshold and its labels.
-void printRound(const ScreeningRound& round, const TPktDostosowania& points)
+void printRound(VerbStreams& io, const ScreeningRound& round, const TPktDostosowania& points)
 {
-    std::cout << looHeader() << '\n';
+    io.Out << looHeader() << '\n';
     const LooResult& loo = round.Loo;
     for (size_t k = 0; k < round.Members.size(); ++k) {
         const LooDiscrepancy& d = loo.Points[k];
@@ -110,28 +110,28 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
             row += "  ";
             row += statusText(d);
         }
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
     if (loo.Worst) {
-        std::cout << "RMS v = " << millimetres(loo.Rms) << " mm ("
-                  << CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
-                  << ")\n";
-        std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
-                  << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
+        io.Out << "RMS v = " << millimetres(loo.Rms) << " mm ("
+               << CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
+               << ")\n";
+        io.Out << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
+               << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
         std::vector<std::string> names;
         for (size_t i : round.Members)
             names.push_back(Cp1250ToUtf8(points[i].Name));
         for (const std::string& line : ScreeningSummary(loo, names))
-            std::cout << line << '\n';
+            io.Out << line << '\n';
     }
 }
 
-int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
+int leaveOneOut(VerbStreams& io, const Options& o, const AreaOptions& area, unsigned threads)
 {
-    if (!loadArea(o))
+    if (!loadArea(io, o))
         return kFailure;
     std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area.Exclude, excluded))
+    if (!markExcluded(io, AdjustmentPoints, area.Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     const Extended tolerance = area.Tolerance.value_or(kDefaultTolerance);
@@ -140,43 +140,42 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
         // The run's refusals first; a coordinate that is not a number fails the whole set
         // here, once.
         TTrKonfAf whole;
-        if (!fitOrRefuse(whole, kept, o.ToLocal))
+        if (!fitOrRefuse(io, whole, kept, o.ToLocal))
             return kFailure;
         for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
+            io.Err << warning << '\n';
         if (kept.size() < kMinimumPointsForLeaveOneOut) {
-            std::cerr
-                << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-                   "najmniej "
-                << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
+            io.Err << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+                      "najmniej "
+                   << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
             return kFailure;
         }
         screening = ScreenBlunders(AdjustmentPoints, o.ToLocal, excluded, tolerance, threads);
     } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        io.Err << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << kept.size() << '\n';
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    io.Out << "Punktów dostosowania: " << kept.size() << '\n';
     if (!area.Exclude.empty())
-        std::cout << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    std::cout << "Próg punktu: " << BlunderRuleText(tolerance)
-              << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
-                 "wypukłą pozostałych\n";
+        io.Out << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+    io.Out << "Próg punktu: " << BlunderRuleText(tolerance)
+           << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
+              "wypukłą pozostałych\n";
     if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
-        std::cerr << weak << '\n';
-    std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
+        io.Err << weak << '\n';
+    io.Out << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
     std::string named;
     for (size_t r = 0; r < screening.Rounds.size(); ++r) {
         const ScreeningRound& round = screening.Rounds[r];
         if (screening.Rounds.size() > 1)
-            std::cout << "Runda " << (r + 1)
-                      << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
-                      << '\n';
-        printRound(round, AdjustmentPoints);
+            io.Out << "Runda " << (r + 1)
+                   << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
+                   << '\n';
+        printRound(io, round, AdjustmentPoints);
         if (r == 0 && !round.Loo.Worst) {
-            std::cout << "Żadnej odchyłki nie udało się obliczyć.\n";
+            io.Out << "Żadnej odchyłki nie udało się obliczyć.\n";
             return kFailure;
         }
         if (round.Named)
@@ -184,63 +183,63 @@ int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
                 += (named.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[*round.Named].Name);
     }
     if (!screening.Complete)
-        std::cout << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
-                  << " punktów.\n";
-    std::cout << "Prawdopodobne błędy grube (" << BlunderRuleText(tolerance)
-              << ", po jednym): " << (named.empty() ? "brak" : named) << '\n';
+        io.Out << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
+               << " punktów.\n";
+    io.Out << "Prawdopodobne błędy grube (" << BlunderRuleText(tolerance)
+           << ", po jednym): " << (named.empty() ? "brak" : named) << '\n';
     return kOk;
 }
 
 } // namespace
 
-int fit(const std::vector<std::string>& args)
+int fit(VerbStreams& io, const std::vector<std::string>& args)
 {
     std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kFitHelp);
+    const auto area = takeAreaOptions(io, rest, { "--tolerance", "--exclude" }, kFitHelp);
     if (!area)
         return kUsage;
-    auto o
-        = parseOptions(rest, { "--dir", "--area", "--to-local", "--loo", "--threads" }, kFitHelp);
+    auto o = parseOptions(
+        io, rest, { "--dir", "--area", "--to-local", "--loo", "--threads" }, kFitHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
-        return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
-    const auto threads = parseAreaThreads(o->Threads, kFitHelp);
+        return usage(io, kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
+    const auto threads = parseAreaThreads(io, o->Threads, kFitHelp);
     if (!threads)
         return kUsage;
     if (o->Loo)
-        return leaveOneOut(*o, *area, *threads);
+        return leaveOneOut(io, *o, *area, *threads);
     if (area->Tolerance || o->Threads)
-        return usage(kFitHelp, "--tolerance i --threads tylko z --loo");
+        return usage(io, kFitHelp, "--tolerance i --threads tylko z --loo");
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    loadAreaFile(areaPath(*o), messages);
+    loadAreaFile(io, areaPath(io, *o), messages);
     if (!messages.Held.empty()) {
-        messages.Release(std::cerr);
+        messages.Release(io.Err);
         return kFailure;
     }
     std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+    if (!markExcluded(io, AdjustmentPoints, area->Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     try {
-        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
+        if (!fitOrRefuse(io, TrKonfAf, kept, o->ToLocal))
             return kFailure;
         for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
+            io.Err << warning << '\n';
     } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        io.Err << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
     const TTrKonfAf& t = TrKonfAf;
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    io.Out << "Punktów dostosowania: " << t.PointCount << '\n';
     if (!area->Exclude.empty())
-        std::cout << "Wyłączone: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
+        io.Out << "Wyłączone: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+    io.Out << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
     // Number cells of 10 characters with at least one blank before each.
-    std::cout << residualHeader(9) << '\n';
+    io.Out << residualHeader(9) << '\n';
     for (std::int32_t i = 1; i <= t.PointCount; ++i) {
         const auto k = static_cast<size_t>(i);
         const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
@@ -249,12 +248,12 @@ int fit(const std::vector<std::string>& args)
         appendCell(row, millimetres(vx), 9);
         appendCell(row, millimetres(vy), 9);
         appendCell(row, millimetres(std::sqrt(vx * vx + vy * vy)), 9);
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
     if (const auto m0 = t.M0())
-        std::cout << "m0 = " << millimetres(*m0) << " mm\n";
+        io.Out << "m0 = " << millimetres(*m0) << " mm\n";
     else
-        std::cout << "m0 = -\n";
+        io.Out << "m0 = -\n";
     return t.Singular ? kFailure : kOk;
 }
 

@@ -22,26 +22,26 @@ const char* const kPackHelp
       "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
       "linie puste i komentarze # są pomijane. Opcje zastępują nagłówki.\n";
 
-int pack(const std::vector<std::string>& args)
+int pack(VerbStreams& io, const std::vector<std::string>& args)
 {
-    auto o = parseOptions(args, { "-o", "--area", "--system" }, kPackHelp);
+    auto o = parseOptions(io, args, { "-o", "--area", "--system" }, kPackHelp);
     if (!o)
         return kUsage;
     if (o->Positional.size() != 1 || !o->Output)
-        return usage(kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
+        return usage(io, kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
     FilePlan plan;
     plan.Reads(o->Positional[0]);
     plan.Writes(*o->Output);
-    if (const auto refused = refuseClash(plan))
+    if (const auto refused = refuseClash(io, plan))
         return *refused;
     std::string text;
     if (!readWholeFile(o->Positional[0], text)) {
         const FileKind kind = FileKindOnDisk(o->Positional[0]);
-        std::cerr << ReadFailureText(o->Positional[0],
+        io.Err << ReadFailureText(o->Positional[0],
             kind == FileKind::Missing         ? ENOENT
                 : kind == FileKind::Directory ? DirectoryError()
                                               : EIO)
-                  << '\n';
+               << '\n';
         return kFailure;
     }
     TranspktFile contents;
@@ -50,15 +50,15 @@ int pack(const std::vector<std::string>& args)
         if (o->Area)
             contents.AreaName = Utf8ToCp1250(*o->Area);
     } catch (const std::exception& e) {
-        std::cerr << o->Positional[0] << ": " << e.what() << '\n';
+        io.Err << o->Positional[0] << ": " << e.what() << '\n';
         return kFailure;
     }
     for (const std::string& warning : AreaWarnings(contents.Points, contents.SystemCode))
-        std::cerr << warning << '\n';
+        io.Err << warning << '\n';
     if (o->System) {
         auto code = ParseInt32(*o->System);
         if (!code)
-            return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
+            return usage(io, kPackHelp, "Niepoprawny kod układu: " + *o->System);
         contents.SystemCode = *code;
     }
     // The file is packed in the temporary folder, then written whole to its place (or to
@@ -76,11 +76,10 @@ int pack(const std::vector<std::string>& args)
     }
     fs::remove(file, ec);
     if (!packed) {
-        std::cerr << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file))
-                  << '\n';
+        io.Err << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file)) << '\n';
         return kFailure;
     }
-    return writeWholeFile(*o->Output, bytes) ? kOk : kFailure;
+    return writeWholeFile(io, *o->Output, bytes) ? kOk : kFailure;
 }
 
 } // namespace vorida::cli

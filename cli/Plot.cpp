@@ -42,50 +42,50 @@ const std::string plotHelpText
 
 const char* const kPlotHelp = plotHelpText.c_str();
 
-int plot(const std::vector<std::string>& args)
+int plot(VerbStreams& io, const std::vector<std::string>& args)
 {
     std::vector<std::string> rest = args;
-    const auto area
-        = takeAreaOptions(rest, { "--tolerance", "--exclude", "--scale", "--center" }, kPlotHelp);
+    const auto area = takeAreaOptions(
+        io, rest, { "--tolerance", "--exclude", "--scale", "--center" }, kPlotHelp);
     if (!area)
         return kUsage;
-    auto o = parseOptions(rest, { "--dir", "--area", "--check", "-o", "--threads" }, kPlotHelp);
+    auto o = parseOptions(io, rest, { "--dir", "--area", "--check", "-o", "--threads" }, kPlotHelp);
     if (!o)
         return kUsage;
     if (!o->Positional.empty())
-        return usage(kPlotHelp, "Nieoczekiwany argument: " + o->Positional[0]);
+        return usage(io, kPlotHelp, "Nieoczekiwany argument: " + o->Positional[0]);
     if (!o->Output)
-        return usage(kPlotHelp, "Podaj plik wynikowy: -o OBSZAR.svg");
-    const auto threads = parseAreaThreads(o->Threads, kPlotHelp);
+        return usage(io, kPlotHelp, "Podaj plik wynikowy: -o OBSZAR.svg");
+    const auto threads = parseAreaThreads(io, o->Threads, kPlotHelp);
     if (!threads)
         return kUsage;
     FilePlan plan;
-    plan.Reads(areaPath(*o, false));
+    plan.Reads(areaPath(io, *o, false));
     if (o->Check)
         plan.Reads(*o->Check);
     plan.Writes(*o->Output);
-    if (const auto refused = refuseClash(plan))
+    if (const auto refused = refuseClash(io, plan))
         return *refused;
-    if (!loadArea(*o))
+    if (!loadArea(io, *o))
         return kFailure;
     std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+    if (!markExcluded(io, AdjustmentPoints, area->Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     try {
         TTrKonfAf whole;
-        if (!fitOrRefuse(whole, kept, false))
+        if (!fitOrRefuse(io, whole, kept, false))
             return kFailure;
         for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
+            io.Err << warning << '\n';
     } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        io.Err << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
     if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
-        std::cerr << weak << '\n';
+        io.Err << weak << '\n';
     CheckPointFile checks;
-    if (o->Check && !readCheckPointFile(*o->Check, checks))
+    if (o->Check && !readCheckPointFile(io, *o->Check, checks))
         return kFailure;
     AreaPicture picture;
     std::string svg;
@@ -97,19 +97,19 @@ int plot(const std::vector<std::string>& args)
         if (area->Center) {
             picture.Centre = FindPoint(kept, *area->Center);
             if (!picture.Centre)
-                return usage(kPlotHelp, "Brak punktu dostosowania " + *area->Center);
+                return usage(io, kPlotHelp, "Brak punktu dostosowania " + *area->Center);
         }
         picture.Excluded = excludedNames(AdjustmentPoints, excluded);
         svg = AreaSvg(picture, &labels);
     } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        io.Err << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
-    if (!writeWholeFile(*o->Output, svg))
+    if (!writeWholeFile(io, *o->Output, svg))
         return kFailure;
 
     // The summary: on standard output, unless the picture went there.
-    std::ostream& out = IsStandardStream(*o->Output) ? std::cerr : std::cout;
+    std::ostream& out = IsStandardStream(*o->Output) ? io.Err : io.Out;
     const PictureLayout l = LayOutPicture(picture);
     out << "Zapisano " << *o->Output << ": A4 " << (l.Landscape ? "poziomo" : "pionowo")
         << ", skala mapy 1:" << GroupThousands(FormatDecimals(l.ScaleDenominator, 0), " ")

@@ -46,24 +46,25 @@ std::string millimetres2(Extended metres)
     return FormatDecimals(metres * 1000.0L, 2);
 }
 
-void printStatistics(const char* label, const CheckStatistics& s, const CheckPointFile& file)
+void printStatistics(
+    VerbStreams& io, const char* label, const CheckStatistics& s, const CheckPointFile& file)
 {
-    std::cout << label << " (" << s.Count << ")";
+    io.Out << label << " (" << s.Count << ")";
     if (s.Count == 0 || !s.Worst) {
-        std::cout << ": brak\n";
+        io.Out << ": brak\n";
         return;
     }
-    std::cout << ": max " << millimetres2(s.Max) << " mm ("
-              << Cp1250ToUtf8(file.Points[*s.Worst].Name) << "), RMS " << millimetres2(s.Rms)
-              << " mm; średnio vx " << millimetres2(s.MeanVx) << ", vy " << millimetres2(s.MeanVy)
-              << " mm; m_x " << millimetres2(s.Mx) << ", m_y " << millimetres2(s.My) << " mm\n";
+    io.Out << ": max " << millimetres2(s.Max) << " mm (" << Cp1250ToUtf8(file.Points[*s.Worst].Name)
+           << "), RMS " << millimetres2(s.Rms) << " mm; średnio vx " << millimetres2(s.MeanVx)
+           << ", vy " << millimetres2(s.MeanVy) << " mm; m_x " << millimetres2(s.Mx) << ", m_y "
+           << millimetres2(s.My) << " mm\n";
 }
 
 // Check points that are adjustment points too (the same name, or the same source position to
 // the millimetre) and names that repeat: the figures would flatter the area or count a point
 // twice.
-void warnAboutDuplicates(
-    const CheckPointFile& file, const CheckSummary& summary, const TPktDostosowania& adjustment)
+void warnAboutDuplicates(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary,
+    const TPktDostosowania& adjustment)
 {
     for (size_t i = 0; i < file.Points.size(); ++i) {
         const CheckPoint& c = file.Points[i];
@@ -71,12 +72,12 @@ void warnAboutDuplicates(
         for (const TPkt& p : adjustment)
             adjusting = adjusting || p.Name == c.Name;
         if (adjusting)
-            std::cerr << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
-                      << ") jest też punktem dostosowania\n";
+            io.Err << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
+                   << ") jest też punktem dostosowania\n";
         for (size_t j = 0; j < i; ++j)
             if (file.Points[j].Name == c.Name) {
-                std::cerr << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
-                          << file.Points[j].Line << " i " << c.Line << ")\n";
+                io.Err << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
+                       << file.Points[j].Line << " i " << c.Line << ")\n";
                 break;
             }
     }
@@ -86,60 +87,59 @@ void warnAboutDuplicates(
 
 const char* const kVerifyHelp = verifyHelpText.c_str();
 
-int verify(const std::vector<std::string>& args)
+int verify(VerbStreams& io, const std::vector<std::string>& args)
 {
     std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kVerifyHelp);
+    const auto area = takeAreaOptions(io, rest, { "--tolerance", "--exclude" }, kVerifyHelp);
     if (!area)
         return kUsage;
-    auto o = parseOptions(rest, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
+    auto o = parseOptions(io, rest, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
     if (!o)
         return kUsage;
     if (o->Positional.size() != 1)
-        return usage(kVerifyHelp, "Podaj jeden plik punktów kontrolnych.");
+        return usage(io, kVerifyHelp, "Podaj jeden plik punktów kontrolnych.");
     std::optional<int> digits;
     if (o->Digits) {
         auto d = ParseInt32(*o->Digits);
         if (!d || *d < 0 || *d > kMaxDecimals)
-            return usage(kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
+            return usage(io, kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
         digits = *d;
     }
-    if (!loadArea(*o))
+    if (!loadArea(io, *o))
         return kFailure;
     std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
+    if (!markExcluded(io, AdjustmentPoints, area->Exclude, excluded))
         return kUsage;
     const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
     CheckPointFile file;
-    if (!readCheckPointFile(o->Positional[0], file))
+    if (!readCheckPointFile(io, o->Positional[0], file))
         return kFailure;
     CheckSummary summary;
     try {
-        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
+        if (!fitOrRefuse(io, TrKonfAf, kept, o->ToLocal))
             return kFailure;
         for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
+            io.Err << warning << '\n';
         summary = CompareCheckPoints(
             TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
     } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
+        io.Err << "Błąd obliczeń: " << e.what() << '\n';
         return kFailure;
     }
 
-    warnAboutDuplicates(file, summary, kept);
+    warnAboutDuplicates(io, file, summary, kept);
 
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     if (!area->Exclude.empty())
-        std::cout << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, excluded)
-                  << '\n';
-    std::cout << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
-              << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
-              << summary.Beyond.Count << ")\n";
-    std::cout << "Wyniki: "
-              << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
-                         : std::string("pełna dokładność"))
-              << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
+        io.Out << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+    io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
+           << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
+           << summary.Beyond.Count << ")\n";
+    io.Out << "Wyniki: "
+           << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
+                      : std::string("pełna dokładność"))
+           << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
     std::string header;
     AppendRight(header, "nazwa", 16);
     appendCell(header, "vx [mm]", 10);
@@ -147,7 +147,7 @@ int verify(const std::vector<std::string>& args)
     appendCell(header, "v [mm]", 10);
     appendCell(header, "odl. [m]", 10);
     header += "  położenie";
-    std::cout << header << '\n';
+    io.Out << header << '\n';
     const Extended tolerance = area->Tolerance.value_or(0.0L);
     std::vector<std::string> failing;
     for (size_t i = 0; i < file.Points.size(); ++i) {
@@ -167,27 +167,27 @@ int verify(const std::vector<std::string>& args)
             row += ", ponad tolerancję";
             failing.push_back(Cp1250ToUtf8(file.Points[i].Name));
         }
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
     if (!summary.Worst) {
-        std::cout << "W obszarze: brak punktów kontrolnych\n";
+        io.Out << "W obszarze: brak punktów kontrolnych\n";
         return kFailure;
     }
-    std::cout << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max)
-              << " mm (" << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
-              << millimetres2(summary.Rms) << " mm\n";
-    std::cout << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
-              << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
-              << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
-    printStatistics("W otoczce punktów dostosowania", summary.Hull, file);
-    printStatistics("Poza otoczką, w obszarze", summary.Beyond, file);
+    io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max) << " mm ("
+           << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
+           << millimetres2(summary.Rms) << " mm\n";
+    io.Out << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
+           << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
+           << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
+    printStatistics(io, "W otoczce punktów dostosowania", summary.Hull, file);
+    printStatistics(io, "Poza otoczką, w obszarze", summary.Beyond, file);
     if (!area->Tolerance)
         return kOk;
     std::string names;
     for (const std::string& n : failing)
         names += (names.empty() ? "" : ", ") + n;
-    std::cout << "Tolerancja " << PlainNumber(tolerance * 1000.0L, 1)
-              << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
+    io.Out << "Tolerancja " << PlainNumber(tolerance * 1000.0L, 1)
+           << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
     return failing.empty() ? kOk : kOutOfTolerance;
 }
 
