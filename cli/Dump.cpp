@@ -7,31 +7,36 @@
 
 namespace vorida::cli {
 
-const char* const kDumpHelp
-    = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
-      "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
-      "(dokładne wartości).\n";
+namespace {
 
-int dump(VerbStreams& io, const std::vector<std::string>& args)
+ExitStatus dump(VerbStreams& io, const Options& o)
 {
-    auto o = parseOptions(io, args, {}, kDumpHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1)
-        return usage(io, kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
-    const InputPath input(io, o->Positional[0]);
+    if (o.Operands.size() != 1)
+        return usage(io, dumpVerb(), "Podaj jeden plik TRANSPKT.BIN.");
+    const InputPath input(io, o.Operands[0]);
     if (!input.Ready())
-        return kFailure;
+        return ExitStatus::Failure;
     TranspktFile contents;
     try {
         TPktBIN loader;
         loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
-        io.Err << areaReadFailure(o->Positional[0]) << '\n';
-        return kFailure;
+        io.Err << areaReadFailure(o.Operands[0]) << '\n';
+        return ExitStatus::Failure;
     }
     io.Out << DumpTranspktText(contents);
-    return kOk;
+    return ExitStatus::Ok;
+}
+
+} // namespace
+
+const VerbSpec& dumpVerb()
+{
+    static const VerbSpec verb { "dump", "TRANSPKT.BIN -> tekst", "TRANSPKT.BIN",
+        "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
+        "(dokładne wartości).\n",
+        {}, dump };
+    return verb;
 }
 
 } // namespace vorida::cli

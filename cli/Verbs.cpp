@@ -4,66 +4,75 @@
 
 namespace vorida::cli {
 
+const std::vector<const VerbSpec*>& allVerbs()
+{
+    static const std::vector<const VerbSpec*> verbs
+        = { &packVerb(), &dumpVerb(), &fitVerb(), &convertVerb(), &verifyVerb(), &plotVerb() };
+    return verbs;
+}
+
+std::string mainHelp()
+{
+    std::string help = "Użycie: vorida-cli POLECENIE [OPCJE]\nPolecenia:\n";
+    for (const VerbSpec* verb : allVerbs()) {
+        std::string name(verb->Name);
+        name.resize(9, ' ');
+        help += "  " + name + std::string(verb->Summary) + "\n";
+    }
+    return help
+        + "Pomoc polecenia: vorida-cli POLECENIE --help\n"
+          "Wersja programu: vorida-cli --version\n";
+}
+
 namespace {
 
-struct Verb
+ExitStatus run(VerbStreams& io, std::string_view name, const std::vector<std::string>& args)
 {
-    const char* Name;
-    const char* const* Help;
-    int (*Run)(VerbStreams&, const std::vector<std::string>&);
-};
-
-const Verb kVerbs[] = {
-    { "pack", &kPackHelp, pack },
-    { "dump", &kDumpHelp, dump },
-    { "fit", &kFitHelp, fit },
-    { "convert", &kConvertHelp, convert },
-    { "verify", &kVerifyHelp, verify },
-    { "plot", &kPlotHelp, plot },
-};
+    if (isHelp(std::string(name))) {
+        io.Out << mainHelp();
+        return ExitStatus::Ok;
+    }
+    if (name == "--version") {
+        io.Out << versionText() << '\n';
+        return ExitStatus::Ok;
+    }
+    const VerbSpec* verb = nullptr;
+    for (const VerbSpec* v : allVerbs())
+        if (name == v->Name)
+            verb = v;
+    if (verb == nullptr)
+        return usage(io, mainHelp(), "Nieznane polecenie: " + std::string(name));
+    for (const auto& a : args) {
+        if (isHelp(a)) {
+            io.Out << helpText(*verb) << conventionsHelp();
+            return ExitStatus::Ok;
+        }
+        if (a == "--version") {
+            io.Out << versionText() << '\n';
+            return ExitStatus::Ok;
+        }
+    }
+    const auto options = parseOptions(io, args, *verb);
+    if (!options)
+        return ExitStatus::Usage;
+    return verb->Run(io, *options);
+}
 
 } // namespace
-
-const char* const kMainHelp = "Użycie: vorida-cli POLECENIE [OPCJE]\n"
-                              "Polecenia:\n"
-                              "  pack     tekst punktów dostosowania -> TRANSPKT.BIN\n"
-                              "  dump     TRANSPKT.BIN -> tekst\n"
-                              "  fit      dopasowanie transformacji i odchyłki na punktach\n"
-                              "  convert  przeliczenie pliku punktów (jak przycisk programu)\n"
-                              "  verify   dokładność przeliczenia na punktach kontrolnych\n"
-                              "  plot     rysunek obszaru (SVG) z odchyłkami\n"
-                              "Pomoc polecenia: vorida-cli POLECENIE --help\n"
-                              "Wersja programu: vorida-cli --version\n";
 
 int runVerb(std::string_view verb, const std::vector<std::string>& args, std::ostream& out,
     std::ostream& err)
 {
     VerbStreams io { out, err };
-    if (isHelp(std::string(verb))) {
-        out << kMainHelp;
-        return kOk;
+    try {
+        return static_cast<int>(run(io, verb, args));
+    } catch (const Error& e) {
+        // Each verb shows its own errors where they happen; one that got through is still ours.
+        err << e.what() << '\n';
+    } catch (const std::exception& e) {
+        err << "Błąd wewnętrzny programu: " << e.what() << '\n';
     }
-    if (verb == "--version") {
-        out << versionText() << '\n';
-        return kOk;
-    }
-    const Verb* chosen = nullptr;
-    for (const Verb& v : kVerbs)
-        if (verb == v.Name)
-            chosen = &v;
-    if (chosen == nullptr)
-        return usage(io, kMainHelp, "Nieznane polecenie: " + std::string(verb));
-    for (const auto& a : args) {
-        if (isHelp(a)) {
-            out << *chosen->Help << kConventionsHelp;
-            return kOk;
-        }
-        if (a == "--version") {
-            out << versionText() << '\n';
-            return kOk;
-        }
-    }
-    return chosen->Run(io, args);
+    return static_cast<int>(ExitStatus::Failure);
 }
 
 } // namespace vorida::cli

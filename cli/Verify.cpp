@@ -17,30 +17,6 @@ namespace vorida::cli {
 
 namespace {
 
-const std::string verifyHelpText
-    = "Użycie: vorida-cli verify KONTROLNE.txt [--dir KATALOG] [--area PLIK] [--to-local]\n"
-      "                         [--digits N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
-      "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
-      "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
-      "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
-      "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
-      "v = znane - przeliczone w milimetrach, odległość do najbliższego punktu dostosowania\n"
-      "i położenie: w otoczce wypukłej punktów dostosowania, poza nią (w obszarze: punkty\n"
-      "dostosowania + "
-    + AreaMarginText()
-    + ") albo poza obszarem. Dla punktów w obszarze, razem i osobno w otoczce\n"
-      "i poza nią: średnie vx, vy, m_x, m_y, max i RMS. --digits N: wyniki zaokrąglone do\n"
-      "N miejsc (0-18) tak jak w pliku wynikowym; bez tej opcji pełna dokładność.\n"
-      "--tolerance MM: status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie.\n"
-      "--exclude: transformacja bez tych punktów dostosowania (plik bez zmian).\n"
-      "Plik: w każdej linii nazwa, x lok., y lok., x kraj., y kraj. (jak w plikach punktów,\n"
-      "oddzielone spacjami lub tabulatorami); linie puste i zaczynające się od # są\n"
-      "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane. Tekst UTF-8 (jak w\n"
-      "pack), a gdy nie jest poprawnym UTF-8, Windows-1250. Ostrzega, gdy punkt kontrolny\n"
-      "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się powtarza.\n";
-
-constexpr int kOutOfTolerance = 3;
-
 std::string millimetres2(Extended metres)
 {
     return FormatDecimals(metres * 1000.0L, 2);
@@ -83,63 +59,11 @@ void warnAboutDuplicates(VerbStreams& io, const CheckPointFile& file, const Chec
     }
 }
 
-} // namespace
-
-const char* const kVerifyHelp = verifyHelpText.c_str();
-
-int verify(VerbStreams& io, const std::vector<std::string>& args)
+// The table: every check point's discrepancy and position, and (with a tolerance) the names of
+// the points inside the area over it.
+std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file,
+    const CheckSummary& summary, const std::optional<Extended>& tolerance)
 {
-    std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(io, rest, { "--tolerance", "--exclude" }, kVerifyHelp);
-    if (!area)
-        return kUsage;
-    auto o = parseOptions(io, rest, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1)
-        return usage(io, kVerifyHelp, "Podaj jeden plik punktów kontrolnych.");
-    std::optional<int> digits;
-    if (o->Digits) {
-        auto d = ParseInt32(*o->Digits);
-        if (!d || *d < 0 || *d > kMaxDecimals)
-            return usage(io, kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
-        digits = *d;
-    }
-    if (!loadArea(io, *o))
-        return kFailure;
-    std::vector<bool> excluded;
-    if (!markExcluded(io, AdjustmentPoints, area->Exclude, excluded))
-        return kUsage;
-    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    CheckPointFile file;
-    if (!readCheckPointFile(io, o->Positional[0], file))
-        return kFailure;
-    CheckSummary summary;
-    try {
-        if (!fitOrRefuse(io, TrKonfAf, kept, o->ToLocal))
-            return kFailure;
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            io.Err << warning << '\n';
-        summary = CompareCheckPoints(
-            TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
-    } catch (const std::exception& e) {
-        io.Err << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-
-    warnAboutDuplicates(io, file, summary, kept);
-
-    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    io.Out << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    if (!area->Exclude.empty())
-        io.Out << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
-           << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
-           << summary.Beyond.Count << ")\n";
-    io.Out << "Wyniki: "
-           << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
-                      : std::string("pełna dokładność"))
-           << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
     std::string header;
     AppendRight(header, "nazwa", 16);
     appendCell(header, "vx [mm]", 10);
@@ -148,7 +72,6 @@ int verify(VerbStreams& io, const std::vector<std::string>& args)
     appendCell(header, "odl. [m]", 10);
     header += "  położenie";
     io.Out << header << '\n';
-    const Extended tolerance = area->Tolerance.value_or(0.0L);
     std::vector<std::string> failing;
     for (size_t i = 0; i < file.Points.size(); ++i) {
         const CheckDifference& d = summary.Points[i];
@@ -163,16 +86,18 @@ int verify(VerbStreams& io, const std::vector<std::string>& args)
             appendCell(row, FormatDecimals(d.Nearest, 1), 10);
         }
         row += !d.Inside ? "  poza obszarem" : d.InsideHull ? "  w otoczce" : "  poza otoczką";
-        if (area->Tolerance && d.Inside && !d.Failed && d.V > tolerance) {
+        if (tolerance && d.Inside && !d.Failed && d.V > *tolerance) {
             row += ", ponad tolerancję";
             failing.push_back(Cp1250ToUtf8(file.Points[i].Name));
         }
         io.Out << row << '\n';
     }
-    if (!summary.Worst) {
-        io.Out << "W obszarze: brak punktów kontrolnych\n";
-        return kFailure;
-    }
+    return failing;
+}
+
+// The figures of the points inside the area, together and by hull.
+void printSummary(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary)
+{
     io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max) << " mm ("
            << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
            << millimetres2(summary.Rms) << " mm\n";
@@ -181,14 +106,101 @@ int verify(VerbStreams& io, const std::vector<std::string>& args)
            << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
     printStatistics(io, "W otoczce punktów dostosowania", summary.Hull, file);
     printStatistics(io, "Poza otoczką, w obszarze", summary.Beyond, file);
-    if (!area->Tolerance)
-        return kOk;
+}
+
+ExitStatus verify(VerbStreams& io, const Options& o)
+{
+    const VerbSpec& verb = verifyVerb();
+    const auto options = readAreaOptions(io, verb, o);
+    if (!options)
+        return ExitStatus::Usage;
+    if (o.Operands.size() != 1)
+        return usage(io, verb, "Podaj jeden plik punktów kontrolnych.");
+    std::optional<int> digits;
+    if (o.Digits) {
+        auto d = ParseInt32(*o.Digits);
+        if (!d || *d < 0 || *d > kMaxDecimals)
+            return usage(io, verb, "Niepoprawna liczba miejsc: " + *o.Digits);
+        digits = *d;
+    }
+    PreparedArea area;
+    if (const ExitStatus status = prepareArea(io, o, *options, TrKonfAf, !o.ToLocal, area);
+        status != ExitStatus::Ok)
+        return status;
+    CheckPointFile file;
+    if (!readCheckPointFile(io, o.Operands[0], file))
+        return ExitStatus::Failure;
+    CheckSummary summary;
+    try {
+        summary = CompareCheckPoints(
+            TrKonfAf, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
+    } catch (const Error& e) {
+        return computationFailed(io, e);
+    }
+    warnAboutDuplicates(io, file, summary, area.Kept);
+
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    if (!options->Exclude.empty())
+        io.Out << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, area.Excluded)
+               << '\n';
+    io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
+           << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
+           << summary.Beyond.Count << ")\n";
+    io.Out << "Wyniki: "
+           << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
+                      : std::string("pełna dokładność"))
+           << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
+    const std::vector<std::string> failing = printPoints(io, file, summary, options->Tolerance);
+    if (!summary.Worst) {
+        io.Out << "W obszarze: brak punktów kontrolnych\n";
+        return ExitStatus::Failure;
+    }
+    printSummary(io, file, summary);
+    if (!options->Tolerance)
+        return ExitStatus::Ok;
     std::string names;
     for (const std::string& n : failing)
         names += (names.empty() ? "" : ", ") + n;
-    io.Out << "Tolerancja " << PlainNumber(tolerance * 1000.0L, 1)
+    io.Out << "Tolerancja " << PlainNumber(*options->Tolerance * 1000.0L, 1)
            << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
-    return failing.empty() ? kOk : kOutOfTolerance;
+    return failing.empty() ? ExitStatus::Ok : ExitStatus::Shortfall;
+}
+
+} // namespace
+
+const VerbSpec& verifyVerb()
+{
+    static const VerbSpec verb { "verify", "dokładność przeliczenia na punktach kontrolnych",
+        "KONTROLNE.txt",
+        "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
+        "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
+        "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
+        "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
+        "v = znane - przeliczone w milimetrach, odległość do najbliższego punktu dostosowania\n"
+        "i położenie: w otoczce wypukłej punktów dostosowania, poza nią (w obszarze: punkty\n"
+        "dostosowania + "
+            + AreaMarginText()
+            + ") albo poza obszarem. Dla punktów w obszarze, razem i osobno w otoczce\n"
+              "i poza nią: średnie vx, vy, m_x, m_y, max i RMS.\n"
+              "Plik: w każdej linii nazwa, x lok., y lok., x kraj., y kraj. (jak w plikach "
+              "punktów,\n"
+              "oddzielone spacjami lub tabulatorami); linie puste i zaczynające się od # są\n"
+              "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane. Tekst UTF-8 (jak w\n"
+              "pack), a gdy nie jest poprawnym UTF-8, Windows-1250. Ostrzega, gdy punkt kontrolny\n"
+              "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się "
+              "powtarza.\n",
+        {
+            dirOption(),
+            areaOption(),
+            toLocalOption(),
+            digitsOption("wyniki zaokrąglone do N miejsc (0-18) tak jak w pliku wynikowym; bez "
+                         "tej opcji pełna dokładność"),
+            toleranceOption("status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie"),
+            excludeOption("transformacja bez tych punktów dostosowania (plik bez zmian)"),
+        },
+        verify };
+    return verb;
 }
 
 } // namespace vorida::cli

@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         VerbStreams io { std::cout, std::cerr };
-        return usage(io, kMainHelp);
+        return static_cast<int>(usage(io, mainHelp()));
     }
     const std::string verb = args[0];
     args.erase(args.begin());
