@@ -29,3 +29,20 @@ TEST(Verbs, FitInMemoryIsTheToolsOutput)
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(out.str(), ReadFile(printed));
 }
+
+// Memory running out is no error of ours: the tool says it is an internal error, exits 1 and
+// writes nothing (it ended with an uncaught exception before). A character device never ends,
+// so packing it fills the address space that ulimit leaves.
+TEST(Verbs, InternalErrorIsReportedAsSuch)
+{
+#if !defined(__linux__) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "needs ulimit -v, and the sanitizers reserve more address space than it allows";
+#else
+    TempDir dir;
+    EXPECT_EQ(RunCli("pack /dev/zero -o \"" + (dir / "area.bin") + "\"", dir / "out",
+                  "ulimit -v 150000 && "),
+        1 << 8);
+    EXPECT_EQ(ReadFile(dir / "out"), "Błąd wewnętrzny programu: std::bad_alloc\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "area.bin"));
+#endif
+}
