@@ -63,16 +63,18 @@ void CliPlatform::Release(std::ostream& out)
     Held.clear();
 }
 
+const char* const kConventionsText
+    = "Każdą opcję z wartością można też podać jako --opcja=wartość. Zamiast pliku\n"
+      "wejściowego lub wynikowego \"-\" oznacza standardowe wejście lub wyjście.\n"
+      "vorida-cli --version: wersja programu.\n";
+
 std::string conventionsHelp()
 {
     std::string statuses = "Kody wyjścia:";
     for (const ExitStatusText& text : exitStatusTexts())
         statuses += (text.Status == ExitStatus::Ok ? " " : ", ")
             + std::to_string(static_cast<int>(text.Status)) + " " + std::string(text.Short);
-    return "Każdą opcję z wartością można też podać jako --opcja=wartość. Zamiast pliku\n"
-           "wejściowego lub wynikowego \"-\" oznacza standardowe wejście lub wyjście.\n"
-           "vorida-cli --version: wersja programu.\n"
-        + wrapped(statuses + ".", 0, kHelpWidth) + "\n";
+    return kConventionsText + wrapped(statuses + ".", 0, kHelpWidth) + "\n";
 }
 
 std::string versionText()

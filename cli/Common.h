@@ -93,6 +93,8 @@ public:
 
 // What every verb shares, shown below each verb's help: --opt=value, "-" for the standard
 // streams, --version.
+extern const char* const kConventionsText;
+// kConventionsText and the exit statuses, shown below each verb's help.
 std::string conventionsHelp();
 // The line of --version.
 std::string versionText();
