@@ -247,9 +247,9 @@ InputPath::~InputPath()
     }
 }
 
-std::string millimetres(Extended metres)
+std::string millimetres(Extended metres, int decimals)
 {
-    return FormatDecimals(metres * 1000.0L, 1);
+    return FormatDecimals(metres * 1000.0L, decimals);
 }
 
 void appendCell(std::string& row, std::string_view text, size_t width)

@@ -140,8 +140,8 @@ private:
     int removalSlot_ = -1; // the copy goes when the tool is interrupted
 };
 
-// metres as millimetres with one decimal.
-std::string millimetres(Extended metres);
+// metres as millimetres with decimals decimals.
+std::string millimetres(Extended metres, int decimals = 1);
 
 // A table cell: a blank, then text right-aligned in width columns, so that wide values never
 // run together.

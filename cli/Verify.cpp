@@ -17,11 +17,6 @@ namespace vorida::cli {
 
 namespace {
 
-std::string millimetres2(Extended metres)
-{
-    return FormatDecimals(metres * 1000.0L, 2);
-}
-
 void printStatistics(
     VerbStreams& io, const char* label, const CheckStatistics& s, const CheckPointFile& file)
 {
@@ -30,10 +25,10 @@ void printStatistics(
         io.Out << ": brak\n";
         return;
     }
-    io.Out << ": max " << millimetres2(s.Max) << " mm (" << Cp1250ToUtf8(file.Points[*s.Worst].Name)
-           << "), RMS " << millimetres2(s.Rms) << " mm; średnio vx " << millimetres2(s.MeanVx)
-           << ", vy " << millimetres2(s.MeanVy) << " mm; m_x " << millimetres2(s.Mx) << ", m_y "
-           << millimetres2(s.My) << " mm\n";
+    io.Out << ": max " << millimetres(s.Max, 2) << " mm ("
+           << Cp1250ToUtf8(file.Points[*s.Worst].Name) << "), RMS " << millimetres(s.Rms, 2)
+           << " mm; średnio vx " << millimetres(s.MeanVx, 2) << ", vy " << millimetres(s.MeanVy, 2)
+           << " mm; m_x " << millimetres(s.Mx, 2) << ", m_y " << millimetres(s.My, 2) << " mm\n";
 }
 
 // Check points that are adjustment points too (the same name, or the same source position to
@@ -80,9 +75,9 @@ std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file
         if (d.Failed) {
             row += "  błąd obliczeń";
         } else {
-            appendCell(row, millimetres2(d.Vx), 10);
-            appendCell(row, millimetres2(d.Vy), 10);
-            appendCell(row, millimetres2(d.V), 10);
+            appendCell(row, millimetres(d.Vx, 2), 10);
+            appendCell(row, millimetres(d.Vy, 2), 10);
+            appendCell(row, millimetres(d.V, 2), 10);
             appendCell(row, FormatDecimals(d.Nearest, 1), 10);
         }
         row += !d.Inside ? "  poza obszarem" : d.InsideHull ? "  w otoczce" : "  poza otoczką";
@@ -98,12 +93,12 @@ std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file
 // The figures of the points inside the area, together and by hull.
 void printSummary(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary)
 {
-    io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max) << " mm ("
-           << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
-           << millimetres2(summary.Rms) << " mm\n";
-    io.Out << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
-           << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
-           << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
+    io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres(summary.Max, 2)
+           << " mm (" << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
+           << millimetres(summary.Rms, 2) << " mm\n";
+    io.Out << "  średnio vx " << millimetres(summary.Area.MeanVx, 2) << ", vy "
+           << millimetres(summary.Area.MeanVy, 2) << " mm; m_x " << millimetres(summary.Area.Mx, 2)
+           << ", m_y " << millimetres(summary.Area.My, 2) << " mm\n";
     printStatistics(io, "W otoczce punktów dostosowania", summary.Hull, file);
     printStatistics(io, "Poza otoczką, w obszarze", summary.Beyond, file);
 }
