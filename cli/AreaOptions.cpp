@@ -6,6 +6,7 @@
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"
+#include "Run.h"
 #include "UTransPkt.h"
 
 #include <iostream>
@@ -64,13 +65,13 @@ ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& opt
         return ExitStatus::Usage;
     area.Kept = withoutExcluded(AdjustmentPoints, area.Excluded);
     try {
-        // The run's refusals; a coordinate that is not a number fails the whole set here, once.
-        CliPlatform messages;
-        ScopedPlatform scope(messages);
-        const bool fitted = FitOrRefuse(fit, area.Kept, localToNational);
-        messages.Release(io.Err);
-        if (!fitted)
+        // The run's refusals, in its words; a coordinate that is not a number fails the whole
+        // set here, once.
+        const AreaFitStatus status = FitArea(fit, area.Kept, !localToNational);
+        if (status != AreaFitStatus::Fitted) {
+            io.Err << RefusalText(status) << '\n';
             return ExitStatus::Failure;
+        }
         for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
             io.Err << warning << '\n';
     } catch (const Error& e) {

@@ -34,8 +34,8 @@ struct PreparedArea
 
 // The preamble of fit, verify and plot: loads the area file (areaPath) into the program-wide
 // values with its extents, marks the points of --exclude, fits fit on the rest for the direction
-// as the run does (its words for a refusal on standard error) and prints the area's warnings.
-// ExitStatus::Ok when area is ready; otherwise the status, after the message.
+// as the run does (FitArea; its words for a refusal on standard error) and prints the area's
+// warnings. ExitStatus::Ok when area is ready; otherwise the status, after the message.
 ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
     TTrKonfAf& fit, bool localToNational, PreparedArea& area);
 

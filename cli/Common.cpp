@@ -285,16 +285,22 @@ std::string areaPath(VerbStreams& io, const Options& o, bool tell)
     return path;
 }
 
-void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages)
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages, RunArea& area)
 {
     const InputPath input(io, path);
-    const size_t before = messages.Held.size();
-    LoadPointFile(input.Path());
-    ComputeAreaExtents();
     // The program's words name TRANSPKT.BIN; here the file may have any name.
-    for (size_t i = before; i < messages.Held.size(); ++i)
-        if (messages.Held[i] == kTranspktReadError)
-            messages.Held[i] = areaReadFailure(path);
+    if (!LoadRunArea(input.Path(), area))
+        messages.ShowMessage(areaReadFailure(path));
+}
+
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages)
+{
+    RunArea area;
+    loadAreaFile(io, path, messages, area);
+    AdjustmentPoints = std::move(area.Points);
+    AreaName = std::move(area.Name);
+    SystemCode = area.SystemCode;
+    AreaExtents = area.Extents;
 }
 
 bool loadArea(VerbStreams& io, const Options& o)

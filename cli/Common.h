@@ -7,6 +7,7 @@
 #include "FilePlan.h"
 #include "Options.h"
 #include "Platform.h"
+#include "Run.h"
 #include "UTrKonfAf.h"
 
 #include <cstdint>
@@ -159,8 +160,10 @@ std::string areaPath(VerbStreams& io, const Options& o, bool tell = true);
 // false (after the message on standard error) when it cannot be read.
 bool loadArea(VerbStreams& io, const Options& o);
 
-// Loads the area file at path as loadArea does, its read failure held in messages with the
-// file named.
+// Loads the area file at path into area with its extents, its read failure held in messages
+// with the file named.
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages, RunArea& area);
+// The same into the program-wide values, as loadArea does.
 void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a

@@ -3,7 +3,7 @@
 #include "Common.h"
 
 #include "Numbers.h"
-#include "UTransPkt.h"
+#include "Run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -116,7 +116,10 @@ std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
     return runs;
 }
 
-ExitStatus convert(VerbStreams& io, const Options& o)
+// The settings and the files of the runs a command asks for (the fixed names are added once
+// the area's system is known); ExitStatus::Usage after a message on wrong usage.
+ExitStatus readRequest(
+    VerbStreams& io, const Options& o, RunSettings& settings, std::vector<RunFiles>& runs)
 {
     const bool freeFiles = !o.Operands.empty();
     if (freeFiles && o.Dir)
@@ -124,92 +127,61 @@ ExitStatus convert(VerbStreams& io, const Options& o)
             "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
     if (!freeFiles && (o.Output || o.Report))
         return usage(io, convertVerb(), "-o i --report wymagają pliku wejściowego.");
-    std::int32_t digits = 2;
+    settings.LocalToNational = !o.ToLocal;
+    settings.CommandLineFiles = true;
     if (o.Digits) {
         auto d = ParseInt32(*o.Digits);
         if (!d)
             return usage(io, convertVerb(), "Niepoprawna liczba miejsc: " + *o.Digits);
-        digits = *d;
+        settings.Digits = *d;
     }
     const auto threads = readThreads(io, convertVerb(), o);
     if (!threads)
         return ExitStatus::Usage;
-    if (*threads != 0)
-        TransPkt.SetWorkers(*threads);
-    std::vector<RunFiles> runs;
+    settings.Workers = *threads;
     if (freeFiles) {
         auto r = runFiles(io, o);
         if (!r)
             return ExitStatus::Usage;
         runs = std::move(*r);
     }
-    if (digits < 1 || digits > 5)
-        io.Err << "Uwaga: " << digits
+    if (settings.Digits < 1 || settings.Digits > 5)
+        io.Err << "Uwaga: " << settings.Digits
                << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
                   "współrzędnych mogą się zlewać.\n";
+    return ExitStatus::Ok;
+}
 
-    const std::string area = freeFiles ? areaPath(io, o, false)
-        : o.Area                       ? *o.Area
-                                       : PathIn(o.Directory(), kDataFileName);
-    ProgressLine progress(io.Err);
-    // Only the tool's own standard error, on a terminal, shows the progress.
-    if (&io.Err == &std::cerr && StandardErrorIsTerminal())
-        TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
-    std::int64_t defects = 0;
-    // With several inputs a defective line is named with its file ("plik.txt:11: ...").
-    std::string defectPrefix;
-    if (o.Strict || o.Verbose)
-        TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
-            progress.Wipe();
-            if (defectPrefix.empty())
-                io.Err << "Linia " << line << ": ";
-            else
-                io.Err << defectPrefix << line << ": ";
-            io.Err << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
-                   << '\n';
-            ++defects;
-        });
-    else
-        TransPkt.SetDefectListener([&](std::int64_t, DefectKind) { ++defects; });
-
-    // As at the program's start: load the area (a failure shows its message and goes on; the
-    // run then refuses).
-    CliPlatform messages;
-    ScopedPlatform scope(messages);
-    // Free files look the area file up (and name it); the program's files keep to their folder.
-    if (freeFiles)
-        areaPath(io, o);
-    loadAreaFile(io, area, messages);
-    RoundingDigits = digits;
-    TransPkt.SetCommandLineFiles(true);
-    // Every output against every input (the area file among them) and every other output,
-    // before anything is written: with several inputs, nothing at all is written then.
-    {
-        FilePlan plan;
-        plan.Reads(area);
-        const std::vector<RunFiles> fixed
-            = { FixedRunFiles(!o.ToLocal, o.Directory(), SystemCode) };
-        for (const RunFiles& f : freeFiles ? runs : fixed)
-            plan.Reads(f.Input);
-        for (const RunFiles& f : freeFiles ? runs : fixed) {
-            plan.Writes(f.Result);
-            plan.Writes(f.Report);
-        }
-        if (const auto refused = refuseClash(io, plan))
-            return *refused;
+// Every output against every input (the area file among them) and every other output, before
+// anything is written: with several inputs, nothing at all is written then.
+std::optional<ExitStatus> refuseClashes(
+    VerbStreams& io, const std::string& area, const std::vector<RunFiles>& runs)
+{
+    FilePlan plan;
+    plan.Reads(area);
+    for (const RunFiles& f : runs)
+        plan.Reads(f.Input);
+    for (const RunFiles& f : runs) {
+        plan.Writes(f.Result);
+        plan.Writes(f.Report);
     }
+    return refuseClash(io, plan);
+}
 
+// The runs one after the other, each with its closing message or its failure; with several,
+// each after a line with its input (and its defective lines named with it).
+ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFiles>& runs,
+    const RunSettings& settings, CliPlatform& messages, std::string& defectPrefix)
+{
     ExitStatus status = ExitStatus::Ok;
-    const size_t count = freeFiles ? runs.size() : 1;
-    for (size_t i = 0; i < count; ++i) {
-        if (count > 1) {
-            io.Out << runs[i].Input << ":\n" << std::flush;
-            defectPrefix = PathForMessage(runs[i].Input) + ":";
+    for (const RunFiles& files : runs) {
+        if (runs.size() > 1) {
+            io.Out << files.Input << ":\n" << std::flush;
+            defectPrefix = PathForMessage(files.Input) + ":";
         }
-        bool complete = false;
+        RunOutcome outcome;
         try {
-            complete = freeFiles ? TransPkt.Transform(!o.ToLocal, runs[i])
-                                 : TransPkt.TransformFile(!o.ToLocal, o.Directory());
+            outcome = RunConversion(area, files, settings);
         } catch (const Error& e) {
             messages.Release(io.Err);
             io.Err << "Błąd obliczeń: " << e.what() << '\n';
@@ -218,18 +190,62 @@ ExitStatus convert(VerbStreams& io, const Options& o)
         }
         // The closing message of a complete run goes to standard output, unless the result
         // itself is going there.
-        const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
-        messages.Release(complete && !resultOnStandardOutput ? io.Out : io.Err);
-        if (!complete) {
-            if (!TransPkt.LastFailure().empty())
-                io.Err << TransPkt.LastFailure() << '\n';
+        const bool resultOnStandardOutput = IsStandardStream(files.Result);
+        messages.Release(outcome.Complete && !resultOnStandardOutput ? io.Out : io.Err);
+        if (!outcome.Complete) {
+            if (!outcome.Failure.empty())
+                io.Err << outcome.Failure << '\n';
             if (resultOnStandardOutput)
                 standardOutputFailureReported();
             status = ExitStatus::Failure;
         }
     }
-    TransPkt.SetProgress({});
-    TransPkt.SetDefectListener({});
+    return status;
+}
+
+ExitStatus convert(VerbStreams& io, const Options& o)
+{
+    RunSettings settings;
+    std::vector<RunFiles> runs;
+    if (const ExitStatus status = readRequest(io, o, settings, runs); status != ExitStatus::Ok)
+        return status;
+    const bool freeFiles = !o.Operands.empty();
+    const std::string area = freeFiles ? areaPath(io, o, false)
+        : o.Area                       ? *o.Area
+                                       : PathIn(o.Directory(), kDataFileName);
+    ProgressLine progress(io.Err);
+    // Only the tool's own standard error, on a terminal, shows the progress.
+    if (&io.Err == &std::cerr && StandardErrorIsTerminal())
+        settings.Progress = [&progress](const RunProgress& p) { progress.Show(p); };
+    std::int64_t defects = 0;
+    // With several inputs a defective line is named with its file ("plik.txt:11: ...").
+    std::string defectPrefix;
+    if (o.Strict || o.Verbose)
+        settings.Defects = [&](std::int64_t line, DefectKind kind) {
+            progress.Wipe();
+            io.Err << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
+                   << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
+                   << '\n';
+            ++defects;
+        };
+    else
+        settings.Defects = [&](std::int64_t, DefectKind) { ++defects; };
+
+    // As at the program's start: load the area (a failure shows its message and goes on; the
+    // run then refuses).
+    CliPlatform messages;
+    ScopedPlatform scope(messages);
+    settings.Messages = &messages;
+    // Free files look the area file up (and name it); the program's files keep to their folder.
+    if (freeFiles)
+        areaPath(io, o);
+    RunArea runArea;
+    loadAreaFile(io, area, messages, runArea);
+    if (!freeFiles)
+        runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
+    if (const auto refused = refuseClashes(io, area, runs))
+        return *refused;
+    const ExitStatus status = runAll(io, runArea, runs, settings, messages, defectPrefix);
     if (status == ExitStatus::Ok && o.Strict && defects > 0)
         return ExitStatus::Shortfall;
     return status;

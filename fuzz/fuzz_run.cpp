@@ -1,6 +1,6 @@
 // One run over an arbitrary point file, in a scratch directory, with the sample area: reading,
 // word splitting, number conversion, the area test, the transformation and both output
-// layouts. The first byte chooses the direction and RoundingDigits (and, in its two free bits,
+// layouts. The first byte chooses the direction and the decimals (and, in its two free bits,
 // the blocks of the second run below); the rest is the point file.
 //
 // Checked against an independent reading of the file: the run completes; the result file has
@@ -19,9 +19,9 @@
 #include "FuzzSupport.h"
 #include "Numbers.h"
 #include "RecordingPlatform.h"
+#include "Run.h"
 #include "TextEncoding.h"
 #include "TranspktText.h"
-#include "UTransPkt.h"
 
 #include <algorithm>
 #include <vector>
@@ -234,15 +234,13 @@ bool isReportRowEnd(std::string_view row, int decimals)
 }
 
 // The sample area, as at the program's start.
-void loadArea()
+RunArea loadArea()
 {
     const std::string text = ReadBytes(std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt");
-    TranspktFile area = ParseTranspktText(text);
-    AdjustmentPoints = area.Points;
-    AreaName = area.AreaName;
-    SystemCode = area.SystemCode;
-    ComputeAreaExtents();
-    Check(AdjustmentPoints.size() >= kMinimumAdjustmentPoints, "no sample area");
+    TranspktFile file = ParseTranspktText(text);
+    RunArea area { file.Points, file.AreaName, file.SystemCode, ComputeAreaExtents(file.Points) };
+    Check(area.Points.size() >= kMinimumAdjustmentPoints, "no sample area");
+    return area;
 }
 
 } // namespace
@@ -250,23 +248,23 @@ void loadArea()
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {
     static ScratchDir dir;
-    static bool loaded = (loadArea(), true);
-    (void)loaded;
+    static const RunArea area = loadArea();
     if (size == 0)
         return 0;
     const bool localToNational = (data[0] & 0x80u) == 0;
-    RoundingDigits = static_cast<int>(data[0] & 0x1Fu) - 6; // -6 .. 25
+    RunSettings settings;
+    settings.LocalToNational = localToNational;
+    settings.Digits = static_cast<int>(data[0] & 0x1Fu) - 6; // -6 .. 25
+    settings.Workers = 1;
+    const RunFiles files = FixedRunFiles(localToNational, dir.Path(), area.SystemCode);
     const std::string_view input = AsText(data + 1, size - 1);
     const std::string inputName = localToNational ? "xy_LOK" : "xy2000";
     const std::string resultName = localToNational ? "xy2000.1" : "xy_LOK.1";
     WriteBytes(dir / inputName, input);
 
     RecordingPlatform platform;
-    ScopedPlatform scope(platform);
-    TransPkt.SetWorkers(1);
-    TransPkt.SetBlockLimits(TTransPkt::kBlockLines, TTransPkt::kBlockBytes);
-    const bool complete = TransPkt.TransformFile(localToNational, dir.Path());
-    Check(complete, "the run did not complete");
+    settings.Messages = &platform;
+    Check(RunConversion(area, files, settings).Complete, "the run did not complete");
     Check(ReadBytes(dir / inputName) == input, "the input file changed");
 
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -283,7 +281,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         lines += line + "\n";
     const bool utf8 = marked || DetectEncoding(lines) != TextEncoding::Cp1250;
     std::vector<std::string> rowStarts; // "|", Lp, "|", name, "|" of each point line
-    const ExtentBox& box = localToNational ? AreaExtents.Local : AreaExtents.National;
+    const ExtentBox& box = localToNational ? area.Extents.Local : area.Extents.National;
     long points = 0, converted = 0, defects = 0;
     for (size_t i = 0; i < in.size(); ++i) {
         const std::string& line = in[i];
@@ -313,7 +311,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
             Check(middle == right("---", 14) + right("---", 14), "outside point layout");
             ++defects;
         } else {
-            Check(isTwoNumberFields(middle, RoundingDigits), "converted point layout");
+            Check(isTwoNumberFields(middle, settings.Digits), "converted point layout");
             ++converted;
         }
     }
@@ -332,17 +330,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     }) - 2;
     Check(rowCount == points, "not one report row per point line");
     for (size_t i = 15; i < rows.size() && !rows[i].empty() && rows[i][0] == '|'; ++i) {
-        Check(isReportRowEnd(rows[i], RoundingDigits), "report row values");
+        Check(isReportRowEnd(rows[i], settings.Digits), "report row values");
         Check(rows[i].compare(0, rowStarts[i - 15].size(), rowStarts[i - 15]) == 0,
             "report row Lp or name");
     }
 
     const std::string result = ReadBytes(dir / resultName);
     RecordingPlatform threaded;
-    ScopedPlatform threadedScope(threaded);
-    TransPkt.SetWorkers(2 + ((data[0] >> 5) & 1u));
-    TransPkt.SetBlockLimits(1 + ((data[0] >> 5) & 3u), 64);
-    Check(TransPkt.TransformFile(localToNational, dir.Path()), "the threaded run did not complete");
+    settings.Messages = &threaded;
+    settings.Workers = 2 + ((data[0] >> 5) & 1u);
+    settings.BlockLines = 1 + ((data[0] >> 5) & 3u);
+    settings.BlockBytes = 64;
+    Check(RunConversion(area, files, settings).Complete, "the threaded run did not complete");
     Check(threaded.Messages() == messages, "the threaded run's message differs");
     Check(ReadBytes(dir / resultName) == result, "the threaded run's result file differs");
     Check(ReadBytes(dir / "Raport.txt") == report, "the threaded run's report differs");

@@ -481,4 +481,10 @@ std::string CountOf(std::int64_t n, const char* one, const char* few, const char
     return std::to_string(n) + " " + word;
 }
 
+int DecimalsOf(std::string_view word)
+{
+    const size_t point = word.find('.');
+    return point == std::string_view::npos ? 0 : static_cast<int>(word.size() - point - 1);
+}
+
 } // namespace vorida

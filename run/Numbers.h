@@ -34,6 +34,9 @@ constexpr int kMaxDecimals = 18;
 std::string FormatDecimals(Extended value, int decimals);
 void AppendDecimals(std::string& out, const Extended& value, int decimals);
 
+// The number of characters after the first "." of a coordinate word; 0 without one.
+int DecimalsOf(std::string_view word);
+
 // An input coordinate as the report shows it: value, read from word by ParseCoordinate, with
 // decimals decimals, as AppendDecimals writes it. An ordinary word is already that text and is
 // copied.

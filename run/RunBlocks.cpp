@@ -7,7 +7,6 @@
 #include "OrderedWorkers.h"
 #include "TextEncoding.h"
 #include "UNITtrk.h"
-#include "UTransPkt.h"
 
 #include <algorithm>
 #include <array>
@@ -179,9 +178,9 @@ private:
             return;
         }
         inX_.clear();
-        AppendInputDecimals(inX_, words.X, x, TTransPkt::DecimalsOf(words.X));
+        AppendInputDecimals(inX_, words.X, x, DecimalsOf(words.X));
         inY_.clear();
-        AppendInputDecimals(inY_, words.Y, y, TTransPkt::DecimalsOf(words.Y));
+        AppendInputDecimals(inY_, words.Y, y, DecimalsOf(words.Y));
         const bool inside = box_.MinX <= x && x <= box_.MaxX && box_.MinY <= y && y <= box_.MaxY;
         if (!inside) {
             AppendResultLine(
@@ -425,7 +424,7 @@ void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFi
 
 } // namespace
 
-void ConvertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inputSize,
+void ConvertBlocks(LineReader& input, const LineConversion& s, std::uint64_t inputSize,
     RunCounts& counts, OutputFile& result, OutputFile& report)
 {
     static const DefectListener noDefects;

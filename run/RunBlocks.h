@@ -13,7 +13,19 @@ namespace vorida {
 
 class LineReader;
 class OutputFile;
-struct RunProgress;
+
+// Where a run stands, for a progress display.
+struct RunProgress
+{
+    // Started before the files are opened; Working after each block of lines has been
+    // written; Finished once the lines are done (or have failed), before the closing or the
+    // failure message.
+    enum class Stage { Started, Working, Finished };
+    Stage Now = Stage::Started;
+    std::int64_t Lines = 0; // input lines written so far
+    std::uint64_t Bytes = 0; // bytes of the input read by the end of them (Working only)
+    std::uint64_t TotalBytes = 0; // the size of the input
+};
 
 // Why a point line was not converted.
 enum class DefectKind { Unreadable, OutsideArea };
@@ -22,7 +34,7 @@ enum class DefectKind { Unreadable, OutsideArea };
 using DefectListener = std::function<void(std::int64_t line, DefectKind kind)>;
 
 // How the lines of a run are converted.
-struct StreamSettings
+struct LineConversion
 {
     TTrKonfAf* Fit; // fitted for the direction
     ExtentBox Box;
@@ -53,7 +65,7 @@ inline constexpr size_t kEncodingWindow = size_t { 1 } << 20;
 // blocks were. Throws LineFileError (a read or write failure) or FloatingPointError (a point whose
 // conversion failed); counts.LinesRead is then the number of the line that failed (0 before
 // the first).
-void ConvertBlocks(LineReader& input, const StreamSettings& s, std::uint64_t inputSize,
+void ConvertBlocks(LineReader& input, const LineConversion& s, std::uint64_t inputSize,
     RunCounts& counts, OutputFile& result, OutputFile& report);
 
 } // namespace vorida

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "LineIO.h"
+#include "Run.h"
 #include "TestSupport.h"
-#include "UTransPkt.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -32,26 +32,27 @@ public:
     FullDisk& operator=(const FullDisk&) = delete;
 };
 
-// Runs of TransPkt with a number of workers and blocks of a few lines, so that even small files
-// span several blocks; back to the defaults at the end of the scope. Workers 1 keeps the
-// default blocks: the run of one thread as it is used.
-class ScopedWorkers
+// The settings of a run on workers threads: beyond one, blocks of a few lines, so that even
+// small files span several. One worker keeps the default blocks: the run of one thread as it is
+// used.
+inline RunSettings WorkerSettings(unsigned workers, size_t blockLines = 3, size_t blockBytes = 64)
 {
-public:
-    explicit ScopedWorkers(unsigned workers, size_t blockLines = 3, size_t blockBytes = 64)
-    {
-        TransPkt.SetWorkers(workers);
-        if (workers > 1)
-            TransPkt.SetBlockLimits(blockLines, blockBytes);
+    RunSettings s;
+    s.Workers = workers;
+    if (workers > 1) {
+        s.BlockLines = blockLines;
+        s.BlockBytes = blockBytes;
     }
-    ~ScopedWorkers()
-    {
-        TransPkt.SetWorkers(0);
-        TransPkt.SetBlockLimits(TTransPkt::kBlockLines, TTransPkt::kBlockBytes);
-    }
-    ScopedWorkers(const ScopedWorkers&) = delete;
-    ScopedWorkers& operator=(const ScopedWorkers&) = delete;
-};
+    return s;
+}
+
+// The run of the window's button over area: the fixed files of the direction in directory.
+inline RunOutcome RunInFolder(
+    const RunArea& area, const std::string& directory, const RunSettings& settings)
+{
+    return RunConversion(
+        area, FixedRunFiles(settings.LocalToNational, directory, area.SystemCode), settings);
+}
 
 // The worker counts the whole-run tests are repeated with.
 inline constexpr unsigned kWorkerCounts[] = { 1, 2, 4 };

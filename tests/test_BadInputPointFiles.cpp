@@ -57,21 +57,12 @@ class BadPointFile : public ::testing::TestWithParam<unsigned>
 protected:
     void SetUp() override
     {
-        workers.emplace(GetParam());
-        AdjustmentPoints.clear();
         for (auto [x, y] : { std::pair { 1000.0L, 1000.0L }, { 5000.0L, 1000.0L },
                  { 1000.0L, 5000.0L }, { 5000.0L, 5000.0L }, { 3000.0L, 3000.0L } })
-            AdjustmentPoints.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
-        AreaName = "Test";
-        SystemCode = 7;
-        ComputeAreaExtents();
-        RoundingDigits = 2;
-    }
-    void TearDown() override
-    {
-        workers.reset();
-        AdjustmentPoints.clear();
-        AreaExtents = {};
+            area.Points.push_back(Point("A", x, y, x + 5800000.0L, y + 6500000.0L));
+        area.Name = "Test";
+        area.SystemCode = 7;
+        area.Extents = ComputeAreaExtents(area.Points);
     }
 
     // Runs local to national over input; checks that the input is unchanged and every file
@@ -81,8 +72,9 @@ protected:
         WriteFile(dir / "xy_LOK", input);
         const OpenFiles before = openFiles(dir.Path());
         RecordingPlatform platform;
-        ScopedPlatform scope(platform);
-        TransPkt.TransformFile(true, dir.Path());
+        RunSettings settings = WorkerSettings(GetParam());
+        settings.Messages = &platform;
+        RunInFolder(area, dir.Path(), settings);
         EXPECT_EQ(openFiles(dir.Path()), before) << "a file was left open";
         EXPECT_TRUE(ReadFile(dir / "xy_LOK") == input) << "the input file changed";
         return platform.Messages();
@@ -91,7 +83,7 @@ protected:
     std::string Result() { return ReadFile(dir / "xy2000.1"); }
 
     TempDir dir;
-    std::optional<ScopedWorkers> workers;
+    RunArea area;
 };
 
 } // namespace
@@ -217,11 +209,11 @@ TEST_P(BadPointFile, MillionLinesStream)
     }
     WriteFile(dir / "xy_LOK", input);
     input = std::string();
-    TranspktFile area;
-    area.AreaName = AreaName;
-    area.SystemCode = SystemCode;
-    area.Points = AdjustmentPoints;
-    WriteTranspktFile(dir / "TRANSPKT.BIN", area);
+    TranspktFile file;
+    file.AreaName = area.Name;
+    file.SystemCode = area.SystemCode;
+    file.Points = area.Points;
+    WriteTranspktFile(dir / "TRANSPKT.BIN", file);
     // The input is 16 MB, the result file and the report together over 100 MB: a run that held
     // any of them in memory would not fit into 64 MB of address space. (AddressSanitizer and
     // ThreadSanitizer reserve terabytes of address space for themselves; there the run goes

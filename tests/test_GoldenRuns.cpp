@@ -56,16 +56,17 @@ std::pair<std::string, std::string> RunOn(
     TempDir dir;
     WriteTranspktFile(
         dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
-    ScopedWorkers scopedWorkers(workers);
+    RunArea area;
+    EXPECT_TRUE(LoadRunArea(dir / std::string(kDataFileName), area));
     RecordingPlatform platform;
-    ScopedPlatform scope(platform);
-    LoadPointFile(dir / std::string(kDataFileName));
-    ComputeAreaExtents();
-    RoundingDigits = digits;
-    WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(SystemCode)), input);
-    EXPECT_TRUE(TransPkt.TransformFile(toNational, dir.Path()));
+    RunSettings settings = WorkerSettings(workers);
+    settings.LocalToNational = toNational;
+    settings.Digits = digits;
+    settings.Messages = &platform;
+    WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(area.SystemCode)), input);
+    EXPECT_TRUE(RunInFolder(area, dir.Path(), settings).Complete);
     EXPECT_EQ(platform.Messages().size(), 1u);
-    return { ReadFile(dir / (toNational ? NationalResultName(SystemCode) : "xy_LOK.1")),
+    return { ReadFile(dir / (toNational ? NationalResultName(area.SystemCode) : "xy_LOK.1")),
         ReadFile(dir / std::string(kReportName)) };
 }
 
@@ -96,8 +97,7 @@ TEST_P(SampleAreaRun, WritesTheGoldenFiles)
         SCOPED_TRACE(std::to_string(workers) + " workers");
         const auto [result, report] = RunOn(input, toNational, workers, digits);
         ExpectGolden(result,
-            stem + "."
-                + (toNational ? NationalResultName(SystemCode) : std::string(kLocalResultName)));
+            stem + "." + (toNational ? std::string("xy2000.1") : std::string(kLocalResultName)));
         ExpectGolden(report, stem + ".Raport.txt");
         if (Updating())
             break;
@@ -109,6 +109,59 @@ INSTANTIATE_TEST_SUITE_P(Golden, SampleAreaRun,
         GoldenRun { true, 18 }, GoldenRun { false, 0 }, GoldenRun { false, 2 },
         GoldenRun { false, 4 }, GoldenRun { false, 18 }),
     RunName);
+
+// Two runs in one process on different areas, directions, decimals and workers, the second
+// started from the first's progress while the first has blocks in flight: each writes the bytes
+// and shows the message it writes and shows alone.
+TEST(ReentrantRun, InterleavedRunsWriteWhatEachWritesAlone)
+{
+    TempDir dir;
+    WriteTranspktFile(
+        dir / std::string(kDataFileName), ParseTranspktText(ReadFile(kExamples + "/TRANSPKT.txt")));
+    RunArea first;
+    ASSERT_TRUE(LoadRunArea(dir / std::string(kDataFileName), first));
+    RunArea second = first;
+    second.Name = "Obszar drugi";
+    second.Points.erase(second.Points.begin());
+    second.Extents = ComputeAreaExtents(second.Points);
+    RunSettings toNational = WorkerSettings(2, 2, 64);
+    toNational.Digits = 18;
+    RunSettings toLocal = WorkerSettings(1);
+    toLocal.LocalToNational = false;
+    toLocal.Digits = 4;
+    struct Written
+    {
+        std::vector<std::string> Messages;
+        std::string Result, Report;
+        bool operator==(const Written&) const = default;
+    };
+    // Runs in a folder of its own; during is called from its progress once blocks are written.
+    auto run = [&](const RunArea& area, RunSettings s, const std::string& folder,
+                   std::function<void()> during) {
+        const std::string in = dir / folder;
+        std::filesystem::create_directory(in);
+        WriteFile(PathIn(in, s.LocalToNational ? "xy_LOK" : "xy2000"),
+            ReadFile(kExamples + (s.LocalToNational ? "/xy_LOK" : "/xy2000")));
+        RecordingPlatform platform;
+        s.Messages = &platform;
+        s.Progress = [&](const RunProgress& p) {
+            if (p.Now == RunProgress::Stage::Working && during)
+                std::exchange(during, nullptr)();
+        };
+        EXPECT_TRUE(RunInFolder(area, in, s).Complete);
+        return Written { platform.Messages(),
+            ReadFile(PathIn(in, s.LocalToNational ? "xy2000.1" : "xy_LOK.1")),
+            ReadFile(PathIn(in, kReportName)) };
+    };
+    const Written firstAlone = run(first, toNational, "a", nullptr);
+    const Written secondAlone = run(second, toLocal, "b", nullptr);
+    Written secondDuring;
+    const Written firstAround
+        = run(first, toNational, "c", [&] { secondDuring = run(second, toLocal, "d", nullptr); });
+    EXPECT_TRUE(firstAround == firstAlone);
+    EXPECT_TRUE(secondDuring == secondAlone);
+    EXPECT_FALSE(secondAlone.Report == firstAlone.Report);
+}
 
 // A UTF-8 byte-order mark at the start of the input belongs to the file: the result file starts
 // with it too, and the first point's name, result line and report row are those without it.

@@ -2,7 +2,6 @@
 // same files, the same message and, on a failure, the same line; small files take no thread.
 #include "Platform.h"
 #include "RunTestSupport.h"
-#include "UTransPkt.h"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +32,10 @@ class ThreadedRun : public ::testing::Test
 protected:
     void SetUp() override
     {
-        AdjustmentPoints = TranslatedSquare();
-        AreaName = "Test";
-        SystemCode = 7;
-        ComputeAreaExtents();
-        RoundingDigits = 3;
-    }
-    void TearDown() override
-    {
-        TransPkt.SetFaultLine(0);
-        TransPkt.SetProgress({});
-        AdjustmentPoints.clear();
-        AreaExtents = {};
+        area.Points = TranslatedSquare();
+        area.Name = "Test";
+        area.SystemCode = 7;
+        area.Extents = ComputeAreaExtents(area.Points);
     }
 
     struct Outcome
@@ -53,18 +44,21 @@ protected:
         std::string Result, Report;
     };
 
-    Outcome Run(const std::string& input)
+    // A run of settings (with 3 decimals) over input.
+    Outcome Run(const std::string& input, RunSettings settings)
     {
         WriteFile(dir / "xy_LOK", input);
         RecordingPlatform platform;
-        ScopedPlatform scope(platform);
-        TransPkt.TransformFile(true, dir.Path());
+        settings.Digits = 3;
+        settings.Messages = &platform;
+        RunInFolder(area, dir.Path(), settings);
         const bool linked = std::filesystem::is_symlink(dir / "xy2000.1"); // to /dev/full
         return { platform.Messages(), linked ? std::string() : ReadFile(dir / "xy2000.1"),
             ReadFile(dir / "Raport.txt") };
     }
 
     TempDir dir;
+    RunArea area;
 };
 
 // Points, defects, blank lines and descriptions mixed, lines lines long.
@@ -101,12 +95,9 @@ TEST_F(ThreadedRun, AFaultInAnyBlockStopsAtTheSameLine)
         while (faultLine % 6 < 3) // not a point that is converted
             ++faultLine;
         SCOPED_TRACE("fault on line " + std::to_string(faultLine));
-        TransPkt.SetFaultLine(faultLine);
-        Outcome one;
-        {
-            ScopedWorkers workers(1);
-            one = Run(input);
-        }
+        RunSettings settings = WorkerSettings(1);
+        settings.FaultLine = faultLine;
+        const Outcome one = Run(input, settings);
         EXPECT_EQ(
             one.Messages, std::vector<std::string> { "Błąd. Linia " + std::to_string(faultLine) });
         size_t resultLines = 0;
@@ -115,8 +106,9 @@ TEST_F(ThreadedRun, AFaultInAnyBlockStopsAtTheSameLine)
             ++resultLines;
         EXPECT_EQ(resultLines, static_cast<size_t>(faultLine - 1));
         for (unsigned n : { 2u, 4u }) {
-            ScopedWorkers workers(n, 7, 1 << 20);
-            const Outcome many = Run(input);
+            settings = WorkerSettings(n, 7, 1 << 20);
+            settings.FaultLine = faultLine;
+            const Outcome many = Run(input, settings);
             EXPECT_EQ(many.Messages, one.Messages) << n << " workers";
             EXPECT_TRUE(many.Result == one.Result) << n << " workers";
             EXPECT_TRUE(many.Report == one.Report) << n << " workers";
@@ -130,16 +122,11 @@ TEST_F(ThreadedRun, AFullDiskFailsAtTheSameLine)
 {
     const std::string input = mixedInput(50000);
     FullDisk full(dir / "xy2000.1");
-    Outcome one;
-    {
-        ScopedWorkers workers(1);
-        one = Run(input);
-    }
+    const Outcome one = Run(input, WorkerSettings(1));
     ASSERT_EQ(one.Messages.size(), 1u);
     EXPECT_EQ(one.Messages[0].rfind("Błąd. Linia ", 0), 0u);
     for (unsigned n : { 2u, 4u }) {
-        ScopedWorkers workers(n, 1000, 1 << 20);
-        const Outcome many = Run(input);
+        const Outcome many = Run(input, WorkerSettings(n, 1000, 1 << 20));
         EXPECT_EQ(many.Messages, one.Messages) << n << " workers";
         EXPECT_TRUE(many.Report == one.Report) << n << " workers";
     }
@@ -151,25 +138,22 @@ TEST_F(ThreadedRun, ThreadsOnlyForMoreThanOneBlock)
 {
     std::vector<RunProgress> seen;
     std::vector<size_t> threads;
-    TransPkt.SetProgress([&](const RunProgress& p) {
-        seen.push_back(p);
-        threads.push_back(threadsOfProcess());
-    });
+    auto watched = [&](RunSettings s) {
+        s.Progress = [&](const RunProgress& p) {
+            seen.push_back(p);
+            threads.push_back(threadsOfProcess());
+        };
+        return s;
+    };
     const size_t before = threadsOfProcess();
     const std::string input = mixedInput(100);
-    {
-        ScopedWorkers workers(3, 200, 1 << 20);
-        EXPECT_EQ(Run(input).Messages.size(), 1u);
-    }
+    EXPECT_EQ(Run(input, watched(WorkerSettings(3, 200, 1 << 20))).Messages.size(), 1u);
     ASSERT_EQ(seen.size(), 3u); // started, one block, finished
     EXPECT_EQ(threads[1], before);
 
     seen.clear();
     threads.clear();
-    {
-        ScopedWorkers workers(3, 10, 1 << 20);
-        EXPECT_EQ(Run(input).Messages.size(), 1u);
-    }
+    EXPECT_EQ(Run(input, watched(WorkerSettings(3, 10, 1 << 20))).Messages.size(), 1u);
     ASSERT_EQ(seen.size(), 12u);
     EXPECT_EQ(seen.front().Now, RunProgress::Stage::Started);
     EXPECT_EQ(seen.back().Now, RunProgress::Stage::Finished);

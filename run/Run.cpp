@@ -1,0 +1,208 @@
+#include "Run.h"
+
+#include "LineIO.h"
+#include "Platform.h"
+#include "SystemNames.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace vorida {
+
+bool LoadRunArea(const std::string& path, RunArea& area)
+{
+    const bool loaded = TPktBIN().LoadPointFile(path, area.Name, area.SystemCode, area.Points);
+    area.Extents = ComputeAreaExtents(area.Points);
+    return loaded;
+}
+
+bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource)
+{
+    Extended seenX[kMinimumAdjustmentPoints], seenY[kMinimumAdjustmentPoints];
+    size_t seen = 0;
+    for (const TPkt& p : points) {
+        const Extended x = localSource ? p.LocalX : p.NationalX;
+        const Extended y = localSource ? p.LocalY : p.NationalY;
+        if (!(std::isfinite(x) && std::isfinite(y)))
+            return true; // the fit reports such a coordinate itself
+        bool known = false;
+        for (size_t k = 0; k < seen && !known; ++k)
+            known = seenX[k] == x && seenY[k] == y;
+        if (known)
+            continue;
+        if (++seen >= kMinimumAdjustmentPoints)
+            return true;
+        seenX[seen - 1] = x;
+        seenY[seen - 1] = y;
+    }
+    return false;
+}
+
+AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse)
+{
+    // A refused set leaves no earlier fit behind: Mode 0 converts nothing.
+    t.Mode = 0;
+    if (points.empty())
+        return AreaFitStatus::NoPoints;
+    if (!HasEnoughSourcePositions(points, !reverse))
+        return AreaFitStatus::TooFewPositions;
+    t.Fit(points, kProgramDegree, reverse, kHausbrandtCorrection);
+    if (t.Singular != 0) {
+        t.Mode = 0;
+        return AreaFitStatus::Singular;
+    }
+    return AreaFitStatus::Fitted;
+}
+
+std::string RefusalText(AreaFitStatus status)
+{
+    switch (status) {
+    case AreaFitStatus::NoPoints:
+        return kNoAdjustmentPoints;
+    case AreaFitStatus::TooFewPositions:
+        return kTooFewAdjustmentPoints;
+    case AreaFitStatus::Singular:
+        return kSingularFit;
+    case AreaFitStatus::Fitted:
+        break;
+    }
+    return {};
+}
+
+unsigned RunWorkers(unsigned requested)
+{
+    if (requested != 0)
+        return requested;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(cores, 1u, kMaximumDefaultWorkers);
+}
+
+namespace {
+
+// The byte-order mark of UTF-8, which some editors put at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The date line's text: the user's short date, then the long time unless it is midnight.
+std::string runDate(Platform& platform)
+{
+    const LocalDateTime now = platform.Now();
+    std::string when = platform.ShortDate(now);
+    if (now.Hour != 0 || now.Minute != 0 || now.Second != 0) {
+        when += ' ';
+        when += platform.LongTime(now);
+    }
+    return when;
+}
+
+// The size of the input, for the share of it a progress display shows; 0 when unknown.
+std::uint64_t inputSizeOf(const std::string& input)
+{
+    if (IsStandardStream(input) || FileKindOnDisk(input) != FileKind::Regular)
+        return 0;
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(FileSystemPath(input), sizeError);
+    return sizeError ? 0 : size;
+}
+
+// Opens the report, the input and the result file, converts the lines from one into the others
+// and closes them, then shows the closing message or the line of the failure.
+RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSettings& s,
+    TTrKonfAf& fit, Platform& platform)
+{
+    const WriteMode mode = s.CommandLineFiles ? WriteMode::WholeOrNothing : WriteMode::InPlace;
+    const std::uint64_t inputSize = inputSizeOf(files.Input);
+    RunOutcome outcome;
+    RunCounts& counts = outcome.Counts;
+    auto tell = [&](RunProgress::Stage stage) {
+        if (s.Progress)
+            s.Progress(RunProgress { stage, counts.LinesRead, 0, inputSize });
+    };
+    tell(RunProgress::Stage::Started);
+    OutputFile report, result;
+    LineReader input;
+    try {
+        // An output that is the input under another name (a link) would destroy it.
+        FilePlan plan;
+        plan.Reads(files.Input);
+        plan.Writes(files.Report);
+        plan.Writes(files.Result);
+        if (const auto clash = plan.FirstClash())
+            throw LineFileError(FilePlan::ClashText(*clash));
+        const std::int32_t inCode = s.LocalToNational ? kLocalSystemCode : area.SystemCode;
+        const std::int32_t outCode = s.LocalToNational ? area.SystemCode : kLocalSystemCode;
+        OpenOutput(report, files.Report, mode);
+        report.Write(ReportHeader(area.Name, inCode, outCode, runDate(platform)));
+        input.Open(files.Input);
+        OpenOutput(result, files.Result, mode);
+        const LineConversion lines { &fit,
+            s.LocalToNational ? area.Extents.Local : area.Extents.National, s.Digits,
+            RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
+            // A byte-order mark belongs to the file, not to its first point's name: the result
+            // file starts with it as the input does, and the input is UTF-8 text.
+            input.SkipPrefix(kByteOrderMark) };
+        if (lines.ByteOrderMark)
+            result.Write(kByteOrderMark);
+        ConvertBlocks(input, lines, inputSize, counts, result, report);
+        // The closing message reports success only once every byte has reached the files.
+        result.Flush();
+        report.Write(ReportClosing(counts));
+        report.Flush();
+        if (mode == WriteMode::WholeOrNothing) {
+            // The files take their places before success is reported.
+            report.Close();
+            result.Close();
+        }
+    } catch (const std::exception& e) {
+        if (dynamic_cast<const LineFileError*>(&e) != nullptr)
+            outcome.Failure = e.what();
+        // In place, what was written up to the failure stays in the files; whole or not at
+        // all, the old files stay as they were.
+        report.Abandon();
+        result.Abandon();
+        input.Close();
+        tell(RunProgress::Stage::Finished);
+        platform.ShowMessage(kLineError + std::to_string(counts.LinesRead));
+        return outcome;
+    }
+    tell(RunProgress::Stage::Finished);
+    platform.ShowMessage(ClosingMessage(counts));
+    try {
+        report.Close();
+        result.Close();
+    } catch (const LineFileError&) {
+    }
+    input.Close();
+    outcome.Complete = true;
+    return outcome;
+}
+
+} // namespace
+
+RunOutcome RunConversion(const RunArea& area, const RunFiles& files, const RunSettings& settings)
+{
+    Platform& platform = settings.Messages != nullptr ? *settings.Messages : CurrentPlatform();
+    if (!IsStandardStream(files.Input) && !platform.RegularFileExists(files.Input)) {
+        // The command line reads a FIFO (a named pipe, a process substitution) as a stream.
+        const FileKind kind
+            = settings.CommandLineFiles ? FileKindOnDisk(files.Input) : FileKind::Missing;
+        if (kind == FileKind::Directory) {
+            platform.ShowMessage(ReadFailureText(files.Input, DirectoryError()));
+            return {};
+        }
+        if (kind != FileKind::Other) {
+            platform.ShowMessage(kMissingInput + PathForMessage(files.Input));
+            return {};
+        }
+    }
+    TTrKonfAf fit;
+    const AreaFitStatus status = FitArea(fit, area.Points, !settings.LocalToNational);
+    if (status != AreaFitStatus::Fitted) {
+        platform.ShowMessage(RefusalText(status));
+        return {};
+    }
+    return convertFiles(area, files, settings, fit, platform);
+}
+
+} // namespace vorida
