@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <random>
 #include <set>
 
 namespace vorida::cli {
@@ -168,6 +169,43 @@ std::optional<ExitStatus> refuseClashes(
     return refuseClash(io, plan);
 }
 
+// For a caller whose output stream is not the process's standard output (another program
+// running the verb in memory), an output "-" of a run is written to a temporary file, whose bytes
+// go to that stream once the run is over.
+class StandardOutputStandIn
+{
+public:
+    StandardOutputStandIn(VerbStreams& io, std::string& path) : io_(io)
+    {
+        if (!IsStandardStream(path) || &io.Out == &std::cout)
+            return;
+        std::error_code ec;
+        const auto folder = std::filesystem::temp_directory_path(ec);
+        temporary_ = PathText(
+            folder / ("vorida-stdout-" + std::to_string(std::random_device {}()) + ".tmp"));
+        removalSlot_ = RemoveOnInterrupt(temporary_);
+        path = temporary_;
+    }
+    ~StandardOutputStandIn()
+    {
+        if (temporary_.empty())
+            return;
+        std::string bytes;
+        if (readWholeFile(temporary_, bytes))
+            io_.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::error_code ec;
+        std::filesystem::remove(FileSystemPath(temporary_), ec);
+        ReleaseOnInterrupt(removalSlot_);
+    }
+    StandardOutputStandIn(const StandardOutputStandIn&) = delete;
+    StandardOutputStandIn& operator=(const StandardOutputStandIn&) = delete;
+
+private:
+    VerbStreams& io_;
+    std::string temporary_;
+    int removalSlot_ = -1;
+};
+
 // The runs one after the other, each with its closing message or its failure; with several,
 // each after a line with its input (and its defective lines named with it).
 ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFiles>& runs,
@@ -181,7 +219,9 @@ ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFil
         }
         RunOutcome outcome;
         try {
-            outcome = RunConversion(area, files, settings);
+            RunFiles written = files;
+            const StandardOutputStandIn result(io, written.Result), report(io, written.Report);
+            outcome = RunConversion(area, written, settings);
         } catch (const Error& e) {
             messages.Release(io.Err);
             io.Err << "Błąd obliczeń: " << e.what() << '\n';

@@ -51,3 +51,25 @@ TEST(Verbs, InternalErrorIsReportedAsSuch)
     EXPECT_FALSE(std::filesystem::exists(dir / "area.bin"));
 #endif
 }
+
+// A result on standard output ("-", convert's default) reaches the caller's stream: byte for
+// byte the result file the tool writes, the closing message on the error stream.
+TEST(Verbs, ConvertInMemoryIsTheToolsResultFile)
+{
+    TempDir dir;
+    const std::string area = dir / "area.bin";
+    std::ostringstream packed, packErrors;
+    ASSERT_EQ(
+        cli::runVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
+            packed, packErrors),
+        0);
+    const std::string input = std::string(VORIDA_EXAMPLES_DIR) + "/xy_LOK";
+    ASSERT_EQ(RunCli("convert \"" + input + "\" --area \"" + area + "\" --digits 4 -o \""
+                      + (dir / "written.1") + "\"",
+                  dir / "printed.txt"),
+        0);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runVerb("convert", { input, "--area", area, "--digits", "4" }, out, err), 0);
+    EXPECT_EQ(out.str(), ReadFile(dir / "written.1"));
+    EXPECT_NE(err.str().find("OBLICZENIA ZAKOŃCZONE"), std::string::npos) << err.str();
+}
