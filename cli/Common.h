@@ -1,6 +1,6 @@
-// What the verbs of vorida-cli share: exit statuses, option parsing, the held messages and
-// number helpers. Each verb lives in a source file of its own and only parses options and
-// prints; the work is done by the libraries.
+// What the verbs of vorida-cli share: their streams, the exit statuses, the verbs' table, the
+// held messages and number helpers. Each verb lives in a source file of its own with its option
+// table and only reads options and prints; the work is done by the libraries.
 #pragma once
 
 #include "Extended.h"
@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace vorida {
@@ -24,8 +23,6 @@ struct CheckPointFile;
 
 namespace vorida::cli {
 
-// Exit statuses: success, failure, wrong usage, and (convert --strict) a complete run with
-// defective points.
 // The two streams a verb writes to: its standard output and its standard error.
 struct VerbStreams
 {

@@ -11,16 +11,25 @@
 using namespace vorida;
 using namespace vorida::test;
 
+namespace {
+// The sample area packed into dir by the library's pack; its path.
+std::string packSampleArea(const TempDir& dir)
+{
+    const std::string area = dir / "area.bin";
+    std::ostringstream packed, errors;
+    EXPECT_EQ(
+        cli::runVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
+            packed, errors),
+        0)
+        << errors.str();
+    return area;
+}
+} // namespace
+
 TEST(Verbs, FitInMemoryIsTheToolsOutput)
 {
     TempDir dir;
-    const std::string area = dir / "area.bin";
-    std::ostringstream packed, packErrors;
-    ASSERT_EQ(
-        cli::runVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
-            packed, packErrors),
-        0)
-        << packErrors.str();
+    const std::string area = packSampleArea(dir);
 
     const std::string printed = dir / "printed.txt";
     ASSERT_EQ(RunCli("fit --loo --area \"" + area + "\"", printed), 0) << ReadFile(printed);
@@ -57,12 +66,7 @@ TEST(Verbs, InternalErrorIsReportedAsSuch)
 TEST(Verbs, ConvertInMemoryIsTheToolsResultFile)
 {
     TempDir dir;
-    const std::string area = dir / "area.bin";
-    std::ostringstream packed, packErrors;
-    ASSERT_EQ(
-        cli::runVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
-            packed, packErrors),
-        0);
+    const std::string area = packSampleArea(dir);
     const std::string input = std::string(VORIDA_EXAMPLES_DIR) + "/xy_LOK";
     ASSERT_EQ(RunCli("convert \"" + input + "\" --area \"" + area + "\" --digits 4 -o \""
                       + (dir / "written.1") + "\"",
