@@ -9,13 +9,12 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <random>
 #include <set>
 
 namespace vorida::cli {
 
 namespace {
-
-constexpr std::int32_t kMaximumWorkers = 256;
 
 // The progress of a long run on standard error (a terminal): lines done and the share of the
 // input read, once a run has taken a second, a few times a second; wiped at the end, so that
@@ -23,6 +22,8 @@ constexpr std::int32_t kMaximumWorkers = 256;
 class ProgressLine
 {
 public:
+    explicit ProgressLine(std::ostream& err) : err_(err) { }
+
     void Show(const RunProgress& p)
     {
         using Clock = std::chrono::steady_clock;
@@ -43,7 +44,7 @@ public:
                 const std::string text
                     = "Przeliczanie: " + CountOf(p.Lines, "linia", "linie", "linii") + ", "
                     + std::to_string(percent) + "% pliku";
-                std::cerr << '\r' << text << std::flush;
+                err_ << '\r' << text << std::flush;
                 width_ = std::max(width_, text.size());
             }
             return;
@@ -58,55 +59,35 @@ public:
     void Wipe()
     {
         if (width_ > 0)
-            std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+            err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
         width_ = 0;
     }
 
 private:
+    std::ostream& err_;
     std::chrono::steady_clock::time_point start_, last_;
     size_t width_ = 0;
 };
 
 } // namespace
 
-const char* const kConvertHelp
-    = "Użycie: vorida-cli convert WEJŚCIE... [-o WYNIK] [--report RAPORT] [--area PLIK]\n"
-      "                          [--to-local] [--digits N] [--threads W] [--strict] [--verbose]\n"
-      "       vorida-cli convert [--dir KATALOG] [--area PLIK] [--to-local] [--digits N] ...\n"
-      "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
-      "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
-      "(--to-local: krajowy -> lokalny); raport tylko z --report. Bajty wyniku i raportu są\n"
-      "takie jak w xy2000.1 / xy_LOK.1 i Raport.txt programu.\n"
-      "Kilka plików WEJŚCIE: każdy do pliku WEJŚCIE.1 obok niego, albo z -o KATALOG do\n"
-      "KATALOG/nazwa.1; z --report KATALOG raport każdego jako KATALOG/nazwa.Raport.txt.\n"
-      "Bez WEJŚCIA: pliki programu w KATALOGU (domyślnie bieżący): xy_LOK -> xy2000.1\n"
-      "(--to-local: xy2000 -> xy_LOK.1) i Raport.txt.\n"
-      "Plik obszaru: --area PLIK, inaczej TRANSPKT.BIN z --dir, z bieżącego katalogu albo\n"
-      "obok programu (użyty plik jest podawany na standardowym wyjściu błędów).\n"
-      "N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem); W wątków\n"
-      "przeliczających (domyślnie tyle, ile rdzeni; 1: bez dodatkowych wątków).\n"
-      "--strict: kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego);\n"
-      "--strict lub --verbose: linie punktów z defektem na standardowym wyjściu błędów.\n"
-      "Kody wyjścia: 0 wykonane, 1 błąd, 2 złe użycie, 3 punkty z defektem (--strict).\n"
-      "Na terminalu dłuższe przeliczenie pokazuje postęp.\n";
-
 namespace {
 
 // The files of the runs a command asks for; empty (after a message) on wrong usage.
-std::optional<std::vector<RunFiles>> runFiles(const Options& o)
+std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
 {
     namespace fs = std::filesystem;
-    const std::vector<std::string>& inputs = o.Positional;
+    const std::vector<std::string>& inputs = o.Operands;
     std::vector<RunFiles> runs;
     if (inputs.size() == 1) {
         runs.push_back({ inputs[0], o.Output.value_or("-"), o.Report.value_or("") });
         return runs;
     }
     // Several inputs: each to a file of its own, named after it.
-    auto folder = [](const std::optional<std::string>& option, const char* what) {
+    auto folder = [&io](const std::optional<std::string>& option, const char* what) {
         std::error_code ec;
         if (option && !fs::is_directory(FileSystemPath(*option), ec)) {
-            usage(kConvertHelp,
+            usage(io, convertVerb(),
                 std::string("Przy kilku plikach wejściowych ") + what
                     + " musi być katalogiem: " + *option);
             return false;
@@ -118,12 +99,13 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
     std::set<std::string> names;
     for (const std::string& input : inputs) {
         if (IsStandardStream(input)) {
-            usage(kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
+            usage(
+                io, convertVerb(), "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
             return std::nullopt;
         }
         const std::string name = PathText(FileSystemPath(input).filename());
         if ((o.Output || o.Report) && !names.insert(name).second) {
-            usage(kConvertHelp, "Dwa pliki wejściowe o tej samej nazwie: " + name);
+            usage(io, convertVerb(), "Dwa pliki wejściowe o tej samej nazwie: " + name);
             return std::nullopt;
         }
         RunFiles f;
@@ -135,69 +117,155 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
     return runs;
 }
 
-} // namespace
-
-int convert(const std::vector<std::string>& args)
+// The settings and the files of the runs a command asks for (the fixed names are added once
+// the area's system is known); ExitStatus::Usage after a message on wrong usage.
+ExitStatus readRequest(
+    VerbStreams& io, const Options& o, RunSettings& settings, std::vector<RunFiles>& runs)
 {
-    auto o = parseOptions(args,
-        { "--dir", "--to-local", "--digits", "--threads", "-o", "--report", "--area", "--strict",
-            "--verbose" },
-        kConvertHelp);
-    if (!o)
-        return kUsage;
-    const bool freeFiles = !o->Positional.empty();
-    if (freeFiles && o->DirectoryGiven)
-        return usage(
-            kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
-    if (!freeFiles && (o->Output || o->Report))
-        return usage(kConvertHelp, "-o i --report wymagają pliku wejściowego.");
-    RunSettings settings;
-    settings.LocalToNational = !o->ToLocal;
+    const bool freeFiles = !o.Operands.empty();
+    if (freeFiles && o.Dir)
+        return usage(io, convertVerb(),
+            "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
+    if (!freeFiles && (o.Output || o.Report))
+        return usage(io, convertVerb(), "-o i --report wymagają pliku wejściowego.");
+    settings.LocalToNational = !o.ToLocal;
     settings.CommandLineFiles = true;
-    std::int32_t& digits = settings.Digits;
-    if (o->Digits) {
-        auto d = ParseInt32(*o->Digits);
+    if (o.Digits) {
+        auto d = ParseInt32(*o.Digits);
         if (!d)
-            return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
-        digits = *d;
+            return usage(io, convertVerb(), "Niepoprawna liczba miejsc: " + *o.Digits);
+        settings.Digits = *d;
     }
-    if (o->Threads) {
-        auto w = ParseInt32(*o->Threads);
-        if (!w || *w < 1 || *w > kMaximumWorkers)
-            return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
-        settings.Workers = static_cast<unsigned>(*w);
-    }
-    std::vector<RunFiles> runs;
+    const auto threads = readThreads(io, convertVerb(), o);
+    if (!threads)
+        return ExitStatus::Usage;
+    settings.Workers = *threads;
     if (freeFiles) {
-        auto r = runFiles(*o);
+        auto r = runFiles(io, o);
         if (!r)
-            return kUsage;
+            return ExitStatus::Usage;
         runs = std::move(*r);
     }
-    if (digits < 1 || digits > 5)
-        std::cerr << "Uwaga: " << digits
-                  << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
-                     "współrzędnych mogą się zlewać.\n";
+    if (settings.Digits < 1 || settings.Digits > 5)
+        io.Err << "Uwaga: " << settings.Digits
+               << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
+                  "współrzędnych mogą się zlewać.\n";
+    return ExitStatus::Ok;
+}
 
-    const std::string area = freeFiles ? areaPath(*o, false)
-        : o->Area                      ? *o->Area
-                                       : PathIn(o->Directory, kDataFileName);
-    ProgressLine progress;
-    if (StandardErrorIsTerminal())
+// Every output against every input (the area file among them) and every other output, before
+// anything is written: with several inputs, nothing at all is written then.
+std::optional<ExitStatus> refuseClashes(
+    VerbStreams& io, const std::string& area, const std::vector<RunFiles>& runs)
+{
+    FilePlan plan;
+    plan.Reads(area);
+    for (const RunFiles& f : runs)
+        plan.Reads(f.Input);
+    for (const RunFiles& f : runs) {
+        plan.Writes(f.Result);
+        plan.Writes(f.Report);
+    }
+    return refuseClash(io, plan);
+}
+
+// For a caller whose output stream is not the process's standard output (another program
+// running the verb in memory), an output "-" of a run is written to a temporary file, whose bytes
+// go to that stream once the run is over.
+class StandardOutputStandIn
+{
+public:
+    StandardOutputStandIn(VerbStreams& io, std::string& path) : io_(io)
+    {
+        if (!IsStandardStream(path) || &io.Out == &std::cout)
+            return;
+        std::error_code ec;
+        const auto folder = std::filesystem::temp_directory_path(ec);
+        temporary_ = PathText(
+            folder / ("vorida-stdout-" + std::to_string(std::random_device {}()) + ".tmp"));
+        removalSlot_ = RemoveOnInterrupt(temporary_);
+        path = temporary_;
+    }
+    ~StandardOutputStandIn()
+    {
+        if (temporary_.empty())
+            return;
+        std::string bytes;
+        if (readWholeFile(temporary_, bytes))
+            io_.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::error_code ec;
+        std::filesystem::remove(FileSystemPath(temporary_), ec);
+        ReleaseOnInterrupt(removalSlot_);
+    }
+    StandardOutputStandIn(const StandardOutputStandIn&) = delete;
+    StandardOutputStandIn& operator=(const StandardOutputStandIn&) = delete;
+
+private:
+    VerbStreams& io_;
+    std::string temporary_;
+    int removalSlot_ = -1;
+};
+
+// The runs one after the other, each with its closing message or its failure; with several,
+// each after a line with its input (and its defective lines named with it).
+ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFiles>& runs,
+    const RunSettings& settings, CliPlatform& messages, std::string& defectPrefix)
+{
+    ExitStatus status = ExitStatus::Ok;
+    for (const RunFiles& files : runs) {
+        if (runs.size() > 1) {
+            io.Out << files.Input << ":\n" << std::flush;
+            defectPrefix = PathForMessage(files.Input) + ":";
+        }
+        RunOutcome outcome;
+        try {
+            RunFiles written = files;
+            const StandardOutputStandIn result(io, written.Result), report(io, written.Report);
+            outcome = RunConversion(area, written, settings);
+        } catch (const Error& e) {
+            messages.Release(io.Err);
+            io.Err << "Błąd obliczeń: " << e.what() << '\n';
+            status = ExitStatus::Failure;
+            continue;
+        }
+        // The closing message of a complete run goes to standard output, unless the result
+        // itself is going there.
+        const bool resultOnStandardOutput = IsStandardStream(files.Result);
+        messages.Release(outcome.Complete && !resultOnStandardOutput ? io.Out : io.Err);
+        if (!outcome.Complete) {
+            if (!outcome.Failure.empty())
+                io.Err << outcome.Failure << '\n';
+            if (resultOnStandardOutput)
+                standardOutputFailureReported();
+            status = ExitStatus::Failure;
+        }
+    }
+    return status;
+}
+
+ExitStatus convert(VerbStreams& io, const Options& o)
+{
+    RunSettings settings;
+    std::vector<RunFiles> runs;
+    if (const ExitStatus status = readRequest(io, o, settings, runs); status != ExitStatus::Ok)
+        return status;
+    const bool freeFiles = !o.Operands.empty();
+    const std::string area = freeFiles ? areaPath(io, o, false)
+        : o.Area                       ? *o.Area
+                                       : PathIn(o.Directory(), kDataFileName);
+    ProgressLine progress(io.Err);
+    // Only the tool's own standard error, on a terminal, shows the progress.
+    if (&io.Err == &std::cerr && StandardErrorIsTerminal())
         settings.Progress = [&progress](const RunProgress& p) { progress.Show(p); };
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
     std::string defectPrefix;
-    if (o->Strict || o->Verbose)
+    if (o.Strict || o.Verbose)
         settings.Defects = [&](std::int64_t line, DefectKind kind) {
             progress.Wipe();
-            if (defectPrefix.empty())
-                std::cerr << "Linia " << line << ": ";
-            else
-                std::cerr << defectPrefix << line << ": ";
-            std::cerr << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
-                                                         : "punkt poza obszarem")
-                      << '\n';
+            io.Err << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
+                   << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
+                   << '\n';
             ++defects;
         };
     else
@@ -210,57 +278,58 @@ int convert(const std::vector<std::string>& args)
     settings.Messages = &messages;
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)
-        areaPath(*o);
+        areaPath(io, o);
     RunArea runArea;
-    loadAreaFile(area, messages, runArea);
+    loadAreaFile(io, area, messages, runArea);
     if (!freeFiles)
-        runs = { FixedRunFiles(!o->ToLocal, o->Directory, runArea.SystemCode) };
-    // Every output against every input (the area file among them) and every other output,
-    // before anything is written: with several inputs, nothing at all is written then.
-    {
-        FilePlan plan;
-        plan.Reads(area);
-        for (const RunFiles& f : runs)
-            plan.Reads(f.Input);
-        for (const RunFiles& f : runs) {
-            plan.Writes(f.Result);
-            plan.Writes(f.Report);
-        }
-        if (const auto refused = refuseClash(plan))
-            return *refused;
-    }
-
-    int status = kOk;
-    const size_t count = runs.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (count > 1) {
-            std::cout << runs[i].Input << ":\n" << std::flush;
-            defectPrefix = PathForMessage(runs[i].Input) + ":";
-        }
-        RunOutcome outcome;
-        try {
-            outcome = RunConversion(runArea, runs[i], settings);
-        } catch (const std::exception& e) {
-            messages.Release(std::cerr);
-            std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-            status = kFailure;
-            continue;
-        }
-        // The closing message of a complete run goes to standard output, unless the result
-        // itself is going there.
-        const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
-        messages.Release(outcome.Complete && !resultOnStandardOutput ? std::cout : std::cerr);
-        if (!outcome.Complete) {
-            if (!outcome.Failure.empty())
-                std::cerr << outcome.Failure << '\n';
-            if (resultOnStandardOutput)
-                standardOutputFailureReported();
-            status = kFailure;
-        }
-    }
-    if (status == kOk && o->Strict && defects > 0)
-        return kDefects;
+        runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
+    if (const auto refused = refuseClashes(io, area, runs))
+        return *refused;
+    const ExitStatus status = runAll(io, runArea, runs, settings, messages, defectPrefix);
+    if (status == ExitStatus::Ok && o.Strict && defects > 0)
+        return ExitStatus::Shortfall;
     return status;
+}
+
+} // namespace
+
+const VerbSpec& convertVerb()
+{
+    static const VerbSpec verb { "convert", "przeliczenie pliku punktów (jak przycisk programu)",
+        "[WEJŚCIE...]",
+        "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
+        "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
+        "(--to-local: krajowy -> lokalny); raport tylko z --report. Bajty wyniku i raportu są\n"
+        "takie jak w xy2000.1 / xy_LOK.1 i Raport.txt programu.\n"
+        "Kilka plików WEJŚCIE: każdy do pliku WEJŚCIE.1 obok niego, albo z -o KATALOG do\n"
+        "KATALOG/nazwa.1; z --report KATALOG raport każdego jako KATALOG/nazwa.Raport.txt.\n"
+        "Bez WEJŚCIA: pliki programu w KATALOGU (domyślnie bieżący): xy_LOK -> xy2000.1\n"
+        "(--to-local: xy2000 -> xy_LOK.1) i Raport.txt.\n"
+        "Plik obszaru: --area PLIK, inaczej TRANSPKT.BIN z --dir, z bieżącego katalogu albo\n"
+        "obok programu (użyty plik jest podawany na standardowym wyjściu błędów).\n"
+        "Na terminalu dłuższe przeliczenie pokazuje postęp.\n",
+        {
+            { "-o", "WYNIK", &Options::Output,
+                "plik wynikowy (domyślnie standardowe wyjście); przy kilku plikach WEJŚCIE "
+                "katalog",
+                true },
+            { "--report", "RAPORT", &Options::Report,
+                "raport przeliczenia; przy kilku plikach WEJŚCIE katalog", true },
+            { "--dir", "KATALOG", &Options::Dir,
+                "bez WEJŚCIA: katalog plików programu (domyślnie bieżący)", true },
+            areaOption(),
+            toLocalOption(),
+            digitsOption("N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem)"),
+            threadsOption("N wątków przeliczających (domyślnie tyle, ile rdzeni; 1: bez "
+                          "dodatkowych wątków)"),
+            { "--strict", "", &Options::Strict,
+                "kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego); linie "
+                "punktów z defektem na standardowym wyjściu błędów" },
+            { "--verbose", "", &Options::Verbose,
+                "linie punktów z defektem na standardowym wyjściu błędów" },
+        },
+        convert };
+    return verb;
 }
 
 } // namespace vorida::cli

@@ -1,0 +1,93 @@
+// vorida-cli-man FILE: writes the manual page of vorida-cli (roff, man(7)) from the verbs' option
+// tables, so that it says what the help says.
+#include "Common.h"
+
+#include <fstream>
+#include <iostream>
+
+using namespace vorida::cli;
+
+namespace {
+
+// Text as roff prints it: a backslash and a minus escaped, and no line taken for a request.
+std::string roff(std::string_view text)
+{
+    std::string out;
+    bool lineStart = true;
+    for (char c : text) {
+        if (lineStart && (c == '.' || c == '\''))
+            out += "\\&";
+        if (c == '\\')
+            out += "\\e";
+        else if (c == '-')
+            out += "\\-";
+        else
+            out += c;
+        lineStart = c == '\n';
+    }
+    return out;
+}
+
+std::string optionHead(const OptionSpec& spec)
+{
+    std::string head = "\\fB" + roff(spec.Name) + "\\fR";
+    if (!spec.Value.empty())
+        head += " \\fI" + roff(spec.Value) + "\\fR";
+    return head;
+}
+
+std::string verbSection(const VerbSpec& verb)
+{
+    std::string page = ".SS " + std::string(verb.Name) + "\n.nf\n" + roff(synopsisText(verb, 0, 78))
+        + "\n.fi\n.PP\n" + roff(verb.Description);
+    for (const OptionSpec& spec : verb.Table)
+        page += ".TP\n" + optionHead(spec) + "\n" + roff(spec.Help) + "\n";
+    return page;
+}
+
+std::string manPage()
+{
+    std::string page = ".\\\" -*- coding: UTF-8 -*-\n.TH VORIDA\\-CLI 1 \"\" \""
+        + roff(versionText())
+        + "\" \"Polecenia użytkownika\"\n"
+          ".SH NAZWA\n"
+          "vorida\\-cli \\- praca programu bez okien: pliki obszaru, ocena obszaru, przeliczenie "
+          "plików punktów\n"
+          ".SH SKŁADNIA\n"
+          ".B vorida\\-cli\n"
+          ".I POLECENIE\n"
+          "[\\fIOPCJE\\fR]\n"
+          ".br\n"
+          ".B vorida\\-cli\n"
+          "\\fIPOLECENIE\\fR \\fB\\-\\-help\\fR | \\fB\\-\\-version\\fR\n"
+          ".SH OPIS\n"
+          "Polecenia:\n";
+    for (const VerbSpec* verb : allVerbs())
+        page += ".TP\n.B " + std::string(verb->Name) + "\n" + roff(verb->Summary) + "\n";
+    page += ".SH POLECENIA\n";
+    for (const VerbSpec* verb : allVerbs())
+        page += verbSection(*verb);
+    page += ".SH WSPÓLNE ZASADY\n" + roff(kConventionsText) + ".SH KODY WYJŚCIA\n";
+    for (const ExitStatusText& text : exitStatusTexts())
+        page += ".TP\n.B " + std::to_string(static_cast<int>(text.Status)) + "\n" + roff(text.Whole)
+            + "\n";
+    return page;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "Użycie: vorida-cli-man PLIK\n";
+        return 2;
+    }
+    std::ofstream out(argv[1], std::ios::binary);
+    out << manPage();
+    out.close();
+    if (!out) {
+        std::cerr << "Nie można zapisać pliku " << argv[1] << '\n';
+        return 1;
+    }
+    return 0;
+}
