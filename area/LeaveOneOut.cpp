@@ -1,6 +1,7 @@
 #include "LeaveOneOut.h"
 
 #include "ExpectedSpread.h"
+#include "LooDowndate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +13,8 @@ namespace vorida {
 
 namespace {
 
-// What the fits without each point share: the set, the direction, the copy sets and the
-// model of the expected spread.
+// What the fits without each point share: the set, the direction, the copy sets, the model
+// of the expected spread and the whole set's fit to downdate.
 struct LooInput
 {
     const TPktDostosowania& Points;
@@ -21,6 +22,7 @@ struct LooInput
     const std::vector<size_t>& CopyOf;
     const std::vector<size_t>& Copies; // per point: the size of its copy set
     const ExpectedSpread& Spread;
+    const LooDowndate& Downdate;
 };
 
 // σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
@@ -86,6 +88,12 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             members[i - 1] = i - 1;
         }
         out[i].Copies = in.Copies[i];
+        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i)) {
+            static_cast<Discrepancy&>(out[i]) = fast->Loo;
+            out[i].Factor = in.Spread.Factor(i);
+            out[i].Sigma = fast->Sigma;
+            continue;
+        }
         if (in.Copies[i] == 1) {
             discrepancy(in, reduced, members, i, t, out[i]);
             continue;
@@ -125,16 +133,18 @@ void computeAll(const LooInput& in, unsigned threads, std::vector<LooDiscrepancy
     const size_t size = in.Points.size();
     for (unsigned w = 1; w < n; ++w)
         workers.emplace_back([&, w] {
+            // Our own errors and the library's (no memory) go to the caller, which tells
+            // them apart; nothing else is thrown here.
             try {
                 computeRange(in, size * w / n, size * (w + 1) / n, out);
-            } catch (...) {
+            } catch (const std::exception&) {
                 failures[w] = std::current_exception();
             }
         });
     try {
         computeRange(in, 0, size / n, out);
-    } catch (...) {
-        failures[0] = std::current_exception();
+    } catch (const std::exception&) {
+        failures[0] = std::current_exception(); // thrown once the workers are joined
     }
     for (std::thread& t : workers)
         t.join();
@@ -320,9 +330,10 @@ LooResult LeaveOneOut(
     for (size_t i = 0; i < points.size(); ++i)
         copies[i] = copies[copyOf[i]];
     const ExpectedSpread spread(points, reverse, copyOf);
+    const LooDowndate downdate(points, reverse, copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, copyOf, copies, spread }, threads, result.Points);
+    computeAll({ points, reverse, copyOf, copies, spread, downdate }, threads, result.Points);
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;

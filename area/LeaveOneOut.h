@@ -106,9 +106,11 @@ struct LooResult
 inline constexpr unsigned kMaximumAreaThreads = 16;
 
 // The discrepancy of every point and one round of judgement; reverse false for local to
-// national (as TTrKonfAf::Fit). Each reduced set keeps the order of the others, so the result
-// is exactly that of FitArea on the set without the point followed by TransformPoint of its
-// source coordinates, whatever the number of threads (0: one per core). Throws
+// national (as TTrKonfAf::Fit). The result is that of FitArea on the set without the point
+// followed by TransformPoint of its source coordinates: exactly so below kDowndateFromPoints
+// points, for copies and wherever the downdate could lose digits (each reduced set keeps the
+// order of the others); elsewhere from the whole set's fit downdated (LooDowndate.h), within
+// a nanometre or so. The same whatever the number of threads (0: one per core). Throws
 // ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
