@@ -46,26 +46,50 @@ ExpectedSpread::ExpectedSpread(
     }
 }
 
-std::optional<Extended> ExpectedSpread::Factor(size_t i) const
+bool ExpectedSpread::reducedFactor(size_t i, cubic::Matrix& l) const
 {
-    Matrix l = normal_;
+    l = normal_;
     for (size_t j = 0; j < rowX_.size(); ++j)
         if (copyOf_[j] == copyOf_[i]) {
             AddOuter(l, rowX_[j], -1.0L);
             AddOuter(l, rowY_[j], -1.0L);
         }
-    if (!cubic::Factor(l, 1e-20L))
+    return cubic::Factor(l, 1e-20L);
+}
+
+std::optional<Extended> ExpectedSpread::CubicFactor(size_t i) const
+{
+    Matrix l {};
+    if (!reducedFactor(i, l))
+        return std::nullopt;
+    const Extended fx = 1.0L + Dot(rowX_[i], Solve(l, rowX_[i]));
+    const Extended fy = 1.0L + Dot(rowY_[i], Solve(l, rowY_[i]));
+    return (fx + fy) / 2.0L;
+}
+
+std::optional<Extended> ExpectedSpread::Factor(size_t i) const
+{
+    Matrix l {};
+    if (!reducedFactor(i, l))
         return std::nullopt;
     // Hausbrandt's weights of the others as the conversion of point i meets them.
     Extended total = 0.0L, squares = 0.0L;
     Row mx {}, my {}; // Σ wⱼ aⱼ
+    // Two passes, the weights first: the x87 registers hold the sums of one pass each.
+    std::vector<Extended> weights(rowX_.size(), 0.0L); // 0 for the point and its copies
     for (size_t j = 0; j < rowX_.size(); ++j) {
         if (copyOf_[j] == copyOf_[i])
             continue;
         const Extended dx = targetX_[j] - targetX_[i], dy = targetY_[j] - targetY_[i];
         const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
+        weights[j] = w;
         total = total + w;
         squares = squares + w * w;
+    }
+    for (size_t j = 0; j < rowX_.size(); ++j) {
+        if (copyOf_[j] == copyOf_[i])
+            continue;
+        const Extended w = weights[j];
         const Row& x = rowX_[j];
         for (size_t k = 2; k < kUnknowns; ++k)
             mx[k] = mx[k] + w * x[k];
