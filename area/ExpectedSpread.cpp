@@ -57,16 +57,6 @@ bool ExpectedSpread::reducedFactor(size_t i, cubic::Matrix& l) const
     return cubic::Factor(l, 1e-20L);
 }
 
-std::optional<Extended> ExpectedSpread::CubicFactor(size_t i) const
-{
-    Matrix l {};
-    if (!reducedFactor(i, l))
-        return std::nullopt;
-    const Extended fx = 1.0L + Dot(rowX_[i], Solve(l, rowX_[i]));
-    const Extended fy = 1.0L + Dot(rowY_[i], Solve(l, rowY_[i]));
-    return (fx + fy) / 2.0L;
-}
-
 std::optional<Extended> ExpectedSpread::Factor(size_t i) const
 {
     Matrix l {};

@@ -40,10 +40,6 @@ public:
     // nothing when the normal equations without it cannot be solved.
     std::optional<Extended> Factor(size_t i) const;
 
-    // 1 + aᵢᵀNᵢ⁻¹aᵢ = 1 / (1 − hᵢ): the same without the correction, the spread of the cubic's
-    // own prediction at point i (the mean of both components); nothing as for Factor.
-    std::optional<Extended> CubicFactor(size_t i) const;
-
 private:
     std::vector<cubic::Row> rowX_, rowY_; // the observation rows of every point
     std::vector<Extended> targetX_, targetY_;

@@ -287,16 +287,61 @@ Extended areaNoise(const std::vector<LooDiscrepancy>& points)
 }
 
 // Each computed point against its threshold; the point most over.
+// The spread of the extrapolated points as the area shows it. Beyond the last points a smooth
+// distortion that no cubic follows swings further than independent errors would, and the
+// model's sᵢ cannot know by how much; the other extrapolated points of the area can. Each of
+// their squared standardised discrepancies vⱼ² / sⱼ² is χ² with 2 degrees of freedom under the
+// model, of median 2 ln 2; the median over the others (a blunder among them moves it little;
+// the point's own never counts) against that gives the variance factor of the extrapolated
+// points (a variance component of that group of observations), never below 1. With fewer than
+// kMinimumHullOthers others it is 1.
+constexpr size_t kMinimumHullOthers = 3;
+
+void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
+{
+    std::vector<size_t> hull;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (points[i].Computed() && points[i].Extrapolated && points[i].Spread > 0.0L)
+            hull.push_back(i);
+    if (hull.size() <= kMinimumHullOthers)
+        return;
+    const Extended chiSquaredMedian = 2.0L * std::log(2.0L);
+    std::vector<Extended> ratios;
+    for (size_t i : hull)
+        ratios.push_back(
+            points[i].V * points[i].V / (points[i].Spread * points[i].Spread) / chiSquaredMedian);
+    std::vector<Extended> others;
+    for (size_t k = 0; k < hull.size(); ++k) {
+        others.clear();
+        for (size_t j = 0; j < hull.size(); ++j)
+            if (j != k)
+                others.push_back(ratios[j]);
+        std::sort(others.begin(), others.end());
+        const size_t h = others.size() / 2;
+        const Extended median
+            = others.size() % 2 == 1 ? others[h] : (others[h - 1] + others[h]) / 2.0L;
+        if (median > 1.0L)
+            points[hull[k]].Spread = points[hull[k]].Spread * std::sqrt(median);
+    }
+}
+
 void judge(LooResult& result, Extended tolerance)
 {
     result.Sigma = areaNoise(result.Points);
     result.Multiple = SpreadMultiple(result.Computed);
+    for (LooDiscrepancy& d : result.Points)
+        if (d.Computed())
+            d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
+    // In a smaller area a blunder enters every other fit with a large weight, so the other
+    // extrapolated points' discrepancies carry it and their median would raise its own
+    // threshold; their variance factor is not known well enough there (the weak screening).
+    if (result.Computed >= kWeakScreeningBelow)
+        scaleExtrapolatedSpreads(result.Points);
     Extended mostOver = 0.0L;
     for (size_t i = 0; i < result.Points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
         if (!d.Computed())
             continue;
-        d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
         d.Threshold = std::max({ result.Multiple * d.Spread, tolerance, kBlunderFloor });
         d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
         d.Blunder = d.V > d.Threshold;
