@@ -272,6 +272,14 @@ std::vector<size_t> CopiesOf(const std::vector<Extended>& x, const std::vector<E
 
 namespace {
 
+// The median of q (not empty); q is sorted.
+Extended medianOf(std::vector<Extended>& q)
+{
+    std::sort(q.begin(), q.end());
+    const size_t h = q.size() / 2;
+    return q.size() % 2 == 1 ? q[h] : (q[h - 1] + q[h]) / 2.0L;
+}
+
 // σ of the area: the median of the σ₍ᵢ₎.
 Extended areaNoise(const std::vector<LooDiscrepancy>& points)
 {
@@ -279,14 +287,9 @@ Extended areaNoise(const std::vector<LooDiscrepancy>& points)
     for (const LooDiscrepancy& d : points)
         if (d.Computed())
             q.push_back(d.Sigma);
-    if (q.empty())
-        return 0.0L;
-    std::sort(q.begin(), q.end());
-    const size_t h = q.size() / 2;
-    return q.size() % 2 == 1 ? q[h] : (q[h - 1] + q[h]) / 2.0L;
+    return q.empty() ? 0.0L : medianOf(q);
 }
 
-// Each computed point against its threshold; the point most over.
 // The spread of the extrapolated points as the area shows it. Beyond the last points a smooth
 // distortion that no cubic follows swings further than independent errors would, and the
 // model's sᵢ cannot know by how much; the other extrapolated points of the area can. Each of
@@ -316,15 +319,13 @@ void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
         for (size_t j = 0; j < hull.size(); ++j)
             if (j != k)
                 others.push_back(ratios[j]);
-        std::sort(others.begin(), others.end());
-        const size_t h = others.size() / 2;
-        const Extended median
-            = others.size() % 2 == 1 ? others[h] : (others[h - 1] + others[h]) / 2.0L;
+        const Extended median = medianOf(others);
         if (median > 1.0L)
             points[hull[k]].Spread = points[hull[k]].Spread * std::sqrt(median);
     }
 }
 
+// Each computed point against its threshold; the point most over.
 void judge(LooResult& result, Extended tolerance)
 {
     result.Sigma = areaNoise(result.Points);
