@@ -20,9 +20,9 @@
 // reduced set are the whole set's less the rows of the point (and of its copies).
 #pragma once
 
+#include "CubicNormal.h"
 #include "UTrKonfAf.h"
 
-#include <array>
 #include <optional>
 #include <vector>
 
@@ -41,14 +41,14 @@ public:
     std::optional<Extended> Factor(size_t i) const;
 
 private:
-    static constexpr size_t kUnknowns = 8; // the cubic's a₀, b₀, …, a₃, b₃
-    using Row = std::array<Extended, kUnknowns>;
-    using Matrix = std::array<Row, kUnknowns>;
-
-    std::vector<Row> rowX_, rowY_; // the observation rows of every point
+    std::vector<cubic::Row> rowX_, rowY_; // the observation rows of every point
     std::vector<Extended> targetX_, targetY_;
     std::vector<size_t> copyOf_;
-    Matrix normal_ {}; // of the whole set
+    cubic::Matrix normal_ {}; // of the whole set
+
+    // The factor of the normal matrix without point i and its copies into l; false when it is
+    // not positive definite.
+    bool reducedFactor(size_t i, cubic::Matrix& l) const;
 };
 
 } // namespace vorida

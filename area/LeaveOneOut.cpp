@@ -1,6 +1,7 @@
 #include "LeaveOneOut.h"
 
 #include "ExpectedSpread.h"
+#include "LooDowndate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +13,8 @@ namespace vorida {
 
 namespace {
 
-// What the fits without each point share: the set, the direction, the copy sets and the
-// model of the expected spread.
+// What the fits without each point share: the set, the direction, the copy sets, the model
+// of the expected spread and the whole set's fit to downdate.
 struct LooInput
 {
     const TPktDostosowania& Points;
@@ -21,6 +22,7 @@ struct LooInput
     const std::vector<size_t>& CopyOf;
     const std::vector<size_t>& Copies; // per point: the size of its copy set
     const ExpectedSpread& Spread;
+    const LooDowndate& Downdate;
 };
 
 // σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
@@ -86,6 +88,12 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             members[i - 1] = i - 1;
         }
         out[i].Copies = in.Copies[i];
+        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i)) {
+            static_cast<Discrepancy&>(out[i]) = fast->Loo;
+            out[i].Factor = in.Spread.Factor(i);
+            out[i].Sigma = fast->Sigma;
+            continue;
+        }
         if (in.Copies[i] == 1) {
             discrepancy(in, reduced, members, i, t, out[i]);
             continue;
@@ -125,16 +133,18 @@ void computeAll(const LooInput& in, unsigned threads, std::vector<LooDiscrepancy
     const size_t size = in.Points.size();
     for (unsigned w = 1; w < n; ++w)
         workers.emplace_back([&, w] {
+            // Our own errors and the library's (no memory) go to the caller, which tells
+            // them apart; nothing else is thrown here.
             try {
                 computeRange(in, size * w / n, size * (w + 1) / n, out);
-            } catch (...) {
+            } catch (const std::exception&) {
                 failures[w] = std::current_exception();
             }
         });
     try {
         computeRange(in, 0, size / n, out);
-    } catch (...) {
-        failures[0] = std::current_exception();
+    } catch (const std::exception&) {
+        failures[0] = std::current_exception(); // thrown once the workers are joined
     }
     for (std::thread& t : workers)
         t.join();
@@ -262,6 +272,14 @@ std::vector<size_t> CopiesOf(const std::vector<Extended>& x, const std::vector<E
 
 namespace {
 
+// The median of q (not empty); q is sorted.
+Extended medianOf(std::vector<Extended>& q)
+{
+    std::sort(q.begin(), q.end());
+    const size_t h = q.size() / 2;
+    return q.size() % 2 == 1 ? q[h] : (q[h - 1] + q[h]) / 2.0L;
+}
+
 // σ of the area: the median of the σ₍ᵢ₎.
 Extended areaNoise(const std::vector<LooDiscrepancy>& points)
 {
@@ -269,11 +287,42 @@ Extended areaNoise(const std::vector<LooDiscrepancy>& points)
     for (const LooDiscrepancy& d : points)
         if (d.Computed())
             q.push_back(d.Sigma);
-    if (q.empty())
-        return 0.0L;
-    std::sort(q.begin(), q.end());
-    const size_t h = q.size() / 2;
-    return q.size() % 2 == 1 ? q[h] : (q[h - 1] + q[h]) / 2.0L;
+    return q.empty() ? 0.0L : medianOf(q);
+}
+
+// The spread of the extrapolated points as the area shows it. Beyond the last points a smooth
+// distortion that no cubic follows swings further than independent errors would, and the
+// model's sᵢ cannot know by how much; the other extrapolated points of the area can. Each of
+// their squared standardised discrepancies vⱼ² / sⱼ² is χ² with 2 degrees of freedom under the
+// model, of median 2 ln 2; the median over the others (a blunder among them moves it little;
+// the point's own never counts) against that gives the variance factor of the extrapolated
+// points (a variance component of that group of observations), never below 1. With fewer than
+// kMinimumHullOthers others it is 1.
+constexpr size_t kMinimumHullOthers = 3;
+
+void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
+{
+    std::vector<size_t> hull;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (points[i].Computed() && points[i].Extrapolated && points[i].Spread > 0.0L)
+            hull.push_back(i);
+    if (hull.size() <= kMinimumHullOthers)
+        return;
+    const Extended chiSquaredMedian = 2.0L * std::log(2.0L);
+    std::vector<Extended> ratios;
+    for (size_t i : hull)
+        ratios.push_back(
+            points[i].V * points[i].V / (points[i].Spread * points[i].Spread) / chiSquaredMedian);
+    std::vector<Extended> others;
+    for (size_t k = 0; k < hull.size(); ++k) {
+        others.clear();
+        for (size_t j = 0; j < hull.size(); ++j)
+            if (j != k)
+                others.push_back(ratios[j]);
+        const Extended median = medianOf(others);
+        if (median > 1.0L)
+            points[hull[k]].Spread = points[hull[k]].Spread * std::sqrt(median);
+    }
 }
 
 // Each computed point against its threshold; the point most over.
@@ -281,12 +330,19 @@ void judge(LooResult& result, Extended tolerance)
 {
     result.Sigma = areaNoise(result.Points);
     result.Multiple = SpreadMultiple(result.Computed);
+    for (LooDiscrepancy& d : result.Points)
+        if (d.Computed())
+            d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
+    // In a smaller area a blunder enters every other fit with a large weight, so the other
+    // extrapolated points' discrepancies carry it and their median would raise its own
+    // threshold; their variance factor is not known well enough there (the weak screening).
+    if (result.Computed >= kWeakScreeningBelow)
+        scaleExtrapolatedSpreads(result.Points);
     Extended mostOver = 0.0L;
     for (size_t i = 0; i < result.Points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
         if (!d.Computed())
             continue;
-        d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
         d.Threshold = std::max({ result.Multiple * d.Spread, tolerance, kBlunderFloor });
         d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
         d.Blunder = d.V > d.Threshold;
@@ -320,9 +376,10 @@ LooResult LeaveOneOut(
     for (size_t i = 0; i < points.size(); ++i)
         copies[i] = copies[copyOf[i]];
     const ExpectedSpread spread(points, reverse, copyOf);
+    const LooDowndate downdate(points, reverse, copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, copyOf, copies, spread }, threads, result.Points);
+    computeAll({ points, reverse, copyOf, copies, spread, downdate }, threads, result.Points);
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;

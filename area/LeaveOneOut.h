@@ -45,7 +45,11 @@ public:
 // ν = 2n − 10, independent of it, so vᵢ²/(2σ₍ᵢ₎²fᵢ) is F(2, ν), whose tail beyond x is
 // (1 + 2x/ν)^(−ν/2); with a share kAreaFalseAlarm/n for each point,
 // k² = ν((kAreaFalseAlarm/n)^(−2/ν) − 1), about 2 ln(n / kAreaFalseAlarm) for a large area
-// and far more for a small one, whose σ is itself uncertain.
+// and far more for a small one, whose σ is itself uncertain. An extrapolated point's sᵢ is
+// further scaled by the swing that the area's other extrapolated points show (from
+// kWeakScreeningBelow points up; the median of their vⱼ²/sⱼ² against the model's 2 ln 2,
+// never below 1), since beyond the last points the distortion that no cubic follows is
+// extrapolated, not averaged.
 inline constexpr Extended kAreaFalseAlarm = 0.005L;
 // The smallest blunder the rule names at a point with this probability (one-sided normal
 // quantile of 95 %): threshold + kDetectionQuantile·sᵢ.
@@ -79,7 +83,9 @@ struct LooDiscrepancy : Discrepancy
     // σ₍ᵢ₎, the noise (m0) of the fit without the point (metres): a blunder at the point does
     // not raise it.
     Extended Sigma = 0.0L;
-    Extended Spread = 0.0L; // sᵢ = σ₍ᵢ₎·√fᵢ, metres; 0 without a factor
+    // sᵢ = σ₍ᵢ₎·√fᵢ (for an extrapolated point scaled by the others' swing), metres; 0
+    // without a factor
+    Extended Spread = 0.0L;
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged
     // The smallest blunder the rule names at this point with 95 % probability (metres).
     Extended Detectable = 0.0L;
@@ -106,9 +112,11 @@ struct LooResult
 inline constexpr unsigned kMaximumAreaThreads = 16;
 
 // The discrepancy of every point and one round of judgement; reverse false for local to
-// national (as TTrKonfAf::Fit). Each reduced set keeps the order of the others, so the result
-// is exactly that of FitArea on the set without the point followed by TransformPoint of its
-// source coordinates, whatever the number of threads (0: one per core). Throws
+// national (as TTrKonfAf::Fit). The result is that of FitArea on the set without the point
+// followed by TransformPoint of its source coordinates: exactly so below kDowndateFromPoints
+// points, for copies and wherever the downdate could lose digits (each reduced set keeps the
+// order of the others); elsewhere from the whole set's fit downdated (LooDowndate.h), within
+// a nanometre or so. The same whatever the number of threads (0: one per core). Throws
 // ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);

@@ -165,9 +165,13 @@ def main():
     parser.add_argument("cli", nargs="?", default=os.path.join(os.path.dirname(__file__), "..", "build", "bin", "vorida-cli"))
     parser.add_argument("--areas", type=int, default=500)
     parser.add_argument("--seed", type=int, default=19)
-    parser.add_argument("--amplitude", type=float, default=50.0, help="largest distortion, mm")
+    parser.add_argument("--amplitude", type=float, default=50.0, help="largest distortion, millimetres (at least 5)")
     parser.add_argument("-v", "--verbose", action="store_true")
     args = parser.parse_args()
+    # Millimetres, as the docs say; each area draws its own amplitude from 5 mm up to this, so a
+    # smaller value (such as 0.05 meant as metres) would silently mean 5 mm.
+    if args.amplitude < 5.0:
+        parser.error("--amplitude is in millimetres, at least 5 (got %g)" % args.amplitude)
     rng = random.Random(args.seed)
     tests = ["5 cm", "10 cm", "20 cm", "50+5 cm", "mwb"]
     alarms = {}  # kind -> [areas, with a point named]

@@ -3,7 +3,8 @@
 #
 #     bench/area.sh [VORIDA-CLI]      # default build/bin/vorida-cli
 #
-# Generates an area of ADJUST adjustment points (default 2000) and CHECKS check points
+# Generates an area of ADJUST adjustment points (default 2000), the same area with two
+# blunders (30 cm on D120, 12 cm on D1333: screening takes three rounds) and CHECKS check points
 # (default 100, another seed of the same generator) with bench/generate.py, runs each command
 # RUNS times (default 5) and prints the median wall time with the spread (min-max). The
 # leave-one-out fits run on one thread per core (THREADS sets --threads); the script checks
@@ -21,6 +22,11 @@ trap 'rm -rf "$work"' EXIT
 
 python3 "$root/bench/generate.py" adjustment "$adjust" -o "$work/area.txt"
 "$cli" pack "$work/area.txt" -o "$work/TRANSPKT.BIN"
+mkdir "$work/blunders"
+awk -F'\t' -v OFS='\t' '$1 == "D120" { $4 = sprintf("%.3f", $4 + 0.30) }
+    $1 == "D1333" { $5 = sprintf("%.3f", $5 - 0.12) } { print }' "$work/area.txt" \
+    >"$work/blunders/area.txt"
+"$cli" pack "$work/blunders/area.txt" -o "$work/blunders/TRANSPKT.BIN"
 # Check points are no adjustment points: their own names.
 python3 "$root/bench/generate.py" adjustment "$checks" --seed 77 | grep -v '^@' | sed 's/^D/K/' \
     >"$work/check.txt"
@@ -49,6 +55,9 @@ echo "Area: $adjust adjustment points, $checks check points; $(nproc) cores, loa
 "$cli" fit --loo --dir "$work" "${threads[@]}" >"$work/all.txt"
 cmp -s "$work/one.txt" "$work/all.txt" || { echo "fit --loo differs on one thread" >&2; exit 1; }
 measure "fit --loo" "$cli" fit --loo --dir "$work" "${threads[@]}"
+named=$("$cli" fit --loo --dir "$work/blunders" | tail -n 1)
+[[ $named == *": D120, D1333" ]] || { echo "fit --loo does not name D120, D1333" >&2; exit 1; }
+measure "fit --loo, 3 rounds" "$cli" fit --loo --dir "$work/blunders" "${threads[@]}"
 measure "fit --loo --to-local" "$cli" fit --loo --dir "$work" --to-local "${threads[@]}"
 measure "verify" "$cli" verify "$work/check.txt" --dir "$work"
 measure "plot" "$cli" plot --dir "$work" -o "$work/area.svg" "${threads[@]}"

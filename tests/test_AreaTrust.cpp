@@ -535,3 +535,39 @@ TEST(AreaPicture, CentredOnAPointListsTheBlundersOffTheMap)
     EXPECT_LT(counts.Names, points.size());
     EXPECT_EQ(counts.NamesLeftOut, 0u);
 }
+
+// Every extrapolated point of the town swings by 5 cm, as a distortion that no cubic follows
+// does beyond the last points: their spreads grow by what the others show, the interior keeps
+// the model's spread, nothing is named, and a 20 cm blunder inside still is. An area too small
+// to screen well keeps the model's spreads.
+TEST(Screening, ExtrapolatedPointsAreJudgedOnTheSwingTheOthersShow)
+{
+    TPktDostosowania points = Town();
+    std::vector<Extended> x, y;
+    for (const TPkt& p : points) {
+        x.push_back(p.LocalX);
+        y.push_back(p.LocalY);
+    }
+    const std::vector<bool> outside = OutsideHullOfOthers(x, y);
+    Extended turn = 0.0L;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (outside[i]) {
+            Move(points[i], 0.05L * std::cos(turn), 0.05L * std::sin(turn));
+            turn = turn + 2.4L;
+        }
+    const LooResult loo = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    EXPECT_FALSE(loo.MostOver);
+    for (size_t i = 0; i < points.size(); ++i) {
+        const LooDiscrepancy& d = loo.Points[i];
+        const Extended model = d.Sigma * std::sqrt(*d.Factor);
+        if (outside[i])
+            EXPECT_GT(d.Spread, 2.0L * model) << i;
+        else
+            EXPECT_EQ(d.Spread, model) << i;
+    }
+    Move(points[kInside], 0.12L, -0.16L);
+    EXPECT_EQ(Named(points), std::vector<size_t> { kInside });
+    points.resize(kWeakScreeningBelow - 1);
+    for (const LooDiscrepancy& d : LeaveOneOut(points, false, kDefaultTolerance, 1).Points)
+        EXPECT_EQ(d.Spread, d.Sigma * std::sqrt(*d.Factor));
+}

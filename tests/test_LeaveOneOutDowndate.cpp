@@ -1,0 +1,157 @@
+// The fits without one point downdated from the whole fit, against fits from scratch.
+#include "ExpectedSpread.h"
+#include "LeaveOneOut.h"
+#include "LooDowndate.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace vorida;
+using namespace vorida::test;
+
+namespace {
+
+// What each fit from scratch must agree with the downdate to: every figure printed.
+constexpr Extended kAgreement = 1e-6L;
+
+// National coordinates from local ones: a turn and scale, a conformal cubic, a smooth
+// distortion of a few centimetres and a deterministic noise of up to 3 mm; blunders on every
+// 37th point (15 cm), so that residuals are large as well as small.
+struct AreaMaker
+{
+    std::uint32_t State = 12345;
+    TPktDostosowania Points;
+
+    Extended Uniform()
+    {
+        State = State * 1664525u + 1013904223u;
+        return static_cast<Extended>(State >> 8) / 16777216.0L - 0.5L;
+    }
+    void Add(Extended x, Extended y)
+    {
+        const Extended u = x - 30000.0L, v = y - 20000.0L;
+        const size_t k = Points.size();
+        const Extended blunder = k % 37 == 36 ? 0.15L : 0.0L;
+        const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * (u * u - v * v)
+            + 4.0e-14L * u * u * u + 0.03L * std::sin(u / 2100.0L) + 0.006L * Uniform() + blunder;
+        const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 4.2e-9L * u * v
+            + 0.02L * std::cos(v / 1700.0L) + 0.006L * Uniform();
+        Points.push_back(Point(std::string("P").append(std::to_string(k)), x, y, X, Y));
+    }
+};
+
+TPktDostosowania Small()
+{
+    AreaMaker m;
+    for (int k = 0; k < 12; ++k)
+        m.Add(30000.0L + 3000.0L * m.Uniform(), 20000.0L + 3000.0L * m.Uniform());
+    return m.Points;
+}
+
+// Four dense clusters 150 m across, kilometres apart.
+TPktDostosowania Clustered()
+{
+    AreaMaker m;
+    const Extended centres[4][2] = { { 27000.0L, 18000.0L }, { 33000.0L, 18500.0L },
+        { 29500.0L, 24000.0L }, { 31000.0L, 21000.0L } };
+    for (int k = 0; k < 240; ++k) {
+        const Extended* c = centres[k % 4];
+        m.Add(c[0] + 150.0L * m.Uniform(), c[1] + 150.0L * m.Uniform());
+    }
+    return m.Points;
+}
+
+// A road 30 km long and 400 m wide, gently bent.
+TPktDostosowania Corridor()
+{
+    AreaMaker m;
+    for (int k = 0; k < 160; ++k) {
+        const Extended s = 30000.0L * (static_cast<Extended>(k) / 159.0L - 0.5L);
+        m.Add(30000.0L + s, 20000.0L + 1.5e-5L * s * s + 400.0L * m.Uniform());
+    }
+    return m.Points;
+}
+
+std::vector<size_t> Singles(size_t n)
+{
+    return std::vector<size_t>(n, 1);
+}
+
+} // namespace
+
+TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
+{
+    struct Case
+    {
+        const char* Name;
+        TPktDostosowania Points;
+    };
+    for (const Case& c : { Case { "small", Small() }, Case { "clustered", Clustered() },
+             Case { "corridor", Corridor() } })
+        for (bool reverse : { false, true }) {
+            SCOPED_TRACE(c.Name);
+            SCOPED_TRACE(reverse);
+            const TPktDostosowania& points = c.Points;
+            const size_t n = points.size();
+            const LooDowndate downdate(points, reverse, Singles(n), 0);
+            ASSERT_TRUE(downdate.Usable());
+            const ExpectedSpread spread(points, reverse, [n] {
+                std::vector<size_t> own(n);
+                for (size_t i = 0; i < n; ++i)
+                    own[i] = i;
+                return own;
+            }());
+            const Extended k = SpreadMultiple(n);
+            for (size_t i = 0; i < n; ++i) {
+                const std::optional<DowndatedPoint> fast = downdate.Without(i);
+                ASSERT_TRUE(fast) << i;
+                TPktDostosowania reduced = points;
+                reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i));
+                TTrKonfAf t;
+                ASSERT_EQ(FitArea(t, reduced, reverse), AreaFitStatus::Fitted);
+                const TPkt& p = points[i];
+                Extended x = 0.0L, y = 0.0L;
+                t.TransformPoint(
+                    x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
+                const Discrepancy slow = DiscrepancyOf(
+                    reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, x, y);
+                const Extended sigma = *t.M0();
+                // The threshold and the smallest detectable blunder are σ·√f times constants.
+                const Extended scale = (k + kDetectionQuantile) * std::sqrt(*spread.Factor(i));
+                for (Extended difference :
+                    { fast->Loo.Vx - slow.Vx, fast->Loo.Vy - slow.Vy, fast->Loo.V - slow.V,
+                        fast->Sigma - sigma, scale * (fast->Sigma - sigma) }) {
+                    EXPECT_LT(std::fabs(difference), kAgreement) << i;
+                }
+            }
+        }
+}
+
+TEST(LooDowndate, LeavesToTheFitFromScratchWhatItCannotDoExactly)
+{
+    TPktDostosowania points = Clustered();
+    const size_t n = points.size();
+    // Far out alone: nearly all that the cubic knows of that direction is the point's own.
+    points[5] = Point(
+        "FAR", 30000.0L + 4.0e6L, 20000.0L, points[5].NationalX + 4.0e6L, points[5].NationalY);
+    // A big blunder: its own share of the residuals is almost all of them.
+    points[9].NationalX = points[9].NationalX + 1.0e9L;
+    std::vector<size_t> copies = Singles(n);
+    copies[20] = copies[21] = 2; // one position, two points
+    const LooDowndate downdate(points, false, copies, 0);
+    ASSERT_TRUE(downdate.Usable());
+    for (size_t i : { size_t { 5 }, size_t { 9 }, size_t { 20 }, size_t { 21 } })
+        EXPECT_FALSE(downdate.Without(i)) << i;
+    EXPECT_TRUE(downdate.Without(0));
+    // Below the size where it pays, and without a fit of the whole set, it does nothing.
+    EXPECT_FALSE(LooDowndate(Small(), false, Singles(12)).Usable());
+    TPktDostosowania broken = Clustered();
+    broken[3].LocalX = std::nan("");
+    EXPECT_FALSE(LooDowndate(broken, false, Singles(n), 0).Usable());
+    // LeaveOneOut gives the fit from scratch for what the downdate leaves.
+    const LooResult loo = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    EXPECT_TRUE(loo.Points[5].Computed());
+    EXPECT_GT(loo.Points[9].V, 1.0e8L);
+}
