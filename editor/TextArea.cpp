@@ -142,10 +142,13 @@ void TextArea::LoadBytes(std::string_view bytes)
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
+        // The undo history is emptied below: no copy of either text for it.
+        scintilla(SCI_SETUNDOCOLLECTION, 0);
         scintilla(SCI_CLEARALL);
         // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
         SendScintilla(
             SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
+        scintilla(SCI_SETUNDOCOLLECTION, 1);
     }
     lineEnd_ = decoded.Convention;
     encoding_ = decoded.Encoding;
@@ -200,9 +203,14 @@ void TextArea::ClearUndoably()
     SetModified(false);
 }
 
-void TextArea::LoadBytesUndoably(std::string_view bytes)
+void TextArea::LoadBytesUndoably(std::string bytes)
 {
     DecodedText decoded = DecodeText(bytes);
+    std::string().swap(bytes);
+    // Expanded before it goes in: one insertion, instead of an insertion and a replacement of
+    // the whole text, each with its copy in the undo history.
+    if (decoded.Utf8.find('\t') != std::string::npos)
+        decoded.Utf8 = ExpandTabsInText(decoded.Utf8, tabWidth());
     replaceAllUndoably(decoded.Utf8);
     lineEnd_ = decoded.Convention;
     encoding_ = decoded.Encoding;
@@ -270,18 +278,24 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
     std::string out;
     out.reserve(utf8.size() + utf8.size() / 4);
     int column = 0;
-    for (char c : utf8) {
-        if (c == '\t') {
+    for (size_t i = 0; i < utf8.size();) {
+        // A run up to the next tab or line end goes over whole; its characters are counted.
+        size_t end = i;
+        for (; end < utf8.size() && utf8[end] != '\t' && utf8[end] != '\n'; ++end)
+            if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80) // not a continuation byte
+                ++column;
+        out.append(utf8.substr(i, end - i));
+        if (end == utf8.size())
+            break;
+        if (utf8[end] == '\n') {
+            out += '\n';
+            column = 0;
+        } else {
             const int blanks = width - column % width;
             out.append(static_cast<size_t>(blanks), ' ');
             column += blanks;
-            continue;
         }
-        out += c;
-        if (c == '\n')
-            column = 0;
-        else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) // not a continuation byte
-            ++column;
+        i = end + 1;
     }
     return out;
 }

@@ -93,9 +93,10 @@ public:
     // "Wyczyść": the text goes as one undo step (undo gives it back with the caret) and the
     // modified flag is cleared.
     void ClearUndoably();
-    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, as one undo step
-    // (the caret at the start); the modified flag stays as it is.
-    void LoadBytesUndoably(std::string_view bytes);
+    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, with every tab
+    // expanded, as one undo step (the caret at the start); the modified flag stays as it is.
+    // The bytes are let go once decoded, so that a big file is held as few times as possible.
+    void LoadBytesUndoably(std::string bytes);
 
     // The changes made while one lives are one undo step. They nest.
     class UndoStep

@@ -399,13 +399,20 @@ void TEdytorFrame::ToolbarButton975Click()
         if (!chosen)
             return;
         // Read first: a file that cannot be read leaves everything as it was.
-        const std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
-        // One undo step gives back the text before it, unsaved edits included.
-        const TextArea::UndoStep step(*TextArea1);
-        TextArea1->LoadBytesUndoably(bytes);
+        std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
+        // One undo step gives back the text before it, unsaved edits included. The tabs are
+        // expanded on the way in, under the hourglass.
+        TextArea& area = *TextArea1;
+        area.viewport()->setCursor(Qt::WaitCursor);
+        area.setUpdatesEnabled(false);
+        {
+            const TextArea::UndoStep step(area);
+            area.LoadBytesUndoably(std::move(bytes));
+        }
+        area.setUpdatesEnabled(true);
+        area.viewport()->setCursor(Qt::IBeamCursor);
         showEncoding();
-        ExpandTabs();
-        TextArea1->SetModified(true); // the text now differs from the window's own file
+        area.SetModified(true); // the text now differs from the window's own file
     } catch (const std::exception& error) {
         report(error);
     }
