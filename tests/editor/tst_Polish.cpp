@@ -84,6 +84,38 @@ private slots:
         QCOMPARE(seen, QStringList({ "Anuluj", "Nie", "Ostrzeżenie", "Tak", "Vorida" }));
     }
 
+    // Our catalogue, consulted before Qt's, gives the print dialog's texts that Qt's lacks, in
+    // the contexts the dialog asks for them; Qt's own texts still come from Qt's.
+    void printDialogTextsQtLacks_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("polish");
+        const auto row = [](const char* context, const char* source, const char* polish) {
+            QTest::newRow(source) << context << source << QString::fromUtf8(polish);
+        };
+        row("QPrintSettingsOutput", "Pages", "Strony");
+        row("QPrintSettingsOutput", "Double Sided Printing", "Drukowanie dwustronne");
+        row("QPrintSettingsOutput", "Off", "Wyłączone");
+        row("QPrintSettingsOutput", "Long side binding", "Oprawa wzdłuż dłuższej krawędzi");
+        row("QPrintSettingsOutput", "Short side binding", "Oprawa wzdłuż krótszej krawędzi");
+        row("QPrintPropertiesWidget", "Advanced", "Zaawansowane");
+        row("QPlatformTheme", "Cancel", "Anuluj"); // Qt's
+    }
+
+    void printDialogTextsQtLacks()
+    {
+        if (!QFileInfo::exists(qtCatalogue()))
+            QSKIP("qt6-translations-l10n is not installed");
+        static const bool installed = InstallPolishTranslations(QStringLiteral(VORIDA_BIN_DIR));
+        QVERIFY(installed);
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, polish);
+        const QByteArray c = context.toLatin1(), s = source.toLatin1();
+        QCOMPARE(QCoreApplication::translate(c.constData(), s.constData()), polish);
+    }
+
     void errorsCarryTheErrorIcon()
     {
         QtPlatform platform;
