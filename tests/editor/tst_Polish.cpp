@@ -2,6 +2,7 @@
 // directory; the standard buttons then speak Polish; the boxes carry the title "Vorida"; the
 // common reasons of a failed file operation read in our own Polish words.
 #include "EditorTestSupport.h"
+#include "Failure.h"
 #include "QtPlatform.h"
 #include "QtStartup.h"
 #include "TextFile.h"
@@ -114,6 +115,22 @@ private slots:
         QFETCH(QString, polish);
         const QByteArray c = context.toLatin1(), s = source.toLatin1();
         QCOMPARE(QCoreApplication::translate(c.constData(), s.constData()), polish);
+    }
+
+    // Our own errors show their Polish text; any other failure shows as an internal error.
+    void failuresShownByKind()
+    {
+        RecordingPlatform platform;
+        ScopedPlatform scope(platform);
+        QVERIFY(ShowingFailure([] {}));
+        QVERIFY(!ShowingFailure([] { throw TextFileError("Nie można zapisać pliku \"x\"."); }));
+        QVERIFY(!ShowingFailure([] { throw std::bad_alloc(); }));
+        QStringList shown;
+        for (const auto& entry : platform.Log)
+            shown << QString::fromStdString(entry.Text);
+        QCOMPARE(shown,
+            QStringList(
+                { "Nie można zapisać pliku \"x\".", "Błąd wewnętrzny programu: std::bad_alloc" }));
     }
 
     void errorsCarryTheErrorIcon()

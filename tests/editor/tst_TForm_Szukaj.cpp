@@ -45,8 +45,8 @@ class tst_TForm_Szukaj : public QObject
         QList<QPoint> out;
         for (int i = 0; i < times; ++i) {
             search(what, true);
-            const long at = area->SelectionStartPosition();
-            out << QPoint(area->LineOf(at) + 1, area->ColumnOf(at) + 1);
+            const long hitStart = area->SelectionStartPosition();
+            out << QPoint(area->LineOf(hitStart) + 1, area->ColumnOf(hitStart) + 1);
         }
         return out;
     }
@@ -218,10 +218,10 @@ private slots:
                 options.WholeWords = flags & 2;
                 options.Backwards = flags & 4;
                 for (long caret : carets) {
-                    const qsizetype at = QString::fromUtf8(utf8.left(caret)).size();
+                    const qsizetype caretOffset = QString::fromUtf8(utf8.left(caret)).size();
                     const qsizetype hit = options.Backwards
-                        ? FindInText(text, needle, 0, at, options)
-                        : FindInText(text, needle, at, text.size(), options);
+                        ? FindInText(text, needle, 0, caretOffset, options)
+                        : FindInText(text, needle, caretOffset, text.size(), options);
                     area->SetCaretPosition(caret);
                     const int found = area->Find(needle, options);
                     const QString where
