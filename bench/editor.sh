@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Speed of the editor on big point files (bench/editor_bench.cpp), in an offscreen window:
 # "Otwórz" and Ctrl+V with tab expansion (open, paste), the trimming after big pastes and their
-# undo and redo (trim), and a keystroke at the end of a big text (key). Builds in Release in its
-# own build directory. Figures and targets: docs/editor-performance.md.
+# undo and redo (trim), a keystroke at the end of a big text (key), and F3 (find). Builds in
+# Release in its own build directory. Figures and targets: docs/editor-performance.md.
 #
-# Environment: SIZE_MB (default 10), RUNS (5), CASES (open,paste,trim,key),
+# Environment: SIZE_MB (default 10), RUNS (5), CASES (open,paste,trim,key,find),
 # BENCH_BUILD_DIR (build-bench-editor).
 set -euo pipefail
 cd "$(dirname "$0")/.."

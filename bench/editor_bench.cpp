@@ -13,11 +13,14 @@
 //   trim*   Ctrl+V of the whole point file of SIZE bytes with a tab and blanks at the end of
 //           every line (a spreadsheet's empty last column): paste, tab expansion, trimming;
 //   key     one key typed at the end of the text of SIZE bytes, with the questions an input
-//           method asks after it (the CPU time per key of 30 keys), and the same at its top.
+//           method asks after it (the CPU time per key of 30 keys), and the same at its top;
+//   find    F3 (and Shift+F3) from the middle of the text of SIZE bytes to a hit on the next
+//           (previous) line, and F3 to a hit at the end of the text.
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
-// process, of RUNS runs of each.
-//   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key)]
+// process, of RUNS runs of each; for "open" also the peak resident memory it adds.
+//   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key,find)]
 #include "RecordingPlatform.h"
+#include "Szukaj.h"
 #include "TextArea.h"
 #include "TextFile.h"
 #include "UEdytorF.h"
@@ -28,12 +31,14 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -116,6 +121,23 @@ void report(const char* what, Times times)
     std::fflush(stdout);
 }
 
+// A figure of /proc/self/status in kB ("VmRSS", "VmHWM"), 0 where there is none.
+long statusKilobytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stol(line.substr(field.size() + 1));
+    return 0;
+}
+
+// Starts a new peak of the resident memory (Linux: VmHWM from here on).
+void resetPeakMemory()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -125,8 +147,9 @@ int main(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     const double megabytes = args.size() > 1 ? args[1].toDouble() : 10.0;
     const int runs = args.size() > 2 ? args[2].toInt() : 5;
-    const QStringList cases
-        = args.size() > 3 ? args[3].split(u',') : QStringList { "open", "paste", "trim", "key" };
+    const QStringList cases = args.size() > 3
+        ? args[3].split(u',')
+        : QStringList { "open", "paste", "trim", "key", "find" };
 
     RecordingPlatform platform;
     ScopedPlatform scope(platform);
@@ -150,6 +173,7 @@ int main(int argc, char** argv)
     const std::string expanded
         = EncodeText(ExpandTabsInText(DecodeText(bytes).Utf8, 8), LineEnd::CrLf);
     if (cases.contains("open")) {
+        long peak = 0;
         report("open",
             measure(
                 runs,
@@ -157,7 +181,15 @@ int main(int argc, char** argv)
                     area.ClearAll();
                     platform.ChosenFiles = { tabbed.toStdString() };
                 },
-                [&] { frame.ToolbarButton975Click(); }));
+                [&] {
+                    const long before = statusKilobytes("VmRSS");
+                    resetPeakMemory();
+                    frame.ToolbarButton975Click();
+                    peak = std::max(peak, statusKilobytes("VmHWM") - before);
+                }));
+        std::printf("open    peak resident memory added: %.1f MB (%.2f times the file)\n",
+            static_cast<double>(peak) / 1024.0,
+            static_cast<double>(peak) * 1024.0 / static_cast<double>(bytes.size()));
         if (area.Utf8().find('\t') != std::string_view::npos || !area.Modified())
             std::fprintf(stderr, "\"Otwórz\" left a tab or a clear modified flag\n");
     }
@@ -261,6 +293,33 @@ int main(int argc, char** argv)
         };
         report("key end", typeAt(area.LineCount()));
         report("key top", typeAt(1));
+    }
+    if (cases.contains("find")) {
+        // F3 to the next line's point name from the middle of the text, Shift+F3 back to the
+        // previous line's, and F3 to the last line's from the top.
+        area.LoadBytes(expanded);
+        frame.ToolbarButton9712Click();
+        TForm_Szukaj& dialog = *frame.SearchDialog();
+        auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        dialog.hide();
+        const int middle = area.LineCount() / 2;
+        auto findFrom = [&](int line, int name, bool down) {
+            return measure(
+                runs,
+                [&] {
+                    field->setText(QString::number(name));
+                    area.SetCaret(line, 1);
+                },
+                [&] {
+                    frame.FindAgain(down);
+                    if (area.CaretLine() != name)
+                        std::fprintf(
+                            stderr, "F3 stopped on line %d, not %d\n", area.CaretLine(), name);
+                });
+        };
+        report("find +1", findFrom(middle, middle + 1, true));
+        report("find -1", findFrom(middle, middle - 1, false));
+        report("find end", findFrom(1, area.LineCount() - 1, true));
     }
     if (!platform.Log.empty() && platform.Log.back().Kind == "message")
         std::fprintf(stderr, "message: %s\n", platform.Log.back().Text.c_str());

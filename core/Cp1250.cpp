@@ -130,8 +130,16 @@ std::string Cp1250ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char ch : bytes)
-        appendUtf8(out, Cp1250ToUnicode(static_cast<unsigned char>(ch)));
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        size_t end = i; // a run of ASCII goes over whole
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80)
+            ++end;
+        out.append(bytes.substr(i, end - i));
+        if (end == bytes.size())
+            break;
+        appendUtf8(out, Cp1250ToUnicode(static_cast<unsigned char>(bytes[end])));
+        i = end;
+    }
     return out;
 }
 

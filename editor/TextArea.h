@@ -15,9 +15,9 @@
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
 //
-// TextArea.cpp holds the text, lines and caret, the modified flag, trimming and the selection
-// mode; TextAreaInput.cpp the keys, mouse, focus and input-method answers and the whole-lines
-// clipboard; TextSearch.cpp the search.
+// TextArea.cpp holds the text, lines and caret and the selection mode; TextAreaTrim.cpp the
+// change notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus
+// and input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
 #pragma once
 
 #include "TextFile.h"
@@ -93,9 +93,10 @@ public:
     // "Wyczyść": the text goes as one undo step (undo gives it back with the caret) and the
     // modified flag is cleared.
     void ClearUndoably();
-    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, as one undo step
-    // (the caret at the start); the modified flag stays as it is.
-    void LoadBytesUndoably(std::string_view bytes);
+    // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, with every tab
+    // expanded, as one undo step (the caret at the start); the modified flag stays as it is.
+    // The bytes are let go once decoded, so that a big file is held as few times as possible.
+    void LoadBytesUndoably(std::string bytes);
 
     // The changes made while one lives are one undo step. They nest.
     class UndoStep

@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <system_error>
@@ -42,21 +43,22 @@ DecodedText DecodeText(std::string_view bytes)
     bool sawCrLf = false, sawLf = false, sawCr = false;
     std::string joined;
     joined.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c == '\r') {
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                sawCrLf = true;
-                ++i;
-            } else {
-                sawCr = true;
-            }
-            joined += '\n';
+    // Runs between carriage returns go over whole; a CR LF or a lone CR becomes LF.
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t cr = std::min(bytes.find('\r', i), bytes.size());
+        const std::string_view run = bytes.substr(i, cr - i);
+        sawLf = sawLf || run.find('\n') != std::string_view::npos;
+        joined.append(run);
+        if (cr == bytes.size())
+            break;
+        if (cr + 1 < bytes.size() && bytes[cr + 1] == '\n') {
+            sawCrLf = true;
+            i = cr + 2;
         } else {
-            if (c == '\n')
-                sawLf = true;
-            joined += c;
+            sawCr = true;
+            i = cr + 1;
         }
+        joined += '\n';
     }
     switch (decoded.Encoding) {
     case TextEncoding::Cp1250:

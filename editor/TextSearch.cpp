@@ -51,15 +51,72 @@ qsizetype FindInText(const QString& text, const QString& needle, qsizetype from,
     return -1;
 }
 
-long TextSearch::characterOffset(long position) const
+bool TextSearch::isContinuationByte(long position) const
 {
-    return area_.SendScintilla(QsciScintillaBase::SCI_COUNTCHARACTERS, 0UL, position);
+    const auto byte = static_cast<unsigned char>(area_.SendScintilla(
+        QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(position)));
+    return (byte & 0xC0U) == 0x80U;
 }
 
-long TextSearch::positionOfCharacter(qsizetype offset) const
+long TextSearch::characterStartAfter(long position) const
 {
-    return area_.SendScintilla(
-        QsciScintillaBase::SCI_POSITIONRELATIVE, 0UL, static_cast<long>(offset));
+    const long length = area_.length();
+    position = std::min(position, length);
+    while (position < length && isContinuationByte(position))
+        ++position;
+    return position;
+}
+
+long TextSearch::characterStartBefore(long position) const
+{
+    if (position <= 0)
+        return 0;
+    --position;
+    while (position > 0 && isContinuationByte(position))
+        --position;
+    return position;
+}
+
+TextSearch::Hit TextSearch::findInRange(
+    const QString& needle, long rangeStart, long rangeEnd, const SearchOptions& options) const
+{
+    // The range is searched in windows that start at the caret's side and double in size, so
+    // that a search costs in proportion to the distance it covers. A window holds the hits
+    // that start in [from, to); a hit of n UTF-16 units spans at most 3n bytes, so the text
+    // read reaches that far past `to`, and one character further on both sides for the
+    // whole-word test.
+    const long reach = 3L * static_cast<long>(needle.size());
+    long window = 1L << 16;
+    for (long done = options.Backwards ? rangeEnd : rangeStart;
+         options.Backwards ? done > rangeStart : done < rangeEnd; window *= 2) {
+        long from = done, to = done;
+        if (options.Backwards)
+            from = done - window <= rangeStart ? rangeStart : characterStartAfter(done - window);
+        else
+            to = std::min(rangeEnd, characterStartAfter(done + window));
+        const long searchEnd = std::min(rangeEnd, characterStartAfter(to + reach));
+        const long textStart = characterStartBefore(from);
+        const long textEnd
+            = searchEnd < area_.length() ? characterStartAfter(searchEnd + 1) : searchEnd;
+        const std::string bytes = area_.Bytes(textStart, textEnd);
+        const auto utf16Length = [&bytes, textStart](long start, long end) {
+            return QString::fromUtf8(bytes.data() + (start - textStart), end - start).size();
+        };
+        const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        const qsizetype first = utf16Length(textStart, from);
+        const qsizetype hit
+            = FindInText(text, needle, first, first + utf16Length(from, searchEnd), options);
+        if (hit >= 0) {
+            const long start
+                = textStart + static_cast<long>(QStringView(text).left(hit).toUtf8().size());
+            return {
+                start,
+                start + static_cast<long>(QStringView(text).mid(hit, needle.size()).toUtf8().size())
+            };
+        }
+        done = options.Backwards ? from : to;
+    }
+    return {};
 }
 
 bool TextSearch::scopeHolds() const
@@ -126,15 +183,10 @@ int TextSearch::Find(const QString& needle, const SearchOptions& options)
     if (needle.isEmpty())
         return 0;
 
-    const std::string_view utf8 = area_.Utf8();
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const qsizetype hit
-        = FindInText(text, needle, characterOffset(rangeStart), characterOffset(rangeEnd), options);
-    if (hit < 0)
+    const Hit hit = findInRange(needle, rangeStart, rangeEnd, options);
+    if (hit.Start < 0)
         return 0;
-
-    const long start = positionOfCharacter(hit);
-    const long end = positionOfCharacter(hit + needle.size());
+    const long start = hit.Start, end = hit.End;
     area_.SelectAndShow(options.Backwards ? end : start, options.Backwards ? start : end);
     // The hit is now the selection; the scope stays what it was.
     scope_.SelectionStart = area_.SelectionStartPosition();

@@ -43,8 +43,18 @@ public:
 private:
     // The scope still holds: the text and the selection are as the last search left them.
     bool scopeHolds() const;
-    long characterOffset(long position) const;
-    long positionOfCharacter(qsizetype offset) const;
+    struct Hit
+    {
+        long Start = -1, End = -1; // bytes; none while Start < 0
+    };
+    // The hit in [rangeStart, rangeEnd) (bytes) that comes first in the search's direction.
+    Hit findInRange(
+        const QString& needle, long rangeStart, long rangeEnd, const SearchOptions& options) const;
+    bool isContinuationByte(long position) const;
+    // The start of the character at `position` or, inside one, of the next; and of the one
+    // before `position`.
+    long characterStartAfter(long position) const;
+    long characterStartBefore(long position) const;
 
     TextArea& area_;
     struct

@@ -1,5 +1,6 @@
 #include "UEdytorF.h"
 
+#include "Failure.h"
 #include "Platform.h"
 #include "QtPlatform.h"
 #include "System.h"
@@ -170,12 +171,8 @@ void TEdytorF::OpenFile(const QString& path)
                                         .toStdString());
         return;
     }
-    try {
-        EdytorFrame1->OpenFile(path);
-    } catch (const std::exception& error) {
-        CurrentPlatform().ShowError(error.what());
+    if (!ShowingFailure([&] { EdytorFrame1->OpenFile(path); }))
         return;
-    }
     setWindowTitle(QDir::toNativeSeparators(path));
 }
 
@@ -196,13 +193,12 @@ bool TEdytorF::FormCloseQuery()
                         : QDir::toNativeSeparators(file) + QStringLiteral("\r\r") + question)
             .toStdString(),
         "Ostrzeżenie")) {
-    case Answer::Yes:
-        try {
-            return EdytorFrame1->SaveFile();
-        } catch (const std::exception& error) {
-            CurrentPlatform().ShowError(error.what());
-            return false; // the old file is intact; the window stays open with the text
-        }
+    case Answer::Yes: {
+        // A failed save leaves the old file intact; the window stays open with the text.
+        bool saved = false;
+        ShowingFailure([&] { saved = EdytorFrame1->SaveFile(); });
+        return saved;
+    }
     case Answer::No:
         return true;
     default:

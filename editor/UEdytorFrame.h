@@ -101,9 +101,6 @@ signals:
     void FileNameChanged(const QString& path);
 
 private:
-    // Shows the message of a failed operation, as the application's error report does.
-    void report(const std::exception& error);
-
     void reloadKeepingView(std::string_view bytes);
     void showEncoding();
     // The parts of the strip built by the constructor.

@@ -9,7 +9,7 @@ vorida_packages=(
     g++ cmake make
     libgtest-dev
     qt6-base-dev libqscintilla2-qt6-dev
-    qt6-translations-l10n
+    qt6-translations-l10n qt6-l10n-tools
     xvfb xauth openbox x11-utils xdotool
     fonts-liberation2 fonts-wine
     locales

@@ -24,7 +24,7 @@ start_time=$SECONDS
 
 . scripts/ensure-packages.sh
 vorida_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 nsis ninja-build zip unzip \
-    qt6-base-dev-tools qt6-translations-l10n xvfb xauth openbox xdotool imagemagick
+    qt6-base-dev-tools qt6-translations-l10n qt6-l10n-tools xvfb xauth openbox xdotool imagemagick
 
 export VORIDA_WIN_CACHE=${VORIDA_WIN_CACHE:-$HOME/.cache/vorida-win64}
 export VORIDA_JOBS=${VORIDA_JOBS:-2}
@@ -103,9 +103,10 @@ cp "$qt/plugins/imageformats/"*.dll "$stage/imageformats/"
 if ls "$qt/plugins/printsupport/"*.dll >/dev/null 2>&1; then
     mkdir -p "$stage/printsupport" && cp "$qt/plugins/printsupport/"*.dll "$stage/printsupport/"
 fi
-# Qt's own texts (buttons of the standard dialogs, the print dialog) in Polish; the program
-# loads translations/qtbase_pl.qm from its folder.
-cp /usr/share/qt6/translations/qtbase_pl.qm "$stage/translations/"
+# Qt's own texts (buttons of the standard dialogs, the print dialog) in Polish, and ours for
+# the print dialog's texts Qt's lacks; the program loads both from translations/ in its folder.
+cp /usr/share/qt6/translations/qtbase_pl.qm "$build/bin/translations/vorida_pl.qm" \
+    "$stage/translations/"
 
 # Every DLL the executables and plugins import, found in the Qt build or MinGW's runtime; what
 # is found in neither must be one of the system's own (checked against wine's system32).

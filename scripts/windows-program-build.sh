@@ -18,7 +18,8 @@ if [ ! -f "$qt/.vorida-stamp" ] || [ ! -f "$qsci/.vorida-stamp" ]; then
 fi
 
 . scripts/ensure-packages.sh
-vorida_ensure_only cmake make qt6-base-dev-tools g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+vorida_ensure_only cmake make qt6-base-dev-tools qt6-l10n-tools g++-mingw-w64-x86-64-posix \
+    binutils-mingw-w64-x86-64 \
     wine wine64
 
 build=${VORIDA_WINDOWS_GUI_BUILD_DIR:-build-win-gui}

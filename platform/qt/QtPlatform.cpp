@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontDatabase>
+#include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
@@ -58,6 +60,28 @@ void fixedTitleBar(QMessageBox& box)
     QtPlatform::KeepAboveStayingOnTop(box);
 }
 
+// Qt's file dialog writes file sizes and dates in the system's locale, whatever the default
+// one: these two columns in Polish, as is the rest of the interface.
+class PolishFileColumns : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        const QModelIndex source = mapToSource(index);
+        if (role != Qt::DisplayRole || !files || !source.isValid())
+            return QIdentityProxyModel::data(index, role);
+        const QLocale polish(QLocale::Polish, QLocale::Poland);
+        if (index.column() == 3)
+            return polish.toString(files->lastModified(source), QLocale::ShortFormat);
+        if (index.column() == 1 && !files->isDir(source))
+            return polish.formattedDataSize(files->size(source));
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
 // A file dialog of Qt's own (a system one would open under a window that stays on top).
 std::optional<std::string> chooseFile(
     QFileDialog::AcceptMode mode, std::string_view caption, std::string_view path)
@@ -68,6 +92,7 @@ std::optional<std::string> chooseFile(
         mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (QtPlatform::KeepAboveStayingOnTop(dialog))
         dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new PolishFileColumns(&dialog));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return toUtf8(dialog.selectedFiles().constFirst());

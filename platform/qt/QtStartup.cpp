@@ -5,15 +5,17 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace vorida {
 
 const char* const kQtPolishCatalogue = "qtbase_pl.qm";
+const char* const kVoridaPolishCatalogue = "vorida_pl.qm";
 
-QString FindQtPolishCatalogue(const QString& executableDirectory)
+QString FindPolishCatalogue(const QString& executableDirectory, const char* fileName)
 {
-    const QString name = QString::fromLatin1(kQtPolishCatalogue);
+    const QString name = QString::fromLatin1(fileName);
     for (const QString& directory : { executableDirectory + QStringLiteral("/translations"),
              QLibraryInfo::path(QLibraryInfo::TranslationsPath) }) {
         const QFileInfo file(directory + QLatin1Char('/') + name);
@@ -23,9 +25,11 @@ QString FindQtPolishCatalogue(const QString& executableDirectory)
     return {};
 }
 
-bool InstallQtPolishTranslation(const QString& executableDirectory)
+namespace {
+
+bool installCatalogue(const QString& executableDirectory, const char* name)
 {
-    const QString path = FindQtPolishCatalogue(executableDirectory);
+    const QString path = FindPolishCatalogue(executableDirectory, name);
     if (path.isEmpty())
         return false;
     // Owned by the application, which keeps it for the rest of the process.
@@ -37,11 +41,21 @@ bool InstallQtPolishTranslation(const QString& executableDirectory)
     return QCoreApplication::installTranslator(translator);
 }
 
+} // namespace
+
+bool InstallPolishTranslations(const QString& executableDirectory)
+{
+    const bool qt = installCatalogue(executableDirectory, kQtPolishCatalogue);
+    // Installed last, so consulted first.
+    return installCatalogue(executableDirectory, kVoridaPolishCatalogue) && qt;
+}
+
 void StartWindowedApplication()
 {
     // The name, not the display name: a display name would be appended to every caption.
     QCoreApplication::setApplicationName(QStringLiteral("Vorida"));
-    InstallQtPolishTranslation(QCoreApplication::applicationDirPath());
+    InstallPolishTranslations(QCoreApplication::applicationDirPath());
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     QtPlatform::LoadWindowsFonts();
 }
 

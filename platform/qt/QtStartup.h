@@ -1,25 +1,34 @@
 // What both windowed programs do first, once their QApplication exists: the application's
 // title for the message boxes, Qt's own Polish texts (standard buttons, file and print dialogs,
-// context menus, Qt's system messages), the fonts the windows name.
+// context menus, Qt's system messages) and our catalogue of the ones Qt's lacks, Polish as the
+// interface's locale, the fonts the windows name.
 #pragma once
 
 #include <QString>
 
 namespace vorida {
 
-// The file name of Qt's Polish catalogue.
+// The file names of Qt's Polish catalogue and of our own (the texts of Qt's print dialog that
+// Qt's catalogue lacks).
 extern const char* const kQtPolishCatalogue;
+extern const char* const kVoridaPolishCatalogue;
 
-// Finds Qt's Polish catalogue: first in `translations` beside the executable (the
-// self-contained install folder and the Windows package put it there), then in Qt's own
-// translations directory. Empty when there is none.
-QString FindQtPolishCatalogue(const QString& executableDirectory);
+// Finds the catalogue `name`: first in `translations` beside the executable (the
+// self-contained install folder, the Windows package and the build put it there), then in
+// Qt's own translations directory. Empty when there is none.
+QString FindPolishCatalogue(const QString& executableDirectory, const char* name);
+inline QString FindQtPolishCatalogue(const QString& executableDirectory)
+{
+    return FindPolishCatalogue(executableDirectory, kQtPolishCatalogue);
+}
 
-// Loads that catalogue into the application; false (and the program runs on in English) when
-// it cannot be found or read.
-bool InstallQtPolishTranslation(const QString& executableDirectory);
+// Loads Qt's catalogue, then ours, which is consulted first; false when either cannot be found
+// or read (the program runs on with what it has, in English at worst).
+bool InstallPolishTranslations(const QString& executableDirectory);
 
-// The application's title "Vorida", the Polish catalogue and the fonts.
+// The application's title "Vorida", the Polish catalogues, Polish as the default locale (the
+// file dialog's file types, Qt's widgets; numbers in files are written with "." by our own
+// code whatever the locale) and the fonts.
 void StartWindowedApplication();
 
 } // namespace vorida

@@ -70,10 +70,10 @@ QImage tst_Accents::lineOnScreen(int line, int caretLine)
     const int height = static_cast<int>(area_->SendScintilla(
         QsciScintillaBase::SCI_TEXTHEIGHT, static_cast<unsigned long>(line - 1)));
     QWidget* view = area_->viewport();
-    const QPoint at = view->mapTo(window_, QPoint(0, y));
+    const QPoint origin = view->mapTo(window_, QPoint(0, y));
     // Only the text's first 120 pixels: clear of the caret at column 1.
     return window_->screen()
-        ->grabWindow(window_->winId(), at.x() + 4, at.y(), 120, height)
+        ->grabWindow(window_->winId(), origin.x() + 4, origin.y(), 120, height)
         .toImage()
         .convertToFormat(QImage::Format_RGB32);
 }

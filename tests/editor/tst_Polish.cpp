@@ -2,6 +2,7 @@
 // directory; the standard buttons then speak Polish; the boxes carry the title "Vorida"; the
 // common reasons of a failed file operation read in our own Polish words.
 #include "EditorTestSupport.h"
+#include "Failure.h"
 #include "QtPlatform.h"
 #include "QtStartup.h"
 #include "TextFile.h"
@@ -82,6 +83,54 @@ private slots:
         platform.ShowMessage("Tekstu nie znaleziono.");
         seen.sort();
         QCOMPARE(seen, QStringList({ "Anuluj", "Nie", "Ostrzeżenie", "Tak", "Vorida" }));
+    }
+
+    // Our catalogue, consulted before Qt's, gives the print dialog's texts that Qt's lacks, in
+    // the contexts the dialog asks for them; Qt's own texts still come from Qt's.
+    void printDialogTextsQtLacks_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("polish");
+        const auto row = [](const char* context, const char* source, const char* polish) {
+            QTest::newRow(source) << context << source << QString::fromUtf8(polish);
+        };
+        row("QPrintSettingsOutput", "Pages", "Strony");
+        row("QPrintSettingsOutput", "Double Sided Printing", "Drukowanie dwustronne");
+        row("QPrintSettingsOutput", "Off", "Wyłączone");
+        row("QPrintSettingsOutput", "Long side binding", "Oprawa wzdłuż dłuższej krawędzi");
+        row("QPrintSettingsOutput", "Short side binding", "Oprawa wzdłuż krótszej krawędzi");
+        row("QPrintPropertiesWidget", "Advanced", "Zaawansowane");
+        row("QPlatformTheme", "Cancel", "Anuluj"); // Qt's
+    }
+
+    void printDialogTextsQtLacks()
+    {
+        if (!QFileInfo::exists(qtCatalogue()))
+            QSKIP("qt6-translations-l10n is not installed");
+        static const bool installed = InstallPolishTranslations(QStringLiteral(VORIDA_BIN_DIR));
+        QVERIFY(installed);
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, polish);
+        const QByteArray c = context.toLatin1(), s = source.toLatin1();
+        QCOMPARE(QCoreApplication::translate(c.constData(), s.constData()), polish);
+    }
+
+    // Our own errors show their Polish text; any other failure shows as an internal error.
+    void failuresShownByKind()
+    {
+        RecordingPlatform platform;
+        ScopedPlatform scope(platform);
+        QVERIFY(ShowingFailure([] {}));
+        QVERIFY(!ShowingFailure([] { throw TextFileError("Nie można zapisać pliku \"x\"."); }));
+        QVERIFY(!ShowingFailure([] { throw std::bad_alloc(); }));
+        QStringList shown;
+        for (const auto& entry : platform.Log)
+            shown << QString::fromStdString(entry.Text);
+        QCOMPARE(shown,
+            QStringList(
+                { "Nie można zapisać pliku \"x\".", "Błąd wewnętrzny programu: std::bad_alloc" }));
     }
 
     void errorsCarryTheErrorIcon()

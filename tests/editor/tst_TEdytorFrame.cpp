@@ -358,11 +358,11 @@ private slots:
     {
         setText(*area, "pierwsza\ndruga linia\ntrzecia");
         frame->findChild<QToolButton*>("ToolbarButton972")->click();
-        const long at = area->PositionAt(1, 4);
+        const long position = area->PositionAt(1, 4);
         const int x = static_cast<int>(
-            area->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, at));
+            area->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position));
         const int y = static_cast<int>(
-            area->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, at));
+            area->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, position));
         const int width = static_cast<int>(area->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
             static_cast<unsigned long>(QsciScintillaBase::STYLE_DEFAULT), "x"));
         for (const auto& [column, dx] : { std::pair { 5, 1 }, std::pair { 16, 12 * width + 1 } }) {

@@ -45,8 +45,8 @@ class tst_TForm_Szukaj : public QObject
         QList<QPoint> out;
         for (int i = 0; i < times; ++i) {
             search(what, true);
-            const long at = area->SelectionStartPosition();
-            out << QPoint(area->LineOf(at) + 1, area->ColumnOf(at) + 1);
+            const long hitStart = area->SelectionStartPosition();
+            out << QPoint(area->LineOf(hitStart) + 1, area->ColumnOf(hitStart) + 1);
         }
         return out;
     }
@@ -181,6 +181,61 @@ private slots:
         area->SetCaret(1, 1);
         search(QStringLiteral("łódź"), true);
         QCOMPARE(area->CaretLine(), 3);
+    }
+
+    // A search reads the text in windows from the caret outward (the first 64 KiB, then
+    // doubling): in a text of several windows it finds exactly the hit that a search of the
+    // whole text finds, from carets on both sides of the window edges, with every option, for
+    // hits that cross an edge, multi-byte letters, a letter outside the BMP, and whole words
+    // bounded across an edge.
+    void windowedSearchFindsWhatTheWholeTextHolds()
+    {
+        const QStringList pieces = { "a", "b", "ł", "Ł", "ó", " ", "\n", "_", "𝒜", "żółw" };
+        QString text;
+        quint32 seed = 7;
+        while (text.size() < 150000) {
+            seed = seed * 1103515245U + 12345U;
+            const quint32 pick = (seed >> 16) % 200U;
+            text += pieces[pick < 190U ? int(pick % 9U) : 9]; // "żółw" now and then
+        }
+        const QByteArray utf8 = text.toUtf8();
+        area->LoadBytes(utf8.toStdString());
+        QCOMPARE(QByteArray(area->Utf8().data(), qsizetype(area->Utf8().size())), utf8);
+        QList<long> carets = { 0, long(utf8.size()) };
+        for (long edge : { 1L << 16, 3L << 16, 7L << 16 })
+            for (long off = -9; off <= 9; off += 3)
+                carets << edge + off;
+        for (long p = 1000; p < utf8.size(); p += 23017)
+            carets << p;
+        for (long& p : carets) // on a character's start
+            while (p < utf8.size() && (uchar(utf8.at(p)) & 0xC0U) == 0x80U)
+                ++p;
+        for (const QString& needle : { QStringLiteral("żółw"), QStringLiteral("ŁÓ"),
+                 QStringLiteral("b_"), QStringLiteral("𝒜a"), QStringLiteral("ab ł") }) {
+            for (int flags = 0; flags < 8; ++flags) {
+                TextArea::SearchOptions options;
+                options.MatchCase = flags & 1;
+                options.WholeWords = flags & 2;
+                options.Backwards = flags & 4;
+                for (long caret : carets) {
+                    const qsizetype caretOffset = QString::fromUtf8(utf8.left(caret)).size();
+                    const qsizetype hit = options.Backwards
+                        ? FindInText(text, needle, 0, caretOffset, options)
+                        : FindInText(text, needle, caretOffset, text.size(), options);
+                    area->SetCaretPosition(caret);
+                    const int found = area->Find(needle, options);
+                    const QString where
+                        = QString("%1 flags %2 caret %3").arg(needle).arg(flags).arg(caret);
+                    QVERIFY2(found == (hit >= 0 ? 1 : 0), qPrintable(where));
+                    if (hit < 0)
+                        continue;
+                    QVERIFY2(area->SelectionStartPosition() == text.left(hit).toUtf8().size(),
+                        qPrintable(where));
+                    QVERIFY2(area->selectedText().compare(needle, Qt::CaseInsensitive) == 0,
+                        qPrintable(where));
+                }
+            }
+        }
     }
 
     void wholeWordsOnly()

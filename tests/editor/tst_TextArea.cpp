@@ -32,16 +32,17 @@ class tst_TextArea : public QObject, EditorWindowFixture
     {
         QMimeData data;
         data.setText(text);
-        const QPoint at = area->viewport()->mapFromGlobal(area->mapToGlobal(
+        const QPoint dropPoint = area->viewport()->mapFromGlobal(area->mapToGlobal(
             QPoint(static_cast<int>(area->SendScintilla(
                        QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, area->CaretPosition())),
                 static_cast<int>(area->SendScintilla(
                     QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, area->CaretPosition())))));
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(dropPoint, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(area->viewport(), &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(dropPoint, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(area->viewport(), &move);
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(
+            QPointF(dropPoint), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(area->viewport(), &dropped);
     }
 
