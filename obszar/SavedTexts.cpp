@@ -1,0 +1,133 @@
+#include "SavedTexts.h"
+
+#include "Cp1250.h"
+#include "Numbers.h"
+
+#include <sstream>
+
+#if VORIDA_HAVE_VERBS
+#include "Verbs.h"
+#else
+#include "Platform.h"
+
+#include <QProcess>
+#include <QStringList>
+#endif
+
+namespace vorida::obszar {
+
+namespace {
+
+#if VORIDA_HAVE_VERBS
+int runTool(const std::string& verb, const std::vector<std::string>& args, std::string& out,
+    std::string& err)
+{
+    std::ostringstream o, e;
+    const int status = cli::runVerb(verb, args, o, e);
+    out = o.str();
+    err = e.str();
+    return status;
+}
+#else
+// Until the verbs are a library: the command-line tool beside the program, its standard output
+// and error taken whole.
+int runTool(const std::string& verb, const std::vector<std::string>& args, std::string& out,
+    std::string& err)
+{
+    QStringList arguments { QString::fromStdString(verb) };
+    for (const std::string& a : args)
+        arguments << QString::fromStdString(a);
+    QProcess tool;
+    tool.start(
+        QString::fromStdString(PathIn(ExecutableDirectoryOfProcess(), "vorida-cli")), arguments);
+    if (!tool.waitForFinished(-1) || tool.exitStatus() != QProcess::NormalExit) {
+        err = "Nie można uruchomić vorida-cli";
+        return 1;
+    }
+    out = tool.readAllStandardOutput().toStdString();
+    err = tool.readAllStandardError().toStdString();
+    return tool.exitCode();
+}
+#endif
+
+void addCommon(std::vector<std::string>& args, const SaveOptions& o)
+{
+    args.push_back("--area=" + o.AreaPath);
+    if (!o.Exclude.empty())
+        args.push_back("--exclude=" + o.Exclude);
+}
+
+} // namespace
+
+std::vector<std::string> FitArguments(const SaveOptions& o)
+{
+    std::vector<std::string> args { "--loo" };
+    addCommon(args, o);
+    if (o.ToLocal)
+        args.push_back("--to-local");
+    return args;
+}
+
+std::vector<std::string> VerifyArguments(const SaveOptions& o)
+{
+    std::vector<std::string> args { o.CheckPath.value_or("") };
+    addCommon(args, o);
+    if (o.ToLocal)
+        args.push_back("--to-local");
+    return args;
+}
+
+std::vector<std::string> PlotArguments(const SaveOptions& o, const std::string& output)
+{
+    std::vector<std::string> args { "-o", output };
+    addCommon(args, o);
+    if (o.CheckPath)
+        args.push_back("--check=" + *o.CheckPath);
+    if (o.Scale)
+        args.push_back("--scale=" + FormatDecimals(*o.Scale, 0));
+    if (o.Centre)
+        args.push_back("--center=" + *o.Centre);
+    return args;
+}
+
+std::string AsProgramText(const std::string& utf8)
+{
+    std::string lines;
+    for (char c : utf8) {
+        if (c == '\n')
+            lines += '\r';
+        lines += c;
+    }
+    return Utf8ToCp1250(lines);
+}
+
+std::optional<std::string> ReportBytes(const SaveOptions& o, std::string& error)
+{
+    std::string out, err;
+    if (runTool("fit", FitArguments(o), out, err) != 0) {
+        error = err;
+        return std::nullopt;
+    }
+    std::string text = out;
+    if (o.CheckPath) {
+        // verify's status 3 (out of tolerance) is not asked for here; 0 is the only success.
+        if (runTool("verify", VerifyArguments(o), out, err) != 0) {
+            error = err;
+            return std::nullopt;
+        }
+        text += "\n" + out;
+    }
+    return AsProgramText(text);
+}
+
+std::optional<std::string> SvgBytes(const SaveOptions& o, std::string& error)
+{
+    std::string out, err;
+    if (runTool("plot", PlotArguments(o, "-"), out, err) != 0) {
+        error = err;
+        return std::nullopt;
+    }
+    return out;
+}
+
+} // namespace vorida::obszar
