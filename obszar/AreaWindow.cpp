@@ -409,8 +409,11 @@ void AreaWindow::selectPoint(size_t i)
 
 void AreaWindow::pointClicked(size_t keptIndex)
 {
-    if (keptIndex < keptIndex_.size())
-        selectPoint(keptIndex_[keptIndex]);
+    if (keptIndex >= keptIndex_.size())
+        return;
+    filling_ = true; // the view stays where the user clicked
+    selectPoint(keptIndex_[keptIndex]);
+    filling_ = false;
 }
 
 void AreaWindow::rowActivated()

@@ -39,7 +39,8 @@ int runTool(const std::string& verb, const std::vector<std::string>& args, std::
         arguments << QString::fromStdString(a);
     QProcess tool;
     tool.start(
-        QString::fromStdString(PathIn(ExecutableDirectoryOfProcess(), "vorida-cli")), arguments);
+        QString::fromStdString(PathIn(CurrentPlatform().ExecutableDirectory(), "vorida-cli")),
+        arguments);
     if (!tool.waitForFinished(-1) || tool.exitStatus() != QProcess::NormalExit) {
         err = "Nie można uruchomić vorida-cli";
         return 1;
@@ -92,13 +93,26 @@ std::vector<std::string> PlotArguments(const SaveOptions& o, const std::string& 
 
 std::string AsProgramText(const std::string& utf8)
 {
-    std::string lines;
-    for (char c : utf8) {
-        if (c == '\n')
-            lines += '\r';
-        lines += c;
+    // The tool's words hold two signs the code page lacks: they are spelt out; anything else
+    // it lacks becomes "?", as the program writes such names.
+    std::string text;
+    for (size_t i = 0; i < utf8.size();) {
+        const long c = DecodeUtf8(utf8, i);
+        if (c < 0) {
+            ++i; // a malformed byte
+            text += '?';
+        } else if (c == '\n')
+            text += "\r\n";
+        else if (c == 0x03C3) // σ
+            text += "sigma";
+        else if (c == 0x221A) // √
+            text += "sqrt";
+        else if (const int byte = UnicodeToCp1250(static_cast<char32_t>(c)); byte >= 0)
+            text += static_cast<char>(byte);
+        else
+            text += '?';
     }
-    return Utf8ToCp1250(lines);
+    return text;
 }
 
 std::optional<std::string> ReportBytes(const SaveOptions& o, std::string& error)

@@ -34,7 +34,8 @@ std::optional<std::string> ReportBytes(const SaveOptions& o, std::string& error)
 // The SVG of `plot` (UTF-8, CR LF, as plot writes it); nothing, with the message in error.
 std::optional<std::string> SvgBytes(const SaveOptions& o, std::string& error);
 
-// Text of the tool (UTF-8, lines ending in LF) as a file of the program: Windows-1250, CR LF.
+// Text of the tool (UTF-8, lines ending in LF) as a file of the program: Windows-1250, CR LF;
+// "σ" and "√", which the code page lacks, spelt "sigma" and "sqrt".
 std::string AsProgramText(const std::string& utf8);
 
 } // namespace vorida::obszar
