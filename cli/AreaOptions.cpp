@@ -2,79 +2,85 @@
 
 #include "Common.h"
 
+#include "AreaWarnings.h"
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"
+#include "UTransPkt.h"
 
 #include <iostream>
 
 namespace vorida::cli {
 
-std::optional<AreaOptions> takeAreaOptions(
-    std::vector<std::string>& args, const std::vector<std::string>& wanted, const char* help)
+std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb, const Options& o)
 {
-    AreaOptions o;
-    std::vector<std::string> rest;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string name = a, value;
-        bool inline_ = false;
-        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-            inline_ = true;
+    AreaOptions area;
+    Extended number = 0.0L;
+    if (o.Tolerance) {
+        if (!ParseCoordinate(*o.Tolerance, number) || !(number >= 0.0L) || number > 1.0e6L) {
+            usage(io, verb, "Niepoprawna tolerancja (mm): " + *o.Tolerance);
+            return std::nullopt;
         }
-        bool mine = false;
-        for (const std::string& w : wanted)
-            mine = mine || w == name;
-        if (!mine) {
-            rest.push_back(a);
-            continue;
+        area.Tolerance = number / 1000.0L;
+    }
+    if (o.Scale) {
+        if (!ParseCoordinate(*o.Scale, number) || !(number >= 1.0L) || number > 1.0e9L) {
+            usage(io, verb, "Niepoprawna skala mapy (mianownik 1:N): " + *o.Scale);
+            return std::nullopt;
         }
-        if (!inline_) {
-            if (i + 1 >= args.size()) {
-                usage(help, "Brak wartości opcji " + name);
+        area.Scale = number;
+    }
+    area.Center = o.Center;
+    for (const std::string& value : o.Exclude) {
+        size_t start = 0;
+        for (;;) {
+            const size_t comma = value.find(',', start);
+            const std::string one = value.substr(start, comma - start);
+            if (one.empty()) {
+                usage(io, verb, "Pusta nazwa w --exclude: " + value);
                 return std::nullopt;
             }
-            value = args[++i];
-        }
-        Extended number = 0.0L;
-        if (name == "--tolerance") {
-            if (!ParseCoordinate(value, number) || !(number >= 0.0L) || number > 1.0e6L) {
-                usage(help, "Niepoprawna tolerancja (mm): " + value);
-                return std::nullopt;
-            }
-            o.Tolerance = number / 1000.0L;
-        } else if (name == "--scale") {
-            if (!ParseCoordinate(value, number) || !(number >= 1.0L) || number > 1.0e9L) {
-                usage(help, "Niepoprawna skala mapy (mianownik 1:N): " + value);
-                return std::nullopt;
-            }
-            o.Scale = number;
-        } else if (name == "--center") {
-            o.Center = value;
-        } else { // --exclude
-            size_t start = 0;
-            for (;;) {
-                const size_t comma = value.find(',', start);
-                const std::string one = value.substr(start, comma - start);
-                if (one.empty()) {
-                    usage(help, "Pusta nazwa w --exclude: " + value);
-                    return std::nullopt;
-                }
-                o.Exclude.push_back(one);
-                if (comma == std::string::npos)
-                    break;
-                start = comma + 1;
-            }
+            area.Exclude.push_back(one);
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
         }
     }
-    args = std::move(rest);
-    return o;
+    return area;
 }
 
-bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>& names,
-    std::vector<bool>& excluded)
+ExitStatus computationFailed(VerbStreams& io, const Error& e)
+{
+    io.Err << "Błąd obliczeń: " << e.what() << '\n';
+    return ExitStatus::Failure;
+}
+
+ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
+    TTrKonfAf& fit, bool localToNational, PreparedArea& area)
+{
+    if (!loadArea(io, o))
+        return ExitStatus::Failure;
+    if (!markExcluded(io, AdjustmentPoints, options.Exclude, area.Excluded))
+        return ExitStatus::Usage;
+    area.Kept = withoutExcluded(AdjustmentPoints, area.Excluded);
+    try {
+        // The run's refusals; a coordinate that is not a number fails the whole set here, once.
+        CliPlatform messages;
+        ScopedPlatform scope(messages);
+        const bool fitted = FitOrRefuse(fit, area.Kept, localToNational);
+        messages.Release(io.Err);
+        if (!fitted)
+            return ExitStatus::Failure;
+        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+            io.Err << warning << '\n';
+    } catch (const Error& e) {
+        return computationFailed(io, e);
+    }
+    return ExitStatus::Ok;
+}
+
+bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+    const std::vector<std::string>& names, std::vector<bool>& excluded)
 {
     excluded.assign(points.size(), false);
     for (const std::string& name : names) {
@@ -86,7 +92,7 @@ bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>
                 found = true;
             }
         if (!found) {
-            std::cerr << "Nie ma punktu dostosowania o nazwie " << name << " (--exclude)\n";
+            io.Err << "Nie ma punktu dostosowania o nazwie " << name << " (--exclude)\n";
             return false;
         }
     }
@@ -109,18 +115,6 @@ std::string excludedNames(const TPktDostosowania& points, const std::vector<bool
         if (excluded[i])
             names += (names.empty() ? "" : ", ") + Cp1250ToUtf8(points[i].Name);
     return names;
-}
-
-std::optional<unsigned> parseAreaThreads(const std::optional<std::string>& text, const char* help)
-{
-    if (!text)
-        return 0u;
-    const auto n = ParseInt32(*text);
-    if (!n || *n < 1 || *n > static_cast<std::int32_t>(kMaximumAreaThreads)) {
-        usage(help, "Niepoprawna liczba wątków: " + *text);
-        return std::nullopt;
-    }
-    return static_cast<unsigned>(*n);
 }
 
 } // namespace vorida::cli

@@ -1,8 +1,9 @@
-// The options the area verbs (fit, verify, plot) share beyond the common ones: --tolerance MM,
-// --exclude NAME[,NAME...] and --scale N. Each verb takes its own out of the arguments before the
-// common parsing.
+// What the area verbs (fit, verify, plot) share beyond the common options: --tolerance MM,
+// --exclude NAME[,NAME...], --scale N and --center NAME read into numbers and names, and the one
+// preamble that loads the area, leaves the excluded points out and fits the rest.
 #pragma once
 
+#include "Common.h"
 #include "Extended.h"
 #include "UTrKonfAf.h"
 
@@ -20,16 +21,28 @@ struct AreaOptions
     std::optional<std::string> Center; // the name of the point the map is centred on (UTF-8)
 };
 
-// Takes the options named in wanted ("--tolerance", "--exclude", "--scale"), as "--opt VALUE"
-// or "--opt=VALUE", out of args. Nullopt after a usage message when a value is missing or
+// The area options of o as numbers and names; nullopt after a usage message when a value is
 // wrong.
-std::optional<AreaOptions> takeAreaOptions(
-    std::vector<std::string>& args, const std::vector<std::string>& wanted, const char* help);
+std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb, const Options& o);
+
+// The area a verb works on once the preamble is through.
+struct PreparedArea
+{
+    std::vector<bool> Excluded; // by adjustment point, --exclude
+    TPktDostosowania Kept; // the adjustment points not excluded
+};
+
+// The preamble of fit, verify and plot: loads the area file (areaPath) into the program-wide
+// values with its extents, marks the points of --exclude, fits fit on the rest for the direction
+// as the run does (its words for a refusal on standard error) and prints the area's warnings.
+// ExitStatus::Ok when area is ready; otherwise the status, after the message.
+ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
+    TTrKonfAf& fit, bool localToNational, PreparedArea& area);
 
 // Marks in excluded (sized to points) every adjustment point named in names. False after a
 // message on standard error when a name is no adjustment point's.
-bool markExcluded(const TPktDostosowania& points, const std::vector<std::string>& names,
-    std::vector<bool>& excluded);
+bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+    const std::vector<std::string>& names, std::vector<bool>& excluded);
 
 // The points not marked.
 TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
@@ -37,7 +50,7 @@ TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vect
 // The names of the marked points (UTF-8), joined by ", ".
 std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded);
 
-// --threads N of the area verbs (1 to 16); nullopt after a usage message.
-std::optional<unsigned> parseAreaThreads(const std::optional<std::string>& text, const char* help);
+// "Błąd obliczeń: " and the error's text on standard error; ExitStatus::Failure.
+ExitStatus computationFailed(VerbStreams& io, const Error& e);
 
 } // namespace vorida::cli

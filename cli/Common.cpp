@@ -24,12 +24,36 @@ bool isHelp(const std::string& a)
     return a == "--help" || a == "-h";
 }
 
-int usage(const char* help, const std::string& complaint)
+ExitStatus usage(VerbStreams& io, std::string_view help, const std::string& complaint)
 {
     if (!complaint.empty())
-        std::cerr << complaint << '\n';
-    std::cerr << help;
-    return kUsage;
+        io.Err << complaint << '\n';
+    io.Err << help;
+    return ExitStatus::Usage;
+}
+
+ExitStatus usage(VerbStreams& io, const VerbSpec& verb, const std::string& complaint)
+{
+    return usage(io, helpText(verb), complaint);
+}
+
+const std::vector<ExitStatusText>& exitStatusTexts()
+{
+    static const std::vector<ExitStatusText> texts = {
+        { ExitStatus::Ok, "wykonane", "wykonane" },
+        { ExitStatus::Failure, "błąd",
+            "błąd: pliku nie można odczytać ani zapisać (także standardowego wyjścia), obszar "
+            "odrzucony, przeliczenie nieudane albo błąd wewnętrzny programu" },
+        { ExitStatus::Usage, "złe użycie",
+            "złe użycie (skarga i pomoc polecenia na standardowym wyjściu błędów) albo plik "
+            "wynikowy, który jest plikiem wejściowym (sama skarga)" },
+        { ExitStatus::Shortfall,
+            "punkty z defektem (convert --strict) albo ponad tolerancję (verify --tolerance)",
+            "wszystko wykonane i zapisane, ale convert --strict napotkał punkt z defektem "
+            "(nieczytelny albo poza obszarem), albo verify --tolerance punkt kontrolny w obszarze "
+            "ponad tolerancję" },
+    };
+    return texts;
 }
 
 void CliPlatform::Release(std::ostream& out)
@@ -39,111 +63,21 @@ void CliPlatform::Release(std::ostream& out)
     Held.clear();
 }
 
-const char* const kConventionsHelp
-    = "Każdą opcję z wartością można też podać jako --opcja=wartość. Zamiast pliku\n"
-      "wejściowego lub wynikowego \"-\" oznacza standardowe wejście lub wyjście.\n"
-      "vorida-cli --version: wersja programu.\n";
+std::string conventionsHelp()
+{
+    std::string statuses = "Kody wyjścia:";
+    for (const ExitStatusText& text : exitStatusTexts())
+        statuses += (text.Status == ExitStatus::Ok ? " " : ", ")
+            + std::to_string(static_cast<int>(text.Status)) + " " + std::string(text.Short);
+    return "Każdą opcję z wartością można też podać jako --opcja=wartość. Zamiast pliku\n"
+           "wejściowego lub wynikowego \"-\" oznacza standardowe wejście lub wyjście.\n"
+           "vorida-cli --version: wersja programu.\n"
+        + wrapped(statuses + ".", 0, kHelpWidth) + "\n";
+}
 
 std::string versionText()
 {
     return std::string("vorida-cli ") + kVoridaVersion;
-}
-
-namespace {
-// On Windows a backslash before a closing quote escapes it: --dir "C:\Pomiary\" takes the
-// quote and every later argument into the path. A Windows path never holds a quote.
-bool quoteSwallowed(const std::string& value)
-{
-    return kPathSeparator == '\\' && value.find('"') != std::string::npos;
-}
-
-const char* const kQuoteHelp
-    = "Ścieżka zawiera cudzysłów, a dalsze opcje stały się jej częścią: ukośnik odwrotny tuż\n"
-      "przed zamykającym cudzysłowem (\"C:\\Pomiary\\\") wyłącza ten cudzysłów. Napisz katalog\n"
-      "bez końcowego ukośnika (\"C:\\Pomiary\") albo z podwójnym (\"C:\\Pomiary\\\\\").\n";
-} // namespace
-
-std::optional<Options> parseOptions(
-    const std::vector<std::string>& args, const std::vector<std::string>& allowed, const char* help)
-{
-    Options o;
-    auto allows = [&](const std::string& name) {
-        for (const auto& a : allowed)
-            if (a == name)
-                return true;
-        return false;
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string a = args[i];
-        // --opt=value: the value after the first "=".
-        std::optional<std::string> attached;
-        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            const size_t equals = a.find('=');
-            if (equals != std::string::npos) {
-                attached = a.substr(equals + 1);
-                a.resize(equals);
-            }
-        }
-        auto value = [&]() -> std::optional<std::string> {
-            if (attached)
-                return attached;
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (!a.empty() && a[0] == '-' && a != "-") {
-            if (!allows(a)) {
-                usage(help, "Nieznana opcja: " + a);
-                return std::nullopt;
-            }
-            bool* flag = a == "--to-local" ? &o.ToLocal
-                : a == "--loo"             ? &o.Loo
-                : a == "--strict"          ? &o.Strict
-                : a == "--verbose"         ? &o.Verbose
-                                           : nullptr;
-            if (flag != nullptr) {
-                if (attached) {
-                    usage(help, "Opcja " + a + " nie przyjmuje wartości");
-                    return std::nullopt;
-                }
-                *flag = true;
-                continue;
-            }
-            auto v = value();
-            if (!v) {
-                usage(help, "Brak wartości opcji " + a);
-                return std::nullopt;
-            }
-            if (quoteSwallowed(*v)) {
-                usage(help, "Opcja " + a + ": " + *v + "\n" + kQuoteHelp);
-                return std::nullopt;
-            }
-            if (a == "--dir") {
-                o.Directory = *v;
-                o.DirectoryGiven = true;
-            } else if (a == "--report")
-                o.Report = v;
-            else if (a == "-o")
-                o.Output = v;
-            else if (a == "--area")
-                o.Area = v;
-            else if (a == "--system")
-                o.System = v;
-            else if (a == "--digits")
-                o.Digits = v;
-            else if (a == "--threads")
-                o.Threads = v;
-            else if (a == "--check")
-                o.Check = v;
-        } else {
-            if (quoteSwallowed(a)) {
-                usage(help, a + "\n" + kQuoteHelp);
-                return std::nullopt;
-            }
-            o.Positional.push_back(a);
-        }
-    }
-    return o;
 }
 
 bool readWholeFile(const std::string& path, std::string& contents)
@@ -173,23 +107,27 @@ bool readWholeFile(const std::string& path, std::string& contents)
     return !in.bad();
 }
 
-bool writeWholeFile(const std::string& path, std::string_view bytes)
+bool writeWholeFile(VerbStreams& io, const std::string& path, std::string_view bytes)
 {
+    if (IsStandardStream(path) && &io.Out != &std::cout) {
+        io.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return true;
+    }
     try {
-        std::cout.flush();
+        io.Out.flush();
         WriteWholeFile(path, bytes, WriteMode::WholeOrNothing);
     } catch (const LineFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     }
     return true;
 }
 
-std::optional<int> refuseClash(const FilePlan& plan)
+std::optional<ExitStatus> refuseClash(VerbStreams& io, const FilePlan& plan)
 {
     if (const auto clash = plan.FirstClash()) {
-        std::cerr << FilePlan::ClashText(*clash) << '\n';
-        return kUsage;
+        io.Err << FilePlan::ClashText(*clash) << '\n';
+        return ExitStatus::Usage;
     }
     return std::nullopt;
 }
@@ -257,9 +195,10 @@ int finishStandardOutput(int status)
         error = standardOutput->Error;
     if (!flushed || std::ferror(stdout) || !std::cout.good()) {
         if (error == EPIPE || standardOutputFailureShown)
-            return error == EPIPE ? status : kFailure; // the reader has all it wanted
+            // the reader has all it wanted
+            return error == EPIPE ? status : static_cast<int>(ExitStatus::Failure);
         std::cerr << WriteFailureText("-", error == 0 ? EIO : error) << '\n';
-        return kFailure;
+        return static_cast<int>(ExitStatus::Failure);
     }
     return status;
 }
@@ -273,7 +212,7 @@ std::string areaReadFailure(const std::string& path)
     return "Błąd odczytu pliku " + PathForMessage(path) + ": " + reason;
 }
 
-InputPath::InputPath(const std::string& path) : path_(path)
+InputPath::InputPath(VerbStreams& io, const std::string& path) : path_(path)
 {
     if (!IsStandardStream(path) && FileKindOnDisk(path) != FileKind::Other)
         return;
@@ -294,7 +233,7 @@ InputPath::InputPath(const std::string& path) : path_(path)
         ready_ = false;
     }
     if (!ready_)
-        std::cerr << ReadFailureText(path, EIO) << '\n';
+        io.Err << ReadFailureText(path, EIO) << '\n';
 }
 
 InputPath::~InputPath()
@@ -327,12 +266,12 @@ void appendName(std::string& row, std::string_view utf8, size_t width)
     row += utf8;
 }
 
-std::string areaPath(const Options& o, bool tell)
+std::string areaPath(VerbStreams& io, const Options& o, bool tell)
 {
     if (o.Area)
         return *o.Area;
-    if (o.DirectoryGiven)
-        return PathIn(o.Directory, kDataFileName);
+    if (o.Dir)
+        return PathIn(*o.Dir, kDataFileName);
     std::string path = PathIn(".", kDataFileName);
     if (!RegularFileExistsOnDisk(path)) {
         const std::string besideProgram = PathIn(ExecutableDirectoryOfProcess(), kDataFileName);
@@ -340,13 +279,13 @@ std::string areaPath(const Options& o, bool tell)
             path = besideProgram;
     }
     if (tell)
-        std::cerr << "Plik obszaru: " << NativeSeparators(path) << '\n';
+        io.Err << "Plik obszaru: " << NativeSeparators(path) << '\n';
     return path;
 }
 
-void loadAreaFile(const std::string& path, CliPlatform& messages)
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages)
 {
-    const InputPath input(path);
+    const InputPath input(io, path);
     const size_t before = messages.Held.size();
     LoadPointFile(input.Path());
     ComputeAreaExtents();
@@ -356,40 +295,31 @@ void loadAreaFile(const std::string& path, CliPlatform& messages)
             messages.Held[i] = areaReadFailure(path);
 }
 
-bool loadArea(const Options& o)
+bool loadArea(VerbStreams& io, const Options& o)
 {
-    const std::string path = areaPath(o);
+    const std::string path = areaPath(io, o);
     CliPlatform messages;
     ScopedPlatform scope(messages);
-    loadAreaFile(path, messages);
+    loadAreaFile(io, path, messages);
     if (messages.Held.empty())
         return true;
-    messages.Release(std::cerr);
+    messages.Release(io.Err);
     return false;
 }
 
-bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal)
-{
-    const AreaFitStatus status = FitArea(t, points, toLocal);
-    if (status == AreaFitStatus::Fitted)
-        return true;
-    std::cerr << RefusalText(status) << '\n';
-    return false;
-}
-
-bool readCheckPointFile(const std::string& path, CheckPointFile& file)
+bool readCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile& file)
 {
     try {
         file = ReadCheckPoints(path);
     } catch (const LineFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     } catch (const CheckPointFileError& e) {
-        std::cerr << e.what() << '\n';
+        io.Err << e.what() << '\n';
         return false;
     }
     for (std::int64_t line : file.UnreadableLines)
-        std::cerr << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
+        io.Err << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Extended.h"
 #include "FilePlan.h"
+#include "Options.h"
 #include "Platform.h"
 #include "UTrKonfAf.h"
 
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vorida {
@@ -23,12 +25,61 @@ namespace vorida::cli {
 
 // Exit statuses: success, failure, wrong usage, and (convert --strict) a complete run with
 // defective points.
-constexpr int kOk = 0, kFailure = 1, kUsage = 2, kDefects = 3;
+// The two streams a verb writes to: its standard output and its standard error.
+struct VerbStreams
+{
+    std::ostream& Out;
+    std::ostream& Err;
+};
+
+// The exit statuses of vorida-cli, for every verb (the help, the manual page and
+// docs/command-line.md show exitStatusTexts).
+enum class ExitStatus : int {
+    Ok = 0, // done
+    Failure = 1, // a file that cannot be read or written, a refused area, a failed run
+    Usage = 2, // wrong usage (the complaint and the help), or an output that is an input
+    // Complete, but convert --strict met a defective point, or verify --tolerance a check point
+    // over the tolerance.
+    Shortfall = 3,
+};
+
+// Each exit status with its Polish words, short (a line of the help) and whole (the manual).
+struct ExitStatusText
+{
+    ExitStatus Status;
+    std::string_view Short, Whole;
+};
+const std::vector<ExitStatusText>& exitStatusTexts();
+
+// A verb: its name, its line in the tool's help, its operands (before the options in the
+// synopsis), its description, its options and its work once they are read.
+struct VerbSpec
+{
+    std::string_view Name;
+    std::string_view Summary;
+    std::string_view Operands;
+    std::string Description;
+    std::vector<OptionSpec> Table;
+    ExitStatus (*Run)(VerbStreams& io, const Options& o);
+};
+
+// The verbs in the order of the tool's help.
+const std::vector<const VerbSpec*>& allVerbs();
+const VerbSpec& packVerb();
+const VerbSpec& dumpVerb();
+const VerbSpec& fitVerb();
+const VerbSpec& convertVerb();
+const VerbSpec& verifyVerb();
+const VerbSpec& plotVerb();
+
+// The help of the tool as a whole (no verb, or --help), from the verbs' table.
+std::string mainHelp();
 
 bool isHelp(const std::string& a);
 
-// Prints the complaint (when any) and the help to standard error; returns kUsage.
-int usage(const char* help, const std::string& complaint = {});
+// Prints the complaint (when any) and the help to standard error; returns ExitStatus::Usage.
+ExitStatus usage(VerbStreams& io, std::string_view help, const std::string& complaint = {});
+ExitStatus usage(VerbStreams& io, const VerbSpec& verb, const std::string& complaint);
 
 // Messages are held until the outcome is known: the closing message of a complete run goes to
 // standard output, everything else to standard error.
@@ -42,35 +93,19 @@ public:
 
 // What every verb shares, shown below each verb's help: --opt=value, "-" for the standard
 // streams, --version.
-extern const char* const kConventionsHelp;
+std::string conventionsHelp();
 // The line of --version.
 std::string versionText();
-
-struct Options
-{
-    std::vector<std::string> Positional;
-    std::string Directory = ".";
-    bool DirectoryGiven = false; // --dir was given
-    bool ToLocal = false;
-    bool Loo = false;
-    bool Strict = false, Verbose = false;
-    std::optional<std::string> Output, Area, System, Digits, Check, Threads, Report;
-};
-
-// Parses the options a verb allows, each as "--opt value" or "--opt=value"; nullopt (after a
-// message) on wrong usage. A lone "-" is an argument (standard input or output).
-std::optional<Options> parseOptions(const std::vector<std::string>& args,
-    const std::vector<std::string>& allowed, const char* help);
 
 // The whole file, or standard input for "-" (binary).
 bool readWholeFile(const std::string& path, std::string& contents);
 // Writes bytes to the file whole or not at all (beside it, then renamed over it), or to standard
 // output for "-"; false after a message on standard error naming the file and the reason.
-bool writeWholeFile(const std::string& path, std::string_view bytes);
+bool writeWholeFile(VerbStreams& io, const std::string& path, std::string_view bytes);
 
 // Refuses (exit status 2, both files named) an output that is one of the inputs or another
 // output, by the files' identity; nothing when the plan is sound.
-std::optional<int> refuseClash(const FilePlan& plan);
+std::optional<ExitStatus> refuseClash(VerbStreams& io, const FilePlan& plan);
 
 // Keeps the reason of a failure to write standard output for finishStandardOutput (at the
 // start, after UseUtf8Console).
@@ -89,7 +124,7 @@ std::string areaReadFailure(const std::string& path);
 class InputPath
 {
 public:
-    explicit InputPath(const std::string& path);
+    InputPath(VerbStreams& io, const std::string& path);
     ~InputPath();
     InputPath(const InputPath&) = delete;
     InputPath& operator=(const InputPath&) = delete;
@@ -116,38 +151,18 @@ void appendName(std::string& row, std::string_view utf8, size_t width);
 // The area file of a verb: --area FILE; else TRANSPKT.BIN in --dir; else TRANSPKT.BIN in the
 // working directory, and when there is none there, the one beside the executable (the one
 // looked up is named on standard error unless tell is false).
-std::string areaPath(const Options& o, bool tell = true);
+std::string areaPath(VerbStreams& io, const Options& o, bool tell = true);
 
 // Loads the area file (areaPath) into the program-wide values and computes the area's extents;
 // false (after the message on standard error) when it cannot be read.
-bool loadArea(const Options& o);
+bool loadArea(VerbStreams& io, const Options& o);
 
 // Loads the area file at path as loadArea does, its read failure held in messages with the
 // file named.
-void loadAreaFile(const std::string& path, CliPlatform& messages);
-
-// Fits t on points for the direction (toLocal: national to local) as the run does; false,
-// after the run's words for the refusal on standard error, when the run would refuse the set.
-// Throws what FitArea throws.
-bool fitOrRefuse(TTrKonfAf& t, const TPktDostosowania& points, bool toLocal);
+void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a
 // message) when the file cannot be read.
-bool readCheckPointFile(const std::string& path, CheckPointFile& file);
-
-// The verbs: each takes the arguments after its name.
-int pack(const std::vector<std::string>& args);
-int dump(const std::vector<std::string>& args);
-int fit(const std::vector<std::string>& args);
-int convert(const std::vector<std::string>& args);
-int verify(const std::vector<std::string>& args);
-int plot(const std::vector<std::string>& args);
-
-extern const char* const kPackHelp;
-extern const char* const kDumpHelp;
-extern const char* const kFitHelp;
-extern const char* const kConvertHelp;
-extern const char* const kVerifyHelp;
-extern const char* const kPlotHelp;
+bool readCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile& file);
 
 } // namespace vorida::cli

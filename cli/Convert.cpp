@@ -15,14 +15,14 @@ namespace vorida::cli {
 
 namespace {
 
-constexpr std::int32_t kMaximumWorkers = 256;
-
 // The progress of a long run on standard error (a terminal): lines done and the share of the
 // input read, once a run has taken a second, a few times a second; wiped at the end, so that
 // the messages after it stand alone.
 class ProgressLine
 {
 public:
+    explicit ProgressLine(std::ostream& err) : err_(err) { }
+
     void Show(const RunProgress& p)
     {
         using Clock = std::chrono::steady_clock;
@@ -43,7 +43,7 @@ public:
                 const std::string text
                     = "Przeliczanie: " + CountOf(p.Lines, "linia", "linie", "linii") + ", "
                     + std::to_string(percent) + "% pliku";
-                std::cerr << '\r' << text << std::flush;
+                err_ << '\r' << text << std::flush;
                 width_ = std::max(width_, text.size());
             }
             return;
@@ -58,55 +58,35 @@ public:
     void Wipe()
     {
         if (width_ > 0)
-            std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+            err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
         width_ = 0;
     }
 
 private:
+    std::ostream& err_;
     std::chrono::steady_clock::time_point start_, last_;
     size_t width_ = 0;
 };
 
 } // namespace
 
-const char* const kConvertHelp
-    = "Użycie: vorida-cli convert WEJŚCIE... [-o WYNIK] [--report RAPORT] [--area PLIK]\n"
-      "                          [--to-local] [--digits N] [--threads W] [--strict] [--verbose]\n"
-      "       vorida-cli convert [--dir KATALOG] [--area PLIK] [--to-local] [--digits N] ...\n"
-      "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
-      "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
-      "(--to-local: krajowy -> lokalny); raport tylko z --report. Bajty wyniku i raportu są\n"
-      "takie jak w xy2000.1 / xy_LOK.1 i Raport.txt programu.\n"
-      "Kilka plików WEJŚCIE: każdy do pliku WEJŚCIE.1 obok niego, albo z -o KATALOG do\n"
-      "KATALOG/nazwa.1; z --report KATALOG raport każdego jako KATALOG/nazwa.Raport.txt.\n"
-      "Bez WEJŚCIA: pliki programu w KATALOGU (domyślnie bieżący): xy_LOK -> xy2000.1\n"
-      "(--to-local: xy2000 -> xy_LOK.1) i Raport.txt.\n"
-      "Plik obszaru: --area PLIK, inaczej TRANSPKT.BIN z --dir, z bieżącego katalogu albo\n"
-      "obok programu (użyty plik jest podawany na standardowym wyjściu błędów).\n"
-      "N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem); W wątków\n"
-      "przeliczających (domyślnie tyle, ile rdzeni; 1: bez dodatkowych wątków).\n"
-      "--strict: kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego);\n"
-      "--strict lub --verbose: linie punktów z defektem na standardowym wyjściu błędów.\n"
-      "Kody wyjścia: 0 wykonane, 1 błąd, 2 złe użycie, 3 punkty z defektem (--strict).\n"
-      "Na terminalu dłuższe przeliczenie pokazuje postęp.\n";
-
 namespace {
 
 // The files of the runs a command asks for; empty (after a message) on wrong usage.
-std::optional<std::vector<RunFiles>> runFiles(const Options& o)
+std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
 {
     namespace fs = std::filesystem;
-    const std::vector<std::string>& inputs = o.Positional;
+    const std::vector<std::string>& inputs = o.Operands;
     std::vector<RunFiles> runs;
     if (inputs.size() == 1) {
         runs.push_back({ inputs[0], o.Output.value_or("-"), o.Report.value_or("") });
         return runs;
     }
     // Several inputs: each to a file of its own, named after it.
-    auto folder = [](const std::optional<std::string>& option, const char* what) {
+    auto folder = [&io](const std::optional<std::string>& option, const char* what) {
         std::error_code ec;
         if (option && !fs::is_directory(FileSystemPath(*option), ec)) {
-            usage(kConvertHelp,
+            usage(io, convertVerb(),
                 std::string("Przy kilku plikach wejściowych ") + what
                     + " musi być katalogiem: " + *option);
             return false;
@@ -118,12 +98,13 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
     std::set<std::string> names;
     for (const std::string& input : inputs) {
         if (IsStandardStream(input)) {
-            usage(kConvertHelp, "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
+            usage(
+                io, convertVerb(), "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
             return std::nullopt;
         }
         const std::string name = PathText(FileSystemPath(input).filename());
         if ((o.Output || o.Report) && !names.insert(name).second) {
-            usage(kConvertHelp, "Dwa pliki wejściowe o tej samej nazwie: " + name);
+            usage(io, convertVerb(), "Dwa pliki wejściowe o tej samej nazwie: " + name);
             return std::nullopt;
         }
         RunFiles f;
@@ -135,66 +116,57 @@ std::optional<std::vector<RunFiles>> runFiles(const Options& o)
     return runs;
 }
 
-} // namespace
-
-int convert(const std::vector<std::string>& args)
+ExitStatus convert(VerbStreams& io, const Options& o)
 {
-    auto o = parseOptions(args,
-        { "--dir", "--to-local", "--digits", "--threads", "-o", "--report", "--area", "--strict",
-            "--verbose" },
-        kConvertHelp);
-    if (!o)
-        return kUsage;
-    const bool freeFiles = !o->Positional.empty();
-    if (freeFiles && o->DirectoryGiven)
-        return usage(
-            kConvertHelp, "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
-    if (!freeFiles && (o->Output || o->Report))
-        return usage(kConvertHelp, "-o i --report wymagają pliku wejściowego.");
+    const bool freeFiles = !o.Operands.empty();
+    if (freeFiles && o.Dir)
+        return usage(io, convertVerb(),
+            "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
+    if (!freeFiles && (o.Output || o.Report))
+        return usage(io, convertVerb(), "-o i --report wymagają pliku wejściowego.");
     std::int32_t digits = 2;
-    if (o->Digits) {
-        auto d = ParseInt32(*o->Digits);
+    if (o.Digits) {
+        auto d = ParseInt32(*o.Digits);
         if (!d)
-            return usage(kConvertHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
+            return usage(io, convertVerb(), "Niepoprawna liczba miejsc: " + *o.Digits);
         digits = *d;
     }
-    if (o->Threads) {
-        auto w = ParseInt32(*o->Threads);
-        if (!w || *w < 1 || *w > kMaximumWorkers)
-            return usage(kConvertHelp, "Niepoprawna liczba wątków: " + *o->Threads);
-        TransPkt.SetWorkers(static_cast<unsigned>(*w));
-    }
+    const auto threads = readThreads(io, convertVerb(), o);
+    if (!threads)
+        return ExitStatus::Usage;
+    if (*threads != 0)
+        TransPkt.SetWorkers(*threads);
     std::vector<RunFiles> runs;
     if (freeFiles) {
-        auto r = runFiles(*o);
+        auto r = runFiles(io, o);
         if (!r)
-            return kUsage;
+            return ExitStatus::Usage;
         runs = std::move(*r);
     }
     if (digits < 1 || digits > 5)
-        std::cerr << "Uwaga: " << digits
-                  << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
-                     "współrzędnych mogą się zlewać.\n";
+        io.Err << "Uwaga: " << digits
+               << " miejsc po przecinku to poza zakresem programu (1-5); od 6 miejsc kolumny "
+                  "współrzędnych mogą się zlewać.\n";
 
-    const std::string area = freeFiles ? areaPath(*o, false)
-        : o->Area                      ? *o->Area
-                                       : PathIn(o->Directory, kDataFileName);
-    ProgressLine progress;
-    if (StandardErrorIsTerminal())
+    const std::string area = freeFiles ? areaPath(io, o, false)
+        : o.Area                       ? *o.Area
+                                       : PathIn(o.Directory(), kDataFileName);
+    ProgressLine progress(io.Err);
+    // Only the tool's own standard error, on a terminal, shows the progress.
+    if (&io.Err == &std::cerr && StandardErrorIsTerminal())
         TransPkt.SetProgress([&progress](const RunProgress& p) { progress.Show(p); });
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
     std::string defectPrefix;
-    if (o->Strict || o->Verbose)
+    if (o.Strict || o.Verbose)
         TransPkt.SetDefectListener([&](std::int64_t line, DefectKind kind) {
             progress.Wipe();
             if (defectPrefix.empty())
-                std::cerr << "Linia " << line << ": ";
+                io.Err << "Linia " << line << ": ";
             else
-                std::cerr << defectPrefix << line << ": ";
-            std::cerr << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
-                                                         : "punkt poza obszarem")
-                      << '\n';
+                io.Err << defectPrefix << line << ": ";
+            io.Err << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
+                   << '\n';
             ++defects;
         });
     else
@@ -206,8 +178,8 @@ int convert(const std::vector<std::string>& args)
     ScopedPlatform scope(messages);
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)
-        areaPath(*o);
-    loadAreaFile(area, messages);
+        areaPath(io, o);
+    loadAreaFile(io, area, messages);
     RoundingDigits = digits;
     TransPkt.SetCommandLineFiles(true);
     // Every output against every input (the area file among them) and every other output,
@@ -216,51 +188,92 @@ int convert(const std::vector<std::string>& args)
         FilePlan plan;
         plan.Reads(area);
         const std::vector<RunFiles> fixed
-            = { FixedRunFiles(!o->ToLocal, o->Directory, SystemCode) };
+            = { FixedRunFiles(!o.ToLocal, o.Directory(), SystemCode) };
         for (const RunFiles& f : freeFiles ? runs : fixed)
             plan.Reads(f.Input);
         for (const RunFiles& f : freeFiles ? runs : fixed) {
             plan.Writes(f.Result);
             plan.Writes(f.Report);
         }
-        if (const auto refused = refuseClash(plan))
+        if (const auto refused = refuseClash(io, plan))
             return *refused;
     }
 
-    int status = kOk;
+    ExitStatus status = ExitStatus::Ok;
     const size_t count = freeFiles ? runs.size() : 1;
     for (size_t i = 0; i < count; ++i) {
         if (count > 1) {
-            std::cout << runs[i].Input << ":\n" << std::flush;
+            io.Out << runs[i].Input << ":\n" << std::flush;
             defectPrefix = PathForMessage(runs[i].Input) + ":";
         }
         bool complete = false;
         try {
-            complete = freeFiles ? TransPkt.Transform(!o->ToLocal, runs[i])
-                                 : TransPkt.TransformFile(!o->ToLocal, o->Directory);
-        } catch (const std::exception& e) {
-            messages.Release(std::cerr);
-            std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-            status = kFailure;
+            complete = freeFiles ? TransPkt.Transform(!o.ToLocal, runs[i])
+                                 : TransPkt.TransformFile(!o.ToLocal, o.Directory());
+        } catch (const Error& e) {
+            messages.Release(io.Err);
+            io.Err << "Błąd obliczeń: " << e.what() << '\n';
+            status = ExitStatus::Failure;
             continue;
         }
         // The closing message of a complete run goes to standard output, unless the result
         // itself is going there.
         const bool resultOnStandardOutput = freeFiles && IsStandardStream(runs[i].Result);
-        messages.Release(complete && !resultOnStandardOutput ? std::cout : std::cerr);
+        messages.Release(complete && !resultOnStandardOutput ? io.Out : io.Err);
         if (!complete) {
             if (!TransPkt.LastFailure().empty())
-                std::cerr << TransPkt.LastFailure() << '\n';
+                io.Err << TransPkt.LastFailure() << '\n';
             if (resultOnStandardOutput)
                 standardOutputFailureReported();
-            status = kFailure;
+            status = ExitStatus::Failure;
         }
     }
     TransPkt.SetProgress({});
     TransPkt.SetDefectListener({});
-    if (status == kOk && o->Strict && defects > 0)
-        return kDefects;
+    if (status == ExitStatus::Ok && o.Strict && defects > 0)
+        return ExitStatus::Shortfall;
     return status;
+}
+
+} // namespace
+
+const VerbSpec& convertVerb()
+{
+    static const VerbSpec verb { "convert", "przeliczenie pliku punktów (jak przycisk programu)",
+        "[WEJŚCIE...]",
+        "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
+        "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
+        "(--to-local: krajowy -> lokalny); raport tylko z --report. Bajty wyniku i raportu są\n"
+        "takie jak w xy2000.1 / xy_LOK.1 i Raport.txt programu.\n"
+        "Kilka plików WEJŚCIE: każdy do pliku WEJŚCIE.1 obok niego, albo z -o KATALOG do\n"
+        "KATALOG/nazwa.1; z --report KATALOG raport każdego jako KATALOG/nazwa.Raport.txt.\n"
+        "Bez WEJŚCIA: pliki programu w KATALOGU (domyślnie bieżący): xy_LOK -> xy2000.1\n"
+        "(--to-local: xy2000 -> xy_LOK.1) i Raport.txt.\n"
+        "Plik obszaru: --area PLIK, inaczej TRANSPKT.BIN z --dir, z bieżącego katalogu albo\n"
+        "obok programu (użyty plik jest podawany na standardowym wyjściu błędów).\n"
+        "Na terminalu dłuższe przeliczenie pokazuje postęp.\n",
+        {
+            { "-o", "WYNIK", &Options::Output,
+                "plik wynikowy (domyślnie standardowe wyjście); przy kilku plikach WEJŚCIE "
+                "katalog",
+                true },
+            { "--report", "RAPORT", &Options::Report,
+                "raport przeliczenia; przy kilku plikach WEJŚCIE katalog", true },
+            { "--dir", "KATALOG", &Options::Dir,
+                "bez WEJŚCIA: katalog plików programu (domyślnie bieżący)", true },
+            areaOption(),
+            toLocalOption(),
+            digitsOption("N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem)"),
+            threadsOption("N wątków przeliczających (domyślnie tyle, ile rdzeni; 1: bez "
+                          "dodatkowych wątków)"),
+            { "--strict", "", &Options::Strict,
+                "kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego); linie "
+                "punktów z defektem na standardowym wyjściu błędów" },
+            { "--verbose", "", &Options::Verbose,
+                "linie punktów z defektem na standardowym wyjściu błędów" },
+        },
+        convert };
+    return verb;
 }
 
 } // namespace vorida::cli

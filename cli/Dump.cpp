@@ -7,31 +7,36 @@
 
 namespace vorida::cli {
 
-const char* const kDumpHelp
-    = "Użycie: vorida-cli dump TRANSPKT.BIN\n"
-      "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
-      "(dokładne wartości).\n";
+namespace {
 
-int dump(const std::vector<std::string>& args)
+ExitStatus dump(VerbStreams& io, const Options& o)
 {
-    auto o = parseOptions(args, {}, kDumpHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1)
-        return usage(kDumpHelp, "Podaj jeden plik TRANSPKT.BIN.");
-    const InputPath input(o->Positional[0]);
+    if (o.Operands.size() != 1)
+        return usage(io, dumpVerb(), "Podaj jeden plik TRANSPKT.BIN.");
+    const InputPath input(io, o.Operands[0]);
     if (!input.Ready())
-        return kFailure;
+        return ExitStatus::Failure;
     TranspktFile contents;
     try {
         TPktBIN loader;
         loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
-        std::cerr << areaReadFailure(o->Positional[0]) << '\n';
-        return kFailure;
+        io.Err << areaReadFailure(o.Operands[0]) << '\n';
+        return ExitStatus::Failure;
     }
-    std::cout << DumpTranspktText(contents);
-    return kOk;
+    io.Out << DumpTranspktText(contents);
+    return ExitStatus::Ok;
+}
+
+} // namespace
+
+const VerbSpec& dumpVerb()
+{
+    static const VerbSpec verb { "dump", "TRANSPKT.BIN -> tekst", "TRANSPKT.BIN",
+        "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
+        "(dokładne wartości).\n",
+        {}, dump };
+    return verb;
 }
 
 } // namespace vorida::cli

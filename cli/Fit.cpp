@@ -17,35 +17,6 @@ namespace vorida::cli {
 
 namespace {
 
-const std::string fitHelpText
-    = "Użycie: vorida-cli fit [--dir KATALOG] [--area PLIK] [--to-local]\n"
-      "                      [--exclude NAZWA[,NAZWA...]]\n"
-      "                      [--loo [--tolerance MM] [--threads N]]\n"
-      "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
-      "katalog, a bez niego plik obok programu; --area: ten plik obszaru), kierunek\n"
-      "lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
-      "vx, vy, v w milimetrach oraz błąd średni m0.\n"
-      "--exclude: obszar oceniany tak, jakby tych punktów w nim nie było (plik bez zmian).\n"
-      "--loo: dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z korektą\n"
-      "Hausbrandta) i odchyłka punktu v = znane - przeliczone, obok niej próg punktu; RMS,\n"
-      "największa odchyłka i prawdopodobne błędy grube, wskazywane po jednym: z punktów ponad\n"
-      "progiem ten o największej odchyłce, potem ocena od nowa bez niego, aż żaden nie\n"
-      "przekroczy progu (każda runda wypisana). Próg: "
-    + BlunderRuleText(kDefaultTolerance)
-    + ",\ngdzie s to spodziewane odchylenie punktu (szum obszaru i geometria dopasowania);\n"
-      "mwb: najmniejszy błąd, który reguła wskaże w tym punkcie.\n"
-      "--tolerance MM: tolerancja zamiast "
-    + PlainNumber(kDefaultTolerance * 1000.0L)
-    + " mm. --threads N: liczba wątków (domyślnie jeden na rdzeń,\n"
-      "wyniki te same). Wymaga co najmniej "
-    + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.\n";
-
-} // namespace
-
-const char* const kFitHelp = fitHelpText.c_str();
-
-namespace {
-
 std::string residualHeader(size_t width)
 {
     std::string header;
@@ -81,9 +52,9 @@ std::string looHeader()
 }
 
 // One round's table: every point judged, its discrepancy, its threshold and its labels.
-void printRound(const ScreeningRound& round, const TPktDostosowania& points)
+void printRound(VerbStreams& io, const ScreeningRound& round, const TPktDostosowania& points)
 {
-    std::cout << looHeader() << '\n';
+    io.Out << looHeader() << '\n';
     const LooResult& loo = round.Loo;
     for (size_t k = 0; k < round.Members.size(); ++k) {
         const LooDiscrepancy& d = loo.Points[k];
@@ -110,137 +81,85 @@ void printRound(const ScreeningRound& round, const TPktDostosowania& points)
             row += "  ";
             row += statusText(d);
         }
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
     if (loo.Worst) {
-        std::cout << "RMS v = " << millimetres(loo.Rms) << " mm ("
-                  << CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
-                  << ")\n";
-        std::cout << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
-                  << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
+        io.Out << "RMS v = " << millimetres(loo.Rms) << " mm ("
+               << CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
+               << ")\n";
+        io.Out << "Największa: " << Cp1250ToUtf8(points[round.Members[*loo.Worst]].Name)
+               << ", v = " << millimetres(loo.Points[*loo.Worst].V) << " mm\n";
         std::vector<std::string> names;
         for (size_t i : round.Members)
             names.push_back(Cp1250ToUtf8(points[i].Name));
         for (const std::string& line : ScreeningSummary(loo, names))
-            std::cout << line << '\n';
+            io.Out << line << '\n';
     }
 }
 
-int leaveOneOut(const Options& o, const AreaOptions& area, unsigned threads)
+ExitStatus leaveOneOut(
+    VerbStreams& io, const Options& o, const AreaOptions& options, unsigned threads)
 {
-    if (!loadArea(o))
-        return kFailure;
-    std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area.Exclude, excluded))
-        return kUsage;
-    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    const Extended tolerance = area.Tolerance.value_or(kDefaultTolerance);
+    PreparedArea area;
+    TTrKonfAf whole;
+    if (const ExitStatus status = prepareArea(io, o, options, whole, !o.ToLocal, area);
+        status != ExitStatus::Ok)
+        return status;
+    const std::vector<bool>& excluded = area.Excluded;
+    const TPktDostosowania& kept = area.Kept;
+    const Extended tolerance = options.Tolerance.value_or(kDefaultTolerance);
+    if (kept.size() < kMinimumPointsForLeaveOneOut) {
+        io.Err << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+                  "najmniej "
+               << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
+        return ExitStatus::Failure;
+    }
     Screening screening;
     try {
-        // The run's refusals first; a coordinate that is not a number fails the whole set
-        // here, once.
-        TTrKonfAf whole;
-        if (!fitOrRefuse(whole, kept, o.ToLocal))
-            return kFailure;
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
-        if (kept.size() < kMinimumPointsForLeaveOneOut) {
-            std::cerr
-                << "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-                   "najmniej "
-                << kMinimumPointsForLeaveOneOut << " punktów (jest " << kept.size() << ").\n";
-            return kFailure;
-        }
         screening = ScreenBlunders(AdjustmentPoints, o.ToLocal, excluded, tolerance, threads);
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
+    } catch (const Error& e) {
+        return computationFailed(io, e);
     }
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << kept.size() << '\n';
-    if (!area.Exclude.empty())
-        std::cout << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    std::cout << "Próg punktu: " << BlunderRuleText(tolerance)
-              << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
-                 "wypukłą pozostałych\n";
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    io.Out << "Punktów dostosowania: " << kept.size() << '\n';
+    if (!options.Exclude.empty())
+        io.Out << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+    io.Out << "Próg punktu: " << BlunderRuleText(tolerance)
+           << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
+              "wypukłą pozostałych\n";
     if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
-        std::cerr << weak << '\n';
-    std::cout << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
+        io.Err << weak << '\n';
+    io.Out << "Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:\n";
     std::string named;
     for (size_t r = 0; r < screening.Rounds.size(); ++r) {
         const ScreeningRound& round = screening.Rounds[r];
         if (screening.Rounds.size() > 1)
-            std::cout << "Runda " << (r + 1)
-                      << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
-                      << '\n';
-        printRound(round, AdjustmentPoints);
+            io.Out << "Runda " << (r + 1)
+                   << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
+                   << '\n';
+        printRound(io, round, AdjustmentPoints);
         if (r == 0 && !round.Loo.Worst) {
-            std::cout << "Żadnej odchyłki nie udało się obliczyć.\n";
-            return kFailure;
+            io.Out << "Żadnej odchyłki nie udało się obliczyć.\n";
+            return ExitStatus::Failure;
         }
         if (round.Named)
             named
                 += (named.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[*round.Named].Name);
     }
     if (!screening.Complete)
-        std::cout << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
-                  << " punktów.\n";
-    std::cout << "Prawdopodobne błędy grube (" << BlunderRuleText(tolerance)
-              << ", po jednym): " << (named.empty() ? "brak" : named) << '\n';
-    return kOk;
+        io.Out << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
+               << " punktów.\n";
+    io.Out << "Prawdopodobne błędy grube (" << BlunderRuleText(tolerance)
+           << ", po jednym): " << (named.empty() ? "brak" : named) << '\n';
+    return ExitStatus::Ok;
 }
 
-} // namespace
-
-int fit(const std::vector<std::string>& args)
+// The fit's residuals at its adjustment points and m0.
+void printResiduals(VerbStreams& io, const TTrKonfAf& t, const TPktDostosowania& kept)
 {
-    std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kFitHelp);
-    if (!area)
-        return kUsage;
-    auto o
-        = parseOptions(rest, { "--dir", "--area", "--to-local", "--loo", "--threads" }, kFitHelp);
-    if (!o)
-        return kUsage;
-    if (!o->Positional.empty())
-        return usage(kFitHelp, "Nieoczekiwany argument: " + o->Positional[0]);
-    const auto threads = parseAreaThreads(o->Threads, kFitHelp);
-    if (!threads)
-        return kUsage;
-    if (o->Loo)
-        return leaveOneOut(*o, *area, *threads);
-    if (area->Tolerance || o->Threads)
-        return usage(kFitHelp, "--tolerance i --threads tylko z --loo");
-    CliPlatform messages;
-    ScopedPlatform scope(messages);
-    loadAreaFile(areaPath(*o), messages);
-    if (!messages.Held.empty()) {
-        messages.Release(std::cerr);
-        return kFailure;
-    }
-    std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
-        return kUsage;
-    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    try {
-        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
-            return kFailure;
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    const TTrKonfAf& t = TrKonfAf;
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    std::cout << "Punktów dostosowania: " << t.PointCount << '\n';
-    if (!area->Exclude.empty())
-        std::cout << "Wyłączone: " << excludedNames(AdjustmentPoints, excluded) << '\n';
-    std::cout << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
     // Number cells of 10 characters with at least one blank before each.
-    std::cout << residualHeader(9) << '\n';
+    io.Out << residualHeader(9) << '\n';
     for (std::int32_t i = 1; i <= t.PointCount; ++i) {
         const auto k = static_cast<size_t>(i);
         const Extended vx = t.ResidualX[k], vy = t.ResidualY[k];
@@ -249,13 +168,77 @@ int fit(const std::vector<std::string>& args)
         appendCell(row, millimetres(vx), 9);
         appendCell(row, millimetres(vy), 9);
         appendCell(row, millimetres(std::sqrt(vx * vx + vy * vy)), 9);
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
     if (const auto m0 = t.M0())
-        std::cout << "m0 = " << millimetres(*m0) << " mm\n";
+        io.Out << "m0 = " << millimetres(*m0) << " mm\n";
     else
-        std::cout << "m0 = -\n";
-    return t.Singular ? kFailure : kOk;
+        io.Out << "m0 = -\n";
+}
+
+ExitStatus fit(VerbStreams& io, const Options& o)
+{
+    const VerbSpec& verb = fitVerb();
+    const auto options = readAreaOptions(io, verb, o);
+    if (!options)
+        return ExitStatus::Usage;
+    if (!o.Operands.empty())
+        return usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
+    const auto threads = readThreads(io, verb, o);
+    if (!threads)
+        return ExitStatus::Usage;
+    if (o.Loo)
+        return leaveOneOut(io, o, *options, *threads);
+    if (options->Tolerance || o.Threads)
+        return usage(io, verb, "--tolerance i --threads tylko z --loo");
+    PreparedArea area;
+    if (const ExitStatus status = prepareArea(io, o, *options, TrKonfAf, !o.ToLocal, area);
+        status != ExitStatus::Ok)
+        return status;
+    const TTrKonfAf& t = TrKonfAf;
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    io.Out << "Punktów dostosowania: " << t.PointCount << '\n';
+    if (!options->Exclude.empty())
+        io.Out << "Wyłączone: " << excludedNames(AdjustmentPoints, area.Excluded) << '\n';
+    io.Out << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
+    printResiduals(io, t, area.Kept);
+    return t.Singular ? ExitStatus::Failure : ExitStatus::Ok;
+}
+
+} // namespace
+
+const VerbSpec& fitVerb()
+{
+    static const VerbSpec verb { "fit", "dopasowanie transformacji i odchyłki na punktach", "",
+        "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
+        "katalog, a bez niego plik obok programu; --area: ten plik obszaru), kierunek\n"
+        "lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
+        "vx, vy, v w milimetrach oraz błąd średni m0.\n",
+        {
+            dirOption(),
+            areaOption(),
+            toLocalOption(),
+            excludeOption("obszar oceniany tak, jakby tych punktów w nim nie było (plik bez "
+                          "zmian)"),
+            { "--loo", "", &Options::Loo,
+                "dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z "
+                "korektą Hausbrandta) i odchyłka punktu v = znane - przeliczone, obok niej próg "
+                "punktu; RMS, największa odchyłka i prawdopodobne błędy grube, wskazywane po "
+                "jednym: z punktów ponad progiem ten o największej odchyłce, potem ocena od "
+                "nowa bez niego, aż żaden nie przekroczy progu (każda runda wypisana). Próg: "
+                    + BlunderRuleText(kDefaultTolerance)
+                    + ", gdzie s to spodziewane odchylenie punktu (szum obszaru i geometria "
+                      "dopasowania); mwb: najmniejszy błąd, który reguła wskaże w tym punkcie. "
+                      "Wymaga co najmniej "
+                    + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów." },
+            toleranceOption("tolerancja zamiast " + PlainNumber(kDefaultTolerance * 1000.0L)
+                + " mm (tylko z --loo)"),
+            threadsOption("liczba wątków (domyślnie jeden na rdzeń, wyniki te same; tylko z "
+                          "--loo)"),
+        },
+        fit };
+    return verb;
 }
 
 } // namespace vorida::cli

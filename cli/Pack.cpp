@@ -14,51 +14,42 @@
 
 namespace vorida::cli {
 
-const char* const kPackHelp
-    = "Użycie: vorida-cli pack PUNKTY.txt -o TRANSPKT.BIN [--area NAZWA] [--system KOD]\n"
-      "(\"-\" zamiast PUNKTY.txt: standardowe wejście; -o -: standardowe wyjście)\n"
-      "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
-      "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"
-      "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
-      "linie puste i komentarze # są pomijane. Opcje zastępują nagłówki.\n";
+namespace {
 
-int pack(const std::vector<std::string>& args)
+ExitStatus pack(VerbStreams& io, const Options& o)
 {
-    auto o = parseOptions(args, { "-o", "--area", "--system" }, kPackHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1 || !o->Output)
-        return usage(kPackHelp, "Podaj plik tekstowy i -o TRANSPKT.BIN.");
+    if (o.Operands.size() != 1 || !o.Output)
+        return usage(io, packVerb(), "Podaj plik tekstowy i -o TRANSPKT.BIN.");
     FilePlan plan;
-    plan.Reads(o->Positional[0]);
-    plan.Writes(*o->Output);
-    if (const auto refused = refuseClash(plan))
+    plan.Reads(o.Operands[0]);
+    plan.Writes(*o.Output);
+    if (const auto refused = refuseClash(io, plan))
         return *refused;
     std::string text;
-    if (!readWholeFile(o->Positional[0], text)) {
-        const FileKind kind = FileKindOnDisk(o->Positional[0]);
-        std::cerr << ReadFailureText(o->Positional[0],
+    if (!readWholeFile(o.Operands[0], text)) {
+        const FileKind kind = FileKindOnDisk(o.Operands[0]);
+        io.Err << ReadFailureText(o.Operands[0],
             kind == FileKind::Missing         ? ENOENT
                 : kind == FileKind::Directory ? DirectoryError()
                                               : EIO)
-                  << '\n';
-        return kFailure;
+               << '\n';
+        return ExitStatus::Failure;
     }
     TranspktFile contents;
     try {
         contents = ParseTranspktText(text);
-        if (o->Area)
-            contents.AreaName = Utf8ToCp1250(*o->Area);
-    } catch (const std::exception& e) {
-        std::cerr << o->Positional[0] << ": " << e.what() << '\n';
-        return kFailure;
+        if (o.Area)
+            contents.AreaName = Utf8ToCp1250(*o.Area);
+    } catch (const Error& e) {
+        io.Err << o.Operands[0] << ": " << e.what() << '\n';
+        return ExitStatus::Failure;
     }
     for (const std::string& warning : AreaWarnings(contents.Points, contents.SystemCode))
-        std::cerr << warning << '\n';
-    if (o->System) {
-        auto code = ParseInt32(*o->System);
+        io.Err << warning << '\n';
+    if (o.System) {
+        auto code = ParseInt32(*o.System);
         if (!code)
-            return usage(kPackHelp, "Niepoprawny kod układu: " + *o->System);
+            return usage(io, packVerb(), "Niepoprawny kod układu: " + *o.System);
         contents.SystemCode = *code;
     }
     // The file is packed in the temporary folder, then written whole to its place (or to
@@ -76,11 +67,29 @@ int pack(const std::vector<std::string>& args)
     }
     fs::remove(file, ec);
     if (!packed) {
-        std::cerr << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file))
-                  << '\n';
-        return kFailure;
+        io.Err << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file)) << '\n';
+        return ExitStatus::Failure;
     }
-    return writeWholeFile(*o->Output, bytes) ? kOk : kFailure;
+    return writeWholeFile(io, *o.Output, bytes) ? ExitStatus::Ok : ExitStatus::Failure;
+}
+
+} // namespace
+
+const VerbSpec& packVerb()
+{
+    static const VerbSpec verb { "pack", "tekst punktów dostosowania -> TRANSPKT.BIN", "PUNKTY.txt",
+        "(\"-\" zamiast PUNKTY.txt: standardowe wejście; -o -: standardowe wyjście)\n"
+        "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
+        "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"
+        "linie nagłówka @area<TAB>nazwa obszaru, @system<TAB>kod, @skipped<TAB>liczba,\n"
+        "linie puste i komentarze # są pomijane. Opcje zastępują nagłówki.\n",
+        {
+            { "-o", "TRANSPKT.BIN", &Options::Output, "plik obszaru do zapisania", true, true },
+            { "--area", "NAZWA", &Options::Area, "nazwa obszaru (zamiast nagłówka @area)" },
+            { "--system", "KOD", &Options::System, "kod układu (zamiast nagłówka @system)" },
+        },
+        pack };
+    return verb;
 }
 
 } // namespace vorida::cli

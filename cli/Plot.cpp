@@ -17,106 +17,28 @@ namespace vorida::cli {
 
 namespace {
 
-const std::string plotHelpText
-    = "Użycie: vorida-cli plot [--dir KATALOG] [--area PLIK] [--check KONTROLNE.txt]\n"
-      "                       [--scale N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
-      "                       [--center NAZWA] [--threads N] -o OBSZAR.svg\n"
-      "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
-      "programu; --area: ten plik) w układzie krajowym\n"
-      "(x na północ) na arkuszu A4, jako SVG: punkty dostosowania i kontrolne w ramce z\n"
-      "marginesem, siatka współrzędnych, prostokąt obszaru przeliczeń (punkty dostosowania\n"
-      "+ "
-    + AreaMarginText()
-    + ", przycięty do ramki), nazwy punktów bez nakładania (gdy brak miejsca,\n"
-      "nazwa jest pomijana: najpierw nazywane są błędy grube, punkty ekstrapolowane i\n"
-      "największe odchyłki), odchyłki dopasowania i przy pominięciu punktu (strzałki w skali\n"
-      "odchyłek), prawdopodobne błędy grube na czerwono i, z --check, punkty kontrolne z ich\n"
-      "odchyłkami. Kierunek lokalny -> krajowy. --scale N: skala mapy 1:N zamiast okrągłej\n"
-      "dobranej do ramki. --center NAZWA: mapa wyśrodkowana na tym punkcie dostosowania (z "
-      "--scale:\n"
-      "powiększenie w dowolnym miejscu; błędy grube poza mapą wymienione w legendzie).\n"
-      "--tolerance, --exclude, --threads: jak w fit --loo. -o -: rysunek\n"
-      "na standardowe wyjście (podsumowanie wtedy na standardowe wyjście błędów).\n";
-
-} // namespace
-
-const char* const kPlotHelp = plotHelpText.c_str();
-
-int plot(const std::vector<std::string>& args)
+// What was drawn: the picture, its SVG text and how many names and cuts found room.
+struct Drawing
 {
-    std::vector<std::string> rest = args;
-    const auto area
-        = takeAreaOptions(rest, { "--tolerance", "--exclude", "--scale", "--center" }, kPlotHelp);
-    if (!area)
-        return kUsage;
-    auto o = parseOptions(rest, { "--dir", "--area", "--check", "-o", "--threads" }, kPlotHelp);
-    if (!o)
-        return kUsage;
-    if (!o->Positional.empty())
-        return usage(kPlotHelp, "Nieoczekiwany argument: " + o->Positional[0]);
-    if (!o->Output)
-        return usage(kPlotHelp, "Podaj plik wynikowy: -o OBSZAR.svg");
-    const auto threads = parseAreaThreads(o->Threads, kPlotHelp);
-    if (!threads)
-        return kUsage;
-    FilePlan plan;
-    plan.Reads(areaPath(*o, false));
-    if (o->Check)
-        plan.Reads(*o->Check);
-    plan.Writes(*o->Output);
-    if (const auto refused = refuseClash(plan))
-        return *refused;
-    if (!loadArea(*o))
-        return kFailure;
-    std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
-        return kUsage;
-    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    try {
-        TTrKonfAf whole;
-        if (!fitOrRefuse(whole, kept, false))
-            return kFailure;
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
-        std::cerr << weak << '\n';
-    CheckPointFile checks;
-    if (o->Check && !readCheckPointFile(*o->Check, checks))
-        return kFailure;
-    AreaPicture picture;
-    std::string svg;
-    LabelCounts labels;
-    try {
-        picture = PrepareAreaPicture(kept, AreaName, SystemCode, checks.Points,
-            area->Tolerance.value_or(kDefaultTolerance), *threads);
-        picture.Scale = area->Scale;
-        if (area->Center) {
-            picture.Centre = FindPoint(kept, *area->Center);
-            if (!picture.Centre)
-                return usage(kPlotHelp, "Brak punktu dostosowania " + *area->Center);
-        }
-        picture.Excluded = excludedNames(AdjustmentPoints, excluded);
-        svg = AreaSvg(picture, &labels);
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-    if (!writeWholeFile(*o->Output, svg))
-        return kFailure;
+    AreaPicture Picture;
+    std::string Svg;
+    LabelCounts Labels;
+};
 
-    // The summary: on standard output, unless the picture went there.
-    std::ostream& out = IsStandardStream(*o->Output) ? std::cerr : std::cout;
-    const PictureLayout l = LayOutPicture(picture);
-    out << "Zapisano " << *o->Output << ": A4 " << (l.Landscape ? "poziomo" : "pionowo")
-        << ", skala mapy 1:" << GroupThousands(FormatDecimals(l.ScaleDenominator, 0), " ")
-        << ", strzałka " << FormatDecimals(l.ArrowBarGround * l.ArrowScale, 0)
-        << " mm = " << FormatDecimals(l.ArrowBarGround, 1) << " mm odchyłki\n";
-    out << "Punkty dostosowania: " << kept.size();
-    if (!area->Exclude.empty())
+// The summary of a written picture: on standard output, unless the picture went there.
+void printSummary(VerbStreams& io, const std::string& output, const Drawing& drawing,
+    const PreparedArea& area, size_t checks)
+{
+    std::ostream& out = IsStandardStream(output) ? io.Err : io.Out;
+    const AreaPicture& picture = drawing.Picture;
+    const LabelCounts& labels = drawing.Labels;
+    const PictureLayout layout = LayOutPicture(picture);
+    out << "Zapisano " << output << ": A4 " << (layout.Landscape ? "poziomo" : "pionowo")
+        << ", skala mapy 1:" << GroupThousands(FormatDecimals(layout.ScaleDenominator, 0), " ")
+        << ", strzałka " << FormatDecimals(layout.ArrowBarGround * layout.ArrowScale, 0)
+        << " mm = " << FormatDecimals(layout.ArrowBarGround, 1) << " mm odchyłki\n";
+    out << "Punkty dostosowania: " << area.Kept.size();
+    if (!picture.Excluded.empty())
         out << " (bez " << picture.Excluded << ")";
     if (picture.Fit != AreaFitStatus::Fitted)
         out << " (bez odchyłek dopasowania: dopasowanie niemożliwe)";
@@ -132,7 +54,7 @@ int plot(const std::vector<std::string>& args)
     }
     if (picture.CheckResults) {
         const CheckSummary& s = *picture.CheckResults;
-        out << "Punkty kontrolne: " << checks.Points.size() << ", w obszarze " << s.Inside;
+        out << "Punkty kontrolne: " << checks << ", w obszarze " << s.Inside;
         if (s.Inside > 0)
             out << ", max " << millimetres(s.Max) << " mm, RMS " << millimetres(s.Rms) << " mm";
         out << '\n';
@@ -143,7 +65,107 @@ int plot(const std::vector<std::string>& args)
         out << "; długości skróconych strzałek: " << (labels.Cuts - labels.CutsLeftOut) << " z "
             << labels.Cuts;
     out << '\n';
-    return kOk;
+}
+
+// Draws the area; ExitStatus::Ok with the drawing, otherwise the status after the message.
+ExitStatus draw(VerbStreams& io, const AreaOptions& options, const PreparedArea& area,
+    const CheckPointFile& checks, unsigned threads, Drawing& drawing)
+{
+    try {
+        AreaPicture& picture = drawing.Picture;
+        picture = PrepareAreaPicture(area.Kept, AreaName, SystemCode, checks.Points,
+            options.Tolerance.value_or(kDefaultTolerance), threads);
+        picture.Scale = options.Scale;
+        if (options.Center) {
+            picture.Centre = FindPoint(area.Kept, *options.Center);
+            if (!picture.Centre)
+                return usage(io, plotVerb(), "Brak punktu dostosowania " + *options.Center);
+        }
+        picture.Excluded = excludedNames(AdjustmentPoints, area.Excluded);
+        drawing.Svg = AreaSvg(picture, &drawing.Labels);
+    } catch (const Error& e) {
+        return computationFailed(io, e);
+    }
+    return ExitStatus::Ok;
+}
+
+ExitStatus plot(VerbStreams& io, const Options& o)
+{
+    const VerbSpec& verb = plotVerb();
+    const auto options = readAreaOptions(io, verb, o);
+    if (!options)
+        return ExitStatus::Usage;
+    if (!o.Operands.empty())
+        return usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
+    if (!o.Output)
+        return usage(io, verb, "Podaj plik wynikowy: -o OBSZAR.svg");
+    const auto threads = readThreads(io, verb, o);
+    if (!threads)
+        return ExitStatus::Usage;
+    FilePlan plan;
+    plan.Reads(areaPath(io, o, false));
+    if (o.Check)
+        plan.Reads(*o.Check);
+    plan.Writes(*o.Output);
+    if (const auto refused = refuseClash(io, plan))
+        return *refused;
+    PreparedArea area;
+    TTrKonfAf whole;
+    if (const ExitStatus status = prepareArea(io, o, *options, whole, true, area);
+        status != ExitStatus::Ok)
+        return status;
+    if (const std::string weak = WeakScreeningWarning(area.Kept.size()); !weak.empty())
+        io.Err << weak << '\n';
+    CheckPointFile checks;
+    if (o.Check && !readCheckPointFile(io, *o.Check, checks))
+        return ExitStatus::Failure;
+    Drawing drawing;
+    if (const ExitStatus status = draw(io, *options, area, checks, *threads, drawing);
+        status != ExitStatus::Ok)
+        return status;
+    if (!writeWholeFile(io, *o.Output, drawing.Svg))
+        return ExitStatus::Failure;
+    printSummary(io, *o.Output, drawing, area, checks.Points.size());
+    return ExitStatus::Ok;
+}
+
+} // namespace
+
+const VerbSpec& plotVerb()
+{
+    static const VerbSpec verb { "plot", "rysunek obszaru (SVG) z odchyłkami", "",
+        "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
+        "programu; --area: ten plik) w układzie krajowym\n"
+        "(x na północ) na arkuszu A4, jako SVG: punkty dostosowania i kontrolne w ramce z\n"
+        "marginesem, siatka współrzędnych, prostokąt obszaru przeliczeń (punkty dostosowania\n"
+        "+ " + AreaMarginText()
+            + ", przycięty do ramki), nazwy punktów bez nakładania (gdy brak miejsca,\n"
+              "nazwa jest pomijana: najpierw nazywane są błędy grube, punkty ekstrapolowane i\n"
+              "największe odchyłki), odchyłki dopasowania i przy pominięciu punktu (strzałki w "
+              "skali\n"
+              "odchyłek), prawdopodobne błędy grube na czerwono i, z --check, punkty kontrolne z "
+              "ich\n"
+              "odchyłkami. Kierunek lokalny -> krajowy.\n",
+        {
+            dirOption(),
+            areaOption(),
+            { "--check", "KONTROLNE.txt", &Options::Check,
+                "punkty kontrolne z ich odchyłkami na rysunku", true },
+            { "--scale", "N", &Options::Scale,
+                "skala mapy 1:N zamiast okrągłej dobranej do ramki" },
+            toleranceOption("jak w fit --loo"),
+            excludeOption("jak w fit --loo"),
+            { "--center", "NAZWA", &Options::Center,
+                "mapa wyśrodkowana na tym punkcie dostosowania (z --scale: powiększenie w "
+                "dowolnym miejscu; błędy grube poza mapą wymienione w legendzie)" },
+            threadsOption("jak w fit --loo"),
+            { "-o", "OBSZAR.svg", &Options::Output,
+                "plik rysunku; -o -: rysunek na standardowe wyjście (podsumowanie wtedy na "
+                "standardowe wyjście błędów)",
+                true, true },
+        },
+        plot };
+    return verb;
 }
 
 } // namespace vorida::cli

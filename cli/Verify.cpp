@@ -17,53 +17,30 @@ namespace vorida::cli {
 
 namespace {
 
-const std::string verifyHelpText
-    = "Użycie: vorida-cli verify KONTROLNE.txt [--dir KATALOG] [--area PLIK] [--to-local]\n"
-      "                         [--digits N] [--tolerance MM] [--exclude NAZWA[,NAZWA...]]\n"
-      "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
-      "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
-      "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
-      "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
-      "v = znane - przeliczone w milimetrach, odległość do najbliższego punktu dostosowania\n"
-      "i położenie: w otoczce wypukłej punktów dostosowania, poza nią (w obszarze: punkty\n"
-      "dostosowania + "
-    + AreaMarginText()
-    + ") albo poza obszarem. Dla punktów w obszarze, razem i osobno w otoczce\n"
-      "i poza nią: średnie vx, vy, m_x, m_y, max i RMS. --digits N: wyniki zaokrąglone do\n"
-      "N miejsc (0-18) tak jak w pliku wynikowym; bez tej opcji pełna dokładność.\n"
-      "--tolerance MM: status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie.\n"
-      "--exclude: transformacja bez tych punktów dostosowania (plik bez zmian).\n"
-      "Plik: w każdej linii nazwa, x lok., y lok., x kraj., y kraj. (jak w plikach punktów,\n"
-      "oddzielone spacjami lub tabulatorami); linie puste i zaczynające się od # są\n"
-      "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane. Tekst UTF-8 (jak w\n"
-      "pack), a gdy nie jest poprawnym UTF-8, Windows-1250. Ostrzega, gdy punkt kontrolny\n"
-      "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się powtarza.\n";
-
-constexpr int kOutOfTolerance = 3;
-
 std::string millimetres2(Extended metres)
 {
     return FormatDecimals(metres * 1000.0L, 2);
 }
 
-void printStatistics(const char* label, const CheckStatistics& s, const CheckPointFile& file)
+void printStatistics(
+    VerbStreams& io, const char* label, const CheckStatistics& s, const CheckPointFile& file)
 {
-    std::cout << label << " (" << s.Count << ")";
+    io.Out << label << " (" << s.Count << ")";
     if (s.Count == 0 || !s.Worst) {
-        std::cout << ": brak\n";
+        io.Out << ": brak\n";
         return;
     }
-    std::cout << ": max " << millimetres2(s.Max) << " mm ("
-              << Cp1250ToUtf8(file.Points[*s.Worst].Name) << "), RMS " << millimetres2(s.Rms)
-              << " mm; średnio vx " << millimetres2(s.MeanVx) << ", vy " << millimetres2(s.MeanVy)
-              << " mm; m_x " << millimetres2(s.Mx) << ", m_y " << millimetres2(s.My) << " mm\n";
+    io.Out << ": max " << millimetres2(s.Max) << " mm (" << Cp1250ToUtf8(file.Points[*s.Worst].Name)
+           << "), RMS " << millimetres2(s.Rms) << " mm; średnio vx " << millimetres2(s.MeanVx)
+           << ", vy " << millimetres2(s.MeanVy) << " mm; m_x " << millimetres2(s.Mx) << ", m_y "
+           << millimetres2(s.My) << " mm\n";
 }
 
 // Check points that are adjustment points too (the same name, or the same source position to
 // the millimetre) and names that repeat: the figures would flatter the area or count a point
 // twice.
-void warnAboutDuplicates(
-    const CheckPointFile& file, const CheckSummary& summary, const TPktDostosowania& adjustment)
+void warnAboutDuplicates(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary,
+    const TPktDostosowania& adjustment)
 {
     for (size_t i = 0; i < file.Points.size(); ++i) {
         const CheckPoint& c = file.Points[i];
@@ -71,75 +48,22 @@ void warnAboutDuplicates(
         for (const TPkt& p : adjustment)
             adjusting = adjusting || p.Name == c.Name;
         if (adjusting)
-            std::cerr << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
-                      << ") jest też punktem dostosowania\n";
+            io.Err << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
+                   << ") jest też punktem dostosowania\n";
         for (size_t j = 0; j < i; ++j)
             if (file.Points[j].Name == c.Name) {
-                std::cerr << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
-                          << file.Points[j].Line << " i " << c.Line << ")\n";
+                io.Err << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
+                       << file.Points[j].Line << " i " << c.Line << ")\n";
                 break;
             }
     }
 }
 
-} // namespace
-
-const char* const kVerifyHelp = verifyHelpText.c_str();
-
-int verify(const std::vector<std::string>& args)
+// The table: every check point's discrepancy and position, and (with a tolerance) the names of
+// the points inside the area over it.
+std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file,
+    const CheckSummary& summary, const std::optional<Extended>& tolerance)
 {
-    std::vector<std::string> rest = args;
-    const auto area = takeAreaOptions(rest, { "--tolerance", "--exclude" }, kVerifyHelp);
-    if (!area)
-        return kUsage;
-    auto o = parseOptions(rest, { "--dir", "--area", "--to-local", "--digits" }, kVerifyHelp);
-    if (!o)
-        return kUsage;
-    if (o->Positional.size() != 1)
-        return usage(kVerifyHelp, "Podaj jeden plik punktów kontrolnych.");
-    std::optional<int> digits;
-    if (o->Digits) {
-        auto d = ParseInt32(*o->Digits);
-        if (!d || *d < 0 || *d > kMaxDecimals)
-            return usage(kVerifyHelp, "Niepoprawna liczba miejsc: " + *o->Digits);
-        digits = *d;
-    }
-    if (!loadArea(*o))
-        return kFailure;
-    std::vector<bool> excluded;
-    if (!markExcluded(AdjustmentPoints, area->Exclude, excluded))
-        return kUsage;
-    const TPktDostosowania kept = withoutExcluded(AdjustmentPoints, excluded);
-    CheckPointFile file;
-    if (!readCheckPointFile(o->Positional[0], file))
-        return kFailure;
-    CheckSummary summary;
-    try {
-        if (!fitOrRefuse(TrKonfAf, kept, o->ToLocal))
-            return kFailure;
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
-            std::cerr << warning << '\n';
-        summary = CompareCheckPoints(
-            TrKonfAf, file.Points, o->ToLocal, ComputeAreaExtents(kept), digits);
-    } catch (const std::exception& e) {
-        std::cerr << "Błąd obliczeń: " << e.what() << '\n';
-        return kFailure;
-    }
-
-    warnAboutDuplicates(file, summary, kept);
-
-    std::cout << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
-    std::cout << "Kierunek: " << (o->ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    if (!area->Exclude.empty())
-        std::cout << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, excluded)
-                  << '\n';
-    std::cout << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
-              << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
-              << summary.Beyond.Count << ")\n";
-    std::cout << "Wyniki: "
-              << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
-                         : std::string("pełna dokładność"))
-              << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
     std::string header;
     AppendRight(header, "nazwa", 16);
     appendCell(header, "vx [mm]", 10);
@@ -147,8 +71,7 @@ int verify(const std::vector<std::string>& args)
     appendCell(header, "v [mm]", 10);
     appendCell(header, "odl. [m]", 10);
     header += "  położenie";
-    std::cout << header << '\n';
-    const Extended tolerance = area->Tolerance.value_or(0.0L);
+    io.Out << header << '\n';
     std::vector<std::string> failing;
     for (size_t i = 0; i < file.Points.size(); ++i) {
         const CheckDifference& d = summary.Points[i];
@@ -163,32 +86,121 @@ int verify(const std::vector<std::string>& args)
             appendCell(row, FormatDecimals(d.Nearest, 1), 10);
         }
         row += !d.Inside ? "  poza obszarem" : d.InsideHull ? "  w otoczce" : "  poza otoczką";
-        if (area->Tolerance && d.Inside && !d.Failed && d.V > tolerance) {
+        if (tolerance && d.Inside && !d.Failed && d.V > *tolerance) {
             row += ", ponad tolerancję";
             failing.push_back(Cp1250ToUtf8(file.Points[i].Name));
         }
-        std::cout << row << '\n';
+        io.Out << row << '\n';
     }
+    return failing;
+}
+
+// The figures of the points inside the area, together and by hull.
+void printSummary(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary)
+{
+    io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max) << " mm ("
+           << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
+           << millimetres2(summary.Rms) << " mm\n";
+    io.Out << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
+           << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
+           << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
+    printStatistics(io, "W otoczce punktów dostosowania", summary.Hull, file);
+    printStatistics(io, "Poza otoczką, w obszarze", summary.Beyond, file);
+}
+
+ExitStatus verify(VerbStreams& io, const Options& o)
+{
+    const VerbSpec& verb = verifyVerb();
+    const auto options = readAreaOptions(io, verb, o);
+    if (!options)
+        return ExitStatus::Usage;
+    if (o.Operands.size() != 1)
+        return usage(io, verb, "Podaj jeden plik punktów kontrolnych.");
+    std::optional<int> digits;
+    if (o.Digits) {
+        auto d = ParseInt32(*o.Digits);
+        if (!d || *d < 0 || *d > kMaxDecimals)
+            return usage(io, verb, "Niepoprawna liczba miejsc: " + *o.Digits);
+        digits = *d;
+    }
+    PreparedArea area;
+    if (const ExitStatus status = prepareArea(io, o, *options, TrKonfAf, !o.ToLocal, area);
+        status != ExitStatus::Ok)
+        return status;
+    CheckPointFile file;
+    if (!readCheckPointFile(io, o.Operands[0], file))
+        return ExitStatus::Failure;
+    CheckSummary summary;
+    try {
+        summary = CompareCheckPoints(
+            TrKonfAf, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
+    } catch (const Error& e) {
+        return computationFailed(io, e);
+    }
+    warnAboutDuplicates(io, file, summary, area.Kept);
+
+    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
+    if (!options->Exclude.empty())
+        io.Out << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, area.Excluded)
+               << '\n';
+    io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
+           << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
+           << summary.Beyond.Count << ")\n";
+    io.Out << "Wyniki: "
+           << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
+                      : std::string("pełna dokładność"))
+           << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
+    const std::vector<std::string> failing = printPoints(io, file, summary, options->Tolerance);
     if (!summary.Worst) {
-        std::cout << "W obszarze: brak punktów kontrolnych\n";
-        return kFailure;
+        io.Out << "W obszarze: brak punktów kontrolnych\n";
+        return ExitStatus::Failure;
     }
-    std::cout << "W obszarze (" << summary.Inside << "): max " << millimetres2(summary.Max)
-              << " mm (" << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
-              << millimetres2(summary.Rms) << " mm\n";
-    std::cout << "  średnio vx " << millimetres2(summary.Area.MeanVx) << ", vy "
-              << millimetres2(summary.Area.MeanVy) << " mm; m_x " << millimetres2(summary.Area.Mx)
-              << ", m_y " << millimetres2(summary.Area.My) << " mm\n";
-    printStatistics("W otoczce punktów dostosowania", summary.Hull, file);
-    printStatistics("Poza otoczką, w obszarze", summary.Beyond, file);
-    if (!area->Tolerance)
-        return kOk;
+    printSummary(io, file, summary);
+    if (!options->Tolerance)
+        return ExitStatus::Ok;
     std::string names;
     for (const std::string& n : failing)
         names += (names.empty() ? "" : ", ") + n;
-    std::cout << "Tolerancja " << PlainNumber(tolerance * 1000.0L, 1)
-              << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
-    return failing.empty() ? kOk : kOutOfTolerance;
+    io.Out << "Tolerancja " << PlainNumber(*options->Tolerance * 1000.0L, 1)
+           << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
+    return failing.empty() ? ExitStatus::Ok : ExitStatus::Shortfall;
+}
+
+} // namespace
+
+const VerbSpec& verifyVerb()
+{
+    static const VerbSpec verb { "verify", "dokładność przeliczenia na punktach kontrolnych",
+        "KONTROLNE.txt",
+        "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
+        "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
+        "bieżący katalog, a bez niego plik obok programu; --area: ten plik), kierunek lokalny ->\n"
+        "krajowy (--to-local: odwrotnie), i wypisuje odchyłkę każdego punktu\n"
+        "v = znane - przeliczone w milimetrach, odległość do najbliższego punktu dostosowania\n"
+        "i położenie: w otoczce wypukłej punktów dostosowania, poza nią (w obszarze: punkty\n"
+        "dostosowania + "
+            + AreaMarginText()
+            + ") albo poza obszarem. Dla punktów w obszarze, razem i osobno w otoczce\n"
+              "i poza nią: średnie vx, vy, m_x, m_y, max i RMS.\n"
+              "Plik: w każdej linii nazwa, x lok., y lok., x kraj., y kraj. (jak w plikach "
+              "punktów,\n"
+              "oddzielone spacjami lub tabulatorami); linie puste i zaczynające się od # są\n"
+              "pomijane; linie nieczytelne są zgłaszane z numerem i pomijane. Tekst UTF-8 (jak w\n"
+              "pack), a gdy nie jest poprawnym UTF-8, Windows-1250. Ostrzega, gdy punkt kontrolny\n"
+              "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się "
+              "powtarza.\n",
+        {
+            dirOption(),
+            areaOption(),
+            toLocalOption(),
+            digitsOption("wyniki zaokrąglone do N miejsc (0-18) tak jak w pliku wynikowym; bez "
+                         "tej opcji pełna dokładność"),
+            toleranceOption("status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie"),
+            excludeOption("transformacja bez tych punktów dostosowania (plik bez zmian)"),
+        },
+        verify };
+    return verb;
 }
 
 } // namespace vorida::cli
