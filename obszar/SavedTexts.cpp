@@ -2,23 +2,14 @@
 
 #include "Cp1250.h"
 #include "Numbers.h"
+#include "Verbs.h"
 
 #include <sstream>
-
-#if VORIDA_HAVE_VERBS
-#include "Verbs.h"
-#else
-#include "Platform.h"
-
-#include <QProcess>
-#include <QStringList>
-#endif
 
 namespace vorida::obszar {
 
 namespace {
 
-#if VORIDA_HAVE_VERBS
 int runTool(const std::string& verb, const std::vector<std::string>& args, std::string& out,
     std::string& err)
 {
@@ -28,28 +19,6 @@ int runTool(const std::string& verb, const std::vector<std::string>& args, std::
     err = e.str();
     return status;
 }
-#else
-// Until the verbs are a library: the command-line tool beside the program, its standard output
-// and error taken whole.
-int runTool(const std::string& verb, const std::vector<std::string>& args, std::string& out,
-    std::string& err)
-{
-    QStringList arguments { QString::fromStdString(verb) };
-    for (const std::string& a : args)
-        arguments << QString::fromStdString(a);
-    QProcess tool;
-    tool.start(
-        QString::fromStdString(PathIn(CurrentPlatform().ExecutableDirectory(), "vorida-cli")),
-        arguments);
-    if (!tool.waitForFinished(-1) || tool.exitStatus() != QProcess::NormalExit) {
-        err = "Nie można uruchomić vorida-cli";
-        return 1;
-    }
-    out = tool.readAllStandardOutput().toStdString();
-    err = tool.readAllStandardError().toStdString();
-    return tool.exitCode();
-}
-#endif
 
 void addCommon(std::vector<std::string>& args, const SaveOptions& o)
 {
