@@ -211,8 +211,27 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
                 t, checks, options.ToLocal, ComputeAreaExtents(kept), std::nullopt);
         // The picture of `plot`: always local -> national.
         if (FitArea(t, kept, false) == AreaFitStatus::Fitted) {
+            // Local -> national the table's screening is the picture's: ScreenBlunders leaves
+            // the excluded points out first, so only the indices change (whole set -> kept).
+            std::optional<Screening> same;
+            if (!options.ToLocal && result.Screened) {
+                std::vector<size_t> keptIndex(n, 0);
+                for (size_t i = 0, next = 0; i < n; ++i)
+                    keptIndex[i] = excluded[i] ? 0 : next++;
+                same = *result.Screened;
+                for (ScreeningRound& round : same->Rounds) {
+                    for (size_t& m : round.Members)
+                        m = keptIndex[m];
+                    if (round.Named)
+                        round.Named = keptIndex[*round.Named];
+                }
+                for (size_t& b : same->Blunders)
+                    b = keptIndex[b];
+            } else if (kept.size() >= kMinimumPointsForLeaveOneOut) {
+                same = ScreenBlunders(kept, false, {}, options.Tolerance, 0);
+            }
             result.Picture = PrepareAreaPicture(
-                kept, area.Name, area.SystemCode, checks, options.Tolerance, 0);
+                kept, area.Name, area.SystemCode, checks, options.Tolerance, std::move(same));
             result.Picture->Excluded = excludedNames;
         }
     } catch (const std::exception& e) {

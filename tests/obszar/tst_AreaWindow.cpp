@@ -220,9 +220,17 @@ private slots:
         QVERIFY(summary.contains(QStringLiteral("po jednym): ") + blunders + QLatin1Char('\n'))
             || summary.endsWith(QStringLiteral("po jednym): ") + blunders));
         QVERIFY(summary.contains(QStringLiteral("m0 = ")));
-        // The picture is plot's of the points kept.
-        QCOMPARE(w->Check().Picture->Points.size(),
-            w->Area()->Points.size() - static_cast<size_t>(leftOut.size()));
+        // The picture is plot's of the points kept (the table's screening taken over when the
+        // direction is plot's).
+        const AreaPicture& shown = *w->Check().Picture;
+        QCOMPARE(
+            shown.Points.size(), w->Area()->Points.size() - static_cast<size_t>(leftOut.size()));
+        const AreaPicture plot = PrepareAreaPicture(
+            shown.Points, shown.AreaName, shown.SystemCode, shown.Checks, kDefaultTolerance, 1);
+        QCOMPARE(shown.Named, plot.Named);
+        for (size_t i = 0; i < plot.Points.size(); ++i)
+            QVERIFY(shown.Loo->Points[i].V == plot.Loo->Points[i].V
+                && shown.Loo->Points[i].Threshold == plot.Loo->Points[i].Threshold);
     }
 
     void savedFilesAreTheToolsOwn()
