@@ -321,6 +321,15 @@ void MapView::paintEvent(QPaintEvent*)
         if (taken.Inside(marker))
             taken.Take(marker);
     }
+    // The cut arrows' lengths stand where the sheet put them: no name goes over them.
+    for (const MapText& t : scene_.Texts)
+        if (t.Kind == LabelKind::CutLength) {
+            const QPointF p = toPixel(t.X, t.Y);
+            const Box b = TextBox(static_cast<Extended>(p.x() / u),
+                static_cast<Extended>(p.y() / u), t.Text, kGridSize);
+            if (taken.Inside(b))
+                taken.Take(b);
+        }
     std::stable_sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) {
         return a.Rank != b.Rank ? a.Rank < b.Rank : a.Weight > b.Weight;
     });

@@ -5,11 +5,13 @@
 #include "QtStartup.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     vorida::StartWindowedApplication();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vorida/obszar/vorida.png")));
     vorida::QtPlatform platform;
     vorida::InstallPlatform(&platform);
 

@@ -85,7 +85,7 @@ stage=$stage_root/Vorida
 rm -rf "$stage_root"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/translations"
 cp "$build/bin/vorida.exe" "$build/bin/vorida-obszar.exe" "$build/bin/vorida-cli.exe" "$build/bin/TRANSPKT.BIN" \
-    "$build/bin/instrukcja.html" "$stage/"
+    "$build/bin/instrukcja.html" "$build/bin/kontrola-obszaru.png" "$stage/"
 cp examples/xy_LOK examples/xy2000 "$stage/"
 cp LICENSE "$stage/LICENSE.txt" # GPL 3: Vorida, and QScintilla linked into vorida.exe
 # Qt's DLLs are under the LGPL 3, whose text comes from the Qt source in the cache.
