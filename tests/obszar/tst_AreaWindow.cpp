@@ -16,7 +16,9 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QPrinter>
 #include <QProcess>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
@@ -299,6 +301,54 @@ private slots:
         w->PointTable().setCurrentIndex(sort->index(0, kName));
         const QPointF middle(w->Map().width() / 2.0, w->Map().height() / 2.0);
         QVERIFY(QLineF(w->Map().PixelOf(static_cast<size_t>(row)), middle).length() < 1.0);
+    }
+
+    // Areas the run refuses or cannot screen, and a file that is no area: the window says so
+    // and shows what there is.
+    void smallAndBrokenAreas_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("screened");
+        QTest::newRow("3: refused") << 3 << false << false;
+        QTest::newRow("4: no screening") << 4 << true << false;
+        QTest::newRow("5: screened") << 5 << true << true;
+    }
+
+    void smallAndBrokenAreas()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, picture);
+        QFETCH(bool, screened);
+        QByteArray text = "@area\tMałe\n@system\t7\n";
+        const char* rows[] = { "A\t100\t100\t5850100\t6480100", "B\t900\t120\t5850900\t6480120",
+            "C\t150\t950\t5850150\t6480950", "D\t880\t900\t5850880\t6480900",
+            "E\t500\t480\t5850500\t6480480" };
+        for (int i = 0; i < points; ++i)
+            text += QByteArray(rows[i]) + '\n';
+        QFile f(path("small.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        QCOMPARE(runTool({ "pack", path("small.txt"), "-o", path("small.bin") }).Status, 0);
+        auto w = open(path("small.bin"), {}, false);
+        QVERIFY(w);
+        QCOMPARE(w->PointModel().rowCount(), points);
+        QCOMPARE(w->Check().Picture.has_value(), picture);
+        QCOMPARE(w->Check().Screened.has_value(), screened);
+        QCOMPARE(w->Check().Refusal.empty(), points > 3);
+        w->Map().repaint();
+        w->PointTable().setCurrentIndex(w->PointTable().model()->index(0, kName));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path("small.pdf"));
+        w->PrintTo(printer);
+        QVERIFY(QFileInfo(path("small.pdf")).size() > 0);
+
+        platform_.Log.clear();
+        QVERIFY(!w->OpenArea(path("small.txt").toStdString()));
+        QCOMPARE(platform_.Messages().size(), size_t(1));
+        QCOMPARE(w->PointModel().rowCount(), points); // the area shown stays
     }
 
     void mainWindowRightClickStartsTheWindow()
