@@ -26,6 +26,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
+
 namespace vorida::obszar {
 
 namespace {
@@ -467,12 +470,27 @@ SaveOptions AreaWindow::CurrentSaveOptions(bool currentView) const
 
 namespace {
 
-void saveBytes(const std::string& path, const std::string& bytes)
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; the
+// verb's or the writing's failure is shown.
+void save(const std::string& areaPath, const char* caption, const char* name,
+    const std::function<std::optional<std::string>(std::string&)>& make)
 {
+    Platform& platform = CurrentPlatform();
+    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
+    const auto path
+        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
+    if (!path)
+        return;
+    std::string error;
+    const auto bytes = make(error);
+    if (!bytes) {
+        platform.ShowError(error);
+        return;
+    }
     try {
-        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing);
+        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
     } catch (const std::exception& e) {
-        CurrentPlatform().ShowError(e.what());
+        platform.ShowError(e.what());
     }
 }
 
@@ -480,30 +498,17 @@ void saveBytes(const std::string& path, const std::string& bytes)
 
 void AreaWindow::SaveReport()
 {
-    if (!area_)
-        return;
-    const auto path = CurrentPlatform().ChooseFileToSave("Zapisz raport", "Kontrola obszaru.txt");
-    if (!path)
-        return;
-    std::string error;
-    if (const auto bytes = ReportBytes(CurrentSaveOptions(false), error))
-        saveBytes(*path, *bytes);
-    else
-        CurrentPlatform().ShowError(error);
+    if (area_)
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt",
+            [this](std::string& error) { return ReportBytes(CurrentSaveOptions(false), error); });
 }
 
 void AreaWindow::SavePicture(bool currentView)
 {
-    if (!area_)
-        return;
-    const auto path = CurrentPlatform().ChooseFileToSave("Zapisz rysunek", "Obszar.svg");
-    if (!path)
-        return;
-    std::string error;
-    if (const auto bytes = SvgBytes(CurrentSaveOptions(currentView), error))
-        saveBytes(*path, *bytes);
-    else
-        CurrentPlatform().ShowError(error);
+    if (area_)
+        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
+            return SvgBytes(CurrentSaveOptions(currentView), error);
+        });
 }
 
 void AreaWindow::Print()

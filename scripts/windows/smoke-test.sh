@@ -56,6 +56,15 @@ wm_pid=$!
 # wine with a time limit; wineserver -w waits for every process of the prefix (an uninstaller
 # copies itself away and runs on after the first one exits).
 w() { timeout 300 wine "$@"; }
+find_window() { # CAPTION (a regular expression): the visible window's id, within a minute
+    local id
+    for _ in $(seq 120); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.5
+    done
+    return 1
+}
 settle() { timeout 300 wineserver -w || fail "procesy wine nie zakończyły się"; }
 
 echo "Prefiks wine: $WINEPREFIX"
@@ -121,13 +130,7 @@ rm -f "$inst/xy2000.1" "$inst/Raport.txt"
 (cd "$inst" && exec wine "$inst/vorida.exe" >"$smoke/vorida.log" 2>&1) &
 gui_pid=$!
 caption="^Transformacja punktów Vorida\\.exe ver ${version//./\\.}\$"
-win=""
-for _ in $(seq 120); do
-    win=$(xdotool search --onlyvisible --name "$caption" 2>/dev/null | head -n1 || true)
-    [ -n "$win" ] && break
-    sleep 0.5
-done
-[ -n "$win" ] || fail "nie ma okna o tytule $caption"
+win=$(find_window "$caption") || fail "nie ma okna o tytule $caption"
 ok "okno programu: $(xdotool getwindowname "$win")"
 sleep 2 # let it finish drawing and loading TRANSPKT.BIN
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
@@ -183,13 +186,8 @@ gui_pid=""
 # --- the area window: opens on the installed TRANSPKT.BIN, Esc closes it ---------------------
 (cd "$inst" && exec wine "$inst/vorida-obszar.exe" >"$smoke/vorida-obszar.log" 2>&1) &
 gui_pid=$!
-area_win=""
-for _ in $(seq 120); do
-    area_win=$(xdotool search --onlyvisible --name '^Kontrola obszaru – ' 2>/dev/null | head -n1 || true)
-    [ -n "$area_win" ] && break
-    sleep 0.5
-done
-[ -n "$area_win" ] || fail "nie ma okna \"Kontrola obszaru – …\" (vorida-obszar.exe)"
+area_win=$(find_window '^Kontrola obszaru – ') ||
+    fail "nie ma okna \"Kontrola obszaru – …\" (vorida-obszar.exe)"
 ok "okno kontroli obszaru: $(xdotool getwindowname "$area_win")"
 sleep 2
 xdotool windowactivate --sync "$area_win" >/dev/null 2>&1 || xdotool windowfocus --sync "$area_win"
