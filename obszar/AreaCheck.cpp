@@ -113,6 +113,88 @@ std::vector<std::string> CheckSummaryLines(
     return lines;
 }
 
+namespace {
+
+// The screening of fit --loo and its lines in the summary; the rows get their leave-one-out
+// figures and flags.
+void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options,
+    const std::vector<bool>& excluded, size_t keptCount)
+{
+    if (keptCount >= kMinimumPointsForLeaveOneOut) {
+        result.Screened
+            = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
+        const ScreeningRound& first = result.Screened->Rounds.front();
+        const LooResult& loo = first.Loo;
+        for (size_t m = 0; m < first.Members.size(); ++m) {
+            PointRow& row = result.Rows[first.Members[m]];
+            row.Loo = loo.Points[m];
+            if (loo.Points[m].Computed()) {
+                row.FlagText = flagText(loo, m);
+                row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
+                row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
+                row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
+            }
+        }
+        std::string named;
+        for (size_t i : result.Screened->Blunders) {
+            result.Rows[i].Flags |= kNamedBlunder;
+            named += (named.empty() ? "" : ", ") + result.Rows[i].Name;
+        }
+        if (loo.Worst) {
+            result.Summary.push_back("RMS v = " + Millimetres1(loo.Rms) + " mm ("
+                + CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
+                + ")");
+            result.Summary.push_back("Największa: " + result.Rows[first.Members[*loo.Worst]].Name
+                + ", v = " + Millimetres1(loo.Points[*loo.Worst].V) + " mm");
+            std::vector<std::string> names;
+            for (size_t i : first.Members)
+                names.push_back(result.Rows[i].Name);
+            for (const std::string& line : ScreeningSummary(loo, names))
+                result.Summary.push_back(line);
+        }
+        if (!result.Screened->Complete)
+            result.Summary.push_back("Ocena przerwana: zostało mniej niż "
+                + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.");
+        result.Summary.push_back("Prawdopodobne błędy grube (" + BlunderRuleText(options.Tolerance)
+            + ", po jednym): " + (named.empty() ? "brak" : named));
+    } else {
+        result.Summary.push_back(
+            "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
+            "najmniej "
+            + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów (jest "
+            + std::to_string(keptCount) + ").");
+    }
+}
+
+// The screening of the picture of the points kept (always local -> national).
+std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOptions& options,
+    const std::vector<bool>& excluded, const TPktDostosowania& kept)
+{
+    const size_t n = excluded.size();
+    // Local -> national the table's screening is the picture's: ScreenBlunders leaves
+    // the excluded points out first, so only the indices change (whole set -> kept).
+    std::optional<Screening> same;
+    if (!options.ToLocal && result.Screened) {
+        std::vector<size_t> keptIndex(n, 0);
+        for (size_t i = 0, next = 0; i < n; ++i)
+            keptIndex[i] = excluded[i] ? 0 : next++;
+        same = *result.Screened;
+        for (ScreeningRound& round : same->Rounds) {
+            for (size_t& m : round.Members)
+                m = keptIndex[m];
+            if (round.Named)
+                round.Named = keptIndex[*round.Named];
+        }
+        for (size_t& b : same->Blunders)
+            b = keptIndex[b];
+    } else if (kept.size() >= kMinimumPointsForLeaveOneOut) {
+        same = ScreenBlunders(kept, false, {}, options.Tolerance, 0);
+    }
+    return same;
+}
+
+} // namespace
+
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks)
 {
@@ -160,85 +242,25 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         if (!excludedNames.empty())
             result.Summary.push_back("Wyłączone z oceny: " + excludedNames);
         result.Summary.push_back(result.M0 ? "m0 = " + Millimetres1(*result.M0) + " mm" : "m0 = -");
-        if (kept.size() >= kMinimumPointsForLeaveOneOut) {
-            result.Screened
-                = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
-            const ScreeningRound& first = result.Screened->Rounds.front();
-            const LooResult& loo = first.Loo;
-            for (size_t m = 0; m < first.Members.size(); ++m) {
-                PointRow& row = result.Rows[first.Members[m]];
-                row.Loo = loo.Points[m];
-                if (loo.Points[m].Computed()) {
-                    row.FlagText = flagText(loo, m);
-                    row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
-                    row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
-                    row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
-                }
-            }
-            std::string named;
-            for (size_t i : result.Screened->Blunders) {
-                result.Rows[i].Flags |= kNamedBlunder;
-                named += (named.empty() ? "" : ", ") + result.Rows[i].Name;
-            }
-            if (loo.Worst) {
-                result.Summary.push_back("RMS v = " + Millimetres1(loo.Rms) + " mm ("
-                    + CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
-                    + ")");
-                result.Summary.push_back(
-                    "Największa: " + result.Rows[first.Members[*loo.Worst]].Name
-                    + ", v = " + Millimetres1(loo.Points[*loo.Worst].V) + " mm");
-                std::vector<std::string> names;
-                for (size_t i : first.Members)
-                    names.push_back(result.Rows[i].Name);
-                for (const std::string& line : ScreeningSummary(loo, names))
-                    result.Summary.push_back(line);
-            }
-            if (!result.Screened->Complete)
-                result.Summary.push_back("Ocena przerwana: zostało mniej niż "
-                    + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.");
-            result.Summary.push_back("Prawdopodobne błędy grube ("
-                + BlunderRuleText(options.Tolerance)
-                + ", po jednym): " + (named.empty() ? "brak" : named));
-        } else {
-            result.Summary.push_back(
-                "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-                "najmniej "
-                + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów (jest "
-                + std::to_string(kept.size()) + ").");
-        }
+        screen(result, area, options, excluded, kept.size());
         if (!checks.empty())
             result.Checks = CompareCheckPoints(
                 t, checks, options.ToLocal, ComputeAreaExtents(kept), std::nullopt);
         // The picture of `plot`: always local -> national.
         if (FitArea(t, kept, false) == AreaFitStatus::Fitted) {
-            // Local -> national the table's screening is the picture's: ScreenBlunders leaves
-            // the excluded points out first, so only the indices change (whole set -> kept).
-            std::optional<Screening> same;
-            if (!options.ToLocal && result.Screened) {
-                std::vector<size_t> keptIndex(n, 0);
-                for (size_t i = 0, next = 0; i < n; ++i)
-                    keptIndex[i] = excluded[i] ? 0 : next++;
-                same = *result.Screened;
-                for (ScreeningRound& round : same->Rounds) {
-                    for (size_t& m : round.Members)
-                        m = keptIndex[m];
-                    if (round.Named)
-                        round.Named = keptIndex[*round.Named];
-                }
-                for (size_t& b : same->Blunders)
-                    b = keptIndex[b];
-            } else if (kept.size() >= kMinimumPointsForLeaveOneOut) {
-                same = ScreenBlunders(kept, false, {}, options.Tolerance, 0);
-            }
+            std::optional<Screening> same = pictureScreening(result, options, excluded, kept);
             result.Picture = PrepareAreaPicture(
                 kept, area.Name, area.SystemCode, checks, options.Tolerance, std::move(same));
             result.Picture->Excluded = excludedNames;
         }
     } catch (const std::exception& e) {
-        result.Refusal = std::string("Błąd obliczeń: ") + e.what();
-        result.Screened.reset();
-        for (PointRow& row : result.Rows)
-            row = PointRow { row.Name, row.Excluded, {}, {}, 0, {} };
+        // Nothing of a failed computation is shown: the names, the ticks and the warnings stay.
+        AreaCheck failed;
+        failed.Refusal = std::string("Błąd obliczeń: ") + e.what();
+        for (const PointRow& row : result.Rows)
+            failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {} });
+        failed.Warnings = std::move(result.Warnings);
+        return failed;
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "AreaWindow.h"
 
+#include "AreaTables.h"
 #include "MapView.h"
 
 #include "Cp1250.h"
@@ -31,72 +32,72 @@
 
 namespace vorida::obszar {
 
-namespace {
-
-constexpr int kSortRole = Qt::UserRole + 1; // the number behind a cell, for sorting
-constexpr int kIndexRole = Qt::UserRole + 2; // the point's index in the whole set
-
-QString text(const std::string& utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
-// A number cell: the verb's text, right-aligned, sorted by its value (a double is enough to
-// order them).
-QStandardItem* numberItem(const std::string& shown, Extended value)
-{
-    auto* item = new QStandardItem(text(shown));
-    item->setData(static_cast<double>(value), kSortRole);
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    item->setEditable(false);
-    return item;
-}
-
-QStandardItem* emptyItem()
-{
-    auto* item = new QStandardItem;
-    item->setData(-1.0e300, kSortRole);
-    item->setEditable(false);
-    return item;
-}
-
-QStandardItem* textItem(const std::string& shown)
-{
-    auto* item = new QStandardItem(text(shown));
-    item->setData(text(shown), kSortRole);
-    item->setEditable(false);
-    return item;
-}
-
-QTableView* makeTable(QStandardItemModel* model, QSortFilterProxyModel* sort, QWidget* parent)
-{
-    sort->setSourceModel(model);
-    sort->setSortRole(kSortRole);
-    auto* table = new QTableView(parent);
-    table->setModel(sort);
-    table->setSortingEnabled(true);
-    table->sortByColumn(-1, Qt::AscendingOrder); // the file's order until a header is clicked
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->setAlternatingRowColors(true);
-    table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
-    return table;
-}
-
-} // namespace
-
 QString AreaWindowTitle(const std::string& areaName)
 {
-    return QStringLiteral("Kontrola obszaru – ") + text(Cp1250ToUtf8(areaName)).trimmed();
+    return QStringLiteral("Kontrola obszaru – ")
+        + QString::fromStdString(Cp1250ToUtf8(areaName)).trimmed();
 }
 
 AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_unique<AreaCheck>())
 {
     setWindowTitle(QStringLiteral("Kontrola obszaru"));
     setWindowIcon(QIcon(QStringLiteral(":/vorida/obszar/vorida.png")));
+    buildMenu();
+    points_ = new QStandardItemModel(0, kPointColumns, this);
+    points_->setHorizontalHeaderLabels({ QStringLiteral("Pomiń"), QStringLiteral("Nazwa"),
+        QStringLiteral("x lok. [m]"), QStringLiteral("y lok. [m]"), QStringLiteral("x 2000 [m]"),
+        QStringLiteral("y 2000 [m]"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
+        QStringLiteral("v [mm]"), QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"),
+        QStringLiteral("v bez [mm]"), QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"),
+        QStringLiteral("Uwagi") });
+    pointSort_ = new QSortFilterProxyModel(this);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* left = new QSplitter(Qt::Vertical, splitter);
+    pointTable_ = MakeSortedTable(points_, pointSort_, left);
+    pointTable_->setAccessibleName(QStringLiteral("Punkty dostosowania"));
+    pointTable_->setToolTip(QStringLiteral(
+        "v: odchyłka dopasowania; v bez: odchyłka przy pominięciu punktu (znane - przeliczone "
+        "z pozostałych); mwb: najmniejszy błąd, który reguła wskaże w tym punkcie"));
 
+    checkModel_ = new QStandardItemModel(0, kCheckColumns, this);
+    checkModel_->setHorizontalHeaderLabels(
+        { QStringLiteral("Punkt kontrolny"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
+            QStringLiteral("v [mm]"), QStringLiteral("odl. [m]"), QStringLiteral("Położenie") });
+    checkSort_ = new QSortFilterProxyModel(this);
+    checkTable_ = MakeSortedTable(checkModel_, checkSort_, left);
+    checkTable_->setAccessibleName(QStringLiteral("Punkty kontrolne"));
+    checkTable_->hide();
+
+    summary_ = new QPlainTextEdit(left);
+    summary_->setReadOnly(true);
+    summary_->setTabChangesFocus(true);
+    summary_->setAccessibleName(QStringLiteral("Podsumowanie"));
+    summary_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    left->setStretchFactor(0, 5);
+    left->setStretchFactor(1, 2);
+    left->setStretchFactor(2, 2);
+
+    map_ = new MapView(splitter);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    setCentralWidget(splitter);
+
+    connect(map_, &MapView::PointClicked, this, &AreaWindow::pointClicked);
+    connect(points_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
+        if (filling_ || item->column() != kLeftOut)
+            return;
+        SetExcluded(static_cast<size_t>(item->data(kIndexRole).toULongLong()),
+            item->checkState() == Qt::Checked);
+    });
+    connect(pointTable_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this] { rowActivated(); });
+
+    buildToolBar();
+    resize(1280, 760);
+}
+
+void AreaWindow::buildMenu()
+{
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Plik"));
     auto action = [this](QMenu* menu, const QString& name, QKeySequence keys, auto slot) {
         QAction* a = menu->addAction(name);
@@ -118,7 +119,10 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
     file->addSeparator();
     action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+}
 
+void AreaWindow::buildToolBar()
+{
     QToolBar* bar = addToolBar(QStringLiteral("Narzędzia"));
     bar->setMovable(false);
     bar->addWidget(new QLabel(QStringLiteral(" Kierunek: "), bar));
@@ -137,57 +141,9 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     bar->addWidget(zoomIn);
     bar->addWidget(zoomOut);
 
-    points_ = new QStandardItemModel(0, kPointColumns, this);
-    points_->setHorizontalHeaderLabels({ QStringLiteral("Pomiń"), QStringLiteral("Nazwa"),
-        QStringLiteral("x lok. [m]"), QStringLiteral("y lok. [m]"), QStringLiteral("x 2000 [m]"),
-        QStringLiteral("y 2000 [m]"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
-        QStringLiteral("v [mm]"), QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"),
-        QStringLiteral("v bez [mm]"), QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"),
-        QStringLiteral("Uwagi") });
-    pointSort_ = new QSortFilterProxyModel(this);
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    auto* left = new QSplitter(Qt::Vertical, splitter);
-    pointTable_ = makeTable(points_, pointSort_, left);
-    pointTable_->setAccessibleName(QStringLiteral("Punkty dostosowania"));
-    pointTable_->setToolTip(QStringLiteral(
-        "v: odchyłka dopasowania; v bez: odchyłka przy pominięciu punktu (znane - przeliczone "
-        "z pozostałych); mwb: najmniejszy błąd, który reguła wskaże w tym punkcie"));
-
-    checkModel_ = new QStandardItemModel(0, kCheckColumns, this);
-    checkModel_->setHorizontalHeaderLabels(
-        { QStringLiteral("Punkt kontrolny"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
-            QStringLiteral("v [mm]"), QStringLiteral("odl. [m]"), QStringLiteral("Położenie") });
-    checkSort_ = new QSortFilterProxyModel(this);
-    checkTable_ = makeTable(checkModel_, checkSort_, left);
-    checkTable_->setAccessibleName(QStringLiteral("Punkty kontrolne"));
-    checkTable_->hide();
-
-    summary_ = new QPlainTextEdit(left);
-    summary_->setReadOnly(true);
-    summary_->setTabChangesFocus(true);
-    summary_->setAccessibleName(QStringLiteral("Podsumowanie"));
-    summary_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    left->setStretchFactor(0, 5);
-    left->setStretchFactor(1, 2);
-    left->setStretchFactor(2, 2);
-
-    map_ = new MapView(splitter);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-    setCentralWidget(splitter);
-
     connect(whole, &QPushButton::clicked, map_, &MapView::FitAll);
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
-    connect(map_, &MapView::PointClicked, this, &AreaWindow::pointClicked);
-    connect(points_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
-        if (filling_ || item->column() != kLeftOut)
-            return;
-        SetExcluded(static_cast<size_t>(item->data(kIndexRole).toULongLong()),
-            item->checkState() == Qt::Checked);
-    });
-    connect(pointTable_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-        [this] { rowActivated(); });
 
     setTabOrder(direction_, whole);
     setTabOrder(whole, zoomIn);
@@ -196,7 +152,6 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     setTabOrder(pointTable_, checkTable_);
     setTabOrder(checkTable_, summary_);
     setTabOrder(summary_, map_);
-    resize(1280, 760);
 }
 
 AreaWindow::~AreaWindow() = default;
@@ -290,111 +245,21 @@ void AreaWindow::recompute()
     fillSummary();
 }
 
-void AreaWindow::fillPoints()
-{
-    filling_ = true;
-    const QModelIndex current = pointTable_->currentIndex();
-    const auto currentPoint = current.isValid()
-        ? std::optional<size_t>(pointSort_->mapToSource(current).row())
-        : std::nullopt;
-    points_->setRowCount(0);
-    const QColor red(200, 0, 0);
-    for (size_t i = 0; i < check_->Rows.size(); ++i) {
-        const PointRow& r = check_->Rows[i];
-        const TPkt& p = area_->Points[i];
-        QList<QStandardItem*> row;
-        auto* tick = new QStandardItem;
-        tick->setCheckable(true);
-        tick->setCheckState(r.Excluded ? Qt::Checked : Qt::Unchecked);
-        tick->setData(r.Excluded ? 1.0 : 0.0, kSortRole);
-        tick->setData(static_cast<qulonglong>(i), kIndexRole);
-        tick->setEditable(false);
-        tick->setToolTip(QStringLiteral("Pomiń punkt w ocenie obszaru (jak --exclude)"));
-        row << tick << textItem(r.Name);
-        row << numberItem(Coordinate(p.LocalX), p.LocalX)
-            << numberItem(Coordinate(p.LocalY), p.LocalY)
-            << numberItem(Coordinate(p.NationalX), p.NationalX)
-            << numberItem(Coordinate(p.NationalY), p.NationalY);
-        if (r.Residual)
-            row << numberItem(Millimetres1(r.Residual->Vx), r.Residual->Vx)
-                << numberItem(Millimetres1(r.Residual->Vy), r.Residual->Vy)
-                << numberItem(Millimetres1(r.Residual->V), r.Residual->V);
-        else
-            row << emptyItem() << emptyItem() << emptyItem();
-        if (r.Loo && r.Loo->Computed()) {
-            const LooDiscrepancy& d = *r.Loo;
-            row << numberItem(Millimetres1(d.Vx), d.Vx) << numberItem(Millimetres1(d.Vy), d.Vy)
-                << numberItem(Millimetres1(d.V), d.V)
-                << (d.Threshold > 0.0L ? numberItem(Millimetres1(d.Threshold), d.Threshold)
-                                       : textItem("-"))
-                << (d.Detectable > 0.0L ? numberItem(Millimetres1(d.Detectable), d.Detectable)
-                                        : textItem("-"));
-        } else {
-            for (int c = kLooVx; c <= kDetectable; ++c)
-                row << emptyItem();
-        }
-        std::string flags = r.FlagText;
-        if (r.Excluded)
-            flags = "pominięty";
-        else if ((r.Flags & kNamedBlunder) && flags.find("błąd gruby?") == std::string::npos)
-            flags += (flags.empty() ? "" : ", ") + std::string("błąd gruby? (kolejna runda)");
-        row << textItem(flags);
-        if (r.Flags & kNamedBlunder)
-            for (QStandardItem* item : row) {
-                item->setForeground(red);
-                QFont bold = item->font();
-                bold.setBold(true);
-                item->setFont(bold);
-            }
-        if (r.Excluded)
-            for (QStandardItem* item : row)
-                item->setForeground(QColor(128, 128, 128));
-        points_->appendRow(row);
-    }
-    pointTable_->resizeColumnsToContents();
-    if (currentPoint && *currentPoint < check_->Rows.size())
-        pointTable_->setCurrentIndex(
-            pointSort_->mapFromSource(points_->index(static_cast<int>(*currentPoint), kName)));
-    filling_ = false;
-}
-
-void AreaWindow::fillChecks()
-{
-    checkModel_->setRowCount(0);
-    checkTable_->setVisible(checkPath_.has_value());
-    if (!check_->Checks)
-        return;
-    for (size_t i = 0; i < checks_.size(); ++i) {
-        const CheckDifference& d = check_->Checks->Points[i];
-        QList<QStandardItem*> row;
-        row << textItem(Cp1250ToUtf8(checks_[i].Name));
-        if (d.Failed)
-            row << textItem("błąd obliczeń") << emptyItem() << emptyItem() << emptyItem();
-        else
-            row << numberItem(Millimetres2(d.Vx), d.Vx) << numberItem(Millimetres2(d.Vy), d.Vy)
-                << numberItem(Millimetres2(d.V), d.V)
-                << numberItem(FormatDecimals(d.Nearest, 1), d.Nearest);
-        row << textItem(CheckPlace(d));
-        checkModel_->appendRow(row);
-    }
-    checkTable_->resizeColumnsToContents();
-}
-
 void AreaWindow::fillSummary()
 {
     QStringList lines;
     if (!check_->Refusal.empty())
-        lines << text(check_->Refusal);
+        lines << QString::fromStdString(check_->Refusal);
     lines << QStringLiteral("Kierunek: ")
             + (toLocal_ ? QStringLiteral("krajowy -> lokalny")
                         : QStringLiteral("lokalny -> krajowy"));
     for (const std::string& line : check_->Summary)
-        lines << text(line);
+        lines << QString::fromStdString(line);
     if (check_->Checks)
         for (const std::string& line : CheckSummaryLines(*check_->Checks, checks_))
-            lines << text(line);
+            lines << QString::fromStdString(line);
     for (const std::string& line : check_->Warnings)
-        lines << text(line);
+        lines << QString::fromStdString(line);
     summary_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -509,95 +374,6 @@ void AreaWindow::SavePicture(bool currentView)
         save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
             return SvgBytes(CurrentSaveOptions(currentView), error);
         });
-}
-
-void AreaWindow::Print()
-{
-    if (!area_)
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Drukuj"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    PrintTo(printer);
-}
-
-void AreaWindow::PrintTo(QPrinter& printer)
-{
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QPainter painter(&printer);
-    if (!painter.isActive())
-        return;
-    const QRect page = painter.viewport();
-    // The picture: the map as the view shows it, scaled to the page.
-    QFont font = painter.font();
-    font.setPointSize(12);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, page.width(), page.height() / 20),
-        Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
-    const QSize size = map_->size();
-    const double scale = std::min(
-        page.width() / double(size.width()), page.height() * 0.92 / double(size.height()));
-    painter.save();
-    painter.translate(0, page.height() / 20.0);
-    painter.scale(scale, scale);
-    map_->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-    painter.restore();
-    // The table: every column of every point, as many rows a page as fit.
-    printer.newPage();
-    font.setPointSize(7);
-    font.setBold(false);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const int rowHeight = metrics.height() + metrics.height() / 4;
-    std::vector<int> widths(kPointColumns, 0);
-    auto cell = [this](int r, int c) {
-        return c == kLeftOut
-            ? (points_->item(r, c)->checkState() == Qt::Checked ? QStringLiteral("x") : QString())
-            : points_->item(r, c)->text();
-    };
-    for (int c = 0; c < kPointColumns; ++c) {
-        widths[static_cast<size_t>(c)]
-            = metrics.horizontalAdvance(points_->horizontalHeaderItem(c)->text());
-        for (int r = 0; r < points_->rowCount(); ++r)
-            widths[static_cast<size_t>(c)]
-                = std::max(widths[static_cast<size_t>(c)], metrics.horizontalAdvance(cell(r, c)));
-    }
-    int y = rowHeight;
-    auto drawRow = [&](auto cellText, bool header) {
-        int x = 0;
-        for (int c = 0; c < kPointColumns; ++c) {
-            const int w = widths[static_cast<size_t>(c)];
-            const bool number = !header && c >= kLocalX && c <= kDetectable;
-            painter.drawText(QRect(x, y - rowHeight, w, rowHeight),
-                (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, cellText(c));
-            x += w + metrics.horizontalAdvance(QStringLiteral("  "));
-        }
-        y += rowHeight;
-    };
-    auto header = [&] {
-        drawRow([this](int c) { return points_->horizontalHeaderItem(c)->text(); }, true);
-    };
-    header();
-    for (int r = 0; r < points_->rowCount(); ++r) {
-        if (y > page.height()) {
-            printer.newPage();
-            y = rowHeight;
-            header();
-        }
-        drawRow([&](int c) { return cell(r, c); }, false);
-    }
-    for (const QString& line : SummaryText().split(QLatin1Char('\n'))) {
-        if (y > page.height()) {
-            printer.newPage();
-            y = rowHeight;
-        }
-        painter.drawText(QRect(0, y - rowHeight, page.width(), rowHeight), Qt::AlignLeft, line);
-        y += rowHeight;
-    }
 }
 
 } // namespace vorida::obszar

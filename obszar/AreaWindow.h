@@ -90,6 +90,8 @@ public:
     SaveOptions CurrentSaveOptions(bool currentView) const;
 
 private:
+    void buildMenu();
+    void buildToolBar(); // after the tables and the picture: its buttons act on the picture
     void recompute();
     void fillPoints();
     void fillChecks();

@@ -112,10 +112,8 @@ QPointF MapView::paperOf(size_t i) const
 
 QPointF MapView::PixelOf(size_t i) const
 {
-    const QPointF paper = paperOf(i);
-    const double s = pixelsPerMm();
-    return { width() / 2.0 + (paper.x() - middleX_) * s,
-        height() / 2.0 + (paper.y() - middleY_) * s };
+    const TPkt& p = picture_->Points[i];
+    return toPixel(layout_.PaperX(p.NationalY), layout_.PaperY(p.NationalX));
 }
 
 void MapView::ZoomBy(double factor)
@@ -219,9 +217,31 @@ void MapView::paintEvent(QPaintEvent*)
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Brak obszaru"));
         return;
     }
+    drawSheet(painter);
+    // The markers at a fixed size, the sheet's size at the names' scale.
+    std::vector<QPointF> at(picture_->Points.size());
+    for (size_t i = 0; i < at.size(); ++i)
+        at[i] = PixelOf(i);
+    std::vector<QPointF> checkAt;
+    for (const CheckPoint& c : picture_->Checks)
+        checkAt.push_back(toPixel(layout_.PaperX(c.NationalY), layout_.PaperY(c.NationalX)));
+    drawMarkers(painter, at, checkAt);
+    // The names, placed for the screen in units of a name's size: the markers are taken first,
+    // then the likely blunders, the extrapolated points and the largest discrepancies are named.
+    const double u = labelUnit();
+    Occupancy taken(Box {
+        0.0L, 0.0L, static_cast<Extended>(width() / u), static_cast<Extended>(height() / u) });
+    drawNames(painter, nameLabels(taken, at, checkAt), taken);
+    drawSheetTexts(painter);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRectF(8, 4, width() - 16, 20), Qt::AlignRight | Qt::AlignTop,
+        QStringLiteral("skala ok. 1:%1").arg(QString::fromStdString(Grouped(ViewScale()))));
+}
+
+void MapView::drawSheet(QPainter& painter) const
+{
     const QRectF view(0, 0, width(), height());
     auto pixel = [this](Extended x, Extended y) { return toPixel(x, y); };
-
     painter.setPen(QPen(QColor(205, 205, 205), 0));
     for (const MapLine& l : scene_.Grid)
         painter.drawLine(pixel(l.X1, l.Y1), pixel(l.X2, l.Y2));
@@ -247,13 +267,14 @@ void MapView::paintEvent(QPaintEvent*)
             painter.drawLine(side);
         }
     }
+}
 
-    // The markers at a fixed size, the sheet's size at the names' scale.
+void MapView::drawMarkers(
+    QPainter& painter, const std::vector<QPointF>& at, const std::vector<QPointF>& checkAt) const
+{
+    const QRectF view(0, 0, width(), height());
     const double u = labelUnit();
-    const size_t n = picture_->Points.size();
-    std::vector<QPointF> at(n);
-    for (size_t i = 0; i < n; ++i)
-        at[i] = PixelOf(i);
+    const size_t n = at.size();
     auto triangle = [u](QPointF p) {
         QPolygonF t;
         t << QPointF(p.x(), p.y() + px(kTriangle.Top) * u)
@@ -272,9 +293,6 @@ void MapView::paintEvent(QPaintEvent*)
         painter.setBrush(blunder ? QBrush(kBlunderRed) : QBrush(Qt::white));
         painter.drawPolygon(triangle(at[i]));
     }
-    std::vector<QPointF> checkAt;
-    for (const CheckPoint& c : picture_->Checks)
-        checkAt.push_back(toPixel(layout_.PaperX(c.NationalY), layout_.PaperY(c.NationalX)));
     painter.setPen(QPen(kCheckGreen, 1.0));
     painter.setBrush(Qt::white);
     for (const QPointF& p : checkAt)
@@ -286,12 +304,13 @@ void MapView::paintEvent(QPaintEvent*)
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(at[*selected_], 3.0 * u, 3.0 * u);
     }
+}
 
-    // The names, placed for the screen in units of a name's size: the markers are taken first,
-    // then the likely blunders, the extrapolated points and the largest discrepancies are named.
-    const Box screen { 0.0L, 0.0L, static_cast<Extended>(width() / u),
-        static_cast<Extended>(height() / u) };
-    Occupancy taken(screen);
+std::vector<Label> MapView::nameLabels(
+    Occupancy& taken, const std::vector<QPointF>& at, const std::vector<QPointF>& checkAt) const
+{
+    const double u = labelUnit();
+    const size_t n = at.size();
     std::vector<Label> labels;
     for (size_t i = 0; i < n; ++i) {
         const Extended x = static_cast<Extended>(at[i].x() / u),
@@ -333,6 +352,12 @@ void MapView::paintEvent(QPaintEvent*)
     std::stable_sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) {
         return a.Rank != b.Rank ? a.Rank < b.Rank : a.Weight > b.Weight;
     });
+    return labels;
+}
+
+void MapView::drawNames(QPainter& painter, const std::vector<Label>& labels, Occupancy& taken)
+{
+    const double u = labelUnit();
     QFont font = this->font();
     for (const Label& label : labels) {
         const bool blunder = label.Kind == LabelKind::BlunderName;
@@ -363,7 +388,13 @@ void MapView::paintEvent(QPaintEvent*)
         ++namesShown_;
         blunderNamesShown_ += blunder ? 1 : 0;
     }
-    // The grid's coordinates and the cut arrows' lengths where the sheet put them.
+}
+
+void MapView::drawSheetTexts(QPainter& painter) const
+{
+    const QRectF view(0, 0, width(), height());
+    const double u = labelUnit();
+    QFont font = this->font();
     painter.setBrush(Qt::NoBrush);
     std::vector<QRectF> drawn;
     for (const MapText& t : scene_.Texts) {
@@ -387,9 +418,6 @@ void MapView::paintEvent(QPaintEvent*)
         painter.setPen(t.Kind == LabelKind::GridLabel ? QColor(120, 120, 120) : kLooOrange);
         painter.drawText(p, shown);
     }
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRectF(8, 4, width() - 16, 20), Qt::AlignRight | Qt::AlignTop,
-        QStringLiteral("skala ok. 1:%1").arg(QString::fromStdString(Grouped(ViewScale()))));
 }
 
 void MapView::wheelEvent(QWheelEvent* event)

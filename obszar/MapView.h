@@ -10,6 +10,9 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
+
+class QPainter;
 
 namespace vorida::obszar {
 
@@ -63,6 +66,17 @@ private:
     double labelUnit() const; // pixels per millimetre of a name's size
     void zoomAbout(double factor, QPointF pixel);
     std::optional<size_t> pointAt(QPointF pixel) const;
+    // The parts of the painting: the sheet's grid, area box and arrows; the markers at their
+    // pixels (at: the adjustment points, checkAt: the check points); the names to place, their
+    // markers and the cut arrows' lengths taken; the names placed and drawn; the sheet's grid
+    // labels and cut lengths.
+    void drawSheet(QPainter& painter) const;
+    void drawMarkers(QPainter& painter, const std::vector<QPointF>& at,
+        const std::vector<QPointF>& checkAt) const;
+    std::vector<Label> nameLabels(Occupancy& taken, const std::vector<QPointF>& at,
+        const std::vector<QPointF>& checkAt) const;
+    void drawNames(QPainter& painter, const std::vector<Label>& labels, Occupancy& taken);
+    void drawSheetTexts(QPainter& painter) const;
 
     const AreaPicture* picture_ = nullptr;
     PictureLayout layout_;
