@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -377,14 +376,14 @@ void MapView::drawNames(QPainter& painter, const std::vector<Label>& labels, Occ
             painter.setPen(QPen(kBlunderRed, 0.8));
             painter.drawLine(QPointF(px(label.X) * u, px(label.Y) * u), base);
         }
-        QPainterPath path;
-        path.addText(base, font, QString::fromStdString(label.Text));
-        painter.setPen(QPen(Qt::white, 3.0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(path);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(blunder ? kBlunderRed : QColor(Qt::black));
-        painter.drawPath(path);
+        // The white halo as the text drawn around it: glyphs come from the cache, where an
+        // outlined path would be stroked anew at every step of a zoom.
+        const QString name = QString::fromStdString(label.Text);
+        painter.setPen(Qt::white);
+        for (const QPointF& d : { QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1) })
+            painter.drawText(base + d, name);
+        painter.setPen(blunder ? kBlunderRed : QColor(Qt::black));
+        painter.drawText(base, name);
         ++namesShown_;
         blunderNamesShown_ += blunder ? 1 : 0;
     }
