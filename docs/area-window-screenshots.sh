@@ -40,7 +40,7 @@ frame() { # FILE: the window with its frame
 }
 frame area-window.png
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
-xdotool key --clearmodifiers Tab Tab Tab Tab
+xdotool key --clearmodifiers Tab Tab Tab Tab Tab
 for _ in $(seq 12); do xdotool key --clearmodifiers Down; done
 sleep 1
 frame area-window-zoom.png

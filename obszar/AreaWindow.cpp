@@ -93,6 +93,9 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         [this] { rowActivated(); });
 
     buildToolBar();
+    // The picture takes the keys first (+, −, arrows); a table given the focus first would
+    // make its first row current and centre the picture on it.
+    map_->setFocus();
     resize(1280, 760);
 }
 
