@@ -17,6 +17,17 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
     std::int32_t systemCode, const std::vector<CheckPoint>& checks, Extended tolerance,
     unsigned threads)
 {
+    std::optional<Screening> screening;
+    if (points.size() >= kMinimumPointsForLeaveOneOut)
+        screening = ScreenBlunders(points, false, {}, tolerance, threads);
+    return PrepareAreaPicture(
+        points, areaName, systemCode, checks, tolerance, std::move(screening));
+}
+
+AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string& areaName,
+    std::int32_t systemCode, const std::vector<CheckPoint>& checks, Extended tolerance,
+    std::optional<Screening> screening)
+{
     AreaPicture picture;
     picture.AreaName = areaName;
     picture.SystemCode = systemCode;
@@ -33,10 +44,9 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
     }
     picture.Tolerance = tolerance;
     picture.Named.assign(points.size(), false);
-    if (points.size() >= kMinimumPointsForLeaveOneOut) {
-        Screening screening = ScreenBlunders(points, false, {}, tolerance, threads);
-        picture.Loo = std::move(screening.Rounds.front().Loo);
-        for (size_t i : screening.Blunders)
+    if (screening) {
+        picture.Loo = std::move(screening->Rounds.front().Loo);
+        for (size_t i : screening->Blunders)
             picture.Named[i] = true;
     }
     return picture;

@@ -52,4 +52,11 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
     std::int32_t systemCode, const std::vector<CheckPoint>& checks,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
+// The same with the screening of points done already (ScreenBlunders(points, false, {},
+// tolerance), absent with fewer than kMinimumPointsForLeaveOneOut points), which the picture
+// then takes instead of screening again.
+AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string& areaName,
+    std::int32_t systemCode, const std::vector<CheckPoint>& checks, Extended tolerance,
+    std::optional<Screening> screening);
+
 } // namespace vorida

@@ -1,6 +1,7 @@
 # The desktop-menu entry of an installed program folder.
 #   cmake -DDIR=<program folder> [-DMENU_DIR=<applications folder>] -P DesktopEntry.cmake
-# writes DIR/vorida.desktop and, when MENU_DIR is given, a copy there.
+# writes DIR/vorida.desktop and DIR/vorida-obszar.desktop ("Vorida – kontrola obszaru") and,
+# when MENU_DIR is given, a copy of each there.
 #
 # Path and Icon are plain string values: blanks need nothing, only backslashes and control
 # characters are escaped. Exec is a command line: the program's path is quoted, with ", `, $
@@ -29,20 +30,29 @@ if(NOT DEFINED DIR)
     message(FATAL_ERROR "DesktopEntry.cmake: DIR is not set")
 endif()
 get_filename_component(dir "${DIR}" ABSOLUTE)
-vorida_desktop_argument("${dir}/vorida" exec)
 vorida_desktop_string("${dir}" path)
 vorida_desktop_string("${dir}/vorida.png" icon)
-file(WRITE "${dir}/vorida.desktop" "[Desktop Entry]
+
+# One entry for a program of the folder: its file, the entry's file, its name and comment.
+function(vorida_desktop_entry program file name comment)
+    vorida_desktop_argument("${dir}/${program}" exec)
+    file(WRITE "${dir}/${file}" "[Desktop Entry]
 Type=Application
-Name=Vorida
-Comment=Przeliczanie współrzędnych: układ lokalny <-> 2000
+Name=${name}
+Comment=${comment}
 Exec=${exec}
 Path=${path}
 Icon=${icon}
 Terminal=false
 Categories=Science;Geography;
 ")
-if(DEFINED MENU_DIR AND NOT MENU_DIR STREQUAL "")
-    file(MAKE_DIRECTORY "${MENU_DIR}")
-    file(COPY "${dir}/vorida.desktop" DESTINATION "${MENU_DIR}")
-endif()
+    if(DEFINED MENU_DIR AND NOT MENU_DIR STREQUAL "")
+        file(MAKE_DIRECTORY "${MENU_DIR}")
+        file(COPY "${dir}/${file}" DESTINATION "${MENU_DIR}")
+    endif()
+endfunction()
+
+vorida_desktop_entry(vorida vorida.desktop "Vorida"
+                     "Przeliczanie współrzędnych: układ lokalny <-> 2000")
+vorida_desktop_entry(vorida-obszar vorida-obszar.desktop "Vorida – kontrola obszaru"
+                     "Jakość obszaru przeliczeń: odchyłki punktów dostosowania, błędy grube, rysunek")

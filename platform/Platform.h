@@ -69,6 +69,17 @@ public:
 
     // Opens a web address in the desktop's default browser.
     virtual void OpenAddress(std::string_view address) = 0;
+
+    // ---- Starting another of the program's executables ----
+    // Starts the executable `name` from the program's directory (".exe" added on Windows)
+    // with the arguments, without waiting for it; false when it could not be started. A
+    // platform without windows starts nothing.
+    virtual bool StartProgram(std::string_view name, const std::vector<std::string>& arguments)
+    {
+        (void)name;
+        (void)arguments;
+        return false;
+    }
 };
 
 // The platform in use. Until one is installed this is a ConsolePlatform.

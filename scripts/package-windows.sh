@@ -52,7 +52,7 @@ for dll in libstdc++-6.dll libwinpthread-1.dll; do
     mingw_dll_dirs+=("$(dirname "$(realpath "$($triplet-g++-posix -print-file-name=$dll)")")")
 done
 
-step "vorida.exe i vorida-cli.exe"
+step "vorida.exe, vorida-obszar.exe i vorida-cli.exe"
 # The build runs vorida-cli.exe under wine (it packs the sample area).
 export WINEPREFIX=$build/wine
 WINEPATH=$(printf 'Z:%s;' "${mingw_dll_dirs[@]}")
@@ -69,7 +69,7 @@ cmake -G Ninja -S . -B "$build" \
     -DCMAKE_FIND_ROOT_PATH="$qt;$qsci" -DCMAKE_PREFIX_PATH="$qt;$qsci" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DVORIDA_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$jobs" --target vorida vorida-cli vorida_sample
+cmake --build "$build" -j"$jobs" --target vorida vorida-obszar vorida-cli vorida_sample
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "brak wersji projektu w $build/CMakeCache.txt"
 
@@ -84,8 +84,8 @@ stage_root=$build/stage
 stage=$stage_root/Vorida
 rm -rf "$stage_root"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/translations"
-cp "$build/bin/vorida.exe" "$build/bin/vorida-cli.exe" "$build/bin/TRANSPKT.BIN" \
-    "$build/bin/instrukcja.html" "$stage/"
+cp "$build/bin/vorida.exe" "$build/bin/vorida-obszar.exe" "$build/bin/vorida-cli.exe" "$build/bin/TRANSPKT.BIN" \
+    "$build/bin/instrukcja.html" "$build/bin/kontrola-obszaru.png" "$stage/"
 cp examples/xy_LOK examples/xy2000 "$stage/"
 cp LICENSE "$stage/LICENSE.txt" # GPL 3: Vorida, and QScintilla linked into vorida.exe
 # Qt's DLLs are under the LGPL 3, whose text comes from the Qt source in the cache.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the windowed program for Windows (vorida.exe: main window, editor and all they link)
+# Builds the windowed programs for Windows (vorida.exe: main window, editor and all they link;
+# vorida-obszar.exe: the area window)
 # with MinGW-w64 against the Qt and QScintilla of the Windows package's cache, every warning an
 # error, in build-win-gui/. The cache (~/.cache/vorida-win64, VORIDA_WIN_CACHE) is made by
 # scripts/windows-deps.sh in about 25 minutes; this script never builds it: without it, it says
@@ -29,5 +30,5 @@ build=$(cd "$build" && pwd)
 export WINEPREFIX="$build/wine" WINEDEBUG=-all
 cmake --preset windows-program -B "$build" -DCMAKE_FIND_ROOT_PATH="$qt;$qsci" \
     -DCMAKE_PREFIX_PATH="$qt;$qsci" >/dev/null
-cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target vorida
-echo "vorida.exe: built without a warning in $build"
+cmake --build "$build" -j"${VORIDA_JOBS:-$(nproc)}" --target vorida vorida-obszar
+echo "vorida.exe, vorida-obszar.exe: built without a warning in $build"

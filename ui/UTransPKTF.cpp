@@ -13,9 +13,11 @@
 #include "UTransPkt.h"
 #include "VoridaVersion.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
@@ -105,6 +107,10 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
              static_cast<QWidget*>(ui_->Label9), static_cast<QWidget*>(ui_->Label11) })
         w->installEventFilter(this);
     ui_->Memo1->installEventFilter(this);
+
+    areaMenu_ = new QMenu(this);
+    connect(areaMenu_->addAction(QStringLiteral("Kontrola obszaru…")), &QAction::triggered, this,
+        &TForm1::OpenAreaCheck);
 
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(ui_->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
@@ -204,11 +210,24 @@ void TForm1::done(int result)
     QDialog::done(result);
 }
 
+void TForm1::OpenAreaCheck()
+{
+    Platform& platform = CurrentPlatform();
+    const std::string area = PathIn(platform.ExecutableDirectory(), kDataFileName);
+    if (!platform.StartProgram("vorida-obszar", { area }))
+        platform.ShowError("Nie można uruchomić programu vorida-obszar.");
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui_->Memo1 && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         return true; // Esc in the instruction text does not close the program
+    // A right click on the panel, its labels or the logo offers the area's check.
+    if (watched != ui_->Memo1 && event->type() == QEvent::ContextMenu) {
+        areaMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
     // The panel, its labels and the logo open the manual on a left click: released with the
     // left button over the control it was pressed on (the release goes to that control).
     if (watched != ui_->Memo1 && event->type() == QEvent::MouseButtonRelease) {

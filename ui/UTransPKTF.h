@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <memory>
 
+class QMenu;
+
 namespace Ui {
 class TForm1;
 }
@@ -30,6 +32,10 @@ public:
     void BitBtn1Click();
     void BitBtn2Click();
     void OpenWebPage();
+    // The area panel's right-click menu: "Kontrola obszaru…" starts vorida-obszar on this
+    // window's TRANSPKT.BIN.
+    QMenu& AreaMenu() { return *areaMenu_; }
+    void OpenAreaCheck();
 
     // Asks every editor window holding unsaved text its own question; false when one was
     // cancelled (the program then stays open).
@@ -44,6 +50,7 @@ protected:
 private:
     std::unique_ptr<Ui::TForm1> ui_;
     bool shown_ = false;
+    QMenu* areaMenu_ = nullptr;
 };
 
 } // namespace vorida::ui

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTime>
 #include <QUrl>
@@ -232,6 +233,20 @@ std::string QtPlatform::LongTime(const LocalDateTime& when)
 void QtPlatform::OpenAddress(std::string_view address)
 {
     QDesktopServices::openUrl(QUrl(fromUtf8(address)));
+}
+
+bool QtPlatform::StartProgram(std::string_view name, const std::vector<std::string>& arguments)
+{
+    QStringList args;
+    for (const std::string& a : arguments)
+        args << fromUtf8(a);
+#ifdef _WIN32
+    const std::string file = std::string(name) + ".exe";
+#else
+    const std::string file(name);
+#endif
+    return QProcess::startDetached(
+        fromUtf8(PathIn(ExecutableDirectory(), file)), args, fromUtf8(ExecutableDirectory()));
 }
 
 void QtPlatform::LoadWindowsFonts()

@@ -26,6 +26,7 @@ public:
     std::string ShortDate(const LocalDateTime& when) override;
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
+    bool StartProgram(std::string_view name, const std::vector<std::string>& arguments) override;
 
     // The window the boxes and dialogs belong to: an open modal window, else the window of
     // the innermost DialogOwner, else the active window, if any.

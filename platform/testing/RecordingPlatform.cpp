@@ -87,4 +87,14 @@ void RecordingPlatform::OpenAddress(std::string_view address)
     Log.push_back({ "address", std::string(address), {} });
 }
 
+bool RecordingPlatform::StartProgram(
+    std::string_view name, const std::vector<std::string>& arguments)
+{
+    std::string text(name);
+    for (const std::string& a : arguments)
+        text += "\n" + a;
+    Log.push_back({ "start", text, {} });
+    return true;
+}
+
 } // namespace vorida

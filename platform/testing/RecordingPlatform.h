@@ -18,7 +18,8 @@ class RecordingPlatform : public Platform
 public:
     struct Shown
     {
-        std::string Kind; // "message", "okcancel", "yesnocancel", "open", "save", "address"
+        std::string Kind; // "message", "okcancel", "yesnocancel", "open", "save", "address",
+                          // "start"
         std::string Text;
         std::string Caption;
     };
@@ -46,6 +47,8 @@ public:
     std::string ShortDate(const LocalDateTime& when) override;
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
+    // Recorded as "start": the name, then each argument on a line of its own.
+    bool StartProgram(std::string_view name, const std::vector<std::string>& arguments) override;
 
 private:
     Answer NextAnswer();

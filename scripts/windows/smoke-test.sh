@@ -7,7 +7,8 @@
 # Silent install into a fresh wine prefix, with the same files as the portable zip;
 # vorida-cli.exe convert on the installed sample, result and report (date line aside) byte for
 # byte against the Linux build's vorida-cli; the window, found by its caption, converting on
-# Enter, with the same bytes; a screenshot (docs/windows.png); installing while the program
+# Enter, with the same bytes; a screenshot (docs/windows.png); the area window (vorida-obszar.exe)
+# opens on the sample area and closes with Esc; installing while the program
 # runs, which cancels untouched; installing again, which replaces the program and keeps the
 # user's area and point files; silent uninstall, which removes the program and leaves the
 # user's files.
@@ -55,6 +56,15 @@ wm_pid=$!
 # wine with a time limit; wineserver -w waits for every process of the prefix (an uninstaller
 # copies itself away and runs on after the first one exits).
 w() { timeout 300 wine "$@"; }
+find_window() { # CAPTION (a regular expression): the visible window's id, within a minute
+    local id
+    for _ in $(seq 120); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.5
+    done
+    return 1
+}
 settle() { timeout 300 wineserver -w || fail "procesy wine nie zakończyły się"; }
 
 echo "Prefiks wine: $WINEPREFIX"
@@ -74,7 +84,7 @@ settle
 localappdata=$(w cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 inst=$(winepath -u "$localappdata\\Programs\\Vorida" | sed 's:/$::')
 inst_win="$localappdata\\Programs\\Vorida"
-for f in vorida.exe vorida-cli.exe uninstall.exe Qt6Core.dll platforms/qwindows.dll \
+for f in vorida.exe vorida-obszar.exe vorida-cli.exe uninstall.exe Qt6Core.dll platforms/qwindows.dll \
          translations/qtbase_pl.qm instrukcja.html TRANSPKT.BIN xy_LOK xy2000; do
     [ -f "$inst/$f" ] || fail "brak $f w $inst"
 done
@@ -88,6 +98,8 @@ fi
 appdata=$(winepath -u "$(w cmd /c echo %APPDATA% | tr -d '\r')")
 startmenu="$appdata/Microsoft/Windows/Start Menu/Programs/Vorida"
 [ -f "$startmenu/Vorida.lnk" ] || fail "brak skrótu w menu Start ($startmenu)"
+[ -f "$startmenu/Vorida – kontrola obszaru.lnk" ] ||
+    fail "brak skrótu \"Vorida – kontrola obszaru\" w menu Start"
 desktop=$(winepath -u "$(w cmd /c echo %USERPROFILE% | tr -d '\r')")/Desktop
 [ -f "$desktop/Vorida.lnk" ] || fail "brak skrótu na pulpicie ($desktop)"
 grep -q 'Uninstall\\\\Vorida\]' "$WINEPREFIX/user.reg" || fail "brak wpisu odinstalowania w HKCU"
@@ -118,13 +130,7 @@ rm -f "$inst/xy2000.1" "$inst/Raport.txt"
 (cd "$inst" && exec wine "$inst/vorida.exe" >"$smoke/vorida.log" 2>&1) &
 gui_pid=$!
 caption="^Transformacja punktów Vorida\\.exe ver ${version//./\\.}\$"
-win=""
-for _ in $(seq 120); do
-    win=$(xdotool search --onlyvisible --name "$caption" 2>/dev/null | head -n1 || true)
-    [ -n "$win" ] && break
-    sleep 0.5
-done
-[ -n "$win" ] || fail "nie ma okna o tytule $caption"
+win=$(find_window "$caption") || fail "nie ma okna o tytule $caption"
 ok "okno programu: $(xdotool getwindowname "$win")"
 sleep 2 # let it finish drawing and loading TRANSPKT.BIN
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
@@ -177,6 +183,21 @@ if ! timeout 30 wineserver -w; then
 fi
 gui_pid=""
 
+# --- the area window: opens on the installed TRANSPKT.BIN, Esc closes it ---------------------
+(cd "$inst" && exec wine "$inst/vorida-obszar.exe" >"$smoke/vorida-obszar.log" 2>&1) &
+gui_pid=$!
+area_win=$(find_window '^Kontrola obszaru – ') ||
+    fail "nie ma okna \"Kontrola obszaru – …\" (vorida-obszar.exe)"
+ok "okno kontroli obszaru: $(xdotool getwindowname "$area_win")"
+sleep 2
+xdotool windowactivate --sync "$area_win" >/dev/null 2>&1 || xdotool windowfocus --sync "$area_win"
+xdotool key --clearmodifiers Escape
+if ! timeout 30 wineserver -w; then
+    echo "  uwaga: okno kontroli obszaru nie zamknęło się klawiszem Esc; kończę wine" >&2
+    wineserver -k || true
+fi
+gui_pid=""
+
 # --- installing again (an update) keeps the user's area and point files --------------------
 printf 'A 1.0 2.0\r\n' >"$inst/xy_LOK"
 printf 'B 3.0 4.0\r\n' >"$inst/xy2000"
@@ -198,8 +219,8 @@ printf 'moje punkty\r\n' >"$inst/moje_punkty.txt"
 cp "$inst/xy2000.1" "$smoke/xy2000.1.before"
 w "$inst/uninstall.exe" /S || fail "odinstalowanie /S zwróciło $?"
 settle
-for f in vorida.exe vorida-cli.exe uninstall.exe Qt6Core.dll instrukcja.html LICENSE.txt \
-         platforms translations; do
+for f in vorida.exe vorida-obszar.exe vorida-cli.exe uninstall.exe Qt6Core.dll instrukcja.html \
+         LICENSE.txt platforms translations; do
     [ ! -e "$inst/$f" ] || fail "po odinstalowaniu zostało $f"
 done
 for f in xy_LOK xy2000 xy2000.1 Raport.txt TRANSPKT.BIN moje_punkty.txt; do

@@ -70,6 +70,7 @@ Function ${un}WaitForProgramClosed
     StrCpy $1 ""
     !insertmacro FILE_IN_USE "vorida.exe"
     !insertmacro FILE_IN_USE "vorida-cli.exe"
+    !insertmacro FILE_IN_USE "vorida-obszar.exe"
     StrCmp $1 "" closed
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Program ${APPNAME} jest uruchomiony \
 z folderu$\r$\n$INSTDIR$\r$\nW użyciu:$1$\r$\n$\r$\nZamknij go (także okna edytora \
@@ -105,6 +106,8 @@ Section "Vorida (wymagany)" SecProgram
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateDirectory "$SMPROGRAMS\Vorida"
     CreateShortcut "$SMPROGRAMS\Vorida\Vorida.lnk" "$INSTDIR\vorida.exe" "" "$INSTDIR\vorida.exe" 0
+    CreateShortcut "$SMPROGRAMS\Vorida\Vorida – kontrola obszaru.lnk" "$INSTDIR\vorida-obszar.exe" "" \
+        "$INSTDIR\vorida-obszar.exe" 0
     CreateShortcut "$SMPROGRAMS\Vorida\Instrukcja.lnk" "$INSTDIR\instrukcja.html"
     CreateShortcut "$SMPROGRAMS\Vorida\Folder programu.lnk" "$INSTDIR"
     CreateShortcut "$SMPROGRAMS\Vorida\Odinstaluj.lnk" "$INSTDIR\uninstall.exe"
@@ -146,6 +149,7 @@ Twoje pliki (obszar TRANSPKT.BIN, pliki punktów, wyniki, Raport.txt i inne) zos
 w folderze$\r$\n$INSTDIR$\r$\nFolder można usunąć, gdy nie będą już potrzebne." /SD IDOK
 
     Delete "$SMPROGRAMS\Vorida\Vorida.lnk"
+    Delete "$SMPROGRAMS\Vorida\Vorida – kontrola obszaru.lnk"
     Delete "$SMPROGRAMS\Vorida\Instrukcja.lnk"
     Delete "$SMPROGRAMS\Vorida\Folder programu.lnk"
     Delete "$SMPROGRAMS\Vorida\Odinstaluj.lnk"

@@ -23,3 +23,16 @@ file(READ "${WORK}/menu/vorida.desktop" copy)
 if(NOT entry STREQUAL copy)
     message(FATAL_ERROR "the menu's copy differs from the folder's entry")
 endif()
+# The area window's entry: its own program in the same folder.
+file(STRINGS "${dir}/vorida-obszar.desktop" lines ENCODING UTF-8)
+foreach(line "Name=Vorida – kontrola obszaru"
+             "Exec=\"${WORK}/Pro gram \\\\\"x\\\\\" \\\\$HOME %%u/vorida-obszar\""
+             "Path=${WORK}/Pro gram \"x\" $HOME %u")
+    list(FIND lines "${line}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "missing line:\n${line}\nin:\n${lines}")
+    endif()
+endforeach()
+if(NOT EXISTS "${WORK}/menu/vorida-obszar.desktop")
+    message(FATAL_ERROR "no menu copy of vorida-obszar.desktop")
+endif()

@@ -1,0 +1,93 @@
+// What the "Kontrola obszaru" window shows of an area, computed by the area tools exactly as the
+// command-line verbs call them: the fit and its residuals and m0 as `fit`, the leave-one-out
+// screening as `fit --loo`, the check points as `verify`, the picture as `plot`, each with the
+// same options (the points left out as --exclude). Nothing here is computed a second way; the
+// texts are the verbs' own words and decimals.
+#pragma once
+
+#include "AreaPicture.h"
+#include "CheckPoints.h"
+#include "LeaveOneOut.h"
+#include "UTransPkt.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorida::obszar {
+
+// An area file as read: its name, national system and adjustment points.
+struct AreaFile
+{
+    std::string Path; // as given (UTF-8 on Windows)
+    std::string Name; // Windows-1250 bytes
+    std::int32_t SystemCode = 0;
+    TPktDostosowania Points;
+};
+
+// Reads an area file; nothing, with the reason in error (UTF-8), when it cannot be read.
+std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error);
+
+// What the user chose: the direction, the points left out, the tolerance.
+struct CheckOptions
+{
+    bool ToLocal = false; // national -> local
+    std::vector<bool> Excluded; // per adjustment point; empty: none
+    Extended Tolerance = kDefaultTolerance;
+};
+
+// Flags of an adjustment point.
+enum PointFlag : unsigned {
+    kNamedBlunder = 1, // named a likely blunder in some round
+    kExtrapolated = 2, // outside the convex hull of the others
+    kRepeated = 4, // its position is listed more than once
+    kOverThreshold = 8, // over its threshold in the first round
+};
+
+// One adjustment point's row of the table; figures absent where not computed.
+struct PointRow
+{
+    std::string Name; // UTF-8
+    bool Excluded = false;
+    std::optional<Discrepancy> Residual; // of the fit on the points kept
+    std::optional<LooDiscrepancy> Loo; // of the first round
+    unsigned Flags = 0;
+    std::string FlagText; // the verb's labels, "ekstrapolacja, błąd gruby?"
+};
+
+struct AreaCheck
+{
+    std::string Refusal; // the run's words when the fit is refused; else empty
+    std::vector<PointRow> Rows; // every adjustment point, in the file's order
+    std::optional<Extended> M0;
+    std::optional<Screening> Screened; // absent when refused or too few points
+    std::vector<std::string> Summary; // the lines of the summary (UTF-8)
+    std::vector<std::string> Warnings; // what the verbs print on standard error
+    std::optional<CheckSummary> Checks; // with check points and a usable fit
+    std::optional<AreaPicture> Picture; // the picture of `plot`, absent when refused
+};
+
+// Everything the window shows; checks may be empty. Throws nothing: a failed arithmetic ends
+// in Refusal.
+AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
+    const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks);
+
+// The number texts of the verbs: millimetres with one decimal (fit), two (verify), and
+// coordinates with three.
+std::string Millimetres1(Extended metres);
+std::string Millimetres2(Extended metres);
+std::string Coordinate(Extended metres);
+
+// The lines of the check points' figures as `verify` prints them after its table.
+std::vector<std::string> CheckSummaryLines(
+    const CheckSummary& summary, const std::vector<CheckPoint>& checks);
+
+// The place of a check point as `verify` names it.
+std::string CheckPlace(const CheckDifference& d);
+
+// The --exclude value of the options: the names (UTF-8) of the points left out, joined by ",";
+// empty for none.
+std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded);
+
+} // namespace vorida::obszar

@@ -1,0 +1,158 @@
+#include "AreaTables.h"
+
+#include "AreaWindow.h"
+
+#include "Cp1250.h"
+#include "Numbers.h"
+
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTableView>
+
+namespace vorida::obszar {
+
+namespace {
+
+QString text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+// A number cell: the verb's text, right-aligned, sorted by its value (a double is enough to
+// order them).
+QStandardItem* numberItem(const std::string& shown, Extended value)
+{
+    auto* item = new QStandardItem(text(shown));
+    item->setData(static_cast<double>(value), kSortRole);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setEditable(false);
+    return item;
+}
+
+QStandardItem* emptyItem()
+{
+    auto* item = new QStandardItem;
+    item->setData(-1.0e300, kSortRole);
+    item->setEditable(false);
+    return item;
+}
+
+QStandardItem* textItem(const std::string& shown)
+{
+    auto* item = new QStandardItem(text(shown));
+    item->setData(text(shown), kSortRole);
+    item->setEditable(false);
+    return item;
+}
+
+} // namespace
+
+QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* sort, QWidget* parent)
+{
+    sort->setSourceModel(model);
+    sort->setSortRole(kSortRole);
+    auto* table = new QTableView(parent);
+    table->setModel(sort);
+    table->setSortingEnabled(true);
+    table->sortByColumn(-1, Qt::AscendingOrder); // the file's order until a header is clicked
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->setAlternatingRowColors(true);
+    table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
+    return table;
+}
+
+void AreaWindow::fillPoints()
+{
+    filling_ = true;
+    const QModelIndex current = pointTable_->currentIndex();
+    const auto currentPoint = current.isValid()
+        ? std::optional<size_t>(pointSort_->mapToSource(current).row())
+        : std::nullopt;
+    points_->setRowCount(0);
+    const QColor red(200, 0, 0);
+    for (size_t i = 0; i < check_->Rows.size(); ++i) {
+        const PointRow& r = check_->Rows[i];
+        const TPkt& p = area_->Points[i];
+        QList<QStandardItem*> row;
+        auto* tick = new QStandardItem;
+        tick->setCheckable(true);
+        tick->setCheckState(r.Excluded ? Qt::Checked : Qt::Unchecked);
+        tick->setData(r.Excluded ? 1.0 : 0.0, kSortRole);
+        tick->setData(static_cast<qulonglong>(i), kIndexRole);
+        tick->setEditable(false);
+        tick->setToolTip(QStringLiteral("Pomiń punkt w ocenie obszaru (jak --exclude)"));
+        row << tick << textItem(r.Name);
+        row << numberItem(Coordinate(p.LocalX), p.LocalX)
+            << numberItem(Coordinate(p.LocalY), p.LocalY)
+            << numberItem(Coordinate(p.NationalX), p.NationalX)
+            << numberItem(Coordinate(p.NationalY), p.NationalY);
+        if (r.Residual)
+            row << numberItem(Millimetres1(r.Residual->Vx), r.Residual->Vx)
+                << numberItem(Millimetres1(r.Residual->Vy), r.Residual->Vy)
+                << numberItem(Millimetres1(r.Residual->V), r.Residual->V);
+        else
+            row << emptyItem() << emptyItem() << emptyItem();
+        if (r.Loo && r.Loo->Computed()) {
+            const LooDiscrepancy& d = *r.Loo;
+            row << numberItem(Millimetres1(d.Vx), d.Vx) << numberItem(Millimetres1(d.Vy), d.Vy)
+                << numberItem(Millimetres1(d.V), d.V)
+                << (d.Threshold > 0.0L ? numberItem(Millimetres1(d.Threshold), d.Threshold)
+                                       : textItem("-"))
+                << (d.Detectable > 0.0L ? numberItem(Millimetres1(d.Detectable), d.Detectable)
+                                        : textItem("-"));
+        } else {
+            for (int c = kLooVx; c <= kDetectable; ++c)
+                row << emptyItem();
+        }
+        std::string flags = r.FlagText;
+        if (r.Excluded)
+            flags = "pominięty";
+        else if ((r.Flags & kNamedBlunder) && flags.find("błąd gruby?") == std::string::npos)
+            flags += (flags.empty() ? "" : ", ") + std::string("błąd gruby? (kolejna runda)");
+        row << textItem(flags);
+        if (r.Flags & kNamedBlunder)
+            for (QStandardItem* item : row) {
+                item->setForeground(red);
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+            }
+        if (r.Excluded)
+            for (QStandardItem* item : row)
+                item->setForeground(QColor(128, 128, 128));
+        points_->appendRow(row);
+    }
+    pointTable_->resizeColumnsToContents();
+    if (currentPoint && *currentPoint < check_->Rows.size())
+        pointTable_->setCurrentIndex(
+            pointSort_->mapFromSource(points_->index(static_cast<int>(*currentPoint), kName)));
+    filling_ = false;
+}
+
+void AreaWindow::fillChecks()
+{
+    checkModel_->setRowCount(0);
+    checkTable_->setVisible(checkPath_.has_value());
+    if (!check_->Checks)
+        return;
+    for (size_t i = 0; i < checks_.size(); ++i) {
+        const CheckDifference& d = check_->Checks->Points[i];
+        QList<QStandardItem*> row;
+        row << textItem(Cp1250ToUtf8(checks_[i].Name));
+        if (d.Failed)
+            row << textItem("błąd obliczeń") << emptyItem() << emptyItem() << emptyItem();
+        else
+            row << numberItem(Millimetres2(d.Vx), d.Vx) << numberItem(Millimetres2(d.Vy), d.Vy)
+                << numberItem(Millimetres2(d.V), d.V)
+                << numberItem(FormatDecimals(d.Nearest, 1), d.Nearest);
+        row << textItem(CheckPlace(d));
+        checkModel_->appendRow(row);
+    }
+    checkTable_->resizeColumnsToContents();
+}
+
+} // namespace vorida::obszar

@@ -1,0 +1,20 @@
+// The window's tables: sortable by the number behind each cell, filled from the area check.
+#pragma once
+
+#include <Qt>
+
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+class QWidget;
+
+namespace vorida::obszar {
+
+inline constexpr int kSortRole = Qt::UserRole + 1; // the number behind a cell, for sorting
+inline constexpr int kIndexRole = Qt::UserRole + 2; // the point's index in the whole set
+
+// A table showing model through sort, sorted by kSortRole when a header is clicked.
+QTableView* MakeSortedTable(
+    QStandardItemModel* model, QSortFilterProxyModel* sort, QWidget* parent);
+
+} // namespace vorida::obszar

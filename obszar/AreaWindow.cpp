@@ -1,0 +1,382 @@
+#include "AreaWindow.h"
+
+#include "AreaTables.h"
+#include "MapView.h"
+
+#include "Cp1250.h"
+#include "FilePlan.h"
+#include "LineIO.h"
+#include "Numbers.h"
+#include "Platform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+
+namespace vorida::obszar {
+
+QString AreaWindowTitle(const std::string& areaName)
+{
+    return QStringLiteral("Kontrola obszaru – ")
+        + QString::fromStdString(Cp1250ToUtf8(areaName)).trimmed();
+}
+
+AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_unique<AreaCheck>())
+{
+    setWindowTitle(QStringLiteral("Kontrola obszaru"));
+    setWindowIcon(QIcon(QStringLiteral(":/vorida/obszar/vorida.png")));
+    buildMenu();
+    points_ = new QStandardItemModel(0, kPointColumns, this);
+    points_->setHorizontalHeaderLabels({ QStringLiteral("Pomiń"), QStringLiteral("Nazwa"),
+        QStringLiteral("x lok. [m]"), QStringLiteral("y lok. [m]"), QStringLiteral("x 2000 [m]"),
+        QStringLiteral("y 2000 [m]"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
+        QStringLiteral("v [mm]"), QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"),
+        QStringLiteral("v bez [mm]"), QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"),
+        QStringLiteral("Uwagi") });
+    pointSort_ = new QSortFilterProxyModel(this);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* left = new QSplitter(Qt::Vertical, splitter);
+    pointTable_ = MakeSortedTable(points_, pointSort_, left);
+    pointTable_->setAccessibleName(QStringLiteral("Punkty dostosowania"));
+    pointTable_->setToolTip(QStringLiteral(
+        "v: odchyłka dopasowania; v bez: odchyłka przy pominięciu punktu (znane - przeliczone "
+        "z pozostałych); mwb: najmniejszy błąd, który reguła wskaże w tym punkcie"));
+
+    checkModel_ = new QStandardItemModel(0, kCheckColumns, this);
+    checkModel_->setHorizontalHeaderLabels(
+        { QStringLiteral("Punkt kontrolny"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
+            QStringLiteral("v [mm]"), QStringLiteral("odl. [m]"), QStringLiteral("Położenie") });
+    checkSort_ = new QSortFilterProxyModel(this);
+    checkTable_ = MakeSortedTable(checkModel_, checkSort_, left);
+    checkTable_->setAccessibleName(QStringLiteral("Punkty kontrolne"));
+    checkTable_->hide();
+
+    summary_ = new QPlainTextEdit(left);
+    summary_->setReadOnly(true);
+    summary_->setTabChangesFocus(true);
+    summary_->setAccessibleName(QStringLiteral("Podsumowanie"));
+    summary_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    left->setStretchFactor(0, 5);
+    left->setStretchFactor(1, 2);
+    left->setStretchFactor(2, 2);
+
+    map_ = new MapView(splitter);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    setCentralWidget(splitter);
+
+    connect(map_, &MapView::PointClicked, this, &AreaWindow::pointClicked);
+    connect(points_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
+        if (filling_ || item->column() != kLeftOut)
+            return;
+        SetExcluded(static_cast<size_t>(item->data(kIndexRole).toULongLong()),
+            item->checkState() == Qt::Checked);
+    });
+    connect(pointTable_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this] { rowActivated(); });
+
+    buildToolBar();
+    // The picture takes the keys first (+, −, arrows); a table given the focus first would
+    // make its first row current and centre the picture on it.
+    map_->setFocus();
+    resize(1280, 760);
+}
+
+void AreaWindow::buildMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Plik"));
+    auto action = [this](QMenu* menu, const QString& name, QKeySequence keys, auto slot) {
+        QAction* a = menu->addAction(name);
+        a->setShortcut(keys);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    action(file, QStringLiteral("&Otwórz obszar…"), QKeySequence::Open, [this] { ChooseArea(); });
+    action(file, QStringLiteral("Otwórz punkty &kontrolne…"), QKeySequence(),
+        [this] { ChooseChecks(); });
+    action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
+        [this] { CloseChecks(); });
+    file->addSeparator();
+    action(file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
+    action(
+        file, QStringLiteral("Zapisz &rysunek…"), QKeySequence(), [this] { SavePicture(false); });
+    action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
+        [this] { SavePicture(true); });
+    action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
+    file->addSeparator();
+    action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+}
+
+void AreaWindow::buildToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Narzędzia"));
+    bar->setMovable(false);
+    bar->addWidget(new QLabel(QStringLiteral(" Kierunek: "), bar));
+    direction_ = new QComboBox(bar);
+    direction_->addItem(QStringLiteral("lokalny → 2000"));
+    direction_->addItem(QStringLiteral("2000 → lokalny"));
+    direction_->setAccessibleName(QStringLiteral("Kierunek"));
+    bar->addWidget(direction_);
+    connect(direction_, &QComboBox::currentIndexChanged, this,
+        [this](int index) { SetToLocal(index == 1); });
+    bar->addSeparator();
+    auto* whole = new QPushButton(QStringLiteral("&Cały obszar"), bar);
+    bar->addWidget(whole);
+    auto* zoomIn = new QPushButton(QStringLiteral("Powiększ"), bar);
+    auto* zoomOut = new QPushButton(QStringLiteral("Pomniejsz"), bar);
+    bar->addWidget(zoomIn);
+    bar->addWidget(zoomOut);
+
+    connect(whole, &QPushButton::clicked, map_, &MapView::FitAll);
+    connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
+    connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
+
+    setTabOrder(direction_, whole);
+    setTabOrder(whole, zoomIn);
+    setTabOrder(zoomIn, zoomOut);
+    setTabOrder(zoomOut, pointTable_);
+    setTabOrder(pointTable_, checkTable_);
+    setTabOrder(checkTable_, summary_);
+    setTabOrder(summary_, map_);
+}
+
+AreaWindow::~AreaWindow() = default;
+
+bool AreaWindow::OpenArea(const std::string& path)
+{
+    std::string error;
+    auto area = ReadAreaFile(path, error);
+    if (!area) {
+        CurrentPlatform().ShowError(error);
+        return false;
+    }
+    area_ = std::move(area);
+    excluded_.assign(area_->Points.size(), false);
+    setWindowTitle(AreaWindowTitle(area_->Name));
+    recompute();
+    map_->FitAll();
+    return true;
+}
+
+bool AreaWindow::OpenChecks(const std::string& path)
+{
+    CheckPointFile file;
+    try {
+        file = ReadCheckPoints(path);
+    } catch (const std::exception& e) {
+        CurrentPlatform().ShowError(e.what());
+        return false;
+    }
+    checkPath_ = path;
+    checks_ = std::move(file.Points);
+    unreadableChecks_ = std::move(file.UnreadableLines);
+    recompute();
+    return true;
+}
+
+void AreaWindow::CloseChecks()
+{
+    checkPath_.reset();
+    checks_.clear();
+    unreadableChecks_.clear();
+    recompute();
+}
+
+void AreaWindow::SetToLocal(bool toLocal)
+{
+    if (toLocal_ == toLocal)
+        return;
+    toLocal_ = toLocal;
+    direction_->setCurrentIndex(toLocal ? 1 : 0);
+    recompute();
+}
+
+void AreaWindow::SetExcluded(size_t i, bool excluded)
+{
+    if (!area_ || i >= excluded_.size())
+        return;
+    // A name stands for every point of that name, as --exclude takes it.
+    for (size_t j = 0; j < excluded_.size(); ++j)
+        if (area_->Points[j].Name == area_->Points[i].Name)
+            excluded_[j] = excluded;
+    recompute();
+}
+
+void AreaWindow::recompute()
+{
+    if (!area_)
+        return;
+    CheckOptions options;
+    options.ToLocal = toLocal_;
+    options.Excluded = excluded_;
+    auto check = std::make_unique<AreaCheck>(
+        ComputeAreaCheck(*area_, options, checks_, unreadableChecks_));
+    keptIndex_.clear();
+    for (size_t i = 0; i < excluded_.size(); ++i)
+        if (!excluded_[i])
+            keptIndex_.push_back(i);
+    const bool keepView = check_->Picture.has_value() && check->Picture.has_value();
+    const double zoom = map_->Zoom();
+    const auto middle = map_->PointNearestToMiddle();
+    map_->SetPicture(nullptr);
+    check_ = std::move(check);
+    map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr);
+    if (keepView && zoom != 1.0 && middle) {
+        map_->CentreOn(*middle);
+        map_->ZoomBy(zoom / map_->Zoom());
+        map_->Select(std::nullopt);
+    }
+    fillPoints();
+    fillChecks();
+    fillSummary();
+}
+
+void AreaWindow::fillSummary()
+{
+    QStringList lines;
+    if (!check_->Refusal.empty())
+        lines << QString::fromStdString(check_->Refusal);
+    lines << QStringLiteral("Kierunek: ")
+            + (toLocal_ ? QStringLiteral("krajowy -> lokalny")
+                        : QStringLiteral("lokalny -> krajowy"));
+    for (const std::string& line : check_->Summary)
+        lines << QString::fromStdString(line);
+    if (check_->Checks)
+        for (const std::string& line : CheckSummaryLines(*check_->Checks, checks_))
+            lines << QString::fromStdString(line);
+    for (const std::string& line : check_->Warnings)
+        lines << QString::fromStdString(line);
+    summary_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString AreaWindow::SummaryText() const
+{
+    return summary_->toPlainText();
+}
+
+void AreaWindow::selectPoint(size_t i)
+{
+    const QModelIndex source = points_->index(static_cast<int>(i), kName);
+    pointTable_->setCurrentIndex(pointSort_->mapFromSource(source));
+    pointTable_->scrollTo(pointTable_->currentIndex());
+}
+
+void AreaWindow::pointClicked(size_t keptIndex)
+{
+    if (keptIndex >= keptIndex_.size())
+        return;
+    filling_ = true; // the view stays where the user clicked
+    selectPoint(keptIndex_[keptIndex]);
+    filling_ = false;
+}
+
+void AreaWindow::rowActivated()
+{
+    const QModelIndex current = pointTable_->currentIndex();
+    if (!current.isValid())
+        return;
+    const auto i = static_cast<size_t>(pointSort_->mapToSource(current).row());
+    const auto kept = std::find(keptIndex_.begin(), keptIndex_.end(), i);
+    if (kept == keptIndex_.end()) {
+        map_->Select(std::nullopt);
+        return;
+    }
+    const auto k = static_cast<size_t>(kept - keptIndex_.begin());
+    if (filling_)
+        map_->Select(k);
+    else
+        map_->CentreOn(k);
+}
+
+void AreaWindow::ChooseArea()
+{
+    if (const auto path = CurrentPlatform().ChooseFileToOpen(
+            "Otwórz plik obszaru", area_ ? area_->Path : CurrentPlatform().ExecutableDirectory()))
+        OpenArea(*path);
+}
+
+void AreaWindow::ChooseChecks()
+{
+    if (const auto path = CurrentPlatform().ChooseFileToOpen(
+            "Otwórz punkty kontrolne", area_ ? area_->Path : std::string()))
+        OpenChecks(*path);
+}
+
+SaveOptions AreaWindow::CurrentSaveOptions(bool currentView) const
+{
+    SaveOptions o;
+    if (!area_)
+        return o;
+    o.AreaPath = area_->Path;
+    o.ToLocal = toLocal_;
+    o.Exclude = ExcludeList(*area_, excluded_);
+    o.CheckPath = checkPath_;
+    if (currentView && check_->Picture) {
+        o.Scale = map_->ViewScale();
+        if (const auto middle = map_->PointNearestToMiddle())
+            o.Centre = Cp1250ToUtf8(check_->Picture->Points[*middle].Name);
+    }
+    return o;
+}
+
+namespace {
+
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; the
+// verb's or the writing's failure is shown.
+void save(const std::string& areaPath, const char* caption, const char* name,
+    const std::function<std::optional<std::string>(std::string&)>& make)
+{
+    Platform& platform = CurrentPlatform();
+    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
+    const auto path
+        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
+    if (!path)
+        return;
+    std::string error;
+    const auto bytes = make(error);
+    if (!bytes) {
+        platform.ShowError(error);
+        return;
+    }
+    try {
+        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
+    } catch (const std::exception& e) {
+        platform.ShowError(e.what());
+    }
+}
+
+} // namespace
+
+void AreaWindow::SaveReport()
+{
+    if (area_)
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt",
+            [this](std::string& error) { return ReportBytes(CurrentSaveOptions(false), error); });
+}
+
+void AreaWindow::SavePicture(bool currentView)
+{
+    if (area_)
+        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
+            return SvgBytes(CurrentSaveOptions(currentView), error);
+        });
+}
+
+} // namespace vorida::obszar

@@ -1,0 +1,127 @@
+// The window "Kontrola obszaru – NAZWA OBSZARU": the adjustment points of an area with their
+// residuals, leave-one-out discrepancies, thresholds and flags, a tick to leave a point out,
+// the summary and warnings of the command-line verbs, the check points, and the picture.
+#pragma once
+
+#include "AreaCheck.h"
+#include "SavedTexts.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QPlainTextEdit;
+class QPrinter;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+class QTableView;
+
+namespace vorida::obszar {
+
+class MapView;
+
+// The columns of the adjustment-point table.
+enum PointColumn {
+    kLeftOut,
+    kName,
+    kLocalX,
+    kLocalY,
+    kNationalX,
+    kNationalY,
+    kFitVx,
+    kFitVy,
+    kFitV,
+    kLooVx,
+    kLooVy,
+    kLooV,
+    kThreshold,
+    kDetectable,
+    kFlags,
+    kPointColumns
+};
+// The columns of the check-point table.
+enum CheckColumn {
+    kCheckName,
+    kCheckVx,
+    kCheckVy,
+    kCheckV,
+    kCheckNearest,
+    kCheckPlace,
+    kCheckColumns
+};
+
+class AreaWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit AreaWindow(QWidget* parent = nullptr);
+    ~AreaWindow() override;
+
+    // Opens an area file; false after a message when it cannot be read.
+    bool OpenArea(const std::string& path);
+    // Opens a check-point file (as verify reads it); false after a message.
+    bool OpenChecks(const std::string& path);
+    void CloseChecks();
+    void SetToLocal(bool toLocal);
+    // Leaves adjustment point i out (or takes it back), with every point of its name.
+    void SetExcluded(size_t i, bool excluded);
+
+    // The dialogs' actions; the file comes from the platform's dialog.
+    void ChooseArea();
+    void ChooseChecks();
+    void SaveReport();
+    void SavePicture(bool currentView);
+    void Print();
+    // Prints the picture and the table on printer (landscape).
+    void PrintTo(QPrinter& printer);
+
+    // What the window shows, for the tests.
+    const AreaCheck& Check() const { return *check_; }
+    const std::optional<AreaFile>& Area() const { return area_; }
+    QStandardItemModel& PointModel() { return *points_; }
+    QStandardItemModel& CheckModel() { return *checkModel_; }
+    QTableView& PointTable() { return *pointTable_; }
+    QTableView& CheckTable() { return *checkTable_; }
+    MapView& Map() { return *map_; }
+    QString SummaryText() const;
+    SaveOptions CurrentSaveOptions(bool currentView) const;
+
+private:
+    void buildMenu();
+    void buildToolBar(); // after the tables and the picture: its buttons act on the picture
+    void recompute();
+    void fillPoints();
+    void fillChecks();
+    void fillSummary();
+    void selectPoint(size_t i); // of the whole set: its row, and its point centred
+    void pointClicked(size_t keptIndex);
+    void rowActivated();
+
+    std::optional<AreaFile> area_;
+    std::vector<bool> excluded_;
+    bool toLocal_ = false;
+    std::optional<std::string> checkPath_;
+    std::vector<CheckPoint> checks_;
+    std::vector<std::int64_t> unreadableChecks_;
+    std::unique_ptr<AreaCheck> check_;
+    std::vector<size_t> keptIndex_; // per point of the picture: its index in the whole set
+    bool filling_ = false;
+
+    QComboBox* direction_ = nullptr;
+    QStandardItemModel* points_ = nullptr;
+    QSortFilterProxyModel* pointSort_ = nullptr;
+    QTableView* pointTable_ = nullptr;
+    QStandardItemModel* checkModel_ = nullptr;
+    QSortFilterProxyModel* checkSort_ = nullptr;
+    QTableView* checkTable_ = nullptr;
+    QPlainTextEdit* summary_ = nullptr;
+    MapView* map_ = nullptr;
+};
+
+// The window's title for an area name (Windows-1250 bytes).
+QString AreaWindowTitle(const std::string& areaName);
+
+} // namespace vorida::obszar
