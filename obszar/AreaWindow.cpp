@@ -8,6 +8,7 @@
 #include "LineIO.h"
 #include "Numbers.h"
 #include "Platform.h"
+#include "System.h"
 
 #include <QAction>
 #include <QComboBox>

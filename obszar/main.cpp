@@ -3,6 +3,7 @@
 #include "AreaWindow.h"
 #include "QtPlatform.h"
 #include "QtStartup.h"
+#include "System.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -12,6 +12,7 @@
 
 #include "Cp1250.h"
 #include "Numbers.h"
+#include "System.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
