@@ -43,11 +43,11 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
             picture.CheckResults = CompareCheckPoints(t, checks, false, picture.Extents, {});
     }
     picture.Tolerance = tolerance;
-    picture.Named.assign(points.size(), false);
+    picture.NamedAsBlunder.assign(points.size(), false);
     if (screening) {
         picture.Loo = std::move(screening->Rounds.front().Loo);
         for (size_t i : screening->Blunders)
-            picture.Named[i] = true;
+            picture.NamedAsBlunder[i] = true;
     }
     return picture;
 }

@@ -28,7 +28,7 @@ struct AreaPicture
     // The first round of the screening; absent with fewer than kMinimumPointsForLeaveOneOut
     // points.
     std::optional<LooResult> Loo;
-    std::vector<bool> Named; // per point: named a likely blunder in some round
+    std::vector<bool> NamedAsBlunder; // per point: named a likely blunder in some round
     Extended Tolerance = kDefaultTolerance;
     std::vector<CheckPoint> Checks;
     std::optional<CheckSummary> CheckResults; // absent without checks or a usable fit
@@ -37,7 +37,7 @@ struct AreaPicture
     std::string Excluded; // names of the adjustment points left out (UTF-8), for the figures
 
     // Point i was named a likely blunder.
-    bool NamedAt(size_t i) const { return i < Named.size() && Named[i]; }
+    bool NamedAt(size_t i) const { return i < NamedAsBlunder.size() && NamedAsBlunder[i]; }
     // Point i lies outside the convex hull of the others.
     bool ExtrapolatedAt(size_t i) const { return Loo && Loo->Points[i].Extrapolated; }
 };

@@ -49,7 +49,7 @@ std::string xmlName(std::string_view cp1250)
 }
 
 // A coordinate on the sheet.
-std::string mm(Extended v)
+std::string sheetMm(Extended v)
 {
     return FormatDecimals(v, 2);
 }
@@ -66,8 +66,8 @@ public:
     void Text(Extended x, Extended y, const std::string& cls, const std::string& escaped,
         const std::string& extra = {})
     {
-        Line("<text x=\"" + mm(x) + "\" y=\"" + mm(y) + "\" class=\"" + cls + "\"" + extra + ">"
-            + escaped + "</text>");
+        Line("<text x=\"" + sheetMm(x) + "\" y=\"" + sheetMm(y) + "\" class=\"" + cls + "\"" + extra
+            + ">" + escaped + "</text>");
     }
 
     std::string Take() { return std::move(out_); }
@@ -115,21 +115,22 @@ std::string marker(const char* id, const char* colour)
 // The symbol of an adjustment point; in the legend (key) it carries the class "key" as well.
 std::string triangle(Extended x, Extended y, const char* kind, bool key = false)
 {
-    return "<path class=\"adjustment" + std::string(kind) + (key ? " key" : "") + "\" d=\"M" + mm(x)
-        + "," + mm(y - 1.3L) + " L" + mm(x + 1.15L) + "," + mm(y + 0.7L) + " L" + mm(x - 1.15L)
-        + "," + mm(y + 0.7L) + " Z\"/>";
+    return "<path class=\"adjustment" + std::string(kind) + (key ? " key" : "") + "\" d=\"M"
+        + sheetMm(x) + "," + sheetMm(y - 1.3L) + " L" + sheetMm(x + 1.15L) + "," + sheetMm(y + 0.7L)
+        + " L" + sheetMm(x - 1.15L) + "," + sheetMm(y + 0.7L) + " Z\"/>";
 }
 
 std::string square(Extended x, Extended y, bool key = false)
 {
-    return "<rect class=\"check" + std::string(key ? " key" : "") + "\" x=\"" + mm(x - 0.8L)
-        + "\" y=\"" + mm(y - 0.8L) + "\" width=\"1.6\" height=\"1.6\"/>";
+    return "<rect class=\"check" + std::string(key ? " key" : "") + "\" x=\"" + sheetMm(x - 0.8L)
+        + "\" y=\"" + sheetMm(y - 0.8L) + "\" width=\"1.6\" height=\"1.6\"/>";
 }
 
 std::string legendLine(Extended x, Extended y, const char* cls, const char* head)
 {
-    return "<line class=\"" + std::string(cls) + "\" x1=\"" + mm(x) + "\" y1=\"" + mm(y)
-        + "\" x2=\"" + mm(x + 7.0L) + "\" y2=\"" + mm(y) + "\" marker-end=\"url(#" + head + ")\"/>";
+    return "<line class=\"" + std::string(cls) + "\" x1=\"" + sheetMm(x) + "\" y1=\"" + sheetMm(y)
+        + "\" x2=\"" + sheetMm(x + 7.0L) + "\" y2=\"" + sheetMm(y) + "\" marker-end=\"url(#" + head
+        + ")\"/>";
 }
 
 // A scale bar from (x, y), length on paper, with its end labels.
@@ -138,19 +139,20 @@ void scaleBar(SvgWriter& w, Extended x, Extended y, Extended length, const std::
 {
     w.Text(x, y, "leg", xmlText(caption));
     x = x + 30.0L;
-    w.Line("<path class=\"bar\" d=\"M" + mm(x) + "," + mm(y - 1.0L) + " V" + mm(y) + " H"
-        + mm(x + length) + " V" + mm(y - 1.0L) + "\"/>");
+    w.Line("<path class=\"bar\" d=\"M" + sheetMm(x) + "," + sheetMm(y - 1.0L) + " V" + sheetMm(y)
+        + " H" + sheetMm(x + length) + " V" + sheetMm(y - 1.0L) + "\"/>");
     w.Text(x - 0.6L, y + 2.6L, "leg", "0");
     w.Text(x + length - 1.0L, y + 2.6L, "leg", xmlText(label));
 }
 
 // The title, the document's header and its definitions.
-void writeHeader(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l)
+void writeHeader(SvgWriter& w, const AreaPicture& picture, const PictureLayout& layout)
 {
     w.Line(R"(<?xml version="1.0" encoding="UTF-8"?>)");
     w.Line(R"(<svg xmlns="http://www.w3.org/2000/svg" version="1.1" width=")"
-        + PlainNumber(l.PageWidth) + "mm\" height=\"" + PlainNumber(l.PageHeight)
-        + "mm\" viewBox=\"0 0 " + PlainNumber(l.PageWidth) + " " + PlainNumber(l.PageHeight)
+        + PlainNumber(layout.PageWidth) + "mm\" height=\"" + PlainNumber(layout.PageHeight)
+        + "mm\" viewBox=\"0 0 " + PlainNumber(layout.PageWidth) + " "
+        + PlainNumber(layout.PageHeight)
         + R"(" font-family="DejaVu Sans, Liberation Sans, Arial, sans-serif">)");
     const std::string title = xmlName(TrimControls(picture.AreaName));
     w.Line("<title>" + title + "</title>");
@@ -160,25 +162,26 @@ void writeHeader(SvgWriter& w, const AreaPicture& picture, const PictureLayout& 
     w.Line(marker("headLoo", "#e07b00"));
     w.Line(marker("headChk", "#1a8a2e"));
     w.Line(marker("headNorth", "#222"));
-    w.Line("<clipPath id=\"map\"><rect x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop)
-        + "\" width=\"" + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/></clipPath>");
+    w.Line("<clipPath id=\"map\"><rect x=\"" + sheetMm(layout.MapLeft) + "\" y=\""
+        + sheetMm(layout.MapTop) + "\" width=\"" + sheetMm(layout.MapWidth) + "\" height=\""
+        + sheetMm(layout.MapHeight) + "\"/></clipPath>");
     w.Line("</defs>");
-    w.Line("<rect class=\"sheet\" x=\"0\" y=\"0\" width=\"" + PlainNumber(l.PageWidth)
-        + "\" height=\"" + PlainNumber(l.PageHeight) + "\"/>");
+    w.Line("<rect class=\"sheet\" x=\"0\" y=\"0\" width=\"" + PlainNumber(layout.PageWidth)
+        + "\" height=\"" + PlainNumber(layout.PageHeight) + "\"/>");
 
     // Title and subtitle; a long area name gets a smaller font so that it fits the sheet.
-    const Extended available = l.PageWidth - 2.0L * kSheetMargin;
+    const Extended available = layout.PageWidth - 2.0L * kSheetMargin;
     Extended titleSize = 5.0L;
     const Extended estimated = static_cast<Extended>(Utf8Length(title)) * 0.6L * titleSize;
     if (estimated > available)
         titleSize = std::max(2.0L, titleSize * available / estimated);
     w.Text(kSheetMargin, kSheetMargin + 5.0L, "title", title,
-        " style=\"font-size:" + mm(titleSize) + "px\"");
+        " style=\"font-size:" + sheetMm(titleSize) + "px\"");
     const std::string system = Cp1250ToUtf8(SystemName(picture.SystemCode));
     w.Text(kSheetMargin, kSheetMargin + 10.0L, "sub",
         xmlText("Układ " + (system.empty() ? std::to_string(picture.SystemCode) : system)
             + ", x na północ · skala 1:")
-            + Grouped(l.ScaleDenominator)
+            + Grouped(layout.ScaleDenominator)
             + xmlText(" · punktów dostosowania: " + std::to_string(picture.Points.size())));
     w.Text(kSheetMargin, kSheetMargin + 14.0L, "sub",
         xmlText("Przeliczenie lokalny → krajowy: wielomian 3. stopnia z korektą Hausbrandta; "
@@ -204,11 +207,12 @@ void writeArrow(SvgWriter& w, const MapArrow& a)
     static const char* const classes[] = { "res", "loo", "chk" };
     static const char* const heads[] = { "headRes", "headLoo", "headChk" };
     const size_t k = static_cast<size_t>(a.Kind);
-    std::string l = "<line class=\"" + std::string(classes[k]) + (a.Cut ? " cut" : "") + "\" x1=\""
-        + mm(a.X1) + "\" y1=\"" + mm(a.Y1) + "\" x2=\"" + mm(a.X2) + "\" y2=\"" + mm(a.Y2) + "\"";
+    std::string layout = "<line class=\"" + std::string(classes[k]) + (a.Cut ? " cut" : "")
+        + "\" x1=\"" + sheetMm(a.X1) + "\" y1=\"" + sheetMm(a.Y1) + "\" x2=\"" + sheetMm(a.X2)
+        + "\" y2=\"" + sheetMm(a.Y2) + "\"";
     if (a.Head)
-        l += " marker-end=\"url(#" + std::string(heads[k]) + ")\"";
-    w.Line(l + "/>");
+        layout += " marker-end=\"url(#" + std::string(heads[k]) + ")\"";
+    w.Line(layout + "/>");
 }
 
 const char* markerKind(MarkerKind kind)
@@ -224,18 +228,20 @@ const char* markerKind(MarkerKind kind)
 }
 
 // The map: grid, area rectangle, arrows, markers and the labels that found a place.
-void writeMap(SvgWriter& w, const PictureLayout& l, const MapScene& scene)
+void writeMap(SvgWriter& w, const PictureLayout& layout, const MapScene& scene)
 {
     w.Line("<g clip-path=\"url(#map)\">");
     for (const MapLine& g : scene.Grid)
-        w.Line("<line class=\"grid\" x1=\"" + mm(g.X1) + "\" y1=\"" + mm(g.Y1) + "\" x2=\""
-            + mm(g.X2) + "\" y2=\"" + mm(g.Y2) + "\"/>");
+        w.Line("<line class=\"grid\" x1=\"" + sheetMm(g.X1) + "\" y1=\"" + sheetMm(g.Y1)
+            + "\" x2=\"" + sheetMm(g.X2) + "\" y2=\"" + sheetMm(g.Y2) + "\"/>");
     const Box& a = scene.Area;
-    w.Line("<rect class=\"area\" x=\"" + mm(a.Left) + "\" y=\"" + mm(a.Top) + "\" width=\""
-        + mm(a.Right - a.Left) + "\" height=\"" + mm(a.Bottom - a.Top) + "\"/>");
+    w.Line("<rect class=\"area\" x=\"" + sheetMm(a.Left) + "\" y=\"" + sheetMm(a.Top)
+        + "\" width=\"" + sheetMm(a.Right - a.Left) + "\" height=\"" + sheetMm(a.Bottom - a.Top)
+        + "\"/>");
     const Extended northX = scene.NorthX, northY = scene.NorthY;
-    w.Line("<line class=\"bar\" x1=\"" + mm(northX) + "\" y1=\"" + mm(northY) + "\" x2=\""
-        + mm(northX) + "\" y2=\"" + mm(northY - 7.0L) + "\" marker-end=\"url(#headNorth)\"/>");
+    w.Line("<line class=\"bar\" x1=\"" + sheetMm(northX) + "\" y1=\"" + sheetMm(northY) + "\" x2=\""
+        + sheetMm(northX) + "\" y2=\"" + sheetMm(northY - 7.0L)
+        + "\" marker-end=\"url(#headNorth)\"/>");
     w.Text(northX - 1.2L, northY + 3.5L, "leg", "N");
     for (const MapArrow& arrow : scene.Arrows)
         writeArrow(w, arrow);
@@ -243,21 +249,22 @@ void writeMap(SvgWriter& w, const PictureLayout& l, const MapScene& scene)
         w.Line(m.Kind == MarkerKind::Check ? square(m.X, m.Y)
                                            : triangle(m.X, m.Y, markerKind(m.Kind)));
     for (const MapLine& g : scene.Leaders)
-        w.Line("<line class=\"leader\" x1=\"" + mm(g.X1) + "\" y1=\"" + mm(g.Y1) + "\" x2=\""
-            + mm(g.X2) + "\" y2=\"" + mm(g.Y2) + "\"/>");
+        w.Line("<line class=\"leader\" x1=\"" + sheetMm(g.X1) + "\" y1=\"" + sheetMm(g.Y1)
+            + "\" x2=\"" + sheetMm(g.X2) + "\" y2=\"" + sheetMm(g.Y2) + "\"/>");
     for (const MapText& t : scene.Texts)
         w.Text(t.X, t.Y, classOf(t.Kind), xmlText(t.Text));
     w.Line("</g>");
     // The frame over the map's edge.
-    w.Line("<rect class=\"frame\" x=\"" + mm(l.MapLeft) + "\" y=\"" + mm(l.MapTop) + "\" width=\""
-        + mm(l.MapWidth) + "\" height=\"" + mm(l.MapHeight) + "\"/>");
+    w.Line("<rect class=\"frame\" x=\"" + sheetMm(layout.MapLeft) + "\" y=\""
+        + sheetMm(layout.MapTop) + "\" width=\"" + sheetMm(layout.MapWidth) + "\" height=\""
+        + sheetMm(layout.MapHeight) + "\"/>");
 }
 
 // The symbols on the left below the map.
-void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& l)
+void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& layout)
 {
     const Extended left = kSheetMargin + 1.0L, textLeft = kSheetMargin + 10.0L;
-    Extended row = l.LegendTop();
+    Extended row = layout.LegendTop();
     auto next = [&row]() {
         const Extended r = row;
         row = row + 4.6L;
@@ -285,35 +292,36 @@ void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& 
         w.Text(textLeft, r, "leg", xmlText("punkt kontrolny i jego odchyłka"));
     }
     r = next();
-    w.Line("<rect class=\"area key\" x=\"" + mm(left) + "\" y=\"" + mm(r - 2.4L)
+    w.Line("<rect class=\"area key\" x=\"" + sheetMm(left) + "\" y=\"" + sheetMm(r - 2.4L)
         + "\" width=\"7\" height=\"3\"/>");
     w.Text(textLeft, r, "leg",
         xmlText("obszar: punkty dostosowania + " + AreaMarginText()
-            + (l.AreaClipped ? ", przycięty" : "")));
+            + (layout.AreaClipped ? ", przycięty" : "")));
     r = next();
-    w.Line("<line class=\"res cut\" x1=\"" + mm(left) + "\" y1=\"" + mm(r - 0.9L) + "\" x2=\""
-        + mm(left + 7.0L) + "\" y2=\"" + mm(r - 0.9L) + "\"/>");
+    w.Line("<line class=\"res cut\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
+        + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
     w.Text(textLeft, r, "leg",
-        xmlText("strzałka skrócona do " + PlainNumber(l.LongestArrow) + " mm, z długością"));
+        xmlText("strzałka skrócona do " + PlainNumber(layout.LongestArrow) + " mm, z długością"));
     r = next();
-    w.Line("<line class=\"grid key\" x1=\"" + mm(left) + "\" y1=\"" + mm(r - 0.9L) + "\" x2=\""
-        + mm(left + 7.0L) + "\" y2=\"" + mm(r - 0.9L) + "\"/>");
+    w.Line("<line class=\"grid key\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
+        + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
     w.Text(textLeft, r, "leg",
-        xmlText("siatka co " + PlainNumber(l.GridStep) + " m (x przy lewej, y przy dolnej)"));
+        xmlText("siatka co " + PlainNumber(layout.GridStep) + " m (x przy lewej, y przy dolnej)"));
 }
 
 // The scale bars and the figures on the right below the map.
 void writeFigures(
-    SvgWriter& w, const AreaPicture& picture, const PictureLayout& l, const MapScene& scene)
+    SvgWriter& w, const AreaPicture& picture, const PictureLayout& layout, const MapScene& scene)
 {
     const LabelCounts& counts = scene.Counts;
-    const Extended right = l.Landscape ? l.PageWidth * 0.5L : l.PageWidth * 0.45L;
-    Extended row = l.LegendTop();
-    scaleBar(w, right, row, l.ArrowBarGround * l.ArrowScale, PlainNumber(l.ArrowBarGround) + " mm",
-        "skala odchyłek");
+    const Extended right = layout.Landscape ? layout.PageWidth * 0.5L : layout.PageWidth * 0.45L;
+    Extended row = layout.LegendTop();
+    scaleBar(w, right, row, layout.ArrowBarGround * layout.ArrowScale,
+        PlainNumber(layout.ArrowBarGround) + " mm", "skala odchyłek");
     row = row + 6.0L;
-    scaleBar(w, right, row, l.MetreBarGround * 1000.0L / l.ScaleDenominator,
-        PlainNumber(l.MetreBarGround) + " m", "skala mapy 1:" + Grouped(l.ScaleDenominator));
+    scaleBar(w, right, row, layout.MetreBarGround * 1000.0L / layout.ScaleDenominator,
+        PlainNumber(layout.MetreBarGround) + " m",
+        "skala mapy 1:" + Grouped(layout.ScaleDenominator));
     row = row + 7.0L;
     std::vector<std::string> figures;
     switch (picture.Fit) {
@@ -381,13 +389,13 @@ void writeFigures(
 
 std::string AreaSvg(const AreaPicture& picture, LabelCounts* counts)
 {
-    const PictureLayout l = LayOutPicture(picture);
-    const MapScene scene = LayOutMap(picture, l);
+    const PictureLayout layout = LayOutPicture(picture);
+    const MapScene scene = LayOutMap(picture, layout);
     SvgWriter w;
-    writeHeader(w, picture, l);
-    writeMap(w, l, scene);
-    writeLegend(w, picture, l);
-    writeFigures(w, picture, l, scene);
+    writeHeader(w, picture, layout);
+    writeMap(w, layout, scene);
+    writeLegend(w, picture, layout);
+    writeFigures(w, picture, layout, scene);
     w.Line("</svg>");
     if (counts)
         *counts = scene.Counts;

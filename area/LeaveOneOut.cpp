@@ -423,11 +423,11 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         round.Loo = LeaveOneOut(set, reverse, tolerance, threads);
         round.Members = members;
         if (round.Loo.MostOver) {
-            round.Named = members[*round.Loo.MostOver];
-            s.Blunders.push_back(*round.Named);
+            round.NamedAsBlunder = members[*round.Loo.MostOver];
+            s.Blunders.push_back(*round.NamedAsBlunder);
             members.erase(members.begin() + static_cast<std::ptrdiff_t>(*round.Loo.MostOver));
         }
-        const bool done = !round.Named;
+        const bool done = !round.NamedAsBlunder;
         s.Rounds.push_back(std::move(round));
         if (done)
             return s;

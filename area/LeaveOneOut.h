@@ -141,7 +141,7 @@ struct ScreeningRound
 {
     std::vector<size_t> Members;
     LooResult Loo; // Loo.Points[k] belongs to Members[k]
-    std::optional<size_t> Named; // index into the whole set
+    std::optional<size_t> NamedAsBlunder; // index into the whole set
 };
 
 struct Screening

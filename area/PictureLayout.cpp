@@ -102,10 +102,10 @@ ExtentBox framedBox(const AreaPicture& picture)
 
 // Of the two orientations of the sheet, the one that shows the framed box at the larger
 // scale (portrait when equal); the metres per paper millimetre it needs.
-Extended chooseSheet(PictureLayout& l)
+Extended chooseSheet(PictureLayout& layout)
 {
-    const Extended width = l.Framed.MaxY - l.Framed.MinY; // easting, metres
-    const Extended height = l.Framed.MaxX - l.Framed.MinX; // northing
+    const Extended width = layout.Framed.MaxY - layout.Framed.MinY; // easting, metres
+    const Extended height = layout.Framed.MaxX - layout.Framed.MinX; // northing
     Extended metresPerMm = 0.0L;
     for (bool landscape : { false, true }) {
         const Extended pageWidth = landscape ? kLongSide : kShortSide;
@@ -115,13 +115,13 @@ Extended chooseSheet(PictureLayout& l)
         const Extended needed = std::max(width / mapWidth, height / mapHeight);
         if (!landscape || needed < metresPerMm) {
             metresPerMm = needed;
-            l.Landscape = landscape;
-            l.PageWidth = pageWidth;
-            l.PageHeight = pageHeight;
-            l.MapLeft = kSheetMargin;
-            l.MapTop = kSheetMargin + kTitleHeight;
-            l.MapWidth = mapWidth;
-            l.MapHeight = mapHeight;
+            layout.Landscape = landscape;
+            layout.PageWidth = pageWidth;
+            layout.PageHeight = pageHeight;
+            layout.MapLeft = kSheetMargin;
+            layout.MapTop = kSheetMargin + kTitleHeight;
+            layout.MapWidth = mapWidth;
+            layout.MapHeight = mapHeight;
         }
     }
     return metresPerMm;
@@ -146,31 +146,35 @@ Extended PictureLayout::LegendTop() const
 
 PictureLayout LayOutPicture(const AreaPicture& picture)
 {
-    PictureLayout l;
-    l.Framed = framedBox(picture);
-    const ExtentBox& box = l.Framed;
-    const Extended metresPerMm = chooseSheet(l);
-    l.ScaleDenominator = picture.Scale
+    PictureLayout layout;
+    layout.Framed = framedBox(picture);
+    const ExtentBox& box = layout.Framed;
+    const Extended metresPerMm = chooseSheet(layout);
+    layout.ScaleDenominator = picture.Scale
         ? *picture.Scale
         : roundUp(metresPerMm * 1000.0L,
             { 1.0L, 1.2L, 1.5L, 2.0L, 2.5L, 3.0L, 4.0L, 5.0L, 6.0L, 7.5L, 8.0L });
-    l.CentreNorth = (box.MinX + box.MaxX) / 2.0L;
-    l.CentreEast = (box.MinY + box.MaxY) / 2.0L;
+    layout.CentreNorth = (box.MinX + box.MaxX) / 2.0L;
+    layout.CentreEast = (box.MinY + box.MaxY) / 2.0L;
     if (picture.Centre && *picture.Centre < picture.Points.size()) {
-        l.CentreNorth = picture.Points[*picture.Centre].NationalX;
-        l.CentreEast = picture.Points[*picture.Centre].NationalY;
+        layout.CentreNorth = picture.Points[*picture.Centre].NationalX;
+        layout.CentreEast = picture.Points[*picture.Centre].NationalY;
     }
     const ExtentBox& area = picture.Extents.National;
-    l.AreaClipped = l.PaperX(area.MinY) < l.MapLeft || l.PaperX(area.MaxY) > l.MapLeft + l.MapWidth
-        || l.PaperY(area.MaxX) < l.MapTop || l.PaperY(area.MinX) > l.MapTop + l.MapHeight;
+    layout.AreaClipped = layout.PaperX(area.MinY) < layout.MapLeft
+        || layout.PaperX(area.MaxY) > layout.MapLeft + layout.MapWidth
+        || layout.PaperY(area.MaxX) < layout.MapTop
+        || layout.PaperY(area.MinX) > layout.MapTop + layout.MapHeight;
     const Extended longest = std::max(longestReferenceVector(picture) * 1000.0L, kSmallestVector);
-    l.ArrowBarGround = roundUp(longest, { 1.0L, 1.5L, 2.0L, 2.5L, 3.0L, 4.0L, 5.0L, 6.0L, 8.0L });
-    l.ArrowScale = kArrowBarPaper / l.ArrowBarGround;
-    l.MetreBarGround
-        = roundDown(l.MapWidth * l.ScaleDenominator / 1000.0L / 4.0L, { 1.0L, 2.0L, 5.0L });
-    l.GridStep = roundUp(kGridPaperStep * l.ScaleDenominator / 1000.0L, { 1.0L, 2.0L, 5.0L });
-    l.LongestArrow = kLongestArrow;
-    return l;
+    layout.ArrowBarGround
+        = roundUp(longest, { 1.0L, 1.5L, 2.0L, 2.5L, 3.0L, 4.0L, 5.0L, 6.0L, 8.0L });
+    layout.ArrowScale = kArrowBarPaper / layout.ArrowBarGround;
+    layout.MetreBarGround = roundDown(
+        layout.MapWidth * layout.ScaleDenominator / 1000.0L / 4.0L, { 1.0L, 2.0L, 5.0L });
+    layout.GridStep
+        = roundUp(kGridPaperStep * layout.ScaleDenominator / 1000.0L, { 1.0L, 2.0L, 5.0L });
+    layout.LongestArrow = kLongestArrow;
+    return layout;
 }
 
 std::string VectorMm(Extended metres)
@@ -187,31 +191,32 @@ namespace {
 
 // The grid lines of round coordinates across the map; their labels on the left edge (x) and
 // on the bottom edge (y) are handed back, to be placed where no marker stands.
-std::vector<std::pair<Box, std::string>> layOutGrid(MapScene& scene, const PictureLayout& l)
+std::vector<std::pair<Box, std::string>> layOutGrid(MapScene& scene, const PictureLayout& layout)
 {
-    const Extended metresPerMm = l.ScaleDenominator / 1000.0L;
-    const Extended right = l.MapLeft + l.MapWidth, bottom = l.MapTop + l.MapHeight;
-    const Extended westmost = l.CentreEast - l.MapWidth / 2.0L * metresPerMm;
-    const Extended eastmost = l.CentreEast + l.MapWidth / 2.0L * metresPerMm;
-    const Extended southmost = l.CentreNorth - l.MapHeight / 2.0L * metresPerMm;
-    const Extended northmost = l.CentreNorth + l.MapHeight / 2.0L * metresPerMm;
+    const Extended metresPerMm = layout.ScaleDenominator / 1000.0L;
+    const Extended right = layout.MapLeft + layout.MapWidth,
+                   bottom = layout.MapTop + layout.MapHeight;
+    const Extended westmost = layout.CentreEast - layout.MapWidth / 2.0L * metresPerMm;
+    const Extended eastmost = layout.CentreEast + layout.MapWidth / 2.0L * metresPerMm;
+    const Extended southmost = layout.CentreNorth - layout.MapHeight / 2.0L * metresPerMm;
+    const Extended northmost = layout.CentreNorth + layout.MapHeight / 2.0L * metresPerMm;
     std::vector<std::pair<Box, std::string>> labels;
-    for (Extended e = std::ceil(westmost / l.GridStep) * l.GridStep; e <= eastmost;
-         e = e + l.GridStep) {
-        const Extended x = l.PaperX(e);
-        scene.Grid.push_back({ x, l.MapTop, x, bottom });
+    for (Extended e = std::ceil(westmost / layout.GridStep) * layout.GridStep; e <= eastmost;
+         e = e + layout.GridStep) {
+        const Extended x = layout.PaperX(e);
+        scene.Grid.push_back({ x, layout.MapTop, x, bottom });
         const std::string text = "y " + Grouped(e);
         const Box b = TextBox(x + 0.6L, bottom - 0.9L, text, kGridSize);
         if (b.Right < right)
             labels.emplace_back(b, text);
     }
-    for (Extended n = std::ceil(southmost / l.GridStep) * l.GridStep; n <= northmost;
-         n = n + l.GridStep) {
-        const Extended y = l.PaperY(n);
-        scene.Grid.push_back({ l.MapLeft, y, right, y });
+    for (Extended n = std::ceil(southmost / layout.GridStep) * layout.GridStep; n <= northmost;
+         n = n + layout.GridStep) {
+        const Extended y = layout.PaperY(n);
+        scene.Grid.push_back({ layout.MapLeft, y, right, y });
         const std::string text = "x " + Grouped(n);
-        const Box b = TextBox(l.MapLeft + 0.8L, y - 0.6L, text, kGridSize);
-        if (b.Top > l.MapTop)
+        const Box b = TextBox(layout.MapLeft + 0.8L, y - 0.6L, text, kGridSize);
+        if (b.Top > layout.MapTop)
             labels.emplace_back(b, text);
     }
     return labels;
@@ -227,8 +232,8 @@ class MapBuilder
 {
 public:
     MapBuilder(
-        const AreaPicture& picture, const PictureLayout& l, MapScene& scene, Occupancy& taken)
-        : picture_(picture), l_(l), scene_(scene), taken_(taken)
+        const AreaPicture& picture, const PictureLayout& layout, MapScene& scene, Occupancy& taken)
+        : picture_(picture), l_(layout), scene_(scene), taken_(taken)
     {
     }
 
@@ -342,19 +347,21 @@ MapLine leader(const Label& label, std::pair<Extended, Extended> spot)
 
 } // namespace
 
-MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& l)
+MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& layout)
 {
     MapScene scene;
-    Occupancy taken({ l.MapLeft, l.MapTop, l.MapLeft + l.MapWidth, l.MapTop + l.MapHeight });
-    scene.NorthX = l.MapLeft + l.MapWidth - 6.0L;
-    scene.NorthY = l.MapTop + 12.0L;
+    Occupancy taken({ layout.MapLeft, layout.MapTop, layout.MapLeft + layout.MapWidth,
+        layout.MapTop + layout.MapHeight });
+    scene.NorthX = layout.MapLeft + layout.MapWidth - 6.0L;
+    scene.NorthY = layout.MapTop + 12.0L;
     taken.Take(
         { scene.NorthX - 2.5L, scene.NorthY - 8.0L, scene.NorthX + 2.5L, scene.NorthY + 4.5L });
-    const std::vector<std::pair<Box, std::string>> gridLabels = layOutGrid(scene, l);
+    const std::vector<std::pair<Box, std::string>> gridLabels = layOutGrid(scene, layout);
     const ExtentBox& box = picture.Extents.National;
-    scene.Area = { l.PaperX(box.MinY), l.PaperY(box.MaxX), l.PaperX(box.MaxY), l.PaperY(box.MinX) };
+    scene.Area = { layout.PaperX(box.MinY), layout.PaperY(box.MaxX), layout.PaperX(box.MaxY),
+        layout.PaperY(box.MinX) };
 
-    MapBuilder builder(picture, l, scene, taken);
+    MapBuilder builder(picture, layout, scene, taken);
     builder.Arrows();
     builder.Markers();
     std::vector<Label> labels = builder.TakeLabels();
@@ -370,7 +377,8 @@ MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& l)
         return a.Rank < b.Rank || (a.Rank == b.Rank && a.Weight > b.Weight);
     });
     LabelCounts& counts = scene.Counts;
-    const Box map { l.MapLeft, l.MapTop, l.MapLeft + l.MapWidth, l.MapTop + l.MapHeight };
+    const Box map { layout.MapLeft, layout.MapTop, layout.MapLeft + layout.MapWidth,
+        layout.MapTop + layout.MapHeight };
     for (Label& label : labels) {
         if (!(map.Left <= label.X && label.X <= map.Right && map.Top <= label.Y
                 && label.Y <= map.Bottom)) {

@@ -7,7 +7,6 @@
 #include "LeaveOneOut.h"
 #include "Numbers.h"
 #include "Run.h"
-#include "UTransPkt.h"
 
 #include <iostream>
 
@@ -57,22 +56,23 @@ ExitStatus computationFailed(VerbStreams& io, const Error& e)
 }
 
 ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
-    TTrKonfAf& fit, bool localToNational, PreparedArea& area)
+    bool localToNational, PreparedArea& area)
 {
-    if (!loadArea(io, o))
+    if (!loadArea(io, o, area.Whole))
         return ExitStatus::Failure;
-    if (!markExcluded(io, AdjustmentPoints, options.Exclude, area.Excluded))
+    const TPktDostosowania& points = area.Whole.Points;
+    if (!markExcluded(io, points, options.Exclude, area.Excluded))
         return ExitStatus::Usage;
-    area.Kept = withoutExcluded(AdjustmentPoints, area.Excluded);
+    area.Kept = withoutExcluded(points, area.Excluded);
     try {
         // The run's refusals, in its words; a coordinate that is not a number fails the whole
         // set here, once.
-        const AreaFitStatus status = FitArea(fit, area.Kept, !localToNational);
+        const AreaFitStatus status = FitArea(area.Fit, area.Kept, !localToNational);
         if (status != AreaFitStatus::Fitted) {
             io.Err << RefusalText(status) << '\n';
             return ExitStatus::Failure;
         }
-        for (const std::string& warning : AreaWarnings(AdjustmentPoints, SystemCode))
+        for (const std::string& warning : AreaWarnings(points, area.Whole.SystemCode))
             io.Err << warning << '\n';
     } catch (const Error& e) {
         return computationFailed(io, e);

@@ -28,16 +28,19 @@ std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb
 // The area a verb works on once the preamble is through.
 struct PreparedArea
 {
-    std::vector<bool> Excluded; // by adjustment point, --exclude
+    RunArea Whole; // the area file as read: every adjustment point, the area's name and code
+    std::vector<bool> Excluded; // by adjustment point of Whole, --exclude
     TPktDostosowania Kept; // the adjustment points not excluded
+    TTrKonfAf Fit; // fitted on Kept for the verb's direction
 };
 
-// The preamble of fit, verify and plot: loads the area file (areaPath) into the program-wide
-// values with its extents, marks the points of --exclude, fits fit on the rest for the direction
-// as the run does (FitArea; its words for a refusal on standard error) and prints the area's
-// warnings. ExitStatus::Ok when area is ready; otherwise the status, after the message.
+// The preamble of fit, verify and plot: loads the area file (areaPath) with its extents, marks
+// the points of --exclude, fits the rest for the direction as the run does (FitArea; its words
+// for a refusal on standard error) and prints the area's warnings. ExitStatus::Ok when area is
+// ready; otherwise the status, after the message. Everything the verb works on is in area, so
+// verbs on different areas may run in one process at the same time.
 ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
-    TTrKonfAf& fit, bool localToNational, PreparedArea& area);
+    bool localToNational, PreparedArea& area);
 
 // Marks in excluded (sized to points) every adjustment point named in names. False after a
 // message on standard error when a name is no adjustment point's.

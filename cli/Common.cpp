@@ -3,7 +3,6 @@
 #include "CheckPoints.h"
 #include "LineIO.h"
 #include "Numbers.h"
-#include "UTransPkt.h"
 
 #include "VoridaVersion.h"
 
@@ -293,22 +292,11 @@ void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& message
         messages.ShowMessage(areaReadFailure(path));
 }
 
-void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages)
-{
-    RunArea area;
-    loadAreaFile(io, path, messages, area);
-    AdjustmentPoints = std::move(area.Points);
-    AreaName = std::move(area.Name);
-    SystemCode = area.SystemCode;
-    AreaExtents = area.Extents;
-}
-
-bool loadArea(VerbStreams& io, const Options& o)
+bool loadArea(VerbStreams& io, const Options& o, RunArea& area)
 {
     const std::string path = areaPath(io, o);
     CliPlatform messages;
-    ScopedPlatform scope(messages);
-    loadAreaFile(io, path, messages);
+    loadAreaFile(io, path, messages, area);
     if (messages.Held.empty())
         return true;
     messages.Release(io.Err);

@@ -154,15 +154,13 @@ void appendName(std::string& row, std::string_view utf8, size_t width);
 // looked up is named on standard error unless tell is false).
 std::string areaPath(VerbStreams& io, const Options& o, bool tell = true);
 
-// Loads the area file (areaPath) into the program-wide values and computes the area's extents;
-// false (after the message on standard error) when it cannot be read.
-bool loadArea(VerbStreams& io, const Options& o);
+// Loads the area file (areaPath) into area with its extents; false (after the message on
+// standard error) when it cannot be read.
+bool loadArea(VerbStreams& io, const Options& o, RunArea& area);
 
 // Loads the area file at path into area with its extents, its read failure held in messages
 // with the file named.
 void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages, RunArea& area);
-// The same into the program-wide values, as loadArea does.
-void loadAreaFile(VerbStreams& io, const std::string& path, CliPlatform& messages);
 
 // Reads a check-point file; reports each unreadable line on standard error. False (after a
 // message) when the file cannot be read.

@@ -274,7 +274,6 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     // As at the program's start: load the area (a failure shows its message and goes on; the
     // run then refuses).
     CliPlatform messages;
-    ScopedPlatform scope(messages);
     settings.Messages = &messages;
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)

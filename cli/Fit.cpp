@@ -8,7 +8,6 @@
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"
-#include "UTransPkt.h"
 
 #include <cmath>
 #include <iostream>
@@ -101,10 +100,10 @@ ExitStatus leaveOneOut(
     VerbStreams& io, const Options& o, const AreaOptions& options, unsigned threads)
 {
     PreparedArea area;
-    TTrKonfAf whole;
-    if (const ExitStatus status = prepareArea(io, o, options, whole, !o.ToLocal, area);
+    if (const ExitStatus status = prepareArea(io, o, options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
+    const TPktDostosowania& points = area.Whole.Points;
     const std::vector<bool>& excluded = area.Excluded;
     const TPktDostosowania& kept = area.Kept;
     const Extended tolerance = options.Tolerance.value_or(kDefaultTolerance);
@@ -116,15 +115,15 @@ ExitStatus leaveOneOut(
     }
     Screening screening;
     try {
-        screening = ScreenBlunders(AdjustmentPoints, o.ToLocal, excluded, tolerance, threads);
+        screening = ScreenBlunders(points, o.ToLocal, excluded, tolerance, threads);
     } catch (const Error& e) {
         return computationFailed(io, e);
     }
-    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Obszar: " << Cp1250ToUtf8(area.Whole.Name) << '\n';
     io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     io.Out << "Punktów dostosowania: " << kept.size() << '\n';
     if (!options.Exclude.empty())
-        io.Out << "Wyłączone z oceny: " << excludedNames(AdjustmentPoints, excluded) << '\n';
+        io.Out << "Wyłączone z oceny: " << excludedNames(points, excluded) << '\n';
     io.Out << "Próg punktu: " << BlunderRuleText(tolerance)
            << " (s: spodziewane odchylenie punktu); \"ekstrapolacja\": punkt poza otoczką "
               "wypukłą pozostałych\n";
@@ -138,14 +137,13 @@ ExitStatus leaveOneOut(
             io.Out << "Runda " << (r + 1)
                    << (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named)
                    << '\n';
-        printRound(io, round, AdjustmentPoints);
+        printRound(io, round, points);
         if (r == 0 && !round.Loo.Worst) {
             io.Out << "Żadnej odchyłki nie udało się obliczyć.\n";
             return ExitStatus::Failure;
         }
-        if (round.Named)
-            named
-                += (named.empty() ? "" : ", ") + Cp1250ToUtf8(AdjustmentPoints[*round.Named].Name);
+        if (round.NamedAsBlunder)
+            named += (named.empty() ? "" : ", ") + Cp1250ToUtf8(points[*round.NamedAsBlunder].Name);
     }
     if (!screening.Complete)
         io.Out << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
@@ -192,15 +190,15 @@ ExitStatus fit(VerbStreams& io, const Options& o)
     if (options->Tolerance || o.Threads)
         return usage(io, verb, "--tolerance i --threads tylko z --loo");
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, *options, TrKonfAf, !o.ToLocal, area);
+    if (const ExitStatus status = prepareArea(io, o, *options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
-    const TTrKonfAf& t = TrKonfAf;
-    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    const TTrKonfAf& t = area.Fit;
+    io.Out << "Obszar: " << Cp1250ToUtf8(area.Whole.Name) << '\n';
     io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     io.Out << "Punktów dostosowania: " << t.PointCount << '\n';
     if (!options->Exclude.empty())
-        io.Out << "Wyłączone: " << excludedNames(AdjustmentPoints, area.Excluded) << '\n';
+        io.Out << "Wyłączone: " << excludedNames(area.Whole.Points, area.Excluded) << '\n';
     io.Out << "Układ osobliwy: " << (t.Singular ? "tak" : "nie") << '\n';
     printResiduals(io, t, area.Kept);
     return t.Singular ? ExitStatus::Failure : ExitStatus::Ok;

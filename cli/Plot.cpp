@@ -9,7 +9,6 @@
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"
-#include "UTransPkt.h"
 
 #include <iostream>
 
@@ -45,7 +44,7 @@ void printSummary(VerbStreams& io, const std::string& output, const Drawing& dra
     out << '\n';
     if (picture.Loo && picture.Loo->Worst) {
         size_t blunders = 0;
-        for (bool named : picture.Named)
+        for (bool named : picture.NamedAsBlunder)
             blunders += named ? 1 : 0;
         out << "Odchyłki przy pominięciu punktu: RMS " << millimetres(picture.Loo->Rms)
             << " mm, prawdopodobne błędy grube: " << blunders << '\n';
@@ -73,15 +72,15 @@ ExitStatus draw(VerbStreams& io, const AreaOptions& options, const PreparedArea&
 {
     try {
         AreaPicture& picture = drawing.Picture;
-        picture = PrepareAreaPicture(area.Kept, AreaName, SystemCode, checks.Points,
-            options.Tolerance.value_or(kDefaultTolerance), threads);
+        picture = PrepareAreaPicture(area.Kept, area.Whole.Name, area.Whole.SystemCode,
+            checks.Points, options.Tolerance.value_or(kDefaultTolerance), threads);
         picture.Scale = options.Scale;
         if (options.Center) {
             picture.Centre = FindPoint(area.Kept, *options.Center);
             if (!picture.Centre)
                 return usage(io, plotVerb(), "Brak punktu dostosowania " + *options.Center);
         }
-        picture.Excluded = excludedNames(AdjustmentPoints, area.Excluded);
+        picture.Excluded = excludedNames(area.Whole.Points, area.Excluded);
         drawing.Svg = AreaSvg(picture, &drawing.Labels);
     } catch (const Error& e) {
         return computationFailed(io, e);
@@ -110,8 +109,7 @@ ExitStatus plot(VerbStreams& io, const Options& o)
     if (const auto refused = refuseClash(io, plan))
         return *refused;
     PreparedArea area;
-    TTrKonfAf whole;
-    if (const ExitStatus status = prepareArea(io, o, *options, whole, true, area);
+    if (const ExitStatus status = prepareArea(io, o, *options, true, area);
         status != ExitStatus::Ok)
         return status;
     if (const std::string weak = WeakScreeningWarning(area.Kept.size()); !weak.empty())

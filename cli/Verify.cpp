@@ -9,7 +9,6 @@
 #include "CheckPoints.h"
 #include "Cp1250.h"
 #include "Numbers.h"
-#include "UTransPkt.h"
 
 #include <iostream>
 
@@ -119,7 +118,7 @@ ExitStatus verify(VerbStreams& io, const Options& o)
         digits = *d;
     }
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, *options, TrKonfAf, !o.ToLocal, area);
+    if (const ExitStatus status = prepareArea(io, o, *options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
     CheckPointFile file;
@@ -128,16 +127,16 @@ ExitStatus verify(VerbStreams& io, const Options& o)
     CheckSummary summary;
     try {
         summary = CompareCheckPoints(
-            TrKonfAf, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
+            area.Fit, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
     } catch (const Error& e) {
         return computationFailed(io, e);
     }
     warnAboutDuplicates(io, file, summary, area.Kept);
 
-    io.Out << "Obszar: " << Cp1250ToUtf8(AreaName) << '\n';
+    io.Out << "Obszar: " << Cp1250ToUtf8(area.Whole.Name) << '\n';
     io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
     if (!options->Exclude.empty())
-        io.Out << "Bez punktów dostosowania: " << excludedNames(AdjustmentPoints, area.Excluded)
+        io.Out << "Bez punktów dostosowania: " << excludedNames(area.Whole.Points, area.Excluded)
                << '\n';
     io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
            << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "

@@ -24,13 +24,13 @@ std::vector<std::string_view> splitOn(std::string_view line, char separator)
     std::vector<std::string_view> parts;
     size_t start = 0;
     for (;;) {
-        size_t at = line.find(separator, start);
-        if (at == std::string_view::npos) {
+        size_t cut = line.find(separator, start);
+        if (cut == std::string_view::npos) {
             parts.push_back(line.substr(start));
             return parts;
         }
-        parts.push_back(line.substr(start, at - start));
-        start = at + 1;
+        parts.push_back(line.substr(start, cut - start));
+        start = cut + 1;
     }
 }
 

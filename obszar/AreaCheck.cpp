@@ -182,8 +182,8 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
         for (ScreeningRound& round : same->Rounds) {
             for (size_t& m : round.Members)
                 m = keptIndex[m];
-            if (round.Named)
-                round.Named = keptIndex[*round.Named];
+            if (round.NamedAsBlunder)
+                round.NamedAsBlunder = keptIndex[*round.NamedAsBlunder];
         }
         for (size_t& b : same->Blunders)
             b = keptIndex[b];

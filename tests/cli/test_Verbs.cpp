@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 using namespace vorida;
 using namespace vorida::test;
@@ -76,4 +78,53 @@ TEST(Verbs, ConvertInMemoryIsTheToolsResultFile)
     EXPECT_EQ(cli::runVerb("convert", { input, "--area", area, "--digits", "4" }, out, err), 0);
     EXPECT_EQ(out.str(), ReadFile(dir / "written.1"));
     EXPECT_NE(err.str().find("OBLICZENIA ZAKOŃCZONE"), std::string::npos) << err.str();
+}
+
+// The area verbs keep what they load to themselves: verbs on two different areas, run at the
+// same time in one process, print what each prints alone (they shared the program-wide area
+// before, so one verb's points turned up in the other's figures).
+TEST(Verbs, AreaVerbsOnTwoAreasAtOnceGiveWhatEachGivesAlone)
+{
+    TempDir dir;
+    const std::string whole = packSampleArea(dir);
+    // The second area: the sample less its last five points.
+    std::string text = ReadFile(std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt");
+    for (int i = 0; i < 5; ++i)
+        text.erase(text.rfind('\n', text.size() - 2) + 1);
+    WriteFile(dir / "smaller.txt", text);
+    const std::string smaller = dir / "smaller.bin";
+    std::ostringstream packed, packErrors;
+    ASSERT_EQ(cli::runVerb("pack", { dir / "smaller.txt", "-o", smaller }, packed, packErrors), 0)
+        << packErrors.str();
+
+    const std::string checks = std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt";
+    const std::vector<std::vector<std::string>> verbs[2] = {
+        { { "fit", "--loo", "--area", whole }, { "verify", checks, "--area", whole } },
+        { { "fit", "--area", smaller }, { "verify", checks, "--to-local", "--area", smaller } },
+    };
+    auto printed = [](const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        const int status = cli::runVerb(
+            args[0], std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+        return std::to_string(status) + '\n' + out.str() + err.str();
+    };
+    std::vector<std::string> alone[2];
+    for (int a = 0; a < 2; ++a)
+        for (const auto& args : verbs[a])
+            alone[a].push_back(printed(args));
+    ASSERT_NE(alone[0][0], alone[1][0]);
+
+    std::vector<std::string> together[2];
+    {
+        std::vector<std::jthread> threads;
+        for (int a = 0; a < 2; ++a)
+            threads.emplace_back([&, a] {
+                for (int round = 0; round < 10; ++round)
+                    for (const auto& args : verbs[a])
+                        together[a].push_back(printed(args));
+            });
+    }
+    for (int a = 0; a < 2; ++a)
+        for (size_t k = 0; k < together[a].size(); ++k)
+            EXPECT_EQ(together[a][k], alone[a][k % verbs[a].size()]) << a << ' ' << k;
 }

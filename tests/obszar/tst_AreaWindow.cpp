@@ -230,7 +230,7 @@ private slots:
             shown.Points.size(), w->Area()->Points.size() - static_cast<size_t>(leftOut.size()));
         const AreaPicture plot = PrepareAreaPicture(
             shown.Points, shown.AreaName, shown.SystemCode, shown.Checks, kDefaultTolerance, 1);
-        QCOMPARE(shown.Named, plot.Named);
+        QCOMPARE(shown.NamedAsBlunder, plot.NamedAsBlunder);
         for (size_t i = 0; i < plot.Points.size(); ++i)
             QVERIFY(shown.Loo->Points[i].V == plot.Loo->Points[i].V
                 && shown.Loo->Points[i].Threshold == plot.Loo->Points[i].Threshold);
