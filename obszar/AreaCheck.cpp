@@ -21,14 +21,9 @@ std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error
     return area;
 }
 
-std::string Millimetres1(Extended metres)
+std::string Millimetres(Extended metres, int decimals)
 {
-    return FormatDecimals(metres * 1000.0L, 1);
-}
-
-std::string Millimetres2(Extended metres)
-{
-    return FormatDecimals(metres * 1000.0L, 2);
+    return FormatDecimals(metres * 1000.0L, decimals);
 }
 
 std::string Coordinate(Extended metres)
@@ -64,10 +59,10 @@ std::string checkStatistics(
     std::string line = std::string(label) + " (" + std::to_string(s.Count) + ")";
     if (s.Count == 0 || !s.Worst)
         return line + ": brak";
-    return line + ": max " + Millimetres2(s.Max) + " mm (" + Cp1250ToUtf8(checks[*s.Worst].Name)
-        + "), RMS " + Millimetres2(s.Rms) + " mm; średnio vx " + Millimetres2(s.MeanVx) + ", vy "
-        + Millimetres2(s.MeanVy) + " mm; m_x " + Millimetres2(s.Mx) + ", m_y " + Millimetres2(s.My)
-        + " mm";
+    return line + ": max " + Millimetres(s.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*s.Worst].Name)
+        + "), RMS " + Millimetres(s.Rms, 2) + " mm; średnio vx " + Millimetres(s.MeanVx, 2)
+        + ", vy " + Millimetres(s.MeanVy, 2) + " mm; m_x " + Millimetres(s.Mx, 2) + ", m_y "
+        + Millimetres(s.My, 2) + " mm";
 }
 
 std::string flagText(const LooResult& loo, size_t k)
@@ -103,11 +98,11 @@ std::vector<std::string> CheckSummaryLines(
         return lines;
     }
     lines.push_back("W obszarze (" + std::to_string(summary.Inside) + "): max "
-        + Millimetres2(summary.Max) + " mm (" + Cp1250ToUtf8(checks[*summary.Worst].Name)
-        + "), RMS " + Millimetres2(summary.Rms) + " mm");
-    lines.push_back("  średnio vx " + Millimetres2(summary.Area.MeanVx) + ", vy "
-        + Millimetres2(summary.Area.MeanVy) + " mm; m_x " + Millimetres2(summary.Area.Mx) + ", m_y "
-        + Millimetres2(summary.Area.My) + " mm");
+        + Millimetres(summary.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*summary.Worst].Name)
+        + "), RMS " + Millimetres(summary.Rms, 2) + " mm");
+    lines.push_back("  średnio vx " + Millimetres(summary.Area.MeanVx, 2) + ", vy "
+        + Millimetres(summary.Area.MeanVy, 2) + " mm; m_x " + Millimetres(summary.Area.Mx, 2)
+        + ", m_y " + Millimetres(summary.Area.My, 2) + " mm");
     lines.push_back(checkStatistics("W otoczce punktów dostosowania", summary.Hull, checks));
     lines.push_back(checkStatistics("Poza otoczką, w obszarze", summary.Beyond, checks));
     return lines;
@@ -141,11 +136,11 @@ void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options
             named += (named.empty() ? "" : ", ") + result.Rows[i].Name;
         }
         if (loo.Worst) {
-            result.Summary.push_back("RMS v = " + Millimetres1(loo.Rms) + " mm ("
+            result.Summary.push_back("RMS v = " + Millimetres(loo.Rms, 1) + " mm ("
                 + CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
                 + ")");
             result.Summary.push_back("Największa: " + result.Rows[first.Members[*loo.Worst]].Name
-                + ", v = " + Millimetres1(loo.Points[*loo.Worst].V) + " mm");
+                + ", v = " + Millimetres(loo.Points[*loo.Worst].V, 1) + " mm");
             std::vector<std::string> names;
             for (size_t i : first.Members)
                 names.push_back(result.Rows[i].Name);
@@ -241,7 +236,8 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
                 excludedNames += (excludedNames.empty() ? "" : ", ") + result.Rows[i].Name;
         if (!excludedNames.empty())
             result.Summary.push_back("Wyłączone z oceny: " + excludedNames);
-        result.Summary.push_back(result.M0 ? "m0 = " + Millimetres1(*result.M0) + " mm" : "m0 = -");
+        result.Summary.push_back(
+            result.M0 ? "m0 = " + Millimetres(*result.M0, 1) + " mm" : "m0 = -");
         screen(result, area, options, excluded, kept.size());
         if (!checks.empty())
             result.Checks = CompareCheckPoints(

@@ -73,10 +73,9 @@ struct AreaCheck
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks);
 
-// The number texts of the verbs: millimetres with one decimal (fit), two (verify), and
-// coordinates with three.
-std::string Millimetres1(Extended metres);
-std::string Millimetres2(Extended metres);
+// The number texts of the verbs: millimetres with the verb's decimals (one in fit, two in
+// verify), and coordinates with three.
+std::string Millimetres(Extended metres, int decimals);
 std::string Coordinate(Extended metres);
 
 // The lines of the check points' figures as `verify` prints them after its table.

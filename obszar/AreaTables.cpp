@@ -91,18 +91,18 @@ void AreaWindow::fillPoints()
             << numberItem(Coordinate(p.NationalX), p.NationalX)
             << numberItem(Coordinate(p.NationalY), p.NationalY);
         if (r.Residual)
-            row << numberItem(Millimetres1(r.Residual->Vx), r.Residual->Vx)
-                << numberItem(Millimetres1(r.Residual->Vy), r.Residual->Vy)
-                << numberItem(Millimetres1(r.Residual->V), r.Residual->V);
+            row << numberItem(Millimetres(r.Residual->Vx, 1), r.Residual->Vx)
+                << numberItem(Millimetres(r.Residual->Vy, 1), r.Residual->Vy)
+                << numberItem(Millimetres(r.Residual->V, 1), r.Residual->V);
         else
             row << emptyItem() << emptyItem() << emptyItem();
         if (r.Loo && r.Loo->Computed()) {
             const LooDiscrepancy& d = *r.Loo;
-            row << numberItem(Millimetres1(d.Vx), d.Vx) << numberItem(Millimetres1(d.Vy), d.Vy)
-                << numberItem(Millimetres1(d.V), d.V)
-                << (d.Threshold > 0.0L ? numberItem(Millimetres1(d.Threshold), d.Threshold)
+            row << numberItem(Millimetres(d.Vx, 1), d.Vx) << numberItem(Millimetres(d.Vy, 1), d.Vy)
+                << numberItem(Millimetres(d.V, 1), d.V)
+                << (d.Threshold > 0.0L ? numberItem(Millimetres(d.Threshold, 1), d.Threshold)
                                        : textItem("-"))
-                << (d.Detectable > 0.0L ? numberItem(Millimetres1(d.Detectable), d.Detectable)
+                << (d.Detectable > 0.0L ? numberItem(Millimetres(d.Detectable, 1), d.Detectable)
                                         : textItem("-"));
         } else {
             for (int c = kLooVx; c <= kDetectable; ++c)
@@ -146,8 +146,8 @@ void AreaWindow::fillChecks()
         if (d.Failed)
             row << textItem("błąd obliczeń") << emptyItem() << emptyItem() << emptyItem();
         else
-            row << numberItem(Millimetres2(d.Vx), d.Vx) << numberItem(Millimetres2(d.Vy), d.Vy)
-                << numberItem(Millimetres2(d.V), d.V)
+            row << numberItem(Millimetres(d.Vx, 2), d.Vx) << numberItem(Millimetres(d.Vy, 2), d.Vy)
+                << numberItem(Millimetres(d.V, 2), d.V)
                 << numberItem(FormatDecimals(d.Nearest, 1), d.Nearest);
         row << textItem(CheckPlace(d));
         checkModel_->appendRow(row);
