@@ -174,4 +174,26 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
     return summary;
 }
 
+std::vector<std::string> CheckPointWarnings(const std::vector<CheckPoint>& points,
+    const CheckSummary& summary, const TPktDostosowania& adjustment)
+{
+    std::vector<std::string> warnings;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const CheckPoint& c = points[i];
+        bool adjusting = i < summary.Points.size() && summary.Points[i].Nearest < 0.0005L;
+        for (const TPkt& p : adjustment)
+            adjusting = adjusting || p.Name == c.Name;
+        if (adjusting)
+            warnings.push_back("Uwaga: punkt kontrolny " + Cp1250ToUtf8(c.Name) + " (linia "
+                + std::to_string(c.Line) + ") jest też punktem dostosowania");
+        for (size_t j = 0; j < i; ++j)
+            if (points[j].Name == c.Name) {
+                warnings.push_back("Uwaga: nazwa " + Cp1250ToUtf8(c.Name) + " powtarza się (linie "
+                    + std::to_string(points[j].Line) + " i " + std::to_string(c.Line) + ")");
+                break;
+            }
+    }
+    return warnings;
+}
+
 } // namespace vorida

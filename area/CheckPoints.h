@@ -86,4 +86,10 @@ struct CheckSummary
 CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
     const TAreaExtents& extents, std::optional<int> digits);
 
+// The warnings of a comparison (UTF-8, one a line): check points that are adjustment points
+// too (the same name, or the same source position to the millimetre), whose figures flatter the
+// area, and names that repeat, which count a point twice. adjustment: the points t was fitted on.
+std::vector<std::string> CheckPointWarnings(const std::vector<CheckPoint>& points,
+    const CheckSummary& summary, const TPktDostosowania& adjustment);
+
 } // namespace vorida

@@ -30,29 +30,6 @@ void printStatistics(
            << " mm; m_x " << millimetres(s.Mx, 2) << ", m_y " << millimetres(s.My, 2) << " mm\n";
 }
 
-// Check points that are adjustment points too (the same name, or the same source position to
-// the millimetre) and names that repeat: the figures would flatter the area or count a point
-// twice.
-void warnAboutDuplicates(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary,
-    const TPktDostosowania& adjustment)
-{
-    for (size_t i = 0; i < file.Points.size(); ++i) {
-        const CheckPoint& c = file.Points[i];
-        bool adjusting = summary.Points[i].Nearest < 0.0005L;
-        for (const TPkt& p : adjustment)
-            adjusting = adjusting || p.Name == c.Name;
-        if (adjusting)
-            io.Err << "Uwaga: punkt kontrolny " << Cp1250ToUtf8(c.Name) << " (linia " << c.Line
-                   << ") jest też punktem dostosowania\n";
-        for (size_t j = 0; j < i; ++j)
-            if (file.Points[j].Name == c.Name) {
-                io.Err << "Uwaga: nazwa " << Cp1250ToUtf8(c.Name) << " powtarza się (linie "
-                       << file.Points[j].Line << " i " << c.Line << ")\n";
-                break;
-            }
-    }
-}
-
 // The table: every check point's discrepancy and position, and (with a tolerance) the names of
 // the points inside the area over it.
 std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file,
@@ -131,7 +108,8 @@ ExitStatus verify(VerbStreams& io, const Options& o)
     } catch (const Error& e) {
         return computationFailed(io, e);
     }
-    warnAboutDuplicates(io, file, summary, area.Kept);
+    for (const std::string& warning : CheckPointWarnings(file.Points, summary, area.Kept))
+        io.Err << warning << '\n';
 
     io.Out << "Obszar: " << Cp1250ToUtf8(area.Whole.Name) << '\n';
     io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';

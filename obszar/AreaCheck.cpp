@@ -239,9 +239,12 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         result.Summary.push_back(
             result.M0 ? "m0 = " + Millimetres(*result.M0, 1) + " mm" : "m0 = -");
         screen(result, area, options, excluded, kept.size());
-        if (!checks.empty())
+        if (!checks.empty()) {
             result.Checks = CompareCheckPoints(
                 t, checks, options.ToLocal, ComputeAreaExtents(kept), std::nullopt);
+            for (std::string& warning : CheckPointWarnings(checks, *result.Checks, kept))
+                result.Warnings.push_back(std::move(warning));
+        }
         // The picture of `plot`: always local -> national.
         if (FitArea(t, kept, false) == AreaFitStatus::Fitted) {
             std::optional<Screening> same = pictureScreening(result, options, excluded, kept);

@@ -137,6 +137,13 @@ private slots:
             runTool({ "pack", VORIDA_EXAMPLES "/TRANSPKT.txt", "-o", path("clean.bin") }).Status,
             0);
         QCOMPARE(runTool({ "pack", path("bad.txt"), "-o", path("bad.bin") }).Status, 0);
+        // The sample check points with a name repeated and an adjustment point's position among
+        // them: verify warns of both.
+        QFile checks(path(QStringLiteral("checks.txt")));
+        QVERIFY(checks.open(QIODevice::WriteOnly));
+        checks.write(readAll(QStringLiteral(VORIDA_EXAMPLES "/check-points.txt"))
+            + "K-01 29627.5675 19998.1925 5855244.333608 6483024.024246\n"
+              "K-99 28448.324 19854.493 5854065.687 6482876.236\n");
     }
 
     void tablesAndSummaryAgainstTheTool_data()
@@ -150,9 +157,8 @@ private slots:
             << "bad.bin" << QStringList() << false << QString() << "1019, 1013";
         QTest::newRow("left out, to local")
             << "bad.bin" << QStringList { "1019", "1013" } << true << QString() << "brak";
-        QTest::newRow("check points")
-            << "clean.bin" << QStringList { "P-21" } << false
-            << QStringLiteral(VORIDA_EXAMPLES "/check-points.txt") << "brak";
+        QTest::newRow("check points") << "clean.bin" << QStringList { "P-21" } << false
+                                      << QStringLiteral("checks.txt") << "brak";
     }
 
     void tablesAndSummaryAgainstTheTool()
@@ -162,6 +168,8 @@ private slots:
         QFETCH(bool, toLocal);
         QFETCH(QString, checks);
         QFETCH(QString, blunders);
+        if (!checks.isEmpty())
+            checks = path(checks);
         auto w = open(path(area), leftOut, toLocal, checks);
         QVERIFY(w);
         QStringList common { "--area", path(area) };
@@ -195,11 +203,13 @@ private slots:
             QCOMPARE(shown, rows[name]);
         }
         // The summary's every line is the tool's, and every warning of the tool is there.
-        QString tool = loo.Out + loo.Err + fit.Out;
+        QString tool = loo.Out + loo.Err + fit.Out, warnings = loo.Err;
         if (!checks.isEmpty()) {
             const ToolRun verify = runTool(QStringList { "verify", checks } + common);
             QCOMPARE(verify.Status, 0);
             tool += verify.Out + verify.Err;
+            warnings += verify.Err;
+            QVERIFY(verify.Err.contains(QStringLiteral("K-99 (linia")));
             const QStringList lines = verify.Out.split(QLatin1Char('\n'));
             int row = 0;
             for (const QString& line : lines) {
@@ -218,7 +228,7 @@ private slots:
         const QString summary = w->SummaryText();
         for (const QString& line : summary.split(QLatin1Char('\n')))
             QVERIFY2(toolLines.contains(line), qPrintable(line));
-        for (const QString& line : loo.Err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : warnings.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             QVERIFY2(summary.contains(line), qPrintable(line));
         QVERIFY(summary.contains(QStringLiteral("po jednym): ") + blunders + QLatin1Char('\n'))
             || summary.endsWith(QStringLiteral("po jednym): ") + blunders));
