@@ -57,6 +57,7 @@ TextArea::QuietChange::~QuietChange()
 
 TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
 {
+    useStylelessDocument();
     setUtf8(true);
     setEolMode(EolUnix);
 
@@ -93,6 +94,23 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
         QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);
     });
+}
+
+void TextArea::useStylelessDocument()
+{
+    // Scintilla's direct function, whose results are as wide as a pointer: SendScintilla gives a
+    // long, 32 bits on 64-bit Windows, too narrow for the document's address.
+    using Direct = intptr_t (*)(void*, unsigned int, uintptr_t, intptr_t);
+    const auto direct = reinterpret_cast<Direct>(SendScintillaPtrResult(SCI_GETDIRECTFUNCTION));
+    void* const self = SendScintillaPtrResult(SCI_GETDIRECTPOINTER);
+    const intptr_t document = direct(self, SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+    // The area takes a reference of its own and lets go of QScintilla's document; ours goes
+    // with the area. QScintilla keeps the old address only to share the document with
+    // another editor, which the program never does.
+    direct(self, SCI_SETDOCPOINTER, 0, document);
+    direct(self, SCI_RELEASEDOCUMENT, 0, document);
+    // What QScintilla set on its own document: no lexer (the text is never styled).
+    scintilla(SCI_SETLEXER, SCLEX_CONTAINER);
 }
 
 void TextArea::SetTextFont(const QFont& font)
@@ -133,25 +151,53 @@ std::string_view TextArea::Utf8() const
 
 void TextArea::LoadBytes(std::string_view bytes)
 {
-    DecodedText decoded = DecodeText(bytes);
+    loadPlainly(bytes, false);
+    SetModified(false);
+}
+
+void TextArea::loadPlainly(std::string_view bytes, bool expandTabs)
+{
+    TextDecoder decoder(bytes);
+    const std::string_view text = decoder.Text();
     {
         OwnChange own(*this);
         QuietChange quiet(*this);
         // The undo history is emptied below: no copy of either text for it.
         scintilla(SCI_SETUNDOCOLLECTION, 0);
         scintilla(SCI_CLEARALL);
-        // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
-        SendScintilla(
-            SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
+        // Room for the whole text at once, so that Scintilla never copies its buffer to grow
+        // it: a byte becomes at most three of UTF-8, a tab at most `width` blanks.
+        const size_t tabGrowth = expandTabs ? static_cast<size_t>(tabWidth() - 1) : 0;
+        size_t most = text.size();
+        for (const char c : text)
+            most += c == '\t' ? tabGrowth : static_cast<unsigned char>(c) >= 0x80 ? 2 : 0;
+        scintilla(SCI_ALLOCATE, static_cast<unsigned long>(most));
+        // The text goes in a piece of whole lines at a time, so that it is never held whole
+        // outside Scintilla but as the file's bytes.
+        constexpr size_t piece = 1 << 20;
+        std::string decoded, expanded;
+        for (size_t start = 0; start < text.size();) {
+            const size_t lineEnd = text.find('\n', std::min(start + piece, text.size()) - 1);
+            const size_t end = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+            decoded.clear();
+            decoder.Decode(text.substr(start, end - start), decoded);
+            if (expandTabs) {
+                expanded.clear();
+                AppendExpandedTabs(expanded, decoded, tabWidth());
+                decoded.swap(expanded);
+            }
+            // With a length, so that a NUL byte does not end the text.
+            SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(decoded.size()), decoded.data());
+            start = end;
+        }
         scintilla(SCI_SETUNDOCOLLECTION, 1);
     }
-    lineEnd_ = decoded.Convention;
-    encoding_ = decoded.Encoding;
+    lineEnd_ = decoder.Convention();
+    encoding_ = decoder.Encoding();
     touchedLines_.clear();
     pendingLine_ = -1;
     EmptyUndoHistory();
     scintilla(SCI_GOTOPOS, 0);
-    SetModified(false);
 }
 
 std::string TextArea::SavedBytes() const
@@ -198,8 +244,17 @@ void TextArea::ClearUndoably()
     SetModified(false);
 }
 
-void TextArea::LoadBytesUndoably(std::string bytes)
+bool TextArea::UnsavedWork() const
 {
+    return modified_ || scintilla(SCI_CANUNDO) != 0 || scintilla(SCI_CANREDO) != 0;
+}
+
+void TextArea::OpenBytes(std::string bytes)
+{
+    if (!UnsavedWork()) {
+        loadPlainly(bytes, true);
+        return;
+    }
     DecodedText decoded = DecodeText(bytes);
     std::string().swap(bytes);
     // Expanded before it goes in: one insertion, instead of an insertion and a replacement of
@@ -272,27 +327,33 @@ std::string ExpandTabsInText(std::string_view utf8, int width)
 {
     std::string out;
     out.reserve(utf8.size() + utf8.size() / 4);
+    AppendExpandedTabs(out, utf8, width);
+    return out;
+}
+
+void AppendExpandedTabs(std::string& out, std::string_view utf8, int width)
+{
+    // Runs between tabs go over whole. Columns matter only at a tab: the characters from the
+    // start of its line (or from the tab before, on the same line) are counted there.
     int column = 0;
     for (size_t i = 0; i < utf8.size();) {
-        // A run up to the next tab or line end goes over whole; its characters are counted.
-        size_t end = i;
-        for (; end < utf8.size() && utf8[end] != '\t' && utf8[end] != '\n'; ++end)
-            if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80) // not a continuation byte
-                ++column;
-        out.append(utf8.substr(i, end - i));
-        if (end == utf8.size())
+        const size_t tab = std::min(utf8.find('\t', i), utf8.size());
+        out.append(utf8.substr(i, tab - i));
+        if (tab == utf8.size())
             break;
-        if (utf8[end] == '\n') {
-            out += '\n';
-            column = 0;
-        } else {
-            const int blanks = width - column % width;
-            out.append(static_cast<size_t>(blanks), ' ');
-            column += blanks;
-        }
-        i = end + 1;
+        size_t from = tab;
+        while (from > i && utf8[from - 1] != '\n')
+            --from;
+        if (from > i)
+            column = 0; // a line began since the tab before (i follows a tab, or is 0)
+        for (size_t k = from; k < tab; ++k)
+            if ((static_cast<unsigned char>(utf8[k]) & 0xC0) != 0x80) // not a continuation byte
+                ++column;
+        const int blanks = width - column % width;
+        out.append(static_cast<size_t>(blanks), ' ');
+        column += blanks;
+        i = tab + 1;
     }
-    return out;
 }
 
 bool TextArea::ExpandAllTabs()
