@@ -103,6 +103,8 @@ void TextArea::useStylelessDocument()
     using Direct = intptr_t (*)(void*, unsigned int, uintptr_t, intptr_t);
     const auto direct = reinterpret_cast<Direct>(SendScintillaPtrResult(SCI_GETDIRECTFUNCTION));
     void* const self = SendScintillaPtrResult(SCI_GETDIRECTPOINTER);
+    if (!direct || !self)
+        return; // a QScintilla without it: the document with style bytes does as well
     const intptr_t document = direct(self, SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
     // The area takes a reference of its own and lets go of QScintilla's document; ours goes
     // with the area. QScintilla keeps the old address only to share the document with

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <system_error>
 
@@ -45,6 +47,24 @@ std::string_view cp1250Utf8(unsigned char byte)
     return table[byte - 0x80];
 }
 
+// The first byte from `i` on that is a CR or, when `highStops`, from 0x80 up; the size when
+// there is none. Eight bytes are looked at a time.
+size_t nextStop(std::string_view bytes, size_t i, bool highStops)
+{
+    constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        const uint64_t cr = word ^ (ones * '\r'); // a zero byte where a CR is
+        if ((((cr - ones) & ~cr) | (highStops ? word : 0)) & highs)
+            break;
+    }
+    while (i < bytes.size() && bytes[i] != '\r'
+        && !(highStops && static_cast<unsigned char>(bytes[i]) >= 0x80))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 DecodedText DecodeText(std::string_view bytes)
@@ -72,10 +92,7 @@ void TextDecoder::Decode(std::string_view piece, std::string& out)
     to.reserve(to.size() + piece.size() + (cp1250 ? piece.size() / 8 : 0));
     // Runs of ASCII without a carriage return go over whole; a CR LF or a lone CR becomes LF.
     for (size_t i = 0; i < piece.size();) {
-        size_t end = i;
-        while (end < piece.size() && piece[end] != '\r'
-            && (!cp1250 || static_cast<unsigned char>(piece[end]) < 0x80))
-            ++end;
+        const size_t end = nextStop(piece, i, cp1250);
         const std::string_view run = piece.substr(i, end - i);
         sawLf_ = sawLf_ || run.find('\n') != std::string_view::npos;
         to.append(run);
