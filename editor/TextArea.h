@@ -15,9 +15,10 @@
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
 //
-// TextArea.cpp holds the text, lines and caret and the selection mode; TextAreaTrim.cpp the
-// change notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus
-// and input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
+// TextArea.cpp holds the settings, lines and caret and the selection mode; TextAreaText.cpp the
+// whole text in and out (loading, saving, clearing, tab expansion); TextAreaTrim.cpp the change
+// notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus and
+// input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
 #pragma once
 
 #include "TextFile.h"
