@@ -1,7 +1,8 @@
 // Speed of the editor on big point files, in an offscreen editor window. Each case is timed
 // until the window has handled the events it leaves (the queued trimming among them):
-//   open    "Otwórz" of a file of SIZE bytes with a tab on every line: reading, decoding,
-//           loading and expanding every tab;
+//   open    "Otwórz" of a file of SIZE bytes with a tab on every line into a fresh editor:
+//           reading, decoding, loading and expanding every tab;
+//   open*   the same over unsaved edits, where it is one undo step;
 //   paste   Ctrl+V of one point line holding a tab into the middle of a text of SIZE bytes
 //           without tabs (the text as "Otwórz" leaves it);
 //   paste*  the same into a text of SIZE bytes that still has its tabs (as a file button opens
@@ -17,7 +18,7 @@
 //   find    F3 (and Shift+F3) from the middle of the text of SIZE bytes to a hit on the next
 //           (previous) line, and F3 to a hit at the end of the text.
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
-// process, of RUNS runs of each; for "open" also the peak resident memory it adds.
+// process, of RUNS runs of each; for "open" and "open*" also the peak resident memory it adds.
 //   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key,find)]
 #include "RecordingPlatform.h"
 #include "Szukaj.h"
@@ -173,25 +174,33 @@ int main(int argc, char** argv)
     const std::string expanded
         = EncodeText(ExpandTabsInText(DecodeText(bytes).Utf8, 8), LineEnd::CrLf);
     if (cases.contains("open")) {
-        long peak = 0;
-        report("open",
-            measure(
-                runs,
-                [&] {
-                    area.ClearAll();
-                    platform.ChosenFiles = { tabbed.toStdString() };
-                },
-                [&] {
-                    const long before = statusKilobytes("VmRSS");
-                    resetPeakMemory();
-                    frame.ToolbarButton975Click();
-                    peak = std::max(peak, statusKilobytes("VmHWM") - before);
-                }));
-        std::printf("open    peak resident memory added: %.1f MB (%.2f times the file)\n",
-            static_cast<double>(peak) / 1024.0,
-            static_cast<double>(peak) * 1024.0 / static_cast<double>(bytes.size()));
-        if (area.Utf8().find('\t') != std::string_view::npos || !area.Modified())
-            std::fprintf(stderr, "\"Otwórz\" left a tab or a clear modified flag\n");
+        // "Otwórz" into a fresh editor, then over unsaved edits (a typed line), where it is one
+        // undo step.
+        for (const bool overEdits : { false, true }) {
+            const char* name = overEdits ? "open*" : "open";
+            long peak = 0;
+            report(name,
+                measure(
+                    runs,
+                    [&] {
+                        area.ClearAll();
+                        if (overEdits)
+                            QTest::keyClicks(&area, QStringLiteral("1 5850001.000 6480001.000"));
+                        platform.ChosenFiles = { tabbed.toStdString() };
+                    },
+                    [&] {
+                        const long before = statusKilobytes("VmRSS");
+                        resetPeakMemory();
+                        frame.ToolbarButton975Click();
+                        peak = std::max(peak, statusKilobytes("VmHWM") - before);
+                    }));
+            std::printf("%-7s peak resident memory added: %.1f MB (%.2f times the file)\n", name,
+                static_cast<double>(peak) / 1024.0,
+                static_cast<double>(peak) * 1024.0 / static_cast<double>(bytes.size()));
+            if (area.SavedBytes() != expanded || !area.Modified()
+                || area.isUndoAvailable() != overEdits)
+                std::fprintf(stderr, "%s: wrong text, a clear modified flag or wrong undo\n", name);
+        }
     }
 
     if (cases.contains("paste")) {

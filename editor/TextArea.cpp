@@ -13,6 +13,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vorida::editor {
 
@@ -57,6 +58,7 @@ TextArea::QuietChange::~QuietChange()
 
 TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
 {
+    useStylelessDocument();
     setUtf8(true);
     setEolMode(EolUnix);
 
@@ -95,6 +97,28 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
     });
 }
 
+void TextArea::useStylelessDocument()
+{
+    // Scintilla's direct function, whose results are as wide as a pointer: SendScintilla gives a
+    // long, 32 bits on 64-bit Windows, too narrow for the document's address.
+    using Direct = intptr_t (*)(void*, unsigned int, uintptr_t, intptr_t);
+    const auto direct = reinterpret_cast<Direct>(SendScintillaPtrResult(SCI_GETDIRECTFUNCTION));
+    void* const self = SendScintillaPtrResult(SCI_GETDIRECTPOINTER);
+    if (!direct || !self)
+        return; // a QScintilla without it: the document with style bytes does as well
+    const intptr_t document = direct(self, SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+    if (!document)
+        return;
+    // The view takes the new document and frees QScintilla's; letting go of the reference the
+    // creation gave leaves the view's only, so the document goes with the area. QScintilla
+    // keeps the old address only to share the document with another editor (setDocument),
+    // which the program never does.
+    direct(self, SCI_SETDOCPOINTER, 0, document);
+    direct(self, SCI_RELEASEDOCUMENT, 0, document);
+    // What QScintilla set on its own document: no lexer (the text is never styled).
+    scintilla(SCI_SETLEXER, SCLEX_CONTAINER);
+}
+
 void TextArea::SetTextFont(const QFont& font)
 {
     setFont(font);
@@ -120,101 +144,6 @@ void TextArea::SetTextFont(const QFont& font)
     // One row of air above the highest accent.
     const int extra = (baseline - top) - ascent + 1;
     scintilla(SCI_SETEXTRAASCENT, static_cast<unsigned long>(std::max(extra, 0)));
-}
-
-// ---- Text in and out ----
-
-std::string_view TextArea::Utf8() const
-{
-    auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    long length = scintilla(SCI_GETLENGTH);
-    return text ? std::string_view(text, static_cast<size_t>(length)) : std::string_view();
-}
-
-void TextArea::LoadBytes(std::string_view bytes)
-{
-    DecodedText decoded = DecodeText(bytes);
-    {
-        OwnChange own(*this);
-        QuietChange quiet(*this);
-        // The undo history is emptied below: no copy of either text for it.
-        scintilla(SCI_SETUNDOCOLLECTION, 0);
-        scintilla(SCI_CLEARALL);
-        // SCI_ADDTEXT with a length, so that a NUL byte does not end the text.
-        SendScintilla(
-            SCI_ADDTEXT, static_cast<uintptr_t>(decoded.Utf8.size()), decoded.Utf8.data());
-        scintilla(SCI_SETUNDOCOLLECTION, 1);
-    }
-    lineEnd_ = decoded.Convention;
-    encoding_ = decoded.Encoding;
-    touchedLines_.clear();
-    pendingLine_ = -1;
-    EmptyUndoHistory();
-    scintilla(SCI_GOTOPOS, 0);
-    SetModified(false);
-}
-
-std::string TextArea::SavedBytes() const
-{
-    return EncodeText(Utf8(), lineEnd_, encoding_);
-}
-
-void TextArea::ClearAll()
-{
-    {
-        OwnChange own(*this);
-        QuietChange quiet(*this);
-        scintilla(SCI_CLEARALL);
-    }
-    touchedLines_.clear();
-    pendingLine_ = -1;
-    EmptyUndoHistory();
-    SetModified(false);
-}
-
-void TextArea::replaceAllUndoably(std::string_view utf8)
-{
-    const long caret = CaretPosition();
-    const long length = scintilla(SCI_GETLENGTH);
-    {
-        OwnChange own(*this);
-        QuietChange quiet(*this);
-        UndoStep step(*this);
-        // The text before the caret goes first: undo puts it back last and leaves the caret
-        // after it, where it stood. A mark between the two keeps Scintilla from merging them.
-        scintilla(SCI_DELETERANGE, 0, caret);
-        scintilla(SCI_ADDUNDOACTION, 0, 0);
-        scintilla(SCI_DELETERANGE, 0, length - caret);
-        SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
-    }
-    touchedLines_.clear();
-    pendingLine_ = -1;
-    scintilla(SCI_GOTOPOS, 0);
-}
-
-void TextArea::ClearUndoably()
-{
-    replaceAllUndoably({});
-    SetModified(false);
-}
-
-void TextArea::LoadBytesUndoably(std::string bytes)
-{
-    DecodedText decoded = DecodeText(bytes);
-    std::string().swap(bytes);
-    // Expanded before it goes in: one insertion, instead of an insertion and a replacement of
-    // the whole text, each with its copy in the undo history.
-    if (decoded.Utf8.find('\t') != std::string::npos)
-        decoded.Utf8 = ExpandTabsInText(decoded.Utf8, tabWidth());
-    replaceAllUndoably(decoded.Utf8);
-    lineEnd_ = decoded.Convention;
-    encoding_ = decoded.Encoding;
-}
-
-void TextArea::EmptyUndoHistory()
-{
-    scintilla(SCI_EMPTYUNDOBUFFER);
-    scintilla(SCI_SETSAVEPOINT);
 }
 
 // ---- Lines and caret ----
@@ -254,75 +183,6 @@ void TextArea::ReplaceLine(int index, const QString& text)
     QByteArray utf8 = text.toUtf8();
     scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), end);
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.constData());
-}
-
-QString ExpandTabsInLine(const QString& line, int width)
-{
-    QString out;
-    for (QChar c : line) {
-        if (c == u'\t')
-            out += QString(width - out.size() % width, u' ');
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string ExpandTabsInText(std::string_view utf8, int width)
-{
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 4);
-    int column = 0;
-    for (size_t i = 0; i < utf8.size();) {
-        // A run up to the next tab or line end goes over whole; its characters are counted.
-        size_t end = i;
-        for (; end < utf8.size() && utf8[end] != '\t' && utf8[end] != '\n'; ++end)
-            if ((static_cast<unsigned char>(utf8[end]) & 0xC0) != 0x80) // not a continuation byte
-                ++column;
-        out.append(utf8.substr(i, end - i));
-        if (end == utf8.size())
-            break;
-        if (utf8[end] == '\n') {
-            out += '\n';
-            column = 0;
-        } else {
-            const int blanks = width - column % width;
-            out.append(static_cast<size_t>(blanks), ' ');
-            column += blanks;
-        }
-        i = end + 1;
-    }
-    return out;
-}
-
-bool TextArea::ExpandAllTabs()
-{
-    // A paste about to be expanded is trimmed first, so that its trimming goes into the paste's
-    // undo step (the blanks a trailing tab leaves are gone either way).
-    trimTouchedLines(true);
-    const std::string_view text = Utf8();
-    const size_t firstTab = text.find('\t');
-    if (firstTab == std::string_view::npos)
-        return false;
-    const size_t lastTab = text.rfind('\t');
-    const size_t firstLine = text.rfind('\n', firstTab);
-    const size_t from = firstLine == std::string_view::npos ? 0 : firstLine + 1;
-    const size_t lineEnd = text.find('\n', lastTab);
-    const size_t to = lineEnd == std::string_view::npos ? text.size() : lineEnd;
-    const std::string expanded = ExpandTabsInText(text.substr(from, to - from), tabWidth());
-
-    const long caret = CaretPosition();
-    const int caretLine = LineOf(caret);
-    const int caretColumn = ColumnOf(caret); // display columns: expansion keeps them
-    const int caretVirtual = CaretVirtualSpace();
-    {
-        OwnChange own(*this);
-        QuietChange quiet(*this);
-        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
-        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(expanded.size()), expanded.data());
-    }
-    setCaretAt(PositionAt(caretLine, caretColumn), caretVirtual);
-    return true;
 }
 
 QString TextArea::expandedLine(int index) const

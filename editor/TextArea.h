@@ -15,9 +15,10 @@
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
 //
-// TextArea.cpp holds the text, lines and caret and the selection mode; TextAreaTrim.cpp the
-// change notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus
-// and input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
+// TextArea.cpp holds the settings, lines and caret and the selection mode; TextAreaText.cpp the
+// whole text in and out (loading, saving, clearing, tab expansion); TextAreaTrim.cpp the change
+// notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus and
+// input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
 #pragma once
 
 #include "TextFile.h"
@@ -94,9 +95,15 @@ public:
     // modified flag is cleared.
     void ClearUndoably();
     // "Otwórz": the text becomes that of `bytes`, in the encoding they hold, with every tab
-    // expanded, as one undo step (the caret at the start); the modified flag stays as it is.
-    // The bytes are let go once decoded, so that a big file is held as few times as possible.
-    void LoadBytesUndoably(std::string bytes);
+    // expanded, the caret at the start; the modified flag stays as it is. Over unsaved work
+    // (UnsavedWork) it is one undo step that gives that work back. Otherwise there is nothing
+    // to lose: the text goes in as a file button loads it, with no copy for the undo history,
+    // which stays empty. The bytes are let go once decoded, so that a big file is held as few
+    // times as possible.
+    void OpenBytes(std::string bytes);
+    // Whether the text holds what its file may not: the modified flag is set, or the undo or
+    // redo history leads to another text (the one before "Wyczyść", which clears the flag).
+    bool UnsavedWork() const;
 
     // The changes made while one lives are one undo step. They nest.
     class UndoStep
@@ -209,8 +216,14 @@ private:
     {
         return SendScintilla(message, wParam, lParam);
     }
+    // The text goes into a document without a style byte for each character (the area draws
+    // all text alike), which saves as much memory as the text takes.
+    void useStylelessDocument();
     // The whole text replaced as one undo step, the frame's own change; the caret at the start.
     void replaceAllUndoably(std::string_view utf8);
+    // The whole text replaced by that of a file's bytes (its tabs expanded when asked) with no
+    // undo record, the undo history emptied, the caret at the start: the frame's own change.
+    void loadPlainly(std::string_view bytes, bool expandTabs);
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();
@@ -283,5 +296,7 @@ QString ExpandTabsInLine(const QString& line, int width);
 // The same for a UTF-8 text of LF-separated lines: columns count characters and start again
 // after every LF.
 std::string ExpandTabsInText(std::string_view utf8, int width);
+// The same, appended to `out`.
+void AppendExpandedTabs(std::string& out, std::string_view utf8, int width);
 
 } // namespace vorida::editor

@@ -3,7 +3,10 @@
 #include "Cp1250.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <system_error>
 
@@ -32,52 +35,94 @@ std::string utf8Mending(std::string_view bytes)
     return out;
 }
 
+// The UTF-8 of a Windows-1250 byte from 0x80 up.
+std::string_view cp1250Utf8(unsigned char byte)
+{
+    static const std::array<std::string, 128> table = [] {
+        std::array<std::string, 128> utf8;
+        for (size_t i = 0; i < utf8.size(); ++i)
+            utf8[i] = Cp1250ToUtf8(std::string(1, static_cast<char>(0x80 + i)));
+        return utf8;
+    }();
+    return table[byte - 0x80];
+}
+
+// The first byte from `i` on that is a CR or, when `highStops`, from 0x80 up; the size when
+// there is none. Eight bytes are looked at a time.
+size_t nextStop(std::string_view bytes, size_t i, bool highStops)
+{
+    constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        const uint64_t cr = word ^ (ones * '\r'); // a zero byte where a CR is
+        if ((((cr - ones) & ~cr) | (highStops ? word : 0)) & highs)
+            break;
+    }
+    while (i < bytes.size() && bytes[i] != '\r'
+        && !(highStops && static_cast<unsigned char>(bytes[i]) >= 0x80))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 DecodedText DecodeText(std::string_view bytes)
 {
+    TextDecoder decoder(bytes);
     DecodedText decoded;
-    decoded.Encoding = DetectEncoding(bytes);
-    if (decoded.Encoding == TextEncoding::Utf8Bom)
-        bytes.remove_prefix(kUtf8ByteOrderMark.size());
-    bool sawCrLf = false, sawLf = false, sawCr = false;
-    std::string joined;
-    joined.reserve(bytes.size());
-    // Runs between carriage returns go over whole; a CR LF or a lone CR becomes LF.
-    for (size_t i = 0; i < bytes.size();) {
-        const size_t cr = std::min(bytes.find('\r', i), bytes.size());
-        const std::string_view run = bytes.substr(i, cr - i);
-        sawLf = sawLf || run.find('\n') != std::string_view::npos;
-        joined.append(run);
-        if (cr == bytes.size())
-            break;
-        if (cr + 1 < bytes.size() && bytes[cr + 1] == '\n') {
-            sawCrLf = true;
-            i = cr + 2;
-        } else {
-            sawCr = true;
-            i = cr + 1;
-        }
-        joined += '\n';
-    }
-    switch (decoded.Encoding) {
-    case TextEncoding::Cp1250:
-        decoded.Utf8 = Cp1250ToUtf8(joined);
-        break;
-    case TextEncoding::Utf8:
-        decoded.Utf8 = std::move(joined);
-        break;
-    case TextEncoding::Utf8Bom:
-        decoded.Utf8 = utf8Mending(joined);
-        break;
-    }
-    if (sawLf && !sawCr && !sawCrLf)
-        decoded.Convention = LineEnd::Lf;
-    else if (sawCr && !sawLf && !sawCrLf)
-        decoded.Convention = LineEnd::Cr;
-    else
-        decoded.Convention = LineEnd::CrLf;
+    decoder.Decode(decoder.Text(), decoded.Utf8);
+    decoded.Convention = decoder.Convention();
+    decoded.Encoding = decoder.Encoding();
     return decoded;
+}
+
+TextDecoder::TextDecoder(std::string_view bytes) : text_(bytes), encoding_(DetectEncoding(bytes))
+{
+    if (encoding_ == TextEncoding::Utf8Bom)
+        text_.remove_prefix(kUtf8ByteOrderMark.size());
+}
+
+void TextDecoder::Decode(std::string_view piece, std::string& out)
+{
+    std::string mended;
+    std::string& to = encoding_ == TextEncoding::Utf8Bom ? mended : out;
+    // Windows-1250 letters are decoded on the way, so that the text is copied once.
+    const bool cp1250 = encoding_ == TextEncoding::Cp1250;
+    to.reserve(to.size() + piece.size() + (cp1250 ? piece.size() / 8 : 0));
+    // Runs of ASCII without a carriage return go over whole; a CR LF or a lone CR becomes LF.
+    for (size_t i = 0; i < piece.size();) {
+        const size_t end = nextStop(piece, i, cp1250);
+        const std::string_view run = piece.substr(i, end - i);
+        sawLf_ = sawLf_ || run.find('\n') != std::string_view::npos;
+        to.append(run);
+        if (end == piece.size())
+            break;
+        if (piece[end] != '\r') {
+            to.append(cp1250Utf8(static_cast<unsigned char>(piece[end])));
+            i = end + 1;
+            continue;
+        }
+        if (end + 1 < piece.size() && piece[end + 1] == '\n') {
+            sawCrLf_ = true;
+            i = end + 2;
+        } else {
+            sawCr_ = true;
+            i = end + 1;
+        }
+        to += '\n';
+    }
+    if (encoding_ == TextEncoding::Utf8Bom)
+        out += utf8Mending(mended);
+}
+
+LineEnd TextDecoder::Convention() const
+{
+    if (sawLf_ && !sawCr_ && !sawCrLf_)
+        return LineEnd::Lf;
+    if (sawCr_ && !sawLf_ && !sawCrLf_)
+        return LineEnd::Cr;
+    return LineEnd::CrLf;
 }
 
 std::string EncodeText(std::string_view utf8, LineEnd convention, TextEncoding encoding)
@@ -182,12 +227,19 @@ std::string ReadWholeFile(const QString& path)
         throw TextFileError(describe("Nie można otworzyć pliku", path, code, file.errorString()));
     }
     clearError();
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    // Read straight into the string of the size the file has, so that a big file is not held
+    // twice; whatever follows (the file grew, or has no size: a pipe) is read in pieces.
+    std::string content(static_cast<size_t>(std::max<qint64>(file.size(), 0)), '\0');
+    qint64 got = content.empty() ? 0 : file.read(content.data(), qint64(content.size()));
+    content.resize(static_cast<size_t>(std::max<qint64>(got, 0)));
+    std::array<char, 1 << 16> piece;
+    while (got >= 0 && (got = file.read(piece.data(), qint64(piece.size()))) > 0)
+        content.append(piece.data(), static_cast<size_t>(got));
+    if (got < 0 || file.error() != QFileDevice::NoError) {
         const int code = lastError();
         throw TextFileError(describe("Błąd odczytu pliku", path, code, file.errorString()));
     }
-    return content.toStdString();
+    return content;
 }
 
 void WriteWholeFile(const QString& path, std::string_view bytes)

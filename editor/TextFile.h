@@ -28,6 +28,28 @@ struct DecodedText
 // is read as Windows-1250 (a Notepad file a single-byte program has added to), so that saving
 // writes the whole file in UTF-8.
 DecodedText DecodeText(std::string_view bytes);
+
+// The same piece by piece, for a file too big to be held decoded whole beside its bytes.
+class TextDecoder
+{
+public:
+    // The encoding is that of all of `bytes`.
+    explicit TextDecoder(std::string_view bytes);
+    // The bytes of the text: without the byte-order mark.
+    std::string_view Text() const { return text_; }
+    TextEncoding Encoding() const { return encoding_; }
+    // Appends the UTF-8 of a piece of Text(), the pieces in their order. A piece ends just
+    // after a LF, or at the end of the text: never between a CR and its LF, nor inside a
+    // UTF-8 sequence.
+    void Decode(std::string_view piece, std::string& out);
+    // The line-end convention of the pieces decoded so far.
+    LineEnd Convention() const;
+
+private:
+    std::string_view text_;
+    TextEncoding encoding_;
+    bool sawCrLf_ = false, sawLf_ = false, sawCr_ = false;
+};
 // Joins the LF-separated UTF-8 text with the given line end and encodes it: in Windows-1250,
 // where a character the code page has no byte for is written as '?', or in UTF-8, after the
 // byte-order mark for Utf8Bom.

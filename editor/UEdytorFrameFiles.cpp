@@ -191,15 +191,12 @@ void TEdytorFrame::ToolbarButton975Click()
             return;
         // Read first: a file that cannot be read leaves everything as it was.
         std::string bytes = ReadWholeFile(QString::fromStdString(*chosen));
-        // One undo step gives back the text before it, unsaved edits included. The tabs are
+        // Over unsaved edits one undo step gives back the text before it. The tabs are
         // expanded on the way in, under the hourglass.
         TextArea& area = *TextArea1;
         area.viewport()->setCursor(Qt::WaitCursor);
         area.setUpdatesEnabled(false);
-        {
-            const TextArea::UndoStep step(area);
-            area.LoadBytesUndoably(std::move(bytes));
-        }
+        area.OpenBytes(std::move(bytes));
         area.setUpdatesEnabled(true);
         area.viewport()->setCursor(Qt::IBeamCursor);
         showEncoding();

@@ -109,6 +109,46 @@ private slots:
         QCOMPARE(readBytes(path("xy_LOK")), bytes);
     }
 
+    // A big file goes in a piece of lines at a time: cut anywhere in its lines, it reads and
+    // saves as the whole text does, and "Otwórz" expands the same tabs.
+    void bigFileReadsAsTheWholeText_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("head");
+        QTest::newRow("Windows-1250, CR LF, tabs")
+            << QByteArray("\xA3\xF3\x64\x9F\t1.5\t\x80 x\r\n") << QByteArray();
+        QTest::newRow("UTF-8 with a stray byte, LF")
+            << QByteArray("\xC5\x81\xC3\xB3\x64\xC5\xBA\t\xB9\t1\n") << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("CR only: one line end kind no piece cuts at")
+            << QByteArray("a\tb\r") << QByteArray();
+    }
+
+    void bigFileReadsAsTheWholeText()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, head);
+        QByteArray bytes = head;
+        for (int i = 0; bytes.size() < 3 * 1024 * 1024; ++i)
+            bytes += QByteArray(i % 13, ' ') + QByteArray::number(i) + line; // cuts fall anywhere
+        writeBytes(path("xy_LOK"), bytes);
+        open(path("xy_LOK"));
+        const DecodedText whole = DecodeText(bytes.toStdString());
+        QVERIFY(area()->Utf8() == whole.Utf8);
+        QVERIFY(window->Frame()->SaveFile()); // byte for byte, the stray byte mended
+        QVERIFY(readBytes(path("xy_LOK")).toStdString()
+            == EncodeText(whole.Utf8, whole.Convention, whole.Encoding));
+
+        delete window;
+        open(path("nowy"));
+        platform->ChosenFiles = { path("xy_LOK").toStdString() };
+        window->Frame()->ToolbarButton975Click();
+        QVERIFY(area()->Utf8() == ExpandTabsInText(whole.Utf8, 8));
+        QVERIFY(window->Frame()->SaveFile());
+        QVERIFY(readBytes(path("nowy"))
+            == QByteArray::fromStdString(
+                EncodeText(ExpandTabsInText(whole.Utf8, 8), whole.Convention, whole.Encoding)));
+    }
+
     void polishLettersShowAndEditsKeepTheConvention()
     {
         writeBytes(path("Raport.txt"), QByteArray("\xA3\xF3\x64\x9F\nb\xB9\n"));
@@ -291,6 +331,33 @@ private slots:
         QCOMPARE(area()->CaretColumn(), 4);
         QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier); // the typing before
         QCOMPARE(text(*area()), QStringLiteral("pierwsza\ndruga\n"));
+    }
+
+    // "Otwórz" over a text that holds nothing unsaved (its file as opened, or as saved) is not
+    // an undo step: there is nothing to give back. After "Wyczyść" the flag is clear but the
+    // undo history still holds the text, so it stays reachable.
+    void otworzIsAnUndoStepOnlyOverUnsavedWork()
+    {
+        writeBytes(path("f"), "");
+        writeBytes(path("inny"), "1\t2\r\n");
+        writeBytes(path("trzeci"), "pierwsza\r\n");
+        open(path("f"));
+        TEdytorFrame* frame = window->Frame();
+        platform->ChosenFiles = { path("inny").toStdString() };
+        frame->ToolbarButton975Click();
+        QCOMPARE(text(*area()), QStringLiteral("1       2\n"));
+        QVERIFY(area()->Modified());
+        QVERIFY(!area()->isUndoAvailable());
+
+        frame->SaveFile();
+        frame->ToolbarButton974Click(); // "Wyczyść"
+        platform->ChosenFiles = { path("trzeci").toStdString() };
+        frame->ToolbarButton975Click();
+        QCOMPARE(text(*area()), QStringLiteral("pierwsza\n"));
+        QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(area()->Utf8().empty());
+        QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(text(*area()), QStringLiteral("1       2\n"));
     }
 
     void wyczyscThenCloseOrSave()
