@@ -254,6 +254,9 @@ void AreaWindow::fillSummary()
     QStringList lines;
     if (!check_->Refusal.empty())
         lines << QString::fromStdString(check_->Refusal);
+    // The warnings first, where they are seen without scrolling.
+    for (const std::string& line : check_->Warnings)
+        lines << QString::fromStdString(line);
     lines << QStringLiteral("Kierunek: ")
             + (toLocal_ ? QStringLiteral("krajowy -> lokalny")
                         : QStringLiteral("lokalny -> krajowy"));
@@ -262,8 +265,6 @@ void AreaWindow::fillSummary()
     if (check_->Checks)
         for (const std::string& line : CheckSummaryLines(*check_->Checks, checks_))
             lines << QString::fromStdString(line);
-    for (const std::string& line : check_->Warnings)
-        lines << QString::fromStdString(line);
     summary_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
