@@ -32,18 +32,24 @@ std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb
     }
     area.Center = o.Center;
     for (const std::string& value : o.Exclude) {
-        size_t start = 0;
-        for (;;) {
-            const size_t comma = value.find(',', start);
-            const std::string one = value.substr(start, comma - start);
+        // Names are separated by commas; "\," is a comma within a name and "\\" a backslash.
+        std::string one;
+        for (size_t k = 0; k <= value.size(); ++k) {
+            if (k < value.size() && value[k] == '\\' && k + 1 < value.size()
+                && (value[k + 1] == ',' || value[k + 1] == '\\')) {
+                one += value[++k];
+                continue;
+            }
+            if (k < value.size() && value[k] != ',') {
+                one += value[k];
+                continue;
+            }
             if (one.empty()) {
                 usage(io, verb, "Pusta nazwa w --exclude: " + value);
                 return std::nullopt;
             }
-            area.Exclude.push_back(one);
-            if (comma == std::string::npos)
-                break;
-            start = comma + 1;
+            area.Exclude.push_back(std::move(one));
+            one.clear();
         }
     }
     return area;

@@ -150,7 +150,8 @@ OptionSpec toLocalOption()
 
 OptionSpec excludeOption(std::string help)
 {
-    return { "--exclude", "NAZWA[,NAZWA...]", &Options::Exclude, std::move(help) };
+    return { "--exclude", "NAZWA[,NAZWA...]", &Options::Exclude,
+        std::move(help) + "; przecinek w nazwie jako \\," };
 }
 
 OptionSpec toleranceOption(std::string help)

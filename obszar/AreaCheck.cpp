@@ -45,8 +45,13 @@ std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded)
             bool listed = false; // a name shared by two points leaves out both, once named
             for (size_t j = 0; j < i; ++j)
                 listed = listed || (excluded[j] && area.Points[j].Name == area.Points[i].Name);
-            if (!listed)
-                list += (list.empty() ? "" : ",") + name;
+            if (listed)
+                continue;
+            // --exclude's escapes: a comma within a name, and a backslash.
+            std::string escaped;
+            for (char c : name)
+                escaped += c == ',' || c == '\\' ? std::string { '\\', c } : std::string(1, c);
+            list += (list.empty() ? "" : ",") + escaped;
         }
     return list;
 }

@@ -85,8 +85,8 @@ std::vector<std::string> CheckSummaryLines(
 // The place of a check point as `verify` names it.
 std::string CheckPlace(const CheckDifference& d);
 
-// The --exclude value of the options: the names (UTF-8) of the points left out, joined by ",";
-// empty for none.
+// The --exclude value of the options: the names (UTF-8) of the points left out, joined by ","
+// (a comma or a backslash within a name escaped by a backslash); empty for none.
 std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded);
 
 } // namespace vorida::obszar

@@ -128,3 +128,25 @@ TEST(Verbs, AreaVerbsOnTwoAreasAtOnceGiveWhatEachGivesAlone)
         for (size_t k = 0; k < together[a].size(); ++k)
             EXPECT_EQ(together[a][k], alone[a][k % verbs[a].size()]) << a << ' ' << k;
 }
+
+// A comma within a name is written "\," in --exclude and a backslash "\\" (the area window
+// writes its ticked names so); such points can be left out like any other.
+TEST(Verbs, ExcludeTakesCommasAndBackslashesInNames)
+{
+    TempDir dir;
+    std::string text = ReadFile(std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt");
+    for (const auto& [from, to] :
+        { std::pair { "\n1013\t", "\n10,13\t" }, { "\n1019\t", "\n10\\19\t" } })
+        text.replace(text.find(from), std::string(from).size(), to);
+    WriteFile(dir / "named.txt", text);
+    const std::string area = dir / "named.bin";
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runVerb("pack", { dir / "named.txt", "-o", area }, out, err), 0) << err.str();
+
+    std::ostringstream fitted, errors;
+    EXPECT_EQ(
+        cli::runVerb("fit", { "--area", area, "--exclude", "10\\,13,10\\\\19" }, fitted, errors), 0)
+        << errors.str();
+    EXPECT_NE(fitted.str().find("Wyłączone: 10,13, 10\\19\n"), std::string::npos) << fitted.str();
+    EXPECT_NE(fitted.str().find("Punktów dostosowania: 33\n"), std::string::npos);
+}

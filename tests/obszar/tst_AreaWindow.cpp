@@ -246,6 +246,17 @@ private slots:
                 && shown.Loo->Points[i].Threshold == plot.Loo->Points[i].Threshold);
     }
 
+    // The names the tool splits --exclude on are escaped (the tool's test reads this back).
+    void excludeListEscapesCommasAndBackslashes()
+    {
+        AreaFile area;
+        area.Points.resize(3);
+        area.Points[0].Name = "10,13";
+        area.Points[1].Name = "P-1";
+        area.Points[2].Name = "10\\19";
+        QCOMPARE(ExcludeList(area, { true, false, true }), std::string("10\\,13,10\\\\19"));
+    }
+
     void savedFilesAreTheToolsOwn()
     {
         const QString checks = QStringLiteral(VORIDA_EXAMPLES "/check-points.txt");
