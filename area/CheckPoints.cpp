@@ -4,6 +4,7 @@
 #include "LeaveOneOut.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "TextEncoding.h"
 #include "UNITtrk.h"
 
 #include <cmath>
@@ -25,8 +26,8 @@ CheckPointFile ReadCheckPoints(const std::string& path)
         utf8 = utf8 && IsValidUtf8(line);
         lines.push_back(line);
     }
-    if (utf8 && !lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0)
-        lines[0].erase(0, 3);
+    if (utf8 && !lines.empty() && lines[0].starts_with(kUtf8ByteOrderMark))
+        lines[0].erase(0, kUtf8ByteOrderMark.size());
     std::int64_t number = 0;
     for (std::string& line : lines) {
         ++number;

@@ -2,6 +2,7 @@
 
 #include "Cp1250.h"
 #include "Numbers.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <charconv>
@@ -117,8 +118,8 @@ std::string valueText(Extended value, const ExtendedBytes& raw)
 TranspktFile ParseTranspktText(std::string_view text)
 {
     TranspktFile contents;
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
+    if (text.starts_with(kUtf8ByteOrderMark))
+        text.remove_prefix(kUtf8ByteOrderMark.size());
     long lineNumber = 0;
     size_t start = 0;
     while (start < text.size()) {

@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "System.h"
 #include "SystemNames.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,9 +88,6 @@ unsigned RunWorkers(unsigned requested)
 
 namespace {
 
-// The byte-order mark of UTF-8, which some editors put at the start of a text file.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 // The date line's text: the user's short date, then the long time unless it is midnight.
 std::string runDate(Platform& platform)
 {
@@ -158,9 +156,9 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
             RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
             // A byte-order mark belongs to the file, not to its first point's name: the result
             // file starts with it as the input does, and the input is UTF-8 text.
-            input.SkipPrefix(kByteOrderMark) };
+            input.SkipPrefix(kUtf8ByteOrderMark) };
         if (lines.ByteOrderMark)
-            result.Write(kByteOrderMark);
+            result.Write(kUtf8ByteOrderMark);
         ConvertBlocks(input, lines, inputSize, counts, result, report);
         // The closing message reports success only once every byte has reached the files.
         result.Flush();
