@@ -338,10 +338,10 @@ void writeFigures(
     const size_t n = picture.Points.size();
     if (picture.Loo && picture.Loo->Worst) {
         const LooResult& loo = *picture.Loo;
-        figures.push_back("Odchyłki przy pominięciu punktu: RMS " + VectorMm(loo.Rms) + " mm ("
+        figures.push_back("Odchyłki przy pominięciu punktu: RMS " + Millimetres(loo.Rms) + " mm ("
             + std::to_string(loo.Computed) + " pkt)");
         figures.push_back("największa: " + Cp1250ToUtf8(picture.Points[*loo.Worst].Name) + ", "
-            + VectorMm(loo.Points[*loo.Worst].V) + " mm");
+            + Millimetres(loo.Points[*loo.Worst].V) + " mm");
         std::string blunders;
         size_t count = 0;
         for (size_t i = 0; i < n; ++i)
@@ -372,8 +372,9 @@ void writeFigures(
     if (picture.CheckResults) {
         const CheckSummary& s = *picture.CheckResults;
         figures.push_back("Punkty kontrolne w obszarze: " + std::to_string(s.Inside)
-            + (s.Inside > 0 ? ", max " + VectorMm(s.Max) + " mm, RMS " + VectorMm(s.Rms) + " mm"
-                            : std::string()));
+            + (s.Inside > 0
+                    ? ", max " + Millimetres(s.Max) + " mm, RMS " + Millimetres(s.Rms) + " mm"
+                    : std::string()));
     }
     if (counts.NamesLeftOut > 0 || counts.CutsLeftOut > 0)
         figures.push_back("Bez miejsca pominięto nazw: " + std::to_string(counts.NamesLeftOut)

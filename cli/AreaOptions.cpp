@@ -115,13 +115,4 @@ TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vect
     return kept;
 }
 
-std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded)
-{
-    std::string names;
-    for (size_t i = 0; i < points.size() && i < excluded.size(); ++i)
-        if (excluded[i])
-            names += (names.empty() ? "" : ", ") + Cp1250ToUtf8(points[i].Name);
-    return names;
-}
-
 } // namespace vorida::cli

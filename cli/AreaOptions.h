@@ -50,9 +50,6 @@ bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
 // The points not marked.
 TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
 
-// The names of the marked points (UTF-8), joined by ", ".
-std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded);
-
 // "Błąd obliczeń: " and the error's text on standard error; ExitStatus::Failure.
 ExitStatus computationFailed(VerbStreams& io, const Error& e);
 

@@ -246,27 +246,6 @@ InputPath::~InputPath()
     }
 }
 
-std::string millimetres(Extended metres, int decimals)
-{
-    return FormatDecimals(metres * 1000.0L, decimals);
-}
-
-void appendCell(std::string& row, std::string_view text, size_t width)
-{
-    row += ' ';
-    AppendRight(row, text, width);
-}
-
-void appendName(std::string& row, std::string_view utf8, size_t width)
-{
-    size_t letters = 0;
-    for (char c : utf8)
-        letters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    if (letters < width)
-        row.append(width - letters, ' ');
-    row += utf8;
-}
-
 std::string areaPath(VerbStreams& io, const Options& o, bool tell)
 {
     if (o.Area)

@@ -139,16 +139,6 @@ private:
     int removalSlot_ = -1; // the copy goes when the tool is interrupted
 };
 
-// metres as millimetres with decimals decimals.
-std::string millimetres(Extended metres, int decimals = 1);
-
-// A table cell: a blank, then text right-aligned in width columns, so that wide values never
-// run together.
-void appendCell(std::string& row, std::string_view text, size_t width);
-// The first cell of a row: a name (UTF-8) right-aligned in width characters, a Polish letter
-// counting once. A name may hold blanks: a reader takes the cells after it from the right.
-void appendName(std::string& row, std::string_view utf8, size_t width);
-
 // The area file of a verb: --area FILE; else TRANSPKT.BIN in --dir; else TRANSPKT.BIN in the
 // working directory, and when there is none there, the one beside the executable (the one
 // looked up is named on standard error unless tell is false).

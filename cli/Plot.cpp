@@ -2,6 +2,7 @@
 #include "AreaOptions.h"
 #include "Common.h"
 
+#include "AreaReport.h"
 #include "AreaText.h"
 #include "AreaWarnings.h"
 
@@ -46,7 +47,7 @@ void printSummary(VerbStreams& io, const std::string& output, const Drawing& dra
         size_t blunders = 0;
         for (bool named : picture.NamedAsBlunder)
             blunders += named ? 1 : 0;
-        out << "Odchyłki przy pominięciu punktu: RMS " << millimetres(picture.Loo->Rms)
+        out << "Odchyłki przy pominięciu punktu: RMS " << Millimetres(picture.Loo->Rms)
             << " mm, prawdopodobne błędy grube: " << blunders << '\n';
     } else {
         out << "Odchyłki przy pominięciu punktu: za mało punktów\n";
@@ -55,7 +56,7 @@ void printSummary(VerbStreams& io, const std::string& output, const Drawing& dra
         const CheckSummary& s = *picture.CheckResults;
         out << "Punkty kontrolne: " << checks << ", w obszarze " << s.Inside;
         if (s.Inside > 0)
-            out << ", max " << millimetres(s.Max) << " mm, RMS " << millimetres(s.Rms) << " mm";
+            out << ", max " << Millimetres(s.Max) << " mm, RMS " << Millimetres(s.Rms) << " mm";
         out << '\n';
     }
     out << "Nazwy: " << (labels.Names - labels.NamesLeftOut) << " z " << labels.Names
@@ -80,7 +81,7 @@ ExitStatus draw(VerbStreams& io, const AreaOptions& options, const PreparedArea&
             if (!picture.Centre)
                 return usage(io, plotVerb(), "Brak punktu dostosowania " + *options.Center);
         }
-        picture.Excluded = excludedNames(area.Whole.Points, area.Excluded);
+        picture.Excluded = ExcludedNames(area.Whole.Points, area.Excluded);
         drawing.Svg = AreaSvg(picture, &drawing.Labels);
     } catch (const Error& e) {
         return computationFailed(io, e);

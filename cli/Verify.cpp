@@ -2,6 +2,7 @@
 #include "AreaOptions.h"
 #include "Common.h"
 
+#include "AreaReport.h"
 #include "AreaText.h"
 #include "AreaWarnings.h"
 
@@ -15,69 +16,6 @@
 namespace vorida::cli {
 
 namespace {
-
-void printStatistics(
-    VerbStreams& io, const char* label, const CheckStatistics& s, const CheckPointFile& file)
-{
-    io.Out << label << " (" << s.Count << ")";
-    if (s.Count == 0 || !s.Worst) {
-        io.Out << ": brak\n";
-        return;
-    }
-    io.Out << ": max " << millimetres(s.Max, 2) << " mm ("
-           << Cp1250ToUtf8(file.Points[*s.Worst].Name) << "), RMS " << millimetres(s.Rms, 2)
-           << " mm; średnio vx " << millimetres(s.MeanVx, 2) << ", vy " << millimetres(s.MeanVy, 2)
-           << " mm; m_x " << millimetres(s.Mx, 2) << ", m_y " << millimetres(s.My, 2) << " mm\n";
-}
-
-// The table: every check point's discrepancy and position, and (with a tolerance) the names of
-// the points inside the area over it.
-std::vector<std::string> printPoints(VerbStreams& io, const CheckPointFile& file,
-    const CheckSummary& summary, const std::optional<Extended>& tolerance)
-{
-    std::string header;
-    AppendRight(header, "nazwa", 16);
-    appendCell(header, "vx [mm]", 10);
-    appendCell(header, "vy [mm]", 10);
-    appendCell(header, "v [mm]", 10);
-    appendCell(header, "odl. [m]", 10);
-    header += "  położenie";
-    io.Out << header << '\n';
-    std::vector<std::string> failing;
-    for (size_t i = 0; i < file.Points.size(); ++i) {
-        const CheckDifference& d = summary.Points[i];
-        std::string row;
-        appendName(row, Cp1250ToUtf8(file.Points[i].Name), 16);
-        if (d.Failed) {
-            row += "  błąd obliczeń";
-        } else {
-            appendCell(row, millimetres(d.Vx, 2), 10);
-            appendCell(row, millimetres(d.Vy, 2), 10);
-            appendCell(row, millimetres(d.V, 2), 10);
-            appendCell(row, FormatDecimals(d.Nearest, 1), 10);
-        }
-        row += !d.Inside ? "  poza obszarem" : d.InsideHull ? "  w otoczce" : "  poza otoczką";
-        if (tolerance && d.Inside && !d.Failed && d.V > *tolerance) {
-            row += ", ponad tolerancję";
-            failing.push_back(Cp1250ToUtf8(file.Points[i].Name));
-        }
-        io.Out << row << '\n';
-    }
-    return failing;
-}
-
-// The figures of the points inside the area, together and by hull.
-void printSummary(VerbStreams& io, const CheckPointFile& file, const CheckSummary& summary)
-{
-    io.Out << "W obszarze (" << summary.Inside << "): max " << millimetres(summary.Max, 2)
-           << " mm (" << Cp1250ToUtf8(file.Points[*summary.Worst].Name) << "), RMS "
-           << millimetres(summary.Rms, 2) << " mm\n";
-    io.Out << "  średnio vx " << millimetres(summary.Area.MeanVx, 2) << ", vy "
-           << millimetres(summary.Area.MeanVy, 2) << " mm; m_x " << millimetres(summary.Area.Mx, 2)
-           << ", m_y " << millimetres(summary.Area.My, 2) << " mm\n";
-    printStatistics(io, "W otoczce punktów dostosowania", summary.Hull, file);
-    printStatistics(io, "Poza otoczką, w obszarze", summary.Beyond, file);
-}
 
 ExitStatus verify(VerbStreams& io, const Options& o)
 {
@@ -111,32 +49,14 @@ ExitStatus verify(VerbStreams& io, const Options& o)
     for (const std::string& warning : CheckPointWarnings(file.Points, summary, area.Kept))
         io.Err << warning << '\n';
 
-    io.Out << "Obszar: " << Cp1250ToUtf8(area.Whole.Name) << '\n';
-    io.Out << "Kierunek: " << (o.ToLocal ? "krajowy -> lokalny" : "lokalny -> krajowy") << '\n';
-    if (!options->Exclude.empty())
-        io.Out << "Bez punktów dostosowania: " << excludedNames(area.Whole.Points, area.Excluded)
-               << '\n';
-    io.Out << "Punkty kontrolne: " << file.Points.size() << ", w obszarze " << summary.Inside
-           << " (w otoczce punktów dostosowania " << summary.Hull.Count << ", poza nią "
-           << summary.Beyond.Count << ")\n";
-    io.Out << "Wyniki: "
-           << (digits ? "zaokrąglone do " + std::to_string(*digits) + " miejsc"
-                      : std::string("pełna dokładność"))
-           << "; v = znane - przeliczone; odl.: do najbliższego punktu dostosowania\n";
-    const std::vector<std::string> failing = printPoints(io, file, summary, options->Tolerance);
-    if (!summary.Worst) {
-        io.Out << "W obszarze: brak punktów kontrolnych\n";
+    const ReportHeading heading { area.Whole.Name, o.ToLocal,
+        ExcludedNames(area.Whole.Points, area.Excluded) };
+    io.Out << JoinLines(CheckReport(heading, file.Points, summary, digits, options->Tolerance));
+    if (!summary.Worst)
         return ExitStatus::Failure;
-    }
-    printSummary(io, file, summary);
-    if (!options->Tolerance)
+    if (!options->Tolerance || ChecksOverTolerance(summary, *options->Tolerance).empty())
         return ExitStatus::Ok;
-    std::string names;
-    for (const std::string& n : failing)
-        names += (names.empty() ? "" : ", ") + n;
-    io.Out << "Tolerancja " << PlainNumber(*options->Tolerance * 1000.0L, 1)
-           << " mm: " << (failing.empty() ? "spełniona" : "przekroczona: " + names) << '\n';
-    return failing.empty() ? ExitStatus::Ok : ExitStatus::Shortfall;
+    return ExitStatus::Shortfall;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "AreaCheck.h"
 
+#include "AreaReport.h"
 #include "AreaText.h"
 #include "AreaWarnings.h"
 #include "Cp1250.h"
@@ -21,96 +22,9 @@ std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error
     return area;
 }
 
-std::string Millimetres(Extended metres, int decimals)
-{
-    return FormatDecimals(metres * 1000.0L, decimals);
-}
-
 std::string Coordinate(Extended metres)
 {
     return FormatDecimals(metres, 3);
-}
-
-std::string CheckPlace(const CheckDifference& d)
-{
-    return !d.Inside ? "poza obszarem" : d.InsideHull ? "w otoczce" : "poza otoczką";
-}
-
-std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded)
-{
-    std::string list;
-    for (size_t i = 0; i < area.Points.size() && i < excluded.size(); ++i)
-        if (excluded[i]) {
-            const std::string name = Cp1250ToUtf8(area.Points[i].Name);
-            bool listed = false; // a name shared by two points leaves out both, once named
-            for (size_t j = 0; j < i; ++j)
-                listed = listed || (excluded[j] && area.Points[j].Name == area.Points[i].Name);
-            if (listed)
-                continue;
-            // --exclude's escapes: a comma within a name, and a backslash.
-            std::string escaped;
-            for (char c : name)
-                escaped += c == ',' || c == '\\' ? std::string { '\\', c } : std::string(1, c);
-            list += (list.empty() ? "" : ",") + escaped;
-        }
-    return list;
-}
-
-namespace {
-
-std::string checkStatistics(
-    const char* label, const CheckStatistics& s, const std::vector<CheckPoint>& checks)
-{
-    std::string line = std::string(label) + " (" + std::to_string(s.Count) + ")";
-    if (s.Count == 0 || !s.Worst)
-        return line + ": brak";
-    return line + ": max " + Millimetres(s.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*s.Worst].Name)
-        + "), RMS " + Millimetres(s.Rms, 2) + " mm; średnio vx " + Millimetres(s.MeanVx, 2)
-        + ", vy " + Millimetres(s.MeanVy, 2) + " mm; m_x " + Millimetres(s.Mx, 2) + ", m_y "
-        + Millimetres(s.My, 2) + " mm";
-}
-
-std::string flagText(const LooResult& loo, size_t k)
-{
-    const LooDiscrepancy& d = loo.Points[k];
-    std::string labels;
-    auto add = [&labels](const char* label) {
-        labels += (labels.empty() ? "" : ", ") + std::string(label);
-    };
-    if (d.Extrapolated)
-        add("ekstrapolacja");
-    if (loo.MostOver == k)
-        add("błąd gruby?");
-    else if (d.Blunder)
-        add("ponad próg");
-    if (d.Copies > 1)
-        add("powtórzone położenie");
-    return labels;
-}
-
-} // namespace
-
-std::vector<std::string> CheckSummaryLines(
-    const CheckSummary& summary, const std::vector<CheckPoint>& checks)
-{
-    std::vector<std::string> lines;
-    lines.push_back("Punkty kontrolne: " + std::to_string(checks.size()) + ", w obszarze "
-        + std::to_string(summary.Inside) + " (w otoczce punktów dostosowania "
-        + std::to_string(summary.Hull.Count) + ", poza nią " + std::to_string(summary.Beyond.Count)
-        + ")");
-    if (!summary.Worst) {
-        lines.push_back("W obszarze: brak punktów kontrolnych");
-        return lines;
-    }
-    lines.push_back("W obszarze (" + std::to_string(summary.Inside) + "): max "
-        + Millimetres(summary.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*summary.Worst].Name)
-        + "), RMS " + Millimetres(summary.Rms, 2) + " mm");
-    lines.push_back("  średnio vx " + Millimetres(summary.Area.MeanVx, 2) + ", vy "
-        + Millimetres(summary.Area.MeanVy, 2) + " mm; m_x " + Millimetres(summary.Area.Mx, 2)
-        + ", m_y " + Millimetres(summary.Area.My, 2) + " mm");
-    lines.push_back(checkStatistics("W otoczce punktów dostosowania", summary.Hull, checks));
-    lines.push_back(checkStatistics("Poza otoczką, w obszarze", summary.Beyond, checks));
-    return lines;
 }
 
 namespace {
@@ -129,40 +43,20 @@ void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options
             PointRow& row = result.Rows[first.Members[m]];
             row.Loo = loo.Points[m];
             if (loo.Points[m].Computed()) {
-                row.FlagText = flagText(loo, m);
+                row.FlagText = LooLabels(loo, m);
                 row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
                 row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
                 row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
             }
         }
-        std::string named;
-        for (size_t i : result.Screened->Blunders) {
+        for (size_t i : result.Screened->Blunders)
             result.Rows[i].Flags |= kNamedBlunder;
-            named += (named.empty() ? "" : ", ") + result.Rows[i].Name;
-        }
-        if (loo.Worst) {
-            result.Summary.push_back("RMS v = " + Millimetres(loo.Rms, 1) + " mm ("
-                + CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
-                + ")");
-            result.Summary.push_back("Największa: " + result.Rows[first.Members[*loo.Worst]].Name
-                + ", v = " + Millimetres(loo.Points[*loo.Worst].V, 1) + " mm");
-            std::vector<std::string> names;
-            for (size_t i : first.Members)
-                names.push_back(result.Rows[i].Name);
-            for (const std::string& line : ScreeningSummary(loo, names))
-                result.Summary.push_back(line);
-        }
-        if (!result.Screened->Complete)
-            result.Summary.push_back("Ocena przerwana: zostało mniej niż "
-                + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.");
-        result.Summary.push_back("Prawdopodobne błędy grube (" + BlunderRuleText(options.Tolerance)
-            + ", po jednym): " + (named.empty() ? "brak" : named));
+        for (std::string& line : RoundFigures(first, area.Points))
+            result.Summary.push_back(std::move(line));
+        for (std::string& line : ScreeningVerdict(*result.Screened, area.Points, options.Tolerance))
+            result.Summary.push_back(std::move(line));
     } else {
-        result.Summary.push_back(
-            "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-            "najmniej "
-            + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów (jest "
-            + std::to_string(keptCount) + ").");
+        result.Summary.push_back(TooFewForScreeningText(keptCount));
     }
 }
 
@@ -234,15 +128,11 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
             result.Rows[i].Residual = Discrepancy { vx, vy, std::sqrt(vx * vx + vy * vy) };
         }
         result.M0 = t.M0();
-        result.Summary.push_back("Punktów dostosowania: " + std::to_string(kept.size()));
-        std::string excludedNames;
-        for (size_t i = 0; i < n; ++i)
-            if (excluded[i])
-                excludedNames += (excludedNames.empty() ? "" : ", ") + result.Rows[i].Name;
+        result.Summary.push_back(PointCountLine(kept.size()));
+        const std::string excludedNames = ExcludedNames(area.Points, excluded);
         if (!excludedNames.empty())
-            result.Summary.push_back("Wyłączone z oceny: " + excludedNames);
-        result.Summary.push_back(
-            result.M0 ? "m0 = " + Millimetres(*result.M0, 1) + " mm" : "m0 = -");
+            result.Summary.push_back(ExcludedLine(excludedNames));
+        result.Summary.push_back(M0Line(result.M0));
         screen(result, area, options, excluded, kept.size());
         if (!checks.empty()) {
             result.Checks = CompareCheckPoints(

@@ -53,7 +53,7 @@ struct PointRow
     std::optional<Discrepancy> Residual; // of the fit on the points kept
     std::optional<LooDiscrepancy> Loo; // of the first round
     unsigned Flags = 0;
-    std::string FlagText; // the verb's labels, "ekstrapolacja, błąd gruby?"
+    std::string FlagText; // the verb's labels (LooLabels), "ekstrapolacja, błąd gruby?"
 };
 
 struct AreaCheck
@@ -73,20 +73,7 @@ struct AreaCheck
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks);
 
-// The number texts of the verbs: millimetres with the verb's decimals (one in fit, two in
-// verify), and coordinates with three.
-std::string Millimetres(Extended metres, int decimals);
+// A coordinate as the table shows it, with three decimals.
 std::string Coordinate(Extended metres);
-
-// The lines of the check points' figures as `verify` prints them after its table.
-std::vector<std::string> CheckSummaryLines(
-    const CheckSummary& summary, const std::vector<CheckPoint>& checks);
-
-// The place of a check point as `verify` names it.
-std::string CheckPlace(const CheckDifference& d);
-
-// The --exclude value of the options: the names (UTF-8) of the points left out, joined by ","
-// (a comma or a backslash within a name escaped by a backslash); empty for none.
-std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded);
 
 } // namespace vorida::obszar

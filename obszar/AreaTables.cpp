@@ -2,6 +2,9 @@
 
 #include "AreaWindow.h"
 
+#include "AreaReport.h"
+#include "AreaText.h"
+
 #include "Cp1250.h"
 #include "Numbers.h"
 

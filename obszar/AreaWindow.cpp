@@ -1,5 +1,6 @@
 #include "AreaWindow.h"
 
+#include "AreaReport.h"
 #include "AreaTables.h"
 #include "MapView.h"
 
@@ -224,11 +225,8 @@ void AreaWindow::recompute()
 {
     if (!area_)
         return;
-    CheckOptions options;
-    options.ToLocal = toLocal_;
-    options.Excluded = excluded_;
     auto check = std::make_unique<AreaCheck>(
-        ComputeAreaCheck(*area_, options, checks_, unreadableChecks_));
+        ComputeAreaCheck(*area_, Options(), checks_, unreadableChecks_));
     keptIndex_.clear();
     for (size_t i = 0; i < excluded_.size(); ++i)
         if (!excluded_[i])
@@ -257,14 +255,14 @@ void AreaWindow::fillSummary()
     // The warnings first, where they are seen without scrolling.
     for (const std::string& line : check_->Warnings)
         lines << QString::fromStdString(line);
-    lines << QStringLiteral("Kierunek: ")
-            + (toLocal_ ? QStringLiteral("krajowy -> lokalny")
-                        : QStringLiteral("lokalny -> krajowy"));
+    lines << QString::fromStdString(DirectionLine(toLocal_));
     for (const std::string& line : check_->Summary)
         lines << QString::fromStdString(line);
-    if (check_->Checks)
-        for (const std::string& line : CheckSummaryLines(*check_->Checks, checks_))
+    if (check_->Checks) {
+        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
+        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
             lines << QString::fromStdString(line);
+    }
     summary_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -321,27 +319,26 @@ void AreaWindow::ChooseChecks()
         OpenChecks(*path);
 }
 
-SaveOptions AreaWindow::CurrentSaveOptions(bool currentView) const
+CheckOptions AreaWindow::Options() const
 {
-    SaveOptions o;
-    if (!area_)
-        return o;
-    o.AreaPath = area_->Path;
-    o.ToLocal = toLocal_;
-    o.Exclude = ExcludeList(*area_, excluded_);
-    o.CheckPath = checkPath_;
-    if (currentView && check_->Picture) {
-        o.Scale = map_->ViewScale();
-        if (const auto middle = map_->PointNearestToMiddle())
-            o.Centre = Cp1250ToUtf8(check_->Picture->Points[*middle].Name);
-    }
-    return o;
+    CheckOptions options;
+    options.ToLocal = toLocal_;
+    options.Excluded = excluded_;
+    return options;
+}
+
+std::optional<PictureView> AreaWindow::CurrentView() const
+{
+    const auto middle = map_->PointNearestToMiddle();
+    if (!check_->Picture || !middle)
+        return std::nullopt;
+    return PictureView { map_->ViewScale(), *middle };
 }
 
 namespace {
 
-// Asks where to save, beside the area file, and writes what make gives whole or not at all; the
-// verb's or the writing's failure is shown.
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
+// nothing can be made, or the writing's failure, is shown.
 void save(const std::string& areaPath, const char* caption, const char* name,
     const std::function<std::optional<std::string>(std::string&)>& make)
 {
@@ -369,15 +366,17 @@ void save(const std::string& areaPath, const char* caption, const char* name,
 void AreaWindow::SaveReport()
 {
     if (area_)
-        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt",
-            [this](std::string& error) { return ReportBytes(CurrentSaveOptions(false), error); });
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
+            return ReportBytes(*area_, Options(), *check_, checks_, error);
+        });
 }
 
 void AreaWindow::SavePicture(bool currentView)
 {
     if (area_)
         save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
-            return SvgBytes(CurrentSaveOptions(currentView), error);
+            return SvgBytes(
+                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
         });
 }
 

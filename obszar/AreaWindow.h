@@ -87,7 +87,10 @@ public:
     QTableView& CheckTable() { return *checkTable_; }
     MapView& Map() { return *map_; }
     QString SummaryText() const;
-    SaveOptions CurrentSaveOptions(bool currentView) const;
+    // The options of the computation shown.
+    CheckOptions Options() const;
+    // The view of the picture as "Zapisz rysunek widoku…" saves it; none without a picture.
+    std::optional<PictureView> CurrentView() const;
 
 private:
     void buildMenu();

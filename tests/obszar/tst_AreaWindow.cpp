@@ -246,17 +246,6 @@ private slots:
                 && shown.Loo->Points[i].Threshold == plot.Loo->Points[i].Threshold);
     }
 
-    // The names the tool splits --exclude on are escaped (the tool's test reads this back).
-    void excludeListEscapesCommasAndBackslashes()
-    {
-        AreaFile area;
-        area.Points.resize(3);
-        area.Points[0].Name = "10,13";
-        area.Points[1].Name = "P-1";
-        area.Points[2].Name = "10\\19";
-        QCOMPARE(ExcludeList(area, { true, false, true }), std::string("10\\,13,10\\\\19"));
-    }
-
     void savedFilesAreTheToolsOwn()
     {
         const QString checks = QStringLiteral(VORIDA_EXAMPLES "/check-points.txt");
@@ -285,11 +274,11 @@ private slots:
         w->Map().ZoomBy(2.0);
         platform_.ChosenFiles = { path("view.svg").toStdString() };
         w->SavePicture(true);
-        const SaveOptions view = w->CurrentSaveOptions(true);
-        QVERIFY(view.Scale && view.Centre);
-        QCOMPARE(QString::fromStdString(*view.Centre), QStringLiteral("ośn.7"));
+        const auto view = w->CurrentView();
+        QVERIFY(view);
+        QCOMPARE(Cp1250ToUtf8(w->Check().Picture->Points[view->Centre].Name), std::string("ośn.7"));
         QStringList plotView { "plot", "--check", checks, "-o", path("tool-view.svg") };
-        plotView << "--scale" << QString::fromStdString(FormatDecimals(*view.Scale, 0))
+        plotView << "--scale" << QString::fromStdString(FormatDecimals(view->Scale, 0))
                  << "--center" << QStringLiteral("ośn.7");
         QCOMPARE(runTool(plotView + common).Status, 0);
         QCOMPARE(readAll(path("view.svg")), readAll(path("tool-view.svg")));
@@ -305,7 +294,6 @@ private slots:
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked);
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
         QVERIFY(w->SummaryText().contains(QStringLiteral("Wyłączone z oceny: 1019\n")));
-        QCOMPARE(w->CurrentSaveOptions(false).Exclude, std::string("1019"));
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked); // no change
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Unchecked);
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
