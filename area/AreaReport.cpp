@@ -341,6 +341,11 @@ std::vector<size_t> ChecksOverTolerance(const CheckSummary& summary, Extended to
     return over;
 }
 
+std::string UnreadableCheckLine(std::int64_t line)
+{
+    return "Linia " + std::to_string(line) + ": nieczytelny punkt kontrolny, pominięty";
+}
+
 std::vector<std::string> CheckReport(const ReportHeading& heading,
     const std::vector<CheckPoint>& checks, const CheckSummary& summary, std::optional<int> digits,
     std::optional<Extended> tolerance)

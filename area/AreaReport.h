@@ -7,6 +7,7 @@
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,6 +96,9 @@ std::vector<std::string> CheckFigures(
 
 // The check points inside the area whose v exceeds tolerance (metres), in their order.
 std::vector<size_t> ChecksOverTolerance(const CheckSummary& summary, Extended tolerance);
+
+// The warning of a line of a check-point file that holds no readable check point.
+std::string UnreadableCheckLine(std::int64_t line);
 
 // The whole report of a comparison with check points (as `verify` prints it): digits as the
 // points were rounded (none: full accuracy), tolerance when a verdict is asked (metres).

@@ -1,5 +1,6 @@
 #include "Common.h"
 
+#include "AreaReport.h"
 #include "CheckPoints.h"
 #include "LineIO.h"
 #include "Numbers.h"
@@ -294,7 +295,7 @@ bool readCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile
         return false;
     }
     for (std::int64_t line : file.UnreadableLines)
-        io.Err << "Linia " << line << ": nieczytelny punkt kontrolny, pominięty\n";
+        io.Err << UnreadableCheckLine(line) << '\n';
     return true;
 }
 

@@ -106,8 +106,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         result.Rows[i].Excluded = excluded[i];
     }
     for (std::int64_t line : unreadableChecks)
-        result.Warnings.push_back(
-            "Linia " + std::to_string(line) + ": nieczytelny punkt kontrolny, pominięty");
+        result.Warnings.push_back(UnreadableCheckLine(line));
     try {
         TTrKonfAf t;
         const AreaFitStatus status = FitArea(t, kept, options.ToLocal);
