@@ -1,6 +1,5 @@
 // vorida-cli fit: the fit on the adjustment points and its residuals.
 #include "AreaOptions.h"
-#include "Common.h"
 
 #include "AreaReport.h"
 #include "AreaText.h"
@@ -21,7 +20,7 @@ ExitStatus leaveOneOut(
     VerbStreams& io, const Options& o, const AreaOptions& options, unsigned threads)
 {
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
     const TPktDostosowania& points = area.Whole.Points;
@@ -36,7 +35,7 @@ ExitStatus leaveOneOut(
     try {
         screening = ScreenBlunders(points, o.ToLocal, excluded, tolerance, threads);
     } catch (const Error& e) {
-        return computationFailed(io, e);
+        return ComputationFailed(io, e);
     }
     const ReportHeading heading { area.Whole.Name, o.ToLocal, ExcludedNames(points, excluded) };
     io.Out << JoinLines(ScreeningHeading(heading, kept.size(), tolerance));
@@ -48,21 +47,21 @@ ExitStatus leaveOneOut(
 
 ExitStatus fit(VerbStreams& io, const Options& o)
 {
-    const VerbSpec& verb = fitVerb();
-    const auto options = readAreaOptions(io, verb, o);
+    const VerbRow& verb = FitVerb();
+    const auto options = ReadAreaOptions(io, verb, o);
     if (!options)
         return ExitStatus::Usage;
     if (!o.Operands.empty())
-        return usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
-    const auto threads = readThreads(io, verb, o);
+        return Usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
+    const auto threads = ReadThreads(io, verb, o);
     if (!threads)
         return ExitStatus::Usage;
     if (o.Loo)
         return leaveOneOut(io, o, *options, *threads);
     if (options->Tolerance || o.Threads)
-        return usage(io, verb, "--tolerance i --threads tylko z --loo");
+        return Usage(io, verb, "--tolerance i --threads tylko z --loo");
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, *options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
     const TTrKonfAf& t = area.Fit;
@@ -74,18 +73,18 @@ ExitStatus fit(VerbStreams& io, const Options& o)
 
 } // namespace
 
-const VerbSpec& fitVerb()
+const VerbRow& FitVerb()
 {
-    static const VerbSpec verb { "fit", "dopasowanie transformacji i odchyłki na punktach", "",
+    static const VerbRow verb { "fit", "dopasowanie transformacji i odchyłki na punktach", "",
         "Dopasowuje wielomian 3. stopnia na punktach KATALOG/TRANSPKT.BIN (domyślnie bieżący\n"
         "katalog, a bez niego plik obok programu; --area: ten plik obszaru), kierunek\n"
         "lokalny -> krajowy (--to-local: odwrotnie), i wypisuje odchyłki\n"
         "vx, vy, v w milimetrach oraz błąd średni m0.\n",
         {
-            dirOption(),
-            areaOption(),
-            toLocalOption(),
-            excludeOption("obszar oceniany tak, jakby tych punktów w nim nie było (plik bez "
+            DirOption(),
+            AreaOption(),
+            ToLocalOption(),
+            ExcludeOption("obszar oceniany tak, jakby tych punktów w nim nie było (plik bez "
                           "zmian)"),
             { "--loo", "", &Options::Loo,
                 "dla każdego punktu dostosowania dopasowanie na wszystkich pozostałych (z "
@@ -98,9 +97,9 @@ const VerbSpec& fitVerb()
                       "dopasowania); mwb: najmniejszy błąd, który reguła wskaże w tym punkcie. "
                       "Wymaga co najmniej "
                     + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów." },
-            toleranceOption("tolerancja zamiast " + PlainNumber(kDefaultTolerance * 1000.0L)
+            ToleranceOption("tolerancja zamiast " + PlainNumber(kDefaultTolerance * 1000.0L)
                 + " mm (tylko z --loo)"),
-            threadsOption("liczba wątków (domyślnie jeden na rdzeń, wyniki te same; tylko z "
+            ThreadsOption("liczba wątków (domyślnie jeden na rdzeń, wyniki te same; tylko z "
                           "--loo)"),
         },
         fit };

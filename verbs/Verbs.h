@@ -1,6 +1,8 @@
-// The verbs of vorida-cli as a library: another program (the area window) produces the same
-// bytes in memory that the tool prints.
+// The verbs of vorida-cli as a library: the program (cli/main.cpp) and the tests run a verb with
+// its arguments and two streams.
 #pragma once
+
+#include "VerbStreams.h"
 
 #include <ostream>
 #include <string>
@@ -11,7 +13,9 @@ namespace vorida::cli {
 
 // Runs a verb (its name and the arguments after it) as vorida-cli would, its standard output
 // and standard error into out and err; returns the exit status (ExitStatus as int).
-int runVerb(std::string_view verb, const std::vector<std::string>& args, std::ostream& out,
+int RunVerb(std::string_view verb, const std::vector<std::string>& args, std::ostream& out,
     std::ostream& err);
+// The same on io, which keeps what the verb said of its standard output.
+int RunVerb(std::string_view verb, const std::vector<std::string>& args, VerbStreams& io);
 
 } // namespace vorida::cli

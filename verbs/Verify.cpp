@@ -1,6 +1,5 @@
 // vorida-cli verify: the conversion measured on check points.
 #include "AreaOptions.h"
-#include "Common.h"
 
 #include "AreaReport.h"
 #include "AreaText.h"
@@ -19,32 +18,32 @@ namespace {
 
 ExitStatus verify(VerbStreams& io, const Options& o)
 {
-    const VerbSpec& verb = verifyVerb();
-    const auto options = readAreaOptions(io, verb, o);
+    const VerbRow& verb = VerifyVerb();
+    const auto options = ReadAreaOptions(io, verb, o);
     if (!options)
         return ExitStatus::Usage;
     if (o.Operands.size() != 1)
-        return usage(io, verb, "Podaj jeden plik punktów kontrolnych.");
+        return Usage(io, verb, "Podaj jeden plik punktów kontrolnych.");
     std::optional<int> digits;
     if (o.Digits) {
         auto d = ParseInt32(*o.Digits);
         if (!d || *d < 0 || *d > kMaxDecimals)
-            return usage(io, verb, "Niepoprawna liczba miejsc: " + *o.Digits);
+            return Usage(io, verb, "Niepoprawna liczba miejsc: " + *o.Digits);
         digits = *d;
     }
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, *options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, !o.ToLocal, area);
         status != ExitStatus::Ok)
         return status;
     CheckPointFile file;
-    if (!readCheckPointFile(io, o.Operands[0], file))
+    if (!ReadCheckPointFile(io, o.Operands[0], file))
         return ExitStatus::Failure;
     CheckSummary summary;
     try {
         summary = CompareCheckPoints(
             area.Fit, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
     } catch (const Error& e) {
-        return computationFailed(io, e);
+        return ComputationFailed(io, e);
     }
     for (const std::string& warning : CheckPointWarnings(file.Points, summary, area.Kept))
         io.Err << warning << '\n';
@@ -61,9 +60,9 @@ ExitStatus verify(VerbStreams& io, const Options& o)
 
 } // namespace
 
-const VerbSpec& verifyVerb()
+const VerbRow& VerifyVerb()
 {
-    static const VerbSpec verb { "verify", "dokładność przeliczenia na punktach kontrolnych",
+    static const VerbRow verb { "verify", "dokładność przeliczenia na punktach kontrolnych",
         "KONTROLNE.txt",
         "Przelicza punkty kontrolne (znane w obu układach, nie będące punktami dostosowania;\n"
         "\"-\": ze standardowego wejścia) transformacją z KATALOG/TRANSPKT.BIN (domyślnie\n"
@@ -83,13 +82,13 @@ const VerbSpec& verifyVerb()
               "jest też punktem dostosowania (ta sama nazwa lub położenie) i gdy nazwa się "
               "powtarza.\n",
         {
-            dirOption(),
-            areaOption(),
-            toLocalOption(),
-            digitsOption("wyniki zaokrąglone do N miejsc (0-18) tak jak w pliku wynikowym; bez "
+            DirOption(),
+            AreaOption(),
+            ToLocalOption(),
+            DigitsOption("wyniki zaokrąglone do N miejsc (0-18) tak jak w pliku wynikowym; bez "
                          "tej opcji pełna dokładność"),
-            toleranceOption("status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie"),
-            excludeOption("transformacja bez tych punktów dostosowania (plik bez zmian)"),
+            ToleranceOption("status wyjścia 0, gdy każdy punkt w obszarze ma v <= MM, 3 gdy nie"),
+            ExcludeOption("transformacja bez tych punktów dostosowania (plik bez zmian)"),
         },
         verify };
     return verb;
