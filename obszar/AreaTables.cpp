@@ -87,7 +87,8 @@ void AreaWindow::fillPoints()
         tick->setData(r.Excluded ? 1.0 : 0.0, kSortRole);
         tick->setData(static_cast<qulonglong>(i), kIndexRole);
         tick->setEditable(false);
-        tick->setToolTip(QStringLiteral("Pomiń punkt w ocenie obszaru (jak --exclude)"));
+        tick->setToolTip(QStringLiteral(
+            "Pomiń punkt w ocenie obszaru (wszystkie punkty o tej nazwie; plik bez zmian)"));
         row << tick << textItem(r.Name);
         row << numberItem(Coordinate(p.LocalX), p.LocalX)
             << numberItem(Coordinate(p.LocalY), p.LocalY)

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -29,8 +30,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <QTimer>
+
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 namespace vorida::obszar {
 
@@ -95,6 +100,13 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         [this] { rowActivated(); });
 
     buildToolBar();
+    watcher_ = new QFileSystemWatcher(this);
+    auto due = [this] {
+        // A writer's burst of changes settles first.
+        QTimer::singleShot(kSettleMilliseconds, this, [this] { CheckAreaOnDisk(); });
+    };
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, due);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, due);
     // The picture takes the keys first (+, −, arrows); a table given the focus first would
     // make its first row current and centre the picture on it.
     map_->setFocus();
@@ -161,20 +173,82 @@ void AreaWindow::buildToolBar()
 
 AreaWindow::~AreaWindow() = default;
 
+namespace {
+
+// The hash of a file's bytes; 0 when it cannot be read.
+size_t fileHash(const std::string& path)
+{
+    std::ifstream in(FileSystemPath(path), std::ios::binary);
+    if (!in)
+        return 0;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::hash<std::string> {}(bytes) | 1U;
+}
+
+} // namespace
+
 bool AreaWindow::OpenArea(const std::string& path)
 {
     std::string error;
+    const size_t hash = fileHash(path);
     auto area = ReadAreaFile(path, error);
     if (!area) {
         CurrentPlatform().ShowError(error);
         return false;
     }
     area_ = std::move(area);
+    areaHash_ = hash;
     excluded_.assign(area_->Points.size(), false);
     setWindowTitle(AreaWindowTitle(area_->Name));
+    watchArea();
     recompute();
     map_->FitAll();
     return true;
+}
+
+void AreaWindow::watchArea()
+{
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    if (!watcher_->directories().isEmpty())
+        watcher_->removePaths(watcher_->directories());
+    const QString path = QString::fromStdString(area_->Path);
+    // The folder too: a file replaced by renaming another over it drops out of a watch on the
+    // file alone.
+    watcher_->addPath(path);
+    const QString folder
+        = QString::fromStdString(PathText(FileSystemPath(area_->Path).parent_path()));
+    watcher_->addPath(folder.isEmpty() ? QStringLiteral(".") : folder);
+}
+
+void AreaWindow::CheckAreaOnDisk()
+{
+    if (!area_)
+        return;
+    const size_t hash = fileHash(area_->Path);
+    if (hash == 0 || hash == areaHash_)
+        return; // unchanged, answered for already, or gone for a moment (a writer's rename)
+    areaHash_ = hash; // asked once for each change
+    if (!watcher_->files().contains(QString::fromStdString(area_->Path)))
+        watcher_->addPath(QString::fromStdString(area_->Path));
+    const std::string question = "Plik obszaru " + NativeSeparators(area_->Path)
+        + " zmienił się na dysku.\nWczytać go ponownie? Bez tego okno pokazuje, zapisuje i "
+          "drukuje obszar wczytany wcześniej.";
+    if (CurrentPlatform().AskYesNo(question, "Kontrola obszaru") != Answer::Yes)
+        return;
+    // The ticks and the direction stay; a point ticked stays left out when its name is there.
+    std::vector<std::string> ticked;
+    for (size_t i = 0; i < excluded_.size(); ++i)
+        if (excluded_[i])
+            ticked.push_back(area_->Points[i].Name);
+    const std::string path = area_->Path;
+    if (!OpenArea(path))
+        return;
+    for (size_t i = 0; i < area_->Points.size(); ++i)
+        excluded_[i]
+            = std::find(ticked.begin(), ticked.end(), area_->Points[i].Name) != ticked.end();
+    if (!ticked.empty())
+        recompute();
 }
 
 bool AreaWindow::OpenChecks(const std::string& path)

@@ -13,6 +13,7 @@
 #include <string>
 
 class QComboBox;
+class QFileSystemWatcher;
 class QPlainTextEdit;
 class QPrinter;
 class QSortFilterProxyModel;
@@ -57,11 +58,18 @@ class AreaWindow : public QMainWindow
 {
     Q_OBJECT
 public:
+    // A writer's burst of changes to the area file settles this long before it is read.
+    static constexpr int kSettleMilliseconds = 200;
+
     explicit AreaWindow(QWidget* parent = nullptr);
     ~AreaWindow() override;
 
     // Opens an area file; false after a message when it cannot be read.
     bool OpenArea(const std::string& path);
+    // The area file on disk against the one shown: when another program changed it, offers to
+    // load it again (the ticks kept by name, the direction kept); otherwise the window goes on
+    // showing, saving and printing the area as it was loaded.
+    void CheckAreaOnDisk();
     // Opens a check-point file (as verify reads it); false after a message.
     bool OpenChecks(const std::string& path);
     void CloseChecks();
@@ -103,7 +111,11 @@ private:
     void pointClicked(size_t keptIndex);
     void rowActivated();
 
+    void watchArea();
+
     std::optional<AreaFile> area_;
+    size_t areaHash_ = 0; // of the area file's bytes as loaded, or as last answered for
+    QFileSystemWatcher* watcher_ = nullptr;
     std::vector<bool> excluded_;
     bool toLocal_ = false;
     std::optional<std::string> checkPath_;

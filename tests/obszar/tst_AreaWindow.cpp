@@ -284,6 +284,53 @@ private slots:
         QCOMPARE(readAll(path("view.svg")), readAll(path("tool-view.svg")));
     }
 
+    // The window saves what it shows: an area file changed on disk after it was opened leaves the
+    // saved report that of the area shown, until the offer to load it again is taken (the tick
+    // kept by name).
+    void changedAreaFileIsOfferedAndTheReportStaysWhatIsShown()
+    {
+        const QString area = path("changing.bin");
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("clean.bin"), area));
+        auto w = open(area, { "1007" }, false);
+        QVERIFY(w);
+        platform_.Log.clear();
+        platform_.Answers = { Answer::No };
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("bad.bin"), area));
+        auto questions = [this] {
+            return static_cast<int>(std::count_if(platform_.Log.begin(), platform_.Log.end(),
+                [](const auto& shown) { return shown.Kind == "yesnocancel"; }));
+        };
+        QTRY_COMPARE(questions(), 1); // the watch noticed and asked
+        QVERIFY(platform_.Log[0].Text.find("zmienił się na dysku") != std::string::npos);
+        QVERIFY(w->Check().Screened->Blunders.empty()); // "No": the area shown stays
+
+        platform_.ChosenFiles = { path("kept.txt").toStdString() };
+        w->SaveReport();
+        const ToolRun clean
+            = runTool({ "fit", "--loo", "--area", path("clean.bin"), "--exclude", "1007" });
+        QCOMPARE(readAll(path("kept.txt")),
+            QByteArray::fromStdString(AsProgramText(clean.Out.toStdString())));
+        w->CheckAreaOnDisk(); // answered for: not asked again
+        QCOMPARE(questions(), 1);
+
+        // Changed once more, and taken: the new area with the tick kept.
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("clean.bin"), area));
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("bad.bin"), area));
+        QFile bad(area);
+        QVERIFY(bad.open(QIODevice::Append));
+        bad.write("\0", 1); // other bytes, the same points
+        bad.close();
+        platform_.Answers = { Answer::Yes };
+        QTRY_COMPARE(questions(), 2);
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
+        const int row = w->PointModel().findItems("1007", Qt::MatchExactly, kName)[0]->row();
+        QCOMPARE(w->PointModel().item(row, kLeftOut)->checkState(), Qt::Checked);
+    }
+
     void tickClickAndRow()
     {
         auto w = open(path("bad.bin"), {}, false);
