@@ -1,6 +1,7 @@
 #include "AreaTables.h"
 
 #include "AreaWindow.h"
+#include "TableText.h"
 
 #include "AreaReport.h"
 #include "AreaText.h"
@@ -8,7 +9,11 @@
 #include "Cp1250.h"
 #include "Numbers.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -60,12 +65,32 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     table->setSortingEnabled(true);
     table->sortByColumn(-1, Qt::AscendingOrder); // the file's order until a header is clicked
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ctrl+A selects every row, Shift and Ctrl more of them; Ctrl+C copies them (CopyRows).
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setAlternatingRowColors(true);
     table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
+    // The table's own copy (Ctrl+C, the context menu): the selected rows, not the current cell.
+    auto* copy = new QAction(QStringLiteral("&Kopiuj wiersze"), table);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(copy, &QAction::triggered, table, [table] { CopyRows(*table); });
+    auto* all = new QAction(QStringLiteral("&Zaznacz wszystko"), table);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(all, &QAction::triggered, table, &QTableView::selectAll);
+    table->addAction(copy);
+    table->addAction(all);
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
     return table;
+}
+
+void CopyRows(const QTableView& table)
+{
+    const TableText rows = TableOf(table, true);
+    if (!rows.Rows.empty())
+        QGuiApplication::clipboard()->setText(QString::fromStdString(TabSeparated(rows)));
 }
 
 void AreaWindow::fillPoints()

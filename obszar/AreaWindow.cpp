@@ -130,9 +130,25 @@ void AreaWindow::buildMenu()
     file->addSeparator();
     action(file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
     action(
-        file, QStringLiteral("Zapisz &rysunek…"), QKeySequence(), [this] { SavePicture(false); });
+        file, QStringLiteral("Zapisz r&ysunek…"), QKeySequence(), [this] { SavePicture(false); });
     action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
         [this] { SavePicture(true); });
+    QMenu* csv = file->addMenu(QStringLiteral("Zapisz &tabelę (CSV)"));
+    action(csv, QStringLiteral("&Windows-1250, przecinek, kropka dziesiętna…"), QKeySequence(),
+        [this] {
+            SaveTable({ false, false });
+        });
+    action(csv, QStringLiteral("&UTF-8, przecinek, kropka dziesiętna…"), QKeySequence(), [this] {
+        SaveTable({ true, false });
+    });
+    action(csv, QStringLiteral("Windows-1250 dla &polskiego arkusza (średnik, przecinek)…"),
+        QKeySequence(), [this] {
+            SaveTable({ false, true });
+        });
+    action(csv, QStringLiteral("UTF-8 dla polskiego &arkusza (średnik, przecinek)…"),
+        QKeySequence(), [this] {
+            SaveTable({ true, true });
+        });
     action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
     file->addSeparator();
     action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
@@ -443,6 +459,15 @@ void AreaWindow::SaveReport()
         save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
             return ReportBytes(*area_, Options(), *check_, checks_, error);
         });
+}
+
+void AreaWindow::SaveTable(CsvFormat format)
+{
+    if (area_)
+        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
+            [this, format](std::string&) -> std::optional<std::string> {
+                return CsvBytes(TableOf(*pointTable_, false), format);
+            });
 }
 
 void AreaWindow::SavePicture(bool currentView)

@@ -5,6 +5,7 @@
 
 #include "AreaCheck.h"
 #include "SavedTexts.h"
+#include "TableText.h"
 
 #include <QMainWindow>
 
@@ -82,6 +83,8 @@ public:
     void ChooseChecks();
     void SaveReport();
     void SavePicture(bool currentView);
+    // The adjustment-point table as shown (every row, in the order shown) as a CSV file.
+    void SaveTable(CsvFormat format);
     void Print();
     // Prints the picture and the table on printer (landscape).
     void PrintTo(QPrinter& printer);

@@ -15,6 +15,7 @@
 #include "System.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -329,6 +330,61 @@ private slots:
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
         const int row = w->PointModel().findItems("1007", Qt::MatchExactly, kName)[0]->row();
         QCOMPARE(w->PointModel().item(row, kLeftOut)->checkState(), Qt::Checked);
+    }
+
+    // A table leaves the window: Ctrl+A and Ctrl+C put its rows on the clipboard tab-separated,
+    // and it saves as CSV in the four forms.
+    void tableCopiedAndSavedAsCsv()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        QTableView& table = w->PointTable();
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), w->PointModel().rowCount() + 2); // titles, rows, the last "\n"
+        QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), int(kPointColumns));
+        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tx lok. [m]")));
+        const QStringList first = lines[1].split(QLatin1Char('\t'));
+        QCOMPARE(first[kName], w->PointModel().item(0, kName)->text());
+        QCOMPARE(first[kLooV], w->PointModel().item(0, kLooV)->text());
+
+        platform_.ChosenFiles = { path("table.csv").toStdString() };
+        w->SaveTable({ false, true });
+        const QByteArray csv = readAll(path("table.csv"));
+        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;x lok. [m];")); // Windows-1250
+        QVERIFY(csv.contains("\r\n"));
+        QVERIFY(csv.contains(";o\x9Cn.7;")); // a name keeps its point: "ośn.7"
+        QVERIFY(csv.contains(";5855748,266;6480149,487;")); // 1016 with decimal commas
+    }
+
+    void csvForms_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<bool>("polish");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("1250 ,") << false << false
+                                << QByteArray("Nazwa,v [mm]\r\n\"a,b\",12.5\r\n\"\"\"q\"\"\",-\r\n"
+                                              "\x9C;1,-0.1\r\n");
+        QTest::newRow("1250 ;") << false << true
+                                << QByteArray("Nazwa;v [mm]\r\na,b;12,5\r\n\"\"\"q\"\"\";-\r\n"
+                                              "\"\x9C;1\";-0,1\r\n");
+        QTest::newRow("UTF-8 ;") << true << true
+                                 << QByteArray("\xEF\xBB\xBFNazwa;v [mm]\r\na,b;12,5\r\n"
+                                               "\"\"\"q\"\"\";-\r\n\"\xC5\x9B;1\";-0,1\r\n");
+    }
+
+    void csvForms()
+    {
+        QFETCH(bool, utf8);
+        QFETCH(bool, polish);
+        QFETCH(QByteArray, bytes);
+        TableText table;
+        table.Header = { "Nazwa", "v [mm]" };
+        table.Rows = { { "a,b", "12.5" }, { "\"q\"", "-" }, { "ś;1", "-0.1" } };
+        table.Numeric = { false, true };
+        QCOMPARE(QByteArray::fromStdString(CsvBytes(table, { utf8, polish })), bytes);
     }
 
     void tickClickAndRow()
