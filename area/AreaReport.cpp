@@ -209,6 +209,13 @@ std::string namedBefore(const Screening& screening, const TPktDostosowania& poin
 
 } // namespace
 
+std::string RoundTitle(const Screening& screening, const TPktDostosowania& points, size_t r)
+{
+    const std::string named = namedBefore(screening, points, r);
+    return "Runda " + std::to_string(r + 1)
+        + (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named);
+}
+
 std::vector<std::string> ScreeningVerdict(
     const Screening& screening, const TPktDostosowania& points, Extended tolerance)
 {
@@ -255,11 +262,8 @@ std::vector<std::string> ScreeningRounds(
     lines.push_back("Odchyłki przy pominięciu punktu, v = znane - przeliczone z pozostałych:");
     for (size_t r = 0; r < screening.Rounds.size(); ++r) {
         const ScreeningRound& round = screening.Rounds[r];
-        if (screening.Rounds.size() > 1) {
-            const std::string named = namedBefore(screening, points, r);
-            lines.push_back("Runda " + std::to_string(r + 1)
-                + (named.empty() ? std::string(": wszystkie punkty") : ": bez " + named));
-        }
+        if (screening.Rounds.size() > 1)
+            lines.push_back(RoundTitle(screening, points, r));
         addRoundTable(lines, round, points);
         for (std::string& line : RoundFigures(round, points))
             lines.push_back(std::move(line));

@@ -59,6 +59,10 @@ std::string ExcludedLine(const std::string& names);
 // none when no discrepancy was computed. points: the whole set the round's members index.
 std::vector<std::string> RoundFigures(const ScreeningRound& round, const TPktDostosowania& points);
 
+// The title of round r (from 0) of a screening of several rounds: "Runda 2: bez 1019" (the
+// points named before it), "Runda 1: wszystkie punkty".
+std::string RoundTitle(const Screening& screening, const TPktDostosowania& points, size_t r);
+
 // The lines that close a screening: that it stopped early, and the likely blunders in the order
 // named ("brak" for none).
 std::vector<std::string> ScreeningVerdict(

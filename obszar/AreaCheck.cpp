@@ -6,6 +6,7 @@
 #include "Cp1250.h"
 #include "Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vorida::obszar {
@@ -22,6 +23,59 @@ std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error
     return area;
 }
 
+void ShowRound(AreaCheck& check, const AreaFile& area, size_t r)
+{
+    if (!check.Screened)
+        return;
+    const std::vector<ScreeningRound>& rounds = check.Screened->Rounds;
+    check.Round = std::min(r, rounds.size() - 1);
+    for (PointRow& row : check.Rows) {
+        row.Loo.reset();
+        row.Flags = 0;
+        row.FlagText.clear();
+    }
+    // Each point with its figures and labels in round k.
+    auto show = [&check](const ScreeningRound& round, size_t m) {
+        const LooResult& loo = round.Loo;
+        PointRow& row = check.Rows[round.Members[m]];
+        row.Loo = loo.Points[m];
+        if (!loo.Points[m].Computed())
+            return;
+        row.FlagText = LooLabels(loo, m);
+        row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
+        row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
+        row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
+    };
+    const ScreeningRound& shown = rounds[check.Round];
+    for (size_t m = 0; m < shown.Members.size(); ++m)
+        show(shown, m);
+    for (size_t i = 0; i < check.Rows.size(); ++i) {
+        PointRow& row = check.Rows[i];
+        if (!row.NamedIn)
+            continue;
+        const size_t k = *row.NamedIn;
+        const std::string round = "runda " + std::to_string(k + 1);
+        if (k < check.Round) {
+            // Left out of the rounds after its own: the figures that named it.
+            const ScreeningRound& named = rounds[k];
+            const auto m = static_cast<size_t>(
+                std::find(named.Members.begin(), named.Members.end(), i) - named.Members.begin());
+            show(named, m);
+            row.FlagText += " (" + round + ")";
+        } else if (k > check.Round) {
+            row.FlagText += (row.FlagText.empty() ? "" : ", ")
+                + ("błąd gruby? w rundzie " + std::to_string(k + 1));
+            continue;
+        }
+        row.Flags |= kNamedBlunder;
+    }
+    check.RoundLines.clear();
+    if (rounds.size() > 1)
+        check.RoundLines.push_back(RoundTitle(*check.Screened, area.Points, check.Round));
+    for (std::string& line : RoundFigures(shown, area.Points))
+        check.RoundLines.push_back(std::move(line));
+}
+
 std::string Coordinate(Extended metres)
 {
     return FormatDecimals(metres, 3);
@@ -29,35 +83,20 @@ std::string Coordinate(Extended metres)
 
 namespace {
 
-// The screening of fit --loo and its lines in the summary; the rows get their leave-one-out
-// figures and flags.
+// The screening of fit --loo and its verdict in the summary; the rows show its last round.
 void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options,
     const std::vector<bool>& excluded, size_t keptCount)
 {
-    if (keptCount >= kMinimumPointsForLeaveOneOut) {
-        result.Screened
-            = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
-        const ScreeningRound& first = result.Screened->Rounds.front();
-        const LooResult& loo = first.Loo;
-        for (size_t m = 0; m < first.Members.size(); ++m) {
-            PointRow& row = result.Rows[first.Members[m]];
-            row.Loo = loo.Points[m];
-            if (loo.Points[m].Computed()) {
-                row.FlagText = LooLabels(loo, m);
-                row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
-                row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
-                row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
-            }
-        }
-        for (size_t i : result.Screened->Blunders)
-            result.Rows[i].Flags |= kNamedBlunder;
-        for (std::string& line : RoundFigures(first, area.Points))
-            result.Summary.push_back(std::move(line));
-        for (std::string& line : ScreeningVerdict(*result.Screened, area.Points, options.Tolerance))
-            result.Summary.push_back(std::move(line));
-    } else {
-        result.Summary.push_back(TooFewForScreeningText(keptCount));
+    if (keptCount < kMinimumPointsForLeaveOneOut) {
+        result.Verdict.push_back(TooFewForScreeningText(keptCount));
+        return;
     }
+    result.Screened = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
+    for (size_t r = 0; r < result.Screened->Rounds.size(); ++r)
+        if (const auto& named = result.Screened->Rounds[r].NamedAsBlunder)
+            result.Rows[*named].NamedIn = r;
+    result.Verdict = ScreeningVerdict(*result.Screened, area.Points, options.Tolerance);
+    ShowRound(result, area, result.Screened->Rounds.size() - 1);
 }
 
 // The screening of the picture of the points kept (always local -> national).
@@ -151,7 +190,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         AreaCheck failed;
         failed.Refusal = std::string("Błąd obliczeń: ") + e.what();
         for (const PointRow& row : result.Rows)
-            failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {} });
+            failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {}, {} });
         failed.Warnings = std::move(result.Warnings);
         return failed;
     }

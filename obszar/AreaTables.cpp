@@ -137,12 +137,7 @@ void AreaWindow::fillPoints()
             for (int c = kLooVx; c <= kDetectable; ++c)
                 row << emptyItem();
         }
-        std::string flags = r.FlagText;
-        if (r.Excluded)
-            flags = "pominięty";
-        else if ((r.Flags & kNamedBlunder) && flags.find("błąd gruby?") == std::string::npos)
-            flags += (flags.empty() ? "" : ", ") + std::string("błąd gruby? (kolejna runda)");
-        row << textItem(flags);
+        row << textItem(r.Excluded ? std::string("pominięty") : r.FlagText);
         if (r.Flags & kNamedBlunder)
             for (QStandardItem* item : row) {
                 item->setForeground(red);

@@ -1,5 +1,6 @@
 #include "AreaWindow.h"
 
+#include "AreaFileWatch.h"
 #include "AreaReport.h"
 #include "AreaTables.h"
 #include "MapView.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -30,12 +30,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include <QTimer>
-
 #include <algorithm>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace vorida::obszar {
 
@@ -100,13 +96,8 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         [this] { rowActivated(); });
 
     buildToolBar();
-    watcher_ = new QFileSystemWatcher(this);
-    auto due = [this] {
-        // A writer's burst of changes settles first.
-        QTimer::singleShot(kSettleMilliseconds, this, [this] { CheckAreaOnDisk(); });
-    };
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this, due);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, due);
+    watch_ = new AreaFileWatch(this);
+    connect(watch_, &AreaFileWatch::CheckDue, this, &AreaWindow::CheckAreaOnDisk);
     // The picture takes the keys first (+, −, arrows); a table given the focus first would
     // make its first row current and centre the picture on it.
     map_->setFocus();
@@ -166,6 +157,17 @@ void AreaWindow::buildToolBar()
     bar->addWidget(direction_);
     connect(direction_, &QComboBox::currentIndexChanged, this,
         [this](int index) { SetToLocal(index == 1); });
+    bar->addWidget(new QLabel(QStringLiteral(" Runda: "), bar));
+    round_ = new QComboBox(bar);
+    round_->setAccessibleName(QStringLiteral("Runda oceny"));
+    round_->setToolTip(QStringLiteral(
+        "Błędy grube są wskazywane po jednym: każda runda ocenia obszar bez punktów wskazanych "
+        "wcześniej. Tabela i podsumowanie pokazują wybraną rundę."));
+    bar->addWidget(round_);
+    connect(round_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!filling_ && index >= 0)
+            ShowRound(static_cast<size_t>(index));
+    });
     bar->addSeparator();
     auto* whole = new QPushButton(QStringLiteral("&Cały obszar"), bar);
     bar->addWidget(whole);
@@ -178,7 +180,8 @@ void AreaWindow::buildToolBar()
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
 
-    setTabOrder(direction_, whole);
+    setTabOrder(direction_, round_);
+    setTabOrder(round_, whole);
     setTabOrder(whole, zoomIn);
     setTabOrder(zoomIn, zoomOut);
     setTabOrder(zoomOut, pointTable_);
@@ -189,64 +192,30 @@ void AreaWindow::buildToolBar()
 
 AreaWindow::~AreaWindow() = default;
 
-namespace {
-
-// The hash of a file's bytes; 0 when it cannot be read.
-size_t fileHash(const std::string& path)
-{
-    std::ifstream in(FileSystemPath(path), std::ios::binary);
-    if (!in)
-        return 0;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return std::hash<std::string> {}(bytes) | 1U;
-}
-
-} // namespace
-
 bool AreaWindow::OpenArea(const std::string& path)
 {
     std::string error;
-    const size_t hash = fileHash(path);
+    const size_t hash = AreaFileWatch::HashOf(path);
     auto area = ReadAreaFile(path, error);
     if (!area) {
         CurrentPlatform().ShowError(error);
         return false;
     }
     area_ = std::move(area);
-    areaHash_ = hash;
+    watch_->Watch(area_->Path, hash);
     excluded_.assign(area_->Points.size(), false);
     setWindowTitle(AreaWindowTitle(area_->Name));
-    watchArea();
     recompute();
     map_->FitAll();
     return true;
-}
-
-void AreaWindow::watchArea()
-{
-    if (!watcher_->files().isEmpty())
-        watcher_->removePaths(watcher_->files());
-    if (!watcher_->directories().isEmpty())
-        watcher_->removePaths(watcher_->directories());
-    const QString path = QString::fromStdString(area_->Path);
-    // The folder too: a file replaced by renaming another over it drops out of a watch on the
-    // file alone.
-    watcher_->addPath(path);
-    const QString folder
-        = QString::fromStdString(PathText(FileSystemPath(area_->Path).parent_path()));
-    watcher_->addPath(folder.isEmpty() ? QStringLiteral(".") : folder);
 }
 
 void AreaWindow::CheckAreaOnDisk()
 {
     if (!area_)
         return;
-    const size_t hash = fileHash(area_->Path);
-    if (hash == 0 || hash == areaHash_)
-        return; // unchanged, answered for already, or gone for a moment (a writer's rename)
-    areaHash_ = hash; // asked once for each change
-    if (!watcher_->files().contains(QString::fromStdString(area_->Path)))
-        watcher_->addPath(QString::fromStdString(area_->Path));
+    if (!watch_->Changed())
+        return; // unchanged, or asked for already
     const std::string question = "Plik obszaru " + NativeSeparators(area_->Path)
         + " zmienił się na dysku.\nWczytać go ponownie? Bez tego okno pokazuje, zapisuje i "
           "drukuje obszar wczytany wcześniej.";
@@ -332,8 +301,36 @@ void AreaWindow::recompute()
         map_->ZoomBy(zoom / map_->Zoom());
         map_->Select(std::nullopt);
     }
+    fillRounds();
     fillPoints();
     fillChecks();
+    fillSummary();
+}
+
+void AreaWindow::fillRounds()
+{
+    filling_ = true;
+    round_->clear();
+    if (check_->Screened && area_) {
+        const size_t rounds = check_->Screened->Rounds.size();
+        for (size_t r = 0; r < rounds; ++r)
+            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
+                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
+        round_->setCurrentIndex(static_cast<int>(check_->Round));
+    }
+    round_->setEnabled(round_->count() > 1);
+    filling_ = false;
+}
+
+void AreaWindow::ShowRound(size_t r)
+{
+    if (!area_ || !check_->Screened)
+        return;
+    obszar::ShowRound(*check_, *area_, r);
+    filling_ = true;
+    round_->setCurrentIndex(static_cast<int>(check_->Round));
+    filling_ = false;
+    fillPoints();
     fillSummary();
 }
 
@@ -346,8 +343,9 @@ void AreaWindow::fillSummary()
     for (const std::string& line : check_->Warnings)
         lines << QString::fromStdString(line);
     lines << QString::fromStdString(DirectionLine(toLocal_));
-    for (const std::string& line : check_->Summary)
-        lines << QString::fromStdString(line);
+    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
+        for (const std::string& line : *part)
+            lines << QString::fromStdString(line);
     if (check_->Checks) {
         lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
         for (const std::string& line : CheckFigures(*check_->Checks, checks_))

@@ -14,7 +14,6 @@
 #include <string>
 
 class QComboBox;
-class QFileSystemWatcher;
 class QPlainTextEdit;
 class QPrinter;
 class QSortFilterProxyModel;
@@ -23,6 +22,7 @@ class QTableView;
 
 namespace vorida::obszar {
 
+class AreaFileWatch;
 class MapView;
 
 // The columns of the adjustment-point table.
@@ -59,9 +59,6 @@ class AreaWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    // A writer's burst of changes to the area file settles this long before it is read.
-    static constexpr int kSettleMilliseconds = 200;
-
     explicit AreaWindow(QWidget* parent = nullptr);
     ~AreaWindow() override;
 
@@ -75,6 +72,9 @@ public:
     bool OpenChecks(const std::string& path);
     void CloseChecks();
     void SetToLocal(bool toLocal);
+    // Shows round r of the screening in the table and the summary (from 0; the last one when r
+    // is past it). A new computation shows its last round.
+    void ShowRound(size_t r);
     // Leaves adjustment point i out (or takes it back), with every point of its name.
     void SetExcluded(size_t i, bool excluded);
 
@@ -110,15 +110,13 @@ private:
     void fillPoints();
     void fillChecks();
     void fillSummary();
+    void fillRounds();
     void selectPoint(size_t i); // of the whole set: its row, and its point centred
     void pointClicked(size_t keptIndex);
     void rowActivated();
 
-    void watchArea();
-
     std::optional<AreaFile> area_;
-    size_t areaHash_ = 0; // of the area file's bytes as loaded, or as last answered for
-    QFileSystemWatcher* watcher_ = nullptr;
+    AreaFileWatch* watch_ = nullptr; // the area file on disk against area_
     std::vector<bool> excluded_;
     bool toLocal_ = false;
     std::optional<std::string> checkPath_;
@@ -129,6 +127,7 @@ private:
     bool filling_ = false;
 
     QComboBox* direction_ = nullptr;
+    QComboBox* round_ = nullptr;
     QStandardItemModel* points_ = nullptr;
     QSortFilterProxyModel* pointSort_ = nullptr;
     QTableView* pointTable_ = nullptr;
