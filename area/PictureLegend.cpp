@@ -2,6 +2,7 @@
 
 #include "AreaText.h"
 #include "Cp1250.h"
+#include "Numbers.h"
 
 namespace vorida {
 
@@ -91,6 +92,49 @@ std::vector<std::string> PictureFigures(const AreaPicture& picture, const MapSce
             + " z " + std::to_string(counts.Names)
             + ", długości strzałek: " + std::to_string(counts.CutsLeftOut));
     return figures;
+}
+
+std::vector<std::string> PictureSummary(const AreaPicture& picture, const LabelCounts& labels,
+    const std::string& output, size_t kept, size_t checks)
+{
+    std::vector<std::string> lines;
+    const PictureLayout layout = LayOutPicture(picture);
+    lines.push_back("Zapisano " + output + ": A4 " + (layout.Landscape ? "poziomo" : "pionowo")
+        + ", skala mapy 1:" + GroupThousands(FormatDecimals(layout.ScaleDenominator, 0), " ")
+        + ", strzałka " + FormatDecimals(layout.ArrowBarGround * layout.ArrowScale, 0)
+        + " mm = " + FormatDecimals(layout.ArrowBarGround, 1) + " mm odchyłki");
+    std::string points = "Punkty dostosowania: " + std::to_string(kept);
+    if (!picture.Excluded.empty())
+        points += " (bez " + picture.Excluded + ")";
+    if (picture.Fit != AreaFitStatus::Fitted)
+        points += " (bez odchyłek dopasowania: dopasowanie niemożliwe)";
+    lines.push_back(points);
+    if (picture.Loo && picture.Loo->Worst) {
+        size_t blunders = 0;
+        for (bool named : picture.NamedAsBlunder)
+            blunders += named ? 1 : 0;
+        lines.push_back("Odchyłki przy pominięciu punktu: RMS " + Millimetres(picture.Loo->Rms)
+            + " mm, prawdopodobne błędy grube: " + std::to_string(blunders));
+    } else {
+        lines.push_back("Odchyłki przy pominięciu punktu: za mało punktów");
+    }
+    if (picture.CheckResults) {
+        const CheckSummary& s = *picture.CheckResults;
+        std::string line = "Punkty kontrolne: " + std::to_string(checks) + ", w obszarze "
+            + std::to_string(s.Inside);
+        if (s.Inside > 0)
+            line += ", max " + Millimetres(s.Max) + " mm, RMS " + Millimetres(s.Rms) + " mm";
+        lines.push_back(line);
+    }
+    std::string names = "Nazwy: " + std::to_string(labels.Names - labels.NamesLeftOut) + " z "
+        + std::to_string(labels.Names)
+        + ", pominięte z braku miejsca: " + std::to_string(labels.NamesLeftOut);
+    if (labels.Cuts > 0)
+        names
+            += "; długości skróconych strzałek: " + std::to_string(labels.Cuts - labels.CutsLeftOut)
+            + " z " + std::to_string(labels.Cuts);
+    lines.push_back(names);
+    return lines;
 }
 
 } // namespace vorida

@@ -37,4 +37,10 @@ std::vector<LegendEntry> PictureLegend(const AreaPicture& picture, const Picture
 // points inside the area, the names and lengths left out for want of room.
 std::vector<std::string> PictureFigures(const AreaPicture& picture, const MapScene& scene);
 
+// What `plot` says of a picture it wrote to output (UTF-8 lines): the sheet, the scales, the
+// points (kept of the area, checks of the check-point file), the screening, the check points,
+// the names that found room.
+std::vector<std::string> PictureSummary(const AreaPicture& picture, const LabelCounts& labels,
+    const std::string& output, size_t kept, size_t checks);
+
 } // namespace vorida

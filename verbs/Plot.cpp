@@ -12,6 +12,7 @@
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "PictureLegend.h"
 
 #include <iostream>
 
@@ -32,41 +33,9 @@ void printSummary(VerbStreams& io, const std::string& output, const Drawing& dra
     const PreparedArea& area, size_t checks)
 {
     std::ostream& out = IsStandardStream(output) ? io.Err : io.Out;
-    const AreaPicture& picture = drawing.Picture;
-    const LabelCounts& labels = drawing.Labels;
-    const PictureLayout layout = LayOutPicture(picture);
-    out << "Zapisano " << output << ": A4 " << (layout.Landscape ? "poziomo" : "pionowo")
-        << ", skala mapy 1:" << GroupThousands(FormatDecimals(layout.ScaleDenominator, 0), " ")
-        << ", strzałka " << FormatDecimals(layout.ArrowBarGround * layout.ArrowScale, 0)
-        << " mm = " << FormatDecimals(layout.ArrowBarGround, 1) << " mm odchyłki\n";
-    out << "Punkty dostosowania: " << area.Kept.size();
-    if (!picture.Excluded.empty())
-        out << " (bez " << picture.Excluded << ")";
-    if (picture.Fit != AreaFitStatus::Fitted)
-        out << " (bez odchyłek dopasowania: dopasowanie niemożliwe)";
-    out << '\n';
-    if (picture.Loo && picture.Loo->Worst) {
-        size_t blunders = 0;
-        for (bool named : picture.NamedAsBlunder)
-            blunders += named ? 1 : 0;
-        out << "Odchyłki przy pominięciu punktu: RMS " << Millimetres(picture.Loo->Rms)
-            << " mm, prawdopodobne błędy grube: " << blunders << '\n';
-    } else {
-        out << "Odchyłki przy pominięciu punktu: za mało punktów\n";
-    }
-    if (picture.CheckResults) {
-        const CheckSummary& s = *picture.CheckResults;
-        out << "Punkty kontrolne: " << checks << ", w obszarze " << s.Inside;
-        if (s.Inside > 0)
-            out << ", max " << Millimetres(s.Max) << " mm, RMS " << Millimetres(s.Rms) << " mm";
-        out << '\n';
-    }
-    out << "Nazwy: " << (labels.Names - labels.NamesLeftOut) << " z " << labels.Names
-        << ", pominięte z braku miejsca: " << labels.NamesLeftOut;
-    if (labels.Cuts > 0)
-        out << "; długości skróconych strzałek: " << (labels.Cuts - labels.CutsLeftOut) << " z "
-            << labels.Cuts;
-    out << '\n';
+    for (const std::string& line :
+        PictureSummary(drawing.Picture, drawing.Labels, output, area.Kept.size(), checks))
+        out << line << '\n';
 }
 
 // Draws the area; ExitStatus::Ok with the drawing, otherwise the status after the message.
