@@ -89,6 +89,11 @@ std::string WeakScreeningWarning(size_t n)
         + "; wykrywanie błędów grubych jest słabe (zob. mwb)";
 }
 
+std::string ComputationFailureText(std::string_view what)
+{
+    return "Błąd obliczeń: " + std::string(what);
+}
+
 std::string AreaMarginText()
 {
     return PlainNumber(kAreaMargin) + " m";

@@ -38,6 +38,9 @@ std::vector<std::string> ScreeningSummary(
 // The warning for an area of n points too small to screen well; empty when it is not.
 std::string WeakScreeningWarning(size_t n);
 
+// An area tool's computation that failed (a floating-point error): "Błąd obliczeń: " and what.
+std::string ComputationFailureText(std::string_view what);
+
 // The widening of the area box, "3000 m".
 std::string AreaMarginText();
 

@@ -188,7 +188,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     } catch (const std::exception& e) {
         // Nothing of a failed computation is shown: the names, the ticks and the warnings stay.
         AreaCheck failed;
-        failed.Refusal = std::string("Błąd obliczeń: ") + e.what();
+        failed.Refusal = ComputationFailureText(e.what());
         for (const PointRow& row : result.Rows)
             failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {}, {} });
         failed.Warnings = std::move(result.Warnings);

@@ -1,5 +1,6 @@
 #include "AreaOptions.h"
 
+#include "AreaText.h"
 #include "AreaWarnings.h"
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -55,7 +56,7 @@ std::optional<AreaOptions> ReadAreaOptions(VerbStreams& io, const VerbRow& verb,
 
 ExitStatus ComputationFailed(VerbStreams& io, const Error& e)
 {
-    io.Err << "Błąd obliczeń: " << e.what() << '\n';
+    io.Err << ComputationFailureText(e.what()) << '\n';
     return ExitStatus::Failure;
 }
 

@@ -51,7 +51,7 @@ bool MarkExcluded(VerbStreams& io, const TPktDostosowania& points,
 // The points not marked.
 TPktDostosowania WithoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
 
-// "Błąd obliczeń: " and the error's text on standard error; ExitStatus::Failure.
+// ComputationFailureText of the error on standard error; ExitStatus::Failure.
 ExitStatus ComputationFailed(VerbStreams& io, const Error& e);
 
 } // namespace vorida::cli
