@@ -3,6 +3,7 @@
 #include "AreaText.h"
 #include "Cp1250.h"
 #include "Numbers.h"
+#include "PictureLegend.h"
 #include "UNITtrk.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 namespace vorida {
 
 namespace {
-
-constexpr size_t kBlundersNamed = 8; // the legend names at most this many blunders
 
 // Text for the document: UTF-8 with the XML specials escaped; a control character, which XML
 // does not allow, becomes U+FFFD.
@@ -270,50 +269,49 @@ void writeLegend(SvgWriter& w, const AreaPicture& picture, const PictureLayout& 
         row = row + 4.6L;
         return r;
     };
-    Extended r = next();
-    w.Line(triangle(left + 3.5L, r - 0.8L, "", true));
-    w.Text(textLeft, r, "leg", xmlText("punkt dostosowania z nazwą"));
-    r = next();
-    w.Line(triangle(left + 3.5L, r - 0.8L, " extrapolated", true));
-    w.Text(textLeft, r, "leg", xmlText("poza otoczką pozostałych (ekstrapolacja)"));
-    r = next();
-    w.Line(triangle(left + 3.5L, r - 0.8L, " blunder", true));
-    w.Text(textLeft, r, "leg", xmlText("prawdopodobny błąd gruby (wskazywany po jednym)"));
-    r = next();
-    w.Line(legendLine(left, r - 0.9L, "res", "headRes"));
-    w.Text(textLeft, r, "leg", xmlText("odchyłka dopasowania"));
-    r = next();
-    w.Line(legendLine(left, r - 0.9L, "loo", "headLoo"));
-    w.Text(textLeft, r, "leg", xmlText("odchyłka przy pominięciu punktu"));
-    if (!picture.Checks.empty()) {
-        r = next();
-        w.Line(square(left + 1.0L, r - 0.9L, true));
-        w.Line(legendLine(left + 1.8L, r - 0.9L, "chk", "headChk"));
-        w.Text(textLeft, r, "leg", xmlText("punkt kontrolny i jego odchyłka"));
+    for (const LegendEntry& entry : PictureLegend(picture, layout)) {
+        const Extended r = next();
+        switch (entry.Symbol) {
+        case LegendSymbol::Adjustment:
+            w.Line(triangle(left + 3.5L, r - 0.8L, "", true));
+            break;
+        case LegendSymbol::Extrapolated:
+            w.Line(triangle(left + 3.5L, r - 0.8L, " extrapolated", true));
+            break;
+        case LegendSymbol::Blunder:
+            w.Line(triangle(left + 3.5L, r - 0.8L, " blunder", true));
+            break;
+        case LegendSymbol::Residual:
+            w.Line(legendLine(left, r - 0.9L, "res", "headRes"));
+            break;
+        case LegendSymbol::Loo:
+            w.Line(legendLine(left, r - 0.9L, "loo", "headLoo"));
+            break;
+        case LegendSymbol::Check:
+            w.Line(square(left + 1.0L, r - 0.9L, true));
+            w.Line(legendLine(left + 1.8L, r - 0.9L, "chk", "headChk"));
+            break;
+        case LegendSymbol::AreaBox:
+            w.Line("<rect class=\"area key\" x=\"" + sheetMm(left) + "\" y=\"" + sheetMm(r - 2.4L)
+                + "\" width=\"7\" height=\"3\"/>");
+            break;
+        case LegendSymbol::CutArrow:
+            w.Line("<line class=\"res cut\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
+                + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
+            break;
+        case LegendSymbol::Grid:
+            w.Line("<line class=\"grid key\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
+                + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
+            break;
+        }
+        w.Text(textLeft, r, "leg", xmlText(entry.Text));
     }
-    r = next();
-    w.Line("<rect class=\"area key\" x=\"" + sheetMm(left) + "\" y=\"" + sheetMm(r - 2.4L)
-        + "\" width=\"7\" height=\"3\"/>");
-    w.Text(textLeft, r, "leg",
-        xmlText("obszar: punkty dostosowania + " + AreaMarginText()
-            + (layout.AreaClipped ? ", przycięty" : "")));
-    r = next();
-    w.Line("<line class=\"res cut\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
-        + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
-    w.Text(textLeft, r, "leg",
-        xmlText("strzałka skrócona do " + PlainNumber(layout.LongestArrow) + " mm, z długością"));
-    r = next();
-    w.Line("<line class=\"grid key\" x1=\"" + sheetMm(left) + "\" y1=\"" + sheetMm(r - 0.9L)
-        + "\" x2=\"" + sheetMm(left + 7.0L) + "\" y2=\"" + sheetMm(r - 0.9L) + "\"/>");
-    w.Text(textLeft, r, "leg",
-        xmlText("siatka co " + PlainNumber(layout.GridStep) + " m (x przy lewej, y przy dolnej)"));
 }
 
 // The scale bars and the figures on the right below the map.
 void writeFigures(
     SvgWriter& w, const AreaPicture& picture, const PictureLayout& layout, const MapScene& scene)
 {
-    const LabelCounts& counts = scene.Counts;
     const Extended right = layout.Landscape ? layout.PageWidth * 0.5L : layout.PageWidth * 0.45L;
     Extended row = layout.LegendTop();
     scaleBar(w, right, row, layout.ArrowBarGround * layout.ArrowScale,
@@ -323,63 +321,7 @@ void writeFigures(
         PlainNumber(layout.MetreBarGround) + " m",
         "skala mapy 1:" + Grouped(layout.ScaleDenominator));
     row = row + 7.0L;
-    std::vector<std::string> figures;
-    switch (picture.Fit) {
-    case AreaFitStatus::Fitted:
-        break;
-    case AreaFitStatus::Singular:
-        figures.push_back("Dopasowanie: układ równań osobliwy – bez odchyłek");
-        break;
-    default:
-        figures.push_back("Dopasowanie: za mało punktów dostosowania – bez odchyłek");
-    }
-    if (!picture.Excluded.empty())
-        figures.push_back("Bez punktów: " + picture.Excluded);
-    const size_t n = picture.Points.size();
-    if (picture.Loo && picture.Loo->Worst) {
-        const LooResult& loo = *picture.Loo;
-        figures.push_back("Odchyłki przy pominięciu punktu: RMS " + VectorMm(loo.Rms) + " mm ("
-            + std::to_string(loo.Computed) + " pkt)");
-        figures.push_back("największa: " + Cp1250ToUtf8(picture.Points[*loo.Worst].Name) + ", "
-            + VectorMm(loo.Points[*loo.Worst].V) + " mm");
-        std::string blunders;
-        size_t count = 0;
-        for (size_t i = 0; i < n; ++i)
-            if (picture.NamedAt(i) && ++count <= kBlundersNamed)
-                blunders += (count > 1 ? ", " : "") + Cp1250ToUtf8(picture.Points[i].Name);
-        if (count > kBlundersNamed)
-            blunders += " i " + std::to_string(count - kBlundersNamed) + " innych";
-        figures.push_back("Prawdopodobne błędy grube: " + (count == 0 ? "brak" : blunders));
-        if (!scene.BlundersOutside.empty()) {
-            std::string outside;
-            for (size_t k = 0; k < scene.BlundersOutside.size() && k < kBlundersNamed; ++k)
-                outside += (k > 0 ? ", " : "") + scene.BlundersOutside[k];
-            if (scene.BlundersOutside.size() > kBlundersNamed)
-                outside += " i " + std::to_string(scene.BlundersOutside.size() - kBlundersNamed)
-                    + " innych";
-            figures.push_back("  poza mapą: " + outside);
-        }
-        // The rule in two lines, split after its first part, so that it fits the column.
-        const std::string rule = "Próg: " + BlunderRuleText(picture.Tolerance);
-        const size_t split = rule.find("; ");
-        figures.push_back(rule.substr(0, split));
-        if (split != std::string::npos)
-            figures.push_back("  " + rule.substr(split + 2));
-    } else {
-        figures.push_back("Odchyłki przy pominięciu punktu: za mało punktów (co najmniej "
-            + std::to_string(kMinimumPointsForLeaveOneOut) + ")");
-    }
-    if (picture.CheckResults) {
-        const CheckSummary& s = *picture.CheckResults;
-        figures.push_back("Punkty kontrolne w obszarze: " + std::to_string(s.Inside)
-            + (s.Inside > 0 ? ", max " + VectorMm(s.Max) + " mm, RMS " + VectorMm(s.Rms) + " mm"
-                            : std::string()));
-    }
-    if (counts.NamesLeftOut > 0 || counts.CutsLeftOut > 0)
-        figures.push_back("Bez miejsca pominięto nazw: " + std::to_string(counts.NamesLeftOut)
-            + " z " + std::to_string(counts.Names)
-            + ", długości strzałek: " + std::to_string(counts.CutsLeftOut));
-    for (const std::string& f : figures) {
+    for (const std::string& f : PictureFigures(picture, scene)) {
         w.Text(right, row, "fig", xmlText(f));
         row = row + 4.0L;
     }

@@ -23,6 +23,11 @@ std::string GroupThousands(std::string_view digits, std::string_view separator)
     return out;
 }
 
+std::string Millimetres(Extended metres, int decimals)
+{
+    return FormatDecimals(metres * 1000.0L, decimals);
+}
+
 std::string PlainNumber(Extended v, int maxDecimals)
 {
     std::string s = FormatDecimals(v, maxDecimals);
@@ -44,8 +49,7 @@ std::vector<std::string> ScreeningSummary(
     const LooResult& loo, const std::vector<std::string>& names)
 {
     std::vector<std::string> lines;
-    auto inMillimetres = [](Extended v) { return FormatDecimals(v * 1000.0L, 1); };
-    lines.push_back("Szum obszaru σ = " + inMillimetres(loo.Sigma)
+    lines.push_back("Szum obszaru σ = " + Millimetres(loo.Sigma)
         + " mm (mediana m0 dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2) + " dla "
         + std::to_string(loo.Computed) + " punktów; s = σ·√f, f z geometrii dopasowania i korekty");
     std::optional<size_t> largest;
@@ -62,7 +66,7 @@ std::vector<std::string> ScreeningSummary(
     if (!largest)
         return lines;
     lines.push_back("Najmniejszy wykrywalny błąd (mwb): największy "
-        + inMillimetres(loo.Points[*largest].Detectable) + " mm (" + names[*largest] + ")");
+        + Millimetres(loo.Points[*largest].Detectable) + " mm (" + names[*largest] + ")");
     std::string where;
     constexpr size_t kListed = 20;
     for (size_t k = 0; k < blind.size() && k < kListed; ++k)
@@ -83,6 +87,11 @@ std::string WeakScreeningWarning(size_t n)
         + CountOf(2 * n >= 10 ? static_cast<std::int64_t>(2 * n - 10) : 0, "sprawdzenie",
             "sprawdzenia", "sprawdzeń")
         + "; wykrywanie błędów grubych jest słabe (zob. mwb)";
+}
+
+std::string ComputationFailureText(std::string_view what)
+{
+    return "Błąd obliczeń: " + std::string(what);
 }
 
 std::string AreaMarginText()

@@ -14,6 +14,10 @@ namespace vorida {
 // scales and coordinates (75 000).
 std::string GroupThousands(std::string_view digits, std::string_view separator);
 
+// Metres as millimetres with decimals decimals, as every figure of the area tools is shown
+// (one decimal for the fit and the screening, two for check points).
+std::string Millimetres(Extended metres, int decimals = 1);
+
 // A number with as few decimals as it needs, at most maxDecimals (2.5, 3, 0.125).
 std::string PlainNumber(Extended v, int maxDecimals = 3);
 
@@ -33,6 +37,9 @@ std::vector<std::string> ScreeningSummary(
 
 // The warning for an area of n points too small to screen well; empty when it is not.
 std::string WeakScreeningWarning(size_t n);
+
+// An area tool's computation that failed (a floating-point error): "Błąd obliczeń: " and what.
+std::string ComputationFailureText(std::string_view what);
 
 // The widening of the area box, "3000 m".
 std::string AreaMarginText();

@@ -177,11 +177,6 @@ PictureLayout LayOutPicture(const AreaPicture& picture)
     return layout;
 }
 
-std::string VectorMm(Extended metres)
-{
-    return FormatDecimals(metres * 1000.0L, 1);
-}
-
 std::string Grouped(Extended v)
 {
     return GroupThousands(FormatDecimals(v, 0), "\xC2\xA0");
@@ -321,7 +316,7 @@ private:
         label.X = x + dx;
         label.Y = y + dy;
         label.Clear = 0.6L;
-        label.Text = VectorMm(std::hypot(vx, vy)) + " mm";
+        label.Text = Millimetres(std::hypot(vx, vy)) + " mm";
         label.Kind = LabelKind::CutLength;
         label.Size = kCutSize;
         label.Rank = 1;

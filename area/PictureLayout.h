@@ -125,9 +125,6 @@ MapScene LayOutMap(const AreaPicture& picture, const PictureLayout& layout);
 inline constexpr Box kTriangle { -1.15L, -1.3L, 1.15L, 0.7L };
 inline constexpr Box kSquare { -0.8L, -0.8L, 0.8L, 0.8L };
 
-// Millimetres of a vector given in metres, one decimal.
-std::string VectorMm(Extended metres);
-
 // A whole number with its thousands separated by no-break spaces (75 000).
 std::string Grouped(Extended v);
 

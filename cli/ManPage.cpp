@@ -1,6 +1,6 @@
 // vorida-cli-man FILE: writes the manual page of vorida-cli (roff, man(7)) from the verbs' option
 // tables, so that it says what the help says.
-#include "Common.h"
+#include "VerbTable.h"
 
 #include <fstream>
 #include <iostream>
@@ -28,7 +28,7 @@ std::string roff(std::string_view text)
     return out;
 }
 
-std::string optionHead(const OptionSpec& spec)
+std::string optionHead(const OptionRow& spec)
 {
     std::string head = "\\fB" + roff(spec.Name) + "\\fR";
     if (!spec.Value.empty())
@@ -36,11 +36,11 @@ std::string optionHead(const OptionSpec& spec)
     return head;
 }
 
-std::string verbSection(const VerbSpec& verb)
+std::string verbSection(const VerbRow& verb)
 {
-    std::string page = ".SS " + std::string(verb.Name) + "\n.nf\n" + roff(synopsisText(verb, 0, 78))
+    std::string page = ".SS " + std::string(verb.Name) + "\n.nf\n" + roff(SynopsisText(verb, 0, 78))
         + "\n.fi\n.PP\n" + roff(verb.Description);
-    for (const OptionSpec& spec : verb.Table)
+    for (const OptionRow& spec : verb.Table)
         page += ".TP\n" + optionHead(spec) + "\n" + roff(spec.Help) + "\n";
     return page;
 }
@@ -48,7 +48,7 @@ std::string verbSection(const VerbSpec& verb)
 std::string manPage()
 {
     std::string page = ".\\\" -*- coding: UTF-8 -*-\n.TH VORIDA\\-CLI 1 \"\" \""
-        + roff(versionText())
+        + roff(VersionText())
         + "\" \"Polecenia użytkownika\"\n"
           ".SH NAZWA\n"
           "vorida\\-cli \\- praca programu bez okien: pliki obszaru, ocena obszaru, przeliczenie "
@@ -62,13 +62,13 @@ std::string manPage()
           "\\fIPOLECENIE\\fR \\fB\\-\\-help\\fR | \\fB\\-\\-version\\fR\n"
           ".SH OPIS\n"
           "Polecenia:\n";
-    for (const VerbSpec* verb : allVerbs())
+    for (const VerbRow* verb : VerbTable())
         page += ".TP\n.B " + std::string(verb->Name) + "\n" + roff(verb->Summary) + "\n";
     page += ".SH POLECENIA\n";
-    for (const VerbSpec* verb : allVerbs())
+    for (const VerbRow* verb : VerbTable())
         page += verbSection(*verb);
     page += ".SH WSPÓLNE ZASADY\n" + roff(kConventionsText) + ".SH KODY WYJŚCIA\n";
-    for (const ExitStatusText& text : exitStatusTexts())
+    for (const ExitStatusText& text : ExitStatusTexts())
         page += ".TP\n.B " + std::to_string(static_cast<int>(text.Status)) + "\n" + roff(text.Whole)
             + "\n";
     return page;

@@ -1,10 +1,12 @@
 #include "AreaCheck.h"
 
+#include "AreaReport.h"
 #include "AreaText.h"
 #include "AreaWarnings.h"
 #include "Cp1250.h"
 #include "Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vorida::obszar {
@@ -21,9 +23,57 @@ std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error
     return area;
 }
 
-std::string Millimetres(Extended metres, int decimals)
+void ShowRound(AreaCheck& check, const AreaFile& area, size_t r)
 {
-    return FormatDecimals(metres * 1000.0L, decimals);
+    if (!check.Screened)
+        return;
+    const std::vector<ScreeningRound>& rounds = check.Screened->Rounds;
+    check.Round = std::min(r, rounds.size() - 1);
+    for (PointRow& row : check.Rows) {
+        row.Loo.reset();
+        row.Flags = 0;
+        row.FlagText.clear();
+    }
+    // Each point with its figures and labels in round k.
+    auto show = [&check](const ScreeningRound& round, size_t m) {
+        const LooResult& loo = round.Loo;
+        PointRow& row = check.Rows[round.Members[m]];
+        row.Loo = loo.Points[m];
+        if (!loo.Points[m].Computed())
+            return;
+        row.FlagText = LooLabels(loo, m);
+        row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
+        row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
+        row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
+    };
+    const ScreeningRound& shown = rounds[check.Round];
+    for (size_t m = 0; m < shown.Members.size(); ++m)
+        show(shown, m);
+    for (size_t i = 0; i < check.Rows.size(); ++i) {
+        PointRow& row = check.Rows[i];
+        if (!row.NamedIn)
+            continue;
+        const size_t k = *row.NamedIn;
+        const std::string round = "runda " + std::to_string(k + 1);
+        if (k < check.Round) {
+            // Left out of the rounds after its own: the figures that named it.
+            const ScreeningRound& named = rounds[k];
+            const auto m = static_cast<size_t>(
+                std::find(named.Members.begin(), named.Members.end(), i) - named.Members.begin());
+            show(named, m);
+            row.FlagText += " (" + round + ")";
+        } else if (k > check.Round) {
+            row.FlagText += (row.FlagText.empty() ? "" : ", ")
+                + ("błąd gruby? w rundzie " + std::to_string(k + 1));
+            continue;
+        }
+        row.Flags |= kNamedBlunder;
+    }
+    check.RoundLines.clear();
+    if (rounds.size() > 1)
+        check.RoundLines.push_back(RoundTitle(*check.Screened, area.Points, check.Round));
+    for (std::string& line : RoundFigures(shown, area.Points))
+        check.RoundLines.push_back(std::move(line));
 }
 
 std::string Coordinate(Extended metres)
@@ -31,139 +81,22 @@ std::string Coordinate(Extended metres)
     return FormatDecimals(metres, 3);
 }
 
-std::string CheckPlace(const CheckDifference& d)
-{
-    return !d.Inside ? "poza obszarem" : d.InsideHull ? "w otoczce" : "poza otoczką";
-}
-
-std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded)
-{
-    std::string list;
-    for (size_t i = 0; i < area.Points.size() && i < excluded.size(); ++i)
-        if (excluded[i]) {
-            const std::string name = Cp1250ToUtf8(area.Points[i].Name);
-            bool listed = false; // a name shared by two points leaves out both, once named
-            for (size_t j = 0; j < i; ++j)
-                listed = listed || (excluded[j] && area.Points[j].Name == area.Points[i].Name);
-            if (listed)
-                continue;
-            // --exclude's escapes: a comma within a name, and a backslash.
-            std::string escaped;
-            for (char c : name)
-                escaped += c == ',' || c == '\\' ? std::string { '\\', c } : std::string(1, c);
-            list += (list.empty() ? "" : ",") + escaped;
-        }
-    return list;
-}
-
 namespace {
 
-std::string checkStatistics(
-    const char* label, const CheckStatistics& s, const std::vector<CheckPoint>& checks)
-{
-    std::string line = std::string(label) + " (" + std::to_string(s.Count) + ")";
-    if (s.Count == 0 || !s.Worst)
-        return line + ": brak";
-    return line + ": max " + Millimetres(s.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*s.Worst].Name)
-        + "), RMS " + Millimetres(s.Rms, 2) + " mm; średnio vx " + Millimetres(s.MeanVx, 2)
-        + ", vy " + Millimetres(s.MeanVy, 2) + " mm; m_x " + Millimetres(s.Mx, 2) + ", m_y "
-        + Millimetres(s.My, 2) + " mm";
-}
-
-std::string flagText(const LooResult& loo, size_t k)
-{
-    const LooDiscrepancy& d = loo.Points[k];
-    std::string labels;
-    auto add = [&labels](const char* label) {
-        labels += (labels.empty() ? "" : ", ") + std::string(label);
-    };
-    if (d.Extrapolated)
-        add("ekstrapolacja");
-    if (loo.MostOver == k)
-        add("błąd gruby?");
-    else if (d.Blunder)
-        add("ponad próg");
-    if (d.Copies > 1)
-        add("powtórzone położenie");
-    return labels;
-}
-
-} // namespace
-
-std::vector<std::string> CheckSummaryLines(
-    const CheckSummary& summary, const std::vector<CheckPoint>& checks)
-{
-    std::vector<std::string> lines;
-    lines.push_back("Punkty kontrolne: " + std::to_string(checks.size()) + ", w obszarze "
-        + std::to_string(summary.Inside) + " (w otoczce punktów dostosowania "
-        + std::to_string(summary.Hull.Count) + ", poza nią " + std::to_string(summary.Beyond.Count)
-        + ")");
-    if (!summary.Worst) {
-        lines.push_back("W obszarze: brak punktów kontrolnych");
-        return lines;
-    }
-    lines.push_back("W obszarze (" + std::to_string(summary.Inside) + "): max "
-        + Millimetres(summary.Max, 2) + " mm (" + Cp1250ToUtf8(checks[*summary.Worst].Name)
-        + "), RMS " + Millimetres(summary.Rms, 2) + " mm");
-    lines.push_back("  średnio vx " + Millimetres(summary.Area.MeanVx, 2) + ", vy "
-        + Millimetres(summary.Area.MeanVy, 2) + " mm; m_x " + Millimetres(summary.Area.Mx, 2)
-        + ", m_y " + Millimetres(summary.Area.My, 2) + " mm");
-    lines.push_back(checkStatistics("W otoczce punktów dostosowania", summary.Hull, checks));
-    lines.push_back(checkStatistics("Poza otoczką, w obszarze", summary.Beyond, checks));
-    return lines;
-}
-
-namespace {
-
-// The screening of fit --loo and its lines in the summary; the rows get their leave-one-out
-// figures and flags.
+// The screening of fit --loo and its verdict in the summary; the rows show its last round.
 void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options,
     const std::vector<bool>& excluded, size_t keptCount)
 {
-    if (keptCount >= kMinimumPointsForLeaveOneOut) {
-        result.Screened
-            = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
-        const ScreeningRound& first = result.Screened->Rounds.front();
-        const LooResult& loo = first.Loo;
-        for (size_t m = 0; m < first.Members.size(); ++m) {
-            PointRow& row = result.Rows[first.Members[m]];
-            row.Loo = loo.Points[m];
-            if (loo.Points[m].Computed()) {
-                row.FlagText = flagText(loo, m);
-                row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
-                row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
-                row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
-            }
-        }
-        std::string named;
-        for (size_t i : result.Screened->Blunders) {
-            result.Rows[i].Flags |= kNamedBlunder;
-            named += (named.empty() ? "" : ", ") + result.Rows[i].Name;
-        }
-        if (loo.Worst) {
-            result.Summary.push_back("RMS v = " + Millimetres(loo.Rms, 1) + " mm ("
-                + CountOf(static_cast<std::int64_t>(loo.Computed), "punkt", "punkty", "punktów")
-                + ")");
-            result.Summary.push_back("Największa: " + result.Rows[first.Members[*loo.Worst]].Name
-                + ", v = " + Millimetres(loo.Points[*loo.Worst].V, 1) + " mm");
-            std::vector<std::string> names;
-            for (size_t i : first.Members)
-                names.push_back(result.Rows[i].Name);
-            for (const std::string& line : ScreeningSummary(loo, names))
-                result.Summary.push_back(line);
-        }
-        if (!result.Screened->Complete)
-            result.Summary.push_back("Ocena przerwana: zostało mniej niż "
-                + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów.");
-        result.Summary.push_back("Prawdopodobne błędy grube (" + BlunderRuleText(options.Tolerance)
-            + ", po jednym): " + (named.empty() ? "brak" : named));
-    } else {
-        result.Summary.push_back(
-            "Za mało punktów dostosowania: odchyłki przy pominięciu punktu wymagają co "
-            "najmniej "
-            + std::to_string(kMinimumPointsForLeaveOneOut) + " punktów (jest "
-            + std::to_string(keptCount) + ").");
+    if (keptCount < kMinimumPointsForLeaveOneOut) {
+        result.Verdict.push_back(TooFewForScreeningText(keptCount));
+        return;
     }
+    result.Screened = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
+    for (size_t r = 0; r < result.Screened->Rounds.size(); ++r)
+        if (const auto& named = result.Screened->Rounds[r].NamedAsBlunder)
+            result.Rows[*named].NamedIn = r;
+    result.Verdict = ScreeningVerdict(*result.Screened, area.Points, options.Tolerance);
+    ShowRound(result, area, result.Screened->Rounds.size() - 1);
 }
 
 // The screening of the picture of the points kept (always local -> national).
@@ -212,8 +145,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         result.Rows[i].Excluded = excluded[i];
     }
     for (std::int64_t line : unreadableChecks)
-        result.Warnings.push_back(
-            "Linia " + std::to_string(line) + ": nieczytelny punkt kontrolny, pominięty");
+        result.Warnings.push_back(UnreadableCheckLine(line));
     try {
         TTrKonfAf t;
         const AreaFitStatus status = FitArea(t, kept, options.ToLocal);
@@ -234,15 +166,11 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
             result.Rows[i].Residual = Discrepancy { vx, vy, std::sqrt(vx * vx + vy * vy) };
         }
         result.M0 = t.M0();
-        result.Summary.push_back("Punktów dostosowania: " + std::to_string(kept.size()));
-        std::string excludedNames;
-        for (size_t i = 0; i < n; ++i)
-            if (excluded[i])
-                excludedNames += (excludedNames.empty() ? "" : ", ") + result.Rows[i].Name;
+        result.Summary.push_back(PointCountLine(kept.size()));
+        const std::string excludedNames = ExcludedNames(area.Points, excluded);
         if (!excludedNames.empty())
-            result.Summary.push_back("Wyłączone z oceny: " + excludedNames);
-        result.Summary.push_back(
-            result.M0 ? "m0 = " + Millimetres(*result.M0, 1) + " mm" : "m0 = -");
+            result.Summary.push_back(ExcludedLine(excludedNames));
+        result.Summary.push_back(M0Line(result.M0));
         screen(result, area, options, excluded, kept.size());
         if (!checks.empty()) {
             result.Checks = CompareCheckPoints(
@@ -260,9 +188,9 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     } catch (const std::exception& e) {
         // Nothing of a failed computation is shown: the names, the ticks and the warnings stay.
         AreaCheck failed;
-        failed.Refusal = std::string("Błąd obliczeń: ") + e.what();
+        failed.Refusal = ComputationFailureText(e.what());
         for (const PointRow& row : result.Rows)
-            failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {} });
+            failed.Rows.push_back(PointRow { row.Name, row.Excluded, {}, {}, 0, {}, {} });
         failed.Warnings = std::move(result.Warnings);
         return failed;
     }

@@ -39,10 +39,10 @@ struct CheckOptions
 
 // Flags of an adjustment point.
 enum PointFlag : unsigned {
-    kNamedBlunder = 1, // named a likely blunder in some round
+    kNamedBlunder = 1, // named a likely blunder in the round shown or before it
     kExtrapolated = 2, // outside the convex hull of the others
     kRepeated = 4, // its position is listed more than once
-    kOverThreshold = 8, // over its threshold in the first round
+    kOverThreshold = 8, // over its threshold in the round shown
 };
 
 // One adjustment point's row of the table; figures absent where not computed.
@@ -51,9 +51,13 @@ struct PointRow
     std::string Name; // UTF-8
     bool Excluded = false;
     std::optional<Discrepancy> Residual; // of the fit on the points kept
-    std::optional<LooDiscrepancy> Loo; // of the first round
+    // Of the round shown; of a point named in an earlier round, of the round that named it.
+    std::optional<LooDiscrepancy> Loo;
     unsigned Flags = 0;
-    std::string FlagText; // the verb's labels, "ekstrapolacja, błąd gruby?"
+    // The verb's labels in that round (LooLabels), "ekstrapolacja, błąd gruby?", and the round
+    // in which the point was named when it is another.
+    std::string FlagText;
+    std::optional<size_t> NamedIn; // the round (from 0) that named the point a likely blunder
 };
 
 struct AreaCheck
@@ -62,7 +66,10 @@ struct AreaCheck
     std::vector<PointRow> Rows; // every adjustment point, in the file's order
     std::optional<Extended> M0;
     std::optional<Screening> Screened; // absent when refused or too few points
-    std::vector<std::string> Summary; // the lines of the summary (UTF-8)
+    size_t Round = 0; // the round of the screening shown, from 0
+    // The lines of the summary (UTF-8): the area's, the round shown's (its title when there
+    // are several, its figures), the verdict.
+    std::vector<std::string> Summary, RoundLines, Verdict;
     std::vector<std::string> Warnings; // what the verbs print on standard error
     std::optional<CheckSummary> Checks; // with check points and a usable fit
     std::optional<AreaPicture> Picture; // the picture of `plot`, absent when refused
@@ -73,20 +80,10 @@ struct AreaCheck
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
     const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks);
 
-// The number texts of the verbs: millimetres with the verb's decimals (one in fit, two in
-// verify), and coordinates with three.
-std::string Millimetres(Extended metres, int decimals);
+// Shows round r of the screening (the last one when r is past it) in the rows and RoundLines.
+void ShowRound(AreaCheck& check, const AreaFile& area, size_t r);
+
+// A coordinate as the table shows it, with three decimals.
 std::string Coordinate(Extended metres);
-
-// The lines of the check points' figures as `verify` prints them after its table.
-std::vector<std::string> CheckSummaryLines(
-    const CheckSummary& summary, const std::vector<CheckPoint>& checks);
-
-// The place of a check point as `verify` names it.
-std::string CheckPlace(const CheckDifference& d);
-
-// The --exclude value of the options: the names (UTF-8) of the points left out, joined by ","
-// (a comma or a backslash within a name escaped by a backslash); empty for none.
-std::string ExcludeList(const AreaFile& area, const std::vector<bool>& excluded);
 
 } // namespace vorida::obszar

@@ -1,8 +1,10 @@
-// Printing the window: the picture as the view shows it, then the table and the summary, in
-// landscape.
+// Printing the window: the picture as the view shows it with the picture's legend and figures
+// under it, then the table and the summary, in landscape.
 #include "AreaWindow.h"
 
 #include "MapView.h"
+
+#include "PictureLegend.h"
 
 #include <QPainter>
 #include <QPrintDialog>
@@ -12,6 +14,112 @@
 #include <algorithm>
 
 namespace vorida::obszar {
+
+namespace {
+
+// The legend's symbol in box (device units).
+void drawSymbol(QPainter& painter, const QRectF& box, LegendSymbol symbol)
+{
+    const QPointF middle = box.center();
+    const double h = box.height() * 0.6;
+    auto triangle = [&](const QColor& pen, const QBrush& fill) {
+        painter.setPen(QPen(pen, h / 8.0));
+        painter.setBrush(fill);
+        const QPointF c(box.left() + h, middle.y());
+        painter.drawPolygon(QPolygonF(
+            { c + QPointF(0, -h / 2), c + QPointF(h / 2, h / 2), c + QPointF(-h / 2, h / 2) }));
+        painter.setBrush(Qt::NoBrush);
+    };
+    auto line = [&](const QColor& colour, Qt::PenStyle style) {
+        painter.setPen(QPen(colour, h / 6.0, style));
+        painter.drawLine(QPointF(box.left(), middle.y()), QPointF(box.right(), middle.y()));
+    };
+    switch (symbol) {
+    case LegendSymbol::Adjustment:
+        triangle(Qt::black, Qt::NoBrush);
+        break;
+    case LegendSymbol::Extrapolated:
+        triangle(kExtrapolatedPurple, Qt::NoBrush);
+        break;
+    case LegendSymbol::Blunder:
+        triangle(kBlunderRed, kBlunderRed);
+        break;
+    case LegendSymbol::Residual:
+        line(kResidualBlue, Qt::SolidLine);
+        break;
+    case LegendSymbol::Loo:
+        line(kLooOrange, Qt::SolidLine);
+        break;
+    case LegendSymbol::Check:
+        line(kCheckGreen, Qt::SolidLine);
+        painter.drawRect(QRectF(box.left(), middle.y() - h / 3, h / 1.5, h / 1.5));
+        break;
+    case LegendSymbol::AreaBox:
+        painter.setPen(QPen(QColor(90, 90, 90), h / 8.0, Qt::DashLine));
+        painter.drawRect(QRectF(box.left(), middle.y() - h / 2, box.width(), h));
+        break;
+    case LegendSymbol::CutArrow:
+        line(kResidualBlue, Qt::DashLine);
+        break;
+    case LegendSymbol::Grid:
+        line(QColor(205, 205, 205), Qt::SolidLine);
+        break;
+    }
+}
+
+// The picture's legend on the left and its figures on the right of area.
+void drawLegend(QPainter& painter, const AreaPicture& picture, const QRectF& area, int rowHeight)
+{
+    const PictureLayout layout = LayOutPicture(picture);
+    const MapScene scene = LayOutMap(picture, layout);
+    double y = area.top();
+    for (const LegendEntry& entry : PictureLegend(picture, layout)) {
+        drawSymbol(painter, QRectF(area.left(), y, rowHeight * 2.0, rowHeight), entry.Symbol);
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(area.left() + rowHeight * 2.6, y, area.width() / 2, rowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(entry.Text));
+        y += rowHeight;
+    }
+    y = area.top();
+    for (const std::string& line : PictureFigures(picture, scene)) {
+        painter.drawText(QRectF(area.center().x(), y, area.width() / 2, rowHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(line));
+        y += rowHeight;
+    }
+}
+
+// The first page: the title, the map as the view shows it scaled to the page, and under it the
+// picture's legend and figures.
+void printPicture(QPainter& painter, QPrinter& printer, MapView& map, const QString& title,
+    const AreaPicture* picture)
+{
+    const QRect page = painter.viewport();
+    QFont font = painter.font();
+    font.setPointSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(
+        QRect(0, 0, page.width(), page.height() / 20), Qt::AlignLeft | Qt::AlignVCenter, title);
+    const QSize size = map.size();
+    const double scale = std::min(
+        page.width() / double(size.width()), page.height() * 0.72 / double(size.height()));
+    painter.save();
+    painter.translate(0, page.height() / 20.0);
+    painter.scale(scale, scale);
+    map.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.restore();
+    if (picture == nullptr)
+        return;
+    font.setPointSize(7);
+    font.setBold(false);
+    painter.setFont(font);
+    const QFontMetrics metrics(font, &printer);
+    const double top = page.height() / 20.0 + size.height() * scale + metrics.height();
+    drawLegend(painter, *picture, QRectF(0, top, page.width(), page.height() - top),
+        metrics.height() * 5 / 4);
+}
+
+} // namespace
 
 void AreaWindow::Print()
 {
@@ -33,21 +141,9 @@ void AreaWindow::PrintTo(QPrinter& printer)
     if (!painter.isActive())
         return;
     const QRect page = painter.viewport();
-    // The picture: the map as the view shows it, scaled to the page.
+    printPicture(
+        painter, printer, *map_, windowTitle(), check_->Picture ? &*check_->Picture : nullptr);
     QFont font = painter.font();
-    font.setPointSize(12);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(QRect(0, 0, page.width(), page.height() / 20),
-        Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
-    const QSize size = map_->size();
-    const double scale = std::min(
-        page.width() / double(size.width()), page.height() * 0.92 / double(size.height()));
-    painter.save();
-    painter.translate(0, page.height() / 20.0);
-    painter.scale(scale, scale);
-    map_->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-    painter.restore();
     // The table: every column of every point, as many rows a page as fit.
     printer.newPage();
     font.setPointSize(7);

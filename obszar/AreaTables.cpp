@@ -1,11 +1,19 @@
 #include "AreaTables.h"
 
 #include "AreaWindow.h"
+#include "TableText.h"
+
+#include "AreaReport.h"
+#include "AreaText.h"
 
 #include "Cp1250.h"
 #include "Numbers.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -57,12 +65,32 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     table->setSortingEnabled(true);
     table->sortByColumn(-1, Qt::AscendingOrder); // the file's order until a header is clicked
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ctrl+A selects every row, Shift and Ctrl more of them; Ctrl+C copies them (CopyRows).
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setAlternatingRowColors(true);
     table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
+    // The table's own copy (Ctrl+C, the context menu): the selected rows, not the current cell.
+    auto* copy = new QAction(QStringLiteral("&Kopiuj wiersze"), table);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(copy, &QAction::triggered, table, [table] { CopyRows(*table); });
+    auto* all = new QAction(QStringLiteral("&Zaznacz wszystko"), table);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(all, &QAction::triggered, table, &QTableView::selectAll);
+    table->addAction(copy);
+    table->addAction(all);
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
     return table;
+}
+
+void CopyRows(const QTableView& table)
+{
+    const TableText rows = TableOf(table, true);
+    if (!rows.Rows.empty())
+        QGuiApplication::clipboard()->setText(QString::fromStdString(TabSeparated(rows)));
 }
 
 void AreaWindow::fillPoints()
@@ -84,7 +112,8 @@ void AreaWindow::fillPoints()
         tick->setData(r.Excluded ? 1.0 : 0.0, kSortRole);
         tick->setData(static_cast<qulonglong>(i), kIndexRole);
         tick->setEditable(false);
-        tick->setToolTip(QStringLiteral("Pomiń punkt w ocenie obszaru (jak --exclude)"));
+        tick->setToolTip(QStringLiteral(
+            "Pomiń punkt w ocenie obszaru (wszystkie punkty o tej nazwie; plik bez zmian)"));
         row << tick << textItem(r.Name);
         row << numberItem(Coordinate(p.LocalX), p.LocalX)
             << numberItem(Coordinate(p.LocalY), p.LocalY)
@@ -108,12 +137,7 @@ void AreaWindow::fillPoints()
             for (int c = kLooVx; c <= kDetectable; ++c)
                 row << emptyItem();
         }
-        std::string flags = r.FlagText;
-        if (r.Excluded)
-            flags = "pominięty";
-        else if ((r.Flags & kNamedBlunder) && flags.find("błąd gruby?") == std::string::npos)
-            flags += (flags.empty() ? "" : ", ") + std::string("błąd gruby? (kolejna runda)");
-        row << textItem(flags);
+        row << textItem(r.Excluded ? std::string("pominięty") : r.FlagText);
         if (r.Flags & kNamedBlunder)
             for (QStandardItem* item : row) {
                 item->setForeground(red);

@@ -17,4 +17,7 @@ inline constexpr int kIndexRole = Qt::UserRole + 2; // the point's index in the 
 QTableView* MakeSortedTable(
     QStandardItemModel* model, QSortFilterProxyModel* sort, QWidget* parent);
 
+// The selected rows of table, with the column titles, onto the clipboard as tab-separated text.
+void CopyRows(const QTableView& table);
+
 } // namespace vorida::obszar

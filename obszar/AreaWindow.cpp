@@ -1,5 +1,7 @@
 #include "AreaWindow.h"
 
+#include "AreaFileWatch.h"
+#include "AreaReport.h"
 #include "AreaTables.h"
 #include "MapView.h"
 
@@ -94,6 +96,8 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         [this] { rowActivated(); });
 
     buildToolBar();
+    watch_ = new AreaFileWatch(this);
+    connect(watch_, &AreaFileWatch::CheckDue, this, &AreaWindow::CheckAreaOnDisk);
     // The picture takes the keys first (+, −, arrows); a table given the focus first would
     // make its first row current and centre the picture on it.
     map_->setFocus();
@@ -117,9 +121,25 @@ void AreaWindow::buildMenu()
     file->addSeparator();
     action(file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
     action(
-        file, QStringLiteral("Zapisz &rysunek…"), QKeySequence(), [this] { SavePicture(false); });
+        file, QStringLiteral("Zapisz r&ysunek…"), QKeySequence(), [this] { SavePicture(false); });
     action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
         [this] { SavePicture(true); });
+    QMenu* csv = file->addMenu(QStringLiteral("Zapisz &tabelę (CSV)"));
+    action(csv, QStringLiteral("&Windows-1250, przecinek, kropka dziesiętna…"), QKeySequence(),
+        [this] {
+            SaveTable({ false, false });
+        });
+    action(csv, QStringLiteral("&UTF-8, przecinek, kropka dziesiętna…"), QKeySequence(), [this] {
+        SaveTable({ true, false });
+    });
+    action(csv, QStringLiteral("Windows-1250 dla &polskiego arkusza (średnik, przecinek)…"),
+        QKeySequence(), [this] {
+            SaveTable({ false, true });
+        });
+    action(csv, QStringLiteral("UTF-8 dla polskiego &arkusza (średnik, przecinek)…"),
+        QKeySequence(), [this] {
+            SaveTable({ true, true });
+        });
     action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
     file->addSeparator();
     action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
@@ -137,6 +157,17 @@ void AreaWindow::buildToolBar()
     bar->addWidget(direction_);
     connect(direction_, &QComboBox::currentIndexChanged, this,
         [this](int index) { SetToLocal(index == 1); });
+    bar->addWidget(new QLabel(QStringLiteral(" Runda: "), bar));
+    round_ = new QComboBox(bar);
+    round_->setAccessibleName(QStringLiteral("Runda oceny"));
+    round_->setToolTip(QStringLiteral(
+        "Błędy grube są wskazywane po jednym: każda runda ocenia obszar bez punktów wskazanych "
+        "wcześniej. Tabela i podsumowanie pokazują wybraną rundę."));
+    bar->addWidget(round_);
+    connect(round_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!filling_ && index >= 0)
+            ShowRound(static_cast<size_t>(index));
+    });
     bar->addSeparator();
     auto* whole = new QPushButton(QStringLiteral("&Cały obszar"), bar);
     bar->addWidget(whole);
@@ -149,7 +180,8 @@ void AreaWindow::buildToolBar()
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
 
-    setTabOrder(direction_, whole);
+    setTabOrder(direction_, round_);
+    setTabOrder(round_, whole);
     setTabOrder(whole, zoomIn);
     setTabOrder(zoomIn, zoomOut);
     setTabOrder(zoomOut, pointTable_);
@@ -163,17 +195,45 @@ AreaWindow::~AreaWindow() = default;
 bool AreaWindow::OpenArea(const std::string& path)
 {
     std::string error;
+    const size_t hash = AreaFileWatch::HashOf(path);
     auto area = ReadAreaFile(path, error);
     if (!area) {
         CurrentPlatform().ShowError(error);
         return false;
     }
     area_ = std::move(area);
+    watch_->Watch(area_->Path, hash);
     excluded_.assign(area_->Points.size(), false);
     setWindowTitle(AreaWindowTitle(area_->Name));
     recompute();
     map_->FitAll();
     return true;
+}
+
+void AreaWindow::CheckAreaOnDisk()
+{
+    if (!area_)
+        return;
+    if (!watch_->Changed())
+        return; // unchanged, or asked for already
+    const std::string question = "Plik obszaru " + NativeSeparators(area_->Path)
+        + " zmienił się na dysku.\nWczytać go ponownie? Bez tego okno pokazuje, zapisuje i "
+          "drukuje obszar wczytany wcześniej.";
+    if (CurrentPlatform().AskYesNo(question, "Kontrola obszaru") != Answer::Yes)
+        return;
+    // The ticks and the direction stay; a point ticked stays left out when its name is there.
+    std::vector<std::string> ticked;
+    for (size_t i = 0; i < excluded_.size(); ++i)
+        if (excluded_[i])
+            ticked.push_back(area_->Points[i].Name);
+    const std::string path = area_->Path;
+    if (!OpenArea(path))
+        return;
+    for (size_t i = 0; i < area_->Points.size(); ++i)
+        excluded_[i]
+            = std::find(ticked.begin(), ticked.end(), area_->Points[i].Name) != ticked.end();
+    if (!ticked.empty())
+        recompute();
 }
 
 bool AreaWindow::OpenChecks(const std::string& path)
@@ -224,11 +284,8 @@ void AreaWindow::recompute()
 {
     if (!area_)
         return;
-    CheckOptions options;
-    options.ToLocal = toLocal_;
-    options.Excluded = excluded_;
     auto check = std::make_unique<AreaCheck>(
-        ComputeAreaCheck(*area_, options, checks_, unreadableChecks_));
+        ComputeAreaCheck(*area_, Options(), checks_, unreadableChecks_));
     keptIndex_.clear();
     for (size_t i = 0; i < excluded_.size(); ++i)
         if (!excluded_[i])
@@ -244,8 +301,36 @@ void AreaWindow::recompute()
         map_->ZoomBy(zoom / map_->Zoom());
         map_->Select(std::nullopt);
     }
+    fillRounds();
     fillPoints();
     fillChecks();
+    fillSummary();
+}
+
+void AreaWindow::fillRounds()
+{
+    filling_ = true;
+    round_->clear();
+    if (check_->Screened && area_) {
+        const size_t rounds = check_->Screened->Rounds.size();
+        for (size_t r = 0; r < rounds; ++r)
+            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
+                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
+        round_->setCurrentIndex(static_cast<int>(check_->Round));
+    }
+    round_->setEnabled(round_->count() > 1);
+    filling_ = false;
+}
+
+void AreaWindow::ShowRound(size_t r)
+{
+    if (!area_ || !check_->Screened)
+        return;
+    obszar::ShowRound(*check_, *area_, r);
+    filling_ = true;
+    round_->setCurrentIndex(static_cast<int>(check_->Round));
+    filling_ = false;
+    fillPoints();
     fillSummary();
 }
 
@@ -257,14 +342,15 @@ void AreaWindow::fillSummary()
     // The warnings first, where they are seen without scrolling.
     for (const std::string& line : check_->Warnings)
         lines << QString::fromStdString(line);
-    lines << QStringLiteral("Kierunek: ")
-            + (toLocal_ ? QStringLiteral("krajowy -> lokalny")
-                        : QStringLiteral("lokalny -> krajowy"));
-    for (const std::string& line : check_->Summary)
-        lines << QString::fromStdString(line);
-    if (check_->Checks)
-        for (const std::string& line : CheckSummaryLines(*check_->Checks, checks_))
+    lines << QString::fromStdString(DirectionLine(toLocal_));
+    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
+        for (const std::string& line : *part)
             lines << QString::fromStdString(line);
+    if (check_->Checks) {
+        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
+        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
+            lines << QString::fromStdString(line);
+    }
     summary_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -321,27 +407,26 @@ void AreaWindow::ChooseChecks()
         OpenChecks(*path);
 }
 
-SaveOptions AreaWindow::CurrentSaveOptions(bool currentView) const
+CheckOptions AreaWindow::Options() const
 {
-    SaveOptions o;
-    if (!area_)
-        return o;
-    o.AreaPath = area_->Path;
-    o.ToLocal = toLocal_;
-    o.Exclude = ExcludeList(*area_, excluded_);
-    o.CheckPath = checkPath_;
-    if (currentView && check_->Picture) {
-        o.Scale = map_->ViewScale();
-        if (const auto middle = map_->PointNearestToMiddle())
-            o.Centre = Cp1250ToUtf8(check_->Picture->Points[*middle].Name);
-    }
-    return o;
+    CheckOptions options;
+    options.ToLocal = toLocal_;
+    options.Excluded = excluded_;
+    return options;
+}
+
+std::optional<PictureView> AreaWindow::CurrentView() const
+{
+    const auto middle = map_->PointNearestToMiddle();
+    if (!check_->Picture || !middle)
+        return std::nullopt;
+    return PictureView { map_->ViewScale(), *middle };
 }
 
 namespace {
 
-// Asks where to save, beside the area file, and writes what make gives whole or not at all; the
-// verb's or the writing's failure is shown.
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
+// nothing can be made, or the writing's failure, is shown.
 void save(const std::string& areaPath, const char* caption, const char* name,
     const std::function<std::optional<std::string>(std::string&)>& make)
 {
@@ -369,15 +454,26 @@ void save(const std::string& areaPath, const char* caption, const char* name,
 void AreaWindow::SaveReport()
 {
     if (area_)
-        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt",
-            [this](std::string& error) { return ReportBytes(CurrentSaveOptions(false), error); });
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
+            return ReportBytes(*area_, Options(), *check_, checks_, error);
+        });
+}
+
+void AreaWindow::SaveTable(CsvFormat format)
+{
+    if (area_)
+        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
+            [this, format](std::string&) -> std::optional<std::string> {
+                return CsvBytes(TableOf(*pointTable_, false), format);
+            });
 }
 
 void AreaWindow::SavePicture(bool currentView)
 {
     if (area_)
         save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
-            return SvgBytes(CurrentSaveOptions(currentView), error);
+            return SvgBytes(
+                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
         });
 }
 

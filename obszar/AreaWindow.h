@@ -5,6 +5,7 @@
 
 #include "AreaCheck.h"
 #include "SavedTexts.h"
+#include "TableText.h"
 
 #include <QMainWindow>
 
@@ -21,6 +22,7 @@ class QTableView;
 
 namespace vorida::obszar {
 
+class AreaFileWatch;
 class MapView;
 
 // The columns of the adjustment-point table.
@@ -62,10 +64,17 @@ public:
 
     // Opens an area file; false after a message when it cannot be read.
     bool OpenArea(const std::string& path);
+    // The area file on disk against the one shown: when another program changed it, offers to
+    // load it again (the ticks kept by name, the direction kept); otherwise the window goes on
+    // showing, saving and printing the area as it was loaded.
+    void CheckAreaOnDisk();
     // Opens a check-point file (as verify reads it); false after a message.
     bool OpenChecks(const std::string& path);
     void CloseChecks();
     void SetToLocal(bool toLocal);
+    // Shows round r of the screening in the table and the summary (from 0; the last one when r
+    // is past it). A new computation shows its last round.
+    void ShowRound(size_t r);
     // Leaves adjustment point i out (or takes it back), with every point of its name.
     void SetExcluded(size_t i, bool excluded);
 
@@ -74,6 +83,8 @@ public:
     void ChooseChecks();
     void SaveReport();
     void SavePicture(bool currentView);
+    // The adjustment-point table as shown (every row, in the order shown) as a CSV file.
+    void SaveTable(CsvFormat format);
     void Print();
     // Prints the picture and the table on printer (landscape).
     void PrintTo(QPrinter& printer);
@@ -87,7 +98,10 @@ public:
     QTableView& CheckTable() { return *checkTable_; }
     MapView& Map() { return *map_; }
     QString SummaryText() const;
-    SaveOptions CurrentSaveOptions(bool currentView) const;
+    // The options of the computation shown.
+    CheckOptions Options() const;
+    // The view of the picture as "Zapisz rysunek widoku…" saves it; none without a picture.
+    std::optional<PictureView> CurrentView() const;
 
 private:
     void buildMenu();
@@ -96,11 +110,13 @@ private:
     void fillPoints();
     void fillChecks();
     void fillSummary();
+    void fillRounds();
     void selectPoint(size_t i); // of the whole set: its row, and its point centred
     void pointClicked(size_t keptIndex);
     void rowActivated();
 
     std::optional<AreaFile> area_;
+    AreaFileWatch* watch_ = nullptr; // the area file on disk against area_
     std::vector<bool> excluded_;
     bool toLocal_ = false;
     std::optional<std::string> checkPath_;
@@ -111,6 +127,7 @@ private:
     bool filling_ = false;
 
     QComboBox* direction_ = nullptr;
+    QComboBox* round_ = nullptr;
     QStandardItemModel* points_ = nullptr;
     QSortFilterProxyModel* pointSort_ = nullptr;
     QTableView* pointTable_ = nullptr;

@@ -25,12 +25,6 @@ constexpr double kMaximumZoom = 400.0;
 constexpr double kMinimumZoom = 0.5;
 constexpr double kPickRadius = 8.0; // pixels
 
-const QColor kBlunderRed(200, 0, 0);
-const QColor kResidualBlue(0, 90, 200);
-const QColor kLooOrange(230, 120, 0);
-const QColor kCheckGreen(0, 140, 60);
-const QColor kExtrapolatedPurple(130, 40, 170);
-
 QColor arrowColour(ArrowKind kind)
 {
     switch (kind) {

@@ -7,6 +7,7 @@
 
 #include "PictureLayout.h"
 
+#include <QColor>
 #include <QWidget>
 
 #include <optional>
@@ -15,6 +16,13 @@
 class QPainter;
 
 namespace vorida::obszar {
+
+// The picture's colours, on screen and on paper.
+inline const QColor kBlunderRed(200, 0, 0);
+inline const QColor kResidualBlue(0, 90, 200);
+inline const QColor kLooOrange(230, 120, 0);
+inline const QColor kCheckGreen(0, 140, 60);
+inline const QColor kExtrapolatedPurple(130, 40, 170);
 
 class MapView : public QWidget
 {

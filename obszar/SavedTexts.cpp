@@ -1,64 +1,12 @@
 #include "SavedTexts.h"
 
+#include "AreaReport.h"
+#include "AreaSvg.h"
 #include "Cp1250.h"
-#include "Numbers.h"
-#include "Verbs.h"
 
-#include <sstream>
+#include <cmath>
 
 namespace vorida::obszar {
-
-namespace {
-
-int runTool(const std::string& verb, const std::vector<std::string>& args, std::string& out,
-    std::string& err)
-{
-    std::ostringstream o, e;
-    const int status = cli::runVerb(verb, args, o, e);
-    out = o.str();
-    err = e.str();
-    return status;
-}
-
-void addCommon(std::vector<std::string>& args, const SaveOptions& o)
-{
-    args.push_back("--area=" + o.AreaPath);
-    if (!o.Exclude.empty())
-        args.push_back("--exclude=" + o.Exclude);
-}
-
-} // namespace
-
-std::vector<std::string> FitArguments(const SaveOptions& o)
-{
-    std::vector<std::string> args { "--loo" };
-    addCommon(args, o);
-    if (o.ToLocal)
-        args.push_back("--to-local");
-    return args;
-}
-
-std::vector<std::string> VerifyArguments(const SaveOptions& o)
-{
-    std::vector<std::string> args { o.CheckPath.value_or("") };
-    addCommon(args, o);
-    if (o.ToLocal)
-        args.push_back("--to-local");
-    return args;
-}
-
-std::vector<std::string> PlotArguments(const SaveOptions& o, const std::string& output)
-{
-    std::vector<std::string> args { "-o", output };
-    addCommon(args, o);
-    if (o.CheckPath)
-        args.push_back("--check=" + *o.CheckPath);
-    if (o.Scale)
-        args.push_back("--scale=" + FormatDecimals(*o.Scale, 0));
-    if (o.Centre)
-        args.push_back("--center=" + *o.Centre);
-    return args;
-}
 
 std::string AsProgramText(const std::string& utf8)
 {
@@ -84,33 +32,44 @@ std::string AsProgramText(const std::string& utf8)
     return text;
 }
 
-std::optional<std::string> ReportBytes(const SaveOptions& o, std::string& error)
+std::optional<std::string> ReportBytes(const AreaFile& area, const CheckOptions& options,
+    const AreaCheck& check, const std::vector<CheckPoint>& checks, std::string& error)
 {
-    std::string out, err;
-    if (runTool("fit", FitArguments(o), out, err) != 0) {
-        error = err;
+    std::vector<bool> excluded = options.Excluded;
+    excluded.resize(area.Points.size(), false);
+    size_t kept = 0;
+    for (bool out : excluded)
+        kept += out ? 0 : 1;
+    if (!check.Refusal.empty() || !check.Screened) {
+        error = !check.Refusal.empty() ? check.Refusal : TooFewForScreeningText(kept);
         return std::nullopt;
     }
-    std::string text = out;
-    if (o.CheckPath) {
-        // verify's status 3 (out of tolerance) is not asked for here; 0 is the only success.
-        if (runTool("verify", VerifyArguments(o), out, err) != 0) {
-            error = err;
-            return std::nullopt;
-        }
-        text += "\n" + out;
+    const ReportHeading heading { area.Name, options.ToLocal,
+        ExcludedNames(area.Points, excluded) };
+    std::string text = JoinLines(
+        ScreeningReport(heading, *check.Screened, area.Points, kept, options.Tolerance));
+    if (check.Checks) {
+        text += '\n';
+        text += JoinLines(CheckReport(heading, checks, *check.Checks, std::nullopt, std::nullopt));
     }
     return AsProgramText(text);
 }
 
-std::optional<std::string> SvgBytes(const SaveOptions& o, std::string& error)
+std::optional<std::string> SvgBytes(
+    const AreaCheck& check, const std::optional<PictureView>& view, std::string& error)
 {
-    std::string out, err;
-    if (runTool("plot", PlotArguments(o, "-"), out, err) != 0) {
-        error = err;
+    if (!check.Picture) {
+        error = !check.Refusal.empty() ? check.Refusal : RefusalText(AreaFitStatus::NoPoints);
         return std::nullopt;
     }
-    return out;
+    AreaPicture picture = *check.Picture;
+    if (view && view->Centre < picture.Points.size()) {
+        // As `plot --scale N --center NAME` draws it: a whole denominator, the first point of
+        // that name.
+        picture.Scale = std::max(1.0L, std::round(view->Scale));
+        picture.Centre = FindPoint(picture.Points, Cp1250ToUtf8(picture.Points[view->Centre].Name));
+    }
+    return AreaSvg(picture);
 }
 
 } // namespace vorida::obszar

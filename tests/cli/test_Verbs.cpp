@@ -20,7 +20,7 @@ std::string packSampleArea(const TempDir& dir)
     const std::string area = dir / "area.bin";
     std::ostringstream packed, errors;
     EXPECT_EQ(
-        cli::runVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
+        cli::RunVerb("pack", { std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt", "-o", area },
             packed, errors),
         0)
         << errors.str();
@@ -38,7 +38,7 @@ TEST(Verbs, FitInMemoryIsTheToolsOutput)
     // With a Polish locale in this process the numbers still have a point.
     ScopedPolishLocale polish;
     std::ostringstream out, err;
-    EXPECT_EQ(cli::runVerb("fit", { "--loo", "--area", area }, out, err), 0);
+    EXPECT_EQ(cli::RunVerb("fit", { "--loo", "--area", area }, out, err), 0);
     EXPECT_EQ(err.str(), "");
     std::string expected = ReadFile(printed);
     // A Windows console's standard output ends its lines in CR LF; the verb writes LF.
@@ -75,7 +75,7 @@ TEST(Verbs, ConvertInMemoryIsTheToolsResultFile)
                   dir / "printed.txt"),
         0);
     std::ostringstream out, err;
-    EXPECT_EQ(cli::runVerb("convert", { input, "--area", area, "--digits", "4" }, out, err), 0);
+    EXPECT_EQ(cli::RunVerb("convert", { input, "--area", area, "--digits", "4" }, out, err), 0);
     EXPECT_EQ(out.str(), ReadFile(dir / "written.1"));
     EXPECT_NE(err.str().find("OBLICZENIA ZAKOŃCZONE"), std::string::npos) << err.str();
 }
@@ -94,7 +94,7 @@ TEST(Verbs, AreaVerbsOnTwoAreasAtOnceGiveWhatEachGivesAlone)
     WriteFile(dir / "smaller.txt", text);
     const std::string smaller = dir / "smaller.bin";
     std::ostringstream packed, packErrors;
-    ASSERT_EQ(cli::runVerb("pack", { dir / "smaller.txt", "-o", smaller }, packed, packErrors), 0)
+    ASSERT_EQ(cli::RunVerb("pack", { dir / "smaller.txt", "-o", smaller }, packed, packErrors), 0)
         << packErrors.str();
 
     const std::string checks = std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt";
@@ -104,7 +104,7 @@ TEST(Verbs, AreaVerbsOnTwoAreasAtOnceGiveWhatEachGivesAlone)
     };
     auto printed = [](const std::vector<std::string>& args) {
         std::ostringstream out, err;
-        const int status = cli::runVerb(
+        const int status = cli::RunVerb(
             args[0], std::vector<std::string>(args.begin() + 1, args.end()), out, err);
         return std::to_string(status) + '\n' + out.str() + err.str();
     };
@@ -141,11 +141,11 @@ TEST(Verbs, ExcludeTakesCommasAndBackslashesInNames)
     WriteFile(dir / "named.txt", text);
     const std::string area = dir / "named.bin";
     std::ostringstream out, err;
-    ASSERT_EQ(cli::runVerb("pack", { dir / "named.txt", "-o", area }, out, err), 0) << err.str();
+    ASSERT_EQ(cli::RunVerb("pack", { dir / "named.txt", "-o", area }, out, err), 0) << err.str();
 
     std::ostringstream fitted, errors;
     EXPECT_EQ(
-        cli::runVerb("fit", { "--area", area, "--exclude", "10\\,13,10\\\\19" }, fitted, errors), 0)
+        cli::RunVerb("fit", { "--area", area, "--exclude", "10\\,13,10\\\\19" }, fitted, errors), 0)
         << errors.str();
     EXPECT_NE(fitted.str().find("Wyłączone: 10,13, 10\\19\n"), std::string::npos) << fitted.str();
     EXPECT_NE(fitted.str().find("Punktów dostosowania: 33\n"), std::string::npos);

@@ -15,12 +15,14 @@
 #include "System.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -53,14 +55,15 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// The rows of the first round's table of fit --loo: name -> the cells after it.
-QMap<QString, QStringList> firstRound(const QString& text)
+// The rows of round r's table of fit --loo (from 0): name -> the cells after it.
+QMap<QString, QStringList> roundRows(const QString& text, int r = 0)
 {
     QMap<QString, QStringList> rows;
     bool inTable = false;
+    int table = -1;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         if (line.trimmed().startsWith(QStringLiteral("nazwa"))) {
-            inTable = true;
+            inTable = ++table == r;
             continue;
         }
         if (!inTable)
@@ -183,7 +186,8 @@ private slots:
         QCOMPARE(fit.Status, 0);
 
         // Every point of the first round, cell by cell; the points left out have no figures.
-        const auto rows = firstRound(loo.Out);
+        w->ShowRound(0);
+        const auto rows = roundRows(loo.Out);
         QCOMPARE(rows.size(), w->PointModel().rowCount() - leftOut.size());
         for (int r = 0; r < w->PointModel().rowCount(); ++r) {
             const QString name = w->PointModel().item(r, kName)->text();
@@ -195,11 +199,9 @@ private slots:
             QStringList shown;
             for (int c : { kLooVx, kLooVy, kLooV, kThreshold, kDetectable, kFlags })
                 shown << w->PointModel().item(r, c)->text();
-            if (w->Check().Rows[static_cast<size_t>(r)].Flags & kNamedBlunder
-                && !rows[name].last().contains(QStringLiteral("błąd gruby?")))
-                shown.last().remove(QStringLiteral("błąd gruby? (kolejna runda)"));
-            if (shown.last().endsWith(QStringLiteral(", ")))
-                shown.last().chop(2);
+            // A point named in a later round says so.
+            shown.last().remove(
+                QRegularExpression(QStringLiteral("(, )?błąd gruby\\? w rundzie \\d")));
             QCOMPARE(shown, rows[name]);
         }
         // The summary's every line is the tool's, and every warning of the tool is there.
@@ -246,17 +248,6 @@ private slots:
                 && shown.Loo->Points[i].Threshold == plot.Loo->Points[i].Threshold);
     }
 
-    // The names the tool splits --exclude on are escaped (the tool's test reads this back).
-    void excludeListEscapesCommasAndBackslashes()
-    {
-        AreaFile area;
-        area.Points.resize(3);
-        area.Points[0].Name = "10,13";
-        area.Points[1].Name = "P-1";
-        area.Points[2].Name = "10\\19";
-        QCOMPARE(ExcludeList(area, { true, false, true }), std::string("10\\,13,10\\\\19"));
-    }
-
     void savedFilesAreTheToolsOwn()
     {
         const QString checks = QStringLiteral(VORIDA_EXAMPLES "/check-points.txt");
@@ -285,14 +276,152 @@ private slots:
         w->Map().ZoomBy(2.0);
         platform_.ChosenFiles = { path("view.svg").toStdString() };
         w->SavePicture(true);
-        const SaveOptions view = w->CurrentSaveOptions(true);
-        QVERIFY(view.Scale && view.Centre);
-        QCOMPARE(QString::fromStdString(*view.Centre), QStringLiteral("ośn.7"));
+        const auto view = w->CurrentView();
+        QVERIFY(view);
+        QCOMPARE(Cp1250ToUtf8(w->Check().Picture->Points[view->Centre].Name), std::string("ośn.7"));
         QStringList plotView { "plot", "--check", checks, "-o", path("tool-view.svg") };
-        plotView << "--scale" << QString::fromStdString(FormatDecimals(*view.Scale, 0))
+        plotView << "--scale" << QString::fromStdString(FormatDecimals(view->Scale, 0))
                  << "--center" << QStringLiteral("ośn.7");
         QCOMPARE(runTool(plotView + common).Status, 0);
         QCOMPARE(readAll(path("view.svg")), readAll(path("tool-view.svg")));
+    }
+
+    // The window saves what it shows: an area file changed on disk after it was opened leaves the
+    // saved report that of the area shown, until the offer to load it again is taken (the tick
+    // kept by name).
+    void changedAreaFileIsOfferedAndTheReportStaysWhatIsShown()
+    {
+        const QString area = path("changing.bin");
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("clean.bin"), area));
+        auto w = open(area, { "1007" }, false);
+        QVERIFY(w);
+        platform_.Log.clear();
+        platform_.Answers = { Answer::No };
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("bad.bin"), area));
+        auto questions = [this] {
+            return static_cast<int>(std::count_if(platform_.Log.begin(), platform_.Log.end(),
+                [](const auto& shown) { return shown.Kind == "yesnocancel"; }));
+        };
+        QTRY_COMPARE(questions(), 1); // the watch noticed and asked
+        QVERIFY(platform_.Log[0].Text.find("zmienił się na dysku") != std::string::npos);
+        QVERIFY(w->Check().Screened->Blunders.empty()); // "No": the area shown stays
+
+        platform_.ChosenFiles = { path("kept.txt").toStdString() };
+        w->SaveReport();
+        const ToolRun clean
+            = runTool({ "fit", "--loo", "--area", path("clean.bin"), "--exclude", "1007" });
+        QCOMPARE(readAll(path("kept.txt")),
+            QByteArray::fromStdString(AsProgramText(clean.Out.toStdString())));
+        w->CheckAreaOnDisk(); // answered for: not asked again
+        QCOMPARE(questions(), 1);
+
+        // Changed once more, and taken: the new area with the tick kept.
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("clean.bin"), area));
+        QFile::remove(area);
+        QVERIFY(QFile::copy(path("bad.bin"), area));
+        QFile bad(area);
+        QVERIFY(bad.open(QIODevice::Append));
+        bad.write("\0", 1); // other bytes, the same points
+        bad.close();
+        platform_.Answers = { Answer::Yes };
+        QTRY_COMPARE(questions(), 2);
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
+        const int row = w->PointModel().findItems("1007", Qt::MatchExactly, kName)[0]->row();
+        QCOMPARE(w->PointModel().item(row, kLeftOut)->checkState(), Qt::Checked);
+    }
+
+    // A table leaves the window: Ctrl+A and Ctrl+C put its rows on the clipboard tab-separated,
+    // and it saves as CSV in the four forms.
+    void tableCopiedAndSavedAsCsv()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        QTableView& table = w->PointTable();
+        table.setFocus();
+        QTest::keyClick(&table, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), w->PointModel().rowCount() + 2); // titles, rows, the last "\n"
+        QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), int(kPointColumns));
+        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tx lok. [m]")));
+        const QStringList first = lines[1].split(QLatin1Char('\t'));
+        QCOMPARE(first[kName], w->PointModel().item(0, kName)->text());
+        QCOMPARE(first[kLooV], w->PointModel().item(0, kLooV)->text());
+
+        platform_.ChosenFiles = { path("table.csv").toStdString() };
+        w->SaveTable({ false, true });
+        const QByteArray csv = readAll(path("table.csv"));
+        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;x lok. [m];")); // Windows-1250
+        QVERIFY(csv.contains("\r\n"));
+        QVERIFY(csv.contains(";o\x9Cn.7;")); // a name keeps its point: "ośn.7"
+        QVERIFY(csv.contains(";5855748,266;6480149,487;")); // 1016 with decimal commas
+    }
+
+    void csvForms_data()
+    {
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<bool>("polish");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("1250 ,") << false << false
+                                << QByteArray("Nazwa,v [mm]\r\n\"a,b\",12.5\r\n\"\"\"q\"\"\",-\r\n"
+                                              "\x9C;1,-0.1\r\n");
+        QTest::newRow("1250 ;") << false << true
+                                << QByteArray("Nazwa;v [mm]\r\na,b;12,5\r\n\"\"\"q\"\"\";-\r\n"
+                                              "\"\x9C;1\";-0,1\r\n");
+        QTest::newRow("UTF-8 ;") << true << true
+                                 << QByteArray("\xEF\xBB\xBFNazwa;v [mm]\r\na,b;12,5\r\n"
+                                               "\"\"\"q\"\"\";-\r\n\"\xC5\x9B;1\";-0,1\r\n");
+    }
+
+    void csvForms()
+    {
+        QFETCH(bool, utf8);
+        QFETCH(bool, polish);
+        QFETCH(QByteArray, bytes);
+        TableText table;
+        table.Header = { "Nazwa", "v [mm]" };
+        table.Rows = { { "a,b", "12.5" }, { "\"q\"", "-" }, { "ś;1", "-0.1" } };
+        table.Numeric = { false, true };
+        QCOMPARE(QByteArray::fromStdString(CsvBytes(table, { utf8, polish })), bytes);
+    }
+
+    // The window opens on the final round of the screening; a point named in an earlier round
+    // shows the figures of the round that named it; every round can be shown, with its figures.
+    void finalRoundAndEachRound()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        const ToolRun loo = runTool({ "fit", "--loo", "--area", path("bad.bin") });
+        const Screening& screened = *w->Check().Screened;
+        QCOMPARE(screened.Rounds.size(), size_t(3));
+        QCOMPARE(w->Check().Round, size_t(2));
+        for (int shownRound : { 2, 1, 0 }) {
+            w->ShowRound(static_cast<size_t>(shownRound));
+            for (int r = 0; r < w->PointModel().rowCount(); ++r) {
+                const PointRow& row = w->Check().Rows[static_cast<size_t>(r)];
+                const int of = row.NamedIn && int(*row.NamedIn) < shownRound ? int(*row.NamedIn)
+                                                                             : shownRound;
+                const QStringList tool
+                    = roundRows(loo.Out, of).value(w->PointModel().item(r, kName)->text());
+                QStringList shown;
+                for (int c : { kLooVx, kLooVy, kLooV, kThreshold, kDetectable })
+                    shown << w->PointModel().item(r, c)->text();
+                QCOMPARE(shown, tool.mid(0, 5));
+                // A red row is over its threshold in the figures it shows.
+                if (row.Flags & kNamedBlunder)
+                    QVERIFY(row.Loo->V > row.Loo->Threshold);
+            }
+            const QString title = QStringLiteral("Runda %1: ").arg(shownRound + 1);
+            QVERIFY(w->SummaryText().contains(QLatin1Char('\n') + title));
+            QVERIFY(loo.Out.contains(title));
+        }
+        w->ShowRound(2);
+        const int row1019 = w->PointModel().findItems("1019", Qt::MatchExactly, kName)[0]->row();
+        QCOMPARE(
+            w->PointModel().item(row1019, kFlags)->text(), QStringLiteral("błąd gruby? (runda 1)"));
     }
 
     void tickClickAndRow()
@@ -305,7 +434,6 @@ private slots:
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked);
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
         QVERIFY(w->SummaryText().contains(QStringLiteral("Wyłączone z oceny: 1019\n")));
-        QCOMPARE(w->CurrentSaveOptions(false).Exclude, std::string("1019"));
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked); // no change
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Unchecked);
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));

@@ -1,7 +1,6 @@
 #include "AreaOptions.h"
 
-#include "Common.h"
-
+#include "AreaText.h"
 #include "AreaWarnings.h"
 #include "Cp1250.h"
 #include "LeaveOneOut.h"
@@ -12,20 +11,20 @@
 
 namespace vorida::cli {
 
-std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb, const Options& o)
+std::optional<AreaOptions> ReadAreaOptions(VerbStreams& io, const VerbRow& verb, const Options& o)
 {
     AreaOptions area;
     Extended number = 0.0L;
     if (o.Tolerance) {
         if (!ParseCoordinate(*o.Tolerance, number) || !(number >= 0.0L) || number > 1.0e6L) {
-            usage(io, verb, "Niepoprawna tolerancja (mm): " + *o.Tolerance);
+            Usage(io, verb, "Niepoprawna tolerancja (mm): " + *o.Tolerance);
             return std::nullopt;
         }
         area.Tolerance = number / 1000.0L;
     }
     if (o.Scale) {
         if (!ParseCoordinate(*o.Scale, number) || !(number >= 1.0L) || number > 1.0e9L) {
-            usage(io, verb, "Niepoprawna skala mapy (mianownik 1:N): " + *o.Scale);
+            Usage(io, verb, "Niepoprawna skala mapy (mianownik 1:N): " + *o.Scale);
             return std::nullopt;
         }
         area.Scale = number;
@@ -45,7 +44,7 @@ std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb
                 continue;
             }
             if (one.empty()) {
-                usage(io, verb, "Pusta nazwa w --exclude: " + value);
+                Usage(io, verb, "Pusta nazwa w --exclude: " + value);
                 return std::nullopt;
             }
             area.Exclude.push_back(std::move(one));
@@ -55,21 +54,21 @@ std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb
     return area;
 }
 
-ExitStatus computationFailed(VerbStreams& io, const Error& e)
+ExitStatus ComputationFailed(VerbStreams& io, const Error& e)
 {
-    io.Err << "Błąd obliczeń: " << e.what() << '\n';
+    io.Err << ComputationFailureText(e.what()) << '\n';
     return ExitStatus::Failure;
 }
 
-ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
+ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
     bool localToNational, PreparedArea& area)
 {
-    if (!loadArea(io, o, area.Whole))
+    if (!LoadArea(io, o, area.Whole))
         return ExitStatus::Failure;
     const TPktDostosowania& points = area.Whole.Points;
-    if (!markExcluded(io, points, options.Exclude, area.Excluded))
+    if (!MarkExcluded(io, points, options.Exclude, area.Excluded))
         return ExitStatus::Usage;
-    area.Kept = withoutExcluded(points, area.Excluded);
+    area.Kept = WithoutExcluded(points, area.Excluded);
     try {
         // The run's refusals, in its words; a coordinate that is not a number fails the whole
         // set here, once.
@@ -81,12 +80,12 @@ ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& opt
         for (const std::string& warning : AreaWarnings(points, area.Whole.SystemCode))
             io.Err << warning << '\n';
     } catch (const Error& e) {
-        return computationFailed(io, e);
+        return ComputationFailed(io, e);
     }
     return ExitStatus::Ok;
 }
 
-bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+bool MarkExcluded(VerbStreams& io, const TPktDostosowania& points,
     const std::vector<std::string>& names, std::vector<bool>& excluded)
 {
     excluded.assign(points.size(), false);
@@ -106,22 +105,13 @@ bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
     return true;
 }
 
-TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded)
+TPktDostosowania WithoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded)
 {
     TPktDostosowania kept;
     for (size_t i = 0; i < points.size(); ++i)
         if (excluded.empty() || !excluded[i])
             kept.push_back(points[i]);
     return kept;
-}
-
-std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded)
-{
-    std::string names;
-    for (size_t i = 0; i < points.size() && i < excluded.size(); ++i)
-        if (excluded[i])
-            names += (names.empty() ? "" : ", ") + Cp1250ToUtf8(points[i].Name);
-    return names;
 }
 
 } // namespace vorida::cli

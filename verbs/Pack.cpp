@@ -1,6 +1,9 @@
 // vorida-cli pack: TRANSPKT.BIN from its text form.
 #include "AreaWarnings.h"
-#include "Common.h"
+#include "VerbFiles.h"
+
+#include "System.h"
+#include "VerbTable.h"
 
 #include "Numbers.h"
 
@@ -19,14 +22,14 @@ namespace {
 ExitStatus pack(VerbStreams& io, const Options& o)
 {
     if (o.Operands.size() != 1 || !o.Output)
-        return usage(io, packVerb(), "Podaj plik tekstowy i -o TRANSPKT.BIN.");
+        return Usage(io, PackVerb(), "Podaj plik tekstowy i -o TRANSPKT.BIN.");
     FilePlan plan;
     plan.Reads(o.Operands[0]);
     plan.Writes(*o.Output);
-    if (const auto refused = refuseClash(io, plan))
+    if (const auto refused = RefuseClash(io, plan))
         return *refused;
     std::string text;
-    if (!readWholeFile(o.Operands[0], text)) {
+    if (!ReadWholeInput(o.Operands[0], text)) {
         const FileKind kind = FileKindOnDisk(o.Operands[0]);
         io.Err << ReadFailureText(o.Operands[0],
             kind == FileKind::Missing         ? ENOENT
@@ -49,7 +52,7 @@ ExitStatus pack(VerbStreams& io, const Options& o)
     if (o.System) {
         auto code = ParseInt32(*o.System);
         if (!code)
-            return usage(io, packVerb(), "Niepoprawny kod układu: " + *o.System);
+            return Usage(io, PackVerb(), "Niepoprawny kod układu: " + *o.System);
         contents.SystemCode = *code;
     }
     // The file is packed in the temporary folder, then written whole to its place (or to
@@ -62,7 +65,7 @@ ExitStatus pack(VerbStreams& io, const Options& o)
     bool packed = false;
     try {
         WriteTranspktFile(PathText(file), contents);
-        packed = !ec && readWholeFile(PathText(file), bytes);
+        packed = !ec && ReadWholeInput(PathText(file), bytes);
     } catch (const TranspktWriteError&) {
     }
     fs::remove(file, ec);
@@ -70,14 +73,14 @@ ExitStatus pack(VerbStreams& io, const Options& o)
         io.Err << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file)) << '\n';
         return ExitStatus::Failure;
     }
-    return writeWholeFile(io, *o.Output, bytes) ? ExitStatus::Ok : ExitStatus::Failure;
+    return WriteWholeOutput(io, *o.Output, bytes) ? ExitStatus::Ok : ExitStatus::Failure;
 }
 
 } // namespace
 
-const VerbSpec& packVerb()
+const VerbRow& PackVerb()
 {
-    static const VerbSpec verb { "pack", "tekst punktów dostosowania -> TRANSPKT.BIN", "PUNKTY.txt",
+    static const VerbRow verb { "pack", "tekst punktów dostosowania -> TRANSPKT.BIN", "PUNKTY.txt",
         "(\"-\" zamiast PUNKTY.txt: standardowe wejście; -o -: standardowe wyjście)\n"
         "Tworzy plik TRANSPKT.BIN z tekstu UTF-8: jeden punkt w linii,\n"
         "  nazwa<TAB>x lok.<TAB>y lok.<TAB>x kraj.<TAB>y kraj.  (bez tabulatorów: odstępy),\n"

@@ -3,9 +3,10 @@
 // preamble that loads the area, leaves the excluded points out and fits the rest.
 #pragma once
 
-#include "Common.h"
+#include "AreaFiles.h"
 #include "Extended.h"
 #include "UTrKonfAf.h"
+#include "VerbTable.h"
 
 #include <optional>
 #include <string>
@@ -23,7 +24,7 @@ struct AreaOptions
 
 // The area options of o as numbers and names; nullopt after a usage message when a value is
 // wrong.
-std::optional<AreaOptions> readAreaOptions(VerbStreams& io, const VerbSpec& verb, const Options& o);
+std::optional<AreaOptions> ReadAreaOptions(VerbStreams& io, const VerbRow& verb, const Options& o);
 
 // The area a verb works on once the preamble is through.
 struct PreparedArea
@@ -39,21 +40,18 @@ struct PreparedArea
 // for a refusal on standard error) and prints the area's warnings. ExitStatus::Ok when area is
 // ready; otherwise the status, after the message. Everything the verb works on is in area, so
 // verbs on different areas may run in one process at the same time.
-ExitStatus prepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
+ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
     bool localToNational, PreparedArea& area);
 
 // Marks in excluded (sized to points) every adjustment point named in names. False after a
 // message on standard error when a name is no adjustment point's.
-bool markExcluded(VerbStreams& io, const TPktDostosowania& points,
+bool MarkExcluded(VerbStreams& io, const TPktDostosowania& points,
     const std::vector<std::string>& names, std::vector<bool>& excluded);
 
 // The points not marked.
-TPktDostosowania withoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
+TPktDostosowania WithoutExcluded(const TPktDostosowania& points, const std::vector<bool>& excluded);
 
-// The names of the marked points (UTF-8), joined by ", ".
-std::string excludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded);
-
-// "Błąd obliczeń: " and the error's text on standard error; ExitStatus::Failure.
-ExitStatus computationFailed(VerbStreams& io, const Error& e);
+// ComputationFailureText of the error on standard error; ExitStatus::Failure.
+ExitStatus ComputationFailed(VerbStreams& io, const Error& e);
 
 } // namespace vorida::cli

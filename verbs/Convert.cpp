@@ -1,6 +1,11 @@
 // vorida-cli convert: the run of the main window's button, on the fixed names of a folder or on
 // files of any name.
-#include "Common.h"
+#include "AreaFiles.h"
+#include "CliPlatform.h"
+#include "VerbFiles.h"
+
+#include "System.h"
+#include "VerbTable.h"
 
 #include "Numbers.h"
 #include "Run.h"
@@ -87,7 +92,7 @@ std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
     auto folder = [&io](const std::optional<std::string>& option, const char* what) {
         std::error_code ec;
         if (option && !fs::is_directory(FileSystemPath(*option), ec)) {
-            usage(io, convertVerb(),
+            Usage(io, ConvertVerb(),
                 std::string("Przy kilku plikach wejściowych ") + what
                     + " musi być katalogiem: " + *option);
             return false;
@@ -99,13 +104,13 @@ std::optional<std::vector<RunFiles>> runFiles(VerbStreams& io, const Options& o)
     std::set<std::string> names;
     for (const std::string& input : inputs) {
         if (IsStandardStream(input)) {
-            usage(
-                io, convertVerb(), "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
+            Usage(
+                io, ConvertVerb(), "Standardowe wejście (\"-\") tylko jako jedyny plik wejściowy.");
             return std::nullopt;
         }
         const std::string name = PathText(FileSystemPath(input).filename());
         if ((o.Output || o.Report) && !names.insert(name).second) {
-            usage(io, convertVerb(), "Dwa pliki wejściowe o tej samej nazwie: " + name);
+            Usage(io, ConvertVerb(), "Dwa pliki wejściowe o tej samej nazwie: " + name);
             return std::nullopt;
         }
         RunFiles f;
@@ -124,19 +129,19 @@ ExitStatus readRequest(
 {
     const bool freeFiles = !o.Operands.empty();
     if (freeFiles && o.Dir)
-        return usage(io, convertVerb(),
+        return Usage(io, ConvertVerb(),
             "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
     if (!freeFiles && (o.Output || o.Report))
-        return usage(io, convertVerb(), "-o i --report wymagają pliku wejściowego.");
+        return Usage(io, ConvertVerb(), "-o i --report wymagają pliku wejściowego.");
     settings.LocalToNational = !o.ToLocal;
     settings.CommandLineFiles = true;
     if (o.Digits) {
         auto d = ParseInt32(*o.Digits);
         if (!d)
-            return usage(io, convertVerb(), "Niepoprawna liczba miejsc: " + *o.Digits);
+            return Usage(io, ConvertVerb(), "Niepoprawna liczba miejsc: " + *o.Digits);
         settings.Digits = *d;
     }
-    const auto threads = readThreads(io, convertVerb(), o);
+    const auto threads = ReadThreads(io, ConvertVerb(), o);
     if (!threads)
         return ExitStatus::Usage;
     settings.Workers = *threads;
@@ -166,7 +171,7 @@ std::optional<ExitStatus> refuseClashes(
         plan.Writes(f.Result);
         plan.Writes(f.Report);
     }
-    return refuseClash(io, plan);
+    return RefuseClash(io, plan);
 }
 
 // For a caller whose output stream is not the process's standard output (another program
@@ -191,7 +196,7 @@ public:
         if (temporary_.empty())
             return;
         std::string bytes;
-        if (readWholeFile(temporary_, bytes))
+        if (ReadWholeInput(temporary_, bytes))
             io_.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         std::error_code ec;
         std::filesystem::remove(FileSystemPath(temporary_), ec);
@@ -236,7 +241,7 @@ ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFil
             if (!outcome.Failure.empty())
                 io.Err << outcome.Failure << '\n';
             if (resultOnStandardOutput)
-                standardOutputFailureReported();
+                io.OutFailureShown = true;
             status = ExitStatus::Failure;
         }
     }
@@ -250,7 +255,7 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     if (const ExitStatus status = readRequest(io, o, settings, runs); status != ExitStatus::Ok)
         return status;
     const bool freeFiles = !o.Operands.empty();
-    const std::string area = freeFiles ? areaPath(io, o, false)
+    const std::string area = freeFiles ? AreaPath(io, o, false)
         : o.Area                       ? *o.Area
                                        : PathIn(o.Directory(), kDataFileName);
     ProgressLine progress(io.Err);
@@ -277,9 +282,9 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     settings.Messages = &messages;
     // Free files look the area file up (and name it); the program's files keep to their folder.
     if (freeFiles)
-        areaPath(io, o);
+        AreaPath(io, o);
     RunArea runArea;
-    loadAreaFile(io, area, messages, runArea);
+    LoadAreaFile(io, area, messages, runArea);
     if (!freeFiles)
         runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
     if (const auto refused = refuseClashes(io, area, runs))
@@ -292,9 +297,9 @@ ExitStatus convert(VerbStreams& io, const Options& o)
 
 } // namespace
 
-const VerbSpec& convertVerb()
+const VerbRow& ConvertVerb()
 {
-    static const VerbSpec verb { "convert", "przeliczenie pliku punktów (jak przycisk programu)",
+    static const VerbRow verb { "convert", "przeliczenie pliku punktów (jak przycisk programu)",
         "[WEJŚCIE...]",
         "Przelicza plik punktów WEJŚCIE (\"-\": standardowe wejście) na plik WYNIK (domyślnie\n"
         "standardowe wyjście) tak jak przycisk programu: kierunek lokalny -> krajowy\n"
@@ -316,10 +321,10 @@ const VerbSpec& convertVerb()
                 "raport przeliczenia; przy kilku plikach WEJŚCIE katalog", true },
             { "--dir", "KATALOG", &Options::Dir,
                 "bez WEJŚCIA: katalog plików programu (domyślnie bieżący)", true },
-            areaOption(),
-            toLocalOption(),
-            digitsOption("N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem)"),
-            threadsOption("N wątków przeliczających (domyślnie tyle, ile rdzeni; 1: bez "
+            AreaOption(),
+            ToLocalOption(),
+            DigitsOption("N miejsc po przecinku (domyślnie 2; poza 1-5 z ostrzeżeniem)"),
+            ThreadsOption("N wątków przeliczających (domyślnie tyle, ile rdzeni; 1: bez "
                           "dodatkowych wątków)"),
             { "--strict", "", &Options::Strict,
                 "kod wyjścia 3, gdy był punkt z defektem (po zapisaniu wszystkiego); linie "

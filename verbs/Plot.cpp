@@ -1,7 +1,10 @@
 // vorida-cli plot: the picture of the area as SVG.
 #include "AreaOptions.h"
-#include "Common.h"
+#include "VerbFiles.h"
 
+#include "System.h"
+
+#include "AreaReport.h"
 #include "AreaText.h"
 #include "AreaWarnings.h"
 
@@ -9,6 +12,7 @@
 #include "Cp1250.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "PictureLegend.h"
 
 #include <iostream>
 
@@ -29,41 +33,9 @@ void printSummary(VerbStreams& io, const std::string& output, const Drawing& dra
     const PreparedArea& area, size_t checks)
 {
     std::ostream& out = IsStandardStream(output) ? io.Err : io.Out;
-    const AreaPicture& picture = drawing.Picture;
-    const LabelCounts& labels = drawing.Labels;
-    const PictureLayout layout = LayOutPicture(picture);
-    out << "Zapisano " << output << ": A4 " << (layout.Landscape ? "poziomo" : "pionowo")
-        << ", skala mapy 1:" << GroupThousands(FormatDecimals(layout.ScaleDenominator, 0), " ")
-        << ", strzałka " << FormatDecimals(layout.ArrowBarGround * layout.ArrowScale, 0)
-        << " mm = " << FormatDecimals(layout.ArrowBarGround, 1) << " mm odchyłki\n";
-    out << "Punkty dostosowania: " << area.Kept.size();
-    if (!picture.Excluded.empty())
-        out << " (bez " << picture.Excluded << ")";
-    if (picture.Fit != AreaFitStatus::Fitted)
-        out << " (bez odchyłek dopasowania: dopasowanie niemożliwe)";
-    out << '\n';
-    if (picture.Loo && picture.Loo->Worst) {
-        size_t blunders = 0;
-        for (bool named : picture.NamedAsBlunder)
-            blunders += named ? 1 : 0;
-        out << "Odchyłki przy pominięciu punktu: RMS " << millimetres(picture.Loo->Rms)
-            << " mm, prawdopodobne błędy grube: " << blunders << '\n';
-    } else {
-        out << "Odchyłki przy pominięciu punktu: za mało punktów\n";
-    }
-    if (picture.CheckResults) {
-        const CheckSummary& s = *picture.CheckResults;
-        out << "Punkty kontrolne: " << checks << ", w obszarze " << s.Inside;
-        if (s.Inside > 0)
-            out << ", max " << millimetres(s.Max) << " mm, RMS " << millimetres(s.Rms) << " mm";
-        out << '\n';
-    }
-    out << "Nazwy: " << (labels.Names - labels.NamesLeftOut) << " z " << labels.Names
-        << ", pominięte z braku miejsca: " << labels.NamesLeftOut;
-    if (labels.Cuts > 0)
-        out << "; długości skróconych strzałek: " << (labels.Cuts - labels.CutsLeftOut) << " z "
-            << labels.Cuts;
-    out << '\n';
+    for (const std::string& line :
+        PictureSummary(drawing.Picture, drawing.Labels, output, area.Kept.size(), checks))
+        out << line << '\n';
 }
 
 // Draws the area; ExitStatus::Ok with the drawing, otherwise the status after the message.
@@ -78,50 +50,50 @@ ExitStatus draw(VerbStreams& io, const AreaOptions& options, const PreparedArea&
         if (options.Center) {
             picture.Centre = FindPoint(area.Kept, *options.Center);
             if (!picture.Centre)
-                return usage(io, plotVerb(), "Brak punktu dostosowania " + *options.Center);
+                return Usage(io, PlotVerb(), "Brak punktu dostosowania " + *options.Center);
         }
-        picture.Excluded = excludedNames(area.Whole.Points, area.Excluded);
+        picture.Excluded = ExcludedNames(area.Whole.Points, area.Excluded);
         drawing.Svg = AreaSvg(picture, &drawing.Labels);
     } catch (const Error& e) {
-        return computationFailed(io, e);
+        return ComputationFailed(io, e);
     }
     return ExitStatus::Ok;
 }
 
 ExitStatus plot(VerbStreams& io, const Options& o)
 {
-    const VerbSpec& verb = plotVerb();
-    const auto options = readAreaOptions(io, verb, o);
+    const VerbRow& verb = PlotVerb();
+    const auto options = ReadAreaOptions(io, verb, o);
     if (!options)
         return ExitStatus::Usage;
     if (!o.Operands.empty())
-        return usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
+        return Usage(io, verb, "Nieoczekiwany argument: " + o.Operands[0]);
     if (!o.Output)
-        return usage(io, verb, "Podaj plik wynikowy: -o OBSZAR.svg");
-    const auto threads = readThreads(io, verb, o);
+        return Usage(io, verb, "Podaj plik wynikowy: -o OBSZAR.svg");
+    const auto threads = ReadThreads(io, verb, o);
     if (!threads)
         return ExitStatus::Usage;
     FilePlan plan;
-    plan.Reads(areaPath(io, o, false));
+    plan.Reads(AreaPath(io, o, false));
     if (o.Check)
         plan.Reads(*o.Check);
     plan.Writes(*o.Output);
-    if (const auto refused = refuseClash(io, plan))
+    if (const auto refused = RefuseClash(io, plan))
         return *refused;
     PreparedArea area;
-    if (const ExitStatus status = prepareArea(io, o, *options, true, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, true, area);
         status != ExitStatus::Ok)
         return status;
     if (const std::string weak = WeakScreeningWarning(area.Kept.size()); !weak.empty())
         io.Err << weak << '\n';
     CheckPointFile checks;
-    if (o.Check && !readCheckPointFile(io, *o.Check, checks))
+    if (o.Check && !ReadCheckPointFile(io, *o.Check, checks))
         return ExitStatus::Failure;
     Drawing drawing;
     if (const ExitStatus status = draw(io, *options, area, checks, *threads, drawing);
         status != ExitStatus::Ok)
         return status;
-    if (!writeWholeFile(io, *o.Output, drawing.Svg))
+    if (!WriteWholeOutput(io, *o.Output, drawing.Svg))
         return ExitStatus::Failure;
     printSummary(io, *o.Output, drawing, area, checks.Points.size());
     return ExitStatus::Ok;
@@ -129,9 +101,9 @@ ExitStatus plot(VerbStreams& io, const Options& o)
 
 } // namespace
 
-const VerbSpec& plotVerb()
+const VerbRow& PlotVerb()
 {
-    static const VerbSpec verb { "plot", "rysunek obszaru (SVG) z odchyłkami", "",
+    static const VerbRow verb { "plot", "rysunek obszaru (SVG) z odchyłkami", "",
         "Rysuje obszar z KATALOG/TRANSPKT.BIN (domyślnie bieżący katalog, a bez niego plik obok\n"
         "programu; --area: ten plik) w układzie krajowym\n"
         "(x na północ) na arkuszu A4, jako SVG: punkty dostosowania i kontrolne w ramce z\n"
@@ -145,18 +117,18 @@ const VerbSpec& plotVerb()
               "ich\n"
               "odchyłkami. Kierunek lokalny -> krajowy.\n",
         {
-            dirOption(),
-            areaOption(),
+            DirOption(),
+            AreaOption(),
             { "--check", "KONTROLNE.txt", &Options::Check,
                 "punkty kontrolne z ich odchyłkami na rysunku", true },
             { "--scale", "N", &Options::Scale,
                 "skala mapy 1:N zamiast okrągłej dobranej do ramki" },
-            toleranceOption("jak w fit --loo"),
-            excludeOption("jak w fit --loo"),
+            ToleranceOption("jak w fit --loo"),
+            ExcludeOption("jak w fit --loo"),
             { "--center", "NAZWA", &Options::Center,
                 "mapa wyśrodkowana na tym punkcie dostosowania (z --scale: powiększenie w "
                 "dowolnym miejscu; błędy grube poza mapą wymienione w legendzie)" },
-            threadsOption("jak w fit --loo"),
+            ThreadsOption("jak w fit --loo"),
             { "-o", "OBSZAR.svg", &Options::Output,
                 "plik rysunku; -o -: rysunek na standardowe wyjście (podsumowanie wtedy na "
                 "standardowe wyjście błędów)",

@@ -1,6 +1,8 @@
 #include "Options.h"
 
-#include "Common.h"
+#include "VerbTable.h"
+
+#include "System.h"
 
 #include "Numbers.h"
 
@@ -22,9 +24,9 @@ const char* const kQuoteHelp
       "przed zamykającym cudzysłowem (\"C:\\Pomiary\\\") wyłącza ten cudzysłów. Napisz katalog\n"
       "bez końcowego ukośnika (\"C:\\Pomiary\") albo z podwójnym (\"C:\\Pomiary\\\\\").\n";
 
-const OptionSpec* findOption(const VerbSpec& verb, std::string_view name)
+const OptionRow* findOption(const VerbRow& verb, std::string_view name)
 {
-    for (const OptionSpec& spec : verb.Table)
+    for (const OptionRow& spec : verb.Table)
         if (spec.Name == name)
             return &spec;
     return nullptr;
@@ -78,15 +80,15 @@ constexpr size_t kOptionColumn = 24;
 
 } // namespace
 
-std::optional<Options> parseOptions(
-    VerbStreams& io, const std::vector<std::string>& args, const VerbSpec& verb)
+std::optional<Options> ParseOptions(
+    VerbStreams& io, const std::vector<std::string>& args, const VerbRow& verb)
 {
     Options o;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string a = args[i];
         if (a.empty() || a[0] != '-' || a == "-") {
             if (quoteSwallowed(a)) {
-                usage(io, verb, a + "\n" + kQuoteHelp);
+                Usage(io, verb, a + "\n" + kQuoteHelp);
                 return std::nullopt;
             }
             o.Operands.push_back(a);
@@ -99,26 +101,26 @@ std::optional<Options> parseOptions(
             attached = a.substr(equals + 1);
             a.resize(equals);
         }
-        const OptionSpec* spec = findOption(verb, a);
+        const OptionRow* spec = findOption(verb, a);
         if (spec == nullptr) {
-            usage(io, verb, "Nieznana opcja: " + a);
+            Usage(io, verb, "Nieznana opcja: " + a);
             return std::nullopt;
         }
         if (const auto flag = std::get_if<bool Options::*>(&spec->Field)) {
             if (attached) {
-                usage(io, verb, "Opcja " + a + " nie przyjmuje wartości");
+                Usage(io, verb, "Opcja " + a + " nie przyjmuje wartości");
                 return std::nullopt;
             }
             o.** flag = true;
             continue;
         }
         if (!attached && i + 1 >= args.size()) {
-            usage(io, verb, "Brak wartości opcji " + a);
+            Usage(io, verb, "Brak wartości opcji " + a);
             return std::nullopt;
         }
         const std::string value = attached ? *attached : args[++i];
         if (spec->Path && quoteSwallowed(value)) {
-            usage(io, verb, "Opcja " + a + ": " + value + "\n" + kQuoteHelp);
+            Usage(io, verb, "Opcja " + a + ": " + value + "\n" + kQuoteHelp);
             return std::nullopt;
         }
         if (const auto text = std::get_if<std::optional<std::string> Options::*>(&spec->Field))
@@ -129,7 +131,7 @@ std::optional<Options> parseOptions(
     return o;
 }
 
-OptionSpec dirOption()
+OptionRow DirOption()
 {
     return { "--dir", "KATALOG", &Options::Dir,
         "katalog plików: TRANSPKT.BIN stąd (domyślnie z bieżącego katalogu, a gdy go tam nie "
@@ -137,61 +139,61 @@ OptionSpec dirOption()
         true };
 }
 
-OptionSpec areaOption()
+OptionRow AreaOption()
 {
     return { "--area", "PLIK", &Options::Area, "ten plik obszaru zamiast TRANSPKT.BIN", true };
 }
 
-OptionSpec toLocalOption()
+OptionRow ToLocalOption()
 {
     return { "--to-local", "", &Options::ToLocal,
         "kierunek krajowy -> lokalny (domyślnie lokalny -> krajowy)" };
 }
 
-OptionSpec excludeOption(std::string help)
+OptionRow ExcludeOption(std::string help)
 {
     return { "--exclude", "NAZWA[,NAZWA...]", &Options::Exclude,
         std::move(help) + "; przecinek w nazwie jako \\," };
 }
 
-OptionSpec toleranceOption(std::string help)
+OptionRow ToleranceOption(std::string help)
 {
     return { "--tolerance", "MM", &Options::Tolerance, std::move(help) };
 }
 
-OptionSpec threadsOption(std::string help)
+OptionRow ThreadsOption(std::string help)
 {
     return { "--threads", "N", &Options::Threads, std::move(help) };
 }
 
-OptionSpec digitsOption(std::string help)
+OptionRow DigitsOption(std::string help)
 {
     return { "--digits", "N", &Options::Digits, std::move(help) };
 }
 
-std::optional<unsigned> readThreads(VerbStreams& io, const VerbSpec& verb, const Options& o)
+std::optional<unsigned> ReadThreads(VerbStreams& io, const VerbRow& verb, const Options& o)
 {
     if (!o.Threads)
         return 0u;
     const auto n = ParseInt32(*o.Threads);
     if (!n || *n < 1 || *n > kMaximumThreads) {
-        usage(io, verb, "Niepoprawna liczba wątków: " + *o.Threads);
+        Usage(io, verb, "Niepoprawna liczba wątków: " + *o.Threads);
         return std::nullopt;
     }
     return static_cast<unsigned>(*n);
 }
 
-std::string wrapped(std::string_view text, size_t indent, size_t width)
+std::string Wrapped(std::string_view text, size_t indent, size_t width)
 {
     return wrap(wordsOf(text), indent, indent, width);
 }
 
-std::string synopsisText(const VerbSpec& verb, size_t indent, size_t width)
+std::string SynopsisText(const VerbRow& verb, size_t indent, size_t width)
 {
     std::vector<std::string> words;
     if (!verb.Operands.empty())
         words.emplace_back(verb.Operands);
-    for (const OptionSpec& spec : verb.Table) {
+    for (const OptionRow& spec : verb.Table) {
         std::string word(spec.Name);
         if (!spec.Value.empty()) {
             word += ' ';
@@ -203,13 +205,13 @@ std::string synopsisText(const VerbSpec& verb, size_t indent, size_t width)
     return head + " " + wrap(words, indent + columns(head) + 1, indent + columns(head) + 1, width);
 }
 
-std::string helpText(const VerbSpec& verb)
+std::string HelpText(const VerbRow& verb)
 {
-    std::string help = "Użycie: " + synopsisText(verb, 8, kHelpWidth) + "\n" + verb.Description;
+    std::string help = "Użycie: " + SynopsisText(verb, 8, kHelpWidth) + "\n" + verb.Description;
     if (verb.Table.empty())
         return help;
     help += "Opcje:\n";
-    for (const OptionSpec& spec : verb.Table) {
+    for (const OptionRow& spec : verb.Table) {
         std::string head = "  " + std::string(spec.Name);
         if (!spec.Value.empty()) {
             head += ' ';

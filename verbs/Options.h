@@ -30,7 +30,7 @@ struct Options
 using OptionField = std::variant<bool Options::*, std::optional<std::string> Options::*,
     std::vector<std::string> Options::*>;
 
-struct OptionSpec
+struct OptionRow
 {
     std::string_view Name; // "--dir", "-o"
     std::string_view Value; // the value's name in the help ("KATALOG"); empty for a switch
@@ -41,39 +41,39 @@ struct OptionSpec
 };
 
 struct VerbStreams;
-struct VerbSpec;
+struct VerbRow;
 
 // Reads args against the verb's table, each option as "--opt value" or "--opt=value"; nullopt
 // (after the complaint and the help on standard error) on wrong usage. A lone "-" is an operand
 // (standard input or output).
-std::optional<Options> parseOptions(
-    VerbStreams& io, const std::vector<std::string>& args, const VerbSpec& verb);
+std::optional<Options> ParseOptions(
+    VerbStreams& io, const std::vector<std::string>& args, const VerbRow& verb);
 
 // The help of a verb: its synopsis, its description and a line for each option.
-std::string helpText(const VerbSpec& verb);
+std::string HelpText(const VerbRow& verb);
 
 // The rows of the option tables that several verbs share.
-OptionSpec dirOption();
-OptionSpec areaOption();
-OptionSpec toLocalOption();
-OptionSpec excludeOption(std::string help);
-OptionSpec toleranceOption(std::string help);
-OptionSpec threadsOption(std::string help);
-OptionSpec digitsOption(std::string help);
+OptionRow DirOption();
+OptionRow AreaOption();
+OptionRow ToLocalOption();
+OptionRow ExcludeOption(std::string help);
+OptionRow ToleranceOption(std::string help);
+OptionRow ThreadsOption(std::string help);
+OptionRow DigitsOption(std::string help);
 
 // --threads N of every verb: 1 to kMaximumThreads, 0 when not given (one a core); nullopt after
 // a usage message. Any count a verb accepted before is still accepted: the area verbs use at
 // most one thread for 32 points, so a large count costs them nothing.
 inline constexpr std::int32_t kMaximumThreads = 256;
-std::optional<unsigned> readThreads(VerbStreams& io, const VerbSpec& verb, const Options& o);
+std::optional<unsigned> ReadThreads(VerbStreams& io, const VerbRow& verb, const Options& o);
 
 // The width of the help's lines, in characters.
 inline constexpr size_t kHelpWidth = 92;
 
 // text's words in lines of at most width characters, the later ones indented by indent blanks.
-std::string wrapped(std::string_view text, size_t indent, size_t width);
+std::string Wrapped(std::string_view text, size_t indent, size_t width);
 
 // The synopsis of a verb without the word "Użycie:" ("vorida-cli fit [--dir KATALOG] ...").
-std::string synopsisText(const VerbSpec& verb, size_t indent, size_t width);
+std::string SynopsisText(const VerbRow& verb, size_t indent, size_t width);
 
 } // namespace vorida::cli

@@ -1,5 +1,9 @@
 // vorida-cli dump: TRANSPKT.BIN as text.
-#include "Common.h"
+#include "AreaFiles.h"
+#include "VerbFiles.h"
+
+#include "System.h"
+#include "VerbTable.h"
 
 #include "TranspktText.h"
 
@@ -12,7 +16,7 @@ namespace {
 ExitStatus dump(VerbStreams& io, const Options& o)
 {
     if (o.Operands.size() != 1)
-        return usage(io, dumpVerb(), "Podaj jeden plik TRANSPKT.BIN.");
+        return Usage(io, DumpVerb(), "Podaj jeden plik TRANSPKT.BIN.");
     const InputPath input(io, o.Operands[0]);
     if (!input.Ready())
         return ExitStatus::Failure;
@@ -21,7 +25,7 @@ ExitStatus dump(VerbStreams& io, const Options& o)
         TPktBIN loader;
         loader.ReadFile(input.Path(), contents);
     } catch (const TranspktReadError&) {
-        io.Err << areaReadFailure(o.Operands[0]) << '\n';
+        io.Err << AreaReadFailure(o.Operands[0]) << '\n';
         return ExitStatus::Failure;
     }
     io.Out << DumpTranspktText(contents);
@@ -30,9 +34,9 @@ ExitStatus dump(VerbStreams& io, const Options& o)
 
 } // namespace
 
-const VerbSpec& dumpVerb()
+const VerbRow& DumpVerb()
 {
-    static const VerbSpec verb { "dump", "TRANSPKT.BIN -> tekst", "TRANSPKT.BIN",
+    static const VerbRow verb { "dump", "TRANSPKT.BIN -> tekst", "TRANSPKT.BIN",
         "Wypisuje plik (\"-\": ze standardowego wejścia) jako tekst polecenia pack\n"
         "(dokładne wartości).\n",
         {}, dump };
