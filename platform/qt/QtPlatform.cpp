@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QTime>
 #include <QUrl>
+#include <QWindow>
+
+#include <utility>
 
 namespace vorida {
 
@@ -111,12 +114,64 @@ QtPlatform::DialogOwner::~DialogOwner()
     owner = previous_;
 }
 
+namespace {
+
+// While the dialog it watches is shown, the program's other windows that stay on top do not:
+// a window manager keeps a box that belongs to one window (an editor) beneath a window that
+// stays on top and belongs to another (another editor's search dialog), where it holds the
+// keyboard unseen. They stay on top again when the dialog goes.
+class OthersGiveWay : public QObject
+{
+public:
+    explicit OthersGiveWay(QWidget& dialog) : QObject(&dialog), dialog_(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
+    ~OthersGiveWay() override { restore(); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &dialog_ && event->type() == QEvent::Show)
+            giveWay();
+        else if (watched == &dialog_ && event->type() == QEvent::Hide)
+            restore();
+        return false;
+    }
+
+private:
+    void giveWay()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QWindow* handle = window->windowHandle();
+            if (window == &dialog_ || !window->isVisible() || !handle
+                || !handle->flags().testFlag(Qt::WindowStaysOnTopHint))
+                continue;
+            handle->setFlag(Qt::WindowStaysOnTopHint, false);
+            gaveWay_ << window;
+        }
+    }
+
+    void restore()
+    {
+        for (const QPointer<QWidget>& window : std::as_const(gaveWay_))
+            if (window && window->windowHandle())
+                window->windowHandle()->setFlags(window->windowFlags());
+        gaveWay_.clear();
+    }
+
+    QWidget& dialog_;
+    QList<QPointer<QWidget>> gaveWay_;
+};
+
+} // namespace
+
 bool QtPlatform::KeepAboveStayingOnTop(QWidget& dialog)
 {
     for (const QWidget* window : QApplication::topLevelWidgets()) {
         if (window != &dialog && window->isVisible()
             && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
             dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+            new OthersGiveWay(dialog);
             return true;
         }
     }

@@ -33,7 +33,8 @@ public:
     static QWidget* DialogParent();
 
     // A dialog about to open goes above the program's windows that stay on top (the search
-    // dialog) while one of them is shown: it then stays on top itself. True when it does.
+    // dialogs) while one of them is shown: it then stays on top itself, and while it is shown
+    // the others do not. True when it does.
     static bool KeepAboveStayingOnTop(QWidget& dialog);
 
     // While one lives, the boxes belong to `window` (one just brought to the front, which the

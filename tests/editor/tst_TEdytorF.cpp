@@ -1,5 +1,6 @@
 // The editor window with its file: OpenFile, byte-exact round trips, "Otwórz", "Zapisz",
 // "Wyczyść", the modified flag and the close question, and saves that fail.
+#include "Cascade.h"
 #include "Cp1250.h"
 #include "EditorTestSupport.h"
 #include "Szukaj.h"
@@ -708,6 +709,42 @@ private slots:
         QVERIFY(lastText(*platform).contains("tylko do odczytu"));
         QCOMPARE(readBytes(path("xy_LOK")), QByteArray("tekst\r\n"));
         QFile::setPermissions(path("xy_LOK"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // Where a new editor goes on a 1280 x 1024 screen, frames of 449 x 371: the open editors
+    // at their real places, which the window manager may have nudged from the asked ones.
+    void cascadePlaces_data()
+    {
+        QTest::addColumn<QList<QPoint>>("taken"); // the last is the last opened
+        QTest::addColumn<QPoint>("place");
+        const QPoint first(831, 653); // the screen's bottom right corner
+        QTest::newRow("the first") << QList<QPoint>() << first;
+        QTest::newRow("one step on") << QList<QPoint> { { 100, 100 } } << QPoint(128, 128);
+        QTest::newRow("past the edge: the top-left corner")
+            << QList<QPoint> { first } << QPoint(0, 0);
+        QTest::newRow("pushed back 5 px by the window manager")
+            << QList<QPoint> { { 0, 0 }, { 831, 653 }, { 826, 648 } } << QPoint(28, 28);
+        QTest::newRow("the next step taken: the one after")
+            << QList<QPoint> { { 56, 56 }, { 0, 0 } } << QPoint(28, 28);
+        QTest::newRow("a diagonal full: the next one right") << QList<QPoint> { { 0, 0 },
+            { 28, 28 }, { 56, 56 }, { 84, 84 }, { 112, 112 }, { 140, 140 }, { 168, 168 },
+            { 196, 196 }, { 224, 224 }, { 252, 252 }, { 280, 280 }, { 308, 308 }, { 336, 336 },
+            { 364, 364 }, { 392, 392 }, { 420, 420 }, { 448, 448 }, { 476, 476 }, { 504, 504 },
+            { 532, 532 }, { 560, 560 }, { 588, 588 }, { 616, 616 }, { 644, 644 }, { 831, 653 } }
+                                                             << QPoint(28, 0);
+    }
+    void cascadePlaces()
+    {
+        QFETCH(QList<QPoint>, taken);
+        QFETCH(QPoint, place);
+        CascadeRoom room;
+        room.Screen = QRect(0, 0, 1280, 1024);
+        room.Frame = QSize(449, 371);
+        room.First = QPoint(831, 653);
+        room.Taken = taken;
+        if (!taken.isEmpty())
+            room.Last = taken.constLast();
+        QCOMPARE(CascadePlace(room), place);
     }
 
     void ownerClosingTakesEditorsWithoutAsking()
