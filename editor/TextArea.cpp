@@ -91,6 +91,11 @@ TextArea::TextArea(QWidget* parent) : QsciScintilla(parent)
 
     QAccessible::installFactory(accessibleTextArea);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextArea::onModified);
+    // Undo or redo back to the text as loaded or saved: nothing unsaved any more.
+    connect(this, &QsciScintilla::modificationChanged, this, [this](bool modified) {
+        if (!modified && savePointIsTheFile_)
+            setModifiedFlag(false);
+    });
     setChangeNotifications();
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, [this](int firstLine) {
         QToolTip::showText(QCursor::pos(), QStringLiteral("Linia: %1").arg(firstLine + 1), this);

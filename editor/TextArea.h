@@ -4,7 +4,8 @@
 //   or UTF-8 with or without its byte-order mark: LoadBytes, SavedBytes, Encoding), with the
 //   line-end convention of that file.
 // - Our own modified flag: set by every change made through the text area (typing, deleting,
-//   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange.
+//   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange, and
+//   cleared again when undo or redo come back to the text as loaded or saved.
 // - A selection mode that sticks: Scintilla drops back to a stream selection on every click and
 //   every Shift+arrow, so the mode lives here and is applied again after each of them.
 // - Tab advances to below the next word start of the nearest non-blank line above, Backspace in
@@ -119,6 +120,8 @@ public:
     };
 
     bool Modified() const { return modified_; }
+    // Clearing it marks the text as its file's (loaded or saved): undo or redo back to this
+    // text clear it again.
     void SetModified(bool modified);
     // The bytes [start, end) become `utf8` as one undo step, the modified flag set; the caret
     // and the selection move with the text.
@@ -227,6 +230,8 @@ private:
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();
+    // The flag itself, and its signal.
+    void setModifiedFlag(bool modified);
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
         int, int, int, int);
     // The lines of the last insertion, now that it is made, into touchedLines_.
@@ -268,6 +273,7 @@ private:
     SelectionMode mode_ = SelectionMode::Normal;
     LineEnd lineEnd_ = LineEnd::CrLf;
     bool modified_ = false;
+    bool savePointIsTheFile_ = true; // Scintilla's save point stands for the file's text
     int ownChanges_ = 0;
     bool inKeyPress_ = false;
     bool trimming_ = false;

@@ -325,6 +325,19 @@ void TextArea::paste()
 
 void TextArea::SetModified(bool modified)
 {
+    if (!modified) {
+        savePointIsTheFile_ = true;
+        scintilla(SCI_SETSAVEPOINT);
+    } else if (scintilla(SCI_GETMODIFY) == 0) {
+        // The text differs from the file though no step of the undo history says so ("Otwórz"
+        // with nothing to undo): undoing back to here does not make it the file's.
+        savePointIsTheFile_ = false;
+    }
+    setModifiedFlag(modified);
+}
+
+void TextArea::setModifiedFlag(bool modified)
+{
     if (modified_ == modified)
         return;
     modified_ = modified;

@@ -133,6 +133,8 @@ void TextArea::OpenBytes(std::string bytes)
 
 void TextArea::EmptyUndoHistory()
 {
+    if (modified_)
+        savePointIsTheFile_ = false; // the save point below is not the file's text
     scintilla(SCI_EMPTYUNDOBUFFER);
     scintilla(SCI_SETSAVEPOINT);
 }

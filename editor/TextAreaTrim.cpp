@@ -50,7 +50,7 @@ void TextArea::onModified(
     }
     if (ownChanges_ > 0)
         return;
-    SetModified(true);
+    setModifiedFlag(true);
     if (trimming_ || !(type & SC_PERFORMED_USER))
         return;
     if (type & SC_MOD_BEFOREINSERT) {

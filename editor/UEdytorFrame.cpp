@@ -88,10 +88,18 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     encodingLabel_ = new QLabel(strip);
     encodingLabel_->setObjectName(QStringLiteral("Kodowanie"));
     auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(0, 0, 6, 0);
+    stripLayout->setContentsMargins(0, 0, 4, 0);
+    // The labels to the right of the twelve buttons, never over one, in the dialogs' font:
+    // "zmieniony" and the encoding fit beside them at the window's width of 447 pixels.
+    stripLayout->addSpacing(12 * 25);
     stripLayout->addStretch(1);
     buildModifiedMark(*stripLayout);
     stripLayout->addWidget(encodingLabel_);
+    QtPlatform::LoadWindowsFonts();
+    QFont labels(QStringLiteral("MS Sans Serif"));
+    labels.setPixelSize(11);
+    modifiedLabel_->setFont(labels);
+    encodingLabel_->setFont(labels);
     showEncoding();
 
     diskWatch_ = new DiskWatch(this);

@@ -20,7 +20,7 @@ void TEdytorFrame::buildModifiedMark(QHBoxLayout& strip)
     modifiedLabel_->setToolTip(QStringLiteral("Tekst ma zmiany, które nie zostały zapisane"));
     modifiedLabel_->setVisible(TextArea1->Modified());
     strip.addWidget(modifiedLabel_);
-    strip.addSpacing(8);
+    strip.addSpacing(6);
     connect(TextArea1, &TextArea::ModifiedChanged, modifiedLabel_, &QLabel::setVisible);
 }
 

@@ -301,6 +301,74 @@ private slots:
         QVERIFY(area()->Modified());
     }
 
+    // The flag follows the undo history: undo or redo back to the text as loaded or saved
+    // clears it, and closing then asks nothing. Steps: t types a letter, u and r undo and redo,
+    // s saves, o brings in another file ("Otwórz"), w is "Wyczyść".
+    void modifiedFollowsTheSavedText_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("typed and undone") << "tu" << false;
+        QTest::newRow("typed twice, both undone") << "ttuu" << false;
+        QTest::newRow("typed, undone, redone") << "tur" << true;
+        QTest::newRow("saved, typed, undone") << "tstu" << false;
+        QTest::newRow("saved, then undone past it") << "tsu" << true;
+        QTest::newRow("saved, undone past it, redone") << "tsur" << false;
+        QTest::newRow("Otwórz over edits, both undone") << "touu" << false;
+        QTest::newRow("Otwórz over nothing, typed, undone") << "otu" << true;
+        QTest::newRow("Wyczyść undone") << "wu" << true;
+        QTest::newRow("Wyczyść undone and redone") << "wur" << false;
+    }
+    void modifiedFollowsTheSavedText()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, modified);
+        writeBytes(path("f"), "abc\r\n");
+        writeBytes(path("inny"), "inny\r\n");
+        open(path("f"));
+        TEdytorFrame* frame = window->Frame();
+        for (const QChar step : steps) {
+            switch (step.unicode()) {
+            case 't':
+                typeText(area(), QStringLiteral("x"));
+                break;
+            case 'u':
+                frame->ToolbarButton9711Click();
+                break;
+            case 'r':
+                area()->redo();
+                break;
+            case 's':
+                QVERIFY(frame->SaveFile());
+                break;
+            case 'o':
+                platform->ChosenFiles = { path("inny").toStdString() };
+                frame->ToolbarButton975Click();
+                break;
+            case 'w':
+                frame->ToolbarButton974Click();
+                break;
+            }
+        }
+        QCOMPARE(area()->Modified(), modified);
+        QCOMPARE(window->findChild<QLabel*>("Zmieniony")->isVisibleTo(window), modified);
+        QCOMPARE(tryClose(), !modified); // Cancel to the question, when asked
+        QCOMPARE(platform->Log.size(), size_t(modified ? 1 : 0) + steps.count(u'o'));
+    }
+
+    // "zmieniony" beside the twelve buttons, none covered, at the window's own width.
+    void zmienionyCoversNoButton()
+    {
+        open(path("f"));
+        window->show();
+        area()->SetModified(true);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->width(), 447);
+        const auto* label = window->findChild<QLabel*>("Zmieniony");
+        QVERIFY(label->isVisible());
+        QVERIFY(label->mapTo(window, QPoint(0, 0)).x() >= 12 * 25);
+    }
+
     // "Wyczyść" and "Otwórz" over unsaved edits are one undo step each: Ctrl+Z gives the text
     // back with the caret.
     void wyczyscAndOtworzCanBeUndone()
