@@ -26,6 +26,7 @@ void TextArea::keyPressEvent(QKeyEvent* event)
         return;
     }
     editingKey(event, modifiers);
+    runPieceSteps(); // Ctrl+Z and Ctrl+Y
 }
 
 bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)
@@ -235,7 +236,7 @@ void TextArea::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- Whole-lines clipboard ----
 
-std::pair<long, long> TextArea::selectedLines() const
+std::pair<long, long> TextArea::SelectedLines() const
 {
     const long selectionStart = scintilla(SCI_GETSELECTIONSTART);
     const long selectionEnd = scintilla(SCI_GETSELECTIONEND);
@@ -266,7 +267,7 @@ void TextArea::copy()
         QsciScintilla::copy();
         return;
     }
-    const auto [start, end] = selectedLines();
+    const auto [start, end] = SelectedLines();
     setClipboardLines(start, end);
 }
 
@@ -278,7 +279,7 @@ void TextArea::cut()
     }
     if (isReadOnly())
         return;
-    auto [start, end] = selectedLines();
+    auto [start, end] = SelectedLines();
     setClipboardLines(start, end);
     // Lines up to the end of a text without a final line end take the line end before them,
     // so that no empty line is left behind.
@@ -313,7 +314,7 @@ void TextArea::paste()
     long insertAt = PastePosition();
     scintilla(SCI_BEGINUNDOACTION);
     if (hasSelectedText()) {
-        const auto [start, end] = selectedLines();
+        const auto [start, end] = SelectedLines();
         scintilla(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
         insertAt = start;
     }

@@ -24,14 +24,19 @@ void TextArea::setChangeNotifications()
     // of a 10 MB text that is some 30 ms a key. The text area only needs the notices Scintilla
     // sends before a change, which QScintilla passes on as they are; the others are asked for
     // only while an assistive technology listens.
-    const long mask
-        = QAccessible::isActive() ? SC_MODEVENTMASKALL : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE;
+    const long mask = QAccessible::isActive()
+        ? SC_MODEVENTMASKALL
+        : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER;
     scintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
 }
 
 void TextArea::onModified(
-    int position, int type, const char*, int length, int, int, int, int, int, int)
+    int position, int type, const char*, int length, int, int, int, int, int token, int)
 {
+    if (type & SC_MOD_CONTAINER) {
+        notePieceStep(token, (type & SC_PERFORMED_UNDO) != 0);
+        return;
+    }
     if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
         return;
     touchInsertedLines(); // the change before this one is complete
@@ -48,6 +53,8 @@ void TextArea::onModified(
             },
             Qt::QueuedConnection);
     }
+    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO)) && !pieceSteps_.empty())
+        dropPieceSteps(false); // a new step: what was undone cannot be redone
     if (ownChanges_ > 0)
         return;
     setModifiedFlag(true);
