@@ -275,7 +275,7 @@ private:
     // Sets Scintilla's selection mode without letting plain caret moves extend the selection.
     void setScintillaSelectionMode(int mode);
     // The keys: Shift with a movement key in column mode extends the rectangle; the editor's
-    // own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert) take whole
+    // own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert) take whole
     // lines in whole-lines mode, like the menu and the toolbar; every other key is an edit,
     // with smart Tab and Backspace, trimming, and the blank keys grouped with their trimming
     // into one undo step. The first two tell whether they took the key.

@@ -75,7 +75,9 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     wklejaj = new QAction(EditorGlyph(9), QStringLiteral("Wklej"), this);
     wklejaj->setObjectName(QStringLiteral("wklejaj"));
     wklejaj->setToolTip(QStringLiteral("Wklej"));
-    wklejaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    // Shift+Insert pastes as Ctrl+V does, with its tabs expanded.
+    wklejaj->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert) });
     wklejaj->setShortcutContext(Qt::WindowShortcut);
     addAction(wklejaj);
     connect(wklejaj, &QAction::triggered, this, &TEdytorFrame::wklejajExecute);
@@ -215,12 +217,14 @@ void TEdytorFrame::buildKeys()
         connect(action, &QAction::triggered, this, [this, down] { FindAgain(down); });
     }
     for (QAction* action : actions()) {
-        const int key = action->shortcut()[0].toCombined();
-        if (QsciCommand* bound = commands.boundTo(key)) {
-            if (bound->key() == key)
-                bound->setKey(0);
-            if (bound->alternateKey() == key)
-                bound->setAlternateKey(0);
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            const int key = shortcut[0].toCombined();
+            if (QsciCommand* bound = commands.boundTo(key)) {
+                if (bound->key() == key)
+                    bound->setKey(0);
+                if (bound->alternateKey() == key)
+                    bound->setAlternateKey(0);
+            }
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 #include <string>
@@ -279,6 +280,9 @@ TForm_Zamien::TForm_Zamien(QWidget* owner)
     connect(zamien, &QPushButton::clicked, this, &TForm_Zamien::ZamienClick);
     connect(wszystko, &QPushButton::clicked, this, &TForm_Zamien::ZamienWszystkoClick);
     connect(anuluj, &QPushButton::clicked, this, &QWidget::hide);
+    // Esc as "Anuluj" (a window, not a dialog, has no key of its own for it).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::hide);
     connect(Edit1, &QLineEdit::returnPressed, this, &TForm_Zamien::ZamienClick);
     connect(Edit2, &QLineEdit::returnPressed, this, &TForm_Zamien::ZamienClick);
     Edit1->setMinimumWidth(200);

@@ -16,10 +16,13 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTime>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <utility>
 
 namespace vorida {
@@ -163,10 +166,61 @@ private:
     QList<QPointer<QWidget>> gaveWay_;
 };
 
+// Keeps the dialog it watches whole on its screen's available area: as it opens, as the window
+// manager frames it, and as it grows (the print dialog's "Opcje >>" adds its options below).
+class KeepsOnScreen : public QObject
+{
+public:
+    explicit KeepsOnScreen(QWidget& dialog) : QObject(&dialog), dialog_(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &dialog_ && !queued_
+            && (event->type() == QEvent::Show || event->type() == QEvent::Resize
+                || event->type() == QEvent::Move)) {
+            queued_ = true; // once the window system has the new size
+            QTimer::singleShot(0, this, [this] {
+                queued_ = false;
+                pullOnScreen();
+            });
+        }
+        return false;
+    }
+
+private:
+    void pullOnScreen()
+    {
+        if (!dialog_.isVisible() || !dialog_.screen())
+            return;
+        const QRect room = dialog_.screen()->availableGeometry();
+        QRect frame = dialog_.frameGeometry();
+        if (frame == dialog_.geometry() && dialog_.parentWidget()) {
+            // Not framed yet: the frame of the window it belongs to is the guess.
+            const QWidget& window = *dialog_.parentWidget()->window();
+            const QRect outer = window.frameGeometry(), inner = window.geometry();
+            frame.adjust(outer.left() - inner.left(), outer.top() - inner.top(),
+                outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        }
+        if (room.contains(frame))
+            return;
+        dialog_.move(std::clamp(frame.left(), room.left(),
+                         std::max(room.left(), room.right() + 1 - frame.width())),
+            std::clamp(
+                frame.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height())));
+    }
+
+    QWidget& dialog_;
+    bool queued_ = false;
+};
+
 } // namespace
 
 bool QtPlatform::KeepAboveStayingOnTop(QWidget& dialog)
 {
+    new KeepsOnScreen(dialog);
     for (const QWidget* window : QApplication::topLevelWidgets()) {
         if (window != &dialog && window->isVisible()
             && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {

@@ -34,7 +34,8 @@ public:
 
     // A dialog about to open goes above the program's windows that stay on top (the search
     // dialogs) while one of them is shown: it then stays on top itself, and while it is shown
-    // the others do not. True when it does.
+    // the others do not. True when it does. In every case the dialog stays whole on its
+    // screen, also when it grows.
     static bool KeepAboveStayingOnTop(QWidget& dialog);
 
     // While one lives, the boxes belong to `window` (one just brought to the front, which the

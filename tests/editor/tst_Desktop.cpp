@@ -2,6 +2,7 @@
 // the main window where the window manager put it: what the window manager made of the
 // windows, read from the X server, not what the program asked for.
 #include "EditorTestSupport.h"
+#include "Printing.h"
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
 #include "QtStartup.h"
@@ -12,6 +13,7 @@
 #include "ui_UTransPKTF.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -37,6 +39,23 @@ bool samePlace(const QRect& a, const QRect& b)
     return std::abs(a.left() - b.left()) < 10 && std::abs(a.top() - b.top()) < 10;
 }
 
+// VORIDA_ZRZUTY=DIR: `area` of the screen into DIR/name, for the docs.
+void screenshot(const char* name, const QRect& area)
+{
+    const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
+    if (shots.isEmpty())
+        return;
+    QTest::qWait(300); // drawn
+    run(QStringLiteral("import"),
+        { QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+            QStringLiteral("%1x%2+%3+%4")
+                .arg(area.width())
+                .arg(area.height())
+                .arg(area.left())
+                .arg(area.top()),
+            shots + QLatin1Char('/') + QLatin1String(name) });
+}
+
 } // namespace
 
 class tst_Desktop : public QObject
@@ -50,6 +69,7 @@ private slots:
     void fileButtonsOpenEditorsApartWholeAndActive();
     void thirtyEditorsThirtyPlaces();
     void closeQuestionAboveEverySearchDialog();
+    void printDialogStaysOnTheScreenWithItsOptions();
 
 private:
     QList<TEdytorF*> editors() const { return main_->findChildren<TEdytorF*>(); }
@@ -155,6 +175,8 @@ void tst_Desktop::closeQuestionAboveEverySearchDialog()
         TEdytorF* editor = open(main_->Controls().PrzyciskLok1, false);
         QVERIFY(editor);
         editor->Frame()->Editor()->insert(QStringLiteral("zmiana "));
+        if (i == 0) // the toolbar with "zmieniony"
+            screenshot("editor-zmieniony.png", realFrame(*editor).adjusted(0, 0, 0, -250));
         editor->Frame()->ToolbarButton9712Click();
         searches << editor->Frame()->SearchDialog();
         QVERIFY(framedAndActive(*searches.constLast()));
@@ -193,6 +215,42 @@ void tst_Desktop::closeQuestionAboveEverySearchDialog()
             { QStringLiteral("-id"), QString::number(search->winId()),
                 QStringLiteral("_NET_WM_STATE") })
                         .contains(QLatin1String("_NET_WM_STATE_ABOVE")));
+}
+
+// The print dialog of the last editor (in the screen's bottom right corner), its options shown
+// with "Opcje >>": whole on the screen, its buttons within reach.
+void tst_Desktop::printDialogStaysOnTheScreenWithItsOptions()
+{
+    TEdytorF* editor = open(main_->Controls().PrzyciskLok1, false);
+    QVERIFY(editor);
+    QRect shown, grown;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* dialog = nullptr;
+        if (!QTest::qWaitFor([&] {
+                dialog = QApplication::activeModalWidget();
+                return dialog && !realFrame(*dialog).isEmpty();
+            }))
+            return;
+        shown = realFrame(*dialog);
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text().contains(QLatin1String(">>")))
+                button->click();
+        (void)QTest::qWaitFor([&] {
+            grown = realFrame(*dialog);
+            return grown.height() > shown.height() + 50 && room_.contains(grown);
+        });
+        screenshot("print-dialog-options.png", grown);
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    QPrinter printer(QPrinter::HighResolution);
+    QVERIFY(!PrintService::Current().ExecPrintDialog(printer, 3, false, editor));
+    QVERIFY2(grown.height() > shown.height() + 50, "the options did not open");
+    QVERIFY2(room_.contains(grown),
+        qPrintable(QStringLiteral("%1,%2 %3x%4")
+                       .arg(grown.left())
+                       .arg(grown.top())
+                       .arg(grown.width())
+                       .arg(grown.height())));
 }
 
 QTEST_MAIN(tst_Desktop)

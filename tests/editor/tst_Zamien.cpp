@@ -208,6 +208,14 @@ private slots:
         QVERIFY(area->Modified());
     }
 
+    void escapeHidesTheDialog()
+    {
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog->Edit1, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+    }
+
     void zamienGoesHitByHit()
     {
         setText(*area, QStringLiteral("x,1 x,2 X,3"));
