@@ -5,9 +5,11 @@
 #include "UEdytorFrame.h"
 #include "Zamien.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -51,6 +53,12 @@ void TEdytorFrame::AskGoToLine()
     dialog.setIntValue(std::clamp(TextArea1->CaretLine(), 1, lines));
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Anuluj"));
+    // Wide enough for its caption in the title bar, beside the title bar's buttons.
+    QFont title = dialog.font();
+    title.setBold(true);
+    // (The dialog takes its width from its layout: through the number field.)
+    if (auto* number = dialog.findChild<QSpinBox*>())
+        number->setMinimumWidth(QFontMetrics(title).horizontalAdvance(dialog.windowTitle()) + 100);
     QtPlatform::KeepAboveStayingOnTop(dialog);
     if (dialog.exec() == QDialog::Accepted)
         GoToLine(dialog.intValue());

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include <QScreen>
 #include <QTime>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -84,7 +86,10 @@ public:
         if (index.column() == 3)
             return polish.toString(files->lastModified(source), QLocale::ShortFormat);
         if (index.column() == 1 && !files->isDir(source))
-            return polish.formattedDataSize(files->size(source));
+            return QtPlatform::PolishFileSize(files->size(source));
+        if (index.column() == 2 && !files->isDir(source))
+            return QtPlatform::PolishFileType(files->fileName(source.siblingAtColumn(0)),
+                QIdentityProxyModel::data(index, role).toString());
         return QIdentityProxyModel::data(index, role);
     }
 };
@@ -100,12 +105,38 @@ std::optional<std::string> chooseFile(
     if (QtPlatform::KeepAboveStayingOnTop(dialog))
         dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new PolishFileColumns(&dialog));
+    // The size, type and date columns as wide as their texts, not cut to "Kod…ake", in a
+    // dialog wide enough for them beside the names.
+    if (auto* files = dialog.findChild<QTreeView*>())
+        for (const int column : { 1, 2, 3 })
+            files->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    dialog.resize(std::max(dialog.width(), 800), std::max(dialog.height(), 440));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return toUtf8(dialog.selectedFiles().constFirst());
 }
 
 } // namespace
+
+QString QtPlatform::PolishFileSize(qint64 bytes)
+{
+    if (bytes >= 1024)
+        return QLocale(QLocale::Polish, QLocale::Poland).formattedDataSize(bytes);
+    // 1 bajt, 2-4 bajty (but 12-14 bajtów), 22-24 bajty, and bajtów otherwise.
+    const qint64 ones = bytes % 10, tens = bytes % 100;
+    const char* word = bytes == 1                            ? "bajt"
+        : ones >= 2 && ones <= 4 && (tens < 12 || tens > 14) ? "bajty"
+                                                             : "bajtów";
+    return QString::number(bytes) + QLatin1Char(' ') + QString::fromUtf8(word);
+}
+
+QString QtPlatform::PolishFileType(const QString& fileName, const QString& shown)
+{
+    // The run's result files (xy2000.1, xy_LOK.1), which the system takes for manual pages.
+    if (fileName.endsWith(QLatin1String(".1")))
+        return QStringLiteral("Plik wyników");
+    return shown;
+}
 
 QtPlatform::DialogOwner::DialogOwner(QWidget* window) : previous_(owner.data())
 {

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 
 using namespace vorida;
 using namespace vorida::editor;
@@ -39,13 +40,17 @@ bool samePlace(const QRect& a, const QRect& b)
     return std::abs(a.left() - b.left()) < 10 && std::abs(a.top() - b.top()) < 10;
 }
 
-// VORIDA_ZRZUTY=DIR: `area` of the screen into DIR/name, for the docs.
-void screenshot(const char* name, const QRect& area)
+// VORIDA_ZRZUTY=DIR: `window` on the screen (its top `height` pixels, if given) into DIR/name,
+// for the docs.
+void screenshot(const char* name, const QWidget& window, int height = 0)
 {
     const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
     if (shots.isEmpty())
         return;
-    QTest::qWait(300); // drawn
+    QTest::qWait(300); // drawn, and where the window manager leaves it
+    QRect area = realFrame(window);
+    if (height > 0)
+        area.setHeight(height);
     run(QStringLiteral("import"),
         { QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
             QStringLiteral("%1x%2+%3+%4")
@@ -70,6 +75,7 @@ private slots:
     void thirtyEditorsThirtyPlaces();
     void closeQuestionAboveEverySearchDialog();
     void printDialogStaysOnTheScreenWithItsOptions();
+    void openDialogSpeaksPolish();
 
 private:
     QList<TEdytorF*> editors() const { return main_->findChildren<TEdytorF*>(); }
@@ -89,6 +95,7 @@ void tst_Desktop::initTestCase()
         QSKIP("needs an X server with openbox (under-openbox.sh)");
     QVERIFY2(windowManagerUp(), "no window manager came up");
     StartWindowedApplication();
+    InstallPolishTranslations(QStringLiteral(VORIDA_SAMPLE_BIN)); // ours, as beside the program
     for (const char* name : { "TRANSPKT.BIN", "xy_LOK", "xy2000" })
         QVERIFY(QFile::copy(QStringLiteral(VORIDA_SAMPLE_BIN "/") + QLatin1String(name),
             dir_.filePath(QLatin1String(name))));
@@ -176,7 +183,7 @@ void tst_Desktop::closeQuestionAboveEverySearchDialog()
         QVERIFY(editor);
         editor->Frame()->Editor()->insert(QStringLiteral("zmiana "));
         if (i == 0) // the toolbar with "zmieniony"
-            screenshot("editor-zmieniony.png", realFrame(*editor).adjusted(0, 0, 0, -250));
+            screenshot("editor-zmieniony.png", *editor, 120);
         editor->Frame()->ToolbarButton9712Click();
         searches << editor->Frame()->SearchDialog();
         QVERIFY(framedAndActive(*searches.constLast()));
@@ -239,7 +246,7 @@ void tst_Desktop::printDialogStaysOnTheScreenWithItsOptions()
             grown = realFrame(*dialog);
             return grown.height() > shown.height() + 50 && room_.contains(grown);
         });
-        screenshot("print-dialog-options.png", grown);
+        screenshot("print-dialog-options.png", *dialog);
         QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     });
     QPrinter printer(QPrinter::HighResolution);
@@ -251,6 +258,38 @@ void tst_Desktop::printDialogStaysOnTheScreenWithItsOptions()
                        .arg(grown.top())
                        .arg(grown.width())
                        .arg(grown.height())));
+}
+
+// The file dialog's columns: sizes with the Polish plural, the result files' type in Polish.
+void tst_Desktop::openDialogSpeaksPolish()
+{
+    writeBytes(dir_.filePath(QStringLiteral("xy2000.1")), QByteArray(88, 'x'));
+    QStringList seen;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* dialog = nullptr;
+        if (!QTest::qWaitFor([&] {
+                dialog = QApplication::activeModalWidget();
+                return dialog && !realFrame(*dialog).isEmpty();
+            }))
+            return;
+        auto* files = dialog->findChild<QTreeView*>();
+        (void)QTest::qWaitFor([&] {
+            seen.clear();
+            const QAbstractItemModel* model = files->model();
+            for (int row = 0; row < model->rowCount(files->rootIndex()); ++row) {
+                const QModelIndex name = model->index(row, 0, files->rootIndex());
+                if (name.data().toString() == QLatin1String("xy2000.1"))
+                    seen << name.siblingAtColumn(1).data().toString()
+                         << name.siblingAtColumn(2).data().toString();
+            }
+            return !seen.isEmpty();
+        });
+        screenshot("file-dialog.png", *dialog);
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    const QtPlatform::DialogOwner owner(main_.get());
+    QVERIFY(!platform_.ChooseFileToOpen("", dir_.path().toStdString()));
+    QCOMPARE(seen, QStringList({ QStringLiteral("88 bajtów"), QStringLiteral("Plik wyników") }));
 }
 
 QTEST_MAIN(tst_Desktop)

@@ -117,6 +117,29 @@ private slots:
         QCOMPARE(QCoreApplication::translate(c.constData(), s.constData()), polish);
     }
 
+    // The file dialog's sizes with the Polish plural, and the result files' type.
+    void fileDialogColumns_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("size");
+        for (const auto& [bytes, size] : std::initializer_list<std::pair<qint64, const char*>> {
+                 { 0, "0 bajtów" }, { 1, "1 bajt" }, { 2, "2 bajty" }, { 4, "4 bajty" },
+                 { 5, "5 bajtów" }, { 12, "12 bajtów" }, { 14, "14 bajtów" }, { 22, "22 bajty" },
+                 { 88, "88 bajtów" }, { 112, "112 bajtów" }, { 1023, "1023 bajty" } })
+            QTest::newRow(size) << bytes << QString::fromUtf8(size);
+    }
+    void fileDialogColumns()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, size);
+        QCOMPARE(QtPlatform::PolishFileSize(bytes), size);
+        QCOMPARE(
+            QtPlatform::PolishFileType(QStringLiteral("xy2000.1"), QStringLiteral("Manual page")),
+            QStringLiteral("Plik wyników"));
+        QCOMPARE(QtPlatform::PolishFileType(QStringLiteral("Raport.txt"), QStringLiteral("x")),
+            QStringLiteral("x"));
+    }
+
     // Our own errors show their Polish text; any other failure shows as an internal error.
     void failuresShownByKind()
     {
