@@ -20,34 +20,6 @@ namespace vorida::editor {
 
 namespace {
 
-constexpr const char* kNotFound = "Tekstu nie znaleziono.";
-
-} // namespace
-
-int ReplaceInText(QString& text, const QString& needle, const QString& replacement, qsizetype from,
-    qsizetype to, const SearchOptions& options)
-{
-    SearchOptions forward = options;
-    forward.Backwards = false;
-    QString result;
-    qsizetype copied = 0;
-    int count = 0;
-    for (qsizetype hit = FindInText(text, needle, from, to, forward); hit >= 0;
-         hit = FindInText(text, needle, hit + needle.size(), to, forward)) {
-        result += QStringView(text).mid(copied, hit - copied);
-        result += replacement;
-        copied = hit + needle.size();
-        ++count;
-    }
-    if (count > 0) {
-        result += QStringView(text).mid(copied);
-        text = std::move(result);
-    }
-    return count;
-}
-
-namespace {
-
 // The UTF-8 length of UTF-16 text.
 long utf8Length(QStringView text)
 {
@@ -315,7 +287,7 @@ void TForm_Zamien::ZamienClick()
     if (!TargetEditor || ReplaceNext(*TargetEditor, Edit1->text(), Edit2->text(), options()))
         return;
     const QtPlatform::DialogOwner owner(isVisible() ? this : TargetEditor->window());
-    CurrentPlatform().ShowMessage(kNotFound);
+    CurrentPlatform().ShowMessage(kTextNotFound);
 }
 
 void TForm_Zamien::ZamienWszystkoClick()
@@ -325,7 +297,7 @@ void TForm_Zamien::ZamienWszystkoClick()
     const int count = ReplaceAll(*TargetEditor, Edit1->text(), Edit2->text(), options());
     const QtPlatform::DialogOwner owner(isVisible() ? this : TargetEditor->window());
     CurrentPlatform().ShowMessage(
-        count == 0 ? std::string(kNotFound) : "Zamieniono: " + std::to_string(count) + ".");
+        count == 0 ? std::string(kTextNotFound) : "Zamieniono: " + std::to_string(count) + ".");
 }
 
 } // namespace vorida::editor
