@@ -3,8 +3,8 @@
 // under openbox (under-openbox.sh).
 #pragma once
 
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QList>
 #include <QProcess>
 #include <QRect>
@@ -87,6 +87,25 @@ inline QRect realFrame(const QWidget& window)
         field("Width"), field("Height"));
     return client.adjusted(-static_cast<int>(extents[0]), -static_cast<int>(extents[2]),
         static_cast<int>(extents[1]), static_cast<int>(extents[3]));
+}
+
+// Every window of the program drawn now, and `window` standing still where the window
+// manager put it (its frame the same on two reads in a row): ready for a screenshot.
+inline void settle(const QWidget& window)
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible())
+            top->repaint();
+    QRect before = realFrame(window);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 5000) {
+        QTest::qWait(50);
+        const QRect now = realFrame(window);
+        if (now == before)
+            return;
+        before = now;
+    }
 }
 
 // Waits (up to 5 s) until the window manager has framed `window` and made it the active one.

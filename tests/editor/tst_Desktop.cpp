@@ -47,7 +47,7 @@ void screenshot(const char* name, const QWidget& window, int height = 0)
     const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
     if (shots.isEmpty())
         return;
-    QTest::qWait(300); // drawn, and where the window manager leaves it
+    settle(window);
     QRect area = realFrame(window);
     if (height > 0)
         area.setHeight(height);
