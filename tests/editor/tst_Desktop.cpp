@@ -16,7 +16,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QTreeView>
 
 using namespace vorida;
@@ -189,29 +188,22 @@ void tst_Desktop::closeQuestionAboveEverySearchDialog()
         QVERIFY(framedAndActive(*searches.constLast()));
     }
     bool above = false, active = false, answered = false;
-    QTimer::singleShot(0, this, [&] {
-        QWidget* box = nullptr;
-        (void)QTest::qWaitFor([&] {
-            box = QApplication::activeModalWidget();
-            if (!box || !box->isVisible())
-                return false;
-            const QList<qulonglong> order = stacking();
-            const qsizetype at = order.indexOf(box->winId());
-            above = at >= 0;
-            for (const TForm_Szukaj* search : searches)
-                above = above && at > order.indexOf(search->winId());
-            active = activeWindow() == box->winId();
-            return above && active;
-        });
-        if (!box)
-            return;
-        QPointer<QWidget> watched(box);
-        run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
-        answered = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 3000);
-        if (watched && watched->isVisible()) // the key went elsewhere: close it all the same
-            QMetaObject::invokeMethod(watched, "reject", Qt::QueuedConnection);
-    });
-    main_->Controls().BitBtn2->click(); // ZAMKNIJ PROGRAM
+    const auto placed = [&](QWidget& box) {
+        const QList<qulonglong> order = stacking();
+        const qsizetype at = order.indexOf(box.winId());
+        above = at >= 0;
+        for (const TForm_Szukaj* search : searches)
+            above = above && at > order.indexOf(search->winId());
+        active = activeWindow() == box.winId();
+        return above && active;
+    };
+    withNextDialog([this] { main_->Controls().BitBtn2->click(); }, // ZAMKNIJ PROGRAM
+        [&](QWidget& box) {
+            QPointer<QWidget> watched(&box);
+            run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
+            answered = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 3000);
+        },
+        placed);
     QVERIFY(above);
     QVERIFY(active);
     QVERIFY(answered);
@@ -231,26 +223,21 @@ void tst_Desktop::printDialogStaysOnTheScreenWithItsOptions()
     TEdytorF* editor = open(main_->Controls().PrzyciskLok1, false);
     QVERIFY(editor);
     QRect shown, grown;
-    QTimer::singleShot(0, this, [&] {
-        QWidget* dialog = nullptr;
-        if (!QTest::qWaitFor([&] {
-                dialog = QApplication::activeModalWidget();
-                return dialog && !realFrame(*dialog).isEmpty();
-            }))
-            return;
-        shown = realFrame(*dialog);
-        for (QPushButton* button : dialog->findChildren<QPushButton*>())
-            if (button->text().contains(QLatin1String(">>")))
-                button->click();
-        (void)QTest::qWaitFor([&] {
-            grown = realFrame(*dialog);
-            return grown.height() > shown.height() + 50 && room_.contains(grown);
-        });
-        screenshot("print-dialog-options.png", *dialog);
-        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-    });
     QPrinter printer(QPrinter::HighResolution);
-    QVERIFY(!PrintService::Current().ExecPrintDialog(printer, 3, false, editor));
+    QVERIFY(withNextDialog(
+        [&] { QVERIFY(!PrintService::Current().ExecPrintDialog(printer, 3, false, editor)); },
+        [&](QWidget& dialog) {
+            shown = realFrame(dialog);
+            for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                if (button->text().contains(QLatin1String(">>")))
+                    button->click();
+            (void)QTest::qWaitFor([&] {
+                grown = realFrame(dialog);
+                return grown.height() > shown.height() + 50 && room_.contains(grown);
+            });
+            screenshot("print-dialog-options.png", dialog);
+        },
+        [](QWidget& dialog) { return !realFrame(dialog).isEmpty(); }));
     QVERIFY2(grown.height() > shown.height() + 50, "the options did not open");
     QVERIFY2(room_.contains(grown),
         qPrintable(QStringLiteral("%1,%2 %3x%4")
@@ -265,30 +252,22 @@ void tst_Desktop::openDialogSpeaksPolish()
 {
     writeBytes(dir_.filePath(QStringLiteral("xy2000.1")), QByteArray(88, 'x'));
     QStringList seen;
-    QTimer::singleShot(0, this, [&] {
-        QWidget* dialog = nullptr;
-        if (!QTest::qWaitFor([&] {
-                dialog = QApplication::activeModalWidget();
-                return dialog && !realFrame(*dialog).isEmpty();
-            }))
-            return;
-        auto* files = dialog->findChild<QTreeView*>();
-        (void)QTest::qWaitFor([&] {
-            seen.clear();
-            const QAbstractItemModel* model = files->model();
-            for (int row = 0; row < model->rowCount(files->rootIndex()); ++row) {
-                const QModelIndex name = model->index(row, 0, files->rootIndex());
-                if (name.data().toString() == QLatin1String("xy2000.1"))
-                    seen << name.siblingAtColumn(1).data().toString()
-                         << name.siblingAtColumn(2).data().toString();
-            }
-            return !seen.isEmpty();
-        });
-        screenshot("file-dialog.png", *dialog);
-        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-    });
+    const auto rowOf = [&seen](QWidget& dialog) {
+        auto* files = dialog.findChild<QTreeView*>();
+        seen.clear();
+        const QAbstractItemModel* model = files->model();
+        for (int row = 0; row < model->rowCount(files->rootIndex()); ++row) {
+            const QModelIndex name = model->index(row, 0, files->rootIndex());
+            if (name.data().toString() == QLatin1String("xy2000.1"))
+                seen << name.siblingAtColumn(1).data().toString()
+                     << name.siblingAtColumn(2).data().toString();
+        }
+        return !seen.isEmpty() && !realFrame(dialog).isEmpty();
+    };
     const QtPlatform::DialogOwner owner(main_.get());
-    QVERIFY(!platform_.ChooseFileToOpen("", dir_.path().toStdString()));
+    QVERIFY(
+        withNextDialog([&] { QVERIFY(!platform_.ChooseFileToOpen("", dir_.path().toStdString())); },
+            [](QWidget& dialog) { screenshot("file-dialog.png", dialog); }, rowOf));
     QCOMPARE(seen, QStringList({ QStringLiteral("88 bajtów"), QStringLiteral("Plik wyników") }));
 }
 

@@ -15,7 +15,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTimer>
 
 #include <functional>
 
@@ -97,46 +96,36 @@ void tst_OnTop::cleanupTestCase()
 Seen tst_OnTop::look(const std::function<void()>& open)
 {
     Seen seen;
-    QTimer::singleShot(0, [this, &seen] {
-        QElapsedTimer waited;
-        waited.start();
-        QWidget* box = nullptr;
-        while (waited.elapsed() < 5000) {
-            box = QApplication::activeModalWidget();
-            if (box && box->isVisible()) {
-                const QList<qulonglong> stacking
-                    = numbersOf(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
-                const QList<qulonglong> active = numbersOf(QStringLiteral("_NET_ACTIVE_WINDOW"));
-                const qsizetype mine = stacking.indexOf(box->winId());
-                seen.opened = mine >= 0;
-                seen.aboveSearch = mine > stacking.indexOf(search_->winId());
-                seen.onTop = !stacking.isEmpty() && stacking.constLast() == box->winId();
-                seen.focused = !active.isEmpty() && active.constFirst() == box->winId();
-                if (seen.onTop && seen.focused)
-                    break;
+    const auto placed = [this, &seen](QWidget& box) {
+        const QList<qulonglong> order = stacking();
+        const qsizetype mine = order.indexOf(box.winId());
+        seen.opened = mine >= 0;
+        seen.aboveSearch = mine > order.indexOf(search_->winId());
+        seen.onTop = !order.isEmpty() && order.constLast() == box.winId();
+        seen.focused = activeWindow() == box.winId();
+        return seen.onTop && seen.focused;
+    };
+    withNextDialog(
+        open,
+        [&seen](QWidget& box) {
+            const QList<qulonglong> owner
+                = numbersOf(QStringLiteral("WM_TRANSIENT_FOR"), box.winId());
+            seen.owner = owner.isEmpty() ? 0 : owner.constFirst();
+            // VORIDA_ZRZUTY=DIR: the screen with the close question, for the docs.
+            const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
+            if (!shots.isEmpty()
+                && QLatin1String(QTest::currentDataTag()) == "the close question") {
+                settle(box);
+                run(QStringLiteral("import"),
+                    { QStringLiteral("-window"), QStringLiteral("root"),
+                        shots + QStringLiteral("/box-above-search.png") });
             }
-            QTest::qWait(50);
-        }
-        if (!box)
-            return;
-        const QList<qulonglong> owner = numbersOf(QStringLiteral("WM_TRANSIENT_FOR"), box->winId());
-        seen.owner = owner.isEmpty() ? 0 : owner.constFirst();
-        // VORIDA_ZRZUTY=DIR: the screen with the close question, for the docs.
-        const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
-        if (!shots.isEmpty() && QLatin1String(QTest::currentDataTag()) == "the close question") {
-            settle(*box);
-            run(QStringLiteral("import"),
-                { QStringLiteral("-window"), QStringLiteral("root"),
-                    shots + QStringLiteral("/box-above-search.png") });
-        }
-        QPointer<QWidget> watched(box);
-        run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
-        QTRY_VERIFY_WITH_TIMEOUT(!watched || !watched->isVisible(), 3000);
-        seen.closedByEsc = !watched || !watched->isVisible();
-        if (watched && watched->isVisible()) // the key went elsewhere: close it all the same
-            QMetaObject::invokeMethod(watched, "reject", Qt::QueuedConnection);
-    });
-    open();
+            QPointer<QWidget> watched(&box);
+            run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
+            seen.closedByEsc
+                = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 3000);
+        },
+        placed);
     return seen;
 }
 
