@@ -18,18 +18,16 @@
 //
 // TextArea.cpp holds the settings, lines and caret and the selection mode; TextAreaText.cpp the
 // whole text in and out (loading, saving, clearing, tab expansion); TextAreaTrim.cpp the change
-// notices, the modified flag and the trimming; TextAreaPieces.cpp many pieces replaced as one
-// undo step; TextAreaInput.cpp the keys, mouse, focus and input-method answers and the
-// whole-lines clipboard; TextSearch.cpp the search.
+// notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus and
+// input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
 #pragma once
 
+#include "PieceHistory.h"
 #include "TextFile.h"
 #include "TextSearch.h"
 
 #include <Qsci/qsciscintilla.h>
 
-#include <cstdint>
-#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -130,18 +128,9 @@ public:
     // and the selection move with the text.
     void ReplaceUndoably(long start, long end, std::string_view utf8);
 
-    // Pieces of the text, each replaced by the same text `After`, as one undo step that holds
-    // only the pieces (not copies of the text between them): its undo and redo rewrite the text
-    // themselves. The caret's line and column and the view stay, also through undo and redo.
-    struct Pieces
-    {
-        long First = 0; // the first piece's start (bytes)
-        std::vector<uint32_t> Gaps; // from the start of the piece before; 0 for the first
-        std::vector<std::string> Before; // the pieces' texts, each once (UTF-8)
-        std::vector<uint32_t> Variants; // per piece, its text in Before; empty while one
-        std::string After;
-    };
-    void ReplacePieces(Pieces pieces);
+    // Pieces of the text replaced as one undo step that holds only the pieces (PieceHistory).
+    using Pieces = TextPieces;
+    void ReplacePieces(Pieces pieces) { pieces_.Replace(std::move(pieces)); }
     // The whole lines the selection touches, with the line end after the last: [start, end).
     std::pair<long, long> SelectedLines() const;
     void undo() override;
@@ -250,21 +239,15 @@ private:
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();
-    struct PieceStep
+    friend class PieceHistory;
+    // After a change of the whole text outside the undo history: no edit to trim.
+    void forgetEdits()
     {
-        Pieces Replaced;
-        int CaretLine, CaretColumn, FirstVisibleLine, XOffset; // before the replacement
-        bool Applied; // not undone
-    };
-    // The pieces replaced (forward) or given back, a part of the text at a time, as the frame's
-    // own change and outside the undo history.
-    void rewritePieces(const Pieces& pieces, bool forward);
-    void restoreView(const PieceStep& step);
-    // Scintilla undid or redid a step of pieces: it is rewritten once the undo or redo is done.
-    void notePieceStep(int token, bool undone);
-    void runPieceSteps();
-    // The steps the undo history can no longer reach: all, or those undone (after a new edit).
-    void dropPieceSteps(bool all);
+        touchedLines_.clear();
+        pendingLine_ = -1;
+    }
+    // The flag as the undo history has it, after an undo or redo.
+    void modifiedAsTheUndoHistorySays();
     // The flag itself, and its signal.
     void setModifiedFlag(bool modified);
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
@@ -320,9 +303,7 @@ private:
     int pressVirtual_ = 0;
     unsigned textVersion_ = 0; // counts the changes of the text
     TextSearch search_ { *this };
-    std::map<int, PieceStep> pieceSteps_; // by their token in Scintilla's undo history
-    int lastPieceToken_ = 0;
-    std::vector<std::pair<int, bool>> pendingPieceSteps_; // token, undone
+    PieceHistory pieces_ { *this };
     QMenu* contextMenu_ = nullptr;
 
 public:

@@ -26,7 +26,7 @@ void TextArea::keyPressEvent(QKeyEvent* event)
         return;
     }
     editingKey(event, modifiers);
-    runPieceSteps(); // Ctrl+Z and Ctrl+Y
+    pieces_.RunPending(); // Ctrl+Z and Ctrl+Y
 }
 
 bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)

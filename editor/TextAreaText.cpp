@@ -136,7 +136,7 @@ void TextArea::EmptyUndoHistory()
     if (modified_)
         savePointIsTheFile_ = false; // the save point below is not the file's text
     scintilla(SCI_EMPTYUNDOBUFFER);
-    dropPieceSteps(true);
+    pieces_.DropAll();
     scintilla(SCI_SETSAVEPOINT);
 }
 

@@ -34,7 +34,7 @@ void TextArea::onModified(
     int position, int type, const char*, int length, int, int, int, int, int token, int)
 {
     if (type & SC_MOD_CONTAINER) {
-        notePieceStep(token, (type & SC_PERFORMED_UNDO) != 0);
+        pieces_.Noted(token, (type & SC_PERFORMED_UNDO) != 0);
         return;
     }
     if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
@@ -53,8 +53,8 @@ void TextArea::onModified(
             },
             Qt::QueuedConnection);
     }
-    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO)) && !pieceSteps_.empty())
-        dropPieceSteps(false); // a new step: what was undone cannot be redone
+    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO)))
+        pieces_.DropUndone(); // a new step: what was undone cannot be redone
     if (ownChanges_ > 0)
         return;
     setModifiedFlag(true);
@@ -225,6 +225,23 @@ void TextArea::restoreSelection(const Selection& s, const Cuts& cuts)
         scintilla(SCI_SETSELECTIONNANCHOR, 0, static_cast<long>(anchor));
         scintilla(SCI_SETSELECTIONNCARET, 0, static_cast<long>(caret));
     }
+}
+
+void TextArea::modifiedAsTheUndoHistorySays()
+{
+    setModifiedFlag(scintilla(SCI_GETMODIFY) != 0 || !savePointIsTheFile_);
+}
+
+void TextArea::undo()
+{
+    QsciScintilla::undo();
+    pieces_.RunPending();
+}
+
+void TextArea::redo()
+{
+    QsciScintilla::redo();
+    pieces_.RunPending();
 }
 
 } // namespace vorida::editor

@@ -1,6 +1,5 @@
-// Many small pieces of the text replaced as one undo step ("Zamień wszystko"): the undo history
-// holds where the pieces are and what they were, not copies of the text around them, and undo
-// and redo rewrite the text themselves, a part of the text at a time.
+#include "PieceHistory.h"
+
 #include "TextArea.h"
 
 #include <QTimer>
@@ -16,26 +15,27 @@ constexpr long kChunk = 1L << 20;
 
 } // namespace
 
-void TextArea::ReplacePieces(Pieces pieces)
+void PieceHistory::Replace(TextPieces pieces)
 {
     if (pieces.Gaps.empty())
         return;
-    dropPieceSteps(false); // a new step: what was undone cannot be redone
-    PieceStep step { std::move(pieces), CaretLine(), CaretColumn(),
-        static_cast<int>(scintilla(SCI_GETFIRSTVISIBLELINE)),
-        static_cast<int>(scintilla(SCI_GETXOFFSET)), true };
-    rewritePieces(step.Replaced, true);
+    DropUndone();
+    Step step { std::move(pieces), area_.CaretLine(), area_.CaretColumn(),
+        static_cast<int>(area_.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE)),
+        static_cast<int>(area_.SendScintilla(QsciScintillaBase::SCI_GETXOFFSET)), true };
+    rewrite(step.Replaced, true);
     restoreView(step);
-    const int token = ++lastPieceToken_;
-    pieceSteps_.emplace(token, std::move(step));
+    const int token = ++lastToken_;
+    steps_.emplace(token, std::move(step));
     {
-        const UndoStep group(*this);
-        scintilla(SCI_ADDUNDOACTION, static_cast<unsigned long>(token), 0);
+        const TextArea::UndoStep group(area_);
+        area_.SendScintilla(
+            QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(token), 0L);
     }
-    SetModified(true);
+    area_.SetModified(true);
 }
 
-void TextArea::rewritePieces(const Pieces& pieces, bool forward)
+void PieceHistory::rewrite(const TextPieces& pieces, bool forward)
 {
     const auto afterLength = static_cast<long>(pieces.After.size());
     const auto before = [&pieces](size_t j) -> const std::string& {
@@ -44,16 +44,18 @@ void TextArea::rewritePieces(const Pieces& pieces, bool forward)
     const auto fromLength
         = [&](size_t j) { return forward ? static_cast<long>(before(j).size()) : afterLength; };
     const size_t count = pieces.Gaps.size();
-    const OwnChange own(*this);
-    const QuietChange quiet(*this);
-    scintilla(SCI_SETUNDOCOLLECTION, 0);
+    TextArea& area = area_;
+    const TextArea::OwnChange own(area);
+    const TextArea::QuietChange quiet(area);
+    area.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
     long growth = 0;
     for (size_t j = 0; j < count; ++j)
         growth += afterLength - static_cast<long>(before(j).size());
     if (!forward)
         growth = -growth;
     if (growth > 0) // room for all of it at once, not a copy of the buffer as it grows
-        scintilla(SCI_ALLOCATE, static_cast<unsigned long>(scintilla(SCI_GETLENGTH) + growth));
+        area.SendScintilla(
+            QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(area.length() + growth));
 
     long shift = 0; // forward: the bytes the parts done so far added
     long start = pieces.First; // of piece j, in the text before the replacement
@@ -74,7 +76,7 @@ void TextArea::rewritePieces(const Pieces& pieces, bool forward)
         } while (j < count && start - partFirst < kChunk);
         const long partStart = places.front().first;
         const long partEnd = places.back().first + fromLength(places.back().second);
-        const std::string text = Bytes(partStart, partEnd);
+        const std::string text = area.Bytes(partStart, partEnd);
         out.clear();
         long cursor = partStart;
         for (const auto& [at, piece] : places) {
@@ -83,62 +85,53 @@ void TextArea::rewritePieces(const Pieces& pieces, bool forward)
             out += forward ? pieces.After : before(piece);
             cursor = at + fromLength(piece);
         }
-        scintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(partStart), partEnd);
-        SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(out.size()), out.data());
+        area.SendScintilla(
+            QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(partStart), partEnd);
+        area.SendScintilla(
+            QsciScintillaBase::SCI_REPLACETARGET, static_cast<uintptr_t>(out.size()), out.data());
         if (forward)
             shift += static_cast<long>(out.size()) - (partEnd - partStart);
     }
-    scintilla(SCI_SETUNDOCOLLECTION, 1);
-    touchedLines_.clear();
-    pendingLine_ = -1;
+    area.SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
+    area.forgetEdits();
 }
 
-void TextArea::restoreView(const PieceStep& step)
+void PieceHistory::restoreView(const Step& step)
 {
-    SetCaret(step.CaretLine, step.CaretColumn);
-    scintilla(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(step.FirstVisibleLine));
-    scintilla(SCI_SETXOFFSET, static_cast<unsigned long>(step.XOffset));
+    area_.SetCaret(step.CaretLine, step.CaretColumn);
+    area_.SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+        static_cast<unsigned long>(step.FirstVisibleLine));
+    area_.SendScintilla(
+        QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(step.XOffset));
 }
 
-void TextArea::notePieceStep(int token, bool undone)
+void PieceHistory::Noted(int token, bool undone)
 {
-    pendingPieceSteps_.emplace_back(token, undone);
-    if (pendingPieceSteps_.size() == 1) // after the undo or redo, which allows no change inside
-        QTimer::singleShot(0, this, &TextArea::runPieceSteps);
+    pending_.emplace_back(token, undone);
+    if (pending_.size() == 1) // after the undo or redo, which allows no change inside
+        QTimer::singleShot(0, this, &PieceHistory::RunPending);
 }
 
-void TextArea::runPieceSteps()
+void PieceHistory::RunPending()
 {
-    const std::vector<std::pair<int, bool>> pending = std::move(pendingPieceSteps_);
-    pendingPieceSteps_.clear();
+    const std::vector<std::pair<int, bool>> pending = std::move(pending_);
+    pending_.clear();
     for (const auto& [token, undone] : pending) {
-        const auto found = pieceSteps_.find(token);
-        if (found == pieceSteps_.end() || found->second.Applied != undone)
+        const auto found = steps_.find(token);
+        if (found == steps_.end() || found->second.Applied != undone)
             continue;
-        rewritePieces(found->second.Replaced, !undone);
+        rewrite(found->second.Replaced, !undone);
         found->second.Applied = !undone;
         restoreView(found->second);
     }
     if (!pending.empty())
-        setModifiedFlag(scintilla(SCI_GETMODIFY) != 0 || !savePointIsTheFile_);
+        area_.modifiedAsTheUndoHistorySays();
 }
 
-void TextArea::dropPieceSteps(bool all)
+void PieceHistory::DropUndone()
 {
-    for (auto it = pieceSteps_.begin(); it != pieceSteps_.end();)
-        it = all || !it->second.Applied ? pieceSteps_.erase(it) : std::next(it);
-}
-
-void TextArea::undo()
-{
-    QsciScintilla::undo();
-    runPieceSteps();
-}
-
-void TextArea::redo()
-{
-    QsciScintilla::redo();
-    runPieceSteps();
+    for (auto it = steps_.begin(); it != steps_.end();)
+        it = it->second.Applied ? std::next(it) : steps_.erase(it);
 }
 
 } // namespace vorida::editor
