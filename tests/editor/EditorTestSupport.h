@@ -25,7 +25,7 @@ namespace editortest {
 
 // The one way the editor's tests meet a modal dialog: `open` shows it and returns when it is
 // answered; meanwhile, from inside the dialog's event loop, `look` runs on it once `ready`
-// holds for it (up to 5 s; without `ready`, once it is shown). A dialog `look` leaves open is
+// holds for it (up to 15 s; without `ready`, once it is shown). A dialog `look` leaves open is
 // then closed as Esc closes it. False when no dialog came up.
 inline bool withNextDialog(const std::function<void()>& open,
     const std::function<void(QWidget&)>& look, const std::function<bool(QWidget&)>& ready = {})
@@ -37,11 +37,11 @@ inline bool withNextDialog(const std::function<void()>& open,
             dialog = QApplication::activeModalWidget();
             return dialog && dialog->isVisible();
         };
-        if (!QTest::qWaitFor(shown))
+        if (!QTest::qWaitFor(shown, 15000))
             return;
         came = true;
         if (ready)
-            (void)QTest::qWaitFor([&] { return shown() && ready(*dialog); });
+            (void)QTest::qWaitFor([&] { return shown() && ready(*dialog); }, 15000);
         QPointer<QWidget> watched(dialog);
         look(*dialog);
         if (watched && watched->isVisible())

@@ -108,12 +108,13 @@ inline void settle(const QWidget& window)
     }
 }
 
-// Waits (up to 5 s) until the window manager has framed `window` and made it the active one.
+// Waits (up to 15 s: the machine may be busy) until the window manager has framed `window` and
+// made it the active one.
 inline bool framedAndActive(const QWidget& window)
 {
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 5000) {
+    while (waited.elapsed() < 15000) {
         if (!realFrame(window).isEmpty() && activeWindow() == window.winId())
             return true;
         QTest::qWait(50);

@@ -130,7 +130,7 @@ TEdytorF* tst_Desktop::open(QAbstractButton* button, bool withMouse)
     } else {
         button->click();
     }
-    if (!QTest::qWaitFor([&] { return editors().size() > before; }))
+    if (!QTest::qWaitFor([&] { return editors().size() > before; }, 15000))
         return nullptr;
     TEdytorF* editor = editors().constLast();
     return framedAndActive(*editor) ? editor : nullptr;
@@ -201,7 +201,7 @@ void tst_Desktop::closeQuestionAboveEverySearchDialog()
         [&](QWidget& box) {
             QPointer<QWidget> watched(&box);
             run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
-            answered = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 3000);
+            answered = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 10000);
         },
         placed);
     QVERIFY(above);
@@ -231,10 +231,12 @@ void tst_Desktop::printDialogStaysOnTheScreenWithItsOptions()
             for (QPushButton* button : dialog.findChildren<QPushButton*>())
                 if (button->text().contains(QLatin1String(">>")))
                     button->click();
-            (void)QTest::qWaitFor([&] {
-                grown = realFrame(dialog);
-                return grown.height() > shown.height() + 50 && room_.contains(grown);
-            });
+            (void)QTest::qWaitFor(
+                [&] {
+                    grown = realFrame(dialog);
+                    return grown.height() > shown.height() + 50 && room_.contains(grown);
+                },
+                15000);
             screenshot("print-dialog-options.png", dialog);
         },
         [](QWidget& dialog) { return !realFrame(dialog).isEmpty(); }));
