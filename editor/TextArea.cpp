@@ -44,7 +44,7 @@ QAccessibleInterface* accessibleTextArea(const QString& className, QObject* obje
 TextArea::QuietChange::QuietChange(TextArea& area)
     : area_(area), mask_(area.scintilla(SCI_GETMODEVENTMASK))
 {
-    area_.touchInsertedLines(); // while its length still tells its lines
+    area_.trimmer_.InsertionMade(); // while its length still tells its lines
     // Scintilla passes a change on when any of its flags is in the mask, SC_PERFORMED_USER
     // among them: only an empty mask keeps it quiet.
     area_.scintilla(SCI_SETMODEVENTMASK, 0);

@@ -22,6 +22,7 @@
 // input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
 #pragma once
 
+#include "LineTrimmer.h"
 #include "PieceHistory.h"
 #include "TextFile.h"
 #include "TextSearch.h"
@@ -205,7 +206,7 @@ public:
     bool ExpandAllTabs();
 
     // Trims the line still being typed in (before saving or printing).
-    void FinishEditing();
+    void FinishEditing() { trimmer_.FinishEditing(); }
 
     // The menu shown on the right mouse button (not owned).
     void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
@@ -241,19 +242,13 @@ private:
     void setChangeNotifications();
     friend class PieceHistory;
     // After a change of the whole text outside the undo history: no edit to trim.
-    void forgetEdits()
-    {
-        touchedLines_.clear();
-        pendingLine_ = -1;
-    }
+    void forgetEdits() { trimmer_.Forget(); }
     // The flag as the undo history has it, after an undo or redo.
     void modifiedAsTheUndoHistorySays();
     // The flag itself, and its signal.
     void setModifiedFlag(bool modified);
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
         int, int, int, int);
-    // The lines of the last insertion, now that it is made, into touchedLines_.
-    void touchInsertedLines();
     void applySelectionMode(bool forceLines);
     // Sets Scintilla's selection mode without letting plain caret moves extend the selection.
     void setScintillaSelectionMode(int mode);
@@ -265,20 +260,6 @@ private:
     bool extendRectangle(int key, Qt::KeyboardModifiers modifiers);
     bool linesClipboard(int key, Qt::KeyboardModifiers modifiers);
     void editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
-    // Trims the touched lines in one change of the buffer and one undo step.
-    void trimTouchedLines(bool includeCaretLine);
-    using Cuts = std::vector<std::pair<long, long>>; // ascending [start, end) ranges
-    // Where `position` lands once the ranges `cuts` are taken out of the text.
-    static long positionAfterCuts(long position, const Cuts& cuts);
-    struct Selection
-    {
-        bool Empty = true, Rectangular = false;
-        int Line = 1, Column = 1; // the caret's, from 1, virtual space counted
-        long Anchor = 0, Caret = 0, AnchorVirtual = 0, CaretVirtual = 0;
-    };
-    Selection saveSelection() const;
-    void restoreSelection(const Selection& before, const Cuts& cuts);
-    void flushPendingLine();
     void setClipboardLines(long start, long end);
     bool smartTab();
     bool smartBackspace();
@@ -291,19 +272,15 @@ private:
     bool modified_ = false;
     bool savePointIsTheFile_ = true; // Scintilla's save point stands for the file's text
     int ownChanges_ = 0;
-    bool inKeyPress_ = false;
-    bool trimming_ = false;
-    bool trimQueued_ = false;
-    std::set<int> touchedLines_;
-    std::pair<long, long> pendingInsert_ { -1, 0 }; // position and length of an insertion
     bool textChangedQueued_ = false;
-    int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
     long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
     int pressVirtual_ = 0;
     unsigned textVersion_ = 0; // counts the changes of the text
     TextSearch search_ { *this };
     PieceHistory pieces_ { *this };
+    friend class LineTrimmer;
+    LineTrimmer trimmer_ { *this };
     QMenu* contextMenu_ = nullptr;
 
 public:

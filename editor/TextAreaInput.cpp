@@ -73,7 +73,7 @@ bool TextArea::linesClipboard(int key, Qt::KeyboardModifiers modifiers)
     default:
         return false;
     }
-    flushPendingLine();
+    trimmer_.FlushPendingLine();
     (this->*clipboard)();
     return true;
 }
@@ -83,8 +83,8 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
     const int key = event->key();
     const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
         || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
-    inKeyPress_ = true;
-    flushPendingLine(); // before the key, so that its own undo step stays whole
+    trimmer_.BeginKey();
+    trimmer_.FlushPendingLine(); // before the key, so that its own undo step stays whole
     if (blankKey)
         scintilla(SCI_BEGINUNDOACTION);
     bool handled = false;
@@ -96,10 +96,10 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
         event->accept();
     else
         QsciScintilla::keyPressEvent(event);
-    trimTouchedLines(blankKey);
+    trimmer_.Trim(blankKey);
     if (blankKey)
         scintilla(SCI_ENDUNDOACTION);
-    inKeyPress_ = false;
+    trimmer_.EndKey();
     applySelectionMode(false);
 }
 
@@ -178,7 +178,7 @@ void TextArea::mousePressEvent(QMouseEvent* event)
     QsciScintilla::mousePressEvent(event);
     pressCaret_ = CaretPosition();
     pressVirtual_ = CaretVirtualSpace();
-    flushPendingLine();
+    trimmer_.FlushPendingLine();
     // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
     if (event->button() == Qt::LeftButton)
         applySelectionMode(true);

@@ -59,8 +59,7 @@ void TextArea::loadPlainly(std::string_view bytes, bool expandTabs)
     }
     lineEnd_ = decoder.Convention();
     encoding_ = decoder.Encoding();
-    touchedLines_.clear();
-    pendingLine_ = -1;
+    trimmer_.Forget();
     EmptyUndoHistory();
     scintilla(SCI_GOTOPOS, 0);
 }
@@ -77,8 +76,7 @@ void TextArea::ClearAll()
         QuietChange quiet(*this);
         scintilla(SCI_CLEARALL);
     }
-    touchedLines_.clear();
-    pendingLine_ = -1;
+    trimmer_.Forget();
     EmptyUndoHistory();
     SetModified(false);
 }
@@ -98,8 +96,7 @@ void TextArea::replaceAllUndoably(std::string_view utf8)
         scintilla(SCI_DELETERANGE, 0, length - caret);
         SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
     }
-    touchedLines_.clear();
-    pendingLine_ = -1;
+    trimmer_.Forget();
     scintilla(SCI_GOTOPOS, 0);
 }
 
@@ -191,7 +188,7 @@ bool TextArea::ExpandAllTabs()
 {
     // A paste about to be expanded is trimmed first, so that its trimming goes into the paste's
     // undo step (the blanks a trailing tab leaves are gone either way).
-    trimTouchedLines(true);
+    trimmer_.Trim(true);
     const std::string_view text = Utf8();
     const size_t firstTab = text.find('\t');
     if (firstTab == std::string_view::npos)
