@@ -16,12 +16,14 @@
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
 //
-// TextArea.cpp holds the settings, lines and caret and the selection mode; TextAreaText.cpp the
-// whole text in and out (loading, saving, clearing, tab expansion); TextAreaTrim.cpp the change
-// notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus and
-// input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
+// TextArea.cpp holds the settings, lines and caret, the selection mode and the whole text in
+// and out (loading, saving, clearing, tab expansion); TextAreaInput.cpp the keys, mouse, focus
+// and input-method answers, the whole-lines clipboard, the change notices and the modified
+// flag. Its collaborators: LineTrimmer (the trimming), PieceHistory ("Zamień wszystko"'s undo
+// steps), Indentation (tabs, smart Tab and Backspace), TextSearch (the search).
 #pragma once
 
+#include "Indentation.h"
 #include "LineTrimmer.h"
 #include "PieceHistory.h"
 #include "TextFile.h"
@@ -29,7 +31,6 @@
 
 #include <Qsci/qsciscintilla.h>
 
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -290,13 +291,5 @@ public:
 private:
     TextEncoding encoding_ = TextEncoding::Cp1250;
 };
-
-// line with every tab replaced by the blanks up to the next multiple of width.
-QString ExpandTabsInLine(const QString& line, int width);
-// The same for a UTF-8 text of LF-separated lines: columns count characters and start again
-// after every LF.
-std::string ExpandTabsInText(std::string_view utf8, int width);
-// The same, appended to `out`.
-void AppendExpandedTabs(std::string& out, std::string_view utf8, int width);
 
 } // namespace vorida::editor

@@ -1,9 +1,11 @@
-// The text area's keys, mouse, focus and input-method answers, and its whole-lines clipboard.
+// The text area's keys, mouse, focus and input-method answers, its whole-lines clipboard, and its
+// change notices and modified flag.
 #include "TextArea.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -107,23 +109,9 @@ bool TextArea::smartTab()
 {
     if (hasSelectedText() || isReadOnly())
         return false;
-    const int line = CaretLine() - 1;
     const int column = CaretColumn() - 1;
-    int target = -1;
-    for (int above = line - 1; above >= 0 && target < 0; --above) {
-        const QString text = expandedLine(above);
-        if (text.trimmed().isEmpty())
-            continue;
-        for (int c = column + 1; c < text.size(); ++c) {
-            if (text[c] != u' ' && text[c - 1] == u' ') {
-                target = c;
-                break;
-            }
-        }
-        break; // only the nearest non-blank line counts
-    }
-    if (target < 0)
-        target = (column / tabWidth() + 1) * tabWidth();
+    const int target = SmartTabColumn(
+        [this](int index) { return expandedLine(index); }, CaretLine() - 1, column, tabWidth());
 
     // Pad virtual space with real blanks, then the step itself.
     const long position = CaretPosition();
@@ -148,19 +136,8 @@ bool TextArea::smartBackspace()
         if (c != ' ')
             return false; // not inside leading blanks: an ordinary Backspace
 
-    int target = 0;
-    for (int above = line - 1; above >= 0; --above) {
-        const QString t = expandedLine(above);
-        if (t.trimmed().isEmpty())
-            continue;
-        int indent = 0;
-        while (indent < t.size() && t[indent] == u' ')
-            ++indent;
-        if (indent < column) {
-            target = indent;
-            break;
-        }
-    }
+    const int target
+        = SmartBackspaceColumn([this](int index) { return expandedLine(index); }, line, column);
     const int realColumn = static_cast<int>(position - lineStart);
     if (target >= realColumn) {
         setCaretAt(position, target - realColumn); // only virtual space to give back
@@ -354,6 +331,70 @@ void TextArea::ReplaceUndoably(long start, long end, std::string_view utf8)
         SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.data());
     }
     SetModified(true);
+}
+
+// ---- The change notices and the modified flag ----
+
+void TextArea::setChangeNotifications()
+{
+    // QScintilla answers every insertion and deletion Scintilla reports with a count of the
+    // characters before it, from the start of the text, for assistive technology: at the end
+    // of a 10 MB text that is some 30 ms a key. The text area only needs the notices Scintilla
+    // sends before a change, which QScintilla passes on as they are; the others are asked for
+    // only while an assistive technology listens.
+    const long mask = QAccessible::isActive()
+        ? SC_MODEVENTMASKALL
+        : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER;
+    scintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+}
+
+void TextArea::onModified(
+    int position, int type, const char*, int length, int, int, int, int, int token, int)
+{
+    if (type & SC_MOD_CONTAINER) {
+        pieces_.Noted(token, (type & SC_PERFORMED_UNDO) != 0);
+        return;
+    }
+    if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
+        return;
+    trimmer_.InsertionMade(); // the change before this one is complete
+    ++textVersion_;
+    if (!textChangedQueued_) {
+        // QsciScintilla's own textChanged() comes with the notices masked off: sent once the
+        // change is complete.
+        textChangedQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                textChangedQueued_ = false;
+                emit textChanged();
+            },
+            Qt::QueuedConnection);
+    }
+    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO)))
+        pieces_.DropUndone(); // a new step: what was undone cannot be redone
+    if (ownChanges_ > 0)
+        return;
+    setModifiedFlag(true);
+    if (type & SC_PERFORMED_USER)
+        trimmer_.Noted(position, length, (type & SC_MOD_BEFOREINSERT) != 0);
+}
+
+void TextArea::modifiedAsTheUndoHistorySays()
+{
+    setModifiedFlag(scintilla(SCI_GETMODIFY) != 0 || !savePointIsTheFile_);
+}
+
+void TextArea::undo()
+{
+    QsciScintilla::undo();
+    pieces_.RunPending();
+}
+
+void TextArea::redo()
+{
+    QsciScintilla::redo();
+    pieces_.RunPending();
 }
 
 } // namespace vorida::editor
