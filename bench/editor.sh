@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Speed of the editor on big point files (bench/editor_bench.cpp), in an offscreen window:
 # "Otwórz" and Ctrl+V with tab expansion (open, paste), the trimming after big pastes and their
-# undo and redo (trim), a keystroke at the end of a big text (key), and F3 (find). Builds in
+# undo and redo (trim), a keystroke at the end of a big text (key), F3 (find), and alone
+# (CASES=replace) "Zamień wszystko" with its undo, redo and peak memory. Builds in
 # Release in its own build directory. Figures and targets: docs/editor-performance.md.
 #
 # Environment: SIZE_MB (default 10), RUNS (5), CASES (open,paste,trim,key,find),

@@ -16,7 +16,10 @@
 //   key     one key typed at the end of the text of SIZE bytes, with the questions an input
 //           method asks after it (the CPU time per key of 30 keys), and the same at its top;
 //   find    F3 (and Shift+F3) from the middle of the text of SIZE bytes to a hit on the next
-//           (previous) line, and F3 to a hit at the end of the text.
+//           (previous) line, and F3 to a hit at the end of the text;
+//   replace (alone: CASES=replace) "Zamień wszystko" of "." by "," in the point file of SIZE
+//           bytes as a file button opens it (two hits a line), its undo and its redo, with the
+//           process's peak resident memory against the file's size.
 // Prints the median wall time with its spread (min-max), and the median CPU time of the
 // process, of RUNS runs of each; for "open" and "open*" also the peak resident memory it adds.
 //   vorida_editor_bench [SIZE_MB (10)] [RUNS (5)] [CASES (all: open,paste,trim,key,find)]
@@ -26,6 +29,7 @@
 #include "TextFile.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
+#include "Zamien.h"
 
 #include <QAction>
 #include <QApplication>
@@ -139,6 +143,56 @@ void resetPeakMemory()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
+// "Zamień wszystko" in a file opened as a file button opens it, the bench holding no copy of it.
+int replaceCase(double megabytes, int runs)
+{
+    RecordingPlatform platform;
+    ScopedPlatform scope(platform);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("xy_LOK"));
+    size_t size = 0;
+    {
+        const std::string bytes = pointFile(static_cast<size_t>(megabytes * 1024 * 1024));
+        size = bytes.size();
+        writeFile(path, bytes);
+    }
+    auto* window = new TEdytorF;
+    window->OpenFile(path);
+    TextArea& area = *window->Frame()->Editor();
+    QCoreApplication::processEvents();
+    std::printf("file: %.1f MB, %d lines; the process with it open: %.1f MB resident\n",
+        static_cast<double>(size) / 1048576.0, area.LineCount(),
+        static_cast<double>(statusKilobytes("VmRSS")) / 1024.0);
+    long peak = 0;
+    const auto timed = [&](const std::function<void()>& step) {
+        return [&, step] {
+            resetPeakMemory();
+            step();
+            peak = std::max(peak, statusKilobytes("VmHWM"));
+        };
+    };
+    SearchOptions options;
+    int replaced = 0;
+    const auto replace
+        = [&] { replaced = ReplaceAll(area, QStringLiteral("."), QStringLiteral(","), options); };
+    const auto undone = [&] {
+        if (area.isUndoAvailable())
+            area.undo();
+    };
+    report("replace", measure(runs, undone, timed(replace)));
+    report("undo",
+        measure(
+            runs, [&] { undone(), replace(); }, timed([&] { area.undo(); })));
+    report("redo",
+        measure(
+            runs, [&] { undone(), replace(), area.undo(); }, timed([&] { area.redo(); })));
+    std::printf("replaced %d; the process's peak resident memory: %.1f MB (%.2f times the file)\n",
+        replaced, static_cast<double>(peak) / 1024.0,
+        static_cast<double>(peak) * 1024.0 / static_cast<double>(size));
+    delete window;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -151,6 +205,8 @@ int main(int argc, char** argv)
     const QStringList cases = args.size() > 3
         ? args[3].split(u',')
         : QStringList { "open", "paste", "trim", "key", "find" };
+    if (cases == QStringList { "replace" })
+        return replaceCase(megabytes, runs);
 
     RecordingPlatform platform;
     ScopedPlatform scope(platform);

@@ -127,7 +127,7 @@ void TForm_Szukaj::FindInDirection(bool down)
     const QtPlatform::DialogOwner owner(isVisible() ? this : editor.window());
     Platform& platform = CurrentPlatform();
     if (atEdge) {
-        platform.ShowMessage("Tekstu nie znaleziono.");
+        platform.ShowMessage(kTextNotFound);
         return;
     }
     if (platform.AskOkCancel("Koniec pliku. Szukać od początku?", "TELLAR Edytor") != Answer::Ok)
@@ -135,7 +135,7 @@ void TForm_Szukaj::FindInDirection(bool down)
     editor.RestartSearch(options);
     // This time in whatever selection mode the text area has.
     if (editor.Find(text, options) == 0)
-        platform.ShowMessage("Tekstu nie znaleziono.");
+        platform.ShowMessage(kTextNotFound);
     else
         stayOffTheHit();
 }

@@ -4,7 +4,8 @@
 //   or UTF-8 with or without its byte-order mark: LoadBytes, SavedBytes, Encoding), with the
 //   line-end convention of that file.
 // - Our own modified flag: set by every change made through the text area (typing, deleting,
-//   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange.
+//   cutting, pasting, dropping, undo), left alone by changes made under an OwnChange, and
+//   cleared again when undo or redo come back to the text as loaded or saved.
 // - A selection mode that sticks: Scintilla drops back to a stream selection on every click and
 //   every Shift+arrow, so the mode lives here and is applied again after each of them.
 // - Tab advances to below the next word start of the nearest non-blank line above, Backspace in
@@ -15,18 +16,21 @@
 //   still coalesces the typing of a word into one undo step.
 // - Search on the text itself, so that case folding knows Polish letters (TextSearch).
 //
-// TextArea.cpp holds the settings, lines and caret and the selection mode; TextAreaText.cpp the
-// whole text in and out (loading, saving, clearing, tab expansion); TextAreaTrim.cpp the change
-// notices, the modified flag and the trimming; TextAreaInput.cpp the keys, mouse, focus and
-// input-method answers and the whole-lines clipboard; TextSearch.cpp the search.
+// TextArea.cpp holds the settings, lines and caret, the selection mode and the whole text in
+// and out (loading, saving, clearing, tab expansion); TextAreaInput.cpp the keys, mouse, focus
+// and input-method answers, the whole-lines clipboard, the change notices and the modified
+// flag. Its collaborators: LineTrimmer (the trimming), PieceHistory ("Zamień wszystko"'s undo
+// steps), Indentation (tabs, smart Tab and Backspace), TextSearch (the search).
 #pragma once
 
+#include "Indentation.h"
+#include "LineTrimmer.h"
+#include "PieceHistory.h"
 #include "TextFile.h"
 #include "TextSearch.h"
 
 #include <Qsci/qsciscintilla.h>
 
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -119,10 +123,20 @@ public:
     };
 
     bool Modified() const { return modified_; }
+    // Clearing it marks the text as its file's (loaded or saved): undo or redo back to this
+    // text clear it again.
     void SetModified(bool modified);
     // The bytes [start, end) become `utf8` as one undo step, the modified flag set; the caret
     // and the selection move with the text.
     void ReplaceUndoably(long start, long end, std::string_view utf8);
+
+    // Pieces of the text replaced as one undo step that holds only the pieces (PieceHistory).
+    using Pieces = TextPieces;
+    void ReplacePieces(Pieces pieces) { pieces_.Replace(std::move(pieces)); }
+    // The whole lines the selection touches, with the line end after the last: [start, end).
+    std::pair<long, long> SelectedLines() const;
+    void undo() override;
+    void redo() override;
 
     SelectionMode GetSelectionMode() const { return mode_; }
     void SetSelectionMode(SelectionMode mode);
@@ -193,7 +207,7 @@ public:
     bool ExpandAllTabs();
 
     // Trims the line still being typed in (before saving or printing).
-    void FinishEditing();
+    void FinishEditing() { trimmer_.FinishEditing(); }
 
     // The menu shown on the right mouse button (not owned).
     void SetContextMenu(QMenu* menu) { contextMenu_ = menu; }
@@ -227,37 +241,26 @@ private:
     // Which change notices Scintilla sends: those before each change, and those after it only
     // while an assistive technology listens (QScintilla counts characters for each of them).
     void setChangeNotifications();
+    friend class PieceHistory;
+    // After a change of the whole text outside the undo history: no edit to trim.
+    void forgetEdits() { trimmer_.Forget(); }
+    // The flag as the undo history has it, after an undo or redo.
+    void modifiedAsTheUndoHistorySays();
+    // The flag itself, and its signal.
+    void setModifiedFlag(bool modified);
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line,
         int, int, int, int);
-    // The lines of the last insertion, now that it is made, into touchedLines_.
-    void touchInsertedLines();
     void applySelectionMode(bool forceLines);
     // Sets Scintilla's selection mode without letting plain caret moves extend the selection.
     void setScintillaSelectionMode(int mode);
     // The keys: Shift with a movement key in column mode extends the rectangle; the editor's
-    // own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert, Shift+Insert) take whole
+    // own clipboard keys (Ctrl+C, Ctrl+X, Shift+Delete, Ctrl+Insert) take whole
     // lines in whole-lines mode, like the menu and the toolbar; every other key is an edit,
     // with smart Tab and Backspace, trimming, and the blank keys grouped with their trimming
     // into one undo step. The first two tell whether they took the key.
     bool extendRectangle(int key, Qt::KeyboardModifiers modifiers);
     bool linesClipboard(int key, Qt::KeyboardModifiers modifiers);
     void editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
-    // Trims the touched lines in one change of the buffer and one undo step.
-    void trimTouchedLines(bool includeCaretLine);
-    using Cuts = std::vector<std::pair<long, long>>; // ascending [start, end) ranges
-    // Where `position` lands once the ranges `cuts` are taken out of the text.
-    static long positionAfterCuts(long position, const Cuts& cuts);
-    struct Selection
-    {
-        bool Empty = true, Rectangular = false;
-        int Line = 1, Column = 1; // the caret's, from 1, virtual space counted
-        long Anchor = 0, Caret = 0, AnchorVirtual = 0, CaretVirtual = 0;
-    };
-    Selection saveSelection() const;
-    void restoreSelection(const Selection& before, const Cuts& cuts);
-    void flushPendingLine();
-    // The whole lines the selection touches, with the line end after the last: [start, end).
-    std::pair<long, long> selectedLines() const;
     void setClipboardLines(long start, long end);
     bool smartTab();
     bool smartBackspace();
@@ -268,19 +271,17 @@ private:
     SelectionMode mode_ = SelectionMode::Normal;
     LineEnd lineEnd_ = LineEnd::CrLf;
     bool modified_ = false;
+    bool savePointIsTheFile_ = true; // Scintilla's save point stands for the file's text
     int ownChanges_ = 0;
-    bool inKeyPress_ = false;
-    bool trimming_ = false;
-    bool trimQueued_ = false;
-    std::set<int> touchedLines_;
-    std::pair<long, long> pendingInsert_ { -1, 0 }; // position and length of an insertion
     bool textChangedQueued_ = false;
-    int pendingLine_ = -1; // edited by typing and not yet trimmed: the caret is still on it
     QPoint pressPoint_;
     long pressCaret_ = 0; // where a click put the caret, before whole-lines mode took the line
     int pressVirtual_ = 0;
     unsigned textVersion_ = 0; // counts the changes of the text
     TextSearch search_ { *this };
+    PieceHistory pieces_ { *this };
+    friend class LineTrimmer;
+    LineTrimmer trimmer_ { *this };
     QMenu* contextMenu_ = nullptr;
 
 public:
@@ -290,13 +291,5 @@ public:
 private:
     TextEncoding encoding_ = TextEncoding::Cp1250;
 };
-
-// line with every tab replaced by the blanks up to the next multiple of width.
-QString ExpandTabsInLine(const QString& line, int width);
-// The same for a UTF-8 text of LF-separated lines: columns count characters and start again
-// after every LF.
-std::string ExpandTabsInText(std::string_view utf8, int width);
-// The same, appended to `out`.
-void AppendExpandedTabs(std::string& out, std::string_view utf8, int width);
 
 } // namespace vorida::editor

@@ -1,9 +1,11 @@
-// The text area's keys, mouse, focus and input-method answers, and its whole-lines clipboard.
+// The text area's keys, mouse, focus and input-method answers, its whole-lines clipboard, and its
+// change notices and modified flag.
 #include "TextArea.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -26,6 +28,7 @@ void TextArea::keyPressEvent(QKeyEvent* event)
         return;
     }
     editingKey(event, modifiers);
+    pieces_.RunPending(); // Ctrl+Z and Ctrl+Y
 }
 
 bool TextArea::extendRectangle(int key, Qt::KeyboardModifiers modifiers)
@@ -72,7 +75,7 @@ bool TextArea::linesClipboard(int key, Qt::KeyboardModifiers modifiers)
     default:
         return false;
     }
-    flushPendingLine();
+    trimmer_.FlushPendingLine();
     (this->*clipboard)();
     return true;
 }
@@ -82,8 +85,8 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
     const int key = event->key();
     const bool blankKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter
         || key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Tab;
-    inKeyPress_ = true;
-    flushPendingLine(); // before the key, so that its own undo step stays whole
+    trimmer_.BeginKey();
+    trimmer_.FlushPendingLine(); // before the key, so that its own undo step stays whole
     if (blankKey)
         scintilla(SCI_BEGINUNDOACTION);
     bool handled = false;
@@ -95,10 +98,10 @@ void TextArea::editingKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
         event->accept();
     else
         QsciScintilla::keyPressEvent(event);
-    trimTouchedLines(blankKey);
+    trimmer_.Trim(blankKey);
     if (blankKey)
         scintilla(SCI_ENDUNDOACTION);
-    inKeyPress_ = false;
+    trimmer_.EndKey();
     applySelectionMode(false);
 }
 
@@ -106,23 +109,9 @@ bool TextArea::smartTab()
 {
     if (hasSelectedText() || isReadOnly())
         return false;
-    const int line = CaretLine() - 1;
     const int column = CaretColumn() - 1;
-    int target = -1;
-    for (int above = line - 1; above >= 0 && target < 0; --above) {
-        const QString text = expandedLine(above);
-        if (text.trimmed().isEmpty())
-            continue;
-        for (int c = column + 1; c < text.size(); ++c) {
-            if (text[c] != u' ' && text[c - 1] == u' ') {
-                target = c;
-                break;
-            }
-        }
-        break; // only the nearest non-blank line counts
-    }
-    if (target < 0)
-        target = (column / tabWidth() + 1) * tabWidth();
+    const int target = SmartTabColumn(
+        [this](int index) { return expandedLine(index); }, CaretLine() - 1, column, tabWidth());
 
     // Pad virtual space with real blanks, then the step itself.
     const long position = CaretPosition();
@@ -147,19 +136,8 @@ bool TextArea::smartBackspace()
         if (c != ' ')
             return false; // not inside leading blanks: an ordinary Backspace
 
-    int target = 0;
-    for (int above = line - 1; above >= 0; --above) {
-        const QString t = expandedLine(above);
-        if (t.trimmed().isEmpty())
-            continue;
-        int indent = 0;
-        while (indent < t.size() && t[indent] == u' ')
-            ++indent;
-        if (indent < column) {
-            target = indent;
-            break;
-        }
-    }
+    const int target
+        = SmartBackspaceColumn([this](int index) { return expandedLine(index); }, line, column);
     const int realColumn = static_cast<int>(position - lineStart);
     if (target >= realColumn) {
         setCaretAt(position, target - realColumn); // only virtual space to give back
@@ -177,7 +155,7 @@ void TextArea::mousePressEvent(QMouseEvent* event)
     QsciScintilla::mousePressEvent(event);
     pressCaret_ = CaretPosition();
     pressVirtual_ = CaretVirtualSpace();
-    flushPendingLine();
+    trimmer_.FlushPendingLine();
     // Scintilla has just gone back to a stream selection; a drag from here selects in our mode.
     if (event->button() == Qt::LeftButton)
         applySelectionMode(true);
@@ -235,7 +213,7 @@ void TextArea::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- Whole-lines clipboard ----
 
-std::pair<long, long> TextArea::selectedLines() const
+std::pair<long, long> TextArea::SelectedLines() const
 {
     const long selectionStart = scintilla(SCI_GETSELECTIONSTART);
     const long selectionEnd = scintilla(SCI_GETSELECTIONEND);
@@ -266,7 +244,7 @@ void TextArea::copy()
         QsciScintilla::copy();
         return;
     }
-    const auto [start, end] = selectedLines();
+    const auto [start, end] = SelectedLines();
     setClipboardLines(start, end);
 }
 
@@ -278,7 +256,7 @@ void TextArea::cut()
     }
     if (isReadOnly())
         return;
-    auto [start, end] = selectedLines();
+    auto [start, end] = SelectedLines();
     setClipboardLines(start, end);
     // Lines up to the end of a text without a final line end take the line end before them,
     // so that no empty line is left behind.
@@ -313,7 +291,7 @@ void TextArea::paste()
     long insertAt = PastePosition();
     scintilla(SCI_BEGINUNDOACTION);
     if (hasSelectedText()) {
-        const auto [start, end] = selectedLines();
+        const auto [start, end] = SelectedLines();
         scintilla(SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
         insertAt = start;
     }
@@ -324,6 +302,19 @@ void TextArea::paste()
 }
 
 void TextArea::SetModified(bool modified)
+{
+    if (!modified) {
+        savePointIsTheFile_ = true;
+        scintilla(SCI_SETSAVEPOINT);
+    } else if (scintilla(SCI_GETMODIFY) == 0) {
+        // The text differs from the file though no step of the undo history says so ("Otwórz"
+        // with nothing to undo): undoing back to here does not make it the file's.
+        savePointIsTheFile_ = false;
+    }
+    setModifiedFlag(modified);
+}
+
+void TextArea::setModifiedFlag(bool modified)
 {
     if (modified_ == modified)
         return;
@@ -340,6 +331,70 @@ void TextArea::ReplaceUndoably(long start, long end, std::string_view utf8)
         SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(utf8.size()), utf8.data());
     }
     SetModified(true);
+}
+
+// ---- The change notices and the modified flag ----
+
+void TextArea::setChangeNotifications()
+{
+    // QScintilla answers every insertion and deletion Scintilla reports with a count of the
+    // characters before it, from the start of the text, for assistive technology: at the end
+    // of a 10 MB text that is some 30 ms a key. The text area only needs the notices Scintilla
+    // sends before a change, which QScintilla passes on as they are; the others are asked for
+    // only while an assistive technology listens.
+    const long mask = QAccessible::isActive()
+        ? SC_MODEVENTMASKALL
+        : SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER;
+    scintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(mask));
+}
+
+void TextArea::onModified(
+    int position, int type, const char*, int length, int, int, int, int, int token, int)
+{
+    if (type & SC_MOD_CONTAINER) {
+        pieces_.Noted(token, (type & SC_PERFORMED_UNDO) != 0);
+        return;
+    }
+    if (!(type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)))
+        return;
+    trimmer_.InsertionMade(); // the change before this one is complete
+    ++textVersion_;
+    if (!textChangedQueued_) {
+        // QsciScintilla's own textChanged() comes with the notices masked off: sent once the
+        // change is complete.
+        textChangedQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                textChangedQueued_ = false;
+                emit textChanged();
+            },
+            Qt::QueuedConnection);
+    }
+    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO)))
+        pieces_.DropUndone(); // a new step: what was undone cannot be redone
+    if (ownChanges_ > 0)
+        return;
+    setModifiedFlag(true);
+    if (type & SC_PERFORMED_USER)
+        trimmer_.Noted(position, length, (type & SC_MOD_BEFOREINSERT) != 0);
+}
+
+void TextArea::modifiedAsTheUndoHistorySays()
+{
+    setModifiedFlag(scintilla(SCI_GETMODIFY) != 0 || !savePointIsTheFile_);
+}
+
+void TextArea::undo()
+{
+    QsciScintilla::undo();
+    pieces_.RunPending();
+}
+
+void TextArea::redo()
+{
+    QsciScintilla::redo();
+    pieces_.RunPending();
 }
 
 } // namespace vorida::editor

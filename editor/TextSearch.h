@@ -8,6 +8,9 @@ namespace vorida::editor {
 
 class TextArea;
 
+// What the search and the replace say when they find nothing.
+inline constexpr const char* kTextNotFound = "Tekstu nie znaleziono.";
+
 struct SearchOptions
 {
     bool MatchCase = false;

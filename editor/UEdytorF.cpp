@@ -1,5 +1,6 @@
 #include "UEdytorF.h"
 
+#include "Cascade.h"
 #include "Failure.h"
 #include "Platform.h"
 #include "QtPlatform.h"
@@ -51,6 +52,9 @@ void TEdytorF::FormCreate()
     resize(447, 345);
     placeCascaded();
     show();
+    // Opened to be worked in: in front and active, the keyboard in its text.
+    raise();
+    activateWindow();
     EdytorFrame1->Editor()->setFocus();
 }
 
@@ -63,45 +67,29 @@ QList<QPointer<TEdytorF>>& openedEditors()
     return editors;
 }
 
-// Each new window this much below and to the right of the last one still open.
-constexpr int kCascadeStep = 28;
-
-} // namespace
-
-void TEdytorF::placeCascaded()
+// The frame the window manager draws around `window`'s client area; none before it has.
+QMargins frameOf(const QWidget& window)
 {
-    QList<QPointer<TEdytorF>>& editors = openedEditors();
-    editors.removeAll(nullptr);
-    QPointer<TEdytorF> last;
-    for (const QPointer<TEdytorF>& editor : editors)
-        if (editor->isVisible() && editor->parentWidget() == parentWidget())
-            last = editor;
-    editors.append(this);
-    QWidget* owner = parentWidget();
-    if (!owner || !owner->isVisible())
-        return; // the system places it
-    const QScreen* screen = owner->screen();
-    if (!screen)
-        return;
-    const QRect room = screen->availableGeometry();
-    const QRect main = owner->frameGeometry();
-    // The frame around the client area, as the window manager draws it for the owner.
-    const QMargins frame(owner->geometry().left() - main.left(),
-        owner->geometry().top() - main.top(), main.right() - owner->geometry().right(),
-        main.bottom() - owner->geometry().bottom());
-    const QSize outer = size().grownBy(frame);
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return { inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+        outer.bottom() - inner.bottom() };
+}
+
+// The first place for an editor, whole in `room`: clear of the main window's file buttons (its
+// tool buttons) and covering as little of it as may be: to its right, to its left, below or
+// above it, else in a corner of the screen; of these the first that covers least.
+QPoint firstPlace(const QWidget& owner, const QRect& room, const QSize& outer)
+{
+    const QRect main = owner.frameGeometry();
     const auto onScreen = [&room, &outer](QPoint place) {
         return QPoint(std::clamp(place.x(), room.left(),
                           std::max(room.left(), room.right() + 1 - outer.width())),
             std::clamp(
                 place.y(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
     };
-
-    // The first one clear of the main window's file buttons (its tool buttons) and covering
-    // as little of it as may be: to its right, to its left, below or above it, else in a
-    // corner of the screen; of these the first that covers least.
     QRect buttons;
-    for (const QToolButton* button : owner->findChildren<QToolButton*>())
+    for (const QToolButton* button : owner.findChildren<QToolButton*>())
         if (button->isVisible())
             buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
     const auto covered = [&outer](QPoint place, const QRect& what) {
@@ -128,37 +116,74 @@ void TEdytorF::placeCascaded()
             first = place;
         }
     }
-    // Offset from the last one, pushed back onto the screen where it would leave it; where
-    // the screen leaves no room to offset at all, the cascade wraps to a place no open editor
-    // holds.
-    QPoint place = first;
-    if (last) {
-        const QPoint previous = last->frameGeometry().topLeft();
-        place = onScreen(previous + QPoint(kCascadeStep, kCascadeStep));
-        QList<QPoint> taken;
-        for (const QPointer<TEdytorF>& editor : editors)
-            if (editor && editor != this && editor->isVisible())
-                taken << editor->frameGeometry().topLeft();
-        if (place == previous || taken.contains(place))
-            place = freePlace(taken, { first, room.topLeft() }, onScreen);
-    }
+    return first;
+}
+
+QMargins& lastEditorFrame()
+{
+    static QMargins frame;
+    return frame;
+}
+
+} // namespace
+
+void TEdytorF::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    const QMargins frame = frameOf(*this);
+    if (frame.isNull() || !askedPlace_)
+        return;
+    // Framed by the window manager: the frame is known from now on, and the window goes whole
+    // onto the screen where a guessed frame left it hanging over an edge.
+    lastEditorFrame() = frame;
+    const QRect room = parentWidget() && parentWidget()->screen()
+        ? parentWidget()->screen()->availableGeometry()
+        : QRect();
+    const QRect outer = frameGeometry();
+    askedPlace_.reset();
+    if (room.isEmpty() || room.contains(outer))
+        return;
+    const QPoint place(std::clamp(outer.left(), room.left(),
+                           std::max(room.left(), room.right() + 1 - outer.width())),
+        std::clamp(
+            outer.top(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+    askedPlace_ = place;
     move(place);
 }
 
-QPoint TEdytorF::freePlace(const QList<QPoint>& taken, std::initializer_list<QPoint> origins,
-    const std::function<QPoint(QPoint)>& onScreen)
+void TEdytorF::placeCascaded()
 {
-    // Diagonals one step apart, from each origin in turn: the first free place on the screen.
-    constexpr int kTries = 64;
-    for (const QPoint& origin : origins)
-        for (int column = 0; column < kTries; ++column)
-            for (int row = 0; row < kTries; ++row) {
-                const QPoint place
-                    = onScreen(origin + QPoint((column + row) * kCascadeStep, row * kCascadeStep));
-                if (!taken.contains(place))
-                    return place;
-            }
-    return *origins.begin(); // a screen full of editors
+    QList<QPointer<TEdytorF>>& editors = openedEditors();
+    editors.removeAll(nullptr);
+    QWidget* owner = parentWidget();
+    CascadeRoom room;
+    // The frame of an editor as the window manager drew the last one; before any, the main
+    // window's (which may lack the border of a sizeable window, made good once shown).
+    QMargins frame = lastEditorFrame();
+    if (frame.isNull() && owner)
+        frame = frameOf(*owner);
+    for (const QPointer<TEdytorF>& editor : editors) {
+        if (!editor->isVisible() || editor->parentWidget() != owner)
+            continue;
+        // Where it really is once the window manager has framed it, and where it was asked to
+        // be (the window manager may not have placed it yet, or may have moved it since).
+        const QPoint real = editor->frameGeometry().topLeft();
+        room.Taken << real;
+        if (editor->askedPlace_)
+            room.Taken << *editor->askedPlace_;
+        room.Last = real;
+    }
+    editors.append(this);
+    if (!owner || !owner->isVisible())
+        return; // the system places it
+    const QScreen* screen = owner->screen();
+    if (!screen)
+        return;
+    room.Screen = screen->availableGeometry();
+    room.Frame = size().grownBy(frame);
+    room.First = firstPlace(*owner, room.Screen, room.Frame);
+    askedPlace_ = CascadePlace(room);
+    move(*askedPlace_);
 }
 
 void TEdytorF::OpenFile(const QString& path)

@@ -6,8 +6,7 @@
 #include <QPoint>
 #include <QWidget>
 
-#include <functional>
-#include <initializer_list>
+#include <optional>
 
 namespace vorida::editor {
 
@@ -35,17 +34,17 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
-    // Cascaded: offset from the last editor still open, the first beside the main window;
-    // always on the screen.
+    // Cascaded from the last editor still open (CascadePlace), the first beside the main
+    // window; always whole on the main window's screen.
     void placeCascaded();
-    // The first place not in `taken`, on diagonals from the origins.
-    static QPoint freePlace(const QList<QPoint>& taken, std::initializer_list<QPoint> origins,
-        const std::function<QPoint(QPoint)>& onScreen);
 
     TEdytorFrame* EdytorFrame1 = nullptr;
+    // Where placeCascaded put the frame's top-left, until the window manager has framed it.
+    std::optional<QPoint> askedPlace_;
 };
 
 } // namespace vorida::editor

@@ -18,9 +18,12 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -75,7 +78,9 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     wklejaj = new QAction(EditorGlyph(9), QStringLiteral("Wklej"), this);
     wklejaj->setObjectName(QStringLiteral("wklejaj"));
     wklejaj->setToolTip(QStringLiteral("Wklej"));
-    wklejaj->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    // Shift+Insert pastes as Ctrl+V does, with its tabs expanded.
+    wklejaj->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert) });
     wklejaj->setShortcutContext(Qt::WindowShortcut);
     addAction(wklejaj);
     connect(wklejaj, &QAction::triggered, this, &TEdytorFrame::wklejajExecute);
@@ -88,10 +93,18 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
     encodingLabel_ = new QLabel(strip);
     encodingLabel_->setObjectName(QStringLiteral("Kodowanie"));
     auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(0, 0, 6, 0);
+    stripLayout->setContentsMargins(0, 0, 4, 0);
+    // The labels to the right of the twelve buttons, never over one, in the dialogs' font:
+    // "zmieniony" and the encoding fit beside them at the window's width of 447 pixels.
+    stripLayout->addSpacing(12 * 25);
     stripLayout->addStretch(1);
     buildModifiedMark(*stripLayout);
     stripLayout->addWidget(encodingLabel_);
+    QtPlatform::LoadWindowsFonts();
+    QFont labels(QStringLiteral("MS Sans Serif"));
+    labels.setPixelSize(11);
+    modifiedLabel_->setFont(labels);
+    encodingLabel_->setFont(labels);
     showEncoding();
 
     diskWatch_ = new DiskWatch(this);
@@ -207,12 +220,14 @@ void TEdytorFrame::buildKeys()
         connect(action, &QAction::triggered, this, [this, down] { FindAgain(down); });
     }
     for (QAction* action : actions()) {
-        const int key = action->shortcut()[0].toCombined();
-        if (QsciCommand* bound = commands.boundTo(key)) {
-            if (bound->key() == key)
-                bound->setKey(0);
-            if (bound->alternateKey() == key)
-                bound->setAlternateKey(0);
+        for (const QKeySequence& shortcut : action->shortcuts()) {
+            const int key = shortcut[0].toCombined();
+            if (QsciCommand* bound = commands.boundTo(key)) {
+                if (bound->key() == key)
+                    bound->setKey(0);
+                if (bound->alternateKey() == key)
+                    bound->setAlternateKey(0);
+            }
         }
     }
 }
@@ -361,6 +376,64 @@ void TEdytorFrame::FindAgain(bool down)
         ToolbarButton9712Click();
     else
         searchDialog_->FindInDirection(down);
+}
+
+// ---- "zmieniony", "Przejdź do wiersza" and the replace dialog ----
+void TEdytorFrame::buildModifiedMark(QHBoxLayout& strip)
+{
+    modifiedLabel_ = new QLabel(QStringLiteral("zmieniony"), this);
+    modifiedLabel_->setObjectName(QStringLiteral("Zmieniony"));
+    modifiedLabel_->setToolTip(QStringLiteral("Tekst ma zmiany, które nie zostały zapisane"));
+    modifiedLabel_->setVisible(TextArea1->Modified());
+    strip.addWidget(modifiedLabel_);
+    strip.addSpacing(6);
+    connect(TextArea1, &TextArea::ModifiedChanged, modifiedLabel_, &QLabel::setVisible);
+}
+
+void TEdytorFrame::ShowReplace()
+{
+    if (!replaceDialog_) {
+        replaceDialog_ = new TForm_Zamien(window());
+        replaceDialog_->TargetEditor = TextArea1;
+    } else {
+        replaceDialog_->ShowAgain();
+    }
+}
+
+TForm_Zamien* TEdytorFrame::ReplaceDialog() const
+{
+    return replaceDialog_.data();
+}
+
+void TEdytorFrame::AskGoToLine()
+{
+    const int lines = std::max(1, TextArea1->LineCount());
+    QInputDialog dialog(window());
+    dialog.setObjectName(QStringLiteral("PrzejdzDoWiersza"));
+    dialog.setWindowTitle(QStringLiteral("Przejdź do wiersza"));
+    dialog.setLabelText(QStringLiteral("Numer wiersza (1–%1):").arg(lines));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(1, lines);
+    dialog.setIntValue(std::clamp(TextArea1->CaretLine(), 1, lines));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Anuluj"));
+    // Wide enough for its caption in the title bar, beside the title bar's buttons.
+    QFont title = dialog.font();
+    title.setBold(true);
+    // (The dialog takes its width from its layout: through the number field.)
+    if (auto* number = dialog.findChild<QSpinBox*>())
+        number->setMinimumWidth(QFontMetrics(title).horizontalAdvance(dialog.windowTitle()) + 100);
+    QtPlatform::KeepAboveStayingOnTop(dialog);
+    if (dialog.exec() == QDialog::Accepted)
+        GoToLine(dialog.intValue());
+}
+
+void TEdytorFrame::GoToLine(int line)
+{
+    const int lines = std::max(1, TextArea1->LineCount());
+    TextArea1->SetCaret(std::clamp(line, 1, lines), 1);
+    TextArea1->ensureCursorVisible();
+    TextArea1->setFocus();
 }
 
 } // namespace vorida::editor

@@ -15,13 +15,10 @@ namespace vorida::editor {
 
 class TextArea;
 
-// Every hit of `needle` in [from, to) of `text` becomes `replacement`, from the start, a
-// replacement never searched again. Returns the number of hits replaced.
-int ReplaceInText(QString& text, const QString& needle, const QString& replacement, qsizetype from,
-    qsizetype to, const SearchOptions& options);
-
-// ReplaceInText on the text area: the whole text, or the selection with SelectedOnly while
-// one is there (it stays selected, now around the replaced text); one undo step.
+// Every hit of `needle` becomes `replacement`, from the start, a replacement never searched
+// again: in the whole text, or with SelectedOnly inside the selection while there is one (a
+// rectangle's rows, a whole-lines selection's lines; it stays selected, now around the replaced
+// text); one undo step. Returns the number of hits replaced.
 int ReplaceAll(TextArea& area, const QString& needle, const QString& replacement,
     const SearchOptions& options);
 

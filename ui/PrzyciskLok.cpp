@@ -64,8 +64,8 @@ void TPrzyciskLok::OpenInEditor()
     auto* editor = new editor::TEdytorF(window());
     // A closed editor window may have saved a file: the buttons show it at once.
     connect(editor, &QObject::destroyed, window(), &RefreshFileButtons, Qt::QueuedConnection);
+    // The new window keeps the keyboard: it opened to be worked in.
     editor->OpenFile(FilePath());
-    window()->activateWindow();
 }
 
 void RefreshFileButtons()

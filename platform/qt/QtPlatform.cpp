@@ -10,14 +10,22 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTime>
+#include <QTimer>
+#include <QTreeView>
 #include <QUrl>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
 
 namespace vorida {
 
@@ -78,7 +86,10 @@ public:
         if (index.column() == 3)
             return polish.toString(files->lastModified(source), QLocale::ShortFormat);
         if (index.column() == 1 && !files->isDir(source))
-            return polish.formattedDataSize(files->size(source));
+            return QtPlatform::PolishFileSize(files->size(source));
+        if (index.column() == 2 && !files->isDir(source))
+            return QtPlatform::PolishFileType(files->fileName(source.siblingAtColumn(0)),
+                QIdentityProxyModel::data(index, role).toString());
         return QIdentityProxyModel::data(index, role);
     }
 };
@@ -94,12 +105,38 @@ std::optional<std::string> chooseFile(
     if (QtPlatform::KeepAboveStayingOnTop(dialog))
         dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new PolishFileColumns(&dialog));
+    // The size, type and date columns as wide as their texts, not cut to "Kod…ake", in a
+    // dialog wide enough for them beside the names.
+    if (auto* files = dialog.findChild<QTreeView*>())
+        for (const int column : { 1, 2, 3 })
+            files->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    dialog.resize(std::max(dialog.width(), 800), std::max(dialog.height(), 440));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return toUtf8(dialog.selectedFiles().constFirst());
 }
 
 } // namespace
+
+QString QtPlatform::PolishFileSize(qint64 bytes)
+{
+    if (bytes >= 1024)
+        return QLocale(QLocale::Polish, QLocale::Poland).formattedDataSize(bytes);
+    // 1 bajt, 2-4 bajty (but 12-14 bajtów), 22-24 bajty, and bajtów otherwise.
+    const qint64 ones = bytes % 10, tens = bytes % 100;
+    const char* word = bytes == 1                            ? "bajt"
+        : ones >= 2 && ones <= 4 && (tens < 12 || tens > 14) ? "bajty"
+                                                             : "bajtów";
+    return QString::number(bytes) + QLatin1Char(' ') + QString::fromUtf8(word);
+}
+
+QString QtPlatform::PolishFileType(const QString& fileName, const QString& shown)
+{
+    // The run's result files (xy2000.1, xy_LOK.1), which the system takes for manual pages.
+    if (fileName.endsWith(QLatin1String(".1")))
+        return QStringLiteral("Plik wyników");
+    return shown;
+}
 
 QtPlatform::DialogOwner::DialogOwner(QWidget* window) : previous_(owner.data())
 {
@@ -111,12 +148,115 @@ QtPlatform::DialogOwner::~DialogOwner()
     owner = previous_;
 }
 
+namespace {
+
+// While the dialog it watches is shown, the program's other windows that stay on top do not:
+// a window manager keeps a box that belongs to one window (an editor) beneath a window that
+// stays on top and belongs to another (another editor's search dialog), where it holds the
+// keyboard unseen. They stay on top again when the dialog goes.
+class OthersGiveWay : public QObject
+{
+public:
+    explicit OthersGiveWay(QWidget& dialog) : QObject(&dialog), dialog_(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
+    ~OthersGiveWay() override { restore(); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &dialog_ && event->type() == QEvent::Show)
+            giveWay();
+        else if (watched == &dialog_ && event->type() == QEvent::Hide)
+            restore();
+        return false;
+    }
+
+private:
+    void giveWay()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QWindow* handle = window->windowHandle();
+            if (window == &dialog_ || !window->isVisible() || !handle
+                || !handle->flags().testFlag(Qt::WindowStaysOnTopHint))
+                continue;
+            handle->setFlag(Qt::WindowStaysOnTopHint, false);
+            gaveWay_ << window;
+        }
+    }
+
+    void restore()
+    {
+        for (const QPointer<QWidget>& window : std::as_const(gaveWay_))
+            if (window && window->windowHandle())
+                window->windowHandle()->setFlags(window->windowFlags());
+        gaveWay_.clear();
+    }
+
+    QWidget& dialog_;
+    QList<QPointer<QWidget>> gaveWay_;
+};
+
+// Keeps the dialog it watches whole on its screen's available area: as it opens, as the window
+// manager frames it, and as it grows (the print dialog's "Opcje >>" adds its options below).
+class KeepsOnScreen : public QObject
+{
+public:
+    explicit KeepsOnScreen(QWidget& dialog) : QObject(&dialog), dialog_(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &dialog_ && !queued_
+            && (event->type() == QEvent::Show || event->type() == QEvent::Resize
+                || event->type() == QEvent::Move)) {
+            queued_ = true; // once the window system has the new size
+            QTimer::singleShot(0, this, [this] {
+                queued_ = false;
+                pullOnScreen();
+            });
+        }
+        return false;
+    }
+
+private:
+    void pullOnScreen()
+    {
+        if (!dialog_.isVisible() || !dialog_.screen())
+            return;
+        const QRect room = dialog_.screen()->availableGeometry();
+        QRect frame = dialog_.frameGeometry();
+        if (frame == dialog_.geometry() && dialog_.parentWidget()) {
+            // Not framed yet: the frame of the window it belongs to is the guess.
+            const QWidget& window = *dialog_.parentWidget()->window();
+            const QRect outer = window.frameGeometry(), inner = window.geometry();
+            frame.adjust(outer.left() - inner.left(), outer.top() - inner.top(),
+                outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        }
+        if (room.contains(frame))
+            return;
+        dialog_.move(std::clamp(frame.left(), room.left(),
+                         std::max(room.left(), room.right() + 1 - frame.width())),
+            std::clamp(
+                frame.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height())));
+    }
+
+    QWidget& dialog_;
+    bool queued_ = false;
+};
+
+} // namespace
+
 bool QtPlatform::KeepAboveStayingOnTop(QWidget& dialog)
 {
+    new KeepsOnScreen(dialog);
     for (const QWidget* window : QApplication::topLevelWidgets()) {
         if (window != &dialog && window->isVisible()
             && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
             dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+            new OthersGiveWay(dialog);
             return true;
         }
     }

@@ -4,6 +4,8 @@
 
 #include "Platform.h"
 
+#include <QString>
+
 class QWidget;
 
 namespace vorida {
@@ -33,7 +35,9 @@ public:
     static QWidget* DialogParent();
 
     // A dialog about to open goes above the program's windows that stay on top (the search
-    // dialog) while one of them is shown: it then stays on top itself. True when it does.
+    // dialogs) while one of them is shown: it then stays on top itself, and while it is shown
+    // the others do not. True when it does. In every case the dialog stays whole on its
+    // screen, also when it grows.
     static bool KeepAboveStayingOnTop(QWidget& dialog);
 
     // While one lives, the boxes belong to `window` (one just brought to the front, which the
@@ -49,6 +53,12 @@ public:
     private:
         QWidget* previous_;
     };
+
+    // The file dialog's size and type columns in Polish: "1 bajt", "3 bajty", "88 bajtów" (from
+    // a kilobyte on, the locale's units); the run's result files ("*.1") as "Plik wyników",
+    // any other type as `shown`.
+    static QString PolishFileSize(qint64 bytes);
+    static QString PolishFileType(const QString& fileName, const QString& shown);
 
     // Registers the Windows fonts the windows name ("MS Sans Serif", "Tahoma") from the
     // fonts-wine package when fontconfig does not know them. Safe to call more than once.

@@ -7,18 +7,49 @@
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace editortest {
+
+// The one way the editor's tests meet a modal dialog: `open` shows it and returns when it is
+// answered; meanwhile, from inside the dialog's event loop, `look` runs on it once `ready`
+// holds for it (up to 15 s; without `ready`, once it is shown). A dialog `look` leaves open is
+// then closed as Esc closes it. False when no dialog came up.
+inline bool withNextDialog(const std::function<void()>& open,
+    const std::function<void(QWidget&)>& look, const std::function<bool(QWidget&)>& ready = {})
+{
+    bool came = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = nullptr;
+        const auto shown = [&] {
+            dialog = QApplication::activeModalWidget();
+            return dialog && dialog->isVisible();
+        };
+        if (!QTest::qWaitFor(shown, 15000))
+            return;
+        came = true;
+        if (ready)
+            (void)QTest::qWaitFor([&] { return shown() && ready(*dialog); }, 15000);
+        QPointer<QWidget> watched(dialog);
+        look(*dialog);
+        if (watched && watched->isVisible())
+            QMetaObject::invokeMethod(watched, "reject", Qt::QueuedConnection);
+    });
+    open();
+    return came;
+}
 
 inline QByteArray readBytes(const QString& path)
 {

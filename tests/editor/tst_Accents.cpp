@@ -52,7 +52,7 @@ void tst_Accents::initTestCase()
     QVERIFY(QTest::qWaitForWindowActive(window_));
     area_->setFocus();
     QVERIFY(area_->LineCount() > kFarLine);
-    QTest::qWait(300);
+    window_->repaint();
 }
 
 void tst_Accents::cleanupTestCase()
@@ -63,13 +63,21 @@ void tst_Accents::cleanupTestCase()
 QImage tst_Accents::lineOnScreen(int line, int caretLine)
 {
     area_->SetCaret(caretLine, 1);
-    QTest::qWait(600); // the caret blinks (every 500 ms): its line is redrawn on its own
+    QWidget* view = area_->viewport();
+    window_->repaint();
+    // As the caret blinks: its line alone is drawn again, across the whole width.
+    const long caret = area_->CaretPosition();
+    view->repaint(0,
+        static_cast<int>(
+            area_->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)),
+        view->width(),
+        static_cast<int>(area_->SendScintilla(
+            QsciScintillaBase::SCI_TEXTHEIGHT, static_cast<unsigned long>(caretLine - 1))));
     const long start = area_->PositionAt(line - 1, 0);
     const int y = static_cast<int>(
         area_->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, start));
     const int height = static_cast<int>(area_->SendScintilla(
         QsciScintillaBase::SCI_TEXTHEIGHT, static_cast<unsigned long>(line - 1)));
-    QWidget* view = area_->viewport();
     const QPoint origin = view->mapTo(window_, QPoint(0, y));
     // Only the text's first 120 pixels: clear of the caret at column 1.
     return window_->screen()

@@ -7,6 +7,7 @@
 #include "QtPlatform.h"
 #include "QtStartup.h"
 #include "Szukaj.h"
+#include "XDesktop.h"
 #include "Zamien.h"
 
 #include <QApplication>
@@ -14,45 +15,15 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTimer>
 
 #include <functional>
 
 using namespace vorida;
 using namespace vorida::editor;
 using namespace editortest;
+using namespace xdesktop;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(5000);
-    return QString::fromLatin1(process.readAllStandardOutput());
-}
-
-// The window ids an X property of `window` (or of the root) lists, in order.
-QList<WId> windowsOf(const QString& property, WId window = 0)
-{
-    QStringList args;
-    if (window)
-        args << QStringLiteral("-id") << QString::number(window);
-    else
-        args << QStringLiteral("-root");
-    args << property;
-    const QString out = run(QStringLiteral("xprop"), args);
-    QList<WId> ids;
-    const qsizetype hash = out.indexOf(QLatin1Char('#'));
-    if (hash < 0)
-        return ids;
-    static const QRegularExpression hex(QStringLiteral("0x[0-9a-f]+"));
-    for (const auto& match : hex.globalMatch(out.mid(hash)))
-        ids << match.captured().toULongLong(nullptr, 16);
-    return ids;
-}
 
 // What the window manager showed of the box the program opened.
 struct Seen
@@ -95,13 +66,7 @@ void tst_OnTop::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server with openbox (under-openbox.sh)");
-    QElapsedTimer waited;
-    waited.start();
-    while (windowsOf(QStringLiteral("_NET_SUPPORTING_WM_CHECK")).isEmpty()) {
-        if (waited.elapsed() > 10000)
-            QFAIL("no window manager came up");
-        QTest::qWait(100);
-    }
+    QVERIFY2(windowManagerUp(), "no window manager came up");
     StartWindowedApplication(); // the title, Qt's Polish texts, the fonts
     scope_ = std::make_unique<ScopedPlatform>(platform_);
     main_ = new QDialog;
@@ -131,45 +96,36 @@ void tst_OnTop::cleanupTestCase()
 Seen tst_OnTop::look(const std::function<void()>& open)
 {
     Seen seen;
-    QTimer::singleShot(0, [this, &seen] {
-        QElapsedTimer waited;
-        waited.start();
-        QWidget* box = nullptr;
-        while (waited.elapsed() < 5000) {
-            box = QApplication::activeModalWidget();
-            if (box && box->isVisible()) {
-                const QList<WId> stacking = windowsOf(QStringLiteral("_NET_CLIENT_LIST_STACKING"));
-                const QList<WId> active = windowsOf(QStringLiteral("_NET_ACTIVE_WINDOW"));
-                const qsizetype mine = stacking.indexOf(box->winId());
-                seen.opened = mine >= 0;
-                seen.aboveSearch = mine > stacking.indexOf(search_->winId());
-                seen.onTop = !stacking.isEmpty() && stacking.constLast() == box->winId();
-                seen.focused = !active.isEmpty() && active.constFirst() == box->winId();
-                if (seen.onTop && seen.focused)
-                    break;
+    const auto placed = [this, &seen](QWidget& box) {
+        const QList<qulonglong> order = stacking();
+        const qsizetype mine = order.indexOf(box.winId());
+        seen.opened = mine >= 0;
+        seen.aboveSearch = mine > order.indexOf(search_->winId());
+        seen.onTop = !order.isEmpty() && order.constLast() == box.winId();
+        seen.focused = activeWindow() == box.winId();
+        return seen.onTop && seen.focused;
+    };
+    withNextDialog(
+        open,
+        [&seen](QWidget& box) {
+            const QList<qulonglong> owner
+                = numbersOf(QStringLiteral("WM_TRANSIENT_FOR"), box.winId());
+            seen.owner = owner.isEmpty() ? 0 : owner.constFirst();
+            // VORIDA_ZRZUTY=DIR: the screen with the close question, for the docs.
+            const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
+            if (!shots.isEmpty()
+                && QLatin1String(QTest::currentDataTag()) == "the close question") {
+                settle(box);
+                run(QStringLiteral("import"),
+                    { QStringLiteral("-window"), QStringLiteral("root"),
+                        shots + QStringLiteral("/box-above-search.png") });
             }
-            QTest::qWait(50);
-        }
-        if (!box)
-            return;
-        const QList<WId> owner = windowsOf(QStringLiteral("WM_TRANSIENT_FOR"), box->winId());
-        seen.owner = owner.isEmpty() ? 0 : owner.constFirst();
-        // VORIDA_ZRZUTY=DIR: the screen with the close question, for the docs.
-        const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
-        if (!shots.isEmpty() && QLatin1String(QTest::currentDataTag()) == "the close question") {
-            QTest::qWait(500); // drawn
-            run(QStringLiteral("import"),
-                { QStringLiteral("-window"), QStringLiteral("root"),
-                    shots + QStringLiteral("/box-above-search.png") });
-        }
-        QPointer<QWidget> watched(box);
-        run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
-        QTRY_VERIFY_WITH_TIMEOUT(!watched || !watched->isVisible(), 3000);
-        seen.closedByEsc = !watched || !watched->isVisible();
-        if (watched && watched->isVisible()) // the key went elsewhere: close it all the same
-            QMetaObject::invokeMethod(watched, "reject", Qt::QueuedConnection);
-    });
-    open();
+            QPointer<QWidget> watched(&box);
+            run(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("Escape") });
+            seen.closedByEsc
+                = QTest::qWaitFor([&] { return !watched || !watched->isVisible(); }, 3000);
+        },
+        placed);
     return seen;
 }
 
@@ -237,7 +193,7 @@ void tst_OnTop::boxesComeUpAboveTheSearchDialog()
         // VORIDA_ZRZUTY=DIR: the screen with the replace dialog, for the docs.
         const QString shots = qEnvironmentVariable("VORIDA_ZRZUTY");
         if (!shots.isEmpty()) {
-            QTest::qWait(500); // drawn
+            settle(*replace);
             run(QStringLiteral("import"),
                 { QStringLiteral("-window"), QStringLiteral("root"),
                     shots + QStringLiteral("/replace-dialog.png") });

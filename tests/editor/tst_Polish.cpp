@@ -12,24 +12,23 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <system_error>
 
 using namespace vorida;
 using namespace vorida::editor;
+using editortest::withNextDialog;
 
 namespace {
 
-// Runs `look` on the next modal box, then closes it with Esc.
-void onNextBox(std::function<void(QMessageBox&)> look)
+// `look` at a message box (as withNextDialog's look).
+std::function<void(QWidget&)> asBox(std::function<void(QMessageBox&)> look)
 {
-    QTimer::singleShot(0, [look] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    return [look](QWidget& dialog) {
+        auto* box = qobject_cast<QMessageBox*>(&dialog);
         QVERIFY(box);
         look(*box);
-        box->reject();
-    });
+    };
 }
 
 QString failure(const std::function<void()>& operation)
@@ -73,14 +72,15 @@ private slots:
         StartWindowedApplication();
         QtPlatform platform;
         QStringList seen;
-        onNextBox([&](QMessageBox& box) {
-            seen << box.windowTitle();
-            for (QAbstractButton* button : box.buttons())
-                seen << button->text().remove(QLatin1Char('&'));
-        });
-        platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie");
-        onNextBox([&](QMessageBox& box) { seen << box.windowTitle(); });
-        platform.ShowMessage("Tekstu nie znaleziono.");
+        QVERIFY(withNextDialog(
+            [&] { platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie"); },
+            asBox([&](QMessageBox& box) {
+                seen << box.windowTitle();
+                for (QAbstractButton* button : box.buttons())
+                    seen << button->text().remove(QLatin1Char('&'));
+            })));
+        QVERIFY(withNextDialog([&] { platform.ShowMessage("Tekstu nie znaleziono."); },
+            asBox([&](QMessageBox& box) { seen << box.windowTitle(); })));
         seen.sort();
         QCOMPARE(seen, QStringList({ "Anuluj", "Nie", "Ostrzeżenie", "Tak", "Vorida" }));
     }
@@ -117,6 +117,29 @@ private slots:
         QCOMPARE(QCoreApplication::translate(c.constData(), s.constData()), polish);
     }
 
+    // The file dialog's sizes with the Polish plural, and the result files' type.
+    void fileDialogColumns_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("size");
+        for (const auto& [bytes, size] : std::initializer_list<std::pair<qint64, const char*>> {
+                 { 0, "0 bajtów" }, { 1, "1 bajt" }, { 2, "2 bajty" }, { 4, "4 bajty" },
+                 { 5, "5 bajtów" }, { 12, "12 bajtów" }, { 14, "14 bajtów" }, { 22, "22 bajty" },
+                 { 88, "88 bajtów" }, { 112, "112 bajtów" }, { 1023, "1023 bajty" } })
+            QTest::newRow(size) << bytes << QString::fromUtf8(size);
+    }
+    void fileDialogColumns()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, size);
+        QCOMPARE(QtPlatform::PolishFileSize(bytes), size);
+        QCOMPARE(
+            QtPlatform::PolishFileType(QStringLiteral("xy2000.1"), QStringLiteral("Manual page")),
+            QStringLiteral("Plik wyników"));
+        QCOMPARE(QtPlatform::PolishFileType(QStringLiteral("Raport.txt"), QStringLiteral("x")),
+            QStringLiteral("x"));
+    }
+
     // Our own errors show their Polish text; any other failure shows as an internal error.
     void failuresShownByKind()
     {
@@ -138,14 +161,15 @@ private slots:
         QtPlatform platform;
         QList<QMessageBox::Icon> icons;
         const auto icon = [&icons](QMessageBox& box) { icons << box.icon(); };
-        onNextBox(icon);
-        platform.ShowError("Brak miejsca na dysku.");
-        onNextBox(icon);
-        platform.ShowMessage("Tekstu nie znaleziono.");
-        onNextBox(icon);
-        platform.AskOkCancel("Koniec pliku. Szukać od początku?", "TELLAR Edytor");
-        onNextBox(icon);
-        platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie");
+        QVERIFY(withNextDialog([&] { platform.ShowError("Brak miejsca na dysku."); }, asBox(icon)));
+        QVERIFY(
+            withNextDialog([&] { platform.ShowMessage("Tekstu nie znaleziono."); }, asBox(icon)));
+        QVERIFY(withNextDialog(
+            [&] { platform.AskOkCancel("Koniec pliku. Szukać od początku?", "TELLAR Edytor"); },
+            asBox(icon)));
+        QVERIFY(withNextDialog(
+            [&] { platform.AskYesNoCancel("Plik nie został zapisany. Zapisać?", "Ostrzeżenie"); },
+            asBox(icon)));
         QCOMPARE(icons,
             QList<QMessageBox::Icon>({ QMessageBox::Critical, QMessageBox::NoIcon,
                 QMessageBox::NoIcon, QMessageBox::Warning }));

@@ -1,5 +1,6 @@
 // The editor window with its file: OpenFile, byte-exact round trips, "Otwórz", "Zapisz",
 // "Wyczyść", the modified flag and the close question, and saves that fail.
+#include "Cascade.h"
 #include "Cp1250.h"
 #include "EditorTestSupport.h"
 #include "Szukaj.h"
@@ -298,6 +299,74 @@ private slots:
         frame->ToolbarButton9711Click(); // the text back, and with it the flag
         QCOMPARE(text(*area()), QStringLiteral("c\n"));
         QVERIFY(area()->Modified());
+    }
+
+    // The flag follows the undo history: undo or redo back to the text as loaded or saved
+    // clears it, and closing then asks nothing. Steps: t types a letter, u and r undo and redo,
+    // s saves, o brings in another file ("Otwórz"), w is "Wyczyść".
+    void modifiedFollowsTheSavedText_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("typed and undone") << "tu" << false;
+        QTest::newRow("typed twice, both undone") << "ttuu" << false;
+        QTest::newRow("typed, undone, redone") << "tur" << true;
+        QTest::newRow("saved, typed, undone") << "tstu" << false;
+        QTest::newRow("saved, then undone past it") << "tsu" << true;
+        QTest::newRow("saved, undone past it, redone") << "tsur" << false;
+        QTest::newRow("Otwórz over edits, both undone") << "touu" << false;
+        QTest::newRow("Otwórz over nothing, typed, undone") << "otu" << true;
+        QTest::newRow("Wyczyść undone") << "wu" << true;
+        QTest::newRow("Wyczyść undone and redone") << "wur" << false;
+    }
+    void modifiedFollowsTheSavedText()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, modified);
+        writeBytes(path("f"), "abc\r\n");
+        writeBytes(path("inny"), "inny\r\n");
+        open(path("f"));
+        TEdytorFrame* frame = window->Frame();
+        for (const QChar step : steps) {
+            switch (step.unicode()) {
+            case 't':
+                typeText(area(), QStringLiteral("x"));
+                break;
+            case 'u':
+                frame->ToolbarButton9711Click();
+                break;
+            case 'r':
+                area()->redo();
+                break;
+            case 's':
+                QVERIFY(frame->SaveFile());
+                break;
+            case 'o':
+                platform->ChosenFiles = { path("inny").toStdString() };
+                frame->ToolbarButton975Click();
+                break;
+            case 'w':
+                frame->ToolbarButton974Click();
+                break;
+            }
+        }
+        QCOMPARE(area()->Modified(), modified);
+        QCOMPARE(window->findChild<QLabel*>("Zmieniony")->isVisibleTo(window), modified);
+        QCOMPARE(tryClose(), !modified); // Cancel to the question, when asked
+        QCOMPARE(platform->Log.size(), size_t(modified ? 1 : 0) + steps.count(u'o'));
+    }
+
+    // "zmieniony" beside the twelve buttons, none covered, at the window's own width.
+    void zmienionyCoversNoButton()
+    {
+        open(path("f"));
+        window->show();
+        area()->SetModified(true);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->width(), 447);
+        const auto* label = window->findChild<QLabel*>("Zmieniony");
+        QVERIFY(label->isVisible());
+        QVERIFY(label->mapTo(window, QPoint(0, 0)).x() >= 12 * 25);
     }
 
     // "Wyczyść" and "Otwórz" over unsaved edits are one undo step each: Ctrl+Z gives the text
@@ -708,6 +777,42 @@ private slots:
         QVERIFY(lastText(*platform).contains("tylko do odczytu"));
         QCOMPARE(readBytes(path("xy_LOK")), QByteArray("tekst\r\n"));
         QFile::setPermissions(path("xy_LOK"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // Where a new editor goes on a 1280 x 1024 screen, frames of 449 x 371: the open editors
+    // at their real places, which the window manager may have nudged from the asked ones.
+    void cascadePlaces_data()
+    {
+        QTest::addColumn<QList<QPoint>>("taken"); // the last is the last opened
+        QTest::addColumn<QPoint>("place");
+        const QPoint first(831, 653); // the screen's bottom right corner
+        QTest::newRow("the first") << QList<QPoint>() << first;
+        QTest::newRow("one step on") << QList<QPoint> { { 100, 100 } } << QPoint(128, 128);
+        QTest::newRow("past the edge: the top-left corner")
+            << QList<QPoint> { first } << QPoint(0, 0);
+        QTest::newRow("pushed back 5 px by the window manager")
+            << QList<QPoint> { { 0, 0 }, { 831, 653 }, { 826, 648 } } << QPoint(28, 28);
+        QTest::newRow("the next step taken: the one after")
+            << QList<QPoint> { { 56, 56 }, { 0, 0 } } << QPoint(28, 28);
+        QTest::newRow("a diagonal full: the next one right") << QList<QPoint> { { 0, 0 },
+            { 28, 28 }, { 56, 56 }, { 84, 84 }, { 112, 112 }, { 140, 140 }, { 168, 168 },
+            { 196, 196 }, { 224, 224 }, { 252, 252 }, { 280, 280 }, { 308, 308 }, { 336, 336 },
+            { 364, 364 }, { 392, 392 }, { 420, 420 }, { 448, 448 }, { 476, 476 }, { 504, 504 },
+            { 532, 532 }, { 560, 560 }, { 588, 588 }, { 616, 616 }, { 644, 644 }, { 831, 653 } }
+                                                             << QPoint(28, 0);
+    }
+    void cascadePlaces()
+    {
+        QFETCH(QList<QPoint>, taken);
+        QFETCH(QPoint, place);
+        CascadeRoom room;
+        room.Screen = QRect(0, 0, 1280, 1024);
+        room.Frame = QSize(449, 371);
+        room.First = QPoint(831, 653);
+        room.Taken = taken;
+        if (!taken.isEmpty())
+            room.Last = taken.constLast();
+        QCOMPARE(CascadePlace(room), place);
     }
 
     void ownerClosingTakesEditorsWithoutAsking()

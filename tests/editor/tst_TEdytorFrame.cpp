@@ -151,12 +151,22 @@ private slots:
         QCOMPARE(text(*area), QStringLiteral("abcd"));
     }
 
+    // Shift+Insert pastes as Ctrl+V does.
+    void ctrlVWithTabsExpandsTheWholeText_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier);
+        QTest::newRow("Shift+Insert") << int(Qt::Key_Insert) << int(Qt::ShiftModifier);
+    }
     void ctrlVWithTabsExpandsTheWholeText()
     {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
         setText(*area, "\tab|cd\nx\ty");
         area->SetCaret(1, 12); // after "\tab|", display column 11
         QApplication::clipboard()->setText("P\tQ");
-        QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(area, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(text(*area), QStringLiteral("        ab|P    Qcd\nx       y"));
         QCOMPARE(area->CaretLine(), 1);
         QCOMPARE(area->CaretColumn(), 12);
@@ -304,9 +314,9 @@ private slots:
         QTest::newRow("Ctrl+C, menu paste on line 4") << "ctrl+c, menu"
                                                       << "L1\nL2\nL3\nL2\nL3\nL4"
                                                       << "L2\nL3\n";
-        QTest::newRow("Shift+Insert of a part line") << "shift+insert"
-                                                     << "L1\nX\tY\nL2\nL3\nL4"
-                                                     << "X\tY";
+        QTest::newRow("Shift+Insert of a part line, as Ctrl+V") << "shift+insert"
+                                                                << "L1\nX       Y\nL2\nL3\nL4"
+                                                                << "X\tY";
         QTest::newRow("Ctrl+V of a part line with a tab") << "ctrl+v"
                                                           << "L1\nX       Y\nL4"
                                                           << "X\tY";

@@ -58,7 +58,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("with");
-        QTest::addColumn<QString>("options"); // c case, w whole words, s selection only
+        QTest::addColumn<QString>("options"); // c case, w whole words, s selection only, and
+                                              // the selection mode: l whole lines, r column
         QTest::addColumn<int>("selectFrom"); // characters; -1: no selection
         QTest::addColumn<int>("selectTo");
         QTest::addColumn<QString>("expected");
@@ -90,6 +91,23 @@ private slots:
                                         << "."
                                         << "s" << 4 << 7 << "a,a\na.a\na,a"
                                         << "Zamieniono: 1.";
+        QTest::newRow("selection only, whole lines: the lines touched")
+            << "a,a\na,a\na,a\na,a"
+            << ","
+            << "."
+            << "sl" << 6 << 9 << "a,a\na.a\na.a\na,a"
+            << "Zamieniono: 2.";
+        QTest::newRow("selection only, column: the x column only")
+            << "1 2,5 3,5\n2 4,5 5,5\n3 6,5 7,5\n4 8,5 9,5"
+            << ","
+            << "."
+            << "sr" << 2 << 25 << "1 2.5 3,5\n2 4.5 5,5\n3 6.5 7,5\n4 8,5 9,5"
+            << "Zamieniono: 3.";
+        QTest::newRow("selection only, column, growing") << "a,a,\nb,b,\nc,c,"
+                                                         << ","
+                                                         << ";;"
+                                                         << "sr" << 1 << 12 << "a;;a,\nb;;b,\nc;;c,"
+                                                         << "Zamieniono: 3.";
         QTest::newRow("selection option without a selection: whole text")
             << "a,a\na,a"
             << ","
@@ -131,9 +149,17 @@ private slots:
 
         setText(*area, text);
         const QString before = editortest::text(*area);
-        if (selectFrom >= 0)
-            area->SendScintilla(QsciScintillaBase::SCI_SETSEL,
-                before.left(selectFrom).toUtf8().size(), before.left(selectTo).toUtf8().size());
+        const long from = before.left(selectFrom).toUtf8().size();
+        const long to = before.left(selectTo).toUtf8().size();
+        if (options.contains(u'r')) {
+            area->SetSelectionMode(TextArea::SelectionMode::Column);
+            area->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, from);
+            area->SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, to);
+        } else if (selectFrom >= 0) {
+            if (options.contains(u'l'))
+                area->SetSelectionMode(TextArea::SelectionMode::Lines);
+            area->SendScintilla(QsciScintillaBase::SCI_SETSEL, from, to);
+        }
         fill(what, with, options);
         dialog->ZamienWszystkoClick();
 
@@ -142,11 +168,52 @@ private slots:
         if (expected == before)
             return;
         QVERIFY(area->Modified());
-        if (selectFrom >= 0) // the selection now holds the replaced text
+        if (selectFrom >= 0 && !options.contains(u'r') && !options.contains(u'l'))
+            // the selection now holds the replaced text
             QCOMPARE(area->selectedText(), expected.mid(selectFrom, selectTo - selectFrom));
         area->undo(); // one step back to the text before, and no step left
         QCOMPARE(editortest::text(*area), before);
         QVERIFY(!area->isUndoAvailable());
+    }
+
+    // "Zamień wszystko", its undo (Ctrl+Z) and redo leave the caret on its line and column and
+    // the view where it was.
+    void replaceAllKeepsTheViewAndTheCaret()
+    {
+        QString lines;
+        for (int i = 1; i <= 300; ++i)
+            lines += QStringLiteral("%1 28456,78 5601,20\n").arg(i);
+        setText(*area, lines);
+        frame->resize(447, 320);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        area->setFocus();
+        area->SetCaret(150, 9);
+        area->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 140);
+        const auto kept = [this] {
+            return area->CaretLine() == 150 && area->CaretColumn() == 9
+                && area->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE) == 140;
+        };
+        fill(QStringLiteral(","), QStringLiteral("."), QString());
+        dialog->ZamienWszystkoClick();
+        QVERIFY(!editortest::text(*area).contains(u','));
+        QVERIFY(kept());
+        QTest::keyClick(area, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editortest::text(*area), lines);
+        QVERIFY(kept());
+        QVERIFY(!area->Modified()); // back to the text as loaded
+        area->redo();
+        QVERIFY(!editortest::text(*area).contains(u','));
+        QVERIFY(kept());
+        QVERIFY(area->Modified());
+    }
+
+    void escapeHidesTheDialog()
+    {
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog->Edit1, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
     }
 
     void zamienGoesHitByHit()

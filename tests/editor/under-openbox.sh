@@ -12,7 +12,13 @@ done
 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     openbox --sm-disable >/dev/null 2>&1 &
     wm=$!
-    sleep 1 # its first windows must meet it ready
+    # Its first windows must meet it ready: wait (up to 10 s) until it announces itself.
+    tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+        tries=$((tries + 1))
+        [ $tries -gt 200 ] && break
+        sleep 0.05
+    done
     QT_QPA_PLATFORM=xcb "$@"
     status=$?
     kill $wm 2>/dev/null
