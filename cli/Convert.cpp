@@ -232,9 +232,8 @@ ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFil
         // itself is going there.
         const bool resultOnStandardOutput = IsStandardStream(files.Result);
         messages.Release(outcome.Complete && !resultOnStandardOutput ? io.Out : io.Err);
+        // The failure message names the file and the reason itself.
         if (!outcome.Complete) {
-            if (!outcome.Failure.empty())
-                io.Err << outcome.Failure << '\n';
             if (resultOnStandardOutput)
                 standardOutputFailureReported();
             status = ExitStatus::Failure;
@@ -284,6 +283,9 @@ ExitStatus convert(VerbStreams& io, const Options& o)
         runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
     if (const auto refused = refuseClashes(io, area, runs))
         return *refused;
+    settings.OtherInputs = { area };
+    for (const RunFiles& f : runs)
+        settings.OtherInputs.push_back(f.Input);
     const ExitStatus status = runAll(io, runArea, runs, settings, messages, defectPrefix);
     if (status == ExitStatus::Ok && o.Strict && defects > 0)
         return ExitStatus::Shortfall;

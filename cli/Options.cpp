@@ -85,6 +85,10 @@ std::optional<Options> parseOptions(
     for (size_t i = 0; i < args.size(); ++i) {
         std::string a = args[i];
         if (a.empty() || a[0] != '-' || a == "-") {
+            if (a.empty()) {
+                usage(io, verb, "Pusta nazwa pliku.");
+                return std::nullopt;
+            }
             if (quoteSwallowed(a)) {
                 usage(io, verb, a + "\n" + kQuoteHelp);
                 return std::nullopt;
@@ -117,6 +121,10 @@ std::optional<Options> parseOptions(
             return std::nullopt;
         }
         const std::string value = attached ? *attached : args[++i];
+        if (spec->Path && value.empty()) {
+            usage(io, verb, "Opcja " + a + ": pusta nazwa pliku lub katalogu.");
+            return std::nullopt;
+        }
         if (spec->Path && quoteSwallowed(value)) {
             usage(io, verb, "Opcja " + a + ": " + value + "\n" + kQuoteHelp);
             return std::nullopt;

@@ -73,6 +73,14 @@ std::string RefusalText(AreaFitStatus status)
     return {};
 }
 
+std::string FailureMessage(std::int64_t line, const std::string& failure)
+{
+    std::string text = kLineError + std::to_string(line);
+    if (!failure.empty())
+        text += "\r" + failure;
+    return text;
+}
+
 std::string InternalErrorText(const std::exception& e)
 {
     return std::string(kInternalError) + e.what();
@@ -110,6 +118,21 @@ std::uint64_t inputSizeOf(const std::string& input)
     return sizeError ? 0 : size;
 }
 
+// The inputs, as opened, guarded against both outputs: checked again as each output is created
+// and takes its place, so that a link planted at an output while the input was being opened (a
+// FIFO waits for its writer) cannot turn an input into an output.
+void guardOutputs(const LineReader& input, const std::string& inputPath,
+    const std::vector<std::string>& others, OutputFile& report, OutputFile& result)
+{
+    std::vector<GuardedInput> guards;
+    for (const std::string& other : others)
+        GuardInput(guards, other);
+    if (FileIdentity opened; input.Identity(opened))
+        guards.push_back({ opened, inputPath });
+    report.Guard(guards);
+    result.Guard(guards);
+}
+
 // Opens the report, the input and the result file, converts the lines from one into the others
 // and closes them, then shows the closing message or the line of the failure.
 RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSettings& s,
@@ -134,7 +157,7 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         result.Abandon();
         input.Close();
         tell(RunProgress::Stage::Finished);
-        platform.ShowError(kLineError + std::to_string(counts.LinesRead));
+        platform.ShowError(FailureMessage(counts.LinesRead, outcome.Failure));
         return outcome;
     };
     try {
@@ -150,6 +173,7 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         OpenOutput(report, files.Report, mode);
         report.Write(ReportHeader(area.Name, inCode, outCode, runDate(platform)));
         input.Open(files.Input);
+        guardOutputs(input, files.Input, s.OtherInputs, report, result);
         OpenOutput(result, files.Result, mode);
         const LineConversion lines { &fit,
             s.LocalToNational ? area.Extents.Local : area.Extents.National, s.Digits,
@@ -165,9 +189,8 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         report.Write(ReportClosing(counts));
         report.Flush();
         if (mode == WriteMode::WholeOrNothing) {
-            // The files take their places before success is reported.
-            report.Close();
-            result.Close();
+            // The files take their places, as one outcome, before success is reported.
+            CloseTogether(report, result);
         }
     } catch (const LineFileError& e) {
         return fail(e.what()); // the file and the system's reason

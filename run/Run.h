@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorida {
 
@@ -71,6 +72,10 @@ inline constexpr const char* kSingularFit
     = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
       "transformacji. Przeliczenie nie zostało wykonane.";
 
+// The failure message of a run: kLineError with the line, and the file and the reason (or
+// what else went wrong) on the next line when known.
+std::string FailureMessage(std::int64_t line, const std::string& failure);
+
 // A failure that is none of the program's own errors (no memory, a fault of the program):
 // kInternalError and the failure's own text.
 inline constexpr const char* kInternalError = "Błąd wewnętrzny programu: ";
@@ -97,6 +102,9 @@ struct RunSettings
     // failure the old files stay as they were), a FIFO read as a stream, a folder given as the
     // input refused with its reason. Off: the window's way.
     bool CommandLineFiles = false;
+    // Other files the run must never write (the area file), by their identity when the run
+    // opens its outputs.
+    std::vector<std::string> OtherInputs;
     // Called on the calling thread as the run goes on (RunProgress); empty for none.
     std::function<void(const RunProgress&)> Progress;
     // Told of each defective point line as the run writes it; empty for none.

@@ -277,8 +277,9 @@ TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
 TEST_P(BadPointFile, FullDiskUnderTheReport)
 {
     FullDisk full(dir / "Raport.txt");
-    EXPECT_EQ(
-        Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"), std::vector<std::string> { "Błąd. Linia 3" });
+    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"),
+        std::vector<std::string> {
+            FailureMessage(3, WriteFailureText(dir / "Raport.txt", ENOSPC)) });
 }
 
 // The directory's name reaches the missing-input message as the system spells it: UTF-8 as it
@@ -331,7 +332,7 @@ TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
     std::clearerr(stdin);
     EXPECT_FALSE(outcome.Complete);
     EXPECT_EQ(outcome.Failure, ReadFailureText("-", EISDIR));
-    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_EQ(platform.Messages().back(), FailureMessage(0, ReadFailureText("-", EISDIR)));
 #endif
 }
 
