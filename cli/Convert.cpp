@@ -259,16 +259,23 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
     std::string defectPrefix;
-    if (o.Strict || o.Verbose)
-        settings.Defects = [&](std::int64_t line, DefectKind kind) {
-            progress.Wipe();
-            io.Err << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
-                   << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
-                   << '\n';
+    // A line that is not UTF-8 in a UTF-8 input is always named: its name was read as
+    // Windows-1250.
+    const bool named = o.Strict || o.Verbose;
+    settings.Defects = [&, named](std::int64_t line, DefectKind kind) {
+        if (kind != DefectKind::NotUtf8)
             ++defects;
-        };
-    else
-        settings.Defects = [&](std::int64_t, DefectKind) { ++defects; };
+        if (!named && kind != DefectKind::NotUtf8)
+            return;
+        progress.Wipe();
+        io.Err
+            << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
+            << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
+                       : kind == DefectKind::OutsideArea
+                       ? "punkt poza obszarem"
+                       : "uwaga: linia nie w UTF-8 jak reszta pliku, odczytana jako Windows-1250")
+            << '\n';
+    };
 
     // As at the program's start: load the area (a failure shows its message and goes on; the
     // run then refuses).

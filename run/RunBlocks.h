@@ -28,7 +28,9 @@ struct RunProgress
 };
 
 // Why a point line was not converted.
-enum class DefectKind { Unreadable, OutsideArea };
+// NotUtf8 is no defect but a warning: a line of a UTF-8 input that is not UTF-8 (Windows-1250
+// after the part the encoding was found from), read as Windows-1250.
+enum class DefectKind { Unreadable, OutsideArea, NotUtf8 };
 // Told of each defective point line (its number from 1, counting blank lines) once the line
 // has been written, in input order, on the thread that runs the conversion.
 using DefectListener = std::function<void(std::int64_t line, DefectKind kind)>;
