@@ -17,6 +17,7 @@ bool LoadRunArea(const std::string& path, RunArea& area)
 {
     const bool loaded = TPktBIN().LoadPointFile(path, area.Name, area.SystemCode, area.Points);
     area.Extents = ComputeAreaExtents(area.Points);
+    area.Path = path;
     return loaded;
 }
 
@@ -58,10 +59,16 @@ AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse
     return AreaFitStatus::Fitted;
 }
 
-std::string RefusalText(AreaFitStatus status)
+std::string RefusalText(AreaFitStatus status, const std::string& areaPath)
 {
     switch (status) {
     case AreaFitStatus::NoPoints:
+        if (const std::string name = PathText(FileSystemPath(areaPath).filename());
+            !areaPath.empty() && name != kDataFileName) {
+            std::string text = kNoAdjustmentPoints;
+            const std::string fixed = "plik " + std::string(kDataFileName);
+            return text.replace(text.find(fixed), fixed.size(), "plik " + PathForMessage(areaPath));
+        }
         return kNoAdjustmentPoints;
     case AreaFitStatus::TooFewPositions:
         return kTooFewAdjustmentPoints;
@@ -232,7 +239,7 @@ RunOutcome RunConversion(const RunArea& area, const RunFiles& files, const RunSe
     TTrKonfAf fit;
     const AreaFitStatus status = FitArea(fit, area.Points, !settings.LocalToNational);
     if (status != AreaFitStatus::Fitted) {
-        platform.ShowError(RefusalText(status));
+        platform.ShowError(RefusalText(status, area.Path));
         return {};
     }
     return convertFiles(area, files, settings, fit, platform);

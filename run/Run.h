@@ -28,6 +28,7 @@ struct RunArea
     std::string Name; // Windows-1250 bytes as read
     std::int32_t SystemCode = 0;
     TAreaExtents Extents; // of Points (ComputeAreaExtents)
+    std::string Path; // where it was loaded from (LoadRunArea)
 };
 
 // Loads the area file at path into area, with its extents. False after a failure: the points
@@ -56,8 +57,9 @@ enum class AreaFitStatus {
 AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
 
 // The run's words for a refusal (kNoAdjustmentPoints, kTooFewAdjustmentPoints or kSingularFit);
-// empty for Fitted.
-std::string RefusalText(AreaFitStatus status);
+// empty for Fitted. With areaPath, an area file of another name than TRANSPKT.BIN is named by
+// its path.
+std::string RefusalText(AreaFitStatus status, const std::string& areaPath = {});
 
 // The message texts of the run (UTF-8).
 inline constexpr const char* kMissingInput = "Brak pliku wejściowego ";

@@ -219,12 +219,20 @@ refusals)
     printf 'k 0.5 0.5 0.5 0.5\n' >"$work/k.txt"
     printf '@system\t7\n' >"$work/empty.txt"
     printf '@system\t7\na 0 0 0 0\nb 1 0 1 0\nc 0 1 0 1\n' >"$work/three.txt"
+    # pack writes no area file without points: an empty one as another program may leave it.
+    expect_status 1 pack "$work/empty.txt" -o "$work/empty.bin"
+    grep -q 'brak punktów dostosowania; plik obszaru nie został zapisany\.$' "$work/err" \
+        || fail "pack of no points"
+    [ ! -e "$work/empty.bin" ] || fail "pack of no points wrote a file"
+    printf '\0\0\0\0\0\0\0\0\7\0\0\0\0\0\0\0' >"$work/empty.bin"
     for area in empty three; do
-        expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
+        [ $area = empty ] || expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
         expect_status 1 convert "$work/in.txt" --area "$work/$area.bin"
         # The first line: under wine a failing program's status line follows it.
         head -n 1 "$work/err" >"$work/refusal"
         grep -q 'Przeliczenie nie zostało wykonane\.$' "$work/refusal" || fail "$area: convert"
+        # An area file of another name is named as it is.
+        [ $area = three ] || grep -q "(plik .*empty\.bin)" "$work/refusal" || fail "$area: named"
         for verb in "fit" "fit --loo" "verify $work/k.txt" "plot -o $work/x.svg"; do
             # shellcheck disable=SC2086 # the verb's words
             expect_status 1 $verb --area "$work/$area.bin"
