@@ -158,6 +158,10 @@ public:
     size_t Room() const;
     // Hands the buffered bytes to the file.
     void Flush();
+    // The bytes given to Write so far, and those of them the file took (the rest are buffered,
+    // or were lost to a failure).
+    std::uint64_t Appended() const { return written_ + buffer_.size(); }
+    std::uint64_t Written() const { return written_; }
     // Flushes and closes; whole or not at all, the complete file then takes the target's place
     // (Finish, then Commit). A closed file ignores further Close calls.
     void Close();
@@ -192,6 +196,7 @@ private:
     int removalSlot_ = -1, oldSlot_ = -1;
     bool finished_ = false, committed_ = false, inPlace_ = false, existed_ = false;
     std::string buffer_;
+    std::uint64_t written_ = 0;
 };
 
 // Closes both files, which become one outcome: both made whole and checked before either takes

@@ -58,6 +58,7 @@ OutputFile::~OutputFile()
 void OutputFile::Prepare(const std::string& path)
 {
     path_ = path;
+    written_ = 0;
     buffer_.clear();
     buffer_.reserve(kBlock);
     finished_ = committed_ = inPlace_ = existed_ = false;
@@ -194,6 +195,7 @@ void OutputFile::Flush()
         Fail(ENOSPC);
     errno = 0;
     const size_t done = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    written_ += done;
     if (done < buffer_.size()) {
         const int error = errno;
         buffer_.erase(0, done);

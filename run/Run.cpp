@@ -158,10 +158,14 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
     LineReader input;
     // Stops the run at the line of the failure: in place, what was written up to it stays in
     // the files; whole or not at all, the old files stay as they were.
+    // In place, the first line a write failure left out of the files is the line named.
+    WrittenLines written;
     auto fail = [&](std::string failure) {
         outcome.Failure = std::move(failure);
         report.Abandon();
         result.Abandon();
+        if (mode == WriteMode::InPlace)
+            counts.LinesRead = written.FirstMissing(result, report, counts.LinesRead);
         input.Close();
         tell(RunProgress::Stage::Finished);
         platform.ShowError(FailureMessage(counts.LinesRead, outcome.Failure));
@@ -187,7 +191,7 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
             RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
             // A byte-order mark belongs to the file, not to its first point's name: the result
             // file starts with it as the input does, and the input is UTF-8 text.
-            input.SkipPrefix(kUtf8ByteOrderMark) };
+            input.SkipPrefix(kUtf8ByteOrderMark), mode == WriteMode::InPlace ? &written : nullptr };
         if (lines.ByteOrderMark)
             result.Write(kUtf8ByteOrderMark);
         ConvertBlocks(input, lines, inputSize, counts, result, report);

@@ -257,13 +257,14 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
     EXPECT_EQ(ReadFile(dir / "Raport.txt"), Header("LOK.", "2000", local, national));
     std::filesystem::remove(dir / "xy2000.1");
 
-    // A full disk under the result file: no closing lines, no closing message.
+    // A full disk under the result file: no closing lines, no closing message; the line named
+    // is the first whose result line is missing.
     {
         FullDisk full(dir / "xy2000.1");
         EXPECT_FALSE(Run(true));
     }
     EXPECT_EQ(
-        platform.Messages().back(), FailureMessage(3, WriteFailureText(dir / "xy2000.1", ENOSPC)));
+        platform.Messages().back(), FailureMessage(1, WriteFailureText(dir / "xy2000.1", ENOSPC)));
     std::string report = ReadFile(dir / "Raport.txt");
     EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
     EXPECT_NE(report.find("|   2|               2|"), std::string::npos);
