@@ -163,11 +163,29 @@ bool ProcessRunning(long id)
 
 void HoldInterrupts(bool) { }
 
+namespace {
+// The full form of a path: the replacement takes no path relative to the working folder.
+std::wstring fullPath(const std::wstring& path)
+{
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return path;
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n)
+        return path;
+    full.resize(written);
+    return full;
+}
+} // namespace
+
 int RenameOver(const std::string& from, const std::string& to)
 {
     std::wstring wideFrom, wideTo;
     if (!toWide(from, wideFrom) || !toWide(to, wideTo))
         return ENOENT;
+    wideFrom = fullPath(wideFrom);
+    wideTo = fullPath(wideTo);
     // An existing file is replaced keeping its attributes, owner and ACL.
     const DWORD attributes = GetFileAttributesW(wideTo.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

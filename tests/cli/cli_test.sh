@@ -465,11 +465,22 @@ keeping)
     # Every writer against a target that is more than its bytes: write-protected, with a second
     # hard link, a link, a dangling link, an ACL entry, another owner, an empty name. Compared:
     # the status, the message, the bytes, the inode, the mode, the owner, the ACL and the links.
-    [ ${#runner[@]} -eq 0 ] || exit 0
     cd "$work"
     run_cli pack "$examples/TRANSPKT.txt" -o T.BIN >/dev/null 2>&1 || fail "pack"
     cp "$examples/TRANSPKT.txt" T.txt
     cp "$examples/xy_LOK" p
+    # On every system (on Windows through ReplaceFileW): an existing result replaced byte for
+    # byte, a write-protected one (the read-only attribute) refused.
+    printf 'old\r\n' >r.1
+    expect_status 0 convert p --area T.BIN -o r.1
+    cmp -s r.1 "$golden/to-national-2.xy2000.1" || fail "an existing result replaced otherwise"
+    printf 'old\r\n' >ro.1
+    chmod 444 ro.1
+    expect_status 1 convert p --area T.BIN -o ro.1
+    grep -q "^Nie można zapisać pliku ro.1: plik tylko do odczytu$" err || fail "read-only: $(cat err)"
+    [ "$(cat ro.1)" = $'old\r' ] || fail "a read-only result written"
+    [ -z "$(find . -name '*.tmp')" ] || fail "left $(find . -name '*.tmp')"
+    [ ${#runner[@]} -eq 0 ] || exit 0
     mkdir d
     cp T.BIN d/TRANSPKT.BIN
     cp p d/xy_LOK
