@@ -73,8 +73,13 @@ size_t appendNameInCp1250(std::string& out, std::string_view utf8)
 std::int64_t PointLines(const Block& b)
 {
     std::int64_t n = 0;
-    for (size_t i = 0; i < b.Lines(); ++i)
-        n += IsBlankLine(b.Line(i)) ? 0 : 1;
+    for (size_t i = 0; i < b.Lines(); ++i) {
+        std::string_view line = b.Line(i);
+        // A later file's byte-order mark is no part of its line (takeUtf8Line).
+        if (b.Utf8 && line.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
+            line.remove_prefix(kUtf8ByteOrderMark.size());
+        n += IsBlankLine(line) ? 0 : 1;
+    }
     return n;
 }
 
