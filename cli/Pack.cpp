@@ -16,6 +16,24 @@ namespace vorida::cli {
 
 namespace {
 
+// Writes bytes whole (writeWholeFile), checked once more against the inputs as they are now: a
+// link planted at the output while an input was read (a FIFO waits for its writer) cannot turn
+// an input into the output.
+bool writeChecked(
+    VerbStreams& io, const std::string& path, std::string_view bytes, const FilePlan& plan)
+{
+    if (IsStandardStream(path))
+        return writeWholeFile(io, path, bytes);
+    try {
+        io.Out.flush();
+        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing, plan.InputGuards());
+    } catch (const LineFileError& e) {
+        io.Err << e.what() << '\n';
+        return false;
+    }
+    return true;
+}
+
 ExitStatus pack(VerbStreams& io, const Options& o)
 {
     if (o.Operands.size() != 1 || !o.Output)
@@ -76,7 +94,7 @@ ExitStatus pack(VerbStreams& io, const Options& o)
         io.Err << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file)) << '\n';
         return ExitStatus::Failure;
     }
-    return writeWholeFile(io, *o.Output, bytes) ? ExitStatus::Ok : ExitStatus::Failure;
+    return writeChecked(io, *o.Output, bytes, plan) ? ExitStatus::Ok : ExitStatus::Failure;
 }
 
 } // namespace

@@ -88,6 +88,24 @@ ExitStatus draw(VerbStreams& io, const AreaOptions& options, const PreparedArea&
     return ExitStatus::Ok;
 }
 
+// Writes bytes whole (writeWholeFile), checked once more against the inputs as they are now: a
+// link planted at the output while an input was read (a FIFO waits for its writer) cannot turn
+// an input into the output.
+bool writeChecked(
+    VerbStreams& io, const std::string& path, std::string_view bytes, const FilePlan& plan)
+{
+    if (IsStandardStream(path))
+        return writeWholeFile(io, path, bytes);
+    try {
+        io.Out.flush();
+        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing, plan.InputGuards());
+    } catch (const LineFileError& e) {
+        io.Err << e.what() << '\n';
+        return false;
+    }
+    return true;
+}
+
 ExitStatus plot(VerbStreams& io, const Options& o)
 {
     const VerbSpec& verb = plotVerb();
@@ -121,7 +139,7 @@ ExitStatus plot(VerbStreams& io, const Options& o)
     if (const ExitStatus status = draw(io, *options, area, checks, *threads, drawing);
         status != ExitStatus::Ok)
         return status;
-    if (!writeWholeFile(io, *o.Output, drawing.Svg))
+    if (!writeChecked(io, *o.Output, drawing.Svg, plan))
         return ExitStatus::Failure;
     printSummary(io, *o.Output, drawing, area, checks.Points.size());
     return ExitStatus::Ok;

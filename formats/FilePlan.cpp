@@ -177,6 +177,14 @@ std::optional<FilePlan::Clash> FilePlan::FirstClash() const
     return std::nullopt;
 }
 
+std::vector<GuardedInput> FilePlan::InputGuards() const
+{
+    std::vector<GuardedInput> guards;
+    for (const std::string& in : inputs_)
+        GuardInput(guards, in);
+    return guards;
+}
+
 std::string FilePlan::ClashText(const Clash& c)
 {
     auto name = [](const std::string& path) {

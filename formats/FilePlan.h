@@ -71,6 +71,15 @@ bool SameFile(const std::string& a, const std::string& b);
 // True when both paths name one existing file (the system's identity only).
 bool SameExistingFile(const std::string& a, const std::string& b);
 
+// An input a run reads, by its identity when it was opened: no output may be it.
+struct GuardedInput
+{
+    FileIdentity Identity;
+    std::string Path; // for the message
+};
+// The identity of the file at path (links followed), when it exists, appended to inputs.
+void GuardInput(std::vector<GuardedInput>& inputs, const std::string& path);
+
 // The files of one command, gathered before anything is written: an output that is one of the
 // inputs, or another output, would destroy it. The standard streams are never files of the
 // command (but two outputs on standard output clash), and an output that is a device or a
@@ -89,6 +98,9 @@ public:
     std::optional<Clash> FirstClash() const;
     // The message of a clash: both files named, nothing written.
     static std::string ClashText(const Clash& clash);
+    // The inputs as they are now, for the outputs to be checked against once more as they are
+    // written (OutputFile::Guard, WriteWholeFile).
+    std::vector<GuardedInput> InputGuards() const;
 
 private:
     std::vector<std::string> inputs_, outputs_;
@@ -117,15 +129,6 @@ enum class WriteMode {
     // device, a FIFO) is written into.
     WholeOrNothing,
 };
-
-// An input a run reads, by its identity when it was opened: no output may be it.
-struct GuardedInput
-{
-    FileIdentity Identity;
-    std::string Path; // for the message
-};
-// The identity of the file at path (links followed), when it exists, appended to inputs.
-void GuardInput(std::vector<GuardedInput>& inputs, const std::string& path);
 
 // The writer of every output file (the tool's, the window's run, the area window's saves),
 // through a large buffer, in binary mode (line ends are written as given). Every failure
@@ -209,6 +212,7 @@ void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode);
 // Writes bytes to the file, or to standard output for "-"; an empty path is refused. Throws
 // LineFileError. The one call for a program's saves (the tool, the area window's report and
 // picture): WriteWholeFile(path, bytes, WriteMode::WholeOrNothing).
-void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode);
+void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode,
+    const std::vector<GuardedInput>& guards = {});
 
 } // namespace vorida

@@ -469,11 +469,13 @@ void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode)
         file.Create(path, mode);
 }
 
-void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode)
+void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode,
+    const std::vector<GuardedInput>& guards)
 {
     if (path.empty())
         throw LineFileError(WriteFailureText(path, kEmptyNameError));
     OutputFile out;
+    out.Guard(guards);
     OpenOutput(out, path, mode);
     out.Write(bytes);
     out.Close();

@@ -487,6 +487,34 @@ keeping)
     acl=0
     command -v setfacl >/dev/null && setfacl -m u:65534:rw p 2>/dev/null && acl=1
     setfacl -b p 2>/dev/null
+    # A link to the area file planted at the output while the tool waits on a FIFO input: it is
+    # caught as the output is written, and the area file stays.
+    cp T.BIN T.orig
+    cp "$examples/check-points.txt" k.txt
+    mkfifo fifo
+    for verb in convert plot; do
+        printf 'old\r\n' >planted
+        if [ $verb = convert ]; then
+            "$cli" convert fifo --area T.BIN -o planted >out 2>err &
+            feed=p
+        else
+            "$cli" plot --area T.BIN --check fifo -o planted >out 2>err &
+            feed=k.txt
+        fi
+        pid=$!
+        exec 3>fifo # returns once the tool has opened its input
+        rm planted
+        ln -s T.BIN planted
+        cat $feed >&3
+        exec 3>&-
+        wait $pid
+        status=$?
+        [ $status -ne 0 ] || fail "$verb: the planted link written through"
+        grep -q "to plik wejściowy .*T.BIN" err || fail "$verb, planted link: $(cat err)"
+        cmp -s T.BIN T.orig || fail "$verb: the area file overwritten"
+        rm planted
+    done
+    rm fifo
     # writer # target # arguments, OUT standing for the target
     writers='convert#w/r.txt#convert p --area T.BIN -o OUT
 report#w/r.txt#convert p --area T.BIN -o w/other.1 --report OUT
