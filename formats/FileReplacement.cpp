@@ -156,4 +156,20 @@ unsigned PermissionsOf(const std::string& path)
     return ec || !fs::exists(status) ? 0u : static_cast<unsigned>(status.permissions());
 }
 
+namespace {
+thread_local int holds = 0;
+} // namespace
+
+InterruptsHeld::InterruptsHeld()
+{
+    if (holds++ == 0)
+        HoldInterrupts(true);
+}
+
+InterruptsHeld::~InterruptsHeld()
+{
+    if (--holds == 0)
+        HoldInterrupts(false);
+}
+
 } // namespace vorida

@@ -29,11 +29,13 @@ void RemoveFile(const std::string& path, int& slot);
 // The permission bits of a file, 0 when it is missing.
 unsigned PermissionsOf(const std::string& path);
 
-// The signals that end the program wait while a file is being put in place.
-struct InterruptsHeld
+// The signals that end the program wait while files are being put in place; nested holds
+// release them with the outermost.
+class InterruptsHeld
 {
-    InterruptsHeld() { HoldInterrupts(true); }
-    ~InterruptsHeld() { HoldInterrupts(false); }
+public:
+    InterruptsHeld();
+    ~InterruptsHeld();
     InterruptsHeld(const InterruptsHeld&) = delete;
     InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 };

@@ -449,6 +449,8 @@ void CloseTogether(OutputFile& first, OutputFile& second)
         first.Abandon();
         throw;
     }
+    // No ending signal comes between the two.
+    const InterruptsHeld held;
     first.Commit(true);
     try {
         second.Commit(false);
