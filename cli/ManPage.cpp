@@ -45,6 +45,26 @@ std::string verbSection(const VerbRow& verb)
     return page;
 }
 
+// How the tool writes its files (docs/command-line.md says the same at length).
+const char* const kFilesText
+    = "Każdy plik wynikowy powstaje obok swojego miejsca pod nazwą tymczasową\n"
+      "(.NAZWA.PID-HHHH-xxxxxxxx.tmp, z uprawnieniami pliku docelowego od początku) i zajmuje\n"
+      "je dopiero cały; po błędzie i po sygnale kończącym program (także SIGPIPE, SIGQUIT)\n"
+      "plik tymczasowy znika, a stary plik zostaje bajt w bajt. Plik tymczasowy przerwanego\n"
+      "na dobre programu (SIGKILL) usuwa następny zapis tego pliku.\n"
+      ".PP\n"
+      "Zwykły plik użytkownika jest zastępowany przez zmianę nazwy (Windows: ReplaceFileW).\n"
+      "Plik z innymi dowiązaniami twardymi, innego właściciela lub grupy albo z wpisami ACL\n"
+      "jest zapisywany w miejscu: jego stara treść zostaje najpierw skopiowana obok\n"
+      "(.NAZWA.PID-HHHH-xxxxxxxx.old) i wraca po błędzie; i-węzeł, dowiązania, właściciel,\n"
+      "uprawnienia i ACL zostają. Plik chroniony przed zapisem jest odrzucany (\"plik tylko do\n"
+      "odczytu\"). Łącze symboliczne prowadzi do pliku, który jest zastępowany; łącze\n"
+      "wskazujące na brakujący katalog jest odrzucane z nazwą celu.\n"
+      ".PP\n"
+      "Wynik i raport to jeden wynik: oba są sprawdzane przed zajęciem miejsca, a gdy drugi nie\n"
+      "może go zająć, pierwszy wraca. Tuż przed zapisem każdy plik wynikowy jest porównywany z\n"
+      "otwartymi plikami wejściowymi. Pusta nazwa pliku to błąd użycia (kod 2).\n";
+
 std::string manPage()
 {
     std::string page = ".\\\" -*- coding: UTF-8 -*-\n.TH VORIDA\\-CLI 1 \"\" \""
@@ -67,7 +87,8 @@ std::string manPage()
     page += ".SH POLECENIA\n";
     for (const VerbRow* verb : VerbTable())
         page += verbSection(*verb);
-    page += ".SH WSPÓLNE ZASADY\n" + roff(kConventionsText) + ".SH KODY WYJŚCIA\n";
+    page += ".SH WSPÓLNE ZASADY\n" + roff(kConventionsText) + ".SH PLIKI\n" + roff(kFilesText)
+        + ".SH KODY WYJŚCIA\n";
     for (const ExitStatusText& text : ExitStatusTexts())
         page += ".TP\n.B " + std::to_string(static_cast<int>(text.Status)) + "\n" + roff(text.Whole)
             + "\n";

@@ -10,15 +10,18 @@ namespace {
 // letters with their accents (Latin-1 and Latin Extended-A, where every Polish letter lies), the
 // spacing accents of Windows-1250 (ˇ ˘ ˙ ˛ ˝), the general punctuation (dashes, quotes, the
 // ellipsis), the currency and letterlike symbols (€, №, ™), arrows, the mathematical operators
-// (±, ×, −, ≤) and the box drawing and geometric shapes (▲, ●). A Windows-1250 text read as
-// UTF-8 by chance gives other blocks: a capital such as Ó, Ń, Ę or Ć before Ł, Ś, Ź or Ż reads
-// as Latin Extended-B, IPA, Greek or Cyrillic, and three or four high bytes read as Asian
-// scripts or beyond.
+// (±, ×, −, ≤), the box drawing and geometric shapes (▲, ●), the Greek letters of a surveyor's
+// descriptions (φ, λ, Δh) and the byte-order mark that starts each of several files put
+// together. A Windows-1250 text read as UTF-8 by chance gives other blocks: a capital such as Ó,
+// Ń, Ę or Ć before Ł, Ś, Ź or Ż reads as Latin Extended-B, IPA or Cyrillic (Greek would need
+// Í, Î or Ď, which Polish has not), and three or four high bytes read as Asian scripts or
+// beyond.
 bool isPlausible(char32_t c)
 {
     return (c >= 0x00A0 && c <= 0x017F) || (c >= 0x02C6 && c <= 0x02DD)
-        || (c >= 0x2000 && c <= 0x206F) || (c >= 0x20A0 && c <= 0x214F)
-        || (c >= 0x2190 && c <= 0x22FF) || (c >= 0x2500 && c <= 0x25FF);
+        || (c >= 0x0370 && c <= 0x03FF) || c == 0xFEFF || (c >= 0x2000 && c <= 0x206F)
+        || (c >= 0x20A0 && c <= 0x214F) || (c >= 0x2190 && c <= 0x22FF)
+        || (c >= 0x2500 && c <= 0x25FF);
 }
 
 // The Windows-1250 reading of the bytes holds no byte the code page leaves undefined. Control

@@ -7,38 +7,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 namespace vorida {
 
 namespace {
-constexpr size_t kBlock = size_t { 1 } << 20;
-
-WriteFault& writeFault()
-{
-    static WriteFault fault;
-    return fault;
-}
-
 namespace fs = std::filesystem;
-
-// The file a path ends at, links followed; the path itself when it is no link or its link
-// leads nowhere.
-std::string followLinks(const std::string& path)
-{
-    std::error_code ec;
-    const fs::path p = FileSystemPath(path);
-    if (!fs::is_symlink(p, ec))
-        return path;
-    const fs::path target = fs::canonical(p, ec);
-    return ec ? path : PathText(target);
-}
 } // namespace
-
-void SetWriteFault(WriteFault fault)
-{
-    writeFault() = std::move(fault);
-}
 
 bool IsStandardStream(const std::string& path)
 {
@@ -96,6 +70,43 @@ std::string ReasonText(int error)
         return "odbiorca zamknął potok";
     case EEXIST:
         return "plik już istnieje";
+    case EBADF:
+        return "strumień zamknięty";
+    case EMFILE:
+    case ENFILE:
+        return "za dużo otwartych plików";
+    case ENOMEM:
+        return "brak pamięci";
+    case ELOOP:
+        return "za dużo dowiązań symbolicznych (pętla)";
+    case ETXTBSY:
+    case EBUSY:
+        return "plik jest w użyciu";
+    case ENXIO:
+    case ENODEV:
+        return "brak urządzenia";
+    case EINVAL:
+        return "nieprawidłowy argument";
+    case EMLINK:
+        return "za dużo dowiązań";
+    case EXDEV:
+        return "inny system plików";
+    case EAGAIN:
+        return "zasób chwilowo niedostępny";
+    case EINTR:
+        return "przerwane wywołanie systemowe";
+#ifdef ESTALE
+    case ESTALE:
+        return "nieaktualny uchwyt pliku sieciowego";
+#endif
+#ifdef ETIMEDOUT
+    case ETIMEDOUT:
+        return "przekroczony czas oczekiwania";
+#endif
+    case kReadOnlyFileError:
+        return "plik tylko do odczytu";
+    case kEmptyNameError:
+        return "pusta nazwa pliku";
     default:
         return "błąd systemu " + std::to_string(error) + " (" + std::strerror(error) + ")";
     }
@@ -103,6 +114,8 @@ std::string ReasonText(int error)
 
 std::string WriteFailureText(const std::string& path, int error)
 {
+    if (path.empty())
+        return "Nie można zapisać pliku: " + ReasonText(kEmptyNameError);
     if (IsStandardStream(path))
         return "Nie można zapisać na standardowe wyjście: " + ReasonText(error);
     return "Nie można zapisać pliku " + PathForMessage(path) + ": " + ReasonText(error);
@@ -164,6 +177,14 @@ std::optional<FilePlan::Clash> FilePlan::FirstClash() const
     return std::nullopt;
 }
 
+std::vector<GuardedInput> FilePlan::InputGuards() const
+{
+    std::vector<GuardedInput> guards;
+    for (const std::string& in : inputs_)
+        GuardInput(guards, in);
+    return guards;
+}
+
 std::string FilePlan::ClashText(const Clash& c)
 {
     auto name = [](const std::string& path) {
@@ -174,242 +195,6 @@ std::string FilePlan::ClashText(const Clash& c)
             + ". Nic nie zostało zapisane.";
     return "Plik wynikowy " + name(c.Output) + " to plik wejściowy " + name(c.Other)
         + ": zapis zniszczyłby dane. Nic nie zostało zapisane.";
-}
-
-// ---- OutputFile ----
-
-OutputFile::~OutputFile()
-{
-    if (!temporary_.empty()) {
-        Abandon();
-        return;
-    }
-    try {
-        Close();
-    } catch (const LineFileError&) {
-    }
-    if (file_ != nullptr && owned_)
-        std::fclose(file_);
-}
-
-void OutputFile::Prepare(const std::string& path)
-{
-    path_ = path;
-    buffer_.clear();
-    buffer_.reserve(kBlock);
-}
-
-void OutputFile::CreateStandardOutput()
-{
-    UseBinaryStandardOutput();
-    std::fflush(stdout); // what the program printed before goes first
-    file_ = stdout;
-    owned_ = false;
-    discarding_ = false;
-    Prepare(std::string(kStandardStream));
-}
-
-void OutputFile::CreateDiscarding()
-{
-    file_ = nullptr;
-    owned_ = false;
-    discarding_ = true;
-    path_.clear();
-    buffer_.clear();
-}
-
-void OutputFile::Create(const std::string& path, WriteMode mode)
-{
-    const FileKind kind = FileKindOnDisk(path);
-    if (kind == FileKind::Directory)
-        throw LineFileError(WriteFailureText(path, EISDIR));
-    // The window's run opens no FIFO: it would wait for a reader without end.
-    if (mode == WriteMode::InPlace && kind == FileKind::Other) {
-        std::error_code ec;
-        const auto status = fs::status(FileSystemPath(path), ec);
-        if (fs::is_fifo(status) || fs::is_socket(status))
-            throw LineFileError(WriteFailureText(path, EACCES));
-    }
-    discarding_ = false;
-    owned_ = true;
-    Prepare(path);
-    const std::string target = followLinks(path);
-    if (mode == WriteMode::WholeOrNothing && kind != FileKind::Other
-        && (kind == FileKind::Regular || target == path)) {
-        // Beside the target, so that the rename stays on one file system.
-        const fs::path t = FileSystemPath(target);
-        const std::string name = PathText(t.filename());
-        std::random_device seed;
-        for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-            char tag[16];
-            std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(seed()));
-            const std::string candidate
-                = PathText(t.parent_path() / FileSystemPath("." + name + "." + tag + ".tmp"));
-            file_ = CreateNewFile(candidate);
-            if (file_ != nullptr) {
-                temporary_ = candidate;
-                removalSlot_ = RemoveOnInterrupt(candidate);
-            } else if (errno != EEXIST) {
-                break;
-            }
-        }
-        if (file_ == nullptr)
-            throw LineFileError(WriteFailureText(path, errno == EEXIST ? EIO : errno));
-        target_ = target;
-    } else {
-        // Binary: the lines carry their own CR LF, which a text-mode file would double on
-        // Windows.
-        file_ = std::fopen(path.c_str(), "wb");
-        if (file_ == nullptr)
-            throw LineFileError(WriteFailureText(path, errno));
-    }
-    std::setvbuf(file_, nullptr, _IONBF, 0); // the buffer is the only one
-}
-
-void OutputFile::Write(std::string_view bytes)
-{
-    if (discarding_)
-        return;
-    if (buffer_.size() + bytes.size() > kBlock)
-        Flush();
-    if (bytes.size() > kBlock) {
-        // Larger than the buffer: it goes out on its own, in one write, from the emptied buffer.
-        buffer_.append(bytes);
-        Flush();
-        return;
-    }
-    buffer_.append(bytes);
-}
-
-size_t OutputFile::Room() const
-{
-    if (discarding_)
-        return kBlock;
-    return kBlock - buffer_.size();
-}
-
-void OutputFile::Fail(int error)
-{
-    throw LineFileError(WriteFailureText(path_, error == 0 ? EIO : error));
-}
-
-void OutputFile::Flush()
-{
-    if (discarding_)
-        return;
-    if (file_ == nullptr)
-        throw LineFileError(WriteFailureText(path_, EBADF));
-    if (buffer_.empty())
-        return;
-    if (writeFault() && writeFault()(path_))
-        Fail(ENOSPC);
-    errno = 0;
-    const size_t done = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    if (done < buffer_.size()) {
-        const int error = errno;
-        buffer_.erase(0, done);
-        Fail(error);
-    }
-    buffer_.clear();
-    if (!owned_ && std::fflush(file_) != 0) // standard output keeps a buffer of its own
-        Fail(errno);
-}
-
-void OutputFile::RemoveTemporary()
-{
-    if (temporary_.empty())
-        return;
-    std::error_code ec;
-    fs::remove(FileSystemPath(temporary_), ec);
-    ReleaseOnInterrupt(removalSlot_);
-    removalSlot_ = -1;
-    temporary_.clear();
-}
-
-void OutputFile::Close()
-{
-    if (discarding_) {
-        discarding_ = false;
-        return;
-    }
-    if (file_ == nullptr)
-        return;
-    if (!owned_) { // standard output: flushed, left open
-        try {
-            Flush();
-        } catch (const LineFileError&) {
-            file_ = nullptr;
-            buffer_.clear();
-            throw;
-        }
-        file_ = nullptr;
-        return;
-    }
-    int error = 0;
-    try {
-        Flush();
-    } catch (const LineFileError&) {
-        buffer_.clear();
-        Abandon();
-        throw;
-    }
-    if (!temporary_.empty() && !FlushFileToDisk(file_))
-        error = errno == 0 ? EIO : errno;
-    if (std::fclose(file_) != 0 && error == 0)
-        error = errno == 0 ? EIO : errno;
-    file_ = nullptr;
-    if (error == 0 && !temporary_.empty()) {
-        // The complete file takes the old one's permissions, then its place.
-        std::error_code ec;
-        const auto old = fs::status(FileSystemPath(target_), ec);
-        if (!ec && fs::exists(old))
-            fs::permissions(FileSystemPath(temporary_), old.permissions(), ec);
-        error = RenameOver(temporary_, target_);
-        if (error == 0) {
-            ReleaseOnInterrupt(removalSlot_);
-            removalSlot_ = -1;
-            temporary_.clear();
-        }
-    }
-    if (error != 0) {
-        RemoveTemporary();
-        Fail(error);
-    }
-}
-
-void OutputFile::Abandon()
-{
-    if (temporary_.empty() && file_ != nullptr) {
-        // In place: what was written up to the failure stays.
-        try {
-            Flush();
-        } catch (const LineFileError&) {
-        }
-    }
-    buffer_.clear();
-    if (file_ != nullptr && owned_)
-        std::fclose(file_);
-    file_ = nullptr;
-    discarding_ = false;
-    RemoveTemporary();
-}
-
-void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode)
-{
-    if (path.empty())
-        file.CreateDiscarding();
-    else if (IsStandardStream(path))
-        file.CreateStandardOutput();
-    else
-        file.Create(path, mode);
-}
-
-void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode)
-{
-    OutputFile out;
-    OpenOutput(out, path, mode);
-    out.Write(bytes);
-    out.Close();
 }
 
 } // namespace vorida

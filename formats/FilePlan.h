@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Error.h"
+#include "System.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,7 +51,12 @@ RunFiles FixedRunFiles(bool localToNational, const std::string& directory, std::
 // name from an old single-byte system) is read as Windows-1250, so that the message is valid
 // UTF-8 either way.
 std::string PathForMessage(const std::string& path);
-// The system's reason for an errno value, in Polish ("brak miejsca na dysku").
+// Reasons of the program's own beside the errno values: a file the user may not write, and an
+// empty file name.
+inline constexpr int kReadOnlyFileError = -1001;
+inline constexpr int kEmptyNameError = -1002;
+// The system's reason for an errno value, in Polish ("brak miejsca na dysku"); an uncommon one as
+// "błąd systemu N" with the system's own words after it.
 std::string ReasonText(int error);
 // "Nie można zapisać pliku PATH: REASON"; for "-" the standard output is named instead.
 std::string WriteFailureText(const std::string& path, int error);
@@ -64,6 +70,15 @@ int DirectoryError();
 bool SameFile(const std::string& a, const std::string& b);
 // True when both paths name one existing file (the system's identity only).
 bool SameExistingFile(const std::string& a, const std::string& b);
+
+// An input a run reads, by its identity when it was opened: no output may be it.
+struct GuardedInput
+{
+    FileIdentity Identity;
+    std::string Path; // for the message
+};
+// The identity of the file at path (links followed), when it exists, appended to inputs.
+void GuardInput(std::vector<GuardedInput>& inputs, const std::string& path);
 
 // The files of one command, gathered before anything is written: an output that is one of the
 // inputs, or another output, would destroy it. The standard streams are never files of the
@@ -83,6 +98,9 @@ public:
     std::optional<Clash> FirstClash() const;
     // The message of a clash: both files named, nothing written.
     static std::string ClashText(const Clash& clash);
+    // The inputs as they are now, for the outputs to be checked against once more as they are
+    // written (OutputFile::Guard, WriteWholeFile).
+    std::vector<GuardedInput> InputGuards() const;
 
 private:
     std::vector<std::string> inputs_, outputs_;
@@ -99,25 +117,37 @@ enum class WriteMode {
     // Created or emptied, then written: after a failure it keeps what was written up to it (the
     // window's run, where the last line written shows the user the failing one).
     InPlace,
-    // Written beside its target under a temporary name, handed to the disk, and renamed over
-    // the target only when complete: on a failure or an interruption the temporary file is
-    // removed and the old file stays as it was. A link is followed (its file is replaced, the
-    // link stays); a target that is no regular file (a device, a FIFO) is written into.
+    // Written beside its target under a temporary name (private: the target's permissions from
+    // the start), handed to the disk, and put in the target's place only when complete: on a
+    // failure or an interruption the temporary file is removed and the old file stays as it was.
+    // The new file takes the old one's place by a rename (on Windows ReplaceFileW, which keeps
+    // the attributes, owner and ACL), unless a rename would lose what the file is (other hard
+    // links, an owner or group the process cannot give back, ACL entries): then the new bytes
+    // are written into the old file itself, its old content kept aside until they are whole and
+    // put back on a failure. A link is followed (its file is replaced, the link stays; a link
+    // to a missing file in an existing folder creates it); a target that is no regular file (a
+    // device, a FIFO) is written into.
     WholeOrNothing,
 };
 
-// The writer of every output file, through a large buffer, in binary mode (line ends are
-// written as given). Every failure throws LineFileError.
+// The writer of every output file (the tool's, the window's run, the area window's saves),
+// through a large buffer, in binary mode (line ends are written as given). Every failure
+// throws LineFileError. A file the user may not write is refused ("plik tylko do odczytu"), in
+// either mode.
 class OutputFile
 {
 public:
     OutputFile() = default;
     // In place: writes out what is buffered and closes, ignoring failures. Whole or not at all,
-    // when not closed: the temporary file is removed.
+    // when not closed: the temporary file is removed (and an old file already replaced by
+    // Commit with keepOld is put back).
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // The inputs this output must never be: checked when the file is created and again right
+    // before the file takes its place, so that a link planted meanwhile is caught.
+    void Guard(std::vector<GuardedInput> inputs) { guards_ = std::move(inputs); }
     void Create(const std::string& path, WriteMode mode = WriteMode::InPlace);
     // Writes to standard output (in binary mode), which Close flushes and leaves open.
     void CreateStandardOutput();
@@ -131,9 +161,20 @@ public:
     size_t Room() const;
     // Hands the buffered bytes to the file.
     void Flush();
-    // Flushes and closes; whole or not at all, the complete file then takes the target's place.
-    // A closed file ignores further Close calls.
+    // The bytes given to Write so far, and those of them the file took (the rest are buffered,
+    // or were lost to a failure).
+    std::uint64_t Appended() const { return written_ + buffer_.size(); }
+    std::uint64_t Written() const { return written_; }
+    // Flushes and closes; whole or not at all, the complete file then takes the target's place
+    // (Finish, then Commit). A closed file ignores further Close calls.
     void Close();
+    // Whole or not at all, in two steps: Finish makes the new file whole on the disk and checks
+    // that the target may still be replaced; Commit puts it in place, and with keepOld keeps the
+    // old file aside until Release (or Restore puts it back). Elsewhere Finish is Close.
+    void Finish();
+    void Commit(bool keepOld = false);
+    void Release();
+    void Restore();
     // After a failure: in place, closes keeping what was written; whole or not at all, removes
     // the temporary file and leaves the target as it was. Never throws.
     void Abandon();
@@ -141,21 +182,37 @@ public:
 private:
     void Prepare(const std::string& path);
     void Fail(int error);
+    void CheckGuards(const std::string& path) const;
+    void CreateTemporary(WriteMode mode);
+    void CommitInPlace();
+    void KeepOld();
     void RemoveTemporary();
+    void DropOld();
 
     std::FILE* file_ = nullptr;
     bool owned_ = false; // opened here, closed by Close
     bool discarding_ = false;
     std::string path_; // as given, for messages
-    std::string target_, temporary_; // whole or not at all: the file replaced, and its stand-in
-    int removalSlot_ = -1;
+    std::vector<GuardedInput> guards_;
+    // Whole or not at all: the file replaced, its stand-in, the old file kept aside.
+    std::string target_, temporary_, old_;
+    int removalSlot_ = -1, oldSlot_ = -1;
+    bool finished_ = false, committed_ = false, inPlace_ = false, existed_ = false;
     std::string buffer_;
+    std::uint64_t written_ = 0;
 };
+
+// Closes both files, which become one outcome: both made whole and checked before either takes
+// its place, and the first put back when the second cannot take its place. Throws LineFileError.
+void CloseTogether(OutputFile& first, OutputFile& second);
 
 // An output of a run: empty discards, "-" is standard output, any other path a file.
 void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode);
 
-// Writes bytes to the file, or to standard output for "-". Throws LineFileError.
-void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode);
+// Writes bytes to the file, or to standard output for "-"; an empty path is refused. Throws
+// LineFileError. The one call for a program's saves (the tool, the area window's report and
+// picture): WriteWholeFile(path, bytes, WriteMode::WholeOrNothing).
+void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode mode,
+    const std::vector<GuardedInput>& guards = {});
 
 } // namespace vorida

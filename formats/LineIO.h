@@ -36,6 +36,11 @@ public:
     // The same, appended to text.
     bool AppendNext(std::string& text);
     void Close();
+    // The identity of the file opened by Open (not of standard input); false when none.
+    bool Identity(FileIdentity& identity) const
+    {
+        return owned_ && IdentityOfOpenFile(file_, identity);
+    }
     // The bytes of the file taken by the lines returned so far (progress displays).
     std::uint64_t Position() const { return filled_ - (end_ - begin_); }
 

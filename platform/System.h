@@ -51,17 +51,53 @@ FileKind FileKindOnDisk(const std::string& path);
 // inode; volume and file index), whatever the spelling or the links on the way.
 bool SameFileOnDisk(const std::string& a, const std::string& b);
 // Creates path as a new file for writing in binary mode, failing when it exists (errno tells
-// why); on Windows the file may be removed while open, so that an interruption can take it away.
-std::FILE* CreateNewFile(const std::string& path);
+// why), with the permission bits mode (POSIX; the umask applies) from the start; on Windows the
+// file may be removed while open, so that an interruption can take it away.
+std::FILE* CreateNewFile(const std::string& path, unsigned mode = 0666);
+// An existing file opened for writing from its start, emptied, keeping its identity (inode,
+// owner, links, ACL); nullptr with errno set on failure.
+std::FILE* OpenToRewrite(const std::string& path);
+// A file opened for reading in binary mode; nullptr with errno set on failure.
+std::FILE* OpenToRead(const std::string& path);
 // Hands what the system holds of an open file to the disk; false (errno set) on failure.
 bool FlushFileToDisk(std::FILE* file);
 // Gives the new file at from the name to, replacing what was there in one step; 0 or the
-// errno-style reason of the failure.
+// errno-style reason of the failure. On Windows an existing file is replaced by the system's
+// ReplaceFileW, which keeps its attributes, owner and ACL.
 int RenameOver(const std::string& from, const std::string& to);
+
+// The identity of a file: device and inode; volume and file index on Windows.
+struct FileIdentity
+{
+    unsigned long long Device = 0, Index = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+// The identity of the file path names, links followed; false when it names none.
+bool IdentityOnDisk(const std::string& path, FileIdentity& identity);
+// The identity of an open file; false when the system does not tell it.
+bool IdentityOfOpenFile(std::FILE* file, FileIdentity& identity);
+// True when the existing file path may not be written by the user: the process has no write
+// permission (the administrator, who passes every check: nobody has), or on Windows the
+// read-only attribute.
+bool WriteProtectedOnDisk(const std::string& path);
+// True when renaming a new file over the existing file path would lose what the file is: other
+// hard links to it, an owner or a group other than a new file gets, ACL entries. On Windows only
+// other hard links (the replacement keeps the rest).
+bool RenameLosesIdentity(const std::string& path);
+// The id of this process, and whether a process of that id is running on this computer; the
+// computer's name.
+long CurrentProcessId();
+std::string ComputerName();
+bool ProcessRunning(long id);
+// While held, the signals that end the program wait (POSIX; on the calling thread), so that a
+// file being put back into place is never left half-written by them. Nothing on Windows.
+void HoldInterrupts(bool hold);
+
 // Removing files when the program is interrupted: Ctrl+C, SIGTERM, a closed terminal or
-// console. Once installed, every file registered and not yet released is removed before the
-// program ends on such a signal (its exit status is then the signal's, 130 for Ctrl+C on
-// Windows).
+// console, and every other signal that ends a program without a core of its own making
+// (SIGPIPE, SIGQUIT, SIGXFSZ, SIGUSR1 ...). Once installed, every file registered and not yet
+// released is removed before the program ends on such a signal (its exit status is then the
+// signal's, 130 for Ctrl+C on Windows).
 void InstallInterruptRemoval();
 // A slot for the path (-1 when none is free, or when it is too long); Release gives it back.
 int RemoveOnInterrupt(const std::string& path);

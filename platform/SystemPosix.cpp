@@ -9,7 +9,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace vorida {
@@ -46,6 +48,19 @@ extern "C" void removeAndEnd(int signal)
     std::raise(signal);
 }
 
+// The signals whose default ends the program: a file being written goes with it.
+constexpr int kEndingSignals[] = { SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGXFSZ, SIGXCPU,
+    SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF };
+
+sigset_t endingSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : kEndingSignals)
+        sigaddset(&set, signal);
+    return set;
+}
+
 } // namespace
 
 FileKind FileKindOnDisk(const std::string& path)
@@ -67,9 +82,10 @@ bool SameFileOnDisk(const std::string& a, const std::string& b)
         && sa.st_ino == sb.st_ino;
 }
 
-std::FILE* CreateNewFile(const std::string& path)
+std::FILE* CreateNewFile(const std::string& path, unsigned mode)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode & 07777));
     if (fd < 0)
         return nullptr;
     std::FILE* file = ::fdopen(fd, "wb");
@@ -80,6 +96,93 @@ std::FILE* CreateNewFile(const std::string& path)
         errno = error;
     }
     return file;
+}
+
+std::FILE* OpenToRewrite(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr)
+        ::close(fd);
+    return file;
+}
+
+std::FILE* OpenToRead(const std::string& path)
+{
+    return std::fopen(path.c_str(), "rb");
+}
+
+bool IdentityOnDisk(const std::string& path, FileIdentity& identity)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    identity = { static_cast<unsigned long long>(st.st_dev),
+        static_cast<unsigned long long>(st.st_ino) };
+    return true;
+}
+
+bool IdentityOfOpenFile(std::FILE* file, FileIdentity& identity)
+{
+    struct stat st;
+    if (file == nullptr || ::fstat(::fileno(file), &st) != 0)
+        return false;
+    identity = { static_cast<unsigned long long>(st.st_dev),
+        static_cast<unsigned long long>(st.st_ino) };
+    return true;
+}
+
+bool WriteProtectedOnDisk(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (::geteuid() == 0)
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+bool RenameLosesIdentity(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (st.st_nlink > 1 || st.st_uid != ::geteuid())
+        return true;
+    // The group a new file gets: the folder's under a setgid folder, else the process's.
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    struct stat dir;
+    gid_t group = ::getegid();
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISGID) != 0)
+        group = dir.st_gid;
+    if (st.st_gid != group)
+        return true;
+    // ACL entries beyond the permission bits live in this attribute.
+    return ::getxattr(path.c_str(), "system.posix_acl_access", nullptr, 0) > 0;
+}
+
+long CurrentProcessId()
+{
+    return static_cast<long>(::getpid());
+}
+
+std::string ComputerName()
+{
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
+bool ProcessRunning(long id)
+{
+    return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
+}
+
+void HoldInterrupts(bool hold)
+{
+    const sigset_t set = endingSignals();
+    ::pthread_sigmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
 bool FlushFileToDisk(std::FILE* file)
@@ -98,10 +201,8 @@ void InstallInterruptRemoval()
     {
     };
     action.sa_handler = removeAndEnd;
-    sigemptyset(&action.sa_mask);
-    for (int signal : { SIGINT, SIGTERM, SIGHUP })
-        sigaddset(&action.sa_mask, signal);
-    for (int signal : { SIGINT, SIGTERM, SIGHUP }) {
+    action.sa_mask = endingSignals();
+    for (int signal : kEndingSignals) {
         struct sigaction previous
         {
         };

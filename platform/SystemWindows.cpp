@@ -6,6 +6,7 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include "SystemWindows.h"
 #include "Platform.h"
 #include "RemovalSlots.h"
 #include "System.h"
@@ -21,8 +22,6 @@
 #include <windows.h>
 
 namespace vorida {
-
-namespace {
 
 // UTF-8 to UTF-16; nothing when the text is not valid UTF-8.
 bool toWide(const std::string& text, std::wstring& wide)
@@ -50,25 +49,6 @@ std::string toUtf8(const wchar_t* wide, size_t length)
     std::string text(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide, size, text.data(), n, nullptr, nullptr);
     return text;
-}
-
-SYSTEMTIME systemTime(const LocalDateTime& when)
-{
-    SYSTEMTIME st {};
-    st.wYear = static_cast<WORD>(when.Year);
-    st.wMonth = static_cast<WORD>(when.Month);
-    st.wDay = static_cast<WORD>(when.Day);
-    st.wHour = static_cast<WORD>(when.Hour);
-    st.wMinute = static_cast<WORD>(when.Minute);
-    st.wSecond = static_cast<WORD>(when.Second);
-    return st;
-}
-
-UINT savedConsoleOutputCodePage = 0;
-
-void restoreConsoleOutputCodePage()
-{
-    SetConsoleOutputCP(savedConsoleOutputCodePage);
 }
 
 // The errno-style reason of a system error, for the messages that name it.
@@ -104,6 +84,27 @@ HANDLE openForQuery(const std::string& path)
         return INVALID_HANDLE_VALUE;
     return CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+namespace {
+
+SYSTEMTIME systemTime(const LocalDateTime& when)
+{
+    SYSTEMTIME st {};
+    st.wYear = static_cast<WORD>(when.Year);
+    st.wMonth = static_cast<WORD>(when.Month);
+    st.wDay = static_cast<WORD>(when.Day);
+    st.wHour = static_cast<WORD>(when.Hour);
+    st.wMinute = static_cast<WORD>(when.Minute);
+    st.wSecond = static_cast<WORD>(when.Second);
+    return st;
+}
+
+UINT savedConsoleOutputCodePage = 0;
+
+void restoreConsoleOutputCodePage()
+{
+    SetConsoleOutputCP(savedConsoleOutputCodePage);
 }
 
 RemovalSlots<wchar_t, 4096> removals;
@@ -240,35 +241,6 @@ bool SameFileOnDisk(const std::string& a, const std::string& b)
     return same;
 }
 
-std::FILE* CreateNewFile(const std::string& path)
-{
-    std::wstring wide;
-    if (!toWide(path, wide) || wide.empty()) {
-        errno = ENOENT;
-        return nullptr;
-    }
-    const HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        errno = errnoOf(GetLastError());
-        return nullptr;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        DeleteFileW(wide.c_str());
-        errno = EIO;
-        return nullptr;
-    }
-    std::FILE* file = _fdopen(fd, "wb");
-    if (file == nullptr) {
-        _close(fd);
-        DeleteFileW(wide.c_str());
-        errno = EIO;
-    }
-    return file;
-}
-
 bool FlushFileToDisk(std::FILE* file)
 {
     if (std::fflush(file) != 0)
@@ -278,17 +250,6 @@ bool FlushFileToDisk(std::FILE* file)
         return true;
     errno = errnoOf(GetLastError());
     return false;
-}
-
-int RenameOver(const std::string& from, const std::string& to)
-{
-    std::wstring wideFrom, wideTo;
-    if (!toWide(from, wideFrom) || !toWide(to, wideTo))
-        return ENOENT;
-    if (MoveFileExW(
-            wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
-    return errnoOf(GetLastError());
 }
 
 void InstallInterruptRemoval()

@@ -73,8 +73,13 @@ size_t appendNameInCp1250(std::string& out, std::string_view utf8)
 std::int64_t PointLines(const Block& b)
 {
     std::int64_t n = 0;
-    for (size_t i = 0; i < b.Lines(); ++i)
-        n += IsBlankLine(b.Line(i)) ? 0 : 1;
+    for (size_t i = 0; i < b.Lines(); ++i) {
+        std::string_view line = b.Line(i);
+        // A later file's byte-order mark is no part of its line (takeUtf8Line).
+        if (b.Utf8 && line.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
+            line.remove_prefix(kUtf8ByteOrderMark.size());
+        n += IsBlankLine(line) ? 0 : 1;
+    }
     return n;
 }
 
@@ -106,8 +111,28 @@ void LineConverter::Convert(Block& b)
 }
 
 // One input line (lineNumber counts from 1 over the whole input).
+namespace {
+// The line of a UTF-8 input as it is read: a byte-order mark at its start is a later file's,
+// put together with the first (cat *.txt), which marks the file as the first does and is no
+// part of the name. False (a warning with the line) for a line that is not UTF-8: it is read
+// as Windows-1250.
+bool takeUtf8Line(std::string_view& line, std::int64_t lineNumber, Block& b)
+{
+    if (line.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        b.Result += kUtf8ByteOrderMark;
+        line.remove_prefix(kUtf8ByteOrderMark.size());
+    }
+    if (BeyondAscii(line) && !IsValidUtf8(line)) {
+        b.DefectLines.emplace_back(lineNumber, DefectKind::NotUtf8);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 void LineConverter::Line(std::string_view line, std::int64_t lineNumber, Block& b)
 {
+    const bool utf8 = b.Utf8 && takeUtf8Line(line, lineNumber, b);
     if (IsBlankLine(line)) {
         b.Result += line;
         b.Result += kLineEnd;
@@ -120,7 +145,7 @@ void LineConverter::Line(std::string_view line, std::int64_t lineNumber, Block& 
     // Windows-1250 throughout, shows it converted.
     std::string_view name = words.Name;
     size_t nameChars = name.size();
-    if (b.Utf8 && BeyondAscii(name)) {
+    if (utf8 && BeyondAscii(name)) {
         name_.clear();
         nameChars = appendNameInCp1250(name_, name);
         name = name_;

@@ -17,6 +17,7 @@ bool LoadRunArea(const std::string& path, RunArea& area)
 {
     const bool loaded = TPktBIN().LoadPointFile(path, area.Name, area.SystemCode, area.Points);
     area.Extents = ComputeAreaExtents(area.Points);
+    area.Path = path;
     return loaded;
 }
 
@@ -58,10 +59,16 @@ AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse
     return AreaFitStatus::Fitted;
 }
 
-std::string RefusalText(AreaFitStatus status)
+std::string RefusalText(AreaFitStatus status, const std::string& areaPath)
 {
     switch (status) {
     case AreaFitStatus::NoPoints:
+        if (const std::string name = PathText(FileSystemPath(areaPath).filename());
+            !areaPath.empty() && name != kDataFileName) {
+            std::string text = kNoAdjustmentPoints;
+            const std::string fixed = "plik " + std::string(kDataFileName);
+            return text.replace(text.find(fixed), fixed.size(), "plik " + PathForMessage(areaPath));
+        }
         return kNoAdjustmentPoints;
     case AreaFitStatus::TooFewPositions:
         return kTooFewAdjustmentPoints;
@@ -71,6 +78,14 @@ std::string RefusalText(AreaFitStatus status)
         break;
     }
     return {};
+}
+
+std::string FailureMessage(std::int64_t line, const std::string& failure)
+{
+    std::string text = kLineError + std::to_string(line);
+    if (!failure.empty())
+        text += "\r" + failure;
+    return text;
 }
 
 std::string InternalErrorText(const std::exception& e)
@@ -110,6 +125,21 @@ std::uint64_t inputSizeOf(const std::string& input)
     return sizeError ? 0 : size;
 }
 
+// The inputs, as opened, guarded against both outputs: checked again as each output is created
+// and takes its place, so that a link planted at an output while the input was being opened (a
+// FIFO waits for its writer) cannot turn an input into an output.
+void guardOutputs(const LineReader& input, const std::string& inputPath,
+    const std::vector<std::string>& others, OutputFile& report, OutputFile& result)
+{
+    std::vector<GuardedInput> guards;
+    for (const std::string& other : others)
+        GuardInput(guards, other);
+    if (FileIdentity opened; input.Identity(opened))
+        guards.push_back({ opened, inputPath });
+    report.Guard(guards);
+    result.Guard(guards);
+}
+
 // Opens the report, the input and the result file, converts the lines from one into the others
 // and closes them, then shows the closing message or the line of the failure.
 RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSettings& s,
@@ -128,13 +158,17 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
     LineReader input;
     // Stops the run at the line of the failure: in place, what was written up to it stays in
     // the files; whole or not at all, the old files stay as they were.
+    // In place, the first line a write failure left out of the files is the line named.
+    WrittenLines written;
     auto fail = [&](std::string failure) {
         outcome.Failure = std::move(failure);
         report.Abandon();
         result.Abandon();
+        if (mode == WriteMode::InPlace)
+            counts.LinesRead = written.FirstMissing(result, report, counts.LinesRead);
         input.Close();
         tell(RunProgress::Stage::Finished);
-        platform.ShowError(kLineError + std::to_string(counts.LinesRead));
+        platform.ShowError(FailureMessage(counts.LinesRead, outcome.Failure));
         return outcome;
     };
     try {
@@ -150,13 +184,14 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         OpenOutput(report, files.Report, mode);
         report.Write(ReportHeader(area.Name, inCode, outCode, runDate(platform)));
         input.Open(files.Input);
+        guardOutputs(input, files.Input, s.OtherInputs, report, result);
         OpenOutput(result, files.Result, mode);
         const LineConversion lines { &fit,
             s.LocalToNational ? area.Extents.Local : area.Extents.National, s.Digits,
             RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
             // A byte-order mark belongs to the file, not to its first point's name: the result
             // file starts with it as the input does, and the input is UTF-8 text.
-            input.SkipPrefix(kUtf8ByteOrderMark) };
+            input.SkipPrefix(kUtf8ByteOrderMark), mode == WriteMode::InPlace ? &written : nullptr };
         if (lines.ByteOrderMark)
             result.Write(kUtf8ByteOrderMark);
         ConvertBlocks(input, lines, inputSize, counts, result, report);
@@ -165,9 +200,8 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         report.Write(ReportClosing(counts));
         report.Flush();
         if (mode == WriteMode::WholeOrNothing) {
-            // The files take their places before success is reported.
-            report.Close();
-            result.Close();
+            // The files take their places, as one outcome, before success is reported.
+            CloseTogether(report, result);
         }
     } catch (const LineFileError& e) {
         return fail(e.what()); // the file and the system's reason
@@ -209,7 +243,7 @@ RunOutcome RunConversion(const RunArea& area, const RunFiles& files, const RunSe
     TTrKonfAf fit;
     const AreaFitStatus status = FitArea(fit, area.Points, !settings.LocalToNational);
     if (status != AreaFitStatus::Fitted) {
-        platform.ShowError(RefusalText(status));
+        platform.ShowError(RefusalText(status, area.Path));
         return {};
     }
     return convertFiles(area, files, settings, fit, platform);

@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorida {
 
@@ -27,6 +28,7 @@ struct RunArea
     std::string Name; // Windows-1250 bytes as read
     std::int32_t SystemCode = 0;
     TAreaExtents Extents; // of Points (ComputeAreaExtents)
+    std::string Path; // where it was loaded from (LoadRunArea)
 };
 
 // Loads the area file at path into area, with its extents. False after a failure: the points
@@ -55,8 +57,9 @@ enum class AreaFitStatus {
 AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
 
 // The run's words for a refusal (kNoAdjustmentPoints, kTooFewAdjustmentPoints or kSingularFit);
-// empty for Fitted.
-std::string RefusalText(AreaFitStatus status);
+// empty for Fitted. With areaPath, an area file of another name than TRANSPKT.BIN is named by
+// its path.
+std::string RefusalText(AreaFitStatus status, const std::string& areaPath = {});
 
 // The message texts of the run (UTF-8).
 inline constexpr const char* kMissingInput = "Brak pliku wejściowego ";
@@ -70,6 +73,10 @@ inline const std::string kTooFewAdjustmentPoints = "Za mało punktów dostosowan
 inline constexpr const char* kSingularFit
     = "Układ równań transformacji jest osobliwy: punkty dostosowania nie wyznaczają "
       "transformacji. Przeliczenie nie zostało wykonane.";
+
+// The failure message of a run: kLineError with the line, and the file and the reason (or
+// what else went wrong) on the next line when known.
+std::string FailureMessage(std::int64_t line, const std::string& failure);
 
 // A failure that is none of the program's own errors (no memory, a fault of the program):
 // kInternalError and the failure's own text.
@@ -97,6 +104,9 @@ struct RunSettings
     // failure the old files stay as they were), a FIFO read as a stream, a folder given as the
     // input refused with its reason. Off: the window's way.
     bool CommandLineFiles = false;
+    // Other files the run must never write (the area file), by their identity when the run
+    // opens its outputs.
+    std::vector<std::string> OtherInputs;
     // Called on the calling thread as the run goes on (RunProgress); empty for none.
     std::function<void(const RunProgress&)> Progress;
     // Told of each defective point line as the run writes it; empty for none.

@@ -55,9 +55,10 @@ void readBlock(
 // there: the lines before it are written, nothing after. Throws LineFileError or
 // FloatingPointError.
 void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFile& report,
-    const DefectListener& defects)
+    const DefectListener& defects, WrittenLines* written)
 {
     size_t resultBegin = 0, reportBegin = 0;
+    const std::uint64_t resultBase = result.Appended(), reportBase = report.Appended();
     const std::string_view resultBytes(b.Result), reportBytes(b.Report);
     for (size_t i = 0; i < b.LinesDone;) {
         // The lines from i on that both buffers take as they are: line by line they would
@@ -76,6 +77,12 @@ void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFi
         if (b.ReportEnds[j - 1] != reportBegin) {
             report.Write(reportBytes.substr(reportBegin, b.ReportEnds[j - 1] - reportBegin));
             reportBegin = b.ReportEnds[j - 1];
+        }
+        if (written != nullptr) {
+            for (size_t k = i; k < j; ++k)
+                written->Add(b.FirstLine + static_cast<std::int64_t>(k) + 1,
+                    resultBase + b.ResultEnds[k], reportBase + b.ReportEnds[k]);
+            written->Trim(result, report);
         }
         i = j;
     }
@@ -148,6 +155,22 @@ private:
 
 } // namespace
 
+void WrittenLines::Trim(const OutputFile& result, const OutputFile& report)
+{
+    while (!entries_.empty() && entries_.front().Result <= result.Written()
+        && entries_.front().Report <= report.Written())
+        entries_.pop_front();
+}
+
+std::int64_t WrittenLines::FirstMissing(
+    const OutputFile& result, const OutputFile& report, std::int64_t fallback) const
+{
+    for (const Entry& e : entries_)
+        if (e.Result > result.Written() || e.Report > report.Written())
+            return e.Line;
+    return fallback;
+}
+
 void ConvertBlocks(LineReader& input, const LineConversion& s, std::uint64_t inputSize,
     RunCounts& counts, OutputFile& result, OutputFile& report)
 {
@@ -199,7 +222,7 @@ void ConvertBlocks(LineReader& input, const LineConversion& s, std::uint64_t inp
             break;
         const size_t slot = static_cast<size_t>(written % inFlight);
         converters.Wait(slot);
-        appendBlock(blocks[slot], counts, result, report, defects);
+        appendBlock(blocks[slot], counts, result, report, defects, s.Written);
         ++written;
         if (*s.Progress)
             (*s.Progress)(RunProgress { RunProgress::Stage::Working, counts.LinesRead,

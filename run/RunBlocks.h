@@ -7,6 +7,7 @@
 #include "UTrKonfAf.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 namespace vorida {
@@ -28,10 +29,37 @@ struct RunProgress
 };
 
 // Why a point line was not converted.
-enum class DefectKind { Unreadable, OutsideArea };
+// NotUtf8 is no defect but a warning: a line of a UTF-8 input that is not UTF-8 (Windows-1250
+// after the part the encoding was found from), read as Windows-1250.
+enum class DefectKind { Unreadable, OutsideArea, NotUtf8 };
 // Told of each defective point line (its number from 1, counting blank lines) once the line
 // has been written, in input order, on the thread that runs the conversion.
 using DefectListener = std::function<void(std::int64_t line, DefectKind kind)>;
+
+// The input lines whose result lines and report rows are not all in the files yet, so that a
+// write failure names the first line it left out (the window's run keeps what was written).
+class WrittenLines
+{
+public:
+    // line ends at these totals of bytes appended to the result file and the report.
+    void Add(std::int64_t line, std::uint64_t resultEnd, std::uint64_t reportEnd)
+    {
+        entries_.push_back({ line, resultEnd, reportEnd });
+    }
+    // Forgets the lines both files hold.
+    void Trim(const OutputFile& result, const OutputFile& report);
+    // The first line whose bytes the files do not hold; otherwise fallback.
+    std::int64_t FirstMissing(
+        const OutputFile& result, const OutputFile& report, std::int64_t fallback) const;
+
+private:
+    struct Entry
+    {
+        std::int64_t Line;
+        std::uint64_t Result, Report;
+    };
+    std::deque<Entry> entries_;
+};
 
 // How the lines of a run are converted.
 struct LineConversion
@@ -46,6 +74,8 @@ struct LineConversion
     const DefectListener* Defects; // may be empty
     // The input began with the UTF-8 byte-order mark (already taken away): it is UTF-8 text.
     bool ByteOrderMark = false;
+    // Where the lines written are followed; nullptr: not followed.
+    WrittenLines* Written = nullptr;
 };
 
 // How far the run looks to find the encoding of an input without a byte-order mark (bytes of

@@ -28,7 +28,7 @@ void ComputeAreaExtents()
 
 RunArea ProgramArea()
 {
-    return { AdjustmentPoints, AreaName, SystemCode, AreaExtents };
+    return { AdjustmentPoints, AreaName, SystemCode, AreaExtents, {} };
 }
 
 bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)

@@ -13,6 +13,7 @@ vorida_packages=(
     xvfb xauth openbox x11-utils xdotool
     fonts-liberation2 fonts-wine
     locales
+    acl
 )
 # For the tests under wine (scripts/windows-tests.sh): the MinGW-w64 compilers (posix threads),
 # wine, and GoogleTest's sources.

@@ -246,39 +246,50 @@ TEST_P(BadPointFile, MillionLinesStream)
 #endif
 }
 
-// A full disk under the result file in the middle of a long run: the message names the line
-// whose result could not be written; the report holds the rows before it; nothing is closed
-// twice or left open.
+// A disk that fills in the middle of a long run, under both files: the message names the first
+// line whose result line or report row the files lack; both hold every line before it; nothing
+// is closed twice or left open.
 TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
 {
     std::string input;
     for (int i = 1; i <= 40000; ++i)
         input += std::to_string(i) + " 2000.5 3000.25" + kCrLf;
-    FullDisk full(dir / "xy2000.1");
+    int writes = 0;
+    SetWriteFault([&](const std::string&) { return ++writes > 3; });
     const auto messages = Run(input);
+    SetWriteFault(nullptr);
     ASSERT_EQ(messages.size(), 1u);
     ASSERT_EQ(messages[0].rfind("Błąd. Linia ", 0), 0u);
     const long line = std::stol(messages[0].substr(std::string("Błąd. Linia ").size()));
     EXPECT_GT(line, 1);
     EXPECT_LE(line, 40000);
-    // The report has the header and the rows of lines 1 .. line - 1, and no closing lines.
+    EXPECT_NE(messages[0].find(": brak miejsca na dysku"), std::string::npos);
+    // The report has the header and the rows of lines 1 .. line - 1, and no closing lines; the
+    // result at least the lines before it; one of them lacks the line.
     const std::string report = ReadFile(dir / "Raport.txt");
     EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
-    std::string lastRow = "|" + std::to_string(line - 1) + "|";
-    lastRow.insert(1, lastRow.size() < 6 ? 6 - lastRow.size() : 0, ' ');
-    EXPECT_NE(report.find(lastRow), std::string::npos) << lastRow;
-    std::string missingRow = "|" + std::to_string(line) + "|";
-    missingRow.insert(1, missingRow.size() < 6 ? 6 - missingRow.size() : 0, ' ');
-    EXPECT_EQ(report.find(missingRow), std::string::npos) << missingRow;
+    auto row = [](long lp) {
+        std::string text = "|" + std::to_string(lp) + "|";
+        text.insert(1, text.size() < 6 ? 6 - text.size() : 0, ' ');
+        return text;
+    };
+    EXPECT_NE(report.find(row(line - 1)), std::string::npos) << row(line - 1);
+    const std::string result = ReadFile(dir / "xy2000.1");
+    const long resultLines = static_cast<long>(std::count(result.begin(), result.end(), '\n'));
+    EXPECT_GE(resultLines, line - 1);
+    EXPECT_TRUE(resultLines < line || report.find(row(line)) == std::string::npos) << line;
 }
 
-// A full disk under the report: the report is written last, so the result is complete, the
-// message names the last line, and no closing message is shown.
+// A full disk under the report alone: the result is complete, the message names the first line
+// whose report row is missing, and no closing message is shown.
 TEST_P(BadPointFile, FullDiskUnderTheReport)
 {
     FullDisk full(dir / "Raport.txt");
-    EXPECT_EQ(
-        Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"), std::vector<std::string> { "Błąd. Linia 3" });
+    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"),
+        std::vector<std::string> {
+            FailureMessage(1, WriteFailureText(dir / "Raport.txt", ENOSPC)) });
+    const std::string result = ReadFile(dir / "xy2000.1");
+    EXPECT_EQ(std::count(result.begin(), result.end(), '\n'), 3);
 }
 
 // The directory's name reaches the missing-input message as the system spells it: UTF-8 as it
@@ -331,7 +342,7 @@ TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
     std::clearerr(stdin);
     EXPECT_FALSE(outcome.Complete);
     EXPECT_EQ(outcome.Failure, ReadFailureText("-", EISDIR));
-    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_EQ(platform.Messages().back(), FailureMessage(0, ReadFailureText("-", EISDIR)));
 #endif
 }
 

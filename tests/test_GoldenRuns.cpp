@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -50,8 +52,8 @@ const std::string kMark = "\xEF\xBB\xBF";
 
 // The result file and the report of a run over input, with workers threads (blocks of a few
 // lines beyond one); the report's date line is the recording platform's, the same in every run.
-std::pair<std::string, std::string> RunOn(
-    const std::string& input, bool toNational, unsigned workers, std::int32_t digits = 2)
+std::pair<std::string, std::string> RunOn(const std::string& input, bool toNational,
+    unsigned workers, std::int32_t digits = 2, DefectListener defects = {})
 {
     TempDir dir;
     WriteTranspktFile(
@@ -63,6 +65,7 @@ std::pair<std::string, std::string> RunOn(
     settings.LocalToNational = toNational;
     settings.Digits = digits;
     settings.Messages = &platform;
+    settings.Defects = std::move(defects);
     WriteFile(dir / (toNational ? "xy_LOK" : NationalInputName(area.SystemCode)), input);
     EXPECT_TRUE(RunInFolder(area, dir.Path(), settings).Complete);
     EXPECT_EQ(platform.Messages().size(), 1u);
@@ -257,6 +260,44 @@ TEST(Utf8Names, FoundAfterALongStartOfAscii)
         EXPECT_TRUE(result == utf8Result);
         EXPECT_TRUE(report == cp1250Report);
         EXPECT_TRUE(RunOn(start + Utf8ToCp1250(tail), true, workers).first == cp1250Result);
+    }
+}
+
+// Notepad files put together (cat *.txt): each file's byte-order mark marks the file, in the
+// result as in the input, and is no part of a name; a Windows-1250 line after the part the
+// encoding was found from is read as Windows-1250 (its result line as in a Windows-1250 run)
+// and named in a warning.
+TEST(Utf8Names, FilesPutTogetherAndALateWindows1250Line)
+{
+    const std::string tail = Cp1250ToUtf8(ReadFile(kExamples + "/xy_LOK"));
+    // The second file begins with a blank line, which its mark leaves blank.
+    const auto [cp1250Result, cp1250Report] = RunOn(Utf8ToCp1250(tail + "\r\n" + tail), true, 1);
+    const std::string utf8Result = Cp1250ToUtf8(cp1250Result);
+    std::string start;
+    while (start.size() <= kEncodingWindow + kEncodingWindow / 8)
+        start += "  2001 33712.12 18737.72 opis\r\n";
+    const std::string late = Utf8ToCp1250("ŁÓDŹ 33712.12 18737.72 słup\r\n");
+    const std::int64_t lateLine = std::count(start.begin(), start.end(), '\n') + 2;
+    const auto [plainResult, plainReport] = RunOn(start + late, true, 1);
+    for (unsigned workers : kWorkerCounts) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        const auto [result, report] = RunOn(kMark + tail + kMark + "\r\n" + tail, true, workers);
+        const size_t half = (utf8Result.size() - 2) / 2;
+        EXPECT_TRUE(result == kMark + utf8Result.substr(0, half) + kMark + utf8Result.substr(half));
+        EXPECT_TRUE(report == cp1250Report);
+        std::vector<std::pair<std::int64_t, DefectKind>> warned;
+        const auto [lateResult, lateReport] = RunOn(
+            "Ł 1 2\r\n" + start + late, true, workers, 2, [&](std::int64_t line, DefectKind kind) {
+                if (kind == DefectKind::NotUtf8)
+                    warned.emplace_back(line, kind);
+            });
+        // The last result line: as in the Windows-1250 run, padded by bytes.
+        auto last = [](const std::string& text) {
+            return text.substr(text.rfind('\n', text.size() - 2) + 1);
+        };
+        EXPECT_EQ(last(lateResult), last(plainResult));
+        ASSERT_EQ(warned.size(), 1u);
+        EXPECT_EQ(warned[0].first, lateLine);
     }
 }
 

@@ -37,6 +37,10 @@ TEST(TextEncoding, AsciiMarksAndOtherScripts)
     EXPECT_EQ(DetectEncoding(std::string("P\xD3\xA3NOC\0 1 2", 11)), TextEncoding::Cp1250);
     // Symbols a surveyor writes: degrees, plus-minus, a dash, the euro, a triangle.
     EXPECT_EQ(DetectEncoding("kąt 90° ±2 mm – 5 € ▲"), TextEncoding::Utf8);
+    // Greek letters in a description (a latitude, a height difference), a byte-order mark of a
+    // file put after another.
+    EXPECT_EQ(DetectEncoding("P1 5432.10 6543.21 φ λ Δh=0.12\r\n"), TextEncoding::Utf8);
+    EXPECT_EQ(DetectEncoding("P1 1 2 żółw\r\n\xEF\xBB\xBFP2 1 2\r\n"), TextEncoding::Utf8);
     // Russian text: implausible as UTF-8 for a Polish file, but its Windows-1250 reading holds
     // bytes the code page leaves undefined, so UTF-8 it is.
     EXPECT_EQ(DetectEncoding("Москва с"), TextEncoding::Utf8);

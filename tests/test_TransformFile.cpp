@@ -245,22 +245,26 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
     WriteFile(dir / "xy_LOK", "1 2000 3000\r\n\r\n2 2100 3100\r\n");
     std::filesystem::create_directory(dir / "Raport.txt");
     EXPECT_FALSE(Run(true));
-    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_EQ(platform.Messages().back(),
+        FailureMessage(0, WriteFailureText(dir / "Raport.txt", DirectoryError())));
     EXPECT_FALSE(std::filesystem::exists(dir / "xy2000.1"));
     std::filesystem::remove(dir / "Raport.txt");
 
     std::filesystem::create_directory(dir / "xy2000.1");
     EXPECT_FALSE(Run(true));
-    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+    EXPECT_EQ(platform.Messages().back(),
+        FailureMessage(0, WriteFailureText(dir / "xy2000.1", DirectoryError())));
     EXPECT_EQ(ReadFile(dir / "Raport.txt"), Header("LOK.", "2000", local, national));
     std::filesystem::remove(dir / "xy2000.1");
 
-    // A full disk under the result file: no closing lines, no closing message.
+    // A full disk under the result file: no closing lines, no closing message; the line named
+    // is the first whose result line is missing.
     {
         FullDisk full(dir / "xy2000.1");
         EXPECT_FALSE(Run(true));
     }
-    EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 3");
+    EXPECT_EQ(
+        platform.Messages().back(), FailureMessage(1, WriteFailureText(dir / "xy2000.1", ENOSPC)));
     std::string report = ReadFile(dir / "Raport.txt");
     EXPECT_EQ(report.find("OBLICZY"), std::string::npos);
     EXPECT_NE(report.find("|   2|               2|"), std::string::npos);
@@ -285,7 +289,7 @@ TEST_F(TransformFileTest, AnOutputLinkedToTheInputDestroysNothing)
                 GTEST_SKIP() << "hard links checked; no symbolic links here: " << ec.message();
             }
             EXPECT_FALSE(Run(true));
-            EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0");
+            EXPECT_EQ(platform.Messages().back().rfind("Błąd. Linia 0\rPlik wynikowy ", 0), 0u);
             EXPECT_EQ(ReadFile(dir / "xy_LOK"), input) << output;
         }
     }
@@ -301,7 +305,8 @@ TEST_F(TransformFileTest, AFifoInThePlaceOfAnOutputIsRefused)
         if (std::system(("mkfifo '" + (dir / output) + "' 2>/dev/null").c_str()) != 0)
             GTEST_SKIP() << "no FIFO can be made on this system";
         EXPECT_FALSE(Run(true));
-        EXPECT_EQ(platform.Messages().back(), "Błąd. Linia 0") << output;
+        EXPECT_EQ(
+            platform.Messages().back(), FailureMessage(0, WriteFailureText(dir / output, EACCES)));
     }
 }
 

@@ -74,7 +74,7 @@ ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& opt
         // set here, once.
         const AreaFitStatus status = FitArea(area.Fit, area.Kept, !localToNational);
         if (status != AreaFitStatus::Fitted) {
-            io.Err << RefusalText(status) << '\n';
+            io.Err << RefusalText(status, area.Whole.Path) << '\n';
             return ExitStatus::Failure;
         }
         for (const std::string& warning : AreaWarnings(points, area.Whole.SystemCode))

@@ -237,9 +237,8 @@ ExitStatus runAll(VerbStreams& io, const RunArea& area, const std::vector<RunFil
         // itself is going there.
         const bool resultOnStandardOutput = IsStandardStream(files.Result);
         messages.Release(outcome.Complete && !resultOnStandardOutput ? io.Out : io.Err);
+        // The failure message names the file and the reason itself.
         if (!outcome.Complete) {
-            if (!outcome.Failure.empty())
-                io.Err << outcome.Failure << '\n';
             if (resultOnStandardOutput)
                 io.OutFailureShown = true;
             status = ExitStatus::Failure;
@@ -265,16 +264,23 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     std::int64_t defects = 0;
     // With several inputs a defective line is named with its file ("plik.txt:11: ...").
     std::string defectPrefix;
-    if (o.Strict || o.Verbose)
-        settings.Defects = [&](std::int64_t line, DefectKind kind) {
-            progress.Wipe();
-            io.Err << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
-                   << (kind == DefectKind::Unreadable ? "punkt nieczytelny" : "punkt poza obszarem")
-                   << '\n';
+    // A line that is not UTF-8 in a UTF-8 input is always named: its name was read as
+    // Windows-1250.
+    const bool named = o.Strict || o.Verbose;
+    settings.Defects = [&, named](std::int64_t line, DefectKind kind) {
+        if (kind != DefectKind::NotUtf8)
             ++defects;
-        };
-    else
-        settings.Defects = [&](std::int64_t, DefectKind) { ++defects; };
+        if (!named && kind != DefectKind::NotUtf8)
+            return;
+        progress.Wipe();
+        io.Err
+            << (defectPrefix.empty() ? std::string("Linia ") : defectPrefix) << line << ": "
+            << (kind == DefectKind::Unreadable ? "punkt nieczytelny"
+                       : kind == DefectKind::OutsideArea
+                       ? "punkt poza obszarem"
+                       : "uwaga: linia nie w UTF-8 jak reszta pliku, odczytana jako Windows-1250")
+            << '\n';
+    };
 
     // As at the program's start: load the area (a failure shows its message and goes on; the
     // run then refuses).
@@ -289,6 +295,9 @@ ExitStatus convert(VerbStreams& io, const Options& o)
         runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
     if (const auto refused = refuseClashes(io, area, runs))
         return *refused;
+    settings.OtherInputs = { area };
+    for (const RunFiles& f : runs)
+        settings.OtherInputs.push_back(f.Input);
     const ExitStatus status = runAll(io, runArea, runs, settings, messages, defectPrefix);
     if (status == ExitStatus::Ok && o.Strict && defects > 0)
         return ExitStatus::Shortfall;

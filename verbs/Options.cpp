@@ -87,6 +87,10 @@ std::optional<Options> ParseOptions(
     for (size_t i = 0; i < args.size(); ++i) {
         std::string a = args[i];
         if (a.empty() || a[0] != '-' || a == "-") {
+            if (a.empty()) {
+                Usage(io, verb, "Pusta nazwa pliku.");
+                return std::nullopt;
+            }
             if (quoteSwallowed(a)) {
                 Usage(io, verb, a + "\n" + kQuoteHelp);
                 return std::nullopt;
@@ -119,6 +123,10 @@ std::optional<Options> ParseOptions(
             return std::nullopt;
         }
         const std::string value = attached ? *attached : args[++i];
+        if (spec->Path && value.empty()) {
+            Usage(io, verb, "Opcja " + a + ": pusta nazwa pliku lub katalogu.");
+            return std::nullopt;
+        }
         if (spec->Path && quoteSwallowed(value)) {
             Usage(io, verb, "Opcja " + a + ": " + value + "\n" + kQuoteHelp);
             return std::nullopt;

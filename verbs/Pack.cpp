@@ -47,6 +47,12 @@ ExitStatus pack(VerbStreams& io, const Options& o)
         io.Err << o.Operands[0] << ": " << e.what() << '\n';
         return ExitStatus::Failure;
     }
+    // An area file without points converts nothing: no such file is written.
+    if (contents.Points.empty()) {
+        io.Err << PathForMessage(o.Operands[0])
+               << ": brak punktów dostosowania; plik obszaru nie został zapisany.\n";
+        return ExitStatus::Failure;
+    }
     for (const std::string& warning : AreaWarnings(contents.Points, contents.SystemCode))
         io.Err << warning << '\n';
     if (o.System) {
@@ -73,7 +79,7 @@ ExitStatus pack(VerbStreams& io, const Options& o)
         io.Err << "Nie można zapisać pliku tymczasowego " << PathForMessage(PathText(file)) << '\n';
         return ExitStatus::Failure;
     }
-    return WriteWholeOutput(io, *o.Output, bytes) ? ExitStatus::Ok : ExitStatus::Failure;
+    return WriteWholeOutput(io, *o.Output, bytes, &plan) ? ExitStatus::Ok : ExitStatus::Failure;
 }
 
 } // namespace

@@ -93,7 +93,7 @@ ExitStatus plot(VerbStreams& io, const Options& o)
     if (const ExitStatus status = draw(io, *options, area, checks, *threads, drawing);
         status != ExitStatus::Ok)
         return status;
-    if (!WriteWholeOutput(io, *o.Output, drawing.Svg))
+    if (!WriteWholeOutput(io, *o.Output, drawing.Svg, &plan))
         return ExitStatus::Failure;
     printSummary(io, *o.Output, drawing, area, checks.Points.size());
     return ExitStatus::Ok;

@@ -39,7 +39,8 @@ bool ReadWholeInput(const std::string& path, std::string& contents)
     return !in.bad();
 }
 
-bool WriteWholeOutput(VerbStreams& io, const std::string& path, std::string_view bytes)
+bool WriteWholeOutput(
+    VerbStreams& io, const std::string& path, std::string_view bytes, const FilePlan* plan)
 {
     if (IsStandardStream(path) && &io.Out != &std::cout) {
         io.Out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -47,7 +48,8 @@ bool WriteWholeOutput(VerbStreams& io, const std::string& path, std::string_view
     }
     try {
         io.Out.flush();
-        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing);
+        WriteWholeFile(path, bytes, WriteMode::WholeOrNothing,
+            plan != nullptr ? plan->InputGuards() : std::vector<GuardedInput> {});
     } catch (const LineFileError& e) {
         io.Err << e.what() << '\n';
         return false;

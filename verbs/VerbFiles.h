@@ -16,8 +16,12 @@ namespace vorida::cli {
 // The whole file, or standard input for "-" (binary).
 bool ReadWholeInput(const std::string& path, std::string& contents);
 // Writes bytes to the file whole or not at all (beside it, then renamed over it), or to standard
-// output for "-"; false after a message on standard error naming the file and the reason.
-bool WriteWholeOutput(VerbStreams& io, const std::string& path, std::string_view bytes);
+// output for "-"; false after a message on standard error naming the file and the reason. With a
+// plan, the output is checked once more against its inputs as they are at the moment of writing:
+// a link planted at the output while an input was read (a FIFO waits for its writer) cannot turn
+// an input into the output.
+bool WriteWholeOutput(VerbStreams& io, const std::string& path, std::string_view bytes,
+    const FilePlan* plan = nullptr);
 
 // Refuses (exit status 2, both files named) an output that is one of the inputs or another
 // output, by the files' identity; nothing when the plan is sound.

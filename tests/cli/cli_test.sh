@@ -219,12 +219,20 @@ refusals)
     printf 'k 0.5 0.5 0.5 0.5\n' >"$work/k.txt"
     printf '@system\t7\n' >"$work/empty.txt"
     printf '@system\t7\na 0 0 0 0\nb 1 0 1 0\nc 0 1 0 1\n' >"$work/three.txt"
+    # pack writes no area file without points: an empty one as another program may leave it.
+    expect_status 1 pack "$work/empty.txt" -o "$work/empty.bin"
+    grep -q 'brak punktów dostosowania; plik obszaru nie został zapisany\.$' "$work/err" \
+        || fail "pack of no points"
+    [ ! -e "$work/empty.bin" ] || fail "pack of no points wrote a file"
+    printf '\0\0\0\0\0\0\0\0\7\0\0\0\0\0\0\0' >"$work/empty.bin"
     for area in empty three; do
-        expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
+        [ $area = empty ] || expect_status 0 pack "$work/$area.txt" -o "$work/$area.bin"
         expect_status 1 convert "$work/in.txt" --area "$work/$area.bin"
         # The first line: under wine a failing program's status line follows it.
         head -n 1 "$work/err" >"$work/refusal"
         grep -q 'Przeliczenie nie zostało wykonane\.$' "$work/refusal" || fail "$area: convert"
+        # An area file of another name is named as it is.
+        [ $area = three ] || grep -q "(plik .*empty\.bin)" "$work/refusal" || fail "$area: named"
         for verb in "fit" "fit --loo" "verify $work/k.txt" "plot -o $work/x.svg"; do
             # shellcheck disable=SC2086 # the verb's words
             expect_status 1 $verb --area "$work/$area.bin"
@@ -453,6 +461,125 @@ ROWS
         [ ! -s err ] || fail "| head: $(cat err)"
     fi
     ;;
+keeping)
+    # Every writer against a target that is more than its bytes: write-protected, with a second
+    # hard link, a link, a dangling link, an ACL entry, another owner, an empty name. Compared:
+    # the status, the message, the bytes, the inode, the mode, the owner, the ACL and the links.
+    cd "$work"
+    run_cli pack "$examples/TRANSPKT.txt" -o T.BIN >/dev/null 2>&1 || fail "pack"
+    cp "$examples/TRANSPKT.txt" T.txt
+    cp "$examples/xy_LOK" p
+    # On every system (on Windows through ReplaceFileW): an existing result replaced byte for
+    # byte, a write-protected one (the read-only attribute) refused.
+    printf 'old\r\n' >r.1
+    expect_status 0 convert p --area T.BIN -o r.1
+    cmp -s r.1 "$golden/to-national-2.xy2000.1" || fail "an existing result replaced otherwise"
+    printf 'old\r\n' >ro.1
+    chmod 444 ro.1
+    expect_status 1 convert p --area T.BIN -o ro.1
+    grep -q "^Nie można zapisać pliku ro.1: plik tylko do odczytu$" err || fail "read-only: $(cat err)"
+    [ "$(cat ro.1)" = $'old\r' ] || fail "a read-only result written"
+    [ -z "$(find . -name '*.tmp')" ] || fail "left $(find . -name '*.tmp')"
+    [ ${#runner[@]} -eq 0 ] || exit 0
+    mkdir d
+    cp T.BIN d/TRANSPKT.BIN
+    cp p d/xy_LOK
+    acl=0
+    command -v setfacl >/dev/null && setfacl -m u:65534:rw p 2>/dev/null && acl=1
+    setfacl -b p 2>/dev/null
+    # A link to the area file planted at the output while the tool waits on a FIFO input: it is
+    # caught as the output is written, and the area file stays.
+    cp T.BIN T.orig
+    cp "$examples/check-points.txt" k.txt
+    mkfifo fifo
+    for verb in convert plot; do
+        printf 'old\r\n' >planted
+        if [ $verb = convert ]; then
+            "$cli" convert fifo --area T.BIN -o planted >out 2>err &
+            feed=p
+        else
+            "$cli" plot --area T.BIN --check fifo -o planted >out 2>err &
+            feed=k.txt
+        fi
+        pid=$!
+        exec 3>fifo # returns once the tool has opened its input
+        rm planted
+        ln -s T.BIN planted
+        cat $feed >&3
+        exec 3>&-
+        wait $pid
+        status=$?
+        [ $status -ne 0 ] || fail "$verb: the planted link written through"
+        grep -q "to plik wejściowy .*T.BIN" err || fail "$verb, planted link: $(cat err)"
+        cmp -s T.BIN T.orig || fail "$verb: the area file overwritten"
+        rm planted
+    done
+    rm fifo
+    # writer # target # arguments, OUT standing for the target
+    writers='convert#w/r.txt#convert p --area T.BIN -o OUT
+report#w/r.txt#convert p --area T.BIN -o w/other.1 --report OUT
+dir-result#d/xy2000.1#convert --dir d
+dir-report#d/Raport.txt#convert --dir d
+pack#w/r.bin#pack T.txt -o OUT
+plot#w/r.svg#plot --area T.BIN -o OUT'
+    # What a file is: its inode, mode, owner, links and ACL (not its bytes).
+    identity() { stat -c '%i %a %U %h' "$1"; [ $acl = 0 ] || getfacl -cp "$1" 2>/dev/null; }
+    # The words of args with OUT replaced by the target, each ended by a zero byte.
+    with_target() { local a; for a in $args; do
+        if [ "$a" = OUT ]; then printf '%s\0' "$1"; else printf '%s\0' "$a"; fi; done; }
+    while IFS='#' read -r writer target args; do
+        for kind in protected hard link dangling dangling-here acl owner; do
+            [ $kind = acl ] && [ $acl = 0 ] && continue
+            [ $kind = owner ] && [ "$(id -u)" != 0 ] && continue
+            rm -rf w d/xy2000.1 d/Raport.txt made.txt
+            mkdir w
+            file=$target
+            case $kind in
+            protected) printf 'old\r\n' >"$file"; chmod 444 "$file" ;;
+            hard) printf 'old\r\n' >"$file"; ln "$file" w/second ;;
+            link) printf 'old\r\n' >made.txt; ln -s "$PWD/made.txt" "$file"; file=made.txt ;;
+            dangling) ln -s "$PWD/missing/x" "$file" ;;
+            dangling-here) ln -s "$PWD/made.txt" "$file"; file=made.txt ;;
+            acl) printf 'old\r\n' >"$file"; chmod 640 "$file"; setfacl -m u:65534:rw "$file" ;;
+            owner) printf 'old\r\n' >"$file"; chmod 640 "$file"; chown 65534 "$file" ;;
+            esac
+            before=$( [ -e "$file" ] && identity "$file")
+            want=0
+            [ $kind = protected ] || [ $kind = dangling ] && want=1
+            mapfile -d '' words < <(with_target "$target")
+            expect_status $want "${words[@]}"
+            where="$writer, $kind"
+            case $kind in
+            protected)
+                grep -q ": plik tylko do odczytu$" err || fail "$where: $(cat err)"
+                [ "$(cat "$file")" = $'old\r' ] || fail "$where: bytes changed" ;;
+            dangling)
+                grep -q "łącze symboliczne wskazuje na $PWD/missing/x, a jego katalogu nie ma$" err \
+                    || fail "$where: $(cat err)" ;;
+            *)
+                [ "$(cat "$file")" != $'old\r' ] || fail "$where: not written" ;;
+            esac
+            case $kind in
+            hard) cmp -s "$file" w/second || fail "$where: the second link keeps the old bytes" ;;
+            link | dangling*) [ -L "$target" ] || fail "$where: the link replaced" ;;
+            esac
+            # Rewritten in place where a rename would lose what the file is.
+            case $kind in
+            protected | hard | acl | owner)
+                [ "$(identity "$file")" = "$before" ] || fail "$where: $before became $(identity "$file")" ;;
+            esac
+            [ -z "$(find . -name '*.tmp' -o -name '*.old')" ] || fail "$where: left $(find . -name '*.tmp' -o -name '*.old')"
+        done
+        # An empty name is wrong usage.
+        if [ "${writer#dir-}" != "$writer" ]; then
+            expect_status 2 convert --dir ""
+        else
+            mapfile -d '' words < <(with_target "")
+            expect_status 2 "${words[@]}"
+        fi
+        grep -q "pusta nazwa" err || fail "$writer, empty name: $(cat err)"
+    done <<<"$writers"
+    ;;
 interrupt)
     # Ctrl+C in the middle of a large conversion: the earlier result stays as it was and no
     # temporary file is left. (Under wine the signal would reach wine, not the program.)
@@ -462,22 +589,36 @@ interrupt)
     awk 'BEGIN { for (i = 0; i < 1500000; ++i) printf "P%d %.3f %.3f\r\n", i, 26000 + (i % 9000), 17000 + (i % 7000) }' >big
     printf 'earlier result\r\n' >big.1
     cp big.1 earlier.1
-    last=(convert big -o big.1 --area T.BIN --threads 1)
-    # A background job of a script starts with Ctrl+C ignored; a terminal's job does not.
-    env --default-signal=INT "${runner[@]}" "$cli" convert big -o big.1 --area T.BIN --threads 1 >out 2>err &
-    pid=$!
-    for _ in $(seq 200); do
-        tmp=$(find . -name '.big.1.*.tmp' -size +100k)
-        [ -n "$tmp" ] && break
-        sleep 0.05
+    # Every signal that ends the tool: SIGKILL leaves its temporary file, which the next write
+    # of the target removes, its process being gone.
+    for signal in INT TERM HUP QUIT PIPE USR1 XFSZ KILL; do
+        last=(convert big -o big.1 --area T.BIN --threads 1)
+        # A background job of a script starts with Ctrl+C and SIGQUIT ignored; a terminal's
+        # job does not.
+        env --default-signal=INT,QUIT "${runner[@]}" "$cli" convert big -o big.1 --area T.BIN --threads 1 >out 2>err &
+        pid=$!
+        for _ in $(seq 200); do
+            tmp=$(find . -name '.big.1.*.tmp' -size +100k)
+            [ -n "$tmp" ] && break
+            sleep 0.05
+        done
+        [ -n "$tmp" ] || fail "no temporary file beside the result while converting"
+        kill -$signal $pid
+        wait $pid
+        status=$?
+        [ $status -eq $((128 + $(kill -l $signal))) ] || fail "SIG$signal: the run ended with status $status, not by its signal"
+        cmp big.1 earlier.1 || fail "SIG$signal: the earlier result changed"
+        if [ $signal = KILL ]; then
+            [ -n "$(find . -name '*.tmp')" ] || fail "SIGKILL removed its temporary file"
+            run_cli convert earlier.1 -o big.1 --area T.BIN >/dev/null 2>&1
+            cp earlier.1 big.1
+        fi
+        [ -z "$(find . -name '*.tmp')" ] || fail "SIG$signal: a temporary file left: $(find . -name '*.tmp')"
     done
-    [ -n "$tmp" ] || fail "no temporary file beside the result while converting"
-    kill -INT $pid
-    wait $pid
-    status=$?
-    [ $status -eq 130 ] || fail "the interrupted run ended with status $status, not by its signal"
-    cmp big.1 earlier.1 || fail "the earlier result changed"
-    [ -z "$(find . -name '*.tmp')" ] || fail "a temporary file left: $(find . -name '*.tmp')"
+    # A reader that closes standard output early: the report's temporary file goes too.
+    run_cli convert big -o - --report r.txt --area T.BIN 2>/dev/null | head -n 2 >/dev/null
+    [ -z "$(find . -name '*.tmp')" ] || fail "| head: a temporary file left: $(find . -name '*.tmp')"
+    [ ! -e r.txt ] || fail "| head: a report of a run cut short"
     ;;
 *)
     fail "unknown case $case_name"
