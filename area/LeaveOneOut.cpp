@@ -2,12 +2,13 @@
 
 #include "ExpectedSpread.h"
 #include "LooDowndate.h"
+#include "OrderedWorkers.h"
+#include "Run.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <numeric>
-#include <thread>
 
 namespace vorida {
 
@@ -112,42 +113,45 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
 
 unsigned threadCount(unsigned requested, size_t points)
 {
-    unsigned n = requested;
-    if (n == 0)
-        n = std::clamp(std::thread::hardware_concurrency(), 1u, kMaximumAreaThreads);
     // A thread costs more than a few small fits.
     const size_t useful = std::max<size_t>(1, points / 32);
-    return static_cast<unsigned>(std::min<size_t>(n, useful));
+    return static_cast<unsigned>(std::min<size_t>(RunWorkers(requested), useful));
 }
 
-// Every discrepancy, on threads that each take one stretch of the points.
+// Every discrepancy, in stretches of the points: the calling thread takes the first, the run's
+// workers the others. Where the system refuses a thread, those started take its stretch, and
+// without any the calling thread takes them all.
 void computeAll(const LooInput& in, unsigned threads, std::vector<LooDiscrepancy>& out)
 {
-    const unsigned n = threadCount(threads, in.Points.size());
+    const size_t size = in.Points.size();
+    const size_t n = threadCount(threads, size);
     if (n <= 1) {
-        computeRange(in, 0, in.Points.size(), out);
+        computeRange(in, 0, size, out);
         return;
     }
-    std::vector<std::thread> workers;
     std::vector<std::exception_ptr> failures(n);
-    const size_t size = in.Points.size();
-    for (unsigned w = 1; w < n; ++w)
-        workers.emplace_back([&, w] {
-            // Our own errors and the library's (no memory) go to the caller, which tells
-            // them apart; nothing else is thrown here.
-            try {
-                computeRange(in, size * w / n, size * (w + 1) / n, out);
-            } catch (const std::exception&) {
-                failures[w] = std::current_exception();
-            }
-        });
-    try {
-        computeRange(in, 0, size / n, out);
-    } catch (const std::exception&) {
-        failures[0] = std::current_exception(); // thrown once the workers are joined
+    auto stretch = [&](size_t slot) {
+        // Our own errors and the library's (no memory) go to the caller, which tells them
+        // apart; nothing else is thrown here.
+        try {
+            computeRange(in, size * slot / n, size * (slot + 1) / n, out);
+        } catch (const std::exception&) {
+            failures[slot] = std::current_exception();
+        }
+    };
+    {
+        OrderedWorkers workers(n - 1, n, [&](size_t, size_t slot) { stretch(slot); });
+        if (workers.Threads() == 0) {
+            for (size_t slot = 0; slot < n; ++slot)
+                stretch(slot);
+        } else {
+            for (size_t slot = 1; slot < n; ++slot)
+                workers.Submit(slot);
+            stretch(0);
+            for (size_t slot = 1; slot < n; ++slot)
+                workers.Wait(slot);
+        }
     }
-    for (std::thread& t : workers)
-        t.join();
     for (const std::exception_ptr& f : failures)
         if (f)
             std::rethrow_exception(f);

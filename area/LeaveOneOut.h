@@ -107,17 +107,14 @@ struct LooResult
     std::optional<size_t> MostOver;
 };
 
-// The number of threads that compute the discrepancies when none is given: one per core, at
-// most this many.
-inline constexpr unsigned kMaximumAreaThreads = 16;
-
 // The discrepancy of every point and one round of judgement; reverse false for local to
 // national (as TTrKonfAf::Fit). The result is that of FitArea on the set without the point
 // followed by TransformPoint of its source coordinates: exactly so below kDowndateFromPoints
 // points, for copies and wherever the downdate could lose digits (each reduced set keeps the
 // order of the others); elsewhere from the whole set's fit downdated (LooDowndate.h), within
-// a nanometre or so. The same whatever the number of threads (0: one per core). Throws
-// ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
+// a nanometre or so. The same whatever the number of threads (0: the run's default, RunWorkers);
+// where the system refuses a thread, fewer compute them. Throws ScreeningError for fewer than
+// kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
