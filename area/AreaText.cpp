@@ -44,6 +44,8 @@ std::vector<std::string> ScreeningSummary(
     const LooResult& loo, const std::vector<std::string>& names)
 {
     std::vector<std::string> lines;
+    if (!loo.Judged)
+        return lines; // AreaVerdicts.h says why
     auto inMillimetres = [](Extended v) { return FormatDecimals(v * 1000.0L, 1); };
     lines.push_back("Szum obszaru σ = " + inMillimetres(loo.Sigma)
         + " mm (mediana m0 dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2) + " dla "

@@ -332,6 +332,7 @@ void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
 // Each computed point against its threshold; the point most over.
 void judge(LooResult& result, Extended tolerance)
 {
+    result.Judged = true;
     result.Sigma = areaNoise(result.Points);
     result.Multiple = SpreadMultiple(result.Computed);
     for (LooDiscrepancy& d : result.Points)
@@ -399,7 +400,7 @@ LooResult LeaveOneOut(
     }
     if (result.Computed > 0)
         result.Rms = std::sqrt(sum / static_cast<Extended>(result.Computed));
-    if (result.Computed >= 2)
+    if (points.size() >= kMinimumPointsJudged && result.Computed >= 2)
         judge(result, tolerance);
     return result;
 }

@@ -26,6 +26,10 @@ namespace vorida {
 // Leave-one-out needs this many adjustment points, so that every reduced set still
 // over-determines the cubic.
 inline constexpr size_t kMinimumPointsForLeaveOneOut = 5;
+// Points are judged from this many up: the fit without a point of a 5-point area has 8
+// equations for the cubic's 8 parameters, no check, so σ₍ᵢ₎ is not known (it comes out 0) and
+// neither is any threshold; such an area shows its discrepancies and names nothing.
+inline constexpr size_t kMinimumPointsJudged = 6;
 
 // The screening was asked of fewer than kMinimumPointsForLeaveOneOut points; what() is the
 // Polish text for the user.
@@ -102,6 +106,9 @@ struct LooResult
     Extended Rms = 0.0L; // RMS of V over them
     Extended Sigma = 0.0L; // the area's noise σ (metres): the median of the σ₍ᵢ₎
     Extended Multiple = 0.0L; // k
+    // Whether the points were judged (kMinimumPointsJudged); when not, no point has a threshold
+    // or an mwb and none is named.
+    bool Judged = false;
     std::optional<size_t> Worst; // the point with the largest V
     // Of the points over their threshold, the one with the largest V / sᵢ.
     std::optional<size_t> MostOver;

@@ -363,6 +363,7 @@ def main():
     parser.add_argument("--amplitude", type=float, default=50.0, help="largest distortion, millimetres (at least 5)")
     parser.add_argument("--pure-noise", action="store_true", help="no distortion: only the rule's alpha")
     parser.add_argument("-v", "--verbose", action="store_true")
+    parser.add_argument("--keep", help="with -v: keep the area files of the misjudged runs in this folder")
     args = parser.parse_args()
     # Millimetres, as the docs say; each area draws its own amplitude from 5 mm up to this, so a
     # smaller value (such as 0.05 meant as metres) would silently mean 5 mm.
@@ -401,7 +402,10 @@ def main():
                 count(s["others"][t], bucket(a.n), got - want)
                 if t in ("shared", "twin") and len(want & got) == 1:
                     s["shared_one"][t] += 1
-                if args.verbose and not want <= got:
+                if args.verbose and got != want:
+                    if args.keep:
+                        write_area(args.cli, args.keep, moved)
+                        os.rename(os.path.join(args.keep, "a.txt"), os.path.join(args.keep, "%d-%s.txt" % (k, t.replace(" ", ""))))
                     print("area %d (%s, %d points, %.0f m): %s on %s, named %s" %
                           (k, a.kind, a.n, a.size, t, sorted(want), sorted(got)))
     report(args, s)

@@ -3,6 +3,7 @@
 #include "Common.h"
 
 #include "AreaText.h"
+#include "AreaVerdicts.h"
 #include "AreaWarnings.h"
 
 #include "Cp1250.h"
@@ -92,6 +93,8 @@ void printRound(VerbStreams& io, const ScreeningRound& round, const TPktDostosow
         for (size_t i : round.Members)
             names.push_back(Cp1250ToUtf8(points[i].Name));
         for (const std::string& line : ScreeningSummary(loo, names))
+            io.Out << line << '\n';
+        for (const std::string& line : VerdictLines(loo, names))
             io.Out << line << '\n';
     }
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -570,4 +571,41 @@ TEST(Screening, ExtrapolatedPointsAreJudgedOnTheSwingTheOthersShow)
     points.resize(kWeakScreeningBelow - 1);
     for (const LooDiscrepancy& d : LeaveOneOut(points, false, kDefaultTolerance, 1).Points)
         EXPECT_EQ(d.Spread, d.Sigma * std::sqrt(*d.Factor));
+}
+
+// Areas at the edge of what can be judged, and neighbours that carry each other's blunder.
+TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
+{
+    struct Case
+    {
+        const char* What;
+        std::vector<size_t> Points; // of the town, in this order
+        std::vector<std::tuple<size_t, Extended, Extended>> Moves; // index into Points, east, north
+        std::vector<size_t> Expected; // indices into Points, in any order
+    };
+    const Case cases[] = {
+        // The fit without a point has no check: no σ, no threshold, nothing named.
+        { "5 points, 20 cm", { 0, 2, 5, 17, 40 }, { { 3, 0.2L, 0.0L } }, {} },
+        { "5 points, clean", { 9, 12, 33, 50, 62 }, {}, {} },
+    };
+    const TPktDostosowania town = Town();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPktDostosowania points;
+        for (size_t i : c.Points)
+            points.push_back(town[i]);
+        for (const auto& [i, east, north] : c.Moves)
+            Move(points[i], east, north);
+        for (bool reverse : { false, true }) {
+            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+            std::vector<size_t> named = s.Blunders;
+            std::sort(named.begin(), named.end());
+            EXPECT_EQ(named, c.Expected) << reverse;
+            const LooResult& first = s.Rounds[0].Loo;
+            EXPECT_EQ(first.Judged, points.size() >= kMinimumPointsJudged);
+            for (const LooDiscrepancy& d : first.Points)
+                EXPECT_TRUE(
+                    first.Judged || (d.Threshold == 0.0L && d.Detectable == 0.0L && !d.Blunder));
+        }
+    }
 }
