@@ -58,7 +58,7 @@ std::vector<std::string> ScreeningSummary(
             continue;
         if (!largest || d.Detectable > loo.Points[*largest].Detectable)
             largest = i;
-        if (d.Detectable > kBlindBlunder)
+        if (d.Detectable > kBlindBlunder || d.Detectable <= 0.0L) // 0: not judged
             blind.push_back(i);
     }
     if (!largest)

@@ -12,8 +12,8 @@ using cubic::Row;
 using cubic::Solve;
 
 ExpectedSpread::ExpectedSpread(
-    const TPktDostosowania& points, bool reverse, std::vector<size_t> copyOf)
-    : copyOf_(std::move(copyOf))
+    const TPktDostosowania& points, bool reverse, std::vector<std::vector<size_t>> with)
+    : with_(std::move(with))
 {
     const size_t n = points.size();
     std::vector<Extended> sx(n), sy(n);
@@ -49,11 +49,10 @@ ExpectedSpread::ExpectedSpread(
 bool ExpectedSpread::reducedFactor(size_t i, cubic::Matrix& l) const
 {
     l = normal_;
-    for (size_t j = 0; j < rowX_.size(); ++j)
-        if (copyOf_[j] == copyOf_[i]) {
-            AddOuter(l, rowX_[j], -1.0L);
-            AddOuter(l, rowY_[j], -1.0L);
-        }
+    for (size_t j : with_[i]) {
+        AddOuter(l, rowX_[j], -1.0L);
+        AddOuter(l, rowY_[j], -1.0L);
+    }
     return cubic::Factor(l, 1e-20L);
 }
 
@@ -66,9 +65,12 @@ std::optional<Extended> ExpectedSpread::Factor(size_t i) const
     Extended total = 0.0L, squares = 0.0L;
     Row mx {}, my {}; // Σ wⱼ aⱼ
     // Two passes, the weights first: the x87 registers hold the sums of one pass each.
-    std::vector<Extended> weights(rowX_.size(), 0.0L); // 0 for the point and its copies
+    std::vector<Extended> weights(rowX_.size(), 0.0L); // 0 for the points left out
+    std::vector<char> out(rowX_.size(), 0);
+    for (size_t j : with_[i])
+        out[j] = 1;
     for (size_t j = 0; j < rowX_.size(); ++j) {
-        if (copyOf_[j] == copyOf_[i])
+        if (out[j] != 0)
             continue;
         const Extended dx = targetX_[j] - targetX_[i], dy = targetY_[j] - targetY_[i];
         const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
@@ -77,7 +79,7 @@ std::optional<Extended> ExpectedSpread::Factor(size_t i) const
         squares = squares + w * w;
     }
     for (size_t j = 0; j < rowX_.size(); ++j) {
-        if (copyOf_[j] == copyOf_[i])
+        if (out[j] != 0)
             continue;
         const Extended w = weights[j];
         const Row& x = rowX_[j];

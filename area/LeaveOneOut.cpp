@@ -1,6 +1,7 @@
 #include "LeaveOneOut.h"
 
 #include "ExpectedSpread.h"
+#include "LeftOutTogether.h"
 #include "LooDowndate.h"
 #include "OrderedWorkers.h"
 #include "Run.h"
@@ -14,14 +15,14 @@ namespace vorida {
 
 namespace {
 
-// What the fits without each point share: the set, the direction, the copy sets, the model
+// What the fits without each point share: the set, the direction, the groups left out
+// together (LeftOutTogether.h), the model
 // of the expected spread and the whole set's fit to downdate.
 struct LooInput
 {
     const TPktDostosowania& Points;
     bool Reverse;
-    const std::vector<size_t>& CopyOf;
-    const std::vector<size_t>& Copies; // per point: the size of its copy set
+    const std::vector<std::vector<size_t>>& With; // per point: the points left out with it
     const ExpectedSpread& Spread;
     const LooDowndate& Downdate;
 };
@@ -88,26 +89,24 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             reduced[i - 1] = points[i - 1];
             members[i - 1] = i - 1;
         }
-        out[i].Copies = in.Copies[i];
-        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i)) {
+        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i, in.With[i])) {
             static_cast<Discrepancy&>(out[i]) = fast->Loo;
             out[i].Factor = in.Spread.Factor(i);
             out[i].Sigma = fast->Sigma;
             continue;
         }
-        if (in.Copies[i] == 1) {
+        if (in.With[i].size() == 1) {
             discrepancy(in, reduced, members, i, t, out[i]);
             continue;
         }
         TPktDostosowania others;
         std::vector<size_t> kept;
         for (size_t k = 0; k < points.size(); ++k)
-            if (in.CopyOf[k] != in.CopyOf[i]) {
+            if (!std::binary_search(in.With[i].begin(), in.With[i].end(), k)) {
                 others.push_back(points[k]);
                 kept.push_back(k);
             }
         discrepancy(in, others, kept, i, t, out[i]);
-        out[i].Copies = in.Copies[i];
     }
 }
 
@@ -233,9 +232,10 @@ bool InsideHull(
     return true;
 }
 
-Extended SpreadMultiple(size_t n)
+Extended SpreadMultiple(size_t n, size_t leftOut)
 {
-    const Extended nu = static_cast<Extended>(n > 5 ? 2 * n - 10 : 1);
+    const size_t kept = n > leftOut ? n - leftOut : 0;
+    const Extended nu = static_cast<Extended>(kept > 4 ? 2 * kept - 8 : 1);
     const Extended alpha = kAreaFalseAlarm / static_cast<Extended>(n);
     return std::sqrt(nu * (std::pow(alpha, -2.0L / nu) - 1.0L));
 }
@@ -346,9 +346,14 @@ void judge(LooResult& result, Extended tolerance)
     Extended mostOver = 0.0L;
     for (size_t i = 0; i < result.Points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
-        if (!d.Computed())
+        // The fit without the point and those left out with it must keep a check on the cubic,
+        // or its σ₍ᵢ₎ is not known; k counts the checks it keeps.
+        const size_t leftOut = d.Copies + (d.Partner ? 1 : 0);
+        if (!d.Computed() || result.Computed < leftOut + kMinimumPointsForLeaveOneOut)
             continue;
-        d.Threshold = std::max({ result.Multiple * d.Spread, tolerance, kBlunderFloor });
+        const Extended k
+            = leftOut == 1 ? result.Multiple : SpreadMultiple(result.Computed, leftOut);
+        d.Threshold = std::max({ k * d.Spread, tolerance, kBlunderFloor });
         d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
         d.Blunder = d.V > d.Threshold;
         // Of the points over, the one largest against its own spread is named (the largest
@@ -374,17 +379,16 @@ LooResult LeaveOneOut(
         sx.push_back(reverse ? p.NationalX : p.LocalX);
         sy.push_back(reverse ? p.NationalY : p.LocalY);
     }
-    const std::vector<size_t> copyOf = CopiesOf(sx, sy);
-    std::vector<size_t> copies(points.size(), 0);
-    for (size_t c : copyOf)
-        ++copies[c];
-    for (size_t i = 0; i < points.size(); ++i)
-        copies[i] = copies[copyOf[i]];
-    const ExpectedSpread spread(points, reverse, copyOf);
-    const LooDowndate downdate(points, reverse, copies);
+    const LeftOutTogether groups = GroupsLeftOutTogether(points, reverse);
+    const ExpectedSpread spread(points, reverse, groups.With);
+    const LooDowndate downdate(points, reverse, groups.Copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, copyOf, copies, spread, downdate }, threads, result.Points);
+    computeAll({ points, reverse, groups.With, spread, downdate }, threads, result.Points);
+    for (size_t i = 0; i < points.size(); ++i) {
+        result.Points[i].Copies = groups.Copies[i];
+        result.Points[i].Partner = groups.Partner[i];
+    }
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;

@@ -74,8 +74,9 @@ inline constexpr size_t kWeakScreeningBelow = 11;
 // the fit without one of them still holds the others, so they are left out together.
 inline constexpr Extended kSamePosition = 0.001L;
 
-// k for n points judged.
-Extended SpreadMultiple(size_t n);
+// k for n points judged, of a point whose fit leaves out leftOut points (itself and those left
+// out together with it): ν = 2(n − leftOut) − 8.
+Extended SpreadMultiple(size_t n, size_t leftOut = 1);
 
 // Vx, Vy, V: known minus converted, target units (metres); zero when not computed.
 struct LooDiscrepancy : Discrepancy
@@ -93,7 +94,11 @@ struct LooDiscrepancy : Discrepancy
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged
     // The smallest blunder the rule names at this point with 95 % probability (metres).
     Extended Detectable = 0.0L;
-    size_t Copies = 1; // points at this position (itself included), all left out together
+    // Points at this position, local or national (itself included), all left out together.
+    size_t Copies = 1;
+    // The close neighbour left out together with the point (LeftOutTogether.h), an index into
+    // the set judged.
+    std::optional<size_t> Partner;
     bool Blunder = false; // V exceeds Threshold
 
     bool Computed() const { return Status == AreaFitStatus::Fitted && !Failed; }

@@ -369,12 +369,14 @@ def main():
     # smaller value (such as 0.05 meant as metres) would silently mean 5 mm.
     if args.amplitude < 5.0:
         parser.error("--amplitude is in millimetres, at least 5 (got %g)" % args.amplitude)
-    rng = random.Random(args.seed)
     s = {"alarms": {}, "found": {t: {} for t in TESTS}, "others": {t: {} for t in TESTS},
          "named": [0, 0], "checks": [0, 0, 0, 0.0, 0.0], "blind": [0, 0],
          "shared_one": {"shared": 0, "twin": 0}}
     with tempfile.TemporaryDirectory() as work:
         for k in range(args.areas):
+            # Each area and its blunders from a generator of their own, so that what one
+            # area's screening prints (which mwb can be drawn on) leaves the others as they are.
+            rng = random.Random("%d/%d" % (args.seed, k))
             a = Area(rng, args.amplitude / 1000.0, args.pure_noise)
             got, mwb, edge = judge(args.cli, work, a.rows)
             for key in (a.kind, bucket(a.n) + " points", a.system, a.band, "all"):

@@ -75,6 +75,9 @@ void printRound(VerbStreams& io, const ScreeningRound& round, const TPktDostosow
                 labels += (labels.empty() ? "" : ", ") + std::string("ponad próg");
             if (d.Copies > 1)
                 labels += (labels.empty() ? "" : ", ") + std::string("powtórzone położenie");
+            if (d.Partner)
+                labels += (labels.empty() ? "" : ", ") + std::string("pominięty razem z ")
+                    + Cp1250ToUtf8(points[round.Members[*d.Partner]].Name);
             if (!labels.empty())
                 row += "  " + labels;
         } else {

@@ -608,4 +608,32 @@ TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
                     first.Judged || (d.Threshold == 0.0L && d.Detectable == 0.0L && !d.Blunder));
         }
     }
+    // A neighbour 15 m from T27 (a point of the town's field moved with it) and a twin 5 cm
+    // from it in the local system at its national position: each shares T27's blunder, and is
+    // left out with it, so that both are named in either direction, the twin too where its
+    // source position differs.
+    struct Shared
+    {
+        const char* What;
+        Extended LocalShift, NationalShift, Blunder; // metres, east
+    };
+    for (const Shared& c : { Shared { "neighbour 15 m, 30 cm", 15.0L, 15.0L, 0.3L },
+             Shared { "twin 5 cm, 10 cm", 0.05L, 0.0L, 0.1L } })
+        for (bool reverse : { false, true }) {
+            SCOPED_TRACE(c.What);
+            TPktDostosowania points = Town();
+            TPkt near = points[kInside];
+            near.Name = "near";
+            near.LocalY = near.LocalY + c.LocalShift;
+            near.NationalY = near.NationalY + c.NationalShift;
+            points.push_back(near);
+            Move(points[kInside], c.Blunder, 0.0L);
+            Move(points.back(), c.Blunder, 0.0L);
+            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+            std::vector<size_t> named = s.Blunders;
+            std::sort(named.begin(), named.end());
+            EXPECT_EQ(named, (std::vector<size_t> { kInside, points.size() - 1 })) << reverse;
+            const LooDiscrepancy& first = s.Rounds[0].Loo.Points[kInside];
+            EXPECT_TRUE(first.Partner || first.Copies == 2) << reverse;
+        }
 }
