@@ -72,6 +72,39 @@ void LooDowndate::residualAfter(const Point& p, const cubic::Row& d, Extended& e
             + (p.I3 * d[6] + p.R3 * d[7]));
 }
 
+void LooDowndate::correction(size_t i, const std::vector<size_t>& with, Extended xt, Extended yt,
+    const cubic::Row& d, Extended& cx, Extended& cy) const
+{
+    // Hausbrandt's correction over the others: Σ wⱼ(eⱼ + Aⱼd) = Σ wⱼeⱼ + (Σ wⱼAⱼ)d, so one
+    // pass sums the weights times the residuals and times the powers of z.
+    Extended sw = 0.0L, sx = 0.0L, sy = 0.0L;
+    Extended r1 = 0.0L, i1 = 0.0L, r2 = 0.0L, i2 = 0.0L, r3 = 0.0L, i3 = 0.0L;
+    for (size_t j = 0; j < points_.size(); ++j) {
+        if (j == i || (with.size() > 1 && std::binary_search(with.begin(), with.end(), j)))
+            continue;
+        const Point& q = points_[j];
+        const Extended dx = q.TargetX - xt, dy = q.TargetY - yt;
+        const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
+        sw = sw + w;
+        sx = q.ResidualX * w + sx;
+        sy = q.ResidualY * w + sy;
+        r1 = q.R1 * w + r1;
+        i1 = q.I1 * w + i1;
+        r2 = q.R2 * w + r2;
+        i2 = q.I2 * w + i2;
+        r3 = q.R3 * w + r3;
+        i3 = q.I3 * w + i3;
+    }
+    cx = (sx
+             + (sw * d[0] + ((r1 * d[2] - i1 * d[3]) + (r2 * d[4] - i2 * d[5]))
+                 + (r3 * d[6] - i3 * d[7])))
+        / sw;
+    cy = (sy
+             + (sw * d[1] + ((i1 * d[2] + r1 * d[3]) + (i2 * d[4] + r2 * d[5]))
+                 + (i3 * d[6] + r3 * d[7])))
+        / sw;
+}
+
 std::optional<DowndatedPoint> LooDowndate::Without(size_t i, const std::vector<size_t>& with) const
 {
     if (!usable_)
@@ -107,34 +140,8 @@ std::optional<DowndatedPoint> LooDowndate::Without(size_t i, const std::vector<s
         Extended ex = 0.0L, ey = 0.0L;
         residualAfter(p, d, ex, ey);
         const Extended xt = p.TargetX - ex, yt = p.TargetY - ey;
-        // Hausbrandt's correction over the others: Σ wⱼ(eⱼ + Aⱼd) = Σ wⱼeⱼ + (Σ wⱼAⱼ)d, so one
-        // pass sums the weights times the residuals and times the powers of z.
-        Extended sw = 0.0L, sx = 0.0L, sy = 0.0L;
-        Extended r1 = 0.0L, i1 = 0.0L, r2 = 0.0L, i2 = 0.0L, r3 = 0.0L, i3 = 0.0L;
-        for (size_t j = 0; j < points_.size(); ++j) {
-            if (j == i || (with.size() > 1 && std::binary_search(with.begin(), with.end(), j)))
-                continue;
-            const Point& q = points_[j];
-            const Extended dx = q.TargetX - xt, dy = q.TargetY - yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
-            sw = sw + w;
-            sx = q.ResidualX * w + sx;
-            sy = q.ResidualY * w + sy;
-            r1 = q.R1 * w + r1;
-            i1 = q.I1 * w + i1;
-            r2 = q.R2 * w + r2;
-            i2 = q.I2 * w + i2;
-            r3 = q.R3 * w + r3;
-            i3 = q.I3 * w + i3;
-        }
-        const Extended cx = (sx
-                                + (sw * d[0] + ((r1 * d[2] - i1 * d[3]) + (r2 * d[4] - i2 * d[5]))
-                                    + (r3 * d[6] - i3 * d[7])))
-            / sw;
-        const Extended cy = (sy
-                                + (sw * d[1] + ((i1 * d[2] + r1 * d[3]) + (i2 * d[4] + r2 * d[5]))
-                                    + (i3 * d[6] + r3 * d[7])))
-            / sw;
+        Extended cx = 0.0L, cy = 0.0L;
+        correction(i, with, xt, yt, d, cx, cy);
         // The others' squared residuals: Σ |eⱼ + Aⱼd|² over all less those left out,
         // = S + 2dᵀq + dᵀNd − |eᵢ + Aᵢd|² − … with S = Σ |eⱼ|², q = Σ Aⱼᵀeⱼ (zero but for
         // rounding). When most of S was point i's own, too few digits are left: fit anew.

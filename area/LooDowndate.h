@@ -84,6 +84,10 @@ private:
     cubic::Row crossTerm_ {}; // Σ Aⱼᵀeⱼ, zero but for rounding
 
     Extended quadratic(const cubic::Row& d) const; // dᵀNd
+    // Hausbrandt's correction (cx, cy) of point i converted to (xt, yt) by the fit changed by
+    // −d, over the points not in with.
+    void correction(size_t i, const std::vector<size_t>& with, Extended xt, Extended yt,
+        const cubic::Row& d, Extended& cx, Extended& cy) const;
     // The residual of p in the fit changed by −d: e + Ad.
     static void residualAfter(const Point& p, const cubic::Row& d, Extended& ex, Extended& ey);
     bool usable_ = false;
