@@ -41,6 +41,17 @@ public:
     // nothing when the normal equations without it cannot be solved.
     std::optional<Extended> Factor(size_t i) const;
 
+    struct PointSpread
+    {
+        Extended Factor; // fᵢ
+        // The least share of a blunder that point i shares with its closest other point that
+        // shows in its discrepancy (the neighbour's correction and fit carry the rest); 1 when
+        // the neighbour passes on none (or its share makes the blunder larger).
+        Extended Shown = 1.0L;
+    };
+    // fᵢ and the share shown; nothing when the normal equations without it cannot be solved.
+    std::optional<PointSpread> Of(size_t i) const;
+
 private:
     std::vector<cubic::Row> rowX_, rowY_; // the observation rows of every point
     std::vector<Extended> targetX_, targetY_;

@@ -27,6 +27,14 @@ struct LooInput
     const LooDowndate& Downdate;
 };
 
+void setSpread(const ExpectedSpread& spread, size_t i, LooDiscrepancy& d)
+{
+    if (const std::optional<ExpectedSpread::PointSpread> s = spread.Of(i)) {
+        d.Factor = s->Factor;
+        d.Shown = s->Shown;
+    }
+}
+
 // σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
 // the squared residuals over the redundancy 2m − 8.
 Extended reducedNoise(const TTrKonfAf& t, const std::vector<size_t>& members)
@@ -56,7 +64,7 @@ void discrepancy(const LooInput& in, const TPktDostosowania& reduced,
             outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
         static_cast<Discrepancy&>(d) = DiscrepancyOf(
             reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
-        d.Factor = in.Spread.Factor(i);
+        setSpread(in.Spread, i, d);
         d.Sigma = reducedNoise(t, members);
         ThrowOnFloatingPointFlags();
     } catch (const FloatingPointError&) {
@@ -91,7 +99,7 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
         }
         if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i, in.With[i])) {
             static_cast<Discrepancy&>(out[i]) = fast->Loo;
-            out[i].Factor = in.Spread.Factor(i);
+            setSpread(in.Spread, i, out[i]);
             out[i].Sigma = fast->Sigma;
             continue;
         }
@@ -348,13 +356,14 @@ void judge(LooResult& result, Extended tolerance)
         LooDiscrepancy& d = result.Points[i];
         // The fit without the point and those left out with it must keep a check on the cubic,
         // or its σ₍ᵢ₎ is not known; k counts the checks it keeps.
-        const size_t leftOut = d.Copies + (d.Partner ? 1 : 0);
+        const size_t leftOut = d.LeftOut;
         if (!d.Computed() || result.Computed < leftOut + kMinimumPointsForLeaveOneOut)
             continue;
         const Extended k
             = leftOut == 1 ? result.Multiple : SpreadMultiple(result.Computed, leftOut);
         d.Threshold = std::max({ k * d.Spread, tolerance, kBlunderFloor });
-        d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
+        // A blunder shared with the closest neighbour shows only in part (ExpectedSpread.h).
+        d.Detectable = (d.Threshold + kDetectionQuantile * d.Spread) / std::max(d.Shown, 1e-6L);
         d.Blunder = d.V > d.Threshold;
         // Of the points over, the one largest against its own spread is named (the largest
         // standardised discrepancy: a blunder raises its neighbours' discrepancies less than
@@ -388,6 +397,7 @@ LooResult LeaveOneOut(
     for (size_t i = 0; i < points.size(); ++i) {
         result.Points[i].Copies = groups.Copies[i];
         result.Points[i].Partner = groups.Partner[i];
+        result.Points[i].LeftOut = groups.With[i].size();
     }
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
@@ -431,10 +441,18 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         ScreeningRound round;
         round.Loo = LeaveOneOut(set, reverse, tolerance, threads);
         round.Members = members;
-        if (round.Loo.MostOver) {
-            round.NamedAsBlunder = members[*round.Loo.MostOver];
+        if (const std::optional<size_t> k = round.Loo.MostOver) {
+            round.NamedAsBlunder = members[*k];
             s.Blunders.push_back(*round.NamedAsBlunder);
-            members.erase(members.begin() + static_cast<std::ptrdiff_t>(*round.Loo.MostOver));
+            const std::optional<size_t> j = round.Loo.Points[*k].Partner;
+            if (j && round.Loo.Points[*j].Partner == k && round.Loo.Points[*j].Blunder) {
+                round.NamedWithIt = members[*j];
+                s.Blunders.push_back(*round.NamedWithIt);
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(std::max(*j, *k)));
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(std::min(*j, *k)));
+            } else {
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(*k));
+            }
         }
         const bool done = !round.NamedAsBlunder;
         s.Rounds.push_back(std::move(round));

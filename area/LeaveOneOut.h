@@ -92,13 +92,18 @@ struct LooDiscrepancy : Discrepancy
     // without a factor
     Extended Spread = 0.0L;
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged
-    // The smallest blunder the rule names at this point with 95 % probability (metres).
+    // The smallest blunder the rule names at this point with 95 % probability (metres), on the
+    // point alone or shared with its closest neighbour.
     Extended Detectable = 0.0L;
     // Points at this position, local or national (itself included), all left out together.
     size_t Copies = 1;
-    // The close neighbour left out together with the point (LeftOutTogether.h), an index into
-    // the set judged.
+    // The closest of the close neighbours left out with the point (LeftOutTogether.h), an
+    // index into the set judged.
     std::optional<size_t> Partner;
+    size_t LeftOut = 1; // the points its fit leaves out, itself included
+    // The least share of a blunder shared with the closest neighbour that is not left out that
+    // shows in V (ExpectedSpread::PointSpread); the smallest detectable blunder counts it.
+    Extended Shown = 1.0L;
     bool Blunder = false; // V exceeds Threshold
 
     bool Computed() const { return Status == AreaFitStatus::Fitted && !Failed; }
@@ -151,6 +156,10 @@ struct ScreeningRound
     std::vector<size_t> Members;
     LooResult Loo; // Loo.Points[k] belongs to Members[k]
     std::optional<size_t> NamedAsBlunder; // index into the whole set
+    // Named with it: its close neighbour, left out with it and it with the neighbour, when over
+    // its threshold too (each departs from the others without the other's error; index into
+    // the whole set).
+    std::optional<size_t> NamedWithIt;
 };
 
 struct Screening
@@ -162,10 +171,10 @@ struct Screening
 
 // Screens points, leaving out those marked in excluded (same size as points, or empty): each
 // round judges the points left and names, of those over their threshold, the one with the
-// largest discrepancy; the next round
-// goes on without it. Stops when nobody is over or when fewer than
-// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError
-// when fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
+// largest discrepancy (and its close neighbour with it, when each was judged without the other
+// and both are over); the next round goes on without them. Stops when nobody is over or when fewer
+// than kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError when
+// fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
     const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance,
     unsigned threads = 0);

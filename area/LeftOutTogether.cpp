@@ -2,6 +2,8 @@
 
 #include "LeaveOneOut.h"
 
+#include <algorithm>
+#include <array>
 #include <numeric>
 
 namespace vorida {
@@ -22,33 +24,49 @@ void join(std::vector<size_t>& link, size_t a, size_t b)
     link[std::max(ra, rb)] = std::min(ra, rb);
 }
 
-// Per point: the neighbour whose correction weight is at least kNeighbourShare of all the
-// others' (target system; points alone at their position only).
-std::vector<std::optional<size_t>> dominantNeighbours(const std::vector<Extended>& tx,
+// Per point: its close neighbours (target system; points alone at their position only), the
+// closest first: the neighbour that takes at least kNeighbourShare of the point's correction,
+// then of what the others left take, and so on, at most kMostLeftOutWith and so many that the
+// fit without them keeps a check on the cubic.
+std::vector<std::vector<size_t>> closeNeighbours(const std::vector<Extended>& tx,
     const std::vector<Extended>& ty, const std::vector<size_t>& copies)
 {
     const size_t n = tx.size();
-    std::vector<std::optional<size_t>> dominant(n);
+    std::vector<std::vector<size_t>> close(n);
+    constexpr size_t kept = kMostLeftOutWith + 1;
     for (size_t i = 0; i < n; ++i) {
         if (copies[i] > 1)
             continue;
-        Extended total = 0.0L, largest = 0.0L;
-        size_t best = i;
+        Extended total = 0.0L;
+        // The largest weights, largest first.
+        std::array<Extended, kept> largest {};
+        std::array<size_t, kept> who {};
         for (size_t j = 0; j < n; ++j) {
             if (j == i)
                 continue;
             const Extended dx = tx[j] - tx[i], dy = ty[j] - ty[i];
             const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
             total = total + w;
-            if (w > largest) {
-                largest = w;
-                best = j;
-            }
+            for (size_t k = 0; k < kept; ++k)
+                if (w > largest[k]) {
+                    for (size_t m = kept - 1; m > k; --m) {
+                        largest[m] = largest[m - 1];
+                        who[m] = who[m - 1];
+                    }
+                    largest[k] = w;
+                    who[k] = j;
+                    break;
+                }
         }
-        if (best != i && copies[best] == 1 && largest >= kNeighbourShare * total)
-            dominant[i] = best;
+        for (size_t k = 0; k < kMostLeftOutWith && largest[k] > 0.0L; ++k) {
+            if (copies[who[k]] > 1 || largest[k] < kNeighbourShare * total
+                || n < kMinimumPointsForLeaveOneOut + k + 2)
+                break;
+            close[i].push_back(who[k]);
+            total = total - largest[k];
+        }
     }
-    return dominant;
+    return close;
 }
 
 } // namespace
@@ -74,7 +92,6 @@ LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, bool rever
         ++g.Copies[rootOf(link, i)];
     for (size_t i = 0; i < n; ++i)
         g.Copies[i] = g.Copies[rootOf(link, i)];
-    g.Partner = dominantNeighbours(reverse ? lx : nx, reverse ? ly : ny, g.Copies);
     g.With.resize(n);
     for (size_t i = 0; i < n; ++i)
         g.With[rootOf(link, i)].push_back(i); // the copies, in increasing order
@@ -82,13 +99,16 @@ LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, bool rever
         if (g.With[i].empty())
             g.With[i] = g.With[rootOf(link, i)];
     }
-    // The fit without the point and its neighbour must keep a check on the cubic, or the point
-    // is converted as leave-one-out does, neighbour and all.
+    g.Partner.resize(n);
+    const std::vector<std::vector<size_t>> close
+        = closeNeighbours(reverse ? lx : nx, reverse ? ly : ny, g.Copies);
     for (size_t i = 0; i < n; ++i) {
-        if (n < kMinimumPointsForLeaveOneOut + 2)
-            g.Partner[i].reset();
-        if (const std::optional<size_t> j = g.Partner[i]) // i has no copy, nor has j
-            g.With[i] = { std::min(i, *j), std::max(i, *j) };
+        if (close[i].empty())
+            continue; // i has no copy, nor have its close neighbours
+        g.Partner[i] = close[i].front();
+        g.With[i] = close[i];
+        g.With[i].push_back(i);
+        std::sort(g.With[i].begin(), g.With[i].end());
     }
     return g;
 }

@@ -69,7 +69,7 @@ void printRound(VerbStreams& io, const ScreeningRound& round, const TPktDostosow
             std::string labels;
             if (d.Extrapolated)
                 labels = "ekstrapolacja";
-            if (loo.MostOver == k)
+            if (loo.MostOver == k || (round.NamedWithIt && round.Members[k] == *round.NamedWithIt))
                 labels += (labels.empty() ? "" : ", ") + std::string("błąd gruby?");
             else if (d.Blunder)
                 labels += (labels.empty() ? "" : ", ") + std::string("ponad próg");
@@ -150,6 +150,8 @@ ExitStatus leaveOneOut(
         }
         if (round.NamedAsBlunder)
             named += (named.empty() ? "" : ", ") + Cp1250ToUtf8(points[*round.NamedAsBlunder].Name);
+        if (round.NamedWithIt)
+            named += ", " + Cp1250ToUtf8(points[*round.NamedWithIt].Name);
     }
     if (!screening.Complete)
         io.Out << "Ocena przerwana: zostało mniej niż " << kMinimumPointsForLeaveOneOut
