@@ -1,5 +1,6 @@
 // Blunder screening, check-point figures and encodings, and the placing of the picture's labels.
 #include "AreaSvg.h"
+#include "AreaVerdicts.h"
 #include "AreaWarnings.h"
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
@@ -636,4 +637,26 @@ TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
             const LooDiscrepancy& first = s.Rounds[0].Loo.Points[kInside];
             EXPECT_TRUE(first.Partner || first.Copies == 2) << reverse;
         }
+}
+
+// An area whose edges swing further than its interior says so in lines of its own; the town as
+// it is does not.
+TEST(Screening, DeformationIsToldApartFromTheBlunders)
+{
+    for (const Extended amplitude : { 0.0L, 0.08L }) {
+        SCOPED_TRACE(static_cast<double>(amplitude));
+        TPktDostosowania points = Town();
+        for (TPkt& p : points) {
+            // A bump on each side: the edge points depart from the cubic, the interior less.
+            const Extended r = std::fabs(p.LocalX - 27750.0L) + std::fabs(p.LocalY - 18750.0L);
+            Move(p, amplitude * std::pow(r / 3500.0L, 6.0L), 0.0L);
+        }
+        const Screening s = ScreenBlunders(points, false, {}, kDefaultTolerance, 1);
+        std::vector<std::string> names;
+        for (const TPkt& p : points)
+            names.push_back(p.Name);
+        const std::vector<std::string> lines = VerdictLines(s.Rounds.back().Loo, names);
+        EXPECT_EQ(
+            !lines.empty() && lines[0].rfind("Odkształcenie sieci", 0) == 0, amplitude > 0.0L);
+    }
 }
