@@ -132,7 +132,10 @@ std::optional<ExpectedSpread::PointSpread> ExpectedSpread::Of(size_t i) const
     spread.Factor = f / 2.0L;
     // A blunder β shared by i and its closest other point j goes into i's discrepancy as
     // (I − G)β, G = ωⱼI + (bₓ; b_y)ᵀN⁻¹(aⱼₓ aⱼᵧ) the part of β that j passes on.
-    if (closest != i) {
+    const Extended reachX = targetX_[closest] - targetX_[i],
+                   reachY = targetY_[closest] - targetY_[i];
+    if (closest != i
+        && reachX * reachX + reachY * reachY <= kSharedBlunderReach * kSharedBlunderReach) {
         const Extended omega = weights[closest] / total;
         const Row& ax = rowX_[closest];
         const Row& ay = rowY_[closest];

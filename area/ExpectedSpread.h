@@ -29,6 +29,11 @@
 
 namespace vorida {
 
+// A blunder two points share comes from one measurement (one station, one tie to the network):
+// the smallest detectable blunder counts a shared one with the closest other point when it lies
+// within this distance (metres, target system).
+inline constexpr Extended kSharedBlunderReach = 200.0L;
+
 class ExpectedSpread
 {
 public:
@@ -46,7 +51,8 @@ public:
         Extended Factor; // fᵢ
         // The least share of a blunder that point i shares with its closest other point that
         // shows in its discrepancy (the neighbour's correction and fit carry the rest); 1 when
-        // the neighbour passes on none (or its share makes the blunder larger).
+        // the neighbour passes on none (or its share makes the blunder larger), or lies further
+        // than kSharedBlunderReach.
         Extended Shown = 1.0L;
     };
     // fᵢ and the share shown; nothing when the normal equations without it cannot be solved.
