@@ -1,6 +1,7 @@
 #include "AreaReport.h"
 
 #include "AreaText.h"
+#include "AreaVerdicts.h"
 #include "Cp1250.h"
 #include "Numbers.h"
 
@@ -137,7 +138,7 @@ void addRoundTable(
             AppendCell(row, Millimetres(d.V), 10);
             AppendCell(row, d.Threshold > 0.0L ? Millimetres(d.Threshold) : "-", 10);
             AppendCell(row, d.Detectable > 0.0L ? Millimetres(d.Detectable) : "-", 10);
-            if (const std::string labels = LooLabels(loo, k); !labels.empty())
+            if (const std::string labels = LooLabels(round, points, k); !labels.empty())
                 row += "  " + labels;
         } else {
             row += "  ";
@@ -149,21 +150,23 @@ void addRoundTable(
 
 } // namespace
 
-std::string LooLabels(const LooResult& loo, size_t k)
+std::string LooLabels(const ScreeningRound& round, const TPktDostosowania& points, size_t k)
 {
+    const LooResult& loo = round.Loo;
     const LooDiscrepancy& d = loo.Points[k];
     std::string labels;
-    auto add = [&labels](const char* label) {
-        labels += (labels.empty() ? "" : ", ") + std::string(label);
-    };
+    auto add
+        = [&labels](const std::string& label) { labels += (labels.empty() ? "" : ", ") + label; };
     if (d.Extrapolated)
         add("ekstrapolacja");
-    if (loo.MostOver == k)
+    if (loo.MostOver == k || (round.NamedWithIt && round.Members[k] == *round.NamedWithIt))
         add("błąd gruby?");
     else if (d.Blunder)
         add("ponad próg");
     if (d.Copies > 1)
         add("powtórzone położenie");
+    if (d.Partner)
+        add("pominięty razem z " + Cp1250ToUtf8(points[round.Members[*d.Partner]].Name));
     return labels;
 }
 
@@ -192,6 +195,8 @@ std::vector<std::string> RoundFigures(const ScreeningRound& round, const TPktDos
         + ", v = " + Millimetres(loo.Points[*loo.Worst].V) + " mm");
     for (std::string& line : ScreeningSummary(loo, names))
         lines.push_back(std::move(line));
+    for (std::string& line : VerdictLines(loo, names))
+        lines.push_back(std::move(line));
     return lines;
 }
 
@@ -202,8 +207,10 @@ std::string namedBefore(const Screening& screening, const TPktDostosowania& poin
 {
     std::string named;
     for (size_t r = 0; r < rounds && r < screening.Rounds.size(); ++r)
-        if (const auto& n = screening.Rounds[r].NamedAsBlunder)
-            named += (named.empty() ? "" : ", ") + Cp1250ToUtf8(points[*n].Name);
+        for (const auto& n :
+            { screening.Rounds[r].NamedAsBlunder, screening.Rounds[r].NamedWithIt })
+            if (n)
+                named += (named.empty() ? "" : ", ") + Cp1250ToUtf8(points[*n].Name);
     return named;
 }
 

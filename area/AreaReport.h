@@ -47,8 +47,9 @@ std::string M0Line(const std::optional<Extended>& m0);
 
 // --- The leave-one-out screening -------------------------------------------------------------
 
-// The labels of point k of a round ("ekstrapolacja, błąd gruby?"); empty for none.
-std::string LooLabels(const LooResult& loo, size_t k);
+// The labels of point k of a round ("ekstrapolacja, błąd gruby?", "pominięty razem z 1013");
+// empty for none.
+std::string LooLabels(const ScreeningRound& round, const TPktDostosowania& points, size_t k);
 
 // The count of the points kept: "Punktów dostosowania: 35".
 std::string PointCountLine(size_t kept);

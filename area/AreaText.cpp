@@ -49,6 +49,8 @@ std::vector<std::string> ScreeningSummary(
     const LooResult& loo, const std::vector<std::string>& names)
 {
     std::vector<std::string> lines;
+    if (!loo.Judged)
+        return lines; // AreaVerdicts.h says why
     lines.push_back("Szum obszaru σ = " + Millimetres(loo.Sigma)
         + " mm (mediana m0 dopasowań bez punktu), k = " + FormatDecimals(loo.Multiple, 2) + " dla "
         + std::to_string(loo.Computed) + " punktów; s = σ·√f, f z geometrii dopasowania i korekty");
@@ -60,7 +62,7 @@ std::vector<std::string> ScreeningSummary(
             continue;
         if (!largest || d.Detectable > loo.Points[*largest].Detectable)
             largest = i;
-        if (d.Detectable > kBlindBlunder)
+        if (d.Detectable > kBlindBlunder || d.Detectable <= 0.0L) // 0: not judged
             blind.push_back(i);
     }
     if (!largest)

@@ -1,6 +1,8 @@
 #include "ExpectedSpread.h"
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace vorida {
 
@@ -12,8 +14,8 @@ using cubic::Row;
 using cubic::Solve;
 
 ExpectedSpread::ExpectedSpread(
-    const TPktDostosowania& points, bool reverse, std::vector<size_t> copyOf)
-    : copyOf_(std::move(copyOf))
+    const TPktDostosowania& points, bool reverse, std::vector<std::vector<size_t>> with)
+    : with_(std::move(with))
 {
     const size_t n = points.size();
     std::vector<Extended> sx(n), sy(n);
@@ -49,15 +51,32 @@ ExpectedSpread::ExpectedSpread(
 bool ExpectedSpread::reducedFactor(size_t i, cubic::Matrix& l) const
 {
     l = normal_;
-    for (size_t j = 0; j < rowX_.size(); ++j)
-        if (copyOf_[j] == copyOf_[i]) {
-            AddOuter(l, rowX_[j], -1.0L);
-            AddOuter(l, rowY_[j], -1.0L);
-        }
+    for (size_t j : with_[i]) {
+        AddOuter(l, rowX_[j], -1.0L);
+        AddOuter(l, rowY_[j], -1.0L);
+    }
     return cubic::Factor(l, 1e-20L);
 }
 
 std::optional<Extended> ExpectedSpread::Factor(size_t i) const
+{
+    const std::optional<PointSpread> s = Of(i);
+    return s ? std::optional<Extended>(s->Factor) : std::nullopt;
+}
+
+namespace {
+
+// The smallest singular value of the 2 × 2 matrix (a b; c d).
+Extended smallestSingularValue(Extended a, Extended b, Extended c, Extended d)
+{
+    const Extended t = a * a + b * b + c * c + d * d, det = a * d - b * c;
+    const Extended root = std::sqrt(std::max(t * t - 4.0L * det * det, 0.0L));
+    return std::sqrt(std::max((t - root) / 2.0L, 0.0L));
+}
+
+} // namespace
+
+std::optional<ExpectedSpread::PointSpread> ExpectedSpread::Of(size_t i) const
 {
     Matrix l {};
     if (!reducedFactor(i, l))
@@ -66,18 +85,24 @@ std::optional<Extended> ExpectedSpread::Factor(size_t i) const
     Extended total = 0.0L, squares = 0.0L;
     Row mx {}, my {}; // Σ wⱼ aⱼ
     // Two passes, the weights first: the x87 registers hold the sums of one pass each.
-    std::vector<Extended> weights(rowX_.size(), 0.0L); // 0 for the point and its copies
+    std::vector<Extended> weights(rowX_.size(), 0.0L); // 0 for the points left out
+    std::vector<char> out(rowX_.size(), 0);
+    for (size_t j : with_[i])
+        out[j] = 1;
+    size_t closest = i; // of the others, the one of the largest weight (i's weight stays 0)
     for (size_t j = 0; j < rowX_.size(); ++j) {
-        if (copyOf_[j] == copyOf_[i])
+        if (out[j] != 0)
             continue;
         const Extended dx = targetX_[j] - targetX_[i], dy = targetY_[j] - targetY_[i];
         const Extended w = 1.0L / ((dx * dx + dy * dy) + 1e-9L);
         weights[j] = w;
+        if (w > weights[closest])
+            closest = j;
         total = total + w;
         squares = squares + w * w;
     }
     for (size_t j = 0; j < rowX_.size(); ++j) {
-        if (copyOf_[j] == copyOf_[i])
+        if (out[j] != 0)
             continue;
         const Extended w = weights[j];
         const Row& x = rowX_[j];
@@ -93,15 +118,32 @@ std::optional<Extended> ExpectedSpread::Factor(size_t i) const
     if (!(total > 0.0L))
         return std::nullopt;
     Extended f = 0.0L;
-    for (const auto& [a, m] : { std::pair<const Row&, const Row&> { rowX_[i], mx },
-             std::pair<const Row&, const Row&> { rowY_[i], my } }) {
+    Row nbx {}, nby {}; // N⁻¹b of each component
+    for (const auto& [a, m, nb] : { std::tuple<const Row&, const Row&, Row&> { rowX_[i], mx, nbx },
+             std::tuple<const Row&, const Row&, Row&> { rowY_[i], my, nby } }) {
         Row b {};
         for (size_t k = 0; k < kUnknowns; ++k)
             b[k] = a[k] - m[k] / total;
-        const Row na = Solve(l, a), nb = Solve(l, b);
+        const Row na = Solve(l, a);
+        nb = Solve(l, b);
         f = f + (1.0L + squares / (total * total) + 2.0L * Dot(b, na) - Dot(b, nb));
     }
-    return f / 2.0L;
+    PointSpread spread {};
+    spread.Factor = f / 2.0L;
+    // A blunder β shared by i and its closest other point j goes into i's discrepancy as
+    // (I − G)β, G = ωⱼI + (bₓ; b_y)ᵀN⁻¹(aⱼₓ aⱼᵧ) the part of β that j passes on.
+    const Extended reachX = targetX_[closest] - targetX_[i],
+                   reachY = targetY_[closest] - targetY_[i];
+    if (closest != i
+        && reachX * reachX + reachY * reachY <= kSharedBlunderReach * kSharedBlunderReach) {
+        const Extended omega = weights[closest] / total;
+        const Row& ax = rowX_[closest];
+        const Row& ay = rowY_[closest];
+        spread.Shown = std::min(1.0L,
+            smallestSingularValue(1.0L - (omega + Dot(nbx, ax)), -Dot(nbx, ay), -Dot(nby, ax),
+                1.0L - (omega + Dot(nby, ay))));
+    }
+    return spread;
 }
 
 } // namespace vorida

@@ -17,7 +17,8 @@
 //
 // The polynomial space does not depend on how the coordinates are centred and scaled, so the
 // factors are computed once on the whole set's reduction and the normal equations of each
-// reduced set are the whole set's less the rows of the point (and of its copies).
+// reduced set are the whole set's less the rows of the points left out (the point, its copies,
+// its close neighbour: LeftOutTogether.h).
 #pragma once
 
 #include "CubicNormal.h"
@@ -28,26 +29,43 @@
 
 namespace vorida {
 
+// A blunder two points share comes from one measurement (one station, one tie to the network):
+// the smallest detectable blunder counts a shared one with the closest other point when it lies
+// within this distance (metres, target system).
+inline constexpr Extended kSharedBlunderReach = 200.0L;
+
 class ExpectedSpread
 {
 public:
-    // The positions of points (source and target as TTrKonfAf::Fit with reverse); copyOf[i]
-    // names the copy set of point i (points at one position): the reduced set of i leaves out
-    // every j with copyOf[j] == copyOf[i].
-    ExpectedSpread(const TPktDostosowania& points, bool reverse, std::vector<size_t> copyOf);
+    // The positions of points (source and target as TTrKonfAf::Fit with reverse); with[i]: the
+    // points the reduced set of i leaves out, i included.
+    ExpectedSpread(
+        const TPktDostosowania& points, bool reverse, std::vector<std::vector<size_t>> with);
 
     // fᵢ, the variance of each component of the discrepancy of point i in units of σ²;
     // nothing when the normal equations without it cannot be solved.
     std::optional<Extended> Factor(size_t i) const;
 
+    struct PointSpread
+    {
+        Extended Factor; // fᵢ
+        // The least share of a blunder that point i shares with its closest other point that
+        // shows in its discrepancy (the neighbour's correction and fit carry the rest); 1 when
+        // the neighbour passes on none (or its share makes the blunder larger), or lies further
+        // than kSharedBlunderReach.
+        Extended Shown = 1.0L;
+    };
+    // fᵢ and the share shown; nothing when the normal equations without it cannot be solved.
+    std::optional<PointSpread> Of(size_t i) const;
+
 private:
     std::vector<cubic::Row> rowX_, rowY_; // the observation rows of every point
     std::vector<Extended> targetX_, targetY_;
-    std::vector<size_t> copyOf_;
+    std::vector<std::vector<size_t>> with_;
     cubic::Matrix normal_ {}; // of the whole set
 
-    // The factor of the normal matrix without point i and its copies into l; false when it is
-    // not positive definite.
+    // The factor of the normal matrix without the points left out with i into l; false when it
+    // is not positive definite.
     bool reducedFactor(size_t i, cubic::Matrix& l) const;
 };
 

@@ -1,29 +1,39 @@
 #include "LeaveOneOut.h"
 
 #include "ExpectedSpread.h"
+#include "LeftOutTogether.h"
 #include "LooDowndate.h"
+#include "OrderedWorkers.h"
+#include "Run.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <numeric>
-#include <thread>
 
 namespace vorida {
 
 namespace {
 
-// What the fits without each point share: the set, the direction, the copy sets, the model
+// What the fits without each point share: the set, the direction, the groups left out
+// together (LeftOutTogether.h), the model
 // of the expected spread and the whole set's fit to downdate.
 struct LooInput
 {
     const TPktDostosowania& Points;
     bool Reverse;
-    const std::vector<size_t>& CopyOf;
-    const std::vector<size_t>& Copies; // per point: the size of its copy set
+    const std::vector<std::vector<size_t>>& With; // per point: the points left out with it
     const ExpectedSpread& Spread;
     const LooDowndate& Downdate;
 };
+
+void setSpread(const ExpectedSpread& spread, size_t i, LooDiscrepancy& d)
+{
+    if (const std::optional<ExpectedSpread::PointSpread> s = spread.Of(i)) {
+        d.Factor = s->Factor;
+        d.Shown = s->Shown;
+    }
+}
 
 // σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
 // the squared residuals over the redundancy 2m − 8.
@@ -54,7 +64,7 @@ void discrepancy(const LooInput& in, const TPktDostosowania& reduced,
             outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
         static_cast<Discrepancy&>(d) = DiscrepancyOf(
             reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
-        d.Factor = in.Spread.Factor(i);
+        setSpread(in.Spread, i, d);
         d.Sigma = reducedNoise(t, members);
         ThrowOnFloatingPointFlags();
     } catch (const FloatingPointError&) {
@@ -87,67 +97,68 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             reduced[i - 1] = points[i - 1];
             members[i - 1] = i - 1;
         }
-        out[i].Copies = in.Copies[i];
-        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i)) {
+        if (const std::optional<DowndatedPoint> fast = in.Downdate.Without(i, in.With[i])) {
             static_cast<Discrepancy&>(out[i]) = fast->Loo;
-            out[i].Factor = in.Spread.Factor(i);
+            setSpread(in.Spread, i, out[i]);
             out[i].Sigma = fast->Sigma;
             continue;
         }
-        if (in.Copies[i] == 1) {
+        if (in.With[i].size() == 1) {
             discrepancy(in, reduced, members, i, t, out[i]);
             continue;
         }
         TPktDostosowania others;
         std::vector<size_t> kept;
         for (size_t k = 0; k < points.size(); ++k)
-            if (in.CopyOf[k] != in.CopyOf[i]) {
+            if (!std::binary_search(in.With[i].begin(), in.With[i].end(), k)) {
                 others.push_back(points[k]);
                 kept.push_back(k);
             }
         discrepancy(in, others, kept, i, t, out[i]);
-        out[i].Copies = in.Copies[i];
     }
 }
 
 unsigned threadCount(unsigned requested, size_t points)
 {
-    unsigned n = requested;
-    if (n == 0)
-        n = std::clamp(std::thread::hardware_concurrency(), 1u, kMaximumAreaThreads);
     // A thread costs more than a few small fits.
     const size_t useful = std::max<size_t>(1, points / 32);
-    return static_cast<unsigned>(std::min<size_t>(n, useful));
+    return static_cast<unsigned>(std::min<size_t>(RunWorkers(requested), useful));
 }
 
-// Every discrepancy, on threads that each take one stretch of the points.
+// Every discrepancy, in stretches of the points: the calling thread takes the first, the run's
+// workers the others. Where the system refuses a thread, those started take its stretch, and
+// without any the calling thread takes them all.
 void computeAll(const LooInput& in, unsigned threads, std::vector<LooDiscrepancy>& out)
 {
-    const unsigned n = threadCount(threads, in.Points.size());
+    const size_t size = in.Points.size();
+    const size_t n = threadCount(threads, size);
     if (n <= 1) {
-        computeRange(in, 0, in.Points.size(), out);
+        computeRange(in, 0, size, out);
         return;
     }
-    std::vector<std::thread> workers;
     std::vector<std::exception_ptr> failures(n);
-    const size_t size = in.Points.size();
-    for (unsigned w = 1; w < n; ++w)
-        workers.emplace_back([&, w] {
-            // Our own errors and the library's (no memory) go to the caller, which tells
-            // them apart; nothing else is thrown here.
-            try {
-                computeRange(in, size * w / n, size * (w + 1) / n, out);
-            } catch (const std::exception&) {
-                failures[w] = std::current_exception();
-            }
-        });
-    try {
-        computeRange(in, 0, size / n, out);
-    } catch (const std::exception&) {
-        failures[0] = std::current_exception(); // thrown once the workers are joined
+    auto stretch = [&](size_t slot) {
+        // Our own errors and the library's (no memory) go to the caller, which tells them
+        // apart; nothing else is thrown here.
+        try {
+            computeRange(in, size * slot / n, size * (slot + 1) / n, out);
+        } catch (const std::exception&) {
+            failures[slot] = std::current_exception();
+        }
+    };
+    {
+        OrderedWorkers workers(n - 1, n, [&](size_t, size_t slot) { stretch(slot); });
+        if (workers.Threads() == 0) {
+            for (size_t slot = 0; slot < n; ++slot)
+                stretch(slot);
+        } else {
+            for (size_t slot = 1; slot < n; ++slot)
+                workers.Submit(slot);
+            stretch(0);
+            for (size_t slot = 1; slot < n; ++slot)
+                workers.Wait(slot);
+        }
     }
-    for (std::thread& t : workers)
-        t.join();
     for (const std::exception_ptr& f : failures)
         if (f)
             std::rethrow_exception(f);
@@ -229,9 +240,10 @@ bool InsideHull(
     return true;
 }
 
-Extended SpreadMultiple(size_t n)
+Extended SpreadMultiple(size_t n, size_t leftOut)
 {
-    const Extended nu = static_cast<Extended>(n > 5 ? 2 * n - 10 : 1);
+    const size_t kept = n > leftOut ? n - leftOut : 0;
+    const Extended nu = static_cast<Extended>(kept > 4 ? 2 * kept - 8 : 1);
     const Extended alpha = kAreaFalseAlarm / static_cast<Extended>(n);
     return std::sqrt(nu * (std::pow(alpha, -2.0L / nu) - 1.0L));
 }
@@ -328,6 +340,7 @@ void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
 // Each computed point against its threshold; the point most over.
 void judge(LooResult& result, Extended tolerance)
 {
+    result.Judged = true;
     result.Sigma = areaNoise(result.Points);
     result.Multiple = SpreadMultiple(result.Computed);
     for (LooDiscrepancy& d : result.Points)
@@ -341,10 +354,16 @@ void judge(LooResult& result, Extended tolerance)
     Extended mostOver = 0.0L;
     for (size_t i = 0; i < result.Points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
-        if (!d.Computed())
+        // The fit without the point and those left out with it must keep a check on the cubic,
+        // or its σ₍ᵢ₎ is not known; k counts the checks it keeps.
+        const size_t leftOut = d.LeftOut;
+        if (!d.Computed() || result.Computed < leftOut + kMinimumPointsForLeaveOneOut)
             continue;
-        d.Threshold = std::max({ result.Multiple * d.Spread, tolerance, kBlunderFloor });
-        d.Detectable = d.Threshold + kDetectionQuantile * d.Spread;
+        const Extended k
+            = leftOut == 1 ? result.Multiple : SpreadMultiple(result.Computed, leftOut);
+        d.Threshold = std::max({ k * d.Spread, tolerance, kBlunderFloor });
+        // A blunder shared with the closest neighbour shows only in part (ExpectedSpread.h).
+        d.Detectable = (d.Threshold + kDetectionQuantile * d.Spread) / std::max(d.Shown, 1e-6L);
         d.Blunder = d.V > d.Threshold;
         // Of the points over, the one largest against its own spread is named (the largest
         // standardised discrepancy: a blunder raises its neighbours' discrepancies less than
@@ -369,17 +388,17 @@ LooResult LeaveOneOut(
         sx.push_back(reverse ? p.NationalX : p.LocalX);
         sy.push_back(reverse ? p.NationalY : p.LocalY);
     }
-    const std::vector<size_t> copyOf = CopiesOf(sx, sy);
-    std::vector<size_t> copies(points.size(), 0);
-    for (size_t c : copyOf)
-        ++copies[c];
-    for (size_t i = 0; i < points.size(); ++i)
-        copies[i] = copies[copyOf[i]];
-    const ExpectedSpread spread(points, reverse, copyOf);
-    const LooDowndate downdate(points, reverse, copies);
+    const LeftOutTogether groups = GroupsLeftOutTogether(points, reverse);
+    const ExpectedSpread spread(points, reverse, groups.With);
+    const LooDowndate downdate(points, reverse, groups.Copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, copyOf, copies, spread, downdate }, threads, result.Points);
+    computeAll({ points, reverse, groups.With, spread, downdate }, threads, result.Points);
+    for (size_t i = 0; i < points.size(); ++i) {
+        result.Points[i].Copies = groups.Copies[i];
+        result.Points[i].Partner = groups.Partner[i];
+        result.Points[i].LeftOut = groups.With[i].size();
+    }
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;
@@ -395,7 +414,7 @@ LooResult LeaveOneOut(
     }
     if (result.Computed > 0)
         result.Rms = std::sqrt(sum / static_cast<Extended>(result.Computed));
-    if (result.Computed >= 2)
+    if (points.size() >= kMinimumPointsJudged && result.Computed >= 2)
         judge(result, tolerance);
     return result;
 }
@@ -422,10 +441,18 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         ScreeningRound round;
         round.Loo = LeaveOneOut(set, reverse, tolerance, threads);
         round.Members = members;
-        if (round.Loo.MostOver) {
-            round.NamedAsBlunder = members[*round.Loo.MostOver];
+        if (const std::optional<size_t> k = round.Loo.MostOver) {
+            round.NamedAsBlunder = members[*k];
             s.Blunders.push_back(*round.NamedAsBlunder);
-            members.erase(members.begin() + static_cast<std::ptrdiff_t>(*round.Loo.MostOver));
+            const std::optional<size_t> j = round.Loo.Points[*k].Partner;
+            if (j && round.Loo.Points[*j].Partner == k && round.Loo.Points[*j].Blunder) {
+                round.NamedWithIt = members[*j];
+                s.Blunders.push_back(*round.NamedWithIt);
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(std::max(*j, *k)));
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(std::min(*j, *k)));
+            } else {
+                members.erase(members.begin() + static_cast<std::ptrdiff_t>(*k));
+            }
         }
         const bool done = !round.NamedAsBlunder;
         s.Rounds.push_back(std::move(round));

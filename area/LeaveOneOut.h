@@ -26,6 +26,10 @@ namespace vorida {
 // Leave-one-out needs this many adjustment points, so that every reduced set still
 // over-determines the cubic.
 inline constexpr size_t kMinimumPointsForLeaveOneOut = 5;
+// Points are judged from this many up: the fit without a point of a 5-point area has 8
+// equations for the cubic's 8 parameters, no check, so σ₍ᵢ₎ is not known (it comes out 0) and
+// neither is any threshold; such an area shows its discrepancies and names nothing.
+inline constexpr size_t kMinimumPointsJudged = 6;
 
 // The screening was asked of fewer than kMinimumPointsForLeaveOneOut points; what() is the
 // Polish text for the user.
@@ -70,8 +74,9 @@ inline constexpr size_t kWeakScreeningBelow = 11;
 // the fit without one of them still holds the others, so they are left out together.
 inline constexpr Extended kSamePosition = 0.001L;
 
-// k for n points judged.
-Extended SpreadMultiple(size_t n);
+// k for n points judged, of a point whose fit leaves out leftOut points (itself and those left
+// out together with it): ν = 2(n − leftOut) − 8.
+Extended SpreadMultiple(size_t n, size_t leftOut = 1);
 
 // Vx, Vy, V: known minus converted, target units (metres); zero when not computed.
 struct LooDiscrepancy : Discrepancy
@@ -87,9 +92,18 @@ struct LooDiscrepancy : Discrepancy
     // without a factor
     Extended Spread = 0.0L;
     Extended Threshold = 0.0L; // V above which the point is over (metres); 0 when not judged
-    // The smallest blunder the rule names at this point with 95 % probability (metres).
+    // The smallest blunder the rule names at this point with 95 % probability (metres), on the
+    // point alone or shared with its closest neighbour.
     Extended Detectable = 0.0L;
-    size_t Copies = 1; // points at this position (itself included), all left out together
+    // Points at this position, local or national (itself included), all left out together.
+    size_t Copies = 1;
+    // The closest of the close neighbours left out with the point (LeftOutTogether.h), an
+    // index into the set judged.
+    std::optional<size_t> Partner;
+    size_t LeftOut = 1; // the points its fit leaves out, itself included
+    // The least share of a blunder shared with the closest neighbour that is not left out that
+    // shows in V (ExpectedSpread::PointSpread); the smallest detectable blunder counts it.
+    Extended Shown = 1.0L;
     bool Blunder = false; // V exceeds Threshold
 
     bool Computed() const { return Status == AreaFitStatus::Fitted && !Failed; }
@@ -102,22 +116,22 @@ struct LooResult
     Extended Rms = 0.0L; // RMS of V over them
     Extended Sigma = 0.0L; // the area's noise σ (metres): the median of the σ₍ᵢ₎
     Extended Multiple = 0.0L; // k
+    // Whether the points were judged (kMinimumPointsJudged); when not, no point has a threshold
+    // or an mwb and none is named.
+    bool Judged = false;
     std::optional<size_t> Worst; // the point with the largest V
     // Of the points over their threshold, the one with the largest V / sᵢ.
     std::optional<size_t> MostOver;
 };
-
-// The number of threads that compute the discrepancies when none is given: one per core, at
-// most this many.
-inline constexpr unsigned kMaximumAreaThreads = 16;
 
 // The discrepancy of every point and one round of judgement; reverse false for local to
 // national (as TTrKonfAf::Fit). The result is that of FitArea on the set without the point
 // followed by TransformPoint of its source coordinates: exactly so below kDowndateFromPoints
 // points, for copies and wherever the downdate could lose digits (each reduced set keeps the
 // order of the others); elsewhere from the whole set's fit downdated (LooDowndate.h), within
-// a nanometre or so. The same whatever the number of threads (0: one per core). Throws
-// ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
+// a nanometre or so. The same whatever the number of threads (0: the run's default, RunWorkers);
+// where the system refuses a thread, fewer compute them. Throws ScreeningError for fewer than
+// kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
@@ -142,6 +156,10 @@ struct ScreeningRound
     std::vector<size_t> Members;
     LooResult Loo; // Loo.Points[k] belongs to Members[k]
     std::optional<size_t> NamedAsBlunder; // index into the whole set
+    // Named with it: its close neighbour, left out with it and it with the neighbour, when over
+    // its threshold too (each departs from the others without the other's error; index into
+    // the whole set).
+    std::optional<size_t> NamedWithIt;
 };
 
 struct Screening
@@ -153,10 +171,10 @@ struct Screening
 
 // Screens points, leaving out those marked in excluded (same size as points, or empty): each
 // round judges the points left and names, of those over their threshold, the one with the
-// largest discrepancy; the next round
-// goes on without it. Stops when nobody is over or when fewer than
-// kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError
-// when fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
+// largest discrepancy (and its close neighbour with it, when each was judged without the other
+// and both are over); the next round goes on without them. Stops when nobody is over or when fewer
+// than kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError when
+// fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
     const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance,
     unsigned threads = 0);

@@ -62,15 +62,63 @@ Extended LooDowndate::quadratic(const cubic::Row& d) const
     return sum;
 }
 
-std::optional<DowndatedPoint> LooDowndate::Without(size_t i) const
+void LooDowndate::residualAfter(const Point& p, const cubic::Row& d, Extended& ex, Extended& ey)
 {
-    if (!usable_ || !single_[i])
+    ex = p.ResidualX
+        + (d[0] + ((p.R1 * d[2] - p.I1 * d[3]) + (p.R2 * d[4] - p.I2 * d[5]))
+            + (p.R3 * d[6] - p.I3 * d[7]));
+    ey = p.ResidualY
+        + (d[1] + ((p.I1 * d[2] + p.R1 * d[3]) + (p.I2 * d[4] + p.R2 * d[5]))
+            + (p.I3 * d[6] + p.R3 * d[7]));
+}
+
+void LooDowndate::correction(size_t i, const std::vector<size_t>& with, Extended xt, Extended yt,
+    const cubic::Row& d, Extended& cx, Extended& cy) const
+{
+    // Hausbrandt's correction over the others: Σ wⱼ(eⱼ + Aⱼd) = Σ wⱼeⱼ + (Σ wⱼAⱼ)d, so one
+    // pass sums the weights times the residuals and times the powers of z.
+    Extended sw = 0.0L, sx = 0.0L, sy = 0.0L;
+    Extended r1 = 0.0L, i1 = 0.0L, r2 = 0.0L, i2 = 0.0L, r3 = 0.0L, i3 = 0.0L;
+    for (size_t j = 0; j < points_.size(); ++j) {
+        if (j == i || (with.size() > 1 && std::binary_search(with.begin(), with.end(), j)))
+            continue;
+        const Point& q = points_[j];
+        const Extended dx = q.TargetX - xt, dy = q.TargetY - yt;
+        const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
+        sw = sw + w;
+        sx = q.ResidualX * w + sx;
+        sy = q.ResidualY * w + sy;
+        r1 = q.R1 * w + r1;
+        i1 = q.I1 * w + i1;
+        r2 = q.R2 * w + r2;
+        i2 = q.I2 * w + i2;
+        r3 = q.R3 * w + r3;
+        i3 = q.I3 * w + i3;
+    }
+    cx = (sx
+             + (sw * d[0] + ((r1 * d[2] - i1 * d[3]) + (r2 * d[4] - i2 * d[5]))
+                 + (r3 * d[6] - i3 * d[7])))
+        / sw;
+    cy = (sy
+             + (sw * d[1] + ((i1 * d[2] + r1 * d[3]) + (i2 * d[4] + r2 * d[5]))
+                 + (i3 * d[6] + r3 * d[7])))
+        / sw;
+}
+
+std::optional<DowndatedPoint> LooDowndate::Without(size_t i, const std::vector<size_t>& with) const
+{
+    if (!usable_)
         return std::nullopt;
+    for (size_t k : with)
+        if (!single_[k])
+            return std::nullopt;
     ClearFloatingPointFlags();
     try {
         cubic::Matrix reduced = normal_;
-        cubic::AddOuter(reduced, rowX_[i], -1.0L);
-        cubic::AddOuter(reduced, rowY_[i], -1.0L);
+        for (size_t k : with) {
+            cubic::AddOuter(reduced, rowX_[k], -1.0L);
+            cubic::AddOuter(reduced, rowY_[k], -1.0L);
+        }
         cubic::Row pivots {};
         if (!cubic::Factor(reduced, kDowndatePivotFloor, &pivots))
             return std::nullopt;
@@ -81,54 +129,38 @@ std::optional<DowndatedPoint> LooDowndate::Without(size_t i) const
         cubic::Row g {};
         for (size_t k = 0; k < cubic::kUnknowns; ++k)
             g[k] = rowX_[i][k] * p.ResidualX + rowY_[i][k] * p.ResidualY;
+        for (size_t o : with)
+            if (o != i)
+                for (size_t k = 0; k < cubic::kUnknowns; ++k)
+                    g[k] = g[k]
+                        + (rowX_[o][k] * points_[o].ResidualX + rowY_[o][k] * points_[o].ResidualY);
         const cubic::Row d = cubic::Solve(reduced, g); // the change of the coefficients is −d
         // The residual of point j in the fit without i is eⱼ + Aⱼd; point i's is its
         // discrepancy before the correction, and its conversion its target less that.
-        const Extended ex = p.ResidualX
-            + (d[0] + ((p.R1 * d[2] - p.I1 * d[3]) + (p.R2 * d[4] - p.I2 * d[5]))
-                + (p.R3 * d[6] - p.I3 * d[7]));
-        const Extended ey = p.ResidualY
-            + (d[1] + ((p.I1 * d[2] + p.R1 * d[3]) + (p.I2 * d[4] + p.R2 * d[5]))
-                + (p.I3 * d[6] + p.R3 * d[7]));
+        Extended ex = 0.0L, ey = 0.0L;
+        residualAfter(p, d, ex, ey);
         const Extended xt = p.TargetX - ex, yt = p.TargetY - ey;
-        // Hausbrandt's correction over the others: Σ wⱼ(eⱼ + Aⱼd) = Σ wⱼeⱼ + (Σ wⱼAⱼ)d, so one
-        // pass sums the weights times the residuals and times the powers of z.
-        Extended sw = 0.0L, sx = 0.0L, sy = 0.0L;
-        Extended r1 = 0.0L, i1 = 0.0L, r2 = 0.0L, i2 = 0.0L, r3 = 0.0L, i3 = 0.0L;
-        for (size_t j = 0; j < points_.size(); ++j) {
-            if (j == i)
-                continue;
-            const Point& q = points_[j];
-            const Extended dx = q.TargetX - xt, dy = q.TargetY - yt;
-            const Extended w = 1.0L / ((dx * dx + dy * dy) + kCorrectionDistanceFloor);
-            sw = sw + w;
-            sx = q.ResidualX * w + sx;
-            sy = q.ResidualY * w + sy;
-            r1 = q.R1 * w + r1;
-            i1 = q.I1 * w + i1;
-            r2 = q.R2 * w + r2;
-            i2 = q.I2 * w + i2;
-            r3 = q.R3 * w + r3;
-            i3 = q.I3 * w + i3;
-        }
-        const Extended cx = (sx
-                                + (sw * d[0] + ((r1 * d[2] - i1 * d[3]) + (r2 * d[4] - i2 * d[5]))
-                                    + (r3 * d[6] - i3 * d[7])))
-            / sw;
-        const Extended cy = (sy
-                                + (sw * d[1] + ((i1 * d[2] + r1 * d[3]) + (i2 * d[4] + r2 * d[5]))
-                                    + (i3 * d[6] + r3 * d[7])))
-            / sw;
-        // The others' squared residuals: Σ |eⱼ + Aⱼd|² over all less point i's,
-        // = S + 2dᵀq + dᵀNd − |eᵢ + Aᵢd|² with S = Σ |eⱼ|², q = Σ Aⱼᵀeⱼ (zero but for
+        Extended cx = 0.0L, cy = 0.0L;
+        correction(i, with, xt, yt, d, cx, cy);
+        // The others' squared residuals: Σ |eⱼ + Aⱼd|² over all less those left out,
+        // = S + 2dᵀq + dᵀNd − |eᵢ + Aᵢd|² − … with S = Σ |eⱼ|², q = Σ Aⱼᵀeⱼ (zero but for
         // rounding). When most of S was point i's own, too few digits are left: fit anew.
         const Extended whole = squares_ + (2.0L * cubic::Dot(d, crossTerm_) + quadratic(d));
-        const Extended squares = whole - (ex * ex + ey * ey);
+        Extended own = ex * ex + ey * ey;
+        for (size_t o : with)
+            if (o != i) {
+                Extended ox = 0.0L, oy = 0.0L;
+                residualAfter(points_[o], d, ox, oy);
+                own = own + (ox * ox + oy * oy);
+            }
+        const Extended squares = whole - own;
         if (!(squares >= kDowndateDigitsKept * whole))
             return std::nullopt;
         DowndatedPoint out;
         out.Loo = DiscrepancyOf(p.TargetX, p.TargetY, xt + cx, yt + cy);
-        const size_t m = points_.size() - 1;
+        const size_t m = points_.size() - with.size();
+        if (2 * m <= 8)
+            return std::nullopt;
         out.Sigma = std::sqrt(squares / static_cast<Extended>(2 * m - 8));
         ThrowOnFloatingPointFlags();
         return out;

@@ -62,7 +62,10 @@ public:
 
     // The discrepancy of point i and the noise of the fit without it; nothing when that must
     // be fitted from scratch (see above). Thread-safe.
-    std::optional<DowndatedPoint> Without(size_t i) const;
+    std::optional<DowndatedPoint> Without(size_t i) const { return Without(i, { i }); }
+    // The same from the fit without the points of with (i among them, each without copies:
+    // the point and its close neighbour, LeftOutTogether.h), in increasing order.
+    std::optional<DowndatedPoint> Without(size_t i, const std::vector<size_t>& with) const;
 
 private:
     // Of one adjustment point: the powers of its reduced source position (R₁, I₁, …, R₃, I₃),
@@ -81,6 +84,12 @@ private:
     cubic::Row crossTerm_ {}; // Σ Aⱼᵀeⱼ, zero but for rounding
 
     Extended quadratic(const cubic::Row& d) const; // dᵀNd
+    // Hausbrandt's correction (cx, cy) of point i converted to (xt, yt) by the fit changed by
+    // −d, over the points not in with.
+    void correction(size_t i, const std::vector<size_t>& with, Extended xt, Extended yt,
+        const cubic::Row& d, Extended& cx, Extended& cy) const;
+    // The residual of p in the fit changed by −d: e + Ad.
+    static void residualAfter(const Point& p, const cubic::Row& d, Extended& ex, Extended& ey);
     bool usable_ = false;
 };
 

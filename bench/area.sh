@@ -8,7 +8,8 @@
 # (default 100, another seed of the same generator) with bench/generate.py, runs each command
 # RUNS times (default 5) and prints the median wall time with the spread (min-max). The
 # leave-one-out fits run on one thread per core (THREADS sets --threads); the script checks
-# that one thread gives the same output.
+# that one thread gives the same output, and that --threads 8 ends normally with the same output
+# when the system refuses threads (prlimit --nproc).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=$(realpath "${1:-$root/build/bin/vorida-cli}")
@@ -54,6 +55,19 @@ echo "Area: $adjust adjustment points, $checks check points; $(nproc) cores, loa
 "$cli" fit --loo --dir "$work" --threads 1 >"$work/one.txt"
 "$cli" fit --loo --dir "$work" "${threads[@]}" >"$work/all.txt"
 cmp -s "$work/one.txt" "$work/all.txt" || { echo "fit --loo differs on one thread" >&2; exit 1; }
+# Threads refused (a user at the limit of their processes): fewer workers, the same output. The
+# limit binds no root, so root runs the tool as nobody, from a copy nobody may read.
+limited=(prlimit --nproc=2)
+if [ "$(id -u)" -eq 0 ]; then
+    chmod a+rx "$work" && chmod a+r "$work"/TRANSPKT.BIN
+    cp "$cli" "$work/cli" && chmod a+rx "$work/cli"
+    limited=(setpriv --reuid=65534 --regid=65534 --clear-groups prlimit --nproc=2 "$work/cli")
+else
+    limited+=("$cli")
+fi
+"${limited[@]}" fit --loo --dir "$work" --threads 8 >"$work/limited.txt" \
+    || { echo "fit --loo --threads 8 fails when threads are refused" >&2; exit 1; }
+cmp -s "$work/one.txt" "$work/limited.txt" || { echo "fit --loo differs with threads refused" >&2; exit 1; }
 measure "fit --loo" "$cli" fit --loo --dir "$work" "${threads[@]}"
 named=$("$cli" fit --loo --dir "$work/blunders" | tail -n 1)
 [[ $named == *": D120, D1333" ]] || { echo "fit --loo does not name D120, D1333" >&2; exit 1; }

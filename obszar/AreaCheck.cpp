@@ -35,13 +35,13 @@ void ShowRound(AreaCheck& check, const AreaFile& area, size_t r)
         row.FlagText.clear();
     }
     // Each point with its figures and labels in round k.
-    auto show = [&check](const ScreeningRound& round, size_t m) {
+    auto show = [&check, &area](const ScreeningRound& round, size_t m) {
         const LooResult& loo = round.Loo;
         PointRow& row = check.Rows[round.Members[m]];
         row.Loo = loo.Points[m];
         if (!loo.Points[m].Computed())
             return;
-        row.FlagText = LooLabels(loo, m);
+        row.FlagText = LooLabels(round, area.Points, m);
         row.Flags |= loo.Points[m].Extrapolated ? kExtrapolated : 0U;
         row.Flags |= loo.Points[m].Copies > 1 ? kRepeated : 0U;
         row.Flags |= loo.Points[m].Blunder ? kOverThreshold : 0U;
@@ -93,8 +93,10 @@ void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options
     }
     result.Screened = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
     for (size_t r = 0; r < result.Screened->Rounds.size(); ++r)
-        if (const auto& named = result.Screened->Rounds[r].NamedAsBlunder)
-            result.Rows[*named].NamedIn = r;
+        for (const auto& named :
+            { result.Screened->Rounds[r].NamedAsBlunder, result.Screened->Rounds[r].NamedWithIt })
+            if (named)
+                result.Rows[*named].NamedIn = r;
     result.Verdict = ScreeningVerdict(*result.Screened, area.Points, options.Tolerance);
     ShowRound(result, area, result.Screened->Rounds.size() - 1);
 }
@@ -115,8 +117,9 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
         for (ScreeningRound& round : same->Rounds) {
             for (size_t& m : round.Members)
                 m = keptIndex[m];
-            if (round.NamedAsBlunder)
-                round.NamedAsBlunder = keptIndex[*round.NamedAsBlunder];
+            for (std::optional<size_t>* named : { &round.NamedAsBlunder, &round.NamedWithIt })
+                if (*named)
+                    *named = keptIndex[**named];
         }
         for (size_t& b : same->Blunders)
             b = keptIndex[b];

@@ -1,5 +1,6 @@
 // Blunder screening, check-point figures and encodings, and the placing of the picture's labels.
 #include "AreaSvg.h"
+#include "AreaVerdicts.h"
 #include "AreaWarnings.h"
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -570,4 +572,91 @@ TEST(Screening, ExtrapolatedPointsAreJudgedOnTheSwingTheOthersShow)
     points.resize(kWeakScreeningBelow - 1);
     for (const LooDiscrepancy& d : LeaveOneOut(points, false, kDefaultTolerance, 1).Points)
         EXPECT_EQ(d.Spread, d.Sigma * std::sqrt(*d.Factor));
+}
+
+// Areas at the edge of what can be judged, and neighbours that carry each other's blunder.
+TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
+{
+    struct Case
+    {
+        const char* What;
+        std::vector<size_t> Points; // of the town, in this order
+        std::vector<std::tuple<size_t, Extended, Extended>> Moves; // index into Points, east, north
+        std::vector<size_t> Expected; // indices into Points, in any order
+    };
+    const Case cases[] = {
+        // The fit without a point has no check: no σ, no threshold, nothing named.
+        { "5 points, 20 cm", { 0, 2, 5, 17, 40 }, { { 3, 0.2L, 0.0L } }, {} },
+        { "5 points, clean", { 9, 12, 33, 50, 62 }, {}, {} },
+    };
+    const TPktDostosowania town = Town();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TPktDostosowania points;
+        for (size_t i : c.Points)
+            points.push_back(town[i]);
+        for (const auto& [i, east, north] : c.Moves)
+            Move(points[i], east, north);
+        for (bool reverse : { false, true }) {
+            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+            std::vector<size_t> named = s.Blunders;
+            std::sort(named.begin(), named.end());
+            EXPECT_EQ(named, c.Expected) << reverse;
+            const LooResult& first = s.Rounds[0].Loo;
+            EXPECT_EQ(first.Judged, points.size() >= kMinimumPointsJudged);
+            for (const LooDiscrepancy& d : first.Points)
+                EXPECT_TRUE(
+                    first.Judged || (d.Threshold == 0.0L && d.Detectable == 0.0L && !d.Blunder));
+        }
+    }
+    // A neighbour 15 m from T27 (a point of the town's field moved with it) and a twin 5 cm
+    // from it in the local system at its national position: each shares T27's blunder, and is
+    // left out with it, so that both are named in either direction, the twin too where its
+    // source position differs.
+    struct Shared
+    {
+        const char* What;
+        Extended LocalShift, NationalShift, Blunder; // metres, east
+    };
+    for (const Shared& c : { Shared { "neighbour 15 m, 30 cm", 15.0L, 15.0L, 0.3L },
+             Shared { "twin 5 cm, 10 cm", 0.05L, 0.0L, 0.1L } })
+        for (bool reverse : { false, true }) {
+            SCOPED_TRACE(c.What);
+            TPktDostosowania points = Town();
+            TPkt near = points[kInside];
+            near.Name = "near";
+            near.LocalY = near.LocalY + c.LocalShift;
+            near.NationalY = near.NationalY + c.NationalShift;
+            points.push_back(near);
+            Move(points[kInside], c.Blunder, 0.0L);
+            Move(points.back(), c.Blunder, 0.0L);
+            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+            std::vector<size_t> named = s.Blunders;
+            std::sort(named.begin(), named.end());
+            EXPECT_EQ(named, (std::vector<size_t> { kInside, points.size() - 1 })) << reverse;
+            const LooDiscrepancy& first = s.Rounds[0].Loo.Points[kInside];
+            EXPECT_TRUE(first.Partner || first.Copies == 2) << reverse;
+        }
+}
+
+// An area whose edges swing further than its interior says so in lines of its own; the town as
+// it is does not.
+TEST(Screening, DeformationIsToldApartFromTheBlunders)
+{
+    for (const Extended amplitude : { 0.0L, 0.08L }) {
+        SCOPED_TRACE(static_cast<double>(amplitude));
+        TPktDostosowania points = Town();
+        for (TPkt& p : points) {
+            // A bump on each side: the edge points depart from the cubic, the interior less.
+            const Extended r = std::fabs(p.LocalX - 27750.0L) + std::fabs(p.LocalY - 18750.0L);
+            Move(p, amplitude * std::pow(r / 3500.0L, 6.0L), 0.0L);
+        }
+        const Screening s = ScreenBlunders(points, false, {}, kDefaultTolerance, 1);
+        std::vector<std::string> names;
+        for (const TPkt& p : points)
+            names.push_back(p.Name);
+        const std::vector<std::string> lines = VerdictLines(s.Rounds.back().Loo, names);
+        EXPECT_EQ(
+            !lines.empty() && lines[0].rfind("Odkształcenie sieci", 0) == 0, amplitude > 0.0L);
+    }
 }

@@ -98,9 +98,9 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
             const LooDowndate downdate(points, reverse, Singles(n), 0);
             ASSERT_TRUE(downdate.Usable());
             const ExpectedSpread spread(points, reverse, [n] {
-                std::vector<size_t> own(n);
+                std::vector<std::vector<size_t>> own(n);
                 for (size_t i = 0; i < n; ++i)
-                    own[i] = i;
+                    own[i] = { i };
                 return own;
             }());
             const Extended k = SpreadMultiple(n);
@@ -125,6 +125,26 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
                         fast->Sigma - sigma, scale * (fast->Sigma - sigma) }) {
                     EXPECT_LT(std::fabs(difference), kAgreement) << i;
                 }
+            }
+            // Left out with a neighbour (the next point), every seventh point.
+            for (size_t i = 0; i + 1 < n; i += 7) {
+                const std::vector<size_t> with { i, i + 1 };
+                const std::optional<DowndatedPoint> fast = downdate.Without(i, with);
+                ASSERT_TRUE(fast) << i;
+                TPktDostosowania reduced = points;
+                reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i),
+                    reduced.begin() + static_cast<std::ptrdiff_t>(i + 2));
+                TTrKonfAf t;
+                ASSERT_EQ(FitArea(t, reduced, reverse), AreaFitStatus::Fitted);
+                const TPkt& p = points[i];
+                Extended x = 0.0L, y = 0.0L;
+                t.TransformPoint(
+                    x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
+                const Discrepancy slow = DiscrepancyOf(
+                    reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, x, y);
+                for (Extended difference :
+                    { fast->Loo.Vx - slow.Vx, fast->Loo.Vy - slow.Vy, fast->Sigma - *t.M0() })
+                    EXPECT_LT(std::fabs(difference), kAgreement) << i;
             }
         }
 }

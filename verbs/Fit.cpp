@@ -3,6 +3,7 @@
 
 #include "AreaReport.h"
 #include "AreaText.h"
+#include "AreaVerdicts.h"
 #include "AreaWarnings.h"
 
 #include "Cp1250.h"
