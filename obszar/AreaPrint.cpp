@@ -17,56 +17,6 @@ namespace vorida::obszar {
 
 namespace {
 
-// The legend's symbol in box (device units).
-void drawSymbol(QPainter& painter, const QRectF& box, LegendSymbol symbol)
-{
-    const QPointF middle = box.center();
-    const double h = box.height() * 0.6;
-    auto triangle = [&](const QColor& pen, const QBrush& fill) {
-        painter.setPen(QPen(pen, h / 8.0));
-        painter.setBrush(fill);
-        const QPointF c(box.left() + h, middle.y());
-        painter.drawPolygon(QPolygonF(
-            { c + QPointF(0, -h / 2), c + QPointF(h / 2, h / 2), c + QPointF(-h / 2, h / 2) }));
-        painter.setBrush(Qt::NoBrush);
-    };
-    auto line = [&](const QColor& colour, Qt::PenStyle style) {
-        painter.setPen(QPen(colour, h / 6.0, style));
-        painter.drawLine(QPointF(box.left(), middle.y()), QPointF(box.right(), middle.y()));
-    };
-    switch (symbol) {
-    case LegendSymbol::Adjustment:
-        triangle(Qt::black, Qt::NoBrush);
-        break;
-    case LegendSymbol::Extrapolated:
-        triangle(kExtrapolatedPurple, Qt::NoBrush);
-        break;
-    case LegendSymbol::Blunder:
-        triangle(kBlunderRed, kBlunderRed);
-        break;
-    case LegendSymbol::Residual:
-        line(kResidualBlue, Qt::SolidLine);
-        break;
-    case LegendSymbol::Loo:
-        line(kLooOrange, Qt::SolidLine);
-        break;
-    case LegendSymbol::Check:
-        line(kCheckGreen, Qt::SolidLine);
-        painter.drawRect(QRectF(box.left(), middle.y() - h / 3, h / 1.5, h / 1.5));
-        break;
-    case LegendSymbol::AreaBox:
-        painter.setPen(QPen(QColor(90, 90, 90), h / 8.0, Qt::DashLine));
-        painter.drawRect(QRectF(box.left(), middle.y() - h / 2, box.width(), h));
-        break;
-    case LegendSymbol::CutArrow:
-        line(kResidualBlue, Qt::DashLine);
-        break;
-    case LegendSymbol::Grid:
-        line(QColor(205, 205, 205), Qt::SolidLine);
-        break;
-    }
-}
-
 // The picture's legend on the left and its figures on the right of area.
 void drawLegend(QPainter& painter, const AreaPicture& picture, const QRectF& area, int rowHeight)
 {
@@ -74,7 +24,7 @@ void drawLegend(QPainter& painter, const AreaPicture& picture, const QRectF& are
     const MapScene scene = LayOutMap(picture, layout);
     double y = area.top();
     for (const LegendEntry& entry : PictureLegend(picture, layout)) {
-        drawSymbol(painter, QRectF(area.left(), y, rowHeight * 2.0, rowHeight), entry.Symbol);
+        DrawLegendSymbol(painter, QRectF(area.left(), y, rowHeight * 2.0, rowHeight), entry.Symbol);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(area.left() + rowHeight * 2.6, y, area.width() / 2, rowHeight),
             Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(entry.Text));

@@ -175,6 +175,12 @@ void AreaWindow::buildToolBar()
     auto* zoomOut = new QPushButton(QStringLiteral("Pomniejsz"), bar);
     bar->addWidget(zoomIn);
     bar->addWidget(zoomOut);
+    auto* legend = new QPushButton(QStringLiteral("&Legenda"), bar);
+    legend->setCheckable(true);
+    legend->setChecked(map_->LegendShown());
+    legend->setToolTip(QStringLiteral("Legenda, skale i kierunek północy na rysunku"));
+    bar->addWidget(legend);
+    connect(legend, &QPushButton::toggled, map_, &MapView::ShowLegend);
 
     connect(whole, &QPushButton::clicked, map_, &MapView::FitAll);
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
@@ -184,7 +190,8 @@ void AreaWindow::buildToolBar()
     setTabOrder(round_, whole);
     setTabOrder(whole, zoomIn);
     setTabOrder(zoomIn, zoomOut);
-    setTabOrder(zoomOut, pointTable_);
+    setTabOrder(zoomOut, legend);
+    setTabOrder(legend, pointTable_);
     setTabOrder(pointTable_, checkTable_);
     setTabOrder(checkTable_, summary_);
     setTabOrder(summary_, map_);
@@ -287,15 +294,18 @@ void AreaWindow::recompute()
     auto check = std::make_unique<AreaCheck>(
         ComputeAreaCheck(*area_, Options(), checks_, unreadableChecks_));
     keptIndex_.clear();
+    TPktDostosowania leftOut;
     for (size_t i = 0; i < excluded_.size(); ++i)
         if (!excluded_[i])
             keptIndex_.push_back(i);
+        else
+            leftOut.push_back(area_->Points[i]);
     const bool keepView = check_->Picture.has_value() && check->Picture.has_value();
     const double zoom = map_->Zoom();
     const auto middle = map_->PointNearestToMiddle();
     map_->SetPicture(nullptr);
     check_ = std::move(check);
-    map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr);
+    map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr, std::move(leftOut));
     if (keepView && zoom != 1.0 && middle) {
         map_->CentreOn(*middle);
         map_->ZoomBy(zoom / map_->Zoom());

@@ -453,6 +453,37 @@ private slots:
         QVERIFY(QLineF(w->Map().PixelOf(static_cast<size_t>(row)), middle).length() < 1.0);
     }
 
+    // The map on screen at several zooms: arrows keep their length, the scale shown is the
+    // screen's, no name or length runs into another or into the legend and the scale bars, and
+    // the check points are named.
+    void mapKeepsItsFurnitureAndLabelsApart()
+    {
+        auto w = open(path("bad.bin"), {}, false, path("checks.txt"));
+        QVERIFY(w);
+        MapView& map = w->Map();
+        map.repaint();
+        const double arrows = map.ArrowPixelsPerMm(), scale = map.ScreenScale();
+        QCOMPARE(map.Furniture().size(), size_t(3)); // north arrow, scale bars, legend
+        QVERIFY(map.NamesShown() > w->Check().Picture->Points.size()); // check points too
+        for (const double zoom : { 1.0, 2.5, 12.0, 60.0 }) {
+            map.CentreOn(12);
+            map.ZoomBy(zoom / map.Zoom());
+            map.repaint();
+            QCOMPARE(map.ArrowPixelsPerMm(), arrows);
+            QVERIFY(std::abs(map.ScreenScale() * zoom / scale - 1.0) < 1e-9);
+            const std::vector<QRectF>& boxes = map.LabelBoxes();
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                for (size_t j = i + 1; j < boxes.size(); ++j)
+                    QVERIFY2(!boxes[i].intersects(boxes[j]), qPrintable(QString::number(zoom)));
+                for (const QRectF& f : map.Furniture())
+                    QVERIFY(!boxes[i].intersects(f));
+            }
+        }
+        map.ShowLegend(false);
+        map.repaint();
+        QCOMPARE(map.Furniture().size(), size_t(2));
+    }
+
     // Areas the run refuses or cannot screen, and a file that is no area: the window says so
     // and shows what there is.
     void smallAndBrokenAreas_data()
