@@ -1,5 +1,7 @@
 #include "AreaTables.h"
 
+#include "AreaPrint.h"
+
 #include "AreaWindow.h"
 #include "TableText.h"
 
@@ -11,9 +13,14 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -177,6 +184,58 @@ void AreaWindow::fillChecks()
         checkModel_->appendRow(row);
     }
     checkTable_->resizeColumnsToContents();
+}
+
+} // namespace vorida::obszar
+
+namespace vorida::obszar {
+
+PrintedArea AreaWindow::printed() const
+{
+    PrintedArea what;
+    what.Title = windowTitle();
+    what.FileName = area_ ? QFileInfo(QString::fromStdString(area_->Path)).fileName() : QString();
+    what.Map = map_;
+    what.Picture = check_ && check_->Picture ? &*check_->Picture : nullptr;
+    what.Points = pointTable_->model();
+    for (size_t i = 0; area_ && i < excluded_.size(); ++i)
+        if (excluded_[i])
+            what.LeftOut.push_back(area_->Points[i]);
+    what.Checks = checkPath_ ? checkTable_->model() : nullptr;
+    what.Summary = SummaryText().split(QLatin1Char('\n'));
+    what.Date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return what;
+}
+
+void AreaWindow::Print()
+{
+    if (!area_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Drukuj"));
+    if (dialog.exec() == QDialog::Accepted)
+        PrintTo(printer);
+}
+
+void AreaWindow::PrintPreview()
+{
+    if (!area_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Podgląd wydruku"));
+    connect(
+        &dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(*p); });
+    dialog.resize(size());
+    dialog.exec();
+}
+
+int AreaWindow::PrintTo(QPrinter& printer)
+{
+    return PrintArea(printer, printed());
 }
 
 } // namespace vorida::obszar

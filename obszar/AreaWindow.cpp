@@ -141,6 +141,7 @@ void AreaWindow::buildMenu()
             SaveTable({ true, true });
         });
     action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
+    action(file, QStringLiteral("Podgląd wydr&uku…"), QKeySequence(), [this] { PrintPreview(); });
     file->addSeparator();
     action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
 }

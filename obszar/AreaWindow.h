@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AreaCheck.h"
+#include "AreaPrint.h"
 #include "SavedTexts.h"
 #include "TableText.h"
 
@@ -86,8 +87,10 @@ public:
     // The adjustment-point table as shown (every row, in the order shown) as a CSV file.
     void SaveTable(CsvFormat format);
     void Print();
-    // Prints the picture and the table on printer (landscape).
-    void PrintTo(QPrinter& printer);
+    void PrintPreview();
+    // Prints the map, the tables and the summary on printer (landscape, AreaPrint.h); the
+    // number of pages.
+    int PrintTo(QPrinter& printer);
 
     // What the window shows, for the tests.
     const AreaCheck& Check() const { return *check_; }
@@ -114,6 +117,7 @@ private:
     void selectPoint(size_t i); // of the whole set: its row, and its point centred
     void pointClicked(size_t keptIndex);
     void rowActivated();
+    PrintedArea printed() const;
 
     std::optional<AreaFile> area_;
     AreaFileWatch* watch_ = nullptr; // the area file on disk against area_

@@ -121,6 +121,14 @@ double RoundBarLength(double most)
     return power;
 }
 
+double RoughScale(double denominator)
+{
+    if (!(denominator >= 1000.0))
+        return std::round(denominator);
+    const double power = std::pow(10.0, std::floor(std::log10(denominator)) - 2.0);
+    return std::round(denominator / power) * power;
+}
+
 void DrawScaleBar(QPainter& painter, const QRectF& box, double length, const QString& ground,
     const QString& title)
 {

@@ -37,6 +37,9 @@ void DrawLegend(
 // A round length (1, 2 or 5 times a power of ten) of at most `most`.
 double RoundBarLength(double most);
 
+// A scale's denominator to three figures, for "ok. 1:…": dots per inch are seldom exact.
+double RoughScale(double denominator);
+
 // A scale bar: its length in the painter's units, what it stands for and its title, the bar
 // ending at the right of box; the bar in black and white quarters, the texts above it.
 void DrawScaleBar(QPainter& painter, const QRectF& box, double length, const QString& ground,

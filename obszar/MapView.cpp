@@ -98,6 +98,11 @@ double MapView::ArrowPixelsPerMm() const
     return fitScale_ * px(layout_.ArrowScale);
 }
 
+double MapView::MetresPerPixel() const
+{
+    return px(layout_.ScaleDenominator) / 1000.0 / pixelsPerMm();
+}
+
 double MapView::ScreenScale() const
 {
     // A paper millimetre of the sheet is pixelsPerMm() pixels, 25.4 / dpi millimetres each.
@@ -163,6 +168,19 @@ void MapView::zoomAbout(double factor, QPointF pixel)
     const double t = pixelsPerMm();
     middleX_ = atX - (pixel.x() - width() / 2.0) / t;
     middleY_ = atY - (pixel.y() - height() / 2.0) / t;
+    update();
+}
+
+void MapView::CopyView(const MapView& other)
+{
+    FitAll();
+    middleX_ = other.middleX_;
+    middleY_ = other.middleY_;
+    const double fits = std::min(width() / std::max(1.0, double(other.width())),
+        height() / std::max(1.0, double(other.height())));
+    zoom_ = std::clamp(other.pixelsPerMm() * fits / fitScale_, kMinimumZoom, kMaximumZoom);
+    selected_ = other.selected_;
+    legendShown_ = other.legendShown_;
     update();
 }
 

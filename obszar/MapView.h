@@ -29,10 +29,15 @@ public:
     // The legend, the scale bars and the north arrow over the map (shown at first).
     void ShowLegend(bool shown);
     bool LegendShown() const { return legendShown_; }
+    // All of them (shown at first); printing draws its own for the paper.
+    void ShowFurniture(bool shown) { furnitureShown_ = shown; }
     // The whole map in the view ("Cały obszar").
     void FitAll();
     // Zooms by factor about the view's middle.
     void ZoomBy(double factor);
+    // Shows what other shows (the same middle, the same part of the map at least) at this
+    // view's size.
+    void CopyView(const MapView& other);
     // Moves the view by (dx, dy) pixels.
     void PanBy(double dx, double dy);
     // Centres the view on point i of the picture's adjustment points, zooming in when the
@@ -46,6 +51,8 @@ public:
     Extended ViewScale() const;
     // The scale of the map as the screen shows it (its physical dots per inch).
     double ScreenScale() const;
+    // Metres of the national system per pixel at the present zoom.
+    double MetresPerPixel() const;
     std::optional<size_t> PointNearestToMiddle() const;
     double Zoom() const { return zoom_; }
     // How many names the view shows now, and of them how many blunders'; the cut arrows'
@@ -121,7 +128,7 @@ private:
     double middleX_ = 0.0, middleY_ = 0.0; // the sheet millimetre at the view's middle
     std::vector<ScreenArrow> arrows_;
     TPktDostosowania leftOut_;
-    bool legendShown_ = true;
+    bool legendShown_ = true, furnitureShown_ = true;
     std::vector<QRectF> furniture_, labelBoxes_;
     std::optional<size_t> selected_;
     QPointF pressed_, last_;

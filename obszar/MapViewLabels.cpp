@@ -19,15 +19,6 @@ double px(Extended v)
     return static_cast<double>(v);
 }
 
-// A scale's denominator to three figures: the screen's dots per inch are seldom exact.
-double roughly(double denominator)
-{
-    if (!(denominator >= 1000.0))
-        return std::round(denominator);
-    const double power = std::pow(10.0, std::floor(std::log10(denominator)) - 2.0);
-    return std::round(denominator / power) * power;
-}
-
 } // namespace
 
 std::vector<MapView::ScreenLabel> MapView::nameLabels(Occupancy& taken,
@@ -165,6 +156,8 @@ void MapView::drawGridLabels(QPainter& painter) const
 void MapView::layOutFurniture()
 {
     furniture_.clear();
+    if (!furnitureShown_)
+        return;
     const double margin = 6.0, rowHeight = furnitureFont().pixelSize() * 1.35;
     // The north arrow at the top right, the scale bars at the bottom right, the legend at the
     // bottom left where the view is large enough for it.
@@ -217,14 +210,15 @@ void MapView::drawFurniture(QPainter& painter) const
         px(layout_.ArrowBarGround) * ArrowPixelsPerMm(),
         QString::fromStdString(PlainNumber(layout_.ArrowBarGround) + " mm"),
         QStringLiteral("skala odchyłek"));
-    const double metresPerPixel = px(layout_.ScaleDenominator) / 1000.0 / pixelsPerMm();
+    const double metresPerPixel = MetresPerPixel();
     const double metres = RoundBarLength(metresPerPixel * inner.width() * 0.8);
     DrawScaleBar(painter,
         QRectF(inner.left(), inner.bottom() - rowHeight * 2.2, inner.width(), rowHeight * 2.2),
         metres / metresPerPixel,
         QString::fromStdString(PlainNumber(static_cast<Extended>(metres)) + " m"),
         QStringLiteral("skala ekranu ok. 1:%1")
-            .arg(QString::fromStdString(Grouped(static_cast<Extended>(roughly(ScreenScale()))))));
+            .arg(
+                QString::fromStdString(Grouped(static_cast<Extended>(RoughScale(ScreenScale()))))));
     if (furniture_.size() > 2)
         DrawLegend(painter, PictureLegend(*picture_, layout_), furniture_[2], rowHeight);
 }

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -482,6 +483,45 @@ private slots:
         map.ShowLegend(false);
         map.repaint();
         QCOMPARE(map.Furniture().size(), size_t(2));
+    }
+
+    // The printed copy: every page headed with the file's name and the date and numbered,
+    // the map with its legend and scales, every table's rows and the summary, wrapped.
+    void printedCopy()
+    {
+        auto w = open(path("bad.bin"), { "1005" }, false, path("checks.txt"));
+        QVERIFY(w);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path("copy.pdf"));
+        const int pages = w->PrintTo(printer);
+        QVERIFY(pages >= 3);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), { "-layout", path("copy.pdf"), "-" });
+        if (!text.waitForFinished(-1) || text.exitCode() != 0)
+            QSKIP("pdftotext is not there");
+        const QString all = QString::fromUtf8(text.readAllStandardOutput());
+        const QStringList paper = all.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QCOMPARE(paper.size(), pages);
+        for (int p = 0; p < pages; ++p) {
+            QVERIFY(paper[p].contains(QStringLiteral("Strona %1 z %2").arg(p + 1).arg(pages)));
+            QVERIFY(paper[p].contains(QStringLiteral("bad.bin")));
+            QVERIFY(paper[p].contains(QDate::currentDate().toString(Qt::ISODate)));
+        }
+        QVERIFY(paper[0].contains(QStringLiteral("skala wydruku ok. 1:")));
+        QVERIFY(paper[0].contains(QStringLiteral("odchyłka przy pominięciu punktu")));
+        for (const char* name : { "1001", "1035", "żwir.4", "K-01", "K-10", "K-99" })
+            QVERIFY2(all.count(QRegularExpression(
+                         QStringLiteral("(^|\\s)") + QString::fromUtf8(name) + "\\s"))
+                    >= 1,
+                qPrintable(name));
+        // The longest summary line, wrapped, keeps its last word.
+        QString longest;
+        for (const QString& line : w->SummaryText().split(QLatin1Char('\n')))
+            if (line.size() > longest.size())
+                longest = line;
+        QVERIFY(longest.size() > 150);
+        QVERIFY(all.contains(longest.section(QLatin1Char(' '), -1)));
     }
 
     // Areas the run refuses or cannot screen, and a file that is no area: the window says so
