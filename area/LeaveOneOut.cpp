@@ -23,6 +23,7 @@ struct LooInput
     const std::vector<size_t>& Copies; // per point: the size of its copy set
     const ExpectedSpread& Spread;
     const LooDowndate& Downdate;
+    ScreeningProgress* Progress = nullptr;
 };
 
 // σ of the fit t on the members (indices into the whole set): its m0, the root of the sum of
@@ -83,6 +84,8 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             members.push_back(k);
     TTrKonfAf t;
     for (size_t i = first; i < last; ++i) {
+        if (in.Progress && !in.Progress->Step())
+            throw ScreeningCancelled("Przerwano");
         if (i > first) {
             reduced[i - 1] = points[i - 1];
             members[i - 1] = i - 1;
@@ -359,8 +362,8 @@ void judge(LooResult& result, Extended tolerance)
 
 } // namespace
 
-LooResult LeaveOneOut(
-    const TPktDostosowania& points, bool reverse, Extended tolerance, unsigned threads)
+LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tolerance,
+    unsigned threads, ScreeningProgress* progress)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
         throw ScreeningError("Za mało punktów dostosowania");
@@ -379,7 +382,8 @@ LooResult LeaveOneOut(
     const LooDowndate downdate(points, reverse, copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, copyOf, copies, spread, downdate }, threads, result.Points);
+    computeAll(
+        { points, reverse, copyOf, copies, spread, downdate, progress }, threads, result.Points);
 
     const std::vector<bool> outside = OutsideHullOfOthers(sx, sy);
     Extended sum = 0.0L;
@@ -401,7 +405,8 @@ LooResult LeaveOneOut(
 }
 
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
-    const std::vector<bool>& excluded, Extended tolerance, unsigned threads)
+    const std::vector<bool>& excluded, Extended tolerance, unsigned threads,
+    ScreeningProgress* progress)
 {
     std::vector<size_t> members;
     for (size_t i = 0; i < points.size(); ++i)
@@ -420,7 +425,9 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         for (size_t i : members)
             set.push_back(points[i]);
         ScreeningRound round;
-        round.Loo = LeaveOneOut(set, reverse, tolerance, threads);
+        if (progress)
+            progress->StartRound(s.Rounds.size(), set.size());
+        round.Loo = LeaveOneOut(set, reverse, tolerance, threads, progress);
         round.Members = members;
         if (round.Loo.MostOver) {
             round.NamedAsBlunder = members[*round.Loo.MostOver];

@@ -1,6 +1,12 @@
 #include "AreaTables.h"
 
 #include "AreaPrint.h"
+#include "FilePlan.h"
+#include "LineIO.h"
+#include "MapView.h"
+#include "Platform.h"
+#include "SavedTexts.h"
+#include "System.h"
 
 #include "AreaWindow.h"
 #include "TableText.h"
@@ -13,11 +19,13 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -236,6 +244,120 @@ void AreaWindow::PrintPreview()
 int AreaWindow::PrintTo(QPrinter& printer)
 {
     return PrintArea(printer, printed());
+}
+
+void AreaWindow::fillRounds()
+{
+    filling_ = true;
+    round_->clear();
+    if (check_->Screened && area_) {
+        const size_t rounds = check_->Screened->Rounds.size();
+        for (size_t r = 0; r < rounds; ++r)
+            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
+                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
+        round_->setCurrentIndex(static_cast<int>(check_->Round));
+    }
+    round_->setEnabled(round_->count() > 1);
+    filling_ = false;
+}
+
+void AreaWindow::ShowRound(size_t r)
+{
+    if (!area_ || !check_->Screened)
+        return;
+    obszar::ShowRound(*check_, *area_, r);
+    filling_ = true;
+    round_->setCurrentIndex(static_cast<int>(check_->Round));
+    filling_ = false;
+    fillPoints();
+    fillSummary();
+}
+
+void AreaWindow::fillSummary()
+{
+    QStringList lines;
+    if (!check_->Refusal.empty())
+        lines << QString::fromStdString(check_->Refusal);
+    // The warnings first, where they are seen without scrolling.
+    for (const std::string& line : check_->Warnings)
+        lines << QString::fromStdString(line);
+    lines << QString::fromStdString(DirectionLine(toLocal_));
+    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
+        for (const std::string& line : *part)
+            lines << QString::fromStdString(line);
+    if (check_->Checks) {
+        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
+        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
+            lines << QString::fromStdString(line);
+    }
+    summary_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString AreaWindow::SummaryText() const
+{
+    return summary_->toPlainText();
+}
+
+std::optional<PictureView> AreaWindow::CurrentView() const
+{
+    const auto middle = map_->PointNearestToMiddle();
+    if (!check_->Picture || !middle)
+        return std::nullopt;
+    return PictureView { map_->ViewScale(), *middle };
+}
+
+namespace {
+
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
+// nothing can be made, or the writing's failure, is shown.
+void save(const std::string& areaPath, const char* caption, const char* name,
+    const std::function<std::optional<std::string>(std::string&)>& make)
+{
+    Platform& platform = CurrentPlatform();
+    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
+    const auto path
+        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
+    if (!path)
+        return;
+    std::string error;
+    const auto bytes = make(error);
+    if (!bytes) {
+        platform.ShowError(error);
+        return;
+    }
+    try {
+        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
+    } catch (const std::exception& e) {
+        platform.ShowError(e.what());
+    }
+}
+
+} // namespace
+
+void AreaWindow::SaveReport()
+{
+    if (area_)
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
+            return ReportBytes(*area_, Options(), *check_, checks_, error);
+        });
+}
+
+void AreaWindow::SaveTable(CsvFormat format)
+{
+    if (area_)
+        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
+            [this, format](std::string&) -> std::optional<std::string> {
+                return CsvBytes(TableOf(*pointTable_, false), format);
+            });
+}
+
+void AreaWindow::SavePicture(bool currentView)
+{
+    if (area_)
+        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
+            return SvgBytes(
+                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
+        });
 }
 
 } // namespace vorida::obszar

@@ -1,5 +1,6 @@
 #include "AreaWindow.h"
 
+#include "AreaComputation.h"
 #include "AreaFileWatch.h"
 #include "AreaReport.h"
 #include "AreaTables.h"
@@ -13,19 +14,22 @@
 #include "System.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -41,7 +45,7 @@ QString AreaWindowTitle(const std::string& areaName)
         + QString::fromStdString(Cp1250ToUtf8(areaName)).trimmed();
 }
 
-AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_unique<AreaCheck>())
+AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_shared<AreaCheck>())
 {
     setWindowTitle(QStringLiteral("Kontrola obszaru"));
     setWindowIcon(QIcon(QStringLiteral(":/vorida/obszar/vorida.png")));
@@ -96,6 +100,7 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         [this] { rowActivated(); });
 
     buildToolBar();
+    buildProgressBar();
     watch_ = new AreaFileWatch(this);
     connect(watch_, &AreaFileWatch::CheckDue, this, &AreaWindow::CheckAreaOnDisk);
     // The picture takes the keys first (+, −, arrows); a table given the focus first would
@@ -119,12 +124,14 @@ void AreaWindow::buildMenu()
     action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
         [this] { CloseChecks(); });
     file->addSeparator();
-    action(file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
-    action(
+    needResult_ << action(
+        file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
+    needResult_ << action(
         file, QStringLiteral("Zapisz r&ysunek…"), QKeySequence(), [this] { SavePicture(false); });
-    action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
+    needResult_ << action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
         [this] { SavePicture(true); });
     QMenu* csv = file->addMenu(QStringLiteral("Zapisz &tabelę (CSV)"));
+    needResult_ << csv->menuAction();
     action(csv, QStringLiteral("&Windows-1250, przecinek, kropka dziesiętna…"), QKeySequence(),
         [this] {
             SaveTable({ false, false });
@@ -140,10 +147,41 @@ void AreaWindow::buildMenu()
         QKeySequence(), [this] {
             SaveTable({ true, true });
         });
-    action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
-    action(file, QStringLiteral("Podgląd wydr&uku…"), QKeySequence(), [this] { PrintPreview(); });
+    needResult_ << action(
+        file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
+    needResult_ << action(
+        file, QStringLiteral("Podgląd wydr&uku…"), QKeySequence(), [this] { PrintPreview(); });
     file->addSeparator();
-    action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+    // Esc stops a computation running, or else closes (asking when points are ticked).
+    action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] {
+        if (computation_->Running())
+            CancelComputation();
+        else
+            close();
+    });
+}
+
+void AreaWindow::buildProgressBar()
+{
+    // The computation runs off the window's thread: its progress in the status bar, with a
+    // button (and Esc) to stop it.
+    progressBar_ = new QWidget(this);
+    auto* layout = new QHBoxLayout(progressBar_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    progressText_ = new QLabel(progressBar_);
+    progress_ = new QProgressBar(progressBar_);
+    progress_->setAccessibleName(QStringLiteral("Postęp obliczeń"));
+    auto* cancel = new QPushButton(QStringLiteral("&Przerwij"), progressBar_);
+    layout->addWidget(progressText_);
+    layout->addWidget(progress_, 1);
+    layout->addWidget(cancel);
+    statusBar()->addWidget(progressBar_, 1);
+    progressBar_->hide();
+    computation_ = new AreaComputation(this);
+    connect(cancel, &QPushButton::clicked, this, &AreaWindow::CancelComputation);
+    connect(computation_, &AreaComputation::Advanced, this, &AreaWindow::showProgress);
+    connect(computation_, &AreaComputation::Finished, this,
+        [this](std::shared_ptr<AreaCheck> check) { showCheck(std::move(check)); });
 }
 
 void AreaWindow::buildToolBar()
@@ -292,8 +330,49 @@ void AreaWindow::recompute()
 {
     if (!area_)
         return;
-    auto check = std::make_unique<AreaCheck>(
-        ComputeAreaCheck(*area_, Options(), checks_, unreadableChecks_));
+    computation_->Start(*area_, Options(), checks_, unreadableChecks_);
+    for (QAction* a : needResult_)
+        a->setEnabled(false);
+    progress_->setRange(0, 0);
+    progressText_->setText(QStringLiteral("Obliczanie…"));
+    progressBar_->show();
+}
+
+void AreaWindow::showProgress()
+{
+    const AreaComputation::Progress p = computation_->Now();
+    if (p.Total == 0)
+        return;
+    progress_->setRange(0, static_cast<int>(p.Total));
+    progress_->setValue(static_cast<int>(std::min(p.Done, p.Total)));
+    progressText_->setText(QStringLiteral("Ocena punktów, runda %1: ").arg(p.Round + 1));
+}
+
+void AreaWindow::CancelComputation()
+{
+    if (!computation_->Running())
+        return;
+    computation_->Cancel();
+    // The area as it is set now, without figures: the ticks and names stay.
+    auto stopped = std::make_shared<AreaCheck>();
+    stopped->Refusal = "Obliczenia przerwano: zmiana kierunku, zaznaczenia lub tolerancji "
+                       "liczy je od nowa.";
+    for (size_t i = 0; i < area_->Points.size(); ++i)
+        stopped->Rows.push_back(
+            PointRow { Cp1250ToUtf8(area_->Points[i].Name), excluded_[i], {}, {}, 0, {}, {} });
+    showCheck(std::move(stopped));
+}
+
+bool AreaWindow::WaitForComputation(int ms)
+{
+    return computation_->Wait(ms);
+}
+
+void AreaWindow::showCheck(std::shared_ptr<AreaCheck> check)
+{
+    progressBar_->hide();
+    for (QAction* a : needResult_)
+        a->setEnabled(true);
     keptIndex_.clear();
     TPktDostosowania leftOut;
     for (size_t i = 0; i < excluded_.size(); ++i)
@@ -318,56 +397,19 @@ void AreaWindow::recompute()
     fillSummary();
 }
 
-void AreaWindow::fillRounds()
+void AreaWindow::closeEvent(QCloseEvent* event)
 {
-    filling_ = true;
-    round_->clear();
-    if (check_->Screened && area_) {
-        const size_t rounds = check_->Screened->Rounds.size();
-        for (size_t r = 0; r < rounds; ++r)
-            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
-                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
-        round_->setCurrentIndex(static_cast<int>(check_->Round));
-    }
-    round_->setEnabled(round_->count() > 1);
-    filling_ = false;
-}
-
-void AreaWindow::ShowRound(size_t r)
-{
-    if (!area_ || !check_->Screened)
+    const auto ticked = std::count(excluded_.begin(), excluded_.end(), true);
+    if (ticked > 0
+        && CurrentPlatform().AskYesNo("Zamknąć okno? Zaznaczenia „Pomiń” (" + std::to_string(ticked)
+                   + " pkt) nie zostaną zachowane.",
+               "Kontrola obszaru")
+            != Answer::Yes) {
+        event->ignore();
         return;
-    obszar::ShowRound(*check_, *area_, r);
-    filling_ = true;
-    round_->setCurrentIndex(static_cast<int>(check_->Round));
-    filling_ = false;
-    fillPoints();
-    fillSummary();
-}
-
-void AreaWindow::fillSummary()
-{
-    QStringList lines;
-    if (!check_->Refusal.empty())
-        lines << QString::fromStdString(check_->Refusal);
-    // The warnings first, where they are seen without scrolling.
-    for (const std::string& line : check_->Warnings)
-        lines << QString::fromStdString(line);
-    lines << QString::fromStdString(DirectionLine(toLocal_));
-    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
-        for (const std::string& line : *part)
-            lines << QString::fromStdString(line);
-    if (check_->Checks) {
-        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
-        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
-            lines << QString::fromStdString(line);
     }
-    summary_->setPlainText(lines.join(QLatin1Char('\n')));
-}
-
-QString AreaWindow::SummaryText() const
-{
-    return summary_->toPlainText();
+    computation_->Cancel();
+    QMainWindow::closeEvent(event);
 }
 
 void AreaWindow::selectPoint(size_t i)
@@ -424,68 +466,6 @@ CheckOptions AreaWindow::Options() const
     options.ToLocal = toLocal_;
     options.Excluded = excluded_;
     return options;
-}
-
-std::optional<PictureView> AreaWindow::CurrentView() const
-{
-    const auto middle = map_->PointNearestToMiddle();
-    if (!check_->Picture || !middle)
-        return std::nullopt;
-    return PictureView { map_->ViewScale(), *middle };
-}
-
-namespace {
-
-// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
-// nothing can be made, or the writing's failure, is shown.
-void save(const std::string& areaPath, const char* caption, const char* name,
-    const std::function<std::optional<std::string>(std::string&)>& make)
-{
-    Platform& platform = CurrentPlatform();
-    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
-    const auto path
-        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
-    if (!path)
-        return;
-    std::string error;
-    const auto bytes = make(error);
-    if (!bytes) {
-        platform.ShowError(error);
-        return;
-    }
-    try {
-        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
-    } catch (const std::exception& e) {
-        platform.ShowError(e.what());
-    }
-}
-
-} // namespace
-
-void AreaWindow::SaveReport()
-{
-    if (area_)
-        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
-            return ReportBytes(*area_, Options(), *check_, checks_, error);
-        });
-}
-
-void AreaWindow::SaveTable(CsvFormat format)
-{
-    if (area_)
-        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
-            [this, format](std::string&) -> std::optional<std::string> {
-                return CsvBytes(TableOf(*pointTable_, false), format);
-            });
-}
-
-void AreaWindow::SavePicture(bool currentView)
-{
-    if (area_)
-        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
-            return SvgBytes(
-                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
-        });
 }
 
 } // namespace vorida::obszar

@@ -10,11 +10,16 @@
 
 #include <QMainWindow>
 
+#include <QList>
+
 #include <memory>
 #include <optional>
 #include <string>
 
+class QAction;
 class QComboBox;
+class QLabel;
+class QProgressBar;
 class QPlainTextEdit;
 class QPrinter;
 class QSortFilterProxyModel;
@@ -23,6 +28,7 @@ class QTableView;
 
 namespace vorida::obszar {
 
+class AreaComputation;
 class AreaFileWatch;
 class MapView;
 
@@ -88,6 +94,10 @@ public:
     void SaveTable(CsvFormat format);
     void Print();
     void PrintPreview();
+    // Stops the computation running: the window shows the area as set, without figures.
+    void CancelComputation();
+    // Waits for the computation running to be shown; false after ms milliseconds.
+    bool WaitForComputation(int ms = 120000);
     // Prints the map, the tables and the summary on printer (landscape, AreaPrint.h); the
     // number of pages.
     int PrintTo(QPrinter& printer);
@@ -106,10 +116,18 @@ public:
     // The view of the picture as "Zapisz rysunek widoku…" saves it; none without a picture.
     std::optional<PictureView> CurrentView() const;
 
+protected:
+    // Asks first when points are ticked: the ticks are the window's only.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildMenu();
     void buildToolBar(); // after the tables and the picture: its buttons act on the picture
+    void buildProgressBar();
+    // Starts computing what the window shows from what is set; showCheck() shows it when done.
     void recompute();
+    void showCheck(std::shared_ptr<AreaCheck> check);
+    void showProgress();
     void fillPoints();
     void fillChecks();
     void fillSummary();
@@ -126,7 +144,8 @@ private:
     std::optional<std::string> checkPath_;
     std::vector<CheckPoint> checks_;
     std::vector<std::int64_t> unreadableChecks_;
-    std::unique_ptr<AreaCheck> check_;
+    std::shared_ptr<AreaCheck> check_; // what is shown
+    AreaComputation* computation_ = nullptr;
     std::vector<size_t> keptIndex_; // per point of the picture: its index in the whole set
     bool filling_ = false;
 
@@ -140,6 +159,10 @@ private:
     QTableView* checkTable_ = nullptr;
     QPlainTextEdit* summary_ = nullptr;
     MapView* map_ = nullptr;
+    QWidget* progressBar_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QList<QAction*> needResult_; // saving and printing: not while a computation runs
 };
 
 // The window's title for an area name (Windows-1250 bytes).

@@ -102,7 +102,7 @@ private:
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             return nullptr;
-        if (!w->OpenArea(area.toStdString()))
+        if (!w->OpenArea(area.toStdString()) || !w->WaitForComputation())
             return nullptr;
         w->SetToLocal(toLocal);
         if (!checks.isEmpty())
@@ -113,7 +113,7 @@ private:
                 return nullptr;
             w->PointModel().item(found[0]->row(), kLeftOut)->setCheckState(Qt::Checked);
         }
-        return w;
+        return w->WaitForComputation() ? std::move(w) : nullptr;
     }
 
 private slots:
@@ -329,6 +329,7 @@ private slots:
         bad.close();
         platform_.Answers = { Answer::Yes };
         QTRY_COMPARE(questions(), 2);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
         const int row = w->PointModel().findItems("1007", Qt::MatchExactly, kName)[0]->row();
         QCOMPARE(w->PointModel().item(row, kLeftOut)->checkState(), Qt::Checked);
@@ -433,10 +434,12 @@ private slots:
         // The tick leaves 1019 out: the screening follows at once; unticked, it is back.
         const int row = w->PointModel().findItems("1019", Qt::MatchExactly, kName)[0]->row();
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
         QVERIFY(w->SummaryText().contains(QStringLiteral("Wyłączone z oceny: 1019\n")));
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked); // no change
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Unchecked);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
         QVERIFY(w->Check().Rows[static_cast<size_t>(row)].Flags & kNamedBlunder);
 
@@ -522,6 +525,44 @@ private slots:
                 longest = line;
         QVERIFY(longest.size() > 150);
         QVERIFY(all.contains(longest.section(QLatin1Char(' '), -1)));
+    }
+
+    // The computation runs off the window's thread: a tick while one runs starts afresh, Esc
+    // stops it (the ticks stay, no figures shown), the next change computes again; Esc with
+    // points ticked asks before it closes.
+    void cancelledComputationAndClosingWithTicks()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        auto tick = [&w](const char* name, Qt::CheckState state) {
+            const int row = w->PointModel().findItems(name, Qt::MatchExactly, kName)[0]->row();
+            w->PointModel().item(row, kLeftOut)->setCheckState(state);
+        };
+        tick("1019", Qt::Checked);
+        tick("1013", Qt::Checked); // before the first is shown
+        QVERIFY(w->WaitForComputation());
+        QVERIFY(w->Check().Screened->Blunders.empty());
+        tick("1013", Qt::Unchecked);
+        QTest::keyClick(w.get(), Qt::Key_Escape); // stops it; the window stays
+        QVERIFY(w->isVisible());
+        QVERIFY(w->Check().Refusal.find("przerwano") != std::string::npos);
+        QVERIFY(!w->Check().Screened);
+        QVERIFY(std::any_of(w->Check().Rows.begin(), w->Check().Rows.end(),
+            [](const PointRow& r) { return r.Name == "1019" && r.Excluded; }));
+        QVERIFY(w->SummaryText().contains(QStringLiteral("przerwano")));
+        tick("1013", Qt::Checked);
+        tick("1013", Qt::Unchecked);
+        QVERIFY(w->WaitForComputation());
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
+
+        platform_.Log.clear();
+        platform_.Answers = { Answer::No };
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QCOMPARE(platform_.Log.size(), size_t(1));
+        platform_.Answers = { Answer::Yes };
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
     }
 
     // Areas the run refuses or cannot screen, and a file that is no area: the window says so
