@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -31,6 +32,7 @@
 #include <QPrinter>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTableView>
 
 namespace vorida::obszar {
@@ -83,6 +85,8 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     // Ctrl+A selects every row, Shift and Ctrl more of them; Ctrl+C copies them (CopyRows).
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment::fromInt(Qt::AlignCenter | Qt::TextWordWrap));
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setAlternatingRowColors(true);
     table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
@@ -101,6 +105,27 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     return table;
 }
 
+void FitColumns(QTableView& table)
+{
+    QHeaderView& header = *table.horizontalHeader();
+    const QFontMetrics metrics(header.font());
+    const int padding = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header) * 2
+        + metrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+    int lines = 1;
+    for (int c = 0; c < table.model()->columnCount(); ++c) {
+        const QString title = table.model()->headerData(c, Qt::Horizontal).toString();
+        int word = 0;
+        for (const QString& w : title.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            word = std::max(word, metrics.horizontalAdvance(w));
+        const int cells = static_cast<const QAbstractItemView&>(table).sizeHintForColumn(c);
+        const int width = std::max(cells, word + padding);
+        header.resizeSection(c, width);
+        if (metrics.horizontalAdvance(title) + padding > width)
+            lines = 2;
+    }
+    header.setFixedHeight(metrics.lineSpacing() * lines + metrics.height() / 2 + 4);
+}
+
 void CopyRows(const QTableView& table)
 {
     const TableText rows = TableOf(table, true);
@@ -112,9 +137,23 @@ void AreaWindow::fillPoints()
 {
     filling_ = true;
     const QModelIndex current = pointTable_->currentIndex();
-    const auto currentPoint = current.isValid()
-        ? std::optional<size_t>(pointSort_->mapToSource(current).row())
-        : std::nullopt;
+    const size_t none = static_cast<size_t>(-1);
+    const size_t currentPoint
+        = current.isValid() ? static_cast<size_t>(pointSort_->mapToSource(current).row()) : none;
+    // After a tick the rows of a sorted table stay where they were (the sorted column's keys
+    // are their places) until a header is clicked again.
+    const int sorted = pointTable_->horizontalHeader()->sortIndicatorSection();
+    const bool descending
+        = pointTable_->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+    std::vector<double> place;
+    if (freezeOrder_ && sorted >= 0 && sorted < kPointColumns
+        && static_cast<size_t>(points_->rowCount()) == check_->Rows.size()) {
+        place.assign(check_->Rows.size(), 0.0);
+        for (int r = 0; r < pointSort_->rowCount(); ++r)
+            place[static_cast<size_t>(pointSort_->mapToSource(pointSort_->index(r, 0)).row())]
+                = descending ? -r : r;
+    }
+    frozen_ = !place.empty();
     points_->setRowCount(0);
     const QColor red(200, 0, 0);
     for (size_t i = 0; i < check_->Rows.size(); ++i) {
@@ -130,10 +169,6 @@ void AreaWindow::fillPoints()
         tick->setToolTip(QStringLiteral(
             "Pomiń punkt w ocenie obszaru (wszystkie punkty o tej nazwie; plik bez zmian)"));
         row << tick << textItem(r.Name);
-        row << numberItem(Coordinate(p.LocalX), p.LocalX)
-            << numberItem(Coordinate(p.LocalY), p.LocalY)
-            << numberItem(Coordinate(p.NationalX), p.NationalX)
-            << numberItem(Coordinate(p.NationalY), p.NationalY);
         if (r.Residual)
             row << numberItem(Millimetres(r.Residual->Vx, 1), r.Residual->Vx)
                 << numberItem(Millimetres(r.Residual->Vy, 1), r.Residual->Vy)
@@ -153,6 +188,10 @@ void AreaWindow::fillPoints()
                 row << emptyItem();
         }
         row << textItem(r.Excluded ? std::string("pominięty") : r.FlagText);
+        row << numberItem(Coordinate(p.LocalX), p.LocalX)
+            << numberItem(Coordinate(p.LocalY), p.LocalY)
+            << numberItem(Coordinate(p.NationalX), p.NationalX)
+            << numberItem(Coordinate(p.NationalY), p.NationalY);
         if (r.Flags & kNamedBlunder)
             for (QStandardItem* item : row) {
                 item->setForeground(red);
@@ -163,12 +202,14 @@ void AreaWindow::fillPoints()
         if (r.Excluded)
             for (QStandardItem* item : row)
                 item->setForeground(QColor(128, 128, 128));
+        if (frozen_)
+            row[sorted]->setData(place[i], kSortRole);
         points_->appendRow(row);
     }
-    pointTable_->resizeColumnsToContents();
-    if (currentPoint && *currentPoint < check_->Rows.size())
+    FitColumns(*pointTable_);
+    if (currentPoint != none && currentPoint < check_->Rows.size())
         pointTable_->setCurrentIndex(
-            pointSort_->mapFromSource(points_->index(static_cast<int>(*currentPoint), kName)));
+            pointSort_->mapFromSource(points_->index(static_cast<int>(currentPoint), kName)));
     filling_ = false;
 }
 
@@ -191,7 +232,7 @@ void AreaWindow::fillChecks()
         row << textItem(CheckPlace(d));
         checkModel_->appendRow(row);
     }
-    checkTable_->resizeColumnsToContents();
+    FitColumns(*checkTable_);
 }
 
 } // namespace vorida::obszar
@@ -358,6 +399,29 @@ void AreaWindow::SavePicture(bool currentView)
             return SvgBytes(
                 *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
         });
+}
+
+void AreaWindow::ChooseArea()
+{
+    if (const auto path = CurrentPlatform().ChooseFileToOpen(
+            "Otwórz plik obszaru", area_ ? area_->Path : CurrentPlatform().ExecutableDirectory()))
+        OpenArea(*path);
+}
+
+void AreaWindow::ChooseChecks()
+{
+    // A text file proposed: the one open last, or else the first beside the area file.
+    std::string proposed = checkPath_.value_or(std::string());
+    if (proposed.empty() && area_) {
+        const QFileInfo areaFile(QString::fromStdString(area_->Path));
+        const QStringList texts = areaFile.dir().entryList(
+            { QStringLiteral("*.txt"), QStringLiteral("*.TXT") }, QDir::Files, QDir::Name);
+        proposed = (texts.isEmpty() ? areaFile.absolutePath()
+                                    : areaFile.dir().absoluteFilePath(texts.first()))
+                       .toStdString();
+    }
+    if (const auto path = CurrentPlatform().ChooseFileToOpen("Otwórz punkty kontrolne", proposed))
+        OpenChecks(*path);
 }
 
 } // namespace vorida::obszar

@@ -16,6 +16,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -52,11 +55,11 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     buildMenu();
     points_ = new QStandardItemModel(0, kPointColumns, this);
     points_->setHorizontalHeaderLabels({ QStringLiteral("Pomiń"), QStringLiteral("Nazwa"),
+        QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"), QStringLiteral("v [mm]"),
+        QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"), QStringLiteral("v bez [mm]"),
+        QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"), QStringLiteral("Uwagi"),
         QStringLiteral("x lok. [m]"), QStringLiteral("y lok. [m]"), QStringLiteral("x 2000 [m]"),
-        QStringLiteral("y 2000 [m]"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
-        QStringLiteral("v [mm]"), QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"),
-        QStringLiteral("v bez [mm]"), QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"),
-        QStringLiteral("Uwagi") });
+        QStringLiteral("y 2000 [m]") });
     pointSort_ = new QSortFilterProxyModel(this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     auto* left = new QSplitter(Qt::Vertical, splitter);
@@ -87,6 +90,7 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     map_ = new MapView(splitter);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({ 800, 480 }); // the table's key columns in view at the first size
     setCentralWidget(splitter);
 
     connect(map_, &MapView::PointClicked, this, &AreaWindow::pointClicked);
@@ -95,6 +99,10 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
             return;
         SetExcluded(static_cast<size_t>(item->data(kIndexRole).toULongLong()),
             item->checkState() == Qt::Checked);
+    });
+    connect(pointTable_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
+        if (frozen_)
+            fillPoints(); // the sorted column's own keys again
     });
     connect(pointTable_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this] { rowActivated(); });
@@ -121,8 +129,9 @@ void AreaWindow::buildMenu()
     action(file, QStringLiteral("&Otwórz obszar…"), QKeySequence::Open, [this] { ChooseArea(); });
     action(file, QStringLiteral("Otwórz punkty &kontrolne…"), QKeySequence(),
         [this] { ChooseChecks(); });
-    action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
+    closeChecks_ = action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
         [this] { CloseChecks(); });
+    closeChecks_->setEnabled(false);
     file->addSeparator();
     needResult_ << action(
         file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
@@ -171,7 +180,7 @@ void AreaWindow::buildProgressBar()
     progressText_ = new QLabel(progressBar_);
     progress_ = new QProgressBar(progressBar_);
     progress_->setAccessibleName(QStringLiteral("Postęp obliczeń"));
-    auto* cancel = new QPushButton(QStringLiteral("&Przerwij"), progressBar_);
+    auto* cancel = new QPushButton(QStringLiteral("Prz&erwij"), progressBar_);
     layout->addWidget(progressText_);
     layout->addWidget(progress_, 1);
     layout->addWidget(cancel);
@@ -190,14 +199,16 @@ void AreaWindow::buildToolBar()
     bar->setMovable(false);
     bar->addWidget(new QLabel(QStringLiteral(" Kierunek: "), bar));
     direction_ = new QComboBox(bar);
-    direction_->addItem(QStringLiteral("lokalny → 2000"));
-    direction_->addItem(QStringLiteral("2000 → lokalny"));
+    // As the summary's first line writes it (DirectionLine).
+    direction_->addItem(QStringLiteral("lokalny -> krajowy"));
+    direction_->addItem(QStringLiteral("krajowy -> lokalny"));
     direction_->setAccessibleName(QStringLiteral("Kierunek"));
     bar->addWidget(direction_);
     connect(direction_, &QComboBox::currentIndexChanged, this,
         [this](int index) { SetToLocal(index == 1); });
     bar->addWidget(new QLabel(QStringLiteral(" Runda: "), bar));
     round_ = new QComboBox(bar);
+    round_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     round_->setAccessibleName(QStringLiteral("Runda oceny"));
     round_->setToolTip(QStringLiteral(
         "Błędy grube są wskazywane po jednym: każda runda ocenia obszar bez punktów wskazanych "
@@ -207,6 +218,19 @@ void AreaWindow::buildToolBar()
         if (!filling_ && index >= 0)
             ShowRound(static_cast<size_t>(index));
     });
+    bar->addWidget(new QLabel(QStringLiteral(" Tolerancja: "), bar));
+    auto* tolerance = new QDoubleSpinBox(bar);
+    tolerance->setRange(1.0, 1000.0);
+    tolerance->setDecimals(1);
+    tolerance->setSuffix(QStringLiteral(" mm"));
+    tolerance->setValue(static_cast<double>(kDefaultTolerance * 1000.0L));
+    tolerance->setKeyboardTracking(false);
+    tolerance->setAccessibleName(QStringLiteral("Tolerancja"));
+    tolerance->setToolTip(QStringLiteral(
+        "Najmniejsza odchyłka przy pominięciu punktu, jaką reguła może uznać za błąd gruby"));
+    bar->addWidget(tolerance);
+    connect(tolerance, &QDoubleSpinBox::valueChanged, this,
+        [this](double mm) { SetTolerance(static_cast<Extended>(mm) / 1000.0L); });
     bar->addSeparator();
     auto* whole = new QPushButton(QStringLiteral("&Cały obszar"), bar);
     bar->addWidget(whole);
@@ -226,7 +250,8 @@ void AreaWindow::buildToolBar()
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
 
     setTabOrder(direction_, round_);
-    setTabOrder(round_, whole);
+    setTabOrder(round_, tolerance);
+    setTabOrder(tolerance, whole);
     setTabOrder(whole, zoomIn);
     setTabOrder(zoomIn, zoomOut);
     setTabOrder(zoomOut, legend);
@@ -292,6 +317,7 @@ bool AreaWindow::OpenChecks(const std::string& path)
         return false;
     }
     checkPath_ = path;
+    closeChecks_->setEnabled(true);
     checks_ = std::move(file.Points);
     unreadableChecks_ = std::move(file.UnreadableLines);
     recompute();
@@ -301,6 +327,7 @@ bool AreaWindow::OpenChecks(const std::string& path)
 void AreaWindow::CloseChecks()
 {
     checkPath_.reset();
+    closeChecks_->setEnabled(false);
     checks_.clear();
     unreadableChecks_.clear();
     recompute();
@@ -315,6 +342,14 @@ void AreaWindow::SetToLocal(bool toLocal)
     recompute();
 }
 
+void AreaWindow::SetTolerance(Extended metres)
+{
+    if (tolerance_ == metres)
+        return;
+    tolerance_ = metres;
+    recompute();
+}
+
 void AreaWindow::SetExcluded(size_t i, bool excluded)
 {
     if (!area_ || i >= excluded_.size())
@@ -324,10 +359,12 @@ void AreaWindow::SetExcluded(size_t i, bool excluded)
         if (area_->Points[j].Name == area_->Points[i].Name)
             excluded_[j] = excluded;
     recompute();
+    freezeOrder_ = true;
 }
 
 void AreaWindow::recompute()
 {
+    freezeOrder_ = false;
     if (!area_)
         return;
     computation_->Start(*area_, Options(), checks_, unreadableChecks_);
@@ -393,6 +430,7 @@ void AreaWindow::showCheck(std::shared_ptr<AreaCheck> check)
     }
     fillRounds();
     fillPoints();
+    freezeOrder_ = false;
     fillChecks();
     fillSummary();
 }
@@ -446,25 +484,12 @@ void AreaWindow::rowActivated()
         map_->CentreOn(k);
 }
 
-void AreaWindow::ChooseArea()
-{
-    if (const auto path = CurrentPlatform().ChooseFileToOpen(
-            "Otwórz plik obszaru", area_ ? area_->Path : CurrentPlatform().ExecutableDirectory()))
-        OpenArea(*path);
-}
-
-void AreaWindow::ChooseChecks()
-{
-    if (const auto path = CurrentPlatform().ChooseFileToOpen(
-            "Otwórz punkty kontrolne", area_ ? area_->Path : std::string()))
-        OpenChecks(*path);
-}
-
 CheckOptions AreaWindow::Options() const
 {
     CheckOptions options;
     options.ToLocal = toLocal_;
     options.Excluded = excluded_;
+    options.Tolerance = tolerance_;
     return options;
 }
 

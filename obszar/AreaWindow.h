@@ -36,10 +36,6 @@ class MapView;
 enum PointColumn {
     kLeftOut,
     kName,
-    kLocalX,
-    kLocalY,
-    kNationalX,
-    kNationalY,
     kFitVx,
     kFitVy,
     kFitV,
@@ -49,6 +45,11 @@ enum PointColumn {
     kThreshold,
     kDetectable,
     kFlags,
+    // The coordinates last: the figures and the remarks are in view at the window's first size.
+    kLocalX,
+    kLocalY,
+    kNationalX,
+    kNationalY,
     kPointColumns
 };
 // The columns of the check-point table.
@@ -79,6 +80,8 @@ public:
     bool OpenChecks(const std::string& path);
     void CloseChecks();
     void SetToLocal(bool toLocal);
+    // The tolerance of the screening (metres), as --tolerance.
+    void SetTolerance(Extended metres);
     // Shows round r of the screening in the table and the summary (from 0; the last one when r
     // is past it). A new computation shows its last round.
     void ShowRound(size_t r);
@@ -141,6 +144,7 @@ private:
     AreaFileWatch* watch_ = nullptr; // the area file on disk against area_
     std::vector<bool> excluded_;
     bool toLocal_ = false;
+    Extended tolerance_ = kDefaultTolerance;
     std::optional<std::string> checkPath_;
     std::vector<CheckPoint> checks_;
     std::vector<std::int64_t> unreadableChecks_;
@@ -148,6 +152,8 @@ private:
     AreaComputation* computation_ = nullptr;
     std::vector<size_t> keptIndex_; // per point of the picture: its index in the whole set
     bool filling_ = false;
+    bool freezeOrder_ = false; // the computation comes from a tick: the rows stay in place
+    bool frozen_ = false; // they do, until a header is clicked
 
     QComboBox* direction_ = nullptr;
     QComboBox* round_ = nullptr;
@@ -162,6 +168,7 @@ private:
     QWidget* progressBar_ = nullptr;
     QLabel* progressText_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QAction* closeChecks_ = nullptr;
     QList<QAction*> needResult_; // saving and printing: not while a computation runs
 };
 

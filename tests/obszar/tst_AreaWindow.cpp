@@ -348,7 +348,9 @@ private slots:
         const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), w->PointModel().rowCount() + 2); // titles, rows, the last "\n"
         QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), int(kPointColumns));
-        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tx lok. [m]")));
+        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tvx [mm]")));
+        QVERIFY(lines[0].endsWith(
+            QStringLiteral("Uwagi\tx lok. [m]\ty lok. [m]\tx 2000 [m]\ty 2000 [m]")));
         const QStringList first = lines[1].split(QLatin1Char('\t'));
         QCOMPARE(first[kName], w->PointModel().item(0, kName)->text());
         QCOMPARE(first[kLooV], w->PointModel().item(0, kLooV)->text());
@@ -356,10 +358,10 @@ private slots:
         platform_.ChosenFiles = { path("table.csv").toStdString() };
         w->SaveTable({ false, true });
         const QByteArray csv = readAll(path("table.csv"));
-        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;x lok. [m];")); // Windows-1250
+        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;vx [mm];")); // Windows-1250
         QVERIFY(csv.contains("\r\n"));
         QVERIFY(csv.contains(";o\x9Cn.7;")); // a name keeps its point: "ośn.7"
-        QVERIFY(csv.contains(";5855748,266;6480149,487;")); // 1016 with decimal commas
+        QVERIFY(csv.contains(";5855748,266;6480149,487\r\n")); // 1016 with decimal commas
     }
 
     void csvForms_data()
@@ -563,6 +565,49 @@ private slots:
         platform_.Answers = { Answer::Yes };
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QVERIFY(!w->isVisible());
+    }
+
+    // The tolerance control is --tolerance (the saved report the tool's); a point ticked in a
+    // sorted table stays in its place; closing the check points only when some are open.
+    void toleranceSortedTickAndMenu()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        w->SetTolerance(0.2L);
+        QVERIFY(w->WaitForComputation());
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
+        platform_.ChosenFiles = { path("tolerance.txt").toStdString() };
+        w->SaveReport();
+        const ToolRun loo
+            = runTool({ "fit", "--loo", "--area", path("bad.bin"), "--tolerance", "200" });
+        QCOMPARE(readAll(path("tolerance.txt")),
+            QByteArray::fromStdString(AsProgramText(loo.Out.toStdString())));
+
+        QTableView& table = w->PointTable();
+        table.sortByColumn(kLooV, Qt::DescendingOrder);
+        auto nameAt = [&table](int r) { return table.model()->index(r, kName).data().toString(); };
+        QStringList before;
+        for (int r = 0; r < table.model()->rowCount(); ++r)
+            before << nameAt(r);
+        table.model()->setData(table.model()->index(3, kLeftOut), Qt::Checked, Qt::CheckStateRole);
+        QVERIFY(w->WaitForComputation());
+        QStringList after;
+        for (int r = 0; r < table.model()->rowCount(); ++r)
+            after << nameAt(r);
+        QCOMPARE(after, before); // every row in its place, though the figures changed
+        QCOMPARE(
+            table.model()->index(3, kLeftOut).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+
+        QAction* closeChecks = nullptr;
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text().remove(QLatin1Char('&')) == QStringLiteral("Zamknij punkty kontrolne"))
+                closeChecks = a;
+        QVERIFY(closeChecks && !closeChecks->isEnabled());
+        w->OpenChecks(path("checks.txt").toStdString());
+        QVERIFY(closeChecks->isEnabled());
+        w->CloseChecks();
+        QVERIFY(!closeChecks->isEnabled());
+        QVERIFY(w->WaitForComputation());
     }
 
     // Areas the run refuses or cannot screen, and a file that is no area: the window says so
