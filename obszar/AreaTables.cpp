@@ -114,9 +114,11 @@ void FitColumns(QTableView& table)
     int lines = 1;
     for (int c = 0; c < table.model()->columnCount(); ++c) {
         const QString title = table.model()->headerData(c, Qt::Horizontal).toString();
-        int word = 0;
-        for (const QString& w : title.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            word = std::max(word, metrics.horizontalAdvance(w));
+        // Two lines at most: the unit (the last word) under the rest.
+        const qsizetype space = title.lastIndexOf(QLatin1Char(' '));
+        const int word = space < 0 ? metrics.horizontalAdvance(title)
+                                   : std::max(metrics.horizontalAdvance(title.left(space)),
+                                       metrics.horizontalAdvance(title.mid(space + 1)));
         const int cells = static_cast<const QAbstractItemView&>(table).sizeHintForColumn(c);
         const int width = std::max(cells, word + padding);
         header.resizeSection(c, width);
