@@ -426,4 +426,21 @@ void AreaWindow::ChooseChecks()
         OpenChecks(*path);
 }
 
+CheckOptions AreaWindow::Options() const
+{
+    CheckOptions options;
+    options.ToLocal = toLocal_;
+    options.Excluded = excluded_;
+    options.Tolerance = tolerance_;
+    return options;
+}
+
+void AreaWindow::SetTolerance(Extended metres)
+{
+    if (tolerance_ == metres)
+        return;
+    tolerance_ = metres;
+    recompute();
+}
+
 } // namespace vorida::obszar

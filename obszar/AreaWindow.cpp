@@ -342,14 +342,6 @@ void AreaWindow::SetToLocal(bool toLocal)
     recompute();
 }
 
-void AreaWindow::SetTolerance(Extended metres)
-{
-    if (tolerance_ == metres)
-        return;
-    tolerance_ = metres;
-    recompute();
-}
-
 void AreaWindow::SetExcluded(size_t i, bool excluded)
 {
     if (!area_ || i >= excluded_.size())
@@ -419,10 +411,19 @@ void AreaWindow::showCheck(std::shared_ptr<AreaCheck> check)
             leftOut.push_back(area_->Points[i]);
     const bool keepView = check_->Picture.has_value() && check->Picture.has_value();
     const double zoom = map_->Zoom();
-    const auto middle = map_->PointNearestToMiddle();
+    // The view stays on the point at its middle, found by name: a tick changes the indices.
+    std::optional<std::string> middleName;
+    if (const auto middle = map_->PointNearestToMiddle(); middle && check_->Picture)
+        middleName = check_->Picture->Points[*middle].Name;
     map_->SetPicture(nullptr);
     check_ = std::move(check);
     map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr, std::move(leftOut));
+    std::optional<size_t> middle;
+    for (size_t k = 0; keepView && middleName && k < check_->Picture->Points.size(); ++k)
+        if (check_->Picture->Points[k].Name == *middleName) {
+            middle = k;
+            break;
+        }
     if (keepView && zoom != 1.0 && middle) {
         map_->CentreOn(*middle);
         map_->ZoomBy(zoom / map_->Zoom());
@@ -482,15 +483,6 @@ void AreaWindow::rowActivated()
         map_->Select(k);
     else
         map_->CentreOn(k);
-}
-
-CheckOptions AreaWindow::Options() const
-{
-    CheckOptions options;
-    options.ToLocal = toLocal_;
-    options.Excluded = excluded_;
-    options.Tolerance = tolerance_;
-    return options;
 }
 
 } // namespace vorida::obszar
