@@ -25,6 +25,7 @@ struct LooInput
     const std::vector<std::vector<size_t>>& With; // per point: the points left out with it
     const ExpectedSpread& Spread;
     const LooDowndate& Downdate;
+    ScreeningProgress* Progress = nullptr;
 };
 
 void setSpread(const ExpectedSpread& spread, size_t i, LooDiscrepancy& d)
@@ -93,6 +94,8 @@ void computeRange(const LooInput& in, size_t first, size_t last, std::vector<Loo
             members.push_back(k);
     TTrKonfAf t;
     for (size_t i = first; i < last; ++i) {
+        if (in.Progress && !in.Progress->Step())
+            throw ScreeningCancelled("Przerwano");
         if (i > first) {
             reduced[i - 1] = points[i - 1];
             members[i - 1] = i - 1;
@@ -378,8 +381,8 @@ void judge(LooResult& result, Extended tolerance)
 
 } // namespace
 
-LooResult LeaveOneOut(
-    const TPktDostosowania& points, bool reverse, Extended tolerance, unsigned threads)
+LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tolerance,
+    unsigned threads, ScreeningProgress* progress)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
         throw ScreeningError("Za mało punktów dostosowania");
@@ -393,7 +396,8 @@ LooResult LeaveOneOut(
     const LooDowndate downdate(points, reverse, groups.Copies);
     LooResult result;
     result.Points.resize(points.size());
-    computeAll({ points, reverse, groups.With, spread, downdate }, threads, result.Points);
+    computeAll(
+        { points, reverse, groups.With, spread, downdate, progress }, threads, result.Points);
     for (size_t i = 0; i < points.size(); ++i) {
         result.Points[i].Copies = groups.Copies[i];
         result.Points[i].Partner = groups.Partner[i];
@@ -420,7 +424,8 @@ LooResult LeaveOneOut(
 }
 
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
-    const std::vector<bool>& excluded, Extended tolerance, unsigned threads)
+    const std::vector<bool>& excluded, Extended tolerance, unsigned threads,
+    ScreeningProgress* progress)
 {
     std::vector<size_t> members;
     for (size_t i = 0; i < points.size(); ++i)
@@ -439,7 +444,9 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         for (size_t i : members)
             set.push_back(points[i]);
         ScreeningRound round;
-        round.Loo = LeaveOneOut(set, reverse, tolerance, threads);
+        if (progress)
+            progress->StartRound(s.Rounds.size(), set.size());
+        round.Loo = LeaveOneOut(set, reverse, tolerance, threads, progress);
         round.Members = members;
         if (const std::optional<size_t> k = round.Loo.MostOver) {
             round.NamedAsBlunder = members[*k];

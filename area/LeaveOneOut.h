@@ -18,6 +18,8 @@
 #include "AreaFit.h"
 #include "Error.h"
 
+#include <atomic>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -34,6 +36,42 @@ inline constexpr size_t kMinimumPointsJudged = 6;
 // The screening was asked of fewer than kMinimumPointsForLeaveOneOut points; what() is the
 // Polish text for the user.
 class ScreeningError : public Error
+{
+public:
+    using Error::Error;
+};
+
+// The progress of a screening, for a caller on another thread: the round and the points of it
+// done (each counted once, by whichever thread did it); Cancel() makes the screening throw
+// ScreeningCancelled at its next point.
+class ScreeningProgress
+{
+public:
+    size_t Round() const { return round_; }
+    size_t Done() const { return done_; }
+    size_t Total() const { return total_; }
+    void Cancel() { cancelled_ = true; }
+    bool Cancelled() const { return cancelled_; }
+
+    // The screening's side: a round of total points starts; a point is done (false: stop).
+    void StartRound(size_t round, size_t total)
+    {
+        done_ = 0;
+        total_ = total;
+        round_ = round;
+    }
+    bool Step()
+    {
+        ++done_;
+        return !cancelled_;
+    }
+
+private:
+    std::atomic<size_t> round_ { 0 }, done_ { 0 }, total_ { 0 };
+    std::atomic<bool> cancelled_ { false };
+};
+
+class ScreeningCancelled : public Error
 {
 public:
     using Error::Error;
@@ -133,7 +171,8 @@ struct LooResult
 // where the system refuses a thread, fewer compute them. Throws ScreeningError for fewer than
 // kMinimumPointsForLeaveOneOut points.
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
-    Extended tolerance = kDefaultTolerance, unsigned threads = 0);
+    Extended tolerance = kDefaultTolerance, unsigned threads = 0,
+    ScreeningProgress* progress = nullptr);
 
 // For every position (x[i], y[i]): whether it lies outside the convex hull of all the other
 // positions (a vertex of the hull that no other point shares). A position on an edge of the
@@ -176,7 +215,7 @@ struct Screening
 // than kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError when
 // fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
 Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
-    const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance,
-    unsigned threads = 0);
+    const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance, unsigned threads = 0,
+    ScreeningProgress* progress = nullptr);
 
 } // namespace vorida

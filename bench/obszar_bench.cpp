@@ -5,7 +5,10 @@
 //   zoom    one step of the wheel's zoom about the view's middle, painted (the names placed
 //           again for what the view shows);
 //   pan     one step of a drag, painted;
-//   tick    leaving one point out with its tick: fit, screening, summary, table and picture.
+//   tick    leaving one point out with its tick: fit, screening, summary, table and picture,
+//           until shown;
+//   answer  the same until the window answers again (the computation runs off its thread);
+//   progress  opening until the progress bar shows points done, then the cancel.
 // Prints the median wall time with its spread (min-max) of RUNS runs of each.
 //   vorida_obszar_bench AREA.BIN [RUNS (5)] [CASES (open,zoom,pan,tick)]
 #include "AreaWindow.h"
@@ -15,6 +18,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProgressBar>
 #include <QStandardItemModel>
 
 #include <algorithm>
@@ -70,7 +74,29 @@ int main(int argc, char** argv)
     window.show();
     QApplication::processEvents();
     MapView& map = window.Map();
-    if (!window.OpenArea(area))
+    if (cases.contains("progress")) {
+        // The bar's first points done after the opening starts, and the cancel.
+        for (int r = 0; r < runs; ++r) {
+            QElapsedTimer t;
+            t.start();
+            if (!window.OpenArea(area))
+                return 1;
+            auto* bar = window.findChild<QProgressBar*>();
+            QApplication::processEvents();
+            const qint64 visible = bar->isVisible() ? t.nsecsElapsed() : -1;
+            while (!(bar->isVisible() && bar->value() > 0))
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+            const qint64 shown = t.nsecsElapsed();
+            t.restart();
+            window.CancelComputation();
+            QApplication::processEvents();
+            std::printf("bar shown %.1f ms, points done %.1f ms (%d of %d), cancel %.1f ms\n",
+                static_cast<double>(visible) / 1e6, static_cast<double>(shown) / 1e6, bar->value(),
+                bar->maximum(), static_cast<double>(t.nsecsElapsed()) / 1e6);
+        }
+        return 0;
+    }
+    if (!window.OpenArea(area) || !window.WaitForComputation())
         return 1;
     std::printf("%s: %d points\n", area.c_str(), window.PointModel().rowCount());
     if (cases.contains("open"))
@@ -79,6 +105,7 @@ int main(int argc, char** argv)
                 runs, [] {},
                 [&] {
                     window.OpenArea(area);
+                    window.WaitForComputation();
                     map.repaint();
                 }));
     if (cases.contains("check")) // the computation alone, without the window
@@ -113,14 +140,20 @@ int main(int argc, char** argv)
     }
     if (cases.contains("tick")) {
         size_t i = 0;
-        report("tick",
-            timed(
-                runs, [&] { window.SetExcluded(i, false); },
-                [&] {
-                    window.SetExcluded(i, true);
-                    map.repaint();
-                }));
-        ++i;
+        auto untick = [&] {
+            window.SetExcluded(i, false);
+            window.WaitForComputation();
+        };
+        report("tick", timed(runs, untick, [&] {
+            window.SetExcluded(i, true);
+            window.WaitForComputation();
+            map.repaint();
+        }));
+        report("answer", timed(runs, untick, [&] {
+            window.SetExcluded(i, true);
+            map.repaint();
+        }));
+        window.WaitForComputation();
     }
     return 0;
 }

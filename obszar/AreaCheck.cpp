@@ -85,13 +85,14 @@ namespace {
 
 // The screening of fit --loo and its verdict in the summary; the rows show its last round.
 void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options,
-    const std::vector<bool>& excluded, size_t keptCount)
+    const std::vector<bool>& excluded, size_t keptCount, ScreeningProgress* progress)
 {
     if (keptCount < kMinimumPointsForLeaveOneOut) {
         result.Verdict.push_back(TooFewForScreeningText(keptCount));
         return;
     }
-    result.Screened = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0);
+    result.Screened
+        = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0, progress);
     for (size_t r = 0; r < result.Screened->Rounds.size(); ++r)
         for (const auto& named :
             { result.Screened->Rounds[r].NamedAsBlunder, result.Screened->Rounds[r].NamedWithIt })
@@ -103,7 +104,7 @@ void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options
 
 // The screening of the picture of the points kept (always local -> national).
 std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOptions& options,
-    const std::vector<bool>& excluded, const TPktDostosowania& kept)
+    const std::vector<bool>& excluded, const TPktDostosowania& kept, ScreeningProgress* progress)
 {
     const size_t n = excluded.size();
     // Local -> national the table's screening is the picture's: ScreenBlunders leaves
@@ -124,7 +125,7 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
         for (size_t& b : same->Blunders)
             b = keptIndex[b];
     } else if (kept.size() >= kMinimumPointsForLeaveOneOut) {
-        same = ScreenBlunders(kept, false, {}, options.Tolerance, 0);
+        same = ScreenBlunders(kept, false, {}, options.Tolerance, 0, progress);
     }
     return same;
 }
@@ -132,7 +133,8 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
 } // namespace
 
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
-    const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks)
+    const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks,
+    ScreeningProgress* progress)
 {
     AreaCheck result;
     const size_t n = area.Points.size();
@@ -174,7 +176,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         if (!excludedNames.empty())
             result.Summary.push_back(ExcludedLine(excludedNames));
         result.Summary.push_back(M0Line(result.M0));
-        screen(result, area, options, excluded, kept.size());
+        screen(result, area, options, excluded, kept.size(), progress);
         if (!checks.empty()) {
             result.Checks = CompareCheckPoints(
                 t, checks, options.ToLocal, ComputeAreaExtents(kept), std::nullopt);
@@ -183,7 +185,8 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         }
         // The picture of `plot`: always local -> national.
         if (FitArea(t, kept, false) == AreaFitStatus::Fitted) {
-            std::optional<Screening> same = pictureScreening(result, options, excluded, kept);
+            std::optional<Screening> same
+                = pictureScreening(result, options, excluded, kept, progress);
             result.Picture = PrepareAreaPicture(
                 kept, area.Name, area.SystemCode, checks, options.Tolerance, std::move(same));
             result.Picture->Excluded = excludedNames;

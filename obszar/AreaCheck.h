@@ -76,9 +76,11 @@ struct AreaCheck
 };
 
 // Everything the window shows; checks may be empty. Throws nothing: a failed arithmetic ends
-// in Refusal.
+// in Refusal. progress, when given, follows the screening and can cancel it (the result is
+// then a Refusal to drop).
 AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
-    const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks);
+    const std::vector<CheckPoint>& checks, const std::vector<std::int64_t>& unreadableChecks,
+    ScreeningProgress* progress = nullptr);
 
 // Shows round r of the screening (the last one when r is past it) in the rows and RoundLines.
 void ShowRound(AreaCheck& check, const AreaFile& area, size_t r);

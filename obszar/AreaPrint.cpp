@@ -1,201 +1,282 @@
-// Printing the window: the picture as the view shows it with the picture's legend and figures
-// under it, then the table and the summary, in landscape.
-#include "AreaWindow.h"
+#include "AreaPrint.h"
 
+#include "MapLegend.h"
 #include "MapView.h"
 
+#include "AreaText.h"
 #include "PictureLegend.h"
 
+#include <QAbstractItemModel>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QStandardItemModel>
 
 #include <algorithm>
+#include <functional>
 
 namespace vorida::obszar {
 
 namespace {
 
-// The legend's symbol in box (device units).
-void drawSymbol(QPainter& painter, const QRectF& box, LegendSymbol symbol)
+// Lays the printed matter out page by page: a first pass only counts the pages (nothing is
+// drawn), the second draws them with their header and footer.
+class Pages
 {
-    const QPointF middle = box.center();
-    const double h = box.height() * 0.6;
-    auto triangle = [&](const QColor& pen, const QBrush& fill) {
-        painter.setPen(QPen(pen, h / 8.0));
-        painter.setBrush(fill);
-        const QPointF c(box.left() + h, middle.y());
-        painter.drawPolygon(QPolygonF(
-            { c + QPointF(0, -h / 2), c + QPointF(h / 2, h / 2), c + QPointF(-h / 2, h / 2) }));
-        painter.setBrush(Qt::NoBrush);
-    };
-    auto line = [&](const QColor& colour, Qt::PenStyle style) {
-        painter.setPen(QPen(colour, h / 6.0, style));
-        painter.drawLine(QPointF(box.left(), middle.y()), QPointF(box.right(), middle.y()));
-    };
-    switch (symbol) {
-    case LegendSymbol::Adjustment:
-        triangle(Qt::black, Qt::NoBrush);
-        break;
-    case LegendSymbol::Extrapolated:
-        triangle(kExtrapolatedPurple, Qt::NoBrush);
-        break;
-    case LegendSymbol::Blunder:
-        triangle(kBlunderRed, kBlunderRed);
-        break;
-    case LegendSymbol::Residual:
-        line(kResidualBlue, Qt::SolidLine);
-        break;
-    case LegendSymbol::Loo:
-        line(kLooOrange, Qt::SolidLine);
-        break;
-    case LegendSymbol::Check:
-        line(kCheckGreen, Qt::SolidLine);
-        painter.drawRect(QRectF(box.left(), middle.y() - h / 3, h / 1.5, h / 1.5));
-        break;
-    case LegendSymbol::AreaBox:
-        painter.setPen(QPen(QColor(90, 90, 90), h / 8.0, Qt::DashLine));
-        painter.drawRect(QRectF(box.left(), middle.y() - h / 2, box.width(), h));
-        break;
-    case LegendSymbol::CutArrow:
-        line(kResidualBlue, Qt::DashLine);
-        break;
-    case LegendSymbol::Grid:
-        line(QColor(205, 205, 205), Qt::SolidLine);
-        break;
+public:
+    Pages(QPainter& painter, QPrinter& printer, const PrintedArea& what, int total)
+        : painter_(painter), printer_(printer), what_(what), total_(total)
+    {
+        const QRect page = painter.viewport();
+        const QFontMetricsF small(font(7), &printer);
+        body_ = QRectF(0, small.height() * 2.0, page.width(), page.height() - small.height() * 4.0);
+        y_ = body_.top();
+        decorate();
     }
-}
 
-// The picture's legend on the left and its figures on the right of area.
-void drawLegend(QPainter& painter, const AreaPicture& picture, const QRectF& area, int rowHeight)
-{
-    const PictureLayout layout = LayOutPicture(picture);
-    const MapScene scene = LayOutMap(picture, layout);
-    double y = area.top();
-    for (const LegendEntry& entry : PictureLegend(picture, layout)) {
-        drawSymbol(painter, QRectF(area.left(), y, rowHeight * 2.0, rowHeight), entry.Symbol);
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(area.left() + rowHeight * 2.6, y, area.width() / 2, rowHeight),
-            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(entry.Text));
-        y += rowHeight;
+    bool Drawing() const { return total_ > 0; }
+    int Count() const { return page_; }
+    const QRectF& Body() const { return body_; }
+    double Top() const { return y_; }
+    QFont font(int points) const
+    {
+        QFont f = QFont();
+        f.setPointSizeF(points);
+        return f;
     }
-    y = area.top();
-    for (const std::string& line : PictureFigures(picture, scene)) {
-        painter.drawText(QRectF(area.center().x(), y, area.width() / 2, rowHeight),
-            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(line));
-        y += rowHeight;
-    }
-}
 
-// The first page: the title, the map as the view shows it scaled to the page, and under it the
+    // A block of height: on a new page when it does not fit below what is there; draw(top)
+    // paints it in the second pass.
+    void Place(double height, const std::function<void(double)>& draw)
+    {
+        if (y_ + height > body_.bottom() && y_ > body_.top())
+            NewPage();
+        if (Drawing())
+            draw(y_);
+        y_ += height;
+    }
+    void NewPage()
+    {
+        if (Drawing())
+            printer_.newPage();
+        ++page_;
+        y_ = body_.top();
+        decorate();
+    }
+
+private:
+    void decorate()
+    {
+        if (!Drawing())
+            return;
+        painter_.save();
+        painter_.setFont(font(7));
+        painter_.setPen(Qt::black);
+        const QRect page = painter_.viewport();
+        const QFontMetricsF m(painter_.font(), &printer_);
+        const QRectF head(0, 0, page.width(), m.height());
+        painter_.drawText(head, Qt::AlignLeft | Qt::AlignVCenter,
+            m.elidedText(what_.Title, Qt::ElideRight, page.width() * 0.6));
+        painter_.drawText(head, Qt::AlignRight | Qt::AlignVCenter,
+            what_.FileName + QStringLiteral("   ") + what_.Date);
+        painter_.drawLine(QPointF(0, m.height() * 1.3), QPointF(page.width(), m.height() * 1.3));
+        painter_.drawText(QRectF(0, page.height() - m.height(), page.width(), m.height()),
+            Qt::AlignHCenter | Qt::AlignVCenter,
+            QStringLiteral("Strona %1 z %2").arg(page_).arg(total_));
+        painter_.restore();
+    }
+
+    QPainter& painter_;
+    QPrinter& printer_;
+    const PrintedArea& what_;
+    int total_;
+    int page_ = 1;
+    QRectF body_;
+    double y_ = 0.0;
+};
+
+// The map as the view shows it (without its screen legend and bars), scaled into the upper
+// part of the body, the paper's scale bars and the north arrow with it; under it the
 // picture's legend and figures.
-void printPicture(QPainter& painter, QPrinter& printer, MapView& map, const QString& title,
-    const AreaPicture* picture)
+void printMap(Pages& pages, QPainter& painter, QPrinter& printer, const PrintedArea& what)
 {
-    const QRect page = painter.viewport();
-    QFont font = painter.font();
-    font.setPointSize(12);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(
-        QRect(0, 0, page.width(), page.height() / 20), Qt::AlignLeft | Qt::AlignVCenter, title);
+    // A view of the page's map size at the screen's dots per inch, showing what the window's
+    // view shows, drawn scaled onto the page.
+    const QRectF body = pages.Body();
+    const double scale = printer.resolution() / 96.0;
+    MapView map;
+    map.resize(
+        static_cast<int>(body.width() / scale), static_cast<int>(body.height() * 0.68 / scale));
+    map.SetPicture(what.Picture, what.LeftOut);
+    map.CopyView(*what.Map);
+    map.ShowFurniture(false);
     const QSize size = map.size();
-    const double scale = std::min(
-        page.width() / double(size.width()), page.height() * 0.72 / double(size.height()));
-    painter.save();
-    painter.translate(0, page.height() / 20.0);
-    painter.scale(scale, scale);
-    map.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-    painter.restore();
-    if (picture == nullptr)
+    const double mapHeight = size.height() * scale;
+    pages.Place(mapHeight, [&](double top) {
+        painter.save();
+        painter.translate(body.left(), top);
+        painter.scale(scale, scale);
+        map.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        painter.restore();
+        painter.setPen(QPen(Qt::gray, 0));
+        painter.drawRect(QRectF(body.left(), top, size.width() * scale, mapHeight));
+    });
+    if (what.Picture == nullptr)
         return;
-    font.setPointSize(7);
-    font.setBold(false);
+    const QFont font = pages.font(7);
     painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const double top = page.height() / 20.0 + size.height() * scale + metrics.height();
-    drawLegend(painter, *picture, QRectF(0, top, page.width(), page.height() - top),
-        metrics.height() * 5 / 4);
+    const QFontMetricsF m(font, &printer);
+    const double row = m.height() * 1.25;
+    const PictureLayout layout = LayOutPicture(*what.Picture);
+    const std::vector<LegendEntry> legend = PictureLegend(*what.Picture, layout);
+    const std::vector<std::string> figures
+        = PictureFigures(*what.Picture, LayOutMap(*what.Picture, layout));
+    const double rows = static_cast<double>(std::max(legend.size(), figures.size() + 5));
+    pages.Place(row * (rows + 1.0), [&](double top) {
+        top += row * 0.5;
+        const double third = body.width() / 3.0;
+        DrawLegend(painter, legend,
+            QRectF(body.left(), top, third * 1.2, row * (static_cast<double>(legend.size()) + 0.5)),
+            row);
+        // The paper's scales: the arrows' as the view draws them, the map's as printed.
+        const QRectF bars(body.left() + third * 1.3, top, third * 0.6, row * 2.2);
+        DrawScaleBar(painter, bars,
+            static_cast<double>(layout.ArrowBarGround) * map.ArrowPixelsPerMm() * scale,
+            QString::fromStdString(PlainNumber(layout.ArrowBarGround) + " mm"),
+            QStringLiteral("skala odchyłek"));
+        const double metresPerUnit = map.MetresPerPixel() / scale;
+        const double metres = RoundBarLength(metresPerUnit * bars.width() * 0.7);
+        const double paperDenominator = metresPerUnit * 1000.0 * printer.resolution() / 25.4;
+        DrawScaleBar(painter, bars.translated(0, row * 2.6), metres / metresPerUnit,
+            QString::fromStdString(PlainNumber(static_cast<Extended>(metres)) + " m"),
+            QStringLiteral("skala wydruku ok. 1:%1")
+                .arg(QString::fromStdString(
+                    Grouped(static_cast<Extended>(RoughScale(paperDenominator))))));
+        DrawNorthArrow(painter, QRectF(bars.right() + row, top, row, row * 4.0));
+        painter.setPen(Qt::black);
+        double y = top;
+        for (const std::string& line : figures) {
+            painter.drawText(
+                QRectF(body.left() + third * 2.0 + row * 2.0, y, third - row * 2.0, row),
+                Qt::AlignLeft | Qt::AlignVCenter,
+                m.elidedText(QString::fromStdString(line), Qt::ElideRight, third - row * 2.0));
+            y += row;
+        }
+    });
+}
+
+// A cell as printed: a checkable cell as "x" or nothing.
+QString cellText(const QAbstractItemModel& model, int r, int c)
+{
+    const QVariant check = model.data(model.index(r, c), Qt::CheckStateRole);
+    if (check.isValid())
+        return check.toInt() == Qt::Checked ? QStringLiteral("x") : QString();
+    return model.data(model.index(r, c)).toString();
+}
+
+// A table, every row and column: a smaller type when it is wider than the page (down to 5
+// points, then cells cut), the header again on each page.
+void printTable(Pages& pages, QPainter& painter, QPrinter& printer, const QAbstractItemModel& model)
+{
+    const int columns = model.columnCount();
+    QFont font = pages.font(8);
+    std::vector<double> widths;
+    double gap = 0.0, total = 0.0;
+    for (double points = 8.0; points >= 5.0; points -= 0.5) {
+        font.setPointSizeF(points);
+        const QFontMetricsF m(font, &printer);
+        gap = m.horizontalAdvance(QStringLiteral("  "));
+        widths.assign(static_cast<size_t>(columns), 0.0);
+        for (int c = 0; c < columns; ++c) {
+            double& w = widths[static_cast<size_t>(c)];
+            w = m.horizontalAdvance(model.headerData(c, Qt::Horizontal).toString());
+            for (int r = 0; r < model.rowCount(); ++r)
+                w = std::max(w, m.horizontalAdvance(cellText(model, r, c)));
+        }
+        total = 0.0;
+        for (double w : widths)
+            total += w + gap;
+        if (total <= pages.Body().width())
+            break;
+    }
+    const QFontMetricsF m(font, &printer);
+    const double row = m.height() * 1.2;
+    auto drawRow = [&](double top, auto text, bool header) {
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        double x = pages.Body().left();
+        for (int c = 0; c < columns && x < pages.Body().right(); ++c) {
+            const double w = std::min(widths[static_cast<size_t>(c)], pages.Body().right() - x);
+            const QString t = text(c);
+            const bool number
+                = !header && !t.isEmpty() && (t[0].isDigit() || t[0] == QLatin1Char('-'));
+            painter.drawText(QRectF(x, top, w, row),
+                (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                m.elidedText(t, Qt::ElideRight, w));
+            x += w + gap;
+        }
+        if (header)
+            painter.drawLine(QPointF(pages.Body().left(), top + row),
+                QPointF(std::min(pages.Body().left() + total, pages.Body().right()), top + row));
+    };
+    auto header = [&](double top) {
+        drawRow(
+            top, [&](int c) { return model.headerData(c, Qt::Horizontal).toString(); }, true);
+    };
+    pages.Place(row * 2.0, [&](double top) { header(top); });
+    for (int r = 0; r < model.rowCount(); ++r) {
+        const bool fresh = pages.Top() + row > pages.Body().bottom();
+        if (fresh) {
+            pages.NewPage();
+            pages.Place(row, [&](double top) { header(top); });
+        }
+        pages.Place(row, [&](double top) {
+            drawRow(
+                top, [&](int c) { return cellText(model, r, c); }, false);
+        });
+    }
+    pages.Place(row, [](double) {});
+}
+
+// The summary's lines, each wrapped at the page's width.
+void printLines(Pages& pages, QPainter& painter, QPrinter& printer, const QStringList& lines)
+{
+    const QFont font = pages.font(8);
+    const QFontMetricsF m(font, &printer);
+    const QRectF body = pages.Body();
+    for (const QString& line : lines) {
+        const QRectF need = m.boundingRect(QRectF(0, 0, body.width(), 1e9), Qt::TextWordWrap, line);
+        pages.Place(std::max(need.height(), m.height()), [&](double top) {
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(body.left(), top, body.width(), need.height() + 1.0),
+                Qt::TextWordWrap, line);
+        });
+    }
+}
+
+int layOut(QPainter& painter, QPrinter& printer, const PrintedArea& what, int total)
+{
+    Pages pages(painter, printer, what, total);
+    if (what.Map != nullptr)
+        printMap(pages, painter, printer, what);
+    pages.NewPage();
+    if (what.Points != nullptr)
+        printTable(pages, painter, printer, *what.Points);
+    if (what.Checks != nullptr && what.Checks->rowCount() > 0)
+        printTable(pages, painter, printer, *what.Checks);
+    printLines(pages, painter, printer, what.Summary);
+    return pages.Count();
 }
 
 } // namespace
 
-void AreaWindow::Print()
-{
-    if (!area_)
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Drukuj"));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    PrintTo(printer);
-}
-
-void AreaWindow::PrintTo(QPrinter& printer)
+int PrintArea(QPrinter& printer, const PrintedArea& what)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPainter painter(&printer);
     if (!painter.isActive())
-        return;
-    const QRect page = painter.viewport();
-    printPicture(
-        painter, printer, *map_, windowTitle(), check_->Picture ? &*check_->Picture : nullptr);
-    QFont font = painter.font();
-    // The table: every column of every point, as many rows a page as fit.
-    printer.newPage();
-    font.setPointSize(7);
-    font.setBold(false);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const int rowHeight = metrics.height() + metrics.height() / 4;
-    std::vector<int> widths(kPointColumns, 0);
-    auto cell = [this](int r, int c) {
-        return c == kLeftOut
-            ? (points_->item(r, c)->checkState() == Qt::Checked ? QStringLiteral("x") : QString())
-            : points_->item(r, c)->text();
-    };
-    for (int c = 0; c < kPointColumns; ++c) {
-        widths[static_cast<size_t>(c)]
-            = metrics.horizontalAdvance(points_->horizontalHeaderItem(c)->text());
-        for (int r = 0; r < points_->rowCount(); ++r)
-            widths[static_cast<size_t>(c)]
-                = std::max(widths[static_cast<size_t>(c)], metrics.horizontalAdvance(cell(r, c)));
-    }
-    int y = rowHeight;
-    auto drawRow = [&](auto cellText, bool header) {
-        int x = 0;
-        for (int c = 0; c < kPointColumns; ++c) {
-            const int w = widths[static_cast<size_t>(c)];
-            const bool number = !header && c >= kLocalX && c <= kDetectable;
-            painter.drawText(QRect(x, y - rowHeight, w, rowHeight),
-                (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, cellText(c));
-            x += w + metrics.horizontalAdvance(QStringLiteral("  "));
-        }
-        y += rowHeight;
-    };
-    auto header = [&] {
-        drawRow([this](int c) { return points_->horizontalHeaderItem(c)->text(); }, true);
-    };
-    header();
-    for (int r = 0; r < points_->rowCount(); ++r) {
-        if (y > page.height()) {
-            printer.newPage();
-            y = rowHeight;
-            header();
-        }
-        drawRow([&](int c) { return cell(r, c); }, false);
-    }
-    for (const QString& line : SummaryText().split(QLatin1Char('\n'))) {
-        if (y > page.height()) {
-            printer.newPage();
-            y = rowHeight;
-        }
-        painter.drawText(QRect(0, y - rowHeight, page.width(), rowHeight), Qt::AlignLeft, line);
-        y += rowHeight;
-    }
+        return 0;
+    const int total = layOut(painter, printer, what, 0);
+    return layOut(painter, printer, what, total);
 }
 
 } // namespace vorida::obszar

@@ -1,5 +1,13 @@
 #include "AreaTables.h"
 
+#include "AreaPrint.h"
+#include "FilePlan.h"
+#include "LineIO.h"
+#include "MapView.h"
+#include "Platform.h"
+#include "SavedTexts.h"
+#include "System.h"
+
 #include "AreaWindow.h"
 #include "TableText.h"
 
@@ -11,11 +19,20 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTableView>
 
 namespace vorida::obszar {
@@ -68,6 +85,8 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     // Ctrl+A selects every row, Shift and Ctrl more of them; Ctrl+C copies them (CopyRows).
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->verticalHeader()->hide();
+    table->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment::fromInt(Qt::AlignCenter | Qt::TextWordWrap));
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->setAlternatingRowColors(true);
     table->setTabKeyNavigation(false); // Tab moves on to the next part of the window
@@ -86,6 +105,29 @@ QTableView* MakeSortedTable(QStandardItemModel* model, QSortFilterProxyModel* so
     return table;
 }
 
+void FitColumns(QTableView& table)
+{
+    QHeaderView& header = *table.horizontalHeader();
+    const QFontMetrics metrics(header.font());
+    const int padding = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header) * 2
+        + metrics.horizontalAdvance(QLatin1Char(' ')) * 2;
+    int lines = 1;
+    for (int c = 0; c < table.model()->columnCount(); ++c) {
+        const QString title = table.model()->headerData(c, Qt::Horizontal).toString();
+        // Two lines at most: the unit (the last word) under the rest.
+        const qsizetype space = title.lastIndexOf(QLatin1Char(' '));
+        const int word = space < 0 ? metrics.horizontalAdvance(title)
+                                   : std::max(metrics.horizontalAdvance(title.left(space)),
+                                       metrics.horizontalAdvance(title.mid(space + 1)));
+        const int cells = static_cast<const QAbstractItemView&>(table).sizeHintForColumn(c);
+        const int width = std::max(cells, word + padding);
+        header.resizeSection(c, width);
+        if (metrics.horizontalAdvance(title) + padding > width)
+            lines = 2;
+    }
+    header.setFixedHeight(metrics.lineSpacing() * lines + metrics.height() / 2 + 4);
+}
+
 void CopyRows(const QTableView& table)
 {
     const TableText rows = TableOf(table, true);
@@ -97,9 +139,23 @@ void AreaWindow::fillPoints()
 {
     filling_ = true;
     const QModelIndex current = pointTable_->currentIndex();
-    const auto currentPoint = current.isValid()
-        ? std::optional<size_t>(pointSort_->mapToSource(current).row())
-        : std::nullopt;
+    const size_t none = static_cast<size_t>(-1);
+    const size_t currentPoint
+        = current.isValid() ? static_cast<size_t>(pointSort_->mapToSource(current).row()) : none;
+    // After a tick the rows of a sorted table stay where they were (the sorted column's keys
+    // are their places) until a header is clicked again.
+    const int sorted = pointTable_->horizontalHeader()->sortIndicatorSection();
+    const bool descending
+        = pointTable_->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+    std::vector<double> place;
+    if (freezeOrder_ && sorted >= 0 && sorted < kPointColumns
+        && static_cast<size_t>(points_->rowCount()) == check_->Rows.size()) {
+        place.assign(check_->Rows.size(), 0.0);
+        for (int r = 0; r < pointSort_->rowCount(); ++r)
+            place[static_cast<size_t>(pointSort_->mapToSource(pointSort_->index(r, 0)).row())]
+                = descending ? -r : r;
+    }
+    frozen_ = !place.empty();
     points_->setRowCount(0);
     const QColor red(200, 0, 0);
     for (size_t i = 0; i < check_->Rows.size(); ++i) {
@@ -115,10 +171,6 @@ void AreaWindow::fillPoints()
         tick->setToolTip(QStringLiteral(
             "Pomiń punkt w ocenie obszaru (wszystkie punkty o tej nazwie; plik bez zmian)"));
         row << tick << textItem(r.Name);
-        row << numberItem(Coordinate(p.LocalX), p.LocalX)
-            << numberItem(Coordinate(p.LocalY), p.LocalY)
-            << numberItem(Coordinate(p.NationalX), p.NationalX)
-            << numberItem(Coordinate(p.NationalY), p.NationalY);
         if (r.Residual)
             row << numberItem(Millimetres(r.Residual->Vx, 1), r.Residual->Vx)
                 << numberItem(Millimetres(r.Residual->Vy, 1), r.Residual->Vy)
@@ -138,6 +190,10 @@ void AreaWindow::fillPoints()
                 row << emptyItem();
         }
         row << textItem(r.Excluded ? std::string("pominięty") : r.FlagText);
+        row << numberItem(Coordinate(p.LocalX), p.LocalX)
+            << numberItem(Coordinate(p.LocalY), p.LocalY)
+            << numberItem(Coordinate(p.NationalX), p.NationalX)
+            << numberItem(Coordinate(p.NationalY), p.NationalY);
         if (r.Flags & kNamedBlunder)
             for (QStandardItem* item : row) {
                 item->setForeground(red);
@@ -148,12 +204,14 @@ void AreaWindow::fillPoints()
         if (r.Excluded)
             for (QStandardItem* item : row)
                 item->setForeground(QColor(128, 128, 128));
+        if (frozen_)
+            row[sorted]->setData(place[i], kSortRole);
         points_->appendRow(row);
     }
-    pointTable_->resizeColumnsToContents();
-    if (currentPoint && *currentPoint < check_->Rows.size())
+    FitColumns(*pointTable_);
+    if (currentPoint != none && currentPoint < check_->Rows.size())
         pointTable_->setCurrentIndex(
-            pointSort_->mapFromSource(points_->index(static_cast<int>(*currentPoint), kName)));
+            pointSort_->mapFromSource(points_->index(static_cast<int>(currentPoint), kName)));
     filling_ = false;
 }
 
@@ -176,7 +234,213 @@ void AreaWindow::fillChecks()
         row << textItem(CheckPlace(d));
         checkModel_->appendRow(row);
     }
-    checkTable_->resizeColumnsToContents();
+    FitColumns(*checkTable_);
+}
+
+} // namespace vorida::obszar
+
+namespace vorida::obszar {
+
+PrintedArea AreaWindow::printed() const
+{
+    PrintedArea what;
+    what.Title = windowTitle();
+    what.FileName = area_ ? QFileInfo(QString::fromStdString(area_->Path)).fileName() : QString();
+    what.Map = map_;
+    what.Picture = check_ && check_->Picture ? &*check_->Picture : nullptr;
+    what.Points = pointTable_->model();
+    for (size_t i = 0; area_ && i < excluded_.size(); ++i)
+        if (excluded_[i])
+            what.LeftOut.push_back(area_->Points[i]);
+    what.Checks = checkPath_ ? checkTable_->model() : nullptr;
+    what.Summary = SummaryText().split(QLatin1Char('\n'));
+    what.Date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return what;
+}
+
+void AreaWindow::Print()
+{
+    if (!area_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Drukuj"));
+    if (dialog.exec() == QDialog::Accepted)
+        PrintTo(printer);
+}
+
+void AreaWindow::PrintPreview()
+{
+    if (!area_)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Podgląd wydruku"));
+    connect(
+        &dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(*p); });
+    dialog.resize(size());
+    dialog.exec();
+}
+
+int AreaWindow::PrintTo(QPrinter& printer)
+{
+    return PrintArea(printer, printed());
+}
+
+void AreaWindow::fillRounds()
+{
+    filling_ = true;
+    round_->clear();
+    if (check_->Screened && area_) {
+        const size_t rounds = check_->Screened->Rounds.size();
+        for (size_t r = 0; r < rounds; ++r)
+            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
+                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
+        round_->setCurrentIndex(static_cast<int>(check_->Round));
+    }
+    round_->setEnabled(round_->count() > 1);
+    filling_ = false;
+}
+
+void AreaWindow::ShowRound(size_t r)
+{
+    if (!area_ || !check_->Screened)
+        return;
+    obszar::ShowRound(*check_, *area_, r);
+    filling_ = true;
+    round_->setCurrentIndex(static_cast<int>(check_->Round));
+    filling_ = false;
+    fillPoints();
+    fillSummary();
+}
+
+void AreaWindow::fillSummary()
+{
+    QStringList lines;
+    if (!check_->Refusal.empty())
+        lines << QString::fromStdString(check_->Refusal);
+    // The warnings first, where they are seen without scrolling.
+    for (const std::string& line : check_->Warnings)
+        lines << QString::fromStdString(line);
+    lines << QString::fromStdString(DirectionLine(toLocal_));
+    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
+        for (const std::string& line : *part)
+            lines << QString::fromStdString(line);
+    if (check_->Checks) {
+        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
+        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
+            lines << QString::fromStdString(line);
+    }
+    summary_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QString AreaWindow::SummaryText() const
+{
+    return summary_->toPlainText();
+}
+
+std::optional<PictureView> AreaWindow::CurrentView() const
+{
+    const auto middle = map_->PointNearestToMiddle();
+    if (!check_->Picture || !middle)
+        return std::nullopt;
+    return PictureView { map_->ViewScale(), *middle };
+}
+
+namespace {
+
+// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
+// nothing can be made, or the writing's failure, is shown.
+void save(const std::string& areaPath, const char* caption, const char* name,
+    const std::function<std::optional<std::string>(std::string&)>& make)
+{
+    Platform& platform = CurrentPlatform();
+    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
+    const auto path
+        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
+    if (!path)
+        return;
+    std::string error;
+    const auto bytes = make(error);
+    if (!bytes) {
+        platform.ShowError(error);
+        return;
+    }
+    try {
+        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
+    } catch (const std::exception& e) {
+        platform.ShowError(e.what());
+    }
+}
+
+} // namespace
+
+void AreaWindow::SaveReport()
+{
+    if (area_)
+        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
+            return ReportBytes(*area_, Options(), *check_, checks_, error);
+        });
+}
+
+void AreaWindow::SaveTable(CsvFormat format)
+{
+    if (area_)
+        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
+            [this, format](std::string&) -> std::optional<std::string> {
+                return CsvBytes(TableOf(*pointTable_, false), format);
+            });
+}
+
+void AreaWindow::SavePicture(bool currentView)
+{
+    if (area_)
+        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
+            return SvgBytes(
+                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
+        });
+}
+
+void AreaWindow::ChooseArea()
+{
+    if (const auto path = CurrentPlatform().ChooseFileToOpen(
+            "Otwórz plik obszaru", area_ ? area_->Path : CurrentPlatform().ExecutableDirectory()))
+        OpenArea(*path);
+}
+
+void AreaWindow::ChooseChecks()
+{
+    // A text file proposed: the one open last, or else the first beside the area file.
+    std::string proposed = checkPath_.value_or(std::string());
+    if (proposed.empty() && area_) {
+        const QFileInfo areaFile(QString::fromStdString(area_->Path));
+        const QStringList texts = areaFile.dir().entryList(
+            { QStringLiteral("*.txt"), QStringLiteral("*.TXT") }, QDir::Files, QDir::Name);
+        proposed = (texts.isEmpty() ? areaFile.absolutePath()
+                                    : areaFile.dir().absoluteFilePath(texts.first()))
+                       .toStdString();
+    }
+    if (const auto path = CurrentPlatform().ChooseFileToOpen("Otwórz punkty kontrolne", proposed))
+        OpenChecks(*path);
+}
+
+CheckOptions AreaWindow::Options() const
+{
+    CheckOptions options;
+    options.ToLocal = toLocal_;
+    options.Excluded = excluded_;
+    options.Tolerance = tolerance_;
+    return options;
+}
+
+void AreaWindow::SetTolerance(Extended metres)
+{
+    if (tolerance_ == metres)
+        return;
+    tolerance_ = metres;
+    recompute();
 }
 
 } // namespace vorida::obszar

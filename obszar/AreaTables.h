@@ -17,6 +17,10 @@ inline constexpr int kIndexRole = Qt::UserRole + 2; // the point's index in the 
 QTableView* MakeSortedTable(
     QStandardItemModel* model, QSortFilterProxyModel* sort, QWidget* parent);
 
+// Each column as wide as its cells and its title in two lines, the unit under the rest ("v bez"
+// over "[mm]"): the figures of many columns in view at once.
+void FitColumns(QTableView& table);
+
 // The selected rows of table, with the column titles, onto the clipboard as tab-separated text.
 void CopyRows(const QTableView& table);
 

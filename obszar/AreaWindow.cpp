@@ -1,5 +1,6 @@
 #include "AreaWindow.h"
 
+#include "AreaComputation.h"
 #include "AreaFileWatch.h"
 #include "AreaReport.h"
 #include "AreaTables.h"
@@ -13,19 +14,25 @@
 #include "System.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -41,18 +48,18 @@ QString AreaWindowTitle(const std::string& areaName)
         + QString::fromStdString(Cp1250ToUtf8(areaName)).trimmed();
 }
 
-AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_unique<AreaCheck>())
+AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_shared<AreaCheck>())
 {
     setWindowTitle(QStringLiteral("Kontrola obszaru"));
     setWindowIcon(QIcon(QStringLiteral(":/vorida/obszar/vorida.png")));
     buildMenu();
     points_ = new QStandardItemModel(0, kPointColumns, this);
     points_->setHorizontalHeaderLabels({ QStringLiteral("Pomiń"), QStringLiteral("Nazwa"),
+        QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"), QStringLiteral("v [mm]"),
+        QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"), QStringLiteral("v bez [mm]"),
+        QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"), QStringLiteral("Uwagi"),
         QStringLiteral("x lok. [m]"), QStringLiteral("y lok. [m]"), QStringLiteral("x 2000 [m]"),
-        QStringLiteral("y 2000 [m]"), QStringLiteral("vx [mm]"), QStringLiteral("vy [mm]"),
-        QStringLiteral("v [mm]"), QStringLiteral("vx bez [mm]"), QStringLiteral("vy bez [mm]"),
-        QStringLiteral("v bez [mm]"), QStringLiteral("próg [mm]"), QStringLiteral("mwb [mm]"),
-        QStringLiteral("Uwagi") });
+        QStringLiteral("y 2000 [m]") });
     pointSort_ = new QSortFilterProxyModel(this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     auto* left = new QSplitter(Qt::Vertical, splitter);
@@ -83,6 +90,7 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
     map_ = new MapView(splitter);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({ 800, 480 }); // the table's key columns in view at the first size
     setCentralWidget(splitter);
 
     connect(map_, &MapView::PointClicked, this, &AreaWindow::pointClicked);
@@ -92,10 +100,15 @@ AreaWindow::AreaWindow(QWidget* parent) : QMainWindow(parent), check_(std::make_
         SetExcluded(static_cast<size_t>(item->data(kIndexRole).toULongLong()),
             item->checkState() == Qt::Checked);
     });
+    connect(pointTable_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this] {
+        if (frozen_)
+            fillPoints(); // the sorted column's own keys again
+    });
     connect(pointTable_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this] { rowActivated(); });
 
     buildToolBar();
+    buildProgressBar();
     watch_ = new AreaFileWatch(this);
     connect(watch_, &AreaFileWatch::CheckDue, this, &AreaWindow::CheckAreaOnDisk);
     // The picture takes the keys first (+, −, arrows); a table given the focus first would
@@ -116,15 +129,18 @@ void AreaWindow::buildMenu()
     action(file, QStringLiteral("&Otwórz obszar…"), QKeySequence::Open, [this] { ChooseArea(); });
     action(file, QStringLiteral("Otwórz punkty &kontrolne…"), QKeySequence(),
         [this] { ChooseChecks(); });
-    action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
+    closeChecks_ = action(file, QStringLiteral("Za&mknij punkty kontrolne"), QKeySequence(),
         [this] { CloseChecks(); });
+    closeChecks_->setEnabled(false);
     file->addSeparator();
-    action(file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
-    action(
+    needResult_ << action(
+        file, QStringLiteral("Zapisz &raport…"), QKeySequence::Save, [this] { SaveReport(); });
+    needResult_ << action(
         file, QStringLiteral("Zapisz r&ysunek…"), QKeySequence(), [this] { SavePicture(false); });
-    action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
+    needResult_ << action(file, QStringLiteral("Zapisz rysunek &widoku…"), QKeySequence(),
         [this] { SavePicture(true); });
     QMenu* csv = file->addMenu(QStringLiteral("Zapisz &tabelę (CSV)"));
+    needResult_ << csv->menuAction();
     action(csv, QStringLiteral("&Windows-1250, przecinek, kropka dziesiętna…"), QKeySequence(),
         [this] {
             SaveTable({ false, false });
@@ -140,9 +156,41 @@ void AreaWindow::buildMenu()
         QKeySequence(), [this] {
             SaveTable({ true, true });
         });
-    action(file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
+    needResult_ << action(
+        file, QStringLiteral("&Drukuj…"), QKeySequence::Print, [this] { Print(); });
+    needResult_ << action(
+        file, QStringLiteral("Podgląd wydr&uku…"), QKeySequence(), [this] { PrintPreview(); });
     file->addSeparator();
-    action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+    // Esc stops a computation running, or else closes (asking when points are ticked).
+    action(file, QStringLiteral("&Zamknij"), QKeySequence(Qt::Key_Escape), [this] {
+        if (computation_->Running())
+            CancelComputation();
+        else
+            close();
+    });
+}
+
+void AreaWindow::buildProgressBar()
+{
+    // The computation runs off the window's thread: its progress in the status bar, with a
+    // button (and Esc) to stop it.
+    progressBar_ = new QWidget(this);
+    auto* layout = new QHBoxLayout(progressBar_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    progressText_ = new QLabel(progressBar_);
+    progress_ = new QProgressBar(progressBar_);
+    progress_->setAccessibleName(QStringLiteral("Postęp obliczeń"));
+    auto* cancel = new QPushButton(QStringLiteral("Prz&erwij"), progressBar_);
+    layout->addWidget(progressText_);
+    layout->addWidget(progress_, 1);
+    layout->addWidget(cancel);
+    statusBar()->addWidget(progressBar_, 1);
+    progressBar_->hide();
+    computation_ = new AreaComputation(this);
+    connect(cancel, &QPushButton::clicked, this, &AreaWindow::CancelComputation);
+    connect(computation_, &AreaComputation::Advanced, this, &AreaWindow::showProgress);
+    connect(computation_, &AreaComputation::Finished, this,
+        [this](std::shared_ptr<AreaCheck> check) { showCheck(std::move(check)); });
 }
 
 void AreaWindow::buildToolBar()
@@ -151,14 +199,16 @@ void AreaWindow::buildToolBar()
     bar->setMovable(false);
     bar->addWidget(new QLabel(QStringLiteral(" Kierunek: "), bar));
     direction_ = new QComboBox(bar);
-    direction_->addItem(QStringLiteral("lokalny → 2000"));
-    direction_->addItem(QStringLiteral("2000 → lokalny"));
+    // As the summary's first line writes it (DirectionLine).
+    direction_->addItem(QStringLiteral("lokalny -> krajowy"));
+    direction_->addItem(QStringLiteral("krajowy -> lokalny"));
     direction_->setAccessibleName(QStringLiteral("Kierunek"));
     bar->addWidget(direction_);
     connect(direction_, &QComboBox::currentIndexChanged, this,
         [this](int index) { SetToLocal(index == 1); });
     bar->addWidget(new QLabel(QStringLiteral(" Runda: "), bar));
     round_ = new QComboBox(bar);
+    round_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     round_->setAccessibleName(QStringLiteral("Runda oceny"));
     round_->setToolTip(QStringLiteral(
         "Błędy grube są wskazywane po jednym: każda runda ocenia obszar bez punktów wskazanych "
@@ -168,6 +218,19 @@ void AreaWindow::buildToolBar()
         if (!filling_ && index >= 0)
             ShowRound(static_cast<size_t>(index));
     });
+    bar->addWidget(new QLabel(QStringLiteral(" Tolerancja: "), bar));
+    auto* tolerance = new QDoubleSpinBox(bar);
+    tolerance->setRange(1.0, 1000.0);
+    tolerance->setDecimals(1);
+    tolerance->setSuffix(QStringLiteral(" mm"));
+    tolerance->setValue(static_cast<double>(kDefaultTolerance * 1000.0L));
+    tolerance->setKeyboardTracking(false);
+    tolerance->setAccessibleName(QStringLiteral("Tolerancja"));
+    tolerance->setToolTip(QStringLiteral(
+        "Najmniejsza odchyłka przy pominięciu punktu, jaką reguła może uznać za błąd gruby"));
+    bar->addWidget(tolerance);
+    connect(tolerance, &QDoubleSpinBox::valueChanged, this,
+        [this](double mm) { SetTolerance(static_cast<Extended>(mm) / 1000.0L); });
     bar->addSeparator();
     auto* whole = new QPushButton(QStringLiteral("&Cały obszar"), bar);
     bar->addWidget(whole);
@@ -175,16 +238,24 @@ void AreaWindow::buildToolBar()
     auto* zoomOut = new QPushButton(QStringLiteral("Pomniejsz"), bar);
     bar->addWidget(zoomIn);
     bar->addWidget(zoomOut);
+    auto* legend = new QPushButton(QStringLiteral("&Legenda"), bar);
+    legend->setCheckable(true);
+    legend->setChecked(map_->LegendShown());
+    legend->setToolTip(QStringLiteral("Legenda, skale i kierunek północy na rysunku"));
+    bar->addWidget(legend);
+    connect(legend, &QPushButton::toggled, map_, &MapView::ShowLegend);
 
     connect(whole, &QPushButton::clicked, map_, &MapView::FitAll);
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
 
     setTabOrder(direction_, round_);
-    setTabOrder(round_, whole);
+    setTabOrder(round_, tolerance);
+    setTabOrder(tolerance, whole);
     setTabOrder(whole, zoomIn);
     setTabOrder(zoomIn, zoomOut);
-    setTabOrder(zoomOut, pointTable_);
+    setTabOrder(zoomOut, legend);
+    setTabOrder(legend, pointTable_);
     setTabOrder(pointTable_, checkTable_);
     setTabOrder(checkTable_, summary_);
     setTabOrder(summary_, map_);
@@ -246,6 +317,7 @@ bool AreaWindow::OpenChecks(const std::string& path)
         return false;
     }
     checkPath_ = path;
+    closeChecks_->setEnabled(true);
     checks_ = std::move(file.Points);
     unreadableChecks_ = std::move(file.UnreadableLines);
     recompute();
@@ -255,6 +327,7 @@ bool AreaWindow::OpenChecks(const std::string& path)
 void AreaWindow::CloseChecks()
 {
     checkPath_.reset();
+    closeChecks_->setEnabled(false);
     checks_.clear();
     unreadableChecks_.clear();
     recompute();
@@ -278,24 +351,79 @@ void AreaWindow::SetExcluded(size_t i, bool excluded)
         if (area_->Points[j].Name == area_->Points[i].Name)
             excluded_[j] = excluded;
     recompute();
+    freezeOrder_ = true;
 }
 
 void AreaWindow::recompute()
 {
+    freezeOrder_ = false;
     if (!area_)
         return;
-    auto check = std::make_unique<AreaCheck>(
-        ComputeAreaCheck(*area_, Options(), checks_, unreadableChecks_));
+    computation_->Start(*area_, Options(), checks_, unreadableChecks_);
+    for (QAction* a : needResult_)
+        a->setEnabled(false);
+    progress_->setRange(0, 0);
+    progressText_->setText(QStringLiteral("Obliczanie…"));
+    progressBar_->show();
+}
+
+void AreaWindow::showProgress()
+{
+    const AreaComputation::Progress p = computation_->Now();
+    if (p.Total == 0)
+        return;
+    progress_->setRange(0, static_cast<int>(p.Total));
+    progress_->setValue(static_cast<int>(std::min(p.Done, p.Total)));
+    progressText_->setText(QStringLiteral("Ocena punktów, runda %1: ").arg(p.Round + 1));
+}
+
+void AreaWindow::CancelComputation()
+{
+    if (!computation_->Running())
+        return;
+    computation_->Cancel();
+    // The area as it is set now, without figures: the ticks and names stay.
+    auto stopped = std::make_shared<AreaCheck>();
+    stopped->Refusal = "Obliczenia przerwano: zmiana kierunku, zaznaczenia lub tolerancji "
+                       "liczy je od nowa.";
+    for (size_t i = 0; i < area_->Points.size(); ++i)
+        stopped->Rows.push_back(
+            PointRow { Cp1250ToUtf8(area_->Points[i].Name), excluded_[i], {}, {}, 0, {}, {} });
+    showCheck(std::move(stopped));
+}
+
+bool AreaWindow::WaitForComputation(int ms)
+{
+    return computation_->Wait(ms);
+}
+
+void AreaWindow::showCheck(std::shared_ptr<AreaCheck> check)
+{
+    progressBar_->hide();
+    for (QAction* a : needResult_)
+        a->setEnabled(true);
     keptIndex_.clear();
+    TPktDostosowania leftOut;
     for (size_t i = 0; i < excluded_.size(); ++i)
         if (!excluded_[i])
             keptIndex_.push_back(i);
+        else
+            leftOut.push_back(area_->Points[i]);
     const bool keepView = check_->Picture.has_value() && check->Picture.has_value();
     const double zoom = map_->Zoom();
-    const auto middle = map_->PointNearestToMiddle();
+    // The view stays on the point at its middle, found by name: a tick changes the indices.
+    std::optional<std::string> middleName;
+    if (const auto middle = map_->PointNearestToMiddle(); middle && check_->Picture)
+        middleName = check_->Picture->Points[*middle].Name;
     map_->SetPicture(nullptr);
     check_ = std::move(check);
-    map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr);
+    map_->SetPicture(check_->Picture ? &*check_->Picture : nullptr, std::move(leftOut));
+    std::optional<size_t> middle;
+    for (size_t k = 0; keepView && middleName && k < check_->Picture->Points.size(); ++k)
+        if (check_->Picture->Points[k].Name == *middleName) {
+            middle = k;
+            break;
+        }
     if (keepView && zoom != 1.0 && middle) {
         map_->CentreOn(*middle);
         map_->ZoomBy(zoom / map_->Zoom());
@@ -303,60 +431,24 @@ void AreaWindow::recompute()
     }
     fillRounds();
     fillPoints();
+    freezeOrder_ = false;
     fillChecks();
     fillSummary();
 }
 
-void AreaWindow::fillRounds()
+void AreaWindow::closeEvent(QCloseEvent* event)
 {
-    filling_ = true;
-    round_->clear();
-    if (check_->Screened && area_) {
-        const size_t rounds = check_->Screened->Rounds.size();
-        for (size_t r = 0; r < rounds; ++r)
-            round_->addItem(QString::fromStdString(RoundTitle(*check_->Screened, area_->Points, r))
-                + (r + 1 == rounds ? QStringLiteral(" (ostatnia)") : QString()));
-        round_->setCurrentIndex(static_cast<int>(check_->Round));
-    }
-    round_->setEnabled(round_->count() > 1);
-    filling_ = false;
-}
-
-void AreaWindow::ShowRound(size_t r)
-{
-    if (!area_ || !check_->Screened)
+    const auto ticked = std::count(excluded_.begin(), excluded_.end(), true);
+    if (ticked > 0
+        && CurrentPlatform().AskYesNo("Zamknąć okno? Zaznaczenia „Pomiń” (" + std::to_string(ticked)
+                   + " pkt) nie zostaną zachowane.",
+               "Kontrola obszaru")
+            != Answer::Yes) {
+        event->ignore();
         return;
-    obszar::ShowRound(*check_, *area_, r);
-    filling_ = true;
-    round_->setCurrentIndex(static_cast<int>(check_->Round));
-    filling_ = false;
-    fillPoints();
-    fillSummary();
-}
-
-void AreaWindow::fillSummary()
-{
-    QStringList lines;
-    if (!check_->Refusal.empty())
-        lines << QString::fromStdString(check_->Refusal);
-    // The warnings first, where they are seen without scrolling.
-    for (const std::string& line : check_->Warnings)
-        lines << QString::fromStdString(line);
-    lines << QString::fromStdString(DirectionLine(toLocal_));
-    for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
-        for (const std::string& line : *part)
-            lines << QString::fromStdString(line);
-    if (check_->Checks) {
-        lines << QString::fromStdString(CheckCountLine(checks_.size(), *check_->Checks));
-        for (const std::string& line : CheckFigures(*check_->Checks, checks_))
-            lines << QString::fromStdString(line);
     }
-    summary_->setPlainText(lines.join(QLatin1Char('\n')));
-}
-
-QString AreaWindow::SummaryText() const
-{
-    return summary_->toPlainText();
+    computation_->Cancel();
+    QMainWindow::closeEvent(event);
 }
 
 void AreaWindow::selectPoint(size_t i)
@@ -391,90 +483,6 @@ void AreaWindow::rowActivated()
         map_->Select(k);
     else
         map_->CentreOn(k);
-}
-
-void AreaWindow::ChooseArea()
-{
-    if (const auto path = CurrentPlatform().ChooseFileToOpen(
-            "Otwórz plik obszaru", area_ ? area_->Path : CurrentPlatform().ExecutableDirectory()))
-        OpenArea(*path);
-}
-
-void AreaWindow::ChooseChecks()
-{
-    if (const auto path = CurrentPlatform().ChooseFileToOpen(
-            "Otwórz punkty kontrolne", area_ ? area_->Path : std::string()))
-        OpenChecks(*path);
-}
-
-CheckOptions AreaWindow::Options() const
-{
-    CheckOptions options;
-    options.ToLocal = toLocal_;
-    options.Excluded = excluded_;
-    return options;
-}
-
-std::optional<PictureView> AreaWindow::CurrentView() const
-{
-    const auto middle = map_->PointNearestToMiddle();
-    if (!check_->Picture || !middle)
-        return std::nullopt;
-    return PictureView { map_->ViewScale(), *middle };
-}
-
-namespace {
-
-// Asks where to save, beside the area file, and writes what make gives whole or not at all; why
-// nothing can be made, or the writing's failure, is shown.
-void save(const std::string& areaPath, const char* caption, const char* name,
-    const std::function<std::optional<std::string>(std::string&)>& make)
-{
-    Platform& platform = CurrentPlatform();
-    const std::string folder = PathText(FileSystemPath(areaPath).parent_path());
-    const auto path
-        = platform.ChooseFileToSave(caption, folder.empty() ? name : PathIn(folder, name));
-    if (!path)
-        return;
-    std::string error;
-    const auto bytes = make(error);
-    if (!bytes) {
-        platform.ShowError(error);
-        return;
-    }
-    try {
-        WriteWholeFile(*path, *bytes, WriteMode::WholeOrNothing);
-    } catch (const std::exception& e) {
-        platform.ShowError(e.what());
-    }
-}
-
-} // namespace
-
-void AreaWindow::SaveReport()
-{
-    if (area_)
-        save(area_->Path, "Zapisz raport", "Kontrola obszaru.txt", [this](std::string& error) {
-            return ReportBytes(*area_, Options(), *check_, checks_, error);
-        });
-}
-
-void AreaWindow::SaveTable(CsvFormat format)
-{
-    if (area_)
-        save(area_->Path, "Zapisz tabelę", "Punkty dostosowania.csv",
-            [this, format](std::string&) -> std::optional<std::string> {
-                return CsvBytes(TableOf(*pointTable_, false), format);
-            });
-}
-
-void AreaWindow::SavePicture(bool currentView)
-{
-    if (area_)
-        save(area_->Path, "Zapisz rysunek", "Obszar.svg", [this, currentView](std::string& error) {
-            return SvgBytes(
-                *check_, currentView ? CurrentView() : std::optional<PictureView>(), error);
-        });
 }
 
 } // namespace vorida::obszar

@@ -4,16 +4,22 @@
 #pragma once
 
 #include "AreaCheck.h"
+#include "AreaPrint.h"
 #include "SavedTexts.h"
 #include "TableText.h"
 
 #include <QMainWindow>
 
+#include <QList>
+
 #include <memory>
 #include <optional>
 #include <string>
 
+class QAction;
 class QComboBox;
+class QLabel;
+class QProgressBar;
 class QPlainTextEdit;
 class QPrinter;
 class QSortFilterProxyModel;
@@ -22,6 +28,7 @@ class QTableView;
 
 namespace vorida::obszar {
 
+class AreaComputation;
 class AreaFileWatch;
 class MapView;
 
@@ -29,10 +36,6 @@ class MapView;
 enum PointColumn {
     kLeftOut,
     kName,
-    kLocalX,
-    kLocalY,
-    kNationalX,
-    kNationalY,
     kFitVx,
     kFitVy,
     kFitV,
@@ -42,6 +45,11 @@ enum PointColumn {
     kThreshold,
     kDetectable,
     kFlags,
+    // The coordinates last: the figures and the remarks are in view at the window's first size.
+    kLocalX,
+    kLocalY,
+    kNationalX,
+    kNationalY,
     kPointColumns
 };
 // The columns of the check-point table.
@@ -72,6 +80,8 @@ public:
     bool OpenChecks(const std::string& path);
     void CloseChecks();
     void SetToLocal(bool toLocal);
+    // The tolerance of the screening (metres), as --tolerance.
+    void SetTolerance(Extended metres);
     // Shows round r of the screening in the table and the summary (from 0; the last one when r
     // is past it). A new computation shows its last round.
     void ShowRound(size_t r);
@@ -86,8 +96,14 @@ public:
     // The adjustment-point table as shown (every row, in the order shown) as a CSV file.
     void SaveTable(CsvFormat format);
     void Print();
-    // Prints the picture and the table on printer (landscape).
-    void PrintTo(QPrinter& printer);
+    void PrintPreview();
+    // Stops the computation running: the window shows the area as set, without figures.
+    void CancelComputation();
+    // Waits for the computation running to be shown; false after ms milliseconds.
+    bool WaitForComputation(int ms = 120000);
+    // Prints the map, the tables and the summary on printer (landscape, AreaPrint.h); the
+    // number of pages.
+    int PrintTo(QPrinter& printer);
 
     // What the window shows, for the tests.
     const AreaCheck& Check() const { return *check_; }
@@ -103,10 +119,18 @@ public:
     // The view of the picture as "Zapisz rysunek widoku…" saves it; none without a picture.
     std::optional<PictureView> CurrentView() const;
 
+protected:
+    // Asks first when points are ticked: the ticks are the window's only.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildMenu();
     void buildToolBar(); // after the tables and the picture: its buttons act on the picture
+    void buildProgressBar();
+    // Starts computing what the window shows from what is set; showCheck() shows it when done.
     void recompute();
+    void showCheck(std::shared_ptr<AreaCheck> check);
+    void showProgress();
     void fillPoints();
     void fillChecks();
     void fillSummary();
@@ -114,17 +138,22 @@ private:
     void selectPoint(size_t i); // of the whole set: its row, and its point centred
     void pointClicked(size_t keptIndex);
     void rowActivated();
+    PrintedArea printed() const;
 
     std::optional<AreaFile> area_;
     AreaFileWatch* watch_ = nullptr; // the area file on disk against area_
     std::vector<bool> excluded_;
     bool toLocal_ = false;
+    Extended tolerance_ = kDefaultTolerance;
     std::optional<std::string> checkPath_;
     std::vector<CheckPoint> checks_;
     std::vector<std::int64_t> unreadableChecks_;
-    std::unique_ptr<AreaCheck> check_;
+    std::shared_ptr<AreaCheck> check_; // what is shown
+    AreaComputation* computation_ = nullptr;
     std::vector<size_t> keptIndex_; // per point of the picture: its index in the whole set
     bool filling_ = false;
+    bool freezeOrder_ = false; // the computation comes from a tick: the rows stay in place
+    bool frozen_ = false; // they do, until a header is clicked
 
     QComboBox* direction_ = nullptr;
     QComboBox* round_ = nullptr;
@@ -136,6 +165,11 @@ private:
     QTableView* checkTable_ = nullptr;
     QPlainTextEdit* summary_ = nullptr;
     MapView* map_ = nullptr;
+    QWidget* progressBar_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QAction* closeChecks_ = nullptr;
+    QList<QAction*> needResult_; // saving and printing: not while a computation runs
 };
 
 // The window's title for an area name (Windows-1250 bytes).

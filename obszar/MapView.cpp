@@ -1,5 +1,6 @@
 #include "MapView.h"
 
+#include "AreaText.h"
 #include "Cp1250.h"
 
 #include <QKeyEvent>
@@ -25,19 +26,6 @@ constexpr double kMaximumZoom = 400.0;
 constexpr double kMinimumZoom = 0.5;
 constexpr double kPickRadius = 8.0; // pixels
 
-QColor arrowColour(ArrowKind kind)
-{
-    switch (kind) {
-    case ArrowKind::Residual:
-        return kResidualBlue;
-    case ArrowKind::LeaveOneOut:
-        return kLooOrange;
-    case ArrowKind::Check:
-        return kCheckGreen;
-    }
-    return Qt::black;
-}
-
 } // namespace
 
 MapView::MapView(QWidget* parent) : QWidget(parent)
@@ -52,17 +40,74 @@ MapView::MapView(QWidget* parent) : QWidget(parent)
     setAccessibleName(QStringLiteral("Rysunek obszaru"));
 }
 
-void MapView::SetPicture(const AreaPicture* picture)
+void MapView::SetPicture(const AreaPicture* picture, TPktDostosowania leftOut)
 {
     picture_ = picture;
+    leftOut_ = picture_ ? std::move(leftOut) : TPktDostosowania {};
     selected_.reset();
+    arrows_.clear();
     if (picture_) {
         layout_ = LayOutPicture(*picture_);
         scene_ = LayOutMap(*picture_, layout_);
+        layOutArrows();
     } else {
         scene_ = MapScene {};
     }
     FitAll();
+}
+
+void MapView::ShowLegend(bool shown)
+{
+    legendShown_ = shown;
+    update();
+}
+
+// The arrows as the sheet draws them (a point's residual, its leave-one-out discrepancy, a
+// check point's difference), kept uncut: the view cuts them at the sheet's longest arrow.
+void MapView::layOutArrows()
+{
+    for (size_t i = 0; i < picture_->Points.size(); ++i) {
+        const QPointF from = paperOf(i);
+        if (i < picture_->ResidualX.size())
+            arrow(from, picture_->ResidualX[i], picture_->ResidualY[i], ArrowKind::Residual);
+        if (picture_->Loo && picture_->Loo->Points[i].Computed())
+            arrow(from, picture_->Loo->Points[i].Vx, picture_->Loo->Points[i].Vy,
+                ArrowKind::LeaveOneOut);
+    }
+    if (!picture_->CheckResults)
+        return;
+    for (size_t i = 0; i < picture_->Checks.size(); ++i) {
+        const CheckPoint& c = picture_->Checks[i];
+        const CheckDifference& d = picture_->CheckResults->Points[i];
+        if (!d.Failed)
+            arrow({ px(layout_.PaperX(c.NationalY)), px(layout_.PaperY(c.NationalX)) }, d.Vx, d.Vy,
+                ArrowKind::Check);
+    }
+}
+
+void MapView::arrow(QPointF from, Extended vx, Extended vy, ArrowKind kind)
+{
+    // Metres of the national system (x north, y east) to paper millimetres (y down).
+    const Extended k = 1000.0L * layout_.ArrowScale;
+    arrows_.push_back(
+        { from, QPointF(px(vy * k), px(-vx * k)), kind, Millimetres(std::hypot(vx, vy)) + " mm" });
+}
+
+double MapView::ArrowPixelsPerMm() const
+{
+    return fitScale_ * px(layout_.ArrowScale);
+}
+
+double MapView::MetresPerPixel() const
+{
+    return px(layout_.ScaleDenominator) / 1000.0 / pixelsPerMm();
+}
+
+double MapView::ScreenScale() const
+{
+    // A paper millimetre of the sheet is pixelsPerMm() pixels, 25.4 / dpi millimetres each.
+    const double dpi = std::max(1, physicalDpiX());
+    return px(layout_.ScaleDenominator) * dpi / (25.4 * pixelsPerMm());
 }
 
 void MapView::FitAll()
@@ -123,6 +168,19 @@ void MapView::zoomAbout(double factor, QPointF pixel)
     const double t = pixelsPerMm();
     middleX_ = atX - (pixel.x() - width() / 2.0) / t;
     middleY_ = atY - (pixel.y() - height() / 2.0) / t;
+    update();
+}
+
+void MapView::CopyView(const MapView& other)
+{
+    FitAll();
+    middleX_ = other.middleX_;
+    middleY_ = other.middleY_;
+    const double fits = std::min(width() / std::max(1.0, double(other.width())),
+        height() / std::max(1.0, double(other.height())));
+    zoom_ = std::clamp(other.pixelsPerMm() * fits / fitScale_, kMinimumZoom, kMaximumZoom);
+    selected_ = other.selected_;
+    legendShown_ = other.legendShown_;
     update();
 }
 
@@ -203,14 +261,17 @@ void MapView::resizeEvent(QResizeEvent* event)
 
 void MapView::paintEvent(QPaintEvent*)
 {
-    namesShown_ = blunderNamesShown_ = 0;
+    namesShown_ = blunderNamesShown_ = lengthsShown_ = 0;
+    labelBoxes_.clear();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!picture_) {
+        furniture_.clear();
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Brak obszaru"));
         return;
     }
     drawSheet(painter);
+    const auto cut = drawArrows(painter);
     // The markers at a fixed size, the sheet's size at the names' scale.
     std::vector<QPointF> at(picture_->Points.size());
     for (size_t i = 0; i < at.size(); ++i)
@@ -219,53 +280,72 @@ void MapView::paintEvent(QPaintEvent*)
     for (const CheckPoint& c : picture_->Checks)
         checkAt.push_back(toPixel(layout_.PaperX(c.NationalY), layout_.PaperY(c.NationalX)));
     drawMarkers(painter, at, checkAt);
-    // The names, placed for the screen in units of a name's size: the markers are taken first,
-    // then the likely blunders, the extrapolated points and the largest discrepancies are named.
+    // The names, placed for the screen in units of a name's size: the legend, the scale bars
+    // and the markers are taken first, then the likely blunders, the cut arrows' lengths, the
+    // extrapolated points, the largest discrepancies and the check points are named.
     const double u = labelUnit();
     Occupancy taken(Box {
         0.0L, 0.0L, static_cast<Extended>(width() / u), static_cast<Extended>(height() / u) });
-    drawNames(painter, nameLabels(taken, at, checkAt), taken);
-    drawSheetTexts(painter);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRectF(8, 4, width() - 16, 20), Qt::AlignRight | Qt::AlignTop,
-        QStringLiteral("skala ok. 1:%1").arg(QString::fromStdString(Grouped(ViewScale()))));
+    layOutFurniture();
+    for (const QRectF& r : furniture_)
+        taken.Take({ static_cast<Extended>(r.left() / u), static_cast<Extended>(r.top() / u),
+            static_cast<Extended>(r.right() / u), static_cast<Extended>(r.bottom() / u) });
+    drawGridLabels(painter);
+    drawNames(painter, nameLabels(taken, at, checkAt, cut), taken);
+    drawFurniture(painter);
 }
 
 void MapView::drawSheet(QPainter& painter) const
 {
-    const QRectF view(0, 0, width(), height());
     auto pixel = [this](Extended x, Extended y) { return toPixel(x, y); };
-    painter.setPen(QPen(QColor(205, 205, 205), 0));
+    painter.setPen(QPen(kGridGrey, 0));
     for (const MapLine& l : scene_.Grid)
         painter.drawLine(pixel(l.X1, l.Y1), pixel(l.X2, l.Y2));
-    QPen areaPen(QColor(90, 90, 90), 1.2, Qt::DashLine);
-    painter.setPen(areaPen);
+    painter.setPen(QPen(kAreaGrey, 1.2, Qt::DashLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(
         pixel(scene_.Area.Left, scene_.Area.Top), pixel(scene_.Area.Right, scene_.Area.Bottom)));
+}
 
-    for (const MapArrow& a : scene_.Arrows) {
-        const QPointF from = pixel(a.X1, a.Y1), to = pixel(a.X2, a.Y2);
-        if (!view.intersects(QRectF(from, to).normalized().adjusted(-2, -2, 2, 2)))
+std::vector<std::pair<QLineF, size_t>> MapView::drawArrows(QPainter& painter) const
+{
+    // An arrow keeps its length on paper at every zoom, as the sheet of a view has it: its
+    // millimetres of discrepancy are ArrowPixelsPerMm() pixels each, cut at the sheet's longest.
+    const QRectF view(0, 0, width(), height());
+    const double perPaperMm = fitScale_, longest = px(layout_.LongestArrow) * fitScale_;
+    std::vector<std::pair<QLineF, size_t>> cut;
+    for (size_t k = 0; k < arrows_.size(); ++k) {
+        const ScreenArrow& a = arrows_[k];
+        const QPointF from
+            = toPixel(static_cast<Extended>(a.From.x()), static_cast<Extended>(a.From.y()));
+        QLineF line(from, from + a.Vector * perPaperMm);
+        const bool isCut = line.length() > longest;
+        if (isCut)
+            line.setLength(longest);
+        if (line.length() < 0.5
+            || !view.intersects(QRectF(line.p1(), line.p2()).normalized().adjusted(-2, -2, 2, 2)))
             continue;
-        painter.setPen(QPen(arrowColour(a.Kind), a.Cut ? 1.8 : 1.2));
-        painter.drawLine(from, to);
-        const QLineF line(to, from);
-        if (a.Head && line.length() > 6.0) {
-            QLineF side = line;
+        painter.setPen(QPen(ArrowColour(a.Kind), isCut ? 2.2 : 1.2));
+        painter.drawLine(line);
+        if (line.length() > 6.0) {
+            QLineF side(line.p2(), line.p1());
+            const double angle = side.angle();
             side.setLength(6.0);
-            side.setAngle(line.angle() + 22.0);
+            side.setAngle(angle + 22.0);
             painter.drawLine(side);
-            side.setAngle(line.angle() - 22.0);
+            side.setAngle(angle - 22.0);
             painter.drawLine(side);
         }
+        if (isCut)
+            cut.emplace_back(line, k);
     }
+    return cut;
 }
 
 void MapView::drawMarkers(
     QPainter& painter, const std::vector<QPointF>& at, const std::vector<QPointF>& checkAt) const
 {
-    const QRectF view(0, 0, width(), height());
+    const QRectF view = QRectF(0, 0, width(), height()).adjusted(-10, -10, 10, 10);
     const double u = labelUnit();
     const size_t n = at.size();
     auto triangle = [u](QPointF p) {
@@ -275,8 +355,15 @@ void MapView::drawMarkers(
           << QPointF(p.x() + px(kTriangle.Left) * u, p.y() + px(kTriangle.Bottom) * u);
         return t;
     };
+    painter.setPen(QPen(kLeftOutGrey, 1.0, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    for (const TPkt& p : leftOut_) {
+        const QPointF pixel = toPixel(layout_.PaperX(p.NationalY), layout_.PaperY(p.NationalX));
+        if (view.contains(pixel))
+            painter.drawPolygon(triangle(pixel));
+    }
     for (size_t i = 0; i < n; ++i) {
-        if (!view.adjusted(-10, -10, 10, 10).contains(at[i]))
+        if (!view.contains(at[i]))
             continue;
         const bool blunder = picture_->NamedAt(i);
         const QColor colour = blunder     ? kBlunderRed
@@ -296,120 +383,6 @@ void MapView::drawMarkers(
         painter.setPen(QPen(QColor(0, 120, 215), 2.0));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(at[*selected_], 3.0 * u, 3.0 * u);
-    }
-}
-
-std::vector<Label> MapView::nameLabels(
-    Occupancy& taken, const std::vector<QPointF>& at, const std::vector<QPointF>& checkAt) const
-{
-    const double u = labelUnit();
-    const size_t n = at.size();
-    std::vector<Label> labels;
-    for (size_t i = 0; i < n; ++i) {
-        const Extended x = static_cast<Extended>(at[i].x() / u),
-                       y = static_cast<Extended>(at[i].y() / u);
-        const Box marker { x + kTriangle.Left, y + kTriangle.Top, x + kTriangle.Right,
-            y + kTriangle.Bottom };
-        if (!taken.Inside(marker))
-            continue;
-        taken.Take(marker);
-        Label label;
-        label.X = x;
-        label.Y = y;
-        label.Text = Cp1250ToUtf8(picture_->Points[i].Name);
-        const bool blunder = picture_->NamedAt(i);
-        label.Kind = blunder ? LabelKind::BlunderName : LabelKind::Name;
-        label.Bold = blunder;
-        label.Rank = blunder ? 0 : picture_->ExtrapolatedAt(i) ? 1 : 2;
-        label.Weight = picture_->Loo && picture_->Loo->Points[i].Computed()
-            ? picture_->Loo->Points[i].V
-            : 0.0L;
-        labels.push_back(std::move(label));
-    }
-    for (const QPointF& p : checkAt) {
-        const Extended x = static_cast<Extended>(p.x() / u), y = static_cast<Extended>(p.y() / u);
-        const Box marker { x + kSquare.Left, y + kSquare.Top, x + kSquare.Right,
-            y + kSquare.Bottom };
-        if (taken.Inside(marker))
-            taken.Take(marker);
-    }
-    // The cut arrows' lengths stand where the sheet put them: no name goes over them.
-    for (const MapText& t : scene_.Texts)
-        if (t.Kind == LabelKind::CutLength) {
-            const QPointF p = toPixel(t.X, t.Y);
-            const Box b = TextBox(static_cast<Extended>(p.x() / u),
-                static_cast<Extended>(p.y() / u), t.Text, kGridSize);
-            if (taken.Inside(b))
-                taken.Take(b);
-        }
-    std::stable_sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) {
-        return a.Rank != b.Rank ? a.Rank < b.Rank : a.Weight > b.Weight;
-    });
-    return labels;
-}
-
-void MapView::drawNames(QPainter& painter, const std::vector<Label>& labels, Occupancy& taken)
-{
-    const double u = labelUnit();
-    QFont font = this->font();
-    for (const Label& label : labels) {
-        const bool blunder = label.Kind == LabelKind::BlunderName;
-        auto place = PlaceLabel(label, taken);
-        bool away = false;
-        if (!place && blunder) {
-            place = PlaceLabelAway(label, taken, true);
-            away = place.has_value();
-        }
-        if (!place)
-            continue;
-        font.setPixelSize(std::max(8, static_cast<int>(std::lround(px(label.Size) * u))));
-        font.setBold(label.Bold);
-        painter.setFont(font);
-        const QPointF base(px(place->first) * u, px(place->second) * u);
-        if (away) {
-            painter.setPen(QPen(kBlunderRed, 0.8));
-            painter.drawLine(QPointF(px(label.X) * u, px(label.Y) * u), base);
-        }
-        // The white halo as the text drawn around it: glyphs come from the cache, where an
-        // outlined path would be stroked anew at every step of a zoom.
-        const QString name = QString::fromStdString(label.Text);
-        painter.setPen(Qt::white);
-        for (const QPointF& d : { QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1) })
-            painter.drawText(base + d, name);
-        painter.setPen(blunder ? kBlunderRed : QColor(Qt::black));
-        painter.drawText(base, name);
-        ++namesShown_;
-        blunderNamesShown_ += blunder ? 1 : 0;
-    }
-}
-
-void MapView::drawSheetTexts(QPainter& painter) const
-{
-    const QRectF view(0, 0, width(), height());
-    const double u = labelUnit();
-    QFont font = this->font();
-    painter.setBrush(Qt::NoBrush);
-    std::vector<QRectF> drawn;
-    for (const MapText& t : scene_.Texts) {
-        if (t.Kind != LabelKind::GridLabel && t.Kind != LabelKind::CutLength)
-            continue;
-        const QPointF p = toPixel(t.X, t.Y);
-        if (!view.contains(p))
-            continue;
-        font.setBold(false);
-        font.setPixelSize(std::max(8, static_cast<int>(std::lround(px(kGridSize) * u))));
-        painter.setFont(font);
-        // The sheet spaced them for paper; on a small view a text that would run into one
-        // already drawn is left out.
-        const QString shown = QString::fromStdString(t.Text);
-        const QRectF box
-            = QFontMetricsF(font).boundingRect(shown).translated(p).adjusted(-3, 0, 3, 0);
-        if (std::any_of(
-                drawn.begin(), drawn.end(), [&box](const QRectF& d) { return d.intersects(box); }))
-            continue;
-        drawn.push_back(box);
-        painter.setPen(t.Kind == LabelKind::GridLabel ? QColor(120, 120, 120) : kLooOrange);
-        painter.drawText(p, shown);
     }
 }
 

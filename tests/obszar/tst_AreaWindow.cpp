@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -101,7 +102,7 @@ private:
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             return nullptr;
-        if (!w->OpenArea(area.toStdString()))
+        if (!w->OpenArea(area.toStdString()) || !w->WaitForComputation())
             return nullptr;
         w->SetToLocal(toLocal);
         if (!checks.isEmpty())
@@ -112,7 +113,7 @@ private:
                 return nullptr;
             w->PointModel().item(found[0]->row(), kLeftOut)->setCheckState(Qt::Checked);
         }
-        return w;
+        return w->WaitForComputation() ? std::move(w) : nullptr;
     }
 
 private slots:
@@ -328,6 +329,7 @@ private slots:
         bad.close();
         platform_.Answers = { Answer::Yes };
         QTRY_COMPARE(questions(), 2);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
         const int row = w->PointModel().findItems("1007", Qt::MatchExactly, kName)[0]->row();
         QCOMPARE(w->PointModel().item(row, kLeftOut)->checkState(), Qt::Checked);
@@ -346,7 +348,9 @@ private slots:
         const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), w->PointModel().rowCount() + 2); // titles, rows, the last "\n"
         QCOMPARE(lines[0].split(QLatin1Char('\t')).size(), int(kPointColumns));
-        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tx lok. [m]")));
+        QVERIFY(lines[0].startsWith(QStringLiteral("Pomiń\tNazwa\tvx [mm]")));
+        QVERIFY(lines[0].endsWith(
+            QStringLiteral("Uwagi\tx lok. [m]\ty lok. [m]\tx 2000 [m]\ty 2000 [m]")));
         const QStringList first = lines[1].split(QLatin1Char('\t'));
         QCOMPARE(first[kName], w->PointModel().item(0, kName)->text());
         QCOMPARE(first[kLooV], w->PointModel().item(0, kLooV)->text());
@@ -354,10 +358,10 @@ private slots:
         platform_.ChosenFiles = { path("table.csv").toStdString() };
         w->SaveTable({ false, true });
         const QByteArray csv = readAll(path("table.csv"));
-        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;x lok. [m];")); // Windows-1250
+        QVERIFY(csv.startsWith("Pomi\xF1;Nazwa;vx [mm];")); // Windows-1250
         QVERIFY(csv.contains("\r\n"));
         QVERIFY(csv.contains(";o\x9Cn.7;")); // a name keeps its point: "ośn.7"
-        QVERIFY(csv.contains(";5855748,266;6480149,487;")); // 1016 with decimal commas
+        QVERIFY(csv.contains(";5855748,266;6480149,487\r\n")); // 1016 with decimal commas
     }
 
     void csvForms_data()
@@ -432,10 +436,12 @@ private slots:
         // The tick leaves 1019 out: the screening follows at once; unticked, it is back.
         const int row = w->PointModel().findItems("1019", Qt::MatchExactly, kName)[0]->row();
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
         QVERIFY(w->SummaryText().contains(QStringLiteral("Wyłączone z oceny: 1019\n")));
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Checked); // no change
         w->PointModel().item(row, kLeftOut)->setCheckState(Qt::Unchecked);
+        QVERIFY(w->WaitForComputation());
         QCOMPARE(w->Check().Screened->Blunders.size(), size_t(2));
         QVERIFY(w->Check().Rows[static_cast<size_t>(row)].Flags & kNamedBlunder);
 
@@ -451,6 +457,157 @@ private slots:
         w->PointTable().setCurrentIndex(sort->index(0, kName));
         const QPointF middle(w->Map().width() / 2.0, w->Map().height() / 2.0);
         QVERIFY(QLineF(w->Map().PixelOf(static_cast<size_t>(row)), middle).length() < 1.0);
+    }
+
+    // The map on screen at several zooms: arrows keep their length, the scale shown is the
+    // screen's, no name or length runs into another or into the legend and the scale bars, and
+    // the check points are named.
+    void mapKeepsItsFurnitureAndLabelsApart()
+    {
+        auto w = open(path("bad.bin"), {}, false, path("checks.txt"));
+        QVERIFY(w);
+        MapView& map = w->Map();
+        map.repaint();
+        const double arrows = map.ArrowPixelsPerMm(), scale = map.ScreenScale();
+        QCOMPARE(map.Furniture().size(), size_t(3)); // north arrow, scale bars, legend
+        QVERIFY(map.NamesShown() > w->Check().Picture->Points.size()); // check points too
+        for (const double zoom : { 1.0, 2.5, 12.0, 60.0 }) {
+            map.CentreOn(12);
+            map.ZoomBy(zoom / map.Zoom());
+            map.repaint();
+            QCOMPARE(map.ArrowPixelsPerMm(), arrows);
+            QVERIFY(std::abs(map.ScreenScale() * zoom / scale - 1.0) < 1e-9);
+            const std::vector<QRectF>& boxes = map.LabelBoxes();
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                for (size_t j = i + 1; j < boxes.size(); ++j)
+                    QVERIFY2(!boxes[i].intersects(boxes[j]), qPrintable(QString::number(zoom)));
+                for (const QRectF& f : map.Furniture())
+                    QVERIFY(!boxes[i].intersects(f));
+            }
+        }
+        map.ShowLegend(false);
+        map.repaint();
+        QCOMPARE(map.Furniture().size(), size_t(2));
+    }
+
+    // The printed copy: every page headed with the file's name and the date and numbered,
+    // the map with its legend and scales, every table's rows and the summary, wrapped.
+    void printedCopy()
+    {
+        auto w = open(path("bad.bin"), { "1005" }, false, path("checks.txt"));
+        QVERIFY(w);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path("copy.pdf"));
+        const int pages = w->PrintTo(printer);
+        QVERIFY(pages >= 3);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), { "-layout", path("copy.pdf"), "-" });
+        if (!text.waitForFinished(-1) || text.exitCode() != 0)
+            QSKIP("pdftotext is not there");
+        const QString all = QString::fromUtf8(text.readAllStandardOutput());
+        const QStringList paper = all.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        QCOMPARE(paper.size(), pages);
+        for (int p = 0; p < pages; ++p) {
+            QVERIFY(paper[p].contains(QStringLiteral("Strona %1 z %2").arg(p + 1).arg(pages)));
+            QVERIFY(paper[p].contains(QStringLiteral("bad.bin")));
+            QVERIFY(paper[p].contains(QDate::currentDate().toString(Qt::ISODate)));
+        }
+        QVERIFY(paper[0].contains(QStringLiteral("skala wydruku ok. 1:")));
+        QVERIFY(paper[0].contains(QStringLiteral("odchyłka przy pominięciu punktu")));
+        for (const char* name : { "1001", "1035", "żwir.4", "K-01", "K-10", "K-99" })
+            QVERIFY2(all.count(QRegularExpression(
+                         QStringLiteral("(^|\\s)") + QString::fromUtf8(name) + "\\s"))
+                    >= 1,
+                qPrintable(name));
+        // The longest summary line, wrapped, keeps its last word.
+        QString longest;
+        for (const QString& line : w->SummaryText().split(QLatin1Char('\n')))
+            if (line.size() > longest.size())
+                longest = line;
+        QVERIFY(longest.size() > 150);
+        QVERIFY(all.contains(longest.section(QLatin1Char(' '), -1)));
+    }
+
+    // The computation runs off the window's thread: a tick while one runs starts afresh, Esc
+    // stops it (the ticks stay, no figures shown), the next change computes again; Esc with
+    // points ticked asks before it closes.
+    void cancelledComputationAndClosingWithTicks()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        auto tick = [&w](const char* name, Qt::CheckState state) {
+            const int row = w->PointModel().findItems(name, Qt::MatchExactly, kName)[0]->row();
+            w->PointModel().item(row, kLeftOut)->setCheckState(state);
+        };
+        tick("1019", Qt::Checked);
+        tick("1013", Qt::Checked); // before the first is shown
+        QVERIFY(w->WaitForComputation());
+        QVERIFY(w->Check().Screened->Blunders.empty());
+        tick("1013", Qt::Unchecked);
+        QTest::keyClick(w.get(), Qt::Key_Escape); // stops it; the window stays
+        QVERIFY(w->isVisible());
+        QVERIFY(w->Check().Refusal.find("przerwano") != std::string::npos);
+        QVERIFY(!w->Check().Screened);
+        QVERIFY(std::any_of(w->Check().Rows.begin(), w->Check().Rows.end(),
+            [](const PointRow& r) { return r.Name == "1019" && r.Excluded; }));
+        QVERIFY(w->SummaryText().contains(QStringLiteral("przerwano")));
+        tick("1013", Qt::Checked);
+        tick("1013", Qt::Unchecked);
+        QVERIFY(w->WaitForComputation());
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
+
+        platform_.Log.clear();
+        platform_.Answers = { Answer::No };
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QCOMPARE(platform_.Log.size(), size_t(1));
+        platform_.Answers = { Answer::Yes };
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+    }
+
+    // The tolerance control is --tolerance (the saved report the tool's); a point ticked in a
+    // sorted table stays in its place; closing the check points only when some are open.
+    void toleranceSortedTickAndMenu()
+    {
+        auto w = open(path("bad.bin"), {}, false);
+        QVERIFY(w);
+        w->SetTolerance(0.2L);
+        QVERIFY(w->WaitForComputation());
+        QCOMPARE(w->Check().Screened->Blunders.size(), size_t(1));
+        platform_.ChosenFiles = { path("tolerance.txt").toStdString() };
+        w->SaveReport();
+        const ToolRun loo
+            = runTool({ "fit", "--loo", "--area", path("bad.bin"), "--tolerance", "200" });
+        QCOMPARE(readAll(path("tolerance.txt")),
+            QByteArray::fromStdString(AsProgramText(loo.Out.toStdString())));
+
+        QTableView& table = w->PointTable();
+        table.sortByColumn(kLooV, Qt::DescendingOrder);
+        auto nameAt = [&table](int r) { return table.model()->index(r, kName).data().toString(); };
+        QStringList before;
+        for (int r = 0; r < table.model()->rowCount(); ++r)
+            before << nameAt(r);
+        table.model()->setData(table.model()->index(3, kLeftOut), Qt::Checked, Qt::CheckStateRole);
+        QVERIFY(w->WaitForComputation());
+        QStringList after;
+        for (int r = 0; r < table.model()->rowCount(); ++r)
+            after << nameAt(r);
+        QCOMPARE(after, before); // every row in its place, though the figures changed
+        QCOMPARE(
+            table.model()->index(3, kLeftOut).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+
+        QAction* closeChecks = nullptr;
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text().remove(QLatin1Char('&')) == QStringLiteral("Zamknij punkty kontrolne"))
+                closeChecks = a;
+        QVERIFY(closeChecks && !closeChecks->isEnabled());
+        w->OpenChecks(path("checks.txt").toStdString());
+        QVERIFY(closeChecks->isEnabled());
+        w->CloseChecks();
+        QVERIFY(!closeChecks->isEnabled());
+        QVERIFY(w->WaitForComputation());
     }
 
     // Areas the run refuses or cannot screen, and a file that is no area: the window says so
