@@ -43,6 +43,9 @@ QFont pixelFont(const char* family, int pixelHeight, bool bold)
     return f;
 }
 
+// The widest a recent folder stands in the area menu, in pixels.
+constexpr int kRecentFolderWidth = 560;
+
 // w / 2 rounded to the nearest whole number, halves to the even neighbour.
 int halfRoundedToEven(int w)
 {
@@ -277,13 +280,17 @@ void TForm1::FillAreaMenu()
         &QAction::triggered, this, &TForm1::OpenWorkFolder);
     if (recentFolders_.isEmpty())
         return;
+    areaMenu_->setToolTipsVisible(true);
     areaMenu_->addSeparator();
     for (qsizetype i = 0; i < recentFolders_.size(); ++i) {
         const QString folder = recentFolders_[i];
-        QString text = folder;
+        // A long path shortened in its middle, whole in the tooltip.
+        QString text = QFontMetrics(areaMenu_->font())
+                           .elidedText(folder, Qt::ElideMiddle, kRecentFolderWidth);
         text.replace(QLatin1Char('&'), QLatin1String("&&"))
             .replace(QLatin1Char('\t'), QLatin1Char(' '));
         QAction* action = areaMenu_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(text));
+        action->setToolTip(folder);
         action->setCheckable(true);
         action->setChecked(SameFolder(folder, workFolder_));
         connect(action, &QAction::triggered, this, [this, folder] { ChangeWorkFolder(folder); });

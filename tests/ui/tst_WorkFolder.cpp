@@ -326,6 +326,14 @@ private slots:
         form->show();
         QCOMPARE(LoadRecentFolders(), QStringList({ exe_ }) + odd);
         QVERIFY(menuAction(*form, QStringLiteral("&2  /dane/Łódź, \"Śródmieście\" && 'B'")));
+        // A long one shortened in the menu, whole in its tooltip.
+        const QString deep = QStringLiteral("/dane/") + QString(200, QLatin1Char('x'));
+        form->ChangeWorkFolder(deep);
+        menuAction(*form, {});
+        const QAction* first = form->AreaMenu().actions().at(5); // after the three and two lines
+        QVERIFY(first->text().startsWith(QStringLiteral("&1  /dane/xx")));
+        QVERIFY(first->text().contains(QChar(0x2026)));
+        QCOMPARE(first->toolTip(), deep);
     }
 };
 
