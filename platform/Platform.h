@@ -71,7 +71,8 @@ public:
     virtual void OpenAddress(std::string_view address) = 0;
 
     // ---- Folders (the windows' work folder) ----
-    // The standard folder dialog, opened on directory; nothing when the user cancels. A
+    // The standard folder dialog, opened on directory (among its neighbours where the dialog
+    // can show them); nothing when the user cancels. A
     // platform without windows chooses nothing.
     virtual std::optional<std::string> ChooseFolder(
         std::string_view caption, std::string_view directory)

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace vorida {
@@ -17,6 +18,13 @@ std::optional<std::string> QtPlatform::ChooseFolder(
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setViewMode(QFileDialog::List); // folders by name: no sizes or dates to read
+    // Among its neighbours (the other areas' folders, as a rule), itself selected.
+    const QFileInfo folder(dialog.directory().absolutePath());
+    if (folder.isDir() && !folder.isRoot()) {
+        dialog.setDirectory(folder.absolutePath());
+        dialog.selectFile(folder.fileName());
+    }
     // A system dialog would open under a window that stays on top (the search dialog).
     if (KeepAboveStayingOnTop(dialog))
         dialog.setOption(QFileDialog::DontUseNativeDialog);
