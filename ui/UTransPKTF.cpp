@@ -261,11 +261,19 @@ void TForm1::ShowWorkFolder()
 {
     QLabel* label = ui_->Label12;
     const QString heading = QStringLiteral("Folder roboczy: ");
+    // A folder that is not there (a mistyped name, a share that went away) says so, in red.
+    const bool missing = !QFileInfo(workFolder_).isDir();
+    const QString note = missing ? QStringLiteral("  (nie ma takiego folderu)") : QString();
     const QFontMetrics metrics(label->font());
     label->setText(heading
-        + metrics.elidedText(
-            workFolder_, Qt::ElideMiddle, label->width() - metrics.horizontalAdvance(heading)));
+        + metrics.elidedText(workFolder_, Qt::ElideMiddle,
+            label->width() - metrics.horizontalAdvance(heading + note))
+        + note);
     label->setToolTip(workFolder_);
+    QPalette palette = label->palette();
+    palette.setColor(
+        QPalette::WindowText, missing ? QColor(Qt::red) : palette.color(QPalette::Text));
+    label->setPalette(palette);
 }
 
 void TForm1::FillAreaMenu()

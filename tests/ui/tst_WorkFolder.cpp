@@ -329,6 +329,9 @@ private slots:
         // A long one shortened in the menu, whole in its tooltip.
         const QString deep = QStringLiteral("/dane/") + QString(200, QLatin1Char('x'));
         form->ChangeWorkFolder(deep);
+        QVERIFY(form->Controls().Label12->text().endsWith(
+            QStringLiteral("xx  (nie ma takiego folderu)")));
+        QVERIFY(form->Controls().Label12->text().contains(QChar(0x2026)));
         menuAction(*form, {});
         const QAction* first = form->AreaMenu().actions().at(5); // after the three and two lines
         QVERIFY(first->text().startsWith(QStringLiteral("&1  /dane/xx")));
