@@ -70,6 +70,24 @@ public:
     // Opens a web address in the desktop's default browser.
     virtual void OpenAddress(std::string_view address) = 0;
 
+    // ---- Folders (the windows' work folder) ----
+    // The standard folder dialog, opened on directory (among its neighbours where the dialog
+    // can show them); nothing when the user cancels. A
+    // platform without windows chooses nothing.
+    virtual std::optional<std::string> ChooseFolder(
+        std::string_view caption, std::string_view directory)
+    {
+        (void)caption;
+        (void)directory;
+        return std::nullopt;
+    }
+    // Shows directory in the desktop's file manager; false when it could not be shown.
+    virtual bool OpenFolder(const std::string& directory)
+    {
+        (void)directory;
+        return false;
+    }
+
     // ---- Starting another of the program's executables ----
     // Starts the executable `name` from the program's directory (".exe" added on Windows)
     // with the arguments, without waiting for it; false when it could not be started. A

@@ -20,8 +20,9 @@ public:
     QString NazwaPliku() const { return nazwaPliku_; }
     void SetNazwaPliku(const QString& name);
 
-    // The directory of the running executable, fixed at construction.
+    // The directory of the running executable at construction; the main window's work folder.
     QString BaseDirectory() const { return baseDirectory_; }
+    void SetBaseDirectory(const QString& directory) { baseDirectory_ = directory; }
     QString FilePath() const { return baseDirectory_ + QDir::separator() + nazwaPliku_; }
 
     // Re-checks whether the file exists (a directory counts as missing) and redraws.

@@ -6,18 +6,25 @@
 #include "Platform.h"
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
+#include "RunMessages.h"
 #include "System.h"
 #include "UEdytorF.h"
 #include "UEdytorFrame.h"
 #include "UNITtrk.h"
 #include "UTransPkt.h"
 #include "VoridaVersion.h"
+#include "WorkFolder.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
@@ -36,6 +43,9 @@ QFont pixelFont(const char* family, int pixelHeight, bool bold)
     return f;
 }
 
+// The widest a recent folder stands in the area menu, in pixels.
+constexpr int kRecentFolderWidth = 560;
+
 // w / 2 rounded to the nearest whole number, halves to the even neighbour.
 int halfRoundedToEven(int w)
 {
@@ -50,7 +60,11 @@ QString trimmedAreaName()
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TForm1>())
+TForm1::TForm1(QWidget* parent, const QString& workFolder)
+    : QDialog(parent), ui_(std::make_unique<Ui::TForm1>()),
+      workFolder_(workFolder.isEmpty()
+              ? QString::fromStdString(CurrentPlatform().ExecutableDirectory())
+              : workFolder)
 {
     ui_->setupUi(this);
     // The version in the title is the project's, like the report's credit line.
@@ -109,8 +123,16 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TFor
     ui_->Memo1->installEventFilter(this);
 
     areaMenu_ = new QMenu(this);
-    connect(areaMenu_->addAction(QStringLiteral("Kontrola obszaru…")), &QAction::triggered, this,
-        &TForm1::OpenAreaCheck);
+    FillAreaMenu();
+    connect(areaMenu_, &QMenu::aboutToShow, this, &TForm1::FillAreaMenu);
+    // The work folder under the area panel; a right click offers the same menu.
+    ui_->Label12->setTextFormat(Qt::PlainText);
+    ui_->Label12->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui_->Label12, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& at) { areaMenu_->popup(ui_->Label12->mapToGlobal(at)); });
+    // A folder or a file dropped anywhere on the window, the instruction text included.
+    setAcceptDrops(true);
+    ui_->Memo1->setAcceptDrops(false);
 
     connect(ui_->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(ui_->BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
@@ -129,8 +151,14 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormShow()
 {
-    Platform& platform = CurrentPlatform();
-    LoadPointFile(PathIn(platform.ExecutableDirectory(), kDataFileName));
+    // A start on another folder keeps nothing of the last one's area.
+    AdjustmentPoints.clear();
+    AreaName.clear();
+    SystemCode = 0;
+    for (TPrzyciskLok* button : findChildren<TPrzyciskLok*>())
+        button->SetBaseDirectory(workFolder_);
+    ShowWorkFolder(); // before the load, whose message then stands under the folder it names
+    LoadPointFile(PathIn(WorkDirectory(), kDataFileName));
     ComputeAreaExtents();
 
     ui_->Label6->setText(trimmedAreaName());
@@ -153,6 +181,10 @@ void TForm1::FormShow()
     ui_->Label9->move(c - halfRoundedToEven(ui_->Label9->width()), ui_->Label9->y());
 
     RefreshFileButtons();
+
+    recentFolders_ = WithRecentFolder(recentFolders_, workFolder_);
+    if (saveRecentFolders_)
+        saveRecentFolders_(recentFolders_);
 }
 
 void TForm1::BitBtn1Click()
@@ -169,9 +201,11 @@ void TForm1::BitBtn1Click()
     const editor::DiskCheckHold hold;
     // The run's messages belong to this window, whichever window is active.
     const QtPlatform::DialogOwner owner(this);
+    RunMessages messages(CurrentPlatform());
     try {
-        TransPkt.TransformFile(
-            ui_->RadioButton1->isChecked(), CurrentPlatform().ExecutableDirectory());
+        const ScopedPlatform scope(messages);
+        TransPkt.TransformFile(ui_->RadioButton1->isChecked(), WorkDirectory());
+        messages.ShowHeldFailure(TransPkt.LastFailure());
     } catch (const Error& e) {
         // A fit that fails (coordinates of the area that are no numbers) touched no file.
         CurrentPlatform().ShowError(e.what());
@@ -213,9 +247,137 @@ void TForm1::done(int result)
 void TForm1::OpenAreaCheck()
 {
     Platform& platform = CurrentPlatform();
-    const std::string area = PathIn(platform.ExecutableDirectory(), kDataFileName);
+    const std::string area = PathIn(WorkDirectory(), kDataFileName);
     if (!platform.StartProgram("vorida-obszar", { area }))
         platform.ShowError("Nie można uruchomić programu vorida-obszar.");
+}
+
+std::string TForm1::WorkDirectory() const
+{
+    return workFolder_.toUtf8().toStdString();
+}
+
+void TForm1::ShowWorkFolder()
+{
+    QLabel* label = ui_->Label12;
+    const QString heading = QStringLiteral("Folder roboczy: ");
+    // A folder that is not there (a mistyped name, a share that went away) says so, in red.
+    const bool missing = !QFileInfo(workFolder_).isDir();
+    const QString note = missing ? QStringLiteral("  (nie ma takiego folderu)") : QString();
+    const QFontMetrics metrics(label->font());
+    label->setText(heading
+        + metrics.elidedText(workFolder_, Qt::ElideMiddle,
+            label->width() - metrics.horizontalAdvance(heading + note))
+        + note);
+    label->setToolTip(workFolder_);
+    QPalette palette = label->palette();
+    palette.setColor(
+        QPalette::WindowText, missing ? QColor(Qt::red) : palette.color(QPalette::Text));
+    label->setPalette(palette);
+}
+
+void TForm1::FillAreaMenu()
+{
+    areaMenu_->clear();
+    connect(areaMenu_->addAction(QStringLiteral("Kontrola obszaru…")), &QAction::triggered, this,
+        &TForm1::OpenAreaCheck);
+    areaMenu_->addSeparator();
+    connect(areaMenu_->addAction(QStringLiteral("Wybierz folder roboczy…")), &QAction::triggered,
+        this, &TForm1::ChooseWorkFolder);
+    connect(areaMenu_->addAction(QStringLiteral("Otwórz folder roboczy w menedżerze plików")),
+        &QAction::triggered, this, &TForm1::OpenWorkFolder);
+    if (recentFolders_.isEmpty())
+        return;
+    areaMenu_->setToolTipsVisible(true);
+    areaMenu_->addSeparator();
+    for (qsizetype i = 0; i < recentFolders_.size(); ++i) {
+        const QString folder = recentFolders_[i];
+        // A long path shortened in its middle, whole in the tooltip.
+        QString text = QFontMetrics(areaMenu_->font())
+                           .elidedText(folder, Qt::ElideMiddle, kRecentFolderWidth);
+        text.replace(QLatin1Char('&'), QLatin1String("&&"))
+            .replace(QLatin1Char('\t'), QLatin1Char(' '));
+        QAction* action = areaMenu_->addAction(QStringLiteral("&%1  %2").arg(i + 1).arg(text));
+        action->setToolTip(folder);
+        action->setCheckable(true);
+        action->setChecked(SameFolder(folder, workFolder_));
+        connect(action, &QAction::triggered, this, [this, folder] { ChangeWorkFolder(folder); });
+    }
+}
+
+void TForm1::RememberRecentFolders(
+    const QStringList& recent, std::function<void(const QStringList&)> save)
+{
+    recentFolders_ = recent.mid(0, kRecentFolderCount);
+    saveRecentFolders_ = std::move(save);
+}
+
+bool TForm1::CloseEditorsIn(const QString& folder)
+{
+    QList<editor::TEdytorF*> closing;
+    for (editor::TEdytorF* editor : findChildren<editor::TEdytorF*>(Qt::FindDirectChildrenOnly)) {
+        const QString file = editor->Frame()->FileName();
+        if (file.isEmpty() || !SameFolder(QFileInfo(file).absolutePath(), folder))
+            continue;
+        if (editor->isVisible() && !editor->FormCloseQuery())
+            return false;
+        closing << editor;
+    }
+    // Answered already: they go without a second question.
+    for (editor::TEdytorF* editor : closing) {
+        editor->hide();
+        editor->deleteLater();
+    }
+    return true;
+}
+
+bool TForm1::ChangeWorkFolder(const QString& folder)
+{
+    const QString next = WorkFolderOf(folder, QDir::currentPath());
+    if (next.isEmpty())
+        return false;
+    // The editors of the old folder's files go; on the same folder they stay on their files.
+    if (!SameFolder(next, workFolder_) && !CloseEditorsIn(workFolder_))
+        return false;
+    workFolder_ = next;
+    FormShow();
+    return true;
+}
+
+void TForm1::ChooseWorkFolder()
+{
+    const QtPlatform::DialogOwner owner(this);
+    if (const auto chosen
+        = CurrentPlatform().ChooseFolder("Wybierz folder roboczy", WorkDirectory()))
+        ChangeWorkFolder(QString::fromStdString(*chosen));
+}
+
+void TForm1::OpenWorkFolder()
+{
+    if (!CurrentPlatform().OpenFolder(WorkDirectory())) {
+        const QtPlatform::DialogOwner owner(this);
+        CurrentPlatform().ShowError(
+            "Nie można otworzyć folderu " + WorkDirectory() + " w menedżerze plików.");
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the new start may ask questions, and the program that dragged
+    // waits while the drop goes on.
+    const QString folder = WorkFolderOf(urls.front().toLocalFile(), QDir::currentPath());
+    QTimer::singleShot(0, this, [this, folder] { ChangeWorkFolder(folder); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -1,8 +1,10 @@
-// Vorida: the windowed program.
+// Vorida: the windowed program. `vorida [FOLDER]` works on FOLDER (or the folder of a file
+// named), without one on the executable's directory.
 #include "PrzyciskLok.h"
 #include "QtPlatform.h"
 #include "QtStartup.h"
 #include "UTransPKTF.h"
+#include "WorkFolder.h"
 
 #include <QApplication>
 
@@ -17,7 +19,11 @@ int main(int argc, char** argv)
     // transformation, the loader and the run object exist from the start of the process.
     vorida::ui::TPrzyciskLok::FilePresentGlyph();
 
-    vorida::ui::TForm1 form;
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    vorida::ui::TForm1 form(nullptr,
+        vorida::ui::StartFolder(arguments, QString::fromStdString(platform.ExecutableDirectory())));
+    form.RememberRecentFolders(vorida::ui::LoadRecentFolders(), vorida::ui::SaveRecentFolders);
     QObject::connect(&form, &QDialog::finished, &app, &QApplication::quit);
     form.show();
     return app.exec();

@@ -29,6 +29,10 @@ public:
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
     bool StartProgram(std::string_view name, const std::vector<std::string>& arguments) override;
+    // In QtFolders.cpp.
+    std::optional<std::string> ChooseFolder(
+        std::string_view caption, std::string_view directory) override;
+    bool OpenFolder(const std::string& directory) override;
 
     // The window the boxes and dialogs belong to: an open modal window, else the window of
     // the innermost DialogOwner, else the active window, if any.

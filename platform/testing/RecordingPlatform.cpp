@@ -87,6 +87,23 @@ void RecordingPlatform::OpenAddress(std::string_view address)
     Log.push_back({ "address", std::string(address), {} });
 }
 
+std::optional<std::string> RecordingPlatform::ChooseFolder(
+    std::string_view caption, std::string_view directory)
+{
+    Log.push_back({ "folder", std::string(directory), std::string(caption) });
+    if (ChosenFolders.empty())
+        return std::nullopt;
+    auto f = ChosenFolders.front();
+    ChosenFolders.pop_front();
+    return f;
+}
+
+bool RecordingPlatform::OpenFolder(const std::string& directory)
+{
+    Log.push_back({ "openfolder", directory, {} });
+    return true;
+}
+
 bool RecordingPlatform::StartProgram(
     std::string_view name, const std::vector<std::string>& arguments)
 {

@@ -19,7 +19,7 @@ public:
     struct Shown
     {
         std::string Kind; // "message", "okcancel", "yesnocancel", "open", "save", "address",
-                          // "start"
+                          // "start", "folder" (the folder dialog), "openfolder"
         std::string Text;
         std::string Caption;
     };
@@ -27,6 +27,7 @@ public:
     std::vector<Shown> Log;
     std::deque<Answer> Answers; // consumed by the questions; Cancel when empty
     std::deque<std::optional<std::string>> ChosenFiles; // consumed by the file dialogs
+    std::deque<std::optional<std::string>> ChosenFolders; // consumed by the folder dialog
     std::string ExeDirectory = ".";
     LocalDateTime Clock { 2024, 3, 5, 14, 7, 9 };
 
@@ -47,6 +48,9 @@ public:
     std::string ShortDate(const LocalDateTime& when) override;
     std::string LongTime(const LocalDateTime& when) override;
     void OpenAddress(std::string_view address) override;
+    std::optional<std::string> ChooseFolder(
+        std::string_view caption, std::string_view directory) override;
+    bool OpenFolder(const std::string& directory) override;
     // Recorded as "start": the name, then each argument on a line of its own.
     bool StartProgram(std::string_view name, const std::vector<std::string>& arguments) override;
 

@@ -8,10 +8,12 @@
 # vorida-cli.exe convert on the installed sample, result and report (date line aside) byte for
 # byte against the Linux build's vorida-cli; the window, found by its caption, converting on
 # Enter, with the same bytes; a screenshot (docs/windows.png); the area window (vorida-obszar.exe)
-# opens on the sample area and closes with Esc; installing while the program
-# runs, which cancels untouched; installing again, which replaces the program and keeps the
-# user's area and point files; silent uninstall, which removes the program and leaves the
-# user's files.
+# opens on the sample area and closes with Esc; Explorer's folder entry "Otwórz w programie
+# Vorida" written for the current user, and the window started as it starts it, on a folder
+# with Polish letters, blanks and quotes, converting there (same bytes, nothing beside the
+# program); installing while the program runs, which cancels untouched; installing again,
+# which replaces the program and keeps the user's area and point files; silent uninstall, which removes the program, the folder entry
+# and the recent folders, and leaves the user's files.
 # Exits non-zero at the first failed check.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -104,6 +106,24 @@ desktop=$(winepath -u "$(w cmd /c echo %USERPROFILE% | tr -d '\r')")/Desktop
 [ -f "$desktop/Vorida.lnk" ] || fail "brak skrótu na pulpicie ($desktop)"
 grep -q 'Uninstall\\\\Vorida\]' "$WINEPREFIX/user.reg" || fail "brak wpisu odinstalowania w HKCU"
 ok "skróty w menu Start i na pulpicie, wpis w HKCU"
+# Explorer's entry for a folder and for a folder's background: the verb's text (Polish letters
+# as wine stores them) and the command, the installed program on the folder clicked.
+reg_default() { # KEY: its default value, as reg prints it
+    w reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'
+}
+for key in 'Directory\shell\Vorida' 'Directory\Background\shell\Vorida'; do
+    grep -q "^\[Software\\\\\\\\Classes\\\\\\\\${key//\\/\\\\\\\\}\]" "$WINEPREFIX/user.reg" ||
+        fail "brak klucza HKCU\\Software\\Classes\\$key"
+    grep -A3 "^\[Software\\\\\\\\Classes\\\\\\\\${key//\\/\\\\\\\\}\]" "$WINEPREFIX/user.reg" |
+        grep -q '^@="Otw\\x[0]*f3rz w programie Vorida"' ||
+        fail "$key: tekst pozycji menu inny niż \"Otwórz w programie Vorida\""
+done
+folder_cmd=$(reg_default 'HKCU\Software\Classes\Directory\shell\Vorida\command')
+[ "$folder_cmd" = "\"$inst_win\\vorida.exe\" \"%1\"" ] ||
+    fail "polecenie folderu: $folder_cmd"
+back_cmd=$(reg_default 'HKCU\Software\Classes\Directory\Background\shell\Vorida\command')
+[ "$back_cmd" = "\"$inst_win\\vorida.exe\" \"%V\"" ] || fail "polecenie tła folderu: $back_cmd"
+ok "menu folderu w Eksploratorze: \"Otwórz w programie Vorida\" -> $folder_cmd"
 
 # --- the reference: the same sample converted by the Linux build --------------------------
 mkdir -p "$smoke/ref"
@@ -198,6 +218,43 @@ if ! timeout 30 wineserver -w; then
 fi
 gui_pid=""
 
+# --- the window on a folder, as Explorer's entry starts it ---------------------------------
+# The folder's name has Polish letters, blanks and quotes (Windows allows no '"'); the program
+# is started from elsewhere, with the folder as its one argument ("%1" of the entry).
+area="$smoke/home/Pomiary Łódź – obręb 'Śródmieście' nr 5"
+mkdir -p "$area"
+cp "$smoke/ref/TRANSPKT.BIN" "$smoke/ref/xy_LOK" "$area/"
+area_win=$(winepath -w "$area")
+program_files() { (cd "$inst" && find . -type f -exec md5sum {} + | sort); }
+before=$(program_files)
+(cd "$smoke" && exec wine "$inst/vorida.exe" "$area_win" >"$smoke/vorida-folder.log" 2>&1) &
+gui_pid=$!
+win=$(find_window "$caption") || fail "nie ma okna programu uruchomionego na folderze"
+sleep 2
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
+xdotool key --clearmodifiers Return
+for _ in $(seq 60); do [ -f "$area/Raport.txt" ] && break; sleep 0.5; done
+[ -f "$area/xy2000.1" ] || fail "Enter w oknie na folderze nie utworzył xy2000.1 w $area_win"
+sleep 1
+import -window root "$smoke/screen-folder.png"
+convert "$smoke/screen-folder.png" -trim +repage "$smoke/folder.png"
+xdotool key --clearmodifiers Return # closes the message
+sleep 2
+cmp "$smoke/ref/xy2000.1" "$area/xy2000.1" || fail "folder: xy2000.1 inny niż z Linuksa"
+cmp <(grep -av '^Data oblicze' "$smoke/ref/Raport.txt") <(grep -av '^Data oblicze' "$area/Raport.txt") ||
+    fail "folder: Raport.txt inny niż z Linuksa"
+[ "$(program_files)" = "$before" ] || fail "przeliczenie na folderze zapisało coś obok programu"
+ini=$(winepath -u "$(w cmd /c echo %APPDATA% | tr -d '\r')")/Vorida/Vorida.ini
+[ -f "$ini" ] || fail "brak pliku ostatnich folderów $ini"
+ok "okno na folderze $area_win: xy2000.1 i Raport.txt (bez daty) jak z Linuksa, obok programu nic; zrzut $smoke/folder.png"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+xdotool key --clearmodifiers Escape
+if ! timeout 30 wineserver -w; then
+    echo "  uwaga: okno nie zamknęło się klawiszem Esc; kończę wine" >&2
+    wineserver -k || true
+fi
+gui_pid=""
+
 # --- installing again (an update) keeps the user's area and point files --------------------
 printf 'A 1.0 2.0\r\n' >"$inst/xy_LOK"
 printf 'B 3.0 4.0\r\n' >"$inst/xy2000"
@@ -230,5 +287,8 @@ cmp "$smoke/xy2000.1.before" "$inst/xy2000.1" || fail "odinstalowanie zmieniło 
 [ ! -e "$startmenu" ] || fail "po odinstalowaniu został folder w menu Start"
 [ ! -e "$desktop/Vorida.lnk" ] || fail "po odinstalowaniu został skrót na pulpicie"
 ! grep -q 'Uninstall\\\\Vorida\]' "$WINEPREFIX/user.reg" || fail "po odinstalowaniu został wpis w HKCU"
+! grep -q 'shell\\\\Vorida' "$WINEPREFIX/user.reg" ||
+    fail "po odinstalowaniu zostało menu folderu w Eksploratorze"
+[ ! -e "$ini" ] || fail "po odinstalowaniu został plik ostatnich folderów $ini"
 ok "odinstalowano; zostały pliki użytkownika: $(cd "$inst" && ls | tr '\n' ' ')"
 echo "Próba pakietu: wszystko w porządku."

@@ -15,6 +15,12 @@ ManifestDPIAware true
 
 !define APPNAME "Vorida"
 !define UNINSTKEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorida"
+; "Otwórz w programie Vorida" in Explorer's menu of a folder and of a folder's empty background,
+; for the current user only (HKCU\Software\Classes needs no administrator rights): the program
+; starts on that folder.
+!define FOLDERKEY "Software\Classes\Directory\shell\Vorida"
+!define BACKGROUNDKEY "Software\Classes\Directory\Background\shell\Vorida"
+!define FOLDERVERB "Otwórz w programie Vorida"
 
 Name "${APPNAME} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -121,6 +127,13 @@ Section "Vorida (wymagany)" SecProgram
     WriteRegDWORD HKCU "${UNINSTKEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTKEY}" "NoRepair" 1
     WriteRegDWORD HKCU "${UNINSTKEY}" "EstimatedSize" ${SIZE_KB}
+
+    WriteRegStr HKCU "${FOLDERKEY}" "" "${FOLDERVERB}"
+    WriteRegStr HKCU "${FOLDERKEY}" "Icon" '"$INSTDIR\vorida.exe",0'
+    WriteRegStr HKCU "${FOLDERKEY}\command" "" '"$INSTDIR\vorida.exe" "%1"'
+    WriteRegStr HKCU "${BACKGROUNDKEY}" "" "${FOLDERVERB}"
+    WriteRegStr HKCU "${BACKGROUNDKEY}" "Icon" '"$INSTDIR\vorida.exe",0'
+    WriteRegStr HKCU "${BACKGROUNDKEY}\command" "" '"$INSTDIR\vorida.exe" "%V"'
 SectionEnd
 
 Section "Skrót na pulpicie" SecDesktop
@@ -156,4 +169,9 @@ w folderze$\r$\n$INSTDIR$\r$\nFolder można usunąć, gdy nie będą już potrze
     RMDir "$SMPROGRAMS\Vorida"
     Delete "$DESKTOP\Vorida.lnk"
     DeleteRegKey HKCU "${UNINSTKEY}"
+    DeleteRegKey HKCU "${FOLDERKEY}"
+    DeleteRegKey HKCU "${BACKGROUNDKEY}"
+    ; The window's recent work folders (its settings file).
+    Delete "$APPDATA\Vorida\Vorida.ini"
+    RMDir "$APPDATA\Vorida"
 SectionEnd

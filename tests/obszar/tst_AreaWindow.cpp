@@ -670,7 +670,7 @@ private slots:
             QContextMenuEvent::Mouse, QPoint(5, 5), panel->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(panel, &right);
         QVERIFY(form.AreaMenu().isVisible());
-        QCOMPARE(form.AreaMenu().actions().size(), 1);
+        QVERIFY(form.AreaMenu().actions().size() > 1);
         QCOMPARE(form.AreaMenu().actions()[0]->text(), QStringLiteral("Kontrola obszaru…"));
         form.AreaMenu().actions()[0]->trigger();
         form.AreaMenu().hide();

@@ -9,7 +9,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" "-DDIR=${dir}" "-DMENU_DIR=${WORK}/me
 
 file(STRINGS "${dir}/vorida.desktop" lines)
 set(expected
-    "Exec=\"${WORK}/Pro gram \\\\\"x\\\\\" \\\\$HOME %%u/vorida\""
+    "Exec=\"${WORK}/Pro gram \\\\\"x\\\\\" \\\\$HOME %%u/vorida\" %f"
     "Path=${WORK}/Pro gram \"x\" $HOME %u"
     "Icon=${WORK}/Pro gram \"x\" $HOME %u/vorida.png")
 foreach(line IN LISTS expected)
@@ -19,6 +19,11 @@ foreach(line IN LISTS expected)
     endif()
 endforeach()
 file(READ "${dir}/vorida.desktop" entry)
+# The program opens a folder: a file manager offers it under "Open with" for folders.
+string(FIND "${entry}" "\nMimeType=inode/directory;\n" found)
+if(found EQUAL -1)
+    message(FATAL_ERROR "no MimeType=inode/directory; line in:\n${entry}")
+endif()
 file(READ "${WORK}/menu/vorida.desktop" copy)
 if(NOT entry STREQUAL copy)
     message(FATAL_ERROR "the menu's copy differs from the folder's entry")
