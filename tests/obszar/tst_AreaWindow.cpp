@@ -30,6 +30,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
+
 using namespace vorida;
 using namespace vorida::obszar;
 
@@ -285,6 +287,42 @@ private slots:
                  << "--center" << QStringLiteral("ośn.7");
         QCOMPARE(runTool(plotView + common).Status, 0);
         QCOMPARE(readAll(path("view.svg")), readAll(path("tool-view.svg")));
+    }
+
+    // The window's saves keep what the file is, as the tool's do: a write-protected file is
+    // refused and stays; a file with a second name is written in place, so both names see the
+    // new bytes.
+    void savesKeepWhatTheFileIs()
+    {
+        auto w = open(path("clean.bin"), {}, false);
+        QVERIFY(w);
+        const QByteArray old("stary raport\r\n");
+        for (const char* name : { "protected.txt", "linked.txt" }) {
+            QFile f(path(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(old);
+        }
+        namespace fs = std::filesystem;
+        fs::permissions(path("protected.txt").toStdString(),
+            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        fs::create_hard_link(
+            path("linked.txt").toStdString(), path("other-name.txt").toStdString());
+
+        platform_.Log.clear();
+        platform_.ChosenFiles = { path("protected.txt").toStdString() };
+        w->SaveReport();
+        QCOMPARE(platform_.Messages().size(), size_t { 1 });
+        QVERIFY2(platform_.Messages()[0].find("plik tylko do odczytu") != std::string::npos,
+            platform_.Messages()[0].c_str());
+        QCOMPARE(readAll(path("protected.txt")), old);
+
+        platform_.Log.clear();
+        platform_.ChosenFiles = { path("linked.txt").toStdString() };
+        w->SavePicture(false);
+        QVERIFY(platform_.Messages().empty());
+        QVERIFY(readAll(path("linked.txt")).startsWith("<?xml"));
+        QCOMPARE(readAll(path("other-name.txt")), readAll(path("linked.txt")));
+        QCOMPARE(fs::hard_link_count(path("linked.txt").toStdString()), std::uintmax_t { 2 });
     }
 
     // The window saves what it shows: an area file changed on disk after it was opened leaves the
