@@ -5,7 +5,8 @@
 // process at the same time. The window's run over the program-wide values is UTransPkt.
 #pragma once
 
-#include "FilePlan.h"
+#include "FileNames.h"
+#include "OutputFile.h"
 #include "RunBlocks.h"
 #include "RunLayout.h"
 #include "UPKTBIN.h"
@@ -113,10 +114,12 @@ struct RunSettings
     DefectListener Defects;
     // Where the run's messages go and whose clock dates the report; nullptr: CurrentPlatform().
     Platform* Messages = nullptr;
-    // For tests: smaller blocks, so that small files span several; and a floating-point fault
-    // raised while converting the point on one input line (0: none).
+    // For tests: smaller blocks, so that small files span several; a floating-point fault
+    // raised while converting the point on one input line (0: none); and a write fault the
+    // report and the result meet (a full disk where the system has no /dev/full).
     size_t BlockLines = kRunBlockLines, BlockBytes = kRunBlockBytes;
     std::int64_t FaultLine = 0;
+    WriteFault DiskFault;
 };
 
 // What a run came to.

@@ -182,7 +182,7 @@ TEST(CheckPoints, SkipCommentsAndReportUnreadableLinesByNumber)
     EXPECT_EQ(f.Points[1].LocalX, 100.0L);
     EXPECT_EQ(f.Points[1].Line, 6);
     EXPECT_EQ(f.UnreadableLines, (std::vector<std::int64_t> { 4, 5 }));
-    EXPECT_THROW(ReadCheckPoints(dir / "missing.txt"), LineFileError);
+    EXPECT_THROW(ReadCheckPoints(dir / "missing.txt"), FileError);
 }
 
 TEST(CheckPoints, PointsOutsideTheAreaCountInNeitherMaxNorRms)

@@ -73,14 +73,15 @@ protected:
     }
 
     // Runs local to national over input; checks that the input is unchanged and every file
-    // closed afterwards. Returns the messages.
-    std::vector<std::string> Run(const std::string& input)
+    // closed afterwards, with the write fault diskFault. Returns the messages.
+    std::vector<std::string> Run(const std::string& input, WriteFault diskFault = {})
     {
         WriteFile(dir / "xy_LOK", input);
         const OpenFiles before = openFiles(dir.Path());
         RecordingPlatform platform;
         RunSettings settings = WorkerSettings(GetParam());
         settings.Messages = &platform;
+        settings.DiskFault = std::move(diskFault);
         RunInFolder(area, dir.Path(), settings);
         EXPECT_EQ(openFiles(dir.Path()), before) << "a file was left open";
         EXPECT_TRUE(ReadFile(dir / "xy_LOK") == input) << "the input file changed";
@@ -255,9 +256,7 @@ TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
     for (int i = 1; i <= 40000; ++i)
         input += std::to_string(i) + " 2000.5 3000.25" + kCrLf;
     int writes = 0;
-    SetWriteFault([&](const std::string&) { return ++writes > 3; });
-    const auto messages = Run(input);
-    SetWriteFault(nullptr);
+    const auto messages = Run(input, [&](const std::string&) { return ++writes > 3; });
     ASSERT_EQ(messages.size(), 1u);
     ASSERT_EQ(messages[0].rfind("Błąd. Linia ", 0), 0u);
     const long line = std::stol(messages[0].substr(std::string("Błąd. Linia ").size()));
@@ -285,7 +284,7 @@ TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
 TEST_P(BadPointFile, FullDiskUnderTheReport)
 {
     FullDisk full(dir / "Raport.txt");
-    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"),
+    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n", full.Fault()),
         std::vector<std::string> {
             FailureMessage(1, WriteFailureText(dir / "Raport.txt", ENOSPC)) });
     const std::string result = ReadFile(dir / "xy2000.1");
