@@ -2,6 +2,7 @@
 
 #include "FilePlan.h"
 #include "LineIO.h"
+#include "OrderedWorkers.h"
 #include "Platform.h"
 #include "System.h"
 #include "SystemNames.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 namespace vorida {
 
@@ -98,8 +98,7 @@ unsigned RunWorkers(unsigned requested)
 {
     if (requested != 0)
         return requested;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp(cores, 1u, kMaximumDefaultWorkers);
+    return std::clamp(OrderedWorkers::Cores(), 1u, kMaximumDefaultWorkers);
 }
 
 namespace {
@@ -204,10 +203,10 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
             // The files take their places, as one outcome, before success is reported.
             CloseTogether(report, result);
         }
-    } catch (const FileError& e) {
-        return fail(e.what()); // the file and the system's reason
-    } catch (const Error&) {
+    } catch (const FloatingPointError&) {
         return fail({}); // a point whose conversion failed: the line says it
+    } catch (const Error& e) {
+        return fail(e.what()); // a file and the system's reason, or what else failed
     } catch (const std::exception& e) {
         return fail(InternalErrorText(e));
     }

@@ -127,8 +127,8 @@ struct RunOutcome
 {
     bool Complete = false; // the files are written and the closing message shown
     // After a failure: the line naming the file and the system's reason, when a file failed;
-    // InternalErrorText after a failure that is none of the program's own errors; empty when a
-    // point's conversion failed.
+    // what went wrong after another of the program's own errors; InternalErrorText after a
+    // failure that is none of them; empty when a point's conversion failed (FloatingPointError).
     std::string Failure;
     // The counters; after a failure LinesRead is the line of the failure (0 before the first).
     RunCounts Counts;

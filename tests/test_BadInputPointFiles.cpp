@@ -2,6 +2,7 @@
 // systems, a full disk. Each case checks the result file, the report or the message, and that
 // the input file is never modified and no file is left open; each runs with 1, 2 and 4 workers
 // (several on blocks of a few lines).
+#include "Cp1250.h"
 #include "Platform.h"
 #include "RunTestSupport.h"
 #include "System.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 using namespace vorida;
@@ -313,20 +315,38 @@ TEST_P(BadPointFile, MissingInputNamesTheDirectoryReadably)
 }
 
 // Failures that stop a run at a line, with what the outcome says of them: a fault of the program
-// (here a defect listener that throws) is an internal error that says so, a read failure names
-// the input and the system's reason; the message is the line's either way.
+// (here a defect listener that throws) is an internal error that says so, another of the
+// program's errors says what failed (only a floating-point error is the point's, which the line
+// alone names), a read failure names the input and the system's reason; the message is the
+// line's either way.
 TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
 {
     WriteFile(dir / "xy_LOK", "1 2000 3000\r\nbad x y\r\n2 2100 3100\r\n");
     RecordingPlatform platform;
     RunSettings settings = WorkerSettings(GetParam());
     settings.Messages = &platform;
-    settings.Defects = [](std::int64_t, DefectKind) { throw std::logic_error("listener"); };
-    RunOutcome outcome = RunInFolder(area, dir.Path(), settings);
-    EXPECT_FALSE(outcome.Complete);
-    EXPECT_EQ(outcome.Failure, std::string(kInternalError) + "listener");
-    ASSERT_EQ(platform.Messages().size(), 1u);
-    EXPECT_EQ(platform.Messages()[0].rfind(kLineError, 0), 0u);
+    const struct
+    {
+        std::function<void()> Throw;
+        std::string Failure;
+    } listeners[] = {
+        { [] { throw std::logic_error("listener"); }, std::string(kInternalError) + "listener" },
+        { [] { throw EncodingError("Znak spoza strony kodowej"); }, "Znak spoza strony kodowej" },
+        { [] { throw FloatingPointError("Nadmiar"); }, "" },
+    };
+    RunOutcome outcome;
+    for (const auto& listener : listeners) {
+        RecordingPlatform shown;
+        settings.Messages = &shown;
+        settings.Defects = [&](std::int64_t, DefectKind) { listener.Throw(); };
+        outcome = RunInFolder(area, dir.Path(), settings);
+        EXPECT_FALSE(outcome.Complete);
+        EXPECT_EQ(outcome.Failure, listener.Failure);
+        EXPECT_EQ(shown.Messages(),
+            std::vector<std::string> {
+                FailureMessage(outcome.Counts.LinesRead, listener.Failure) });
+    }
+    settings.Messages = &platform;
 #ifdef __linux__
     // Standard input that is a folder: every read fails (EISDIR).
     const int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
