@@ -45,7 +45,7 @@ public:
     using Error::Error;
 };
 
-// Reads a check-point file; throws LineFileError when it cannot be opened or read, and
+// Reads a check-point file; throws FileError when it cannot be opened or read, and
 // CheckPointFileError when it holds no readable check point.
 CheckPointFile ReadCheckPoints(const std::string& path);
 

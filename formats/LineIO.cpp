@@ -1,5 +1,6 @@
 #include "LineIO.h"
 
+#include "FileNames.h"
 #include "System.h"
 
 #include <cerrno>
@@ -29,10 +30,10 @@ void LineReader::Open(const std::string& path)
     }
     Close();
     if (FileKindOnDisk(path) == FileKind::Directory)
-        throw LineFileError(ReadFailureText(path, DirectoryError()));
+        throw FileError(ReadFailureText(path, DirectoryError()));
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
-        throw LineFileError(ReadFailureText(path, errno));
+        throw FileError(ReadFailureText(path, errno));
     path_ = path;
     owned_ = true;
     if (!buffer_)
@@ -82,7 +83,7 @@ bool LineReader::Fill()
     size_t n = std::fread(buffer_.get(), 1, kBlock, file_);
     if (n < kBlock) {
         if (std::ferror(file_))
-            throw LineFileError(ReadFailureText(path_, errno == 0 ? EIO : errno));
+            throw FileError(ReadFailureText(path_, errno == 0 ? EIO : errno));
         eof_ = true;
     }
     begin_ = 0;

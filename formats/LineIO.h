@@ -1,8 +1,9 @@
-// Reading point files line by line, in large blocks (the writer of the output files is in
-// FilePlan).
+// Reading point files line by line, in large blocks (the writer of the output files is
+// OutputFile).
 #pragma once
 
-#include "FilePlan.h"
+#include "FileError.h"
+#include "System.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -24,14 +25,14 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws LineFileError when the file cannot be opened. "-" is standard input; a FIFO is read
+    // Throws FileError when the file cannot be opened. "-" is standard input; a FIFO is read
     // as a stream.
     void Open(const std::string& path);
     // Reads standard input (in binary mode), which Close leaves open.
     void OpenStandardInput();
     // Before the first line: when the input starts with prefix, takes it away and returns true.
     bool SkipPrefix(std::string_view prefix);
-    // The next line into line; false at the end of the input. Throws LineFileError on a read error.
+    // The next line into line; false at the end of the input. Throws FileError on a read error.
     bool Next(std::string& line);
     // The same, appended to text.
     bool AppendNext(std::string& text);

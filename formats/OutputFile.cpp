@@ -1,7 +1,9 @@
 // The writer of every output file: in place (the window's run) or whole or not at all, keeping
 // what the replaced file is.
-#include "FilePlan.h"
+#include "OutputFile.h"
 
+#include "FileNames.h"
+#include "FilePlan.h"
 #include "FileReplacement.h"
 #include "System.h"
 
@@ -17,25 +19,7 @@ constexpr size_t kBlock = size_t { 1 } << 20;
 
 namespace fs = std::filesystem;
 
-WriteFault& writeFault()
-{
-    static WriteFault fault;
-    return fault;
-}
-
 } // namespace
-
-void SetWriteFault(WriteFault fault)
-{
-    writeFault() = std::move(fault);
-}
-
-void GuardInput(std::vector<GuardedInput>& inputs, const std::string& path)
-{
-    FileIdentity identity;
-    if (!path.empty() && !IsStandardStream(path) && IdentityOnDisk(path, identity))
-        inputs.push_back({ identity, path });
-}
 
 OutputFile::~OutputFile()
 {
@@ -49,7 +33,7 @@ OutputFile::~OutputFile()
     }
     try {
         Close();
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
     }
     if (file_ != nullptr && owned_)
         std::fclose(file_);
@@ -90,34 +74,34 @@ void OutputFile::CheckGuards(const std::string& path) const
         return;
     for (const GuardedInput& input : guards_)
         if (input.Identity == identity)
-            throw LineFileError(FilePlan::ClashText({ path_, input.Path, false }));
+            throw FileError(FilePlan::ClashText({ path_, input.Path, false }));
 }
 
 void OutputFile::Create(const std::string& path, WriteMode mode)
 {
     if (path.empty())
-        throw LineFileError(WriteFailureText(path, kEmptyNameError));
+        throw FileError(WriteFailureText(path, kEmptyNameError));
     Prepare(path);
     std::string dangling;
     const std::string target = FollowLinks(path, dangling);
     const FileKind kind = FileKindOnDisk(target);
     if (kind == FileKind::Directory)
-        throw LineFileError(WriteFailureText(path, EISDIR));
+        throw FileError(WriteFailureText(path, EISDIR));
     std::error_code ec;
     const fs::path danglingFolder = FileSystemPath(dangling).parent_path();
     if (!dangling.empty()
         && !fs::is_directory(danglingFolder.empty() ? fs::path(".") : danglingFolder, ec))
-        throw LineFileError("Nie można zapisać pliku " + PathForMessage(path)
+        throw FileError("Nie można zapisać pliku " + PathForMessage(path)
             + ": łącze symboliczne wskazuje na " + PathForMessage(dangling)
             + ", a jego katalogu nie ma");
     // The window's run opens no FIFO: it would wait for a reader without end.
     if (mode == WriteMode::InPlace && kind == FileKind::Other) {
         const auto status = fs::status(FileSystemPath(path), ec);
         if (fs::is_fifo(status) || fs::is_socket(status))
-            throw LineFileError(WriteFailureText(path, EACCES));
+            throw FileError(WriteFailureText(path, EACCES));
     }
     if (kind == FileKind::Regular && WriteProtectedOnDisk(target))
-        throw LineFileError(WriteFailureText(path, kReadOnlyFileError));
+        throw FileError(WriteFailureText(path, kReadOnlyFileError));
     CheckGuards(target);
     discarding_ = false;
     owned_ = true;
@@ -129,7 +113,7 @@ void OutputFile::Create(const std::string& path, WriteMode mode)
         // Windows.
         file_ = std::fopen(path.c_str(), "wb");
         if (file_ == nullptr)
-            throw LineFileError(WriteFailureText(path, errno));
+            throw FileError(WriteFailureText(path, errno));
     }
     std::setvbuf(file_, nullptr, _IONBF, 0); // the buffer is the only one
 }
@@ -147,11 +131,11 @@ void OutputFile::CreateTemporary(WriteMode)
         const int error = errno;
         if (error == EACCES || error == EPERM || error == EROFS) {
             const std::string folder = PathText(t.parent_path());
-            throw LineFileError("Nie można zapisać pliku " + PathForMessage(path_) + ": "
+            throw FileError("Nie można zapisać pliku " + PathForMessage(path_) + ": "
                 + ReasonText(error) + " do tworzenia plików w katalogu "
                 + PathForMessage(folder.empty() ? "." : folder));
         }
-        throw LineFileError(WriteFailureText(path_, error));
+        throw FileError(WriteFailureText(path_, error));
     }
     removalSlot_ = RemoveOnInterrupt(temporary_);
 }
@@ -180,7 +164,7 @@ size_t OutputFile::Room() const
 
 void OutputFile::Fail(int error)
 {
-    throw LineFileError(WriteFailureText(path_, error == 0 ? EIO : error));
+    throw FileError(WriteFailureText(path_, error == 0 ? EIO : error));
 }
 
 void OutputFile::Flush()
@@ -188,10 +172,10 @@ void OutputFile::Flush()
     if (discarding_ || finished_)
         return;
     if (file_ == nullptr)
-        throw LineFileError(WriteFailureText(path_, EBADF));
+        throw FileError(WriteFailureText(path_, EBADF));
     if (buffer_.empty())
         return;
-    if (writeFault() && writeFault()(path_))
+    if (fault_ && fault_(path_))
         Fail(ENOSPC);
     errno = 0;
     const size_t done = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
@@ -238,7 +222,7 @@ void OutputFile::Finish()
     if (!owned_) { // standard output: flushed, left open
         try {
             Flush();
-        } catch (const LineFileError&) {
+        } catch (const FileError&) {
             file_ = nullptr;
             buffer_.clear();
             throw;
@@ -248,7 +232,7 @@ void OutputFile::Finish()
     }
     try {
         Flush();
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
         buffer_.clear();
         Abandon();
         throw;
@@ -270,7 +254,7 @@ void OutputFile::Finish()
         if (FileKindOnDisk(target_) == FileKind::Regular && WriteProtectedOnDisk(target_))
             Fail(kReadOnlyFileError);
         CheckGuards(target_);
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
         RemoveTemporary();
         throw;
     }
@@ -303,7 +287,7 @@ void OutputFile::Commit(bool keepOld)
             removalSlot_ = -1;
             temporary_.clear();
         }
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
         RemoveTemporary();
         finished_ = false;
         throw;
@@ -428,7 +412,7 @@ void OutputFile::Abandon()
         // In place: what was written up to the failure stays.
         try {
             Flush();
-        } catch (const LineFileError&) {
+        } catch (const FileError&) {
         }
     }
     buffer_.clear();
@@ -445,7 +429,7 @@ void CloseTogether(OutputFile& first, OutputFile& second)
     first.Finish();
     try {
         second.Finish();
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
         first.Abandon();
         throw;
     }
@@ -454,15 +438,16 @@ void CloseTogether(OutputFile& first, OutputFile& second)
     first.Commit(true);
     try {
         second.Commit(false);
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
         first.Restore();
         throw;
     }
     first.Release();
 }
 
-void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode)
+void OpenOutput(OutputFile& file, const std::string& path, WriteMode mode, WriteFault fault)
 {
+    file.SimulateFault(std::move(fault));
     if (path.empty())
         file.CreateDiscarding();
     else if (IsStandardStream(path))
@@ -475,7 +460,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes, WriteMode m
     const std::vector<GuardedInput>& guards)
 {
     if (path.empty())
-        throw LineFileError(WriteFailureText(path, kEmptyNameError));
+        throw FileError(WriteFailureText(path, kEmptyNameError));
     OutputFile out;
     out.Guard(guards);
     OpenOutput(out, path, mode);

@@ -7,7 +7,7 @@
 #include "MapView.h"
 
 #include "Cp1250.h"
-#include "FilePlan.h"
+#include "OutputFile.h"
 #include "LineIO.h"
 #include "Numbers.h"
 #include "Platform.h"

@@ -225,7 +225,7 @@ bool LookAhead::ReadLine(LineReader& input)
             return true;
         }
         Ended = true;
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         ReadFailed = true;
         ReadFailure = e.what();
     }

@@ -6,6 +6,11 @@
 
 namespace vorida {
 
+unsigned OrderedWorkers::Cores()
+{
+    return std::thread::hardware_concurrency();
+}
+
 OrderedWorkers::OrderedWorkers(
     size_t threads, size_t slots, std::function<void(size_t, size_t)> work)
     : work_(std::move(work)), done_(slots, 1)

@@ -27,6 +27,8 @@ public:
     OrderedWorkers& operator=(const OrderedWorkers&) = delete;
 
     size_t Threads() const { return threads_.size(); }
+    // The threads the computer runs at once, 0 when unknown (the run's default, RunWorkers).
+    static unsigned Cores();
     // Queues a slot; it must not be queued again before Wait has returned for it.
     void Submit(size_t slot);
     // Blocks until the work on the slot is done.

@@ -1,6 +1,8 @@
 #include "Run.h"
 
+#include "FilePlan.h"
 #include "LineIO.h"
+#include "OrderedWorkers.h"
 #include "Platform.h"
 #include "System.h"
 #include "SystemNames.h"
@@ -9,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 namespace vorida {
 
@@ -97,8 +98,7 @@ unsigned RunWorkers(unsigned requested)
 {
     if (requested != 0)
         return requested;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return std::clamp(cores, 1u, kMaximumDefaultWorkers);
+    return std::clamp(OrderedWorkers::Cores(), 1u, kMaximumDefaultWorkers);
 }
 
 namespace {
@@ -178,14 +178,14 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         plan.Writes(files.Report);
         plan.Writes(files.Result);
         if (const auto clash = plan.FirstClash())
-            throw LineFileError(FilePlan::ClashText(*clash));
+            throw FileError(FilePlan::ClashText(*clash));
         const std::int32_t inCode = s.LocalToNational ? kLocalSystemCode : area.SystemCode;
         const std::int32_t outCode = s.LocalToNational ? area.SystemCode : kLocalSystemCode;
-        OpenOutput(report, files.Report, mode);
+        OpenOutput(report, files.Report, mode, s.DiskFault);
         report.Write(ReportHeader(area.Name, inCode, outCode, runDate(platform)));
         input.Open(files.Input);
         guardOutputs(input, files.Input, s.OtherInputs, report, result);
-        OpenOutput(result, files.Result, mode);
+        OpenOutput(result, files.Result, mode, s.DiskFault);
         const LineConversion lines { &fit,
             s.LocalToNational ? area.Extents.Local : area.Extents.National, s.Digits,
             RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
@@ -203,10 +203,10 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
             // The files take their places, as one outcome, before success is reported.
             CloseTogether(report, result);
         }
-    } catch (const LineFileError& e) {
-        return fail(e.what()); // the file and the system's reason
-    } catch (const Error&) {
+    } catch (const FloatingPointError&) {
         return fail({}); // a point whose conversion failed: the line says it
+    } catch (const Error& e) {
+        return fail(e.what()); // a file and the system's reason, or what else failed
     } catch (const std::exception& e) {
         return fail(InternalErrorText(e));
     }
@@ -215,7 +215,7 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
     try {
         report.Close();
         result.Close();
-    } catch (const LineFileError&) {
+    } catch (const FileError&) {
     }
     input.Close();
     outcome.Complete = true;

@@ -5,7 +5,8 @@
 // process at the same time. The window's run over the program-wide values is UTransPkt.
 #pragma once
 
-#include "FilePlan.h"
+#include "FileNames.h"
+#include "OutputFile.h"
 #include "RunBlocks.h"
 #include "RunLayout.h"
 #include "UPKTBIN.h"
@@ -113,10 +114,12 @@ struct RunSettings
     DefectListener Defects;
     // Where the run's messages go and whose clock dates the report; nullptr: CurrentPlatform().
     Platform* Messages = nullptr;
-    // For tests: smaller blocks, so that small files span several; and a floating-point fault
-    // raised while converting the point on one input line (0: none).
+    // For tests: smaller blocks, so that small files span several; a floating-point fault
+    // raised while converting the point on one input line (0: none); and a write fault the
+    // report and the result meet (a full disk where the system has no /dev/full).
     size_t BlockLines = kRunBlockLines, BlockBytes = kRunBlockBytes;
     std::int64_t FaultLine = 0;
+    WriteFault DiskFault;
 };
 
 // What a run came to.
@@ -124,8 +127,8 @@ struct RunOutcome
 {
     bool Complete = false; // the files are written and the closing message shown
     // After a failure: the line naming the file and the system's reason, when a file failed;
-    // InternalErrorText after a failure that is none of the program's own errors; empty when a
-    // point's conversion failed.
+    // what went wrong after another of the program's own errors; InternalErrorText after a
+    // failure that is none of them; empty when a point's conversion failed (FloatingPointError).
     std::string Failure;
     // The counters; after a failure LinesRead is the line of the failure (0 before the first).
     RunCounts Counts;

@@ -3,6 +3,7 @@
 #include "BlockLines.h"
 #include "LineIO.h"
 #include "OrderedWorkers.h"
+#include "OutputFile.h"
 
 #include <exception>
 #include <memory>
@@ -37,7 +38,7 @@ void readBlock(
             }
             b.LineEnds.push_back(b.Text.size());
         }
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         b.ReadFailed = true;
         b.ReadFailure = e.what();
         ended = true;
@@ -52,7 +53,7 @@ void readBlock(
 
 // Appends a converted block. Lines are written together only where none of them fills a
 // buffer, so the files see the same writes as by one a line. A line that failed stops the run
-// there: the lines before it are written, nothing after. Throws LineFileError or
+// there: the lines before it are written, nothing after. Throws FileError or
 // FloatingPointError.
 void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFile& report,
     const DefectListener& defects, WrittenLines* written)
@@ -100,7 +101,7 @@ void appendBlock(const Block& b, RunCounts& counts, OutputFile& result, OutputFi
     counts.PointsConverted += b.Transformed;
     counts.PointsWithDefect += b.Defects;
     if (b.ReadFailed)
-        throw LineFileError(b.ReadFailure);
+        throw FileError(b.ReadFailure);
 }
 
 // The converters of a run's blocks: on the calling thread, or one on each worker thread with a

@@ -92,7 +92,7 @@ inline constexpr size_t kEncodingWindow = size_t { 1 } << 20;
 // block and more than one worker) and appends them to the files strictly in input order,
 // counting into counts. Appends so that the buffered files are handed to the system at the same
 // byte offsets as by one write a line, and a write failure names the same line whatever the
-// blocks were. Throws LineFileError (a read or write failure) or FloatingPointError (a point whose
+// blocks were. Throws FileError (a read or write failure) or FloatingPointError (a point whose
 // conversion failed); counts.LinesRead is then the number of the line that failed (0 before
 // the first).
 void ConvertBlocks(LineReader& input, const LineConversion& s, std::uint64_t inputSize,

@@ -42,6 +42,7 @@ bool TTransPkt::Transform(bool localToNational, const RunFiles& files)
     settings.LocalToNational = localToNational;
     settings.Digits = RoundingDigits;
     settings.Progress = progress_;
+    settings.DiskFault = diskFault_;
     RunOutcome outcome = RunConversion(ProgramArea(), files, settings);
     lastFailure_ = std::move(outcome.Failure);
     return outcome.Complete;

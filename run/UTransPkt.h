@@ -56,6 +56,9 @@ public:
         progress_ = std::move(progress);
     }
 
+    // For tests: the write fault the run's files meet (RunSettings::DiskFault).
+    void SetDiskFault(WriteFault fault) { diskFault_ = std::move(fault); }
+
     // The number of characters after the first "." of a coordinate word; 0 without one.
     static int DecimalsOf(std::string_view word) { return vorida::DecimalsOf(word); }
 
@@ -69,6 +72,7 @@ public:
 private:
     std::string lastFailure_;
     std::function<void(const RunProgress&)> progress_;
+    WriteFault diskFault_;
 };
 
 extern TTransPkt TransPkt;

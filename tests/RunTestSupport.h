@@ -12,24 +12,31 @@
 namespace vorida::test {
 
 // A full disk under the file at path until the end of the scope: on Linux a link to /dev/full
-// (the system's own failure), elsewhere a write fault of the output layer.
+// (the system's own failure), elsewhere the write fault that Fault gives the run's settings.
 class FullDisk
 {
 public:
-    explicit FullDisk(const std::string& path)
+    explicit FullDisk(const std::string& path) : path_(path)
     {
 #ifdef __linux__
         std::filesystem::create_symlink("/dev/full", path);
-#else
-        SetWriteFault([path](const std::string& written) { return written == path; });
 #endif
-    }
-    ~FullDisk()
-    {
-        SetWriteFault(nullptr);
     }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
+
+    // For RunSettings::DiskFault: empty on Linux, where the link fails the writes.
+    WriteFault Fault() const
+    {
+#ifdef __linux__
+        return {};
+#else
+        return [path = path_](const std::string& written) { return written == path; };
+#endif
+    }
+
+private:
+    std::string path_;
 };
 
 // The settings of a run on workers threads: beyond one, blocks of a few lines, so that even

@@ -5,6 +5,7 @@
 #include "LeaveOneOut.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "SyntheticArea.h"
 #include "TestSupport.h"
 #include "TranspktText.h"
 
@@ -29,23 +30,13 @@ TranspktFile SampleArea()
 // cubic plus a deterministic noise of up to 3 mm in each coordinate.
 TPktDostosowania SyntheticArea()
 {
+    const AreaModel model { 28500.0L, 19500.0L, 0.0L, 0.0L, 1.0L, 0.0L, 1.0L, 0.006L };
     TPktDostosowania points;
-    std::uint32_t state = 12345;
-    auto noise = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 0.006L;
-    };
+    UniformSequence noise(12345);
     for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) {
-            const Extended x = 26000.0L + 1000.0L * i, y = 17000.0L + 1000.0L * j;
-            const Extended u = x - 28500.0L, v = y - 19500.0L;
-            const Extended u2 = u * u - v * v, v2 = 2.0L * u * v;
-            const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * u2;
-            const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 2.1e-9L * v2;
-            std::string name = "G";
-            name += std::to_string(6 * i + j);
-            points.push_back(Point(name, x, y, X + noise(), Y + noise()));
-        }
+        for (int j = 0; j < 6; ++j)
+            points.push_back(model.Make(std::string("G").append(std::to_string(6 * i + j)),
+                26000.0L + 1000.0L * i, 17000.0L + 1000.0L * j, noise));
     return points;
 }
 
@@ -182,7 +173,7 @@ TEST(CheckPoints, SkipCommentsAndReportUnreadableLinesByNumber)
     EXPECT_EQ(f.Points[1].LocalX, 100.0L);
     EXPECT_EQ(f.Points[1].Line, 6);
     EXPECT_EQ(f.UnreadableLines, (std::vector<std::int64_t> { 4, 5 }));
-    EXPECT_THROW(ReadCheckPoints(dir / "missing.txt"), LineFileError);
+    EXPECT_THROW(ReadCheckPoints(dir / "missing.txt"), FileError);
 }
 
 TEST(CheckPoints, PointsOutsideTheAreaCountInNeitherMaxNorRms)

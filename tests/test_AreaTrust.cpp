@@ -5,6 +5,7 @@
 #include "CheckPoints.h"
 #include "LeaveOneOut.h"
 #include "Numbers.h"
+#include "SyntheticArea.h"
 #include "TempDir.h"
 #include "TestSupport.h"
 
@@ -23,22 +24,15 @@ namespace {
 // distortion of about a centimetre and a deterministic noise of up to 2 mm.
 TPktDostosowania Town()
 {
+    const AreaModel model { 27750.0L, 18750.0L, 0.0L, 0.01L, 900.0L, 0.01L, 700.0L, 0.004L };
     TPktDostosowania points;
-    std::uint32_t state = 777;
-    auto uniform = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L;
-    };
+    UniformSequence uniform(777);
     for (int i = 0; i < 8; ++i)
         for (int j = 0; j < 8; ++j) {
             const Extended x = 26000.0L + 500.0L * i + 120.0L * uniform();
             const Extended y = 17000.0L + 500.0L * j + 120.0L * uniform();
-            const Extended u = x - 27750.0L, v = y - 18750.0L;
-            const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * (u * u - v * v)
-                + 0.01L * std::sin(u / 900.0L) + 0.004L * uniform();
-            const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 4.2e-9L * u * v
-                + 0.01L * std::cos(v / 700.0L) + 0.004L * uniform();
-            points.push_back(Point(std::string("T").append(std::to_string(8 * i + j)), x, y, X, Y));
+            points.push_back(
+                model.Make(std::string("T").append(std::to_string(8 * i + j)), x, y, uniform));
         }
     return points;
 }
@@ -422,11 +416,8 @@ TEST(AreaPicture, LabelsOverlapNeitherEachOtherNorAMarker)
     // on the sheet).
     TPktDostosowania points;
     std::vector<CheckPoint> checks;
-    std::uint32_t state = 99;
-    auto jitter = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 60.0L;
-    };
+    UniformSequence uniform(99);
+    auto jitter = [&uniform]() { return uniform() * 60.0L; };
     for (int i = 0; i < 20; ++i)
         for (int j = 0; j < 20; ++j) {
             const Extended x = 5852000.0L + 150.0L * i + jitter(),
@@ -486,11 +477,8 @@ TEST(AreaPicture, LabelsOverlapNeitherEachOtherNorAMarker)
 TEST(AreaPicture, NamedBlundersAlwaysKeepTheirNames)
 {
     TPktDostosowania points;
-    std::uint32_t state = 5;
-    auto jitter = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return (static_cast<Extended>(state >> 8) / 16777216.0L - 0.5L) * 12.0L;
-    };
+    UniformSequence uniform(5);
+    auto jitter = [&uniform]() { return uniform() * 12.0L; };
     for (int i = 0; i < 20; ++i)
         for (int j = 0; j < 20; ++j) {
             const Extended x = 5852000.0L + 30.0L * i + jitter(),

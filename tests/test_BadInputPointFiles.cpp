@@ -2,6 +2,7 @@
 // systems, a full disk. Each case checks the result file, the report or the message, and that
 // the input file is never modified and no file is left open; each runs with 1, 2 and 4 workers
 // (several on blocks of a few lines).
+#include "Cp1250.h"
 #include "Platform.h"
 #include "RunTestSupport.h"
 #include "System.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 using namespace vorida;
@@ -73,14 +75,15 @@ protected:
     }
 
     // Runs local to national over input; checks that the input is unchanged and every file
-    // closed afterwards. Returns the messages.
-    std::vector<std::string> Run(const std::string& input)
+    // closed afterwards, with the write fault diskFault. Returns the messages.
+    std::vector<std::string> Run(const std::string& input, WriteFault diskFault = {})
     {
         WriteFile(dir / "xy_LOK", input);
         const OpenFiles before = openFiles(dir.Path());
         RecordingPlatform platform;
         RunSettings settings = WorkerSettings(GetParam());
         settings.Messages = &platform;
+        settings.DiskFault = std::move(diskFault);
         RunInFolder(area, dir.Path(), settings);
         EXPECT_EQ(openFiles(dir.Path()), before) << "a file was left open";
         EXPECT_TRUE(ReadFile(dir / "xy_LOK") == input) << "the input file changed";
@@ -255,9 +258,7 @@ TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
     for (int i = 1; i <= 40000; ++i)
         input += std::to_string(i) + " 2000.5 3000.25" + kCrLf;
     int writes = 0;
-    SetWriteFault([&](const std::string&) { return ++writes > 3; });
-    const auto messages = Run(input);
-    SetWriteFault(nullptr);
+    const auto messages = Run(input, [&](const std::string&) { return ++writes > 3; });
     ASSERT_EQ(messages.size(), 1u);
     ASSERT_EQ(messages[0].rfind("Błąd. Linia ", 0), 0u);
     const long line = std::stol(messages[0].substr(std::string("Błąd. Linia ").size()));
@@ -285,7 +286,7 @@ TEST_P(BadPointFile, FullDiskMidRunNamesTheLine)
 TEST_P(BadPointFile, FullDiskUnderTheReport)
 {
     FullDisk full(dir / "Raport.txt");
-    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n"),
+    EXPECT_EQ(Run("1 2000 3000\r\n\r\n2 2100 3100\r\n", full.Fault()),
         std::vector<std::string> {
             FailureMessage(1, WriteFailureText(dir / "Raport.txt", ENOSPC)) });
     const std::string result = ReadFile(dir / "xy2000.1");
@@ -314,20 +315,38 @@ TEST_P(BadPointFile, MissingInputNamesTheDirectoryReadably)
 }
 
 // Failures that stop a run at a line, with what the outcome says of them: a fault of the program
-// (here a defect listener that throws) is an internal error that says so, a read failure names
-// the input and the system's reason; the message is the line's either way.
+// (here a defect listener that throws) is an internal error that says so, another of the
+// program's errors says what failed (only a floating-point error is the point's, which the line
+// alone names), a read failure names the input and the system's reason; the message is the
+// line's either way.
 TEST_P(BadPointFile, AFailureStopsTheRunAndSaysWhatFailed)
 {
     WriteFile(dir / "xy_LOK", "1 2000 3000\r\nbad x y\r\n2 2100 3100\r\n");
     RecordingPlatform platform;
     RunSettings settings = WorkerSettings(GetParam());
     settings.Messages = &platform;
-    settings.Defects = [](std::int64_t, DefectKind) { throw std::logic_error("listener"); };
-    RunOutcome outcome = RunInFolder(area, dir.Path(), settings);
-    EXPECT_FALSE(outcome.Complete);
-    EXPECT_EQ(outcome.Failure, std::string(kInternalError) + "listener");
-    ASSERT_EQ(platform.Messages().size(), 1u);
-    EXPECT_EQ(platform.Messages()[0].rfind(kLineError, 0), 0u);
+    const struct
+    {
+        std::function<void()> Throw;
+        std::string Failure;
+    } listeners[] = {
+        { [] { throw std::logic_error("listener"); }, std::string(kInternalError) + "listener" },
+        { [] { throw EncodingError("Znak spoza strony kodowej"); }, "Znak spoza strony kodowej" },
+        { [] { throw FloatingPointError("Nadmiar"); }, "" },
+    };
+    RunOutcome outcome;
+    for (const auto& listener : listeners) {
+        RecordingPlatform shown;
+        settings.Messages = &shown;
+        settings.Defects = [&](std::int64_t, DefectKind) { listener.Throw(); };
+        outcome = RunInFolder(area, dir.Path(), settings);
+        EXPECT_FALSE(outcome.Complete);
+        EXPECT_EQ(outcome.Failure, listener.Failure);
+        EXPECT_EQ(shown.Messages(),
+            std::vector<std::string> {
+                FailureMessage(outcome.Counts.LinesRead, listener.Failure) });
+    }
+    settings.Messages = &platform;
 #ifdef __linux__
     // Standard input that is a folder: every read fails (EISDIR).
     const int folder = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);

@@ -1,6 +1,8 @@
 // The files of a command: outputs that are inputs by identity, and the writer that replaces a
 // file only when the new one is complete.
+#include "FileNames.h"
 #include "FilePlan.h"
+#include "OutputFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -96,15 +98,17 @@ TEST(FilePlan, AFileWrittenWholeOrNotAtAllReplacesTheOldOneOnlyWhenComplete)
     EXPECT_EQ(filesIn(dir), 1u);
 
     // A failure, and a writer dropped before closing: the file as it was, nothing left beside it.
-    SetWriteFault([&](const std::string& path) { return path == target; });
     try {
-        WriteWholeFile(target, "lost\r\n", WriteMode::WholeOrNothing);
+        OutputFile out;
+        out.SimulateFault([&](const std::string& path) { return path == target; });
+        out.Create(target, WriteMode::WholeOrNothing);
+        out.Write("lost\r\n");
+        out.Close();
         ADD_FAILURE() << "a full disk went unreported";
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         EXPECT_EQ(std::string(e.what()),
             "Nie można zapisać pliku " + PathForMessage(target) + ": brak miejsca na dysku");
     }
-    SetWriteFault(nullptr);
     {
         OutputFile out;
         out.Create(target, WriteMode::WholeOrNothing);
@@ -118,7 +122,7 @@ TEST(FilePlan, AFileWrittenWholeOrNotAtAllReplacesTheOldOneOnlyWhenComplete)
     try {
         WriteWholeFile(dir.Path(), "x", WriteMode::WholeOrNothing);
         ADD_FAILURE() << "a folder written over";
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         EXPECT_NE(std::string(e.what()).find(": jest katalogiem"), std::string::npos) << e.what();
     }
 }
@@ -138,7 +142,7 @@ std::string failureOf(const std::function<void()>& write)
 {
     try {
         write();
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         return e.what();
     }
     return {};

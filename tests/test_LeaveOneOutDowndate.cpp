@@ -2,6 +2,7 @@
 #include "ExpectedSpread.h"
 #include "LeaveOneOut.h"
 #include "LooDowndate.h"
+#include "SyntheticArea.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,24 +22,16 @@ constexpr Extended kAgreement = 1e-6L;
 // 37th point (15 cm), so that residuals are large as well as small.
 struct AreaMaker
 {
-    std::uint32_t State = 12345;
+    UniformSequence Uniform { 12345 };
     TPktDostosowania Points;
 
-    Extended Uniform()
-    {
-        State = State * 1664525u + 1013904223u;
-        return static_cast<Extended>(State >> 8) / 16777216.0L - 0.5L;
-    }
     void Add(Extended x, Extended y)
     {
-        const Extended u = x - 30000.0L, v = y - 20000.0L;
+        static const AreaModel model { 30000.0L, 20000.0L, 4.0e-14L, 0.03L, 2100.0L, 0.02L, 1700.0L,
+            0.006L };
         const size_t k = Points.size();
-        const Extended blunder = k % 37 == 36 ? 0.15L : 0.0L;
-        const Extended X = 5852000.0L + 0.99991L * u - 0.0123L * v + 2.1e-9L * (u * u - v * v)
-            + 4.0e-14L * u * u * u + 0.03L * std::sin(u / 2100.0L) + 0.006L * Uniform() + blunder;
-        const Extended Y = 6482000.0L + 0.0123L * u + 0.99991L * v + 4.2e-9L * u * v
-            + 0.02L * std::cos(v / 1700.0L) + 0.006L * Uniform();
-        Points.push_back(Point(std::string("P").append(std::to_string(k)), x, y, X, Y));
+        Points.push_back(model.Make(std::string("P").append(std::to_string(k)), x, y, Uniform,
+            k % 37 == 36 ? 0.15L : 0.0L));
     }
 };
 

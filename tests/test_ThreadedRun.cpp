@@ -122,11 +122,15 @@ TEST_F(ThreadedRun, AFullDiskFailsAtTheSameLine)
 {
     const std::string input = mixedInput(50000);
     FullDisk full(dir / "xy2000.1");
-    const Outcome one = Run(input, WorkerSettings(1));
+    auto onFullDisk = [&](RunSettings settings) {
+        settings.DiskFault = full.Fault();
+        return settings;
+    };
+    const Outcome one = Run(input, onFullDisk(WorkerSettings(1)));
     ASSERT_EQ(one.Messages.size(), 1u);
     EXPECT_EQ(one.Messages[0].rfind("Błąd. Linia ", 0), 0u);
     for (unsigned n : { 2u, 4u }) {
-        const Outcome many = Run(input, WorkerSettings(n, 1000, 1 << 20));
+        const Outcome many = Run(input, onFullDisk(WorkerSettings(n, 1000, 1 << 20)));
         EXPECT_EQ(many.Messages, one.Messages) << n << " workers";
         EXPECT_TRUE(many.Report == one.Report) << n << " workers";
     }

@@ -261,7 +261,9 @@ TEST_F(TransformFileTest, OutputFaultsStopTheRunWithTheLineNumber)
     // is the first whose result line is missing.
     {
         FullDisk full(dir / "xy2000.1");
+        TransPkt.SetDiskFault(full.Fault());
         EXPECT_FALSE(Run(true));
+        TransPkt.SetDiskFault({});
     }
     EXPECT_EQ(
         platform.Messages().back(), FailureMessage(1, WriteFailureText(dir / "xy2000.1", ENOSPC)));

@@ -4,7 +4,8 @@
 
 #include "AreaReport.h"
 #include "CheckPoints.h"
-#include "FilePlan.h"
+#include "FileError.h"
+#include "FileNames.h"
 #include "LineIO.h"
 #include "System.h"
 
@@ -62,7 +63,7 @@ bool ReadCheckPointFile(VerbStreams& io, const std::string& path, CheckPointFile
 {
     try {
         file = ReadCheckPoints(path);
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         io.Err << e.what() << '\n';
         return false;
     } catch (const CheckPointFileError& e) {

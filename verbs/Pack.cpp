@@ -8,6 +8,7 @@
 #include "Numbers.h"
 
 #include "Cp1250.h"
+#include "FileError.h"
 #include "TranspktText.h"
 
 #include <cerrno>

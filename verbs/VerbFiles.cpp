@@ -1,6 +1,8 @@
 #include "VerbFiles.h"
 
+#include "FileNames.h"
 #include "LineIO.h"
+#include "OutputFile.h"
 #include "System.h"
 
 #include <cstdio>
@@ -50,7 +52,7 @@ bool WriteWholeOutput(
         io.Out.flush();
         WriteWholeFile(path, bytes, WriteMode::WholeOrNothing,
             plan != nullptr ? plan->InputGuards() : std::vector<GuardedInput> {});
-    } catch (const LineFileError& e) {
+    } catch (const FileError& e) {
         io.Err << e.what() << '\n';
         return false;
     }

@@ -1,6 +1,6 @@
 #include "VerbStreams.h"
 
-#include "FilePlan.h"
+#include "FileError.h"
 #include "System.h"
 
 #include <cerrno>
