@@ -7,9 +7,9 @@
 #include "MapView.h"
 
 #include "Cp1250.h"
-#include "OutputFile.h"
 #include "LineIO.h"
 #include "Numbers.h"
+#include "OutputFile.h"
 #include "Platform.h"
 #include "System.h"
 
