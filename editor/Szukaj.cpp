@@ -37,8 +37,8 @@ TForm_Szukaj::TForm_Szukaj(QWidget* owner)
         connect(action, &QAction::triggered, this, [this, down] { FindInDirection(down); });
     }
 
-    show();
-    ui->Edit1->setFocus();
+    // Opened to be typed in: active, the keyboard in the text field, as each later showing.
+    ShowAgain();
 }
 
 TForm_Szukaj::~TForm_Szukaj() = default;
