@@ -238,7 +238,8 @@ RunArea loadArea()
 {
     const std::string text = ReadBytes(std::string(VORIDA_EXAMPLES_DIR) + "/TRANSPKT.txt");
     TranspktFile file = ParseTranspktText(text);
-    RunArea area { file.Points, file.AreaName, file.SystemCode, ComputeAreaExtents(file.Points) };
+    RunArea area { file.Points, file.AreaName, file.SystemCode, ComputeAreaExtents(file.Points),
+        {} }; // parsed from text: no area file among the run's inputs
     Check(area.Points.size() >= kMinimumAdjustmentPoints, "no sample area");
     return area;
 }
