@@ -135,6 +135,12 @@ struct LooResult
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0);
 
+// The discrepancies alone, as LeaveOneOut computes them, unjudged (no threshold, no σ of the
+// area, Judged false); with, when given, gets the points left out with each
+// (LeftOutTogether.h). Throws ScreeningError as LeaveOneOut.
+LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigned threads,
+    std::vector<std::vector<size_t>>* with = nullptr);
+
 // For every position (x[i], y[i]): whether it lies outside the convex hull of all the other
 // positions (a vertex of the hull that no other point shares). A position on an edge of the
 // hull is inside. Every position of a set on one line but its two ends is inside.
