@@ -53,7 +53,8 @@ public:
 // further scaled by the swing that the area's other extrapolated points show (from
 // kWeakScreeningBelow points up; the median of their vⱼ²/sⱼ² against the model's 2 ln 2,
 // never below 1), since beyond the last points the distortion that no cubic follows is
-// extrapolated, not averaged.
+// extrapolated, not averaged. Every point's sᵢ also counts the swing of that distortion at its
+// distance from the others (DistortionSwing.h), where that is larger.
 inline constexpr Extended kAreaFalseAlarm = 0.005L;
 // The smallest blunder the rule names at a point with this probability (one-sided normal
 // quantile of 95 %): threshold + kDetectionQuantile·sᵢ.
