@@ -1,5 +1,6 @@
 #include "LeaveOneOut.h"
 
+#include "DistortionSwing.h"
 #include "ExpectedSpread.h"
 #include "LeftOutTogether.h"
 #include "LooDowndate.h"
@@ -341,7 +342,7 @@ void scaleExtrapolatedSpreads(std::vector<LooDiscrepancy>& points)
 }
 
 // Each computed point against its threshold; the point most over.
-void judge(LooResult& result, Extended tolerance)
+void judge(LooResult& result, Extended tolerance, const SwingInput& area)
 {
     result.Judged = true;
     result.Sigma = areaNoise(result.Points);
@@ -349,11 +350,21 @@ void judge(LooResult& result, Extended tolerance)
     for (LooDiscrepancy& d : result.Points)
         if (d.Computed())
             d.Spread = d.Factor && *d.Factor > 0.0L ? d.Sigma * std::sqrt(*d.Factor) : 0.0L;
+    // The model's spread with the distortion's swing at the point's isolation
+    // (DistortionSwing.h), or the extrapolated points' own, whichever is larger.
+    const std::vector<Extended> swing = SwingVariance(area, result.Points);
+    std::vector<Extended> withSwing(result.Points.size());
+    for (size_t i = 0; i < withSwing.size(); ++i) {
+        const Extended s = result.Points[i].Spread;
+        withSwing[i] = std::sqrt(s * s + swing[i]);
+    }
     // In a smaller area a blunder enters every other fit with a large weight, so the other
     // extrapolated points' discrepancies carry it and their median would raise its own
     // threshold; their variance factor is not known well enough there (the weak screening).
     if (result.Computed >= kWeakScreeningBelow)
         scaleExtrapolatedSpreads(result.Points);
+    for (size_t i = 0; i < withSwing.size(); ++i)
+        result.Points[i].Spread = std::max(result.Points[i].Spread, withSwing[i]);
     Extended mostOver = 0.0L;
     for (size_t i = 0; i < result.Points.size(); ++i) {
         LooDiscrepancy& d = result.Points[i];
@@ -381,8 +392,8 @@ void judge(LooResult& result, Extended tolerance)
 
 } // namespace
 
-LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tolerance,
-    unsigned threads, ScreeningProgress* progress)
+LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigned threads,
+    std::vector<std::vector<size_t>>* with, ScreeningProgress* progress)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
         throw ScreeningError("Za mało punktów dostosowania");
@@ -391,7 +402,7 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tol
         sx.push_back(reverse ? p.NationalX : p.LocalX);
         sy.push_back(reverse ? p.NationalY : p.LocalY);
     }
-    const LeftOutTogether groups = GroupsLeftOutTogether(points, reverse);
+    LeftOutTogether groups = GroupsLeftOutTogether(points, reverse);
     const ExpectedSpread spread(points, reverse, groups.With);
     const LooDowndate downdate(points, reverse, groups.Copies);
     LooResult result;
@@ -418,8 +429,18 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tol
     }
     if (result.Computed > 0)
         result.Rms = std::sqrt(sum / static_cast<Extended>(result.Computed));
+    if (with)
+        *with = std::move(groups.With);
+    return result;
+}
+
+LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tolerance,
+    unsigned threads, ScreeningProgress* progress)
+{
+    std::vector<std::vector<size_t>> with;
+    LooResult result = LooDiscrepancies(points, reverse, threads, &with, progress);
     if (points.size() >= kMinimumPointsJudged && result.Computed >= 2)
-        judge(result, tolerance);
+        judge(result, tolerance, { points, reverse, with });
     return result;
 }
 

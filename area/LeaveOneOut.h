@@ -91,7 +91,8 @@ public:
 // further scaled by the swing that the area's other extrapolated points show (from
 // kWeakScreeningBelow points up; the median of their vⱼ²/sⱼ² against the model's 2 ln 2,
 // never below 1), since beyond the last points the distortion that no cubic follows is
-// extrapolated, not averaged.
+// extrapolated, not averaged. Every point's sᵢ also counts the swing of that distortion at its
+// distance from the others (DistortionSwing.h), where that is larger.
 inline constexpr Extended kAreaFalseAlarm = 0.005L;
 // The smallest blunder the rule names at a point with this probability (one-sided normal
 // quantile of 95 %): threshold + kDetectionQuantile·sᵢ.
@@ -173,6 +174,13 @@ struct LooResult
 LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0,
     ScreeningProgress* progress = nullptr);
+
+// The discrepancies alone, as LeaveOneOut computes them, unjudged (no threshold, no σ of the
+// area, Judged false); with, when given, gets the points left out with each
+// (LeftOutTogether.h); progress, when given, counts the points and may cancel. Throws
+// ScreeningError as LeaveOneOut.
+LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigned threads,
+    std::vector<std::vector<size_t>>* with = nullptr, ScreeningProgress* progress = nullptr);
 
 // For every position (x[i], y[i]): whether it lies outside the convex hull of all the other
 // positions (a vertex of the hull that no other point shares). A position on an edge of the
