@@ -23,7 +23,9 @@ build=${VORIDA_BUILD_DIR:-build}
 cmake --preset release -B "$build" -DVORIDA_WERROR="${VORIDA_WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
-ctest --output-on-failure --no-tests=error -j"$(nproc)"
+# A test that fails is run once more before it counts as failed: the window tests meet a real X
+# server and window manager, whose timing on a loaded machine is not ours; a fault fails twice.
+ctest --output-on-failure --no-tests=error -j"$(nproc)" --repeat until-pass:2
 
 if [ "${VORIDA_WINDOWS_TESTS:-1}" != 0 ]; then
     "$root/scripts/windows-tests.sh"
