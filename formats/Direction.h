@@ -8,13 +8,6 @@ enum class Direction {
     NationalToLocal,
 };
 
-// The other direction.
-constexpr Direction Reversed(Direction d)
-{
-    return d == Direction::LocalToNational ? Direction::NationalToLocal
-                                           : Direction::LocalToNational;
-}
-
 // True when the direction starts from the national coordinates: the source of a conversion and
 // of a fit are the national ones, the target the local ones (TTrKonfAf::Fit's reverse).
 constexpr bool FromNational(Direction d)

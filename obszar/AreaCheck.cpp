@@ -110,7 +110,7 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
     // Local -> national the table's screening is the picture's: ScreenBlunders leaves
     // the excluded points out first, so only the indices change (whole set -> kept).
     std::optional<Screening> same;
-    if (!FromNational(options.Direction) && result.Screened) {
+    if (options.Direction == Direction::LocalToNational && result.Screened) {
         std::vector<size_t> keptIndex(n, 0);
         for (size_t i = 0, next = 0; i < n; ++i)
             keptIndex[i] = excluded[i] ? 0 : next++;
