@@ -19,7 +19,7 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
 {
     std::optional<Screening> screening;
     if (points.size() >= kMinimumPointsForLeaveOneOut)
-        screening = ScreenBlunders(points, false, {}, tolerance, threads);
+        screening = ScreenBlunders(points, Direction::LocalToNational, {}, tolerance, threads);
     return PrepareAreaPicture(
         points, areaName, systemCode, checks, tolerance, std::move(screening));
 }
@@ -35,12 +35,13 @@ AreaPicture PrepareAreaPicture(const TPktDostosowania& points, const std::string
     picture.Extents = ComputeAreaExtents(points);
     picture.Checks = checks;
     TTrKonfAf t;
-    picture.Fit = FitArea(t, points, false);
+    picture.Fit = FitArea(t, points, Direction::LocalToNational);
     if (picture.Fit == AreaFitStatus::Fitted) {
         picture.ResidualX.assign(t.ResidualX.begin() + 1, t.ResidualX.end());
         picture.ResidualY.assign(t.ResidualY.begin() + 1, t.ResidualY.end());
         if (!checks.empty())
-            picture.CheckResults = CompareCheckPoints(t, checks, false, picture.Extents, {});
+            picture.CheckResults
+                = CompareCheckPoints(t, checks, Direction::LocalToNational, picture.Extents, {});
     }
     picture.Tolerance = tolerance;
     picture.NamedAsBlunder.assign(points.size(), false);

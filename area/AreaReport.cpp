@@ -25,9 +25,10 @@ void AppendName(std::string& row, std::string_view utf8, size_t width)
     row += utf8;
 }
 
-std::string DirectionLine(bool toLocal)
+std::string DirectionLine(Direction direction)
 {
-    return toLocal ? "Kierunek: krajowy -> lokalny" : "Kierunek: lokalny -> krajowy";
+    return FromNational(direction) ? "Kierunek: krajowy -> lokalny"
+                                   : "Kierunek: lokalny -> krajowy";
 }
 
 std::string ExcludedNames(const TPktDostosowania& points, const std::vector<bool>& excluded)
@@ -52,7 +53,7 @@ namespace {
 void addHeading(std::vector<std::string>& lines, const ReportHeading& heading)
 {
     lines.push_back("Obszar: " + Cp1250ToUtf8(heading.AreaName));
-    lines.push_back(DirectionLine(heading.ToLocal));
+    lines.push_back(DirectionLine(heading.Direction));
 }
 
 std::string residualHeader(size_t width)

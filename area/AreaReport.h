@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CheckPoints.h"
+#include "Direction.h"
 #include "LeaveOneOut.h"
 
 #include <cstdint>
@@ -23,13 +24,13 @@ void AppendCell(std::string& row, std::string_view text, size_t width);
 void AppendName(std::string& row, std::string_view utf8, size_t width);
 
 // The direction: "Kierunek: lokalny -> krajowy" or "Kierunek: krajowy -> lokalny".
-std::string DirectionLine(bool toLocal);
+std::string DirectionLine(Direction direction);
 
 // What every report opens with: the area and the direction.
 struct ReportHeading
 {
     std::string AreaName; // Windows-1250 bytes, as the area file holds it
-    bool ToLocal = false;
+    vorida::Direction Direction = Direction::LocalToNational;
     std::string Excluded; // the names of the adjustment points left out (UTF-8, ", "); or empty
 };
 

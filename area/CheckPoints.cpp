@@ -116,11 +116,11 @@ CheckStatistics statisticsOf(
 
 } // namespace
 
-CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
-    const TAreaExtents& extents, std::optional<int> digits)
+CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points,
+    Direction direction, const TAreaExtents& extents, std::optional<int> digits)
 {
     CheckSummary summary;
-    const ExtentBox& box = reverse ? extents.National : extents.Local;
+    const ExtentBox& box = FromNational(direction) ? extents.National : extents.Local;
     const size_t count = t.PointCount > 0 ? static_cast<size_t>(t.PointCount) : 0;
     const std::vector<Extended> hullX(
         t.SourceX.begin() + 1, t.SourceX.begin() + 1 + static_cast<std::ptrdiff_t>(count));
@@ -129,8 +129,8 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
     Extended sum = 0.0L;
     for (size_t i = 0; i < points.size(); ++i) {
         const CheckPoint& p = points[i];
-        const Extended x = reverse ? p.NationalX : p.LocalX;
-        const Extended y = reverse ? p.NationalY : p.LocalY;
+        const Extended x = FromNational(direction) ? p.NationalX : p.LocalX;
+        const Extended y = FromNational(direction) ? p.NationalY : p.LocalY;
         CheckDifference d;
         d.Inside = inside(box, x, y);
         const Extended nearest = nearestDistance(hullX, hullY, x, y);
@@ -142,8 +142,9 @@ CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& poi
                 outX = asWritten(outX, *digits);
                 outY = asWritten(outY, *digits);
             }
-            static_cast<Discrepancy&>(d) = DiscrepancyOf(
-                reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
+            static_cast<Discrepancy&>(d)
+                = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
+                    FromNational(direction) ? p.LocalY : p.NationalY, outX, outY);
         } catch (const FloatingPointError&) {
             d.Failed = true;
             static_cast<Discrepancy&>(d) = Discrepancy {};

@@ -10,6 +10,7 @@
 // coordinate words is unreadable and only its number is kept.
 #pragma once
 
+#include "Direction.h"
 #include "Error.h"
 
 #include "AreaFit.h"
@@ -78,13 +79,13 @@ struct CheckSummary
     CheckStatistics Area, Hull, Beyond;
 };
 
-// Converts every check point with t, which must hold a usable fit in the direction
-// (reverse false: local to national). With digits, each converted coordinate is first rounded
-// to that many decimals as the result file holds it (0 to 18); without, the 80-bit result is
-// compared. Points outside the area are converted too but count in neither Max nor Rms. The
-// hull and the nearest adjustment point come from the source positions t was fitted on.
-CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points, bool reverse,
-    const TAreaExtents& extents, std::optional<int> digits);
+// Converts every check point with t, which must hold a usable fit in direction. With digits, each
+// converted coordinate is first rounded to that many decimals as the result file holds it (0 to
+// 18); without, the 80-bit result is compared. Points outside the area are converted too but count
+// in neither Max nor Rms. The hull and the nearest adjustment point come from the source positions
+// t was fitted on.
+CheckSummary CompareCheckPoints(TTrKonfAf& t, const std::vector<CheckPoint>& points,
+    Direction direction, const TAreaExtents& extents, std::optional<int> digits);
 
 // The warnings of a comparison (UTF-8, one a line): check points that are adjustment points
 // too (the same name, or the same source position to the millimetre), whose figures flatter the

@@ -15,7 +15,7 @@ struct Moments
     std::vector<bool> Used;
 };
 
-Moments momentsOf(const TPktDostosowania& points, bool reverse,
+Moments momentsOf(const TPktDostosowania& points, Direction direction,
     const std::vector<LooDiscrepancy>& loo, const std::vector<std::vector<size_t>>& with)
 {
     const size_t n = points.size();
@@ -25,14 +25,16 @@ Moments momentsOf(const TPktDostosowania& points, bool reverse,
         const LooDiscrepancy& d = loo[i];
         if (!d.Computed() || !d.Factor)
             continue;
-        const Extended xi = reverse ? points[i].LocalX : points[i].NationalX;
-        const Extended yi = reverse ? points[i].LocalY : points[i].NationalY;
+        const Extended xi = FromNational(direction) ? points[i].LocalX : points[i].NationalX;
+        const Extended yi = FromNational(direction) ? points[i].LocalY : points[i].NationalY;
         Extended nearest = -1.0L;
         for (size_t j = 0; j < n; ++j) {
             if (std::binary_search(with[i].begin(), with[i].end(), j))
                 continue;
-            const Extended dx = (reverse ? points[j].LocalX : points[j].NationalX) - xi;
-            const Extended dy = (reverse ? points[j].LocalY : points[j].NationalY) - yi;
+            const Extended dx
+                = (FromNational(direction) ? points[j].LocalX : points[j].NationalX) - xi;
+            const Extended dy
+                = (FromNational(direction) ? points[j].LocalY : points[j].NationalY) - yi;
             const Extended dd = dx * dx + dy * dy;
             if (nearest < 0.0L || dd < nearest)
                 nearest = dd;
@@ -66,7 +68,7 @@ std::vector<Extended> SwingVariance(const SwingInput& area, const std::vector<Lo
 {
     const size_t n = area.Points.size();
     std::vector<Extended> out(n, 0.0L);
-    const Moments whole = momentsOf(area.Points, area.Reverse, loo, area.With);
+    const Moments whole = momentsOf(area.Points, area.Direction, loo, area.With);
     const bool refit = n < kSwingRefitBelow;
     for (size_t i = 0; i < n; ++i) {
         if (!whole.Used[i])
@@ -83,8 +85,8 @@ std::vector<Extended> SwingVariance(const SwingInput& area, const std::vector<Lo
                 continue;
             std::vector<std::vector<size_t>> with;
             // The set without i is judged by no one: only its discrepancies are needed.
-            const LooResult r = LooDiscrepancies(reduced, area.Reverse, 1, &with);
-            tau = slope(momentsOf(reduced, area.Reverse, r.Points, with), n);
+            const LooResult r = LooDiscrepancies(reduced, area.Direction, 1, &with);
+            tau = slope(momentsOf(reduced, area.Direction, r.Points, with), n);
         }
         out[i] = tau * whole.Isolation[i];
     }

@@ -24,6 +24,7 @@
 // discrepancies little, and the whole set's discrepancies but i's are taken.
 #pragma once
 
+#include "Direction.h"
 #include "LeaveOneOut.h"
 
 #include <vector>
@@ -38,7 +39,7 @@ inline constexpr size_t kSwingRefitBelow = 100;
 struct SwingInput
 {
     const TPktDostosowania& Points;
-    bool Reverse;
+    vorida::Direction Direction;
     const std::vector<std::vector<size_t>>& With; // per point: the points left out with it
 };
 

@@ -14,7 +14,7 @@ using cubic::Row;
 using cubic::Solve;
 
 ExpectedSpread::ExpectedSpread(
-    const TPktDostosowania& points, bool reverse, std::vector<std::vector<size_t>> with)
+    const TPktDostosowania& points, Direction direction, std::vector<std::vector<size_t>> with)
     : with_(std::move(with))
 {
     const size_t n = points.size();
@@ -22,10 +22,10 @@ ExpectedSpread::ExpectedSpread(
     Extended meanX = 0.0L, meanY = 0.0L;
     for (size_t i = 0; i < n; ++i) {
         const TPkt& p = points[i];
-        sx[i] = reverse ? p.NationalX : p.LocalX;
-        sy[i] = reverse ? p.NationalY : p.LocalY;
-        targetX_.push_back(reverse ? p.LocalX : p.NationalX);
-        targetY_.push_back(reverse ? p.LocalY : p.NationalY);
+        sx[i] = FromNational(direction) ? p.NationalX : p.LocalX;
+        sy[i] = FromNational(direction) ? p.NationalY : p.LocalY;
+        targetX_.push_back(FromNational(direction) ? p.LocalX : p.NationalX);
+        targetY_.push_back(FromNational(direction) ? p.LocalY : p.NationalY);
         meanX = meanX + sx[i];
         meanY = meanY + sy[i];
     }

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "CubicNormal.h"
+#include "Direction.h"
 #include "UTrKonfAf.h"
 
 #include <optional>
@@ -37,10 +38,10 @@ inline constexpr Extended kSharedBlunderReach = 200.0L;
 class ExpectedSpread
 {
 public:
-    // The positions of points (source and target as TTrKonfAf::Fit with reverse); with[i]: the
+    // The positions of points (source and target those of direction); with[i]: the
     // points the reduced set of i leaves out, i included.
     ExpectedSpread(
-        const TPktDostosowania& points, bool reverse, std::vector<std::vector<size_t>> with);
+        const TPktDostosowania& points, Direction direction, std::vector<std::vector<size_t>> with);
 
     // fᵢ, the variance of each component of the discrepancy of point i in units of σ²;
     // nothing when the normal equations without it cannot be solved.

@@ -22,7 +22,7 @@ namespace {
 struct LooInput
 {
     const TPktDostosowania& Points;
-    bool Reverse;
+    vorida::Direction Direction;
     const std::vector<std::vector<size_t>>& With; // per point: the points left out with it
     const ExpectedSpread& Spread;
     const LooDowndate& Downdate;
@@ -56,16 +56,17 @@ void discrepancy(const LooInput& in, const TPktDostosowania& reduced,
     const std::vector<size_t>& members, size_t i, TTrKonfAf& t, LooDiscrepancy& d)
 {
     const TPkt& p = in.Points[i];
-    const bool reverse = in.Reverse;
+    const Direction direction = in.Direction;
     try {
-        d.Status = FitArea(t, reduced, reverse);
+        d.Status = FitArea(t, reduced, direction);
         if (d.Status != AreaFitStatus::Fitted)
             return;
         Extended outX = 0.0L, outY = 0.0L;
-        t.TransformPoint(
-            outX, outY, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-        static_cast<Discrepancy&>(d) = DiscrepancyOf(
-            reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, outX, outY);
+        t.TransformPoint(outX, outY, FromNational(direction) ? p.NationalX : p.LocalX,
+            FromNational(direction) ? p.NationalY : p.LocalY);
+        static_cast<Discrepancy&>(d)
+            = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
+                FromNational(direction) ? p.LocalY : p.NationalY, outX, outY);
         setSpread(in.Spread, i, d);
         d.Sigma = reducedNoise(t, members);
         ThrowOnFloatingPointFlags();
@@ -392,23 +393,23 @@ void judge(LooResult& result, Extended tolerance, const SwingInput& area)
 
 } // namespace
 
-LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigned threads,
+LooResult LooDiscrepancies(const TPktDostosowania& points, Direction direction, unsigned threads,
     std::vector<std::vector<size_t>>* with, ScreeningProgress* progress)
 {
     if (points.size() < kMinimumPointsForLeaveOneOut)
         throw ScreeningError("Za mało punktów dostosowania");
     std::vector<Extended> sx, sy;
     for (const TPkt& p : points) {
-        sx.push_back(reverse ? p.NationalX : p.LocalX);
-        sy.push_back(reverse ? p.NationalY : p.LocalY);
+        sx.push_back(FromNational(direction) ? p.NationalX : p.LocalX);
+        sy.push_back(FromNational(direction) ? p.NationalY : p.LocalY);
     }
-    LeftOutTogether groups = GroupsLeftOutTogether(points, reverse);
-    const ExpectedSpread spread(points, reverse, groups.With);
-    const LooDowndate downdate(points, reverse, groups.Copies);
+    LeftOutTogether groups = GroupsLeftOutTogether(points, direction);
+    const ExpectedSpread spread(points, direction, groups.With);
+    const LooDowndate downdate(points, direction, groups.Copies);
     LooResult result;
     result.Points.resize(points.size());
     computeAll(
-        { points, reverse, groups.With, spread, downdate, progress }, threads, result.Points);
+        { points, direction, groups.With, spread, downdate, progress }, threads, result.Points);
     for (size_t i = 0; i < points.size(); ++i) {
         result.Points[i].Copies = groups.Copies[i];
         result.Points[i].Partner = groups.Partner[i];
@@ -434,17 +435,17 @@ LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigne
     return result;
 }
 
-LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse, Extended tolerance,
+LooResult LeaveOneOut(const TPktDostosowania& points, Direction direction, Extended tolerance,
     unsigned threads, ScreeningProgress* progress)
 {
     std::vector<std::vector<size_t>> with;
-    LooResult result = LooDiscrepancies(points, reverse, threads, &with, progress);
+    LooResult result = LooDiscrepancies(points, direction, threads, &with, progress);
     if (points.size() >= kMinimumPointsJudged && result.Computed >= 2)
-        judge(result, tolerance, { points, reverse, with });
+        judge(result, tolerance, { points, direction, with });
     return result;
 }
 
-Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
+Screening ScreenBlunders(const TPktDostosowania& points, Direction direction,
     const std::vector<bool>& excluded, Extended tolerance, unsigned threads,
     ScreeningProgress* progress)
 {
@@ -467,7 +468,7 @@ Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
         ScreeningRound round;
         if (progress)
             progress->StartRound(s.Rounds.size(), set.size());
-        round.Loo = LeaveOneOut(set, reverse, tolerance, threads, progress);
+        round.Loo = LeaveOneOut(set, direction, tolerance, threads, progress);
         round.Members = members;
         if (const std::optional<size_t> k = round.Loo.MostOver) {
             round.NamedAsBlunder = members[*k];

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "AreaFit.h"
+#include "Direction.h"
 #include "Error.h"
 
 #include <atomic>
@@ -163,15 +164,14 @@ struct LooResult
     std::optional<size_t> MostOver;
 };
 
-// The discrepancy of every point and one round of judgement; reverse false for local to
-// national (as TTrKonfAf::Fit). The result is that of FitArea on the set without the point
-// followed by TransformPoint of its source coordinates: exactly so below kDowndateFromPoints
-// points, for copies and wherever the downdate could lose digits (each reduced set keeps the
-// order of the others); elsewhere from the whole set's fit downdated (LooDowndate.h), within
-// a nanometre or so. The same whatever the number of threads (0: the run's default, RunWorkers);
-// where the system refuses a thread, fewer compute them. Throws ScreeningError for fewer than
-// kMinimumPointsForLeaveOneOut points.
-LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
+// The discrepancy of every point and one round of judgement in direction. The result is that of
+// FitArea on the set without the point followed by TransformPoint of its source coordinates:
+// exactly so below kDowndateFromPoints points, for copies and wherever the downdate could lose
+// digits (each reduced set keeps the order of the others); elsewhere from the whole set's fit
+// downdated (LooDowndate.h), within a nanometre or so. The same whatever the number of threads (0:
+// the run's default, RunWorkers); where the system refuses a thread, fewer compute them. Throws
+// ScreeningError for fewer than kMinimumPointsForLeaveOneOut points.
+LooResult LeaveOneOut(const TPktDostosowania& points, Direction direction,
     Extended tolerance = kDefaultTolerance, unsigned threads = 0,
     ScreeningProgress* progress = nullptr);
 
@@ -179,7 +179,7 @@ LooResult LeaveOneOut(const TPktDostosowania& points, bool reverse,
 // area, Judged false); with, when given, gets the points left out with each
 // (LeftOutTogether.h); progress, when given, counts the points and may cancel. Throws
 // ScreeningError as LeaveOneOut.
-LooResult LooDiscrepancies(const TPktDostosowania& points, bool reverse, unsigned threads,
+LooResult LooDiscrepancies(const TPktDostosowania& points, Direction direction, unsigned threads,
     std::vector<std::vector<size_t>>* with = nullptr, ScreeningProgress* progress = nullptr);
 
 // For every position (x[i], y[i]): whether it lies outside the convex hull of all the other
@@ -222,7 +222,7 @@ struct Screening
 // and both are over); the next round goes on without them. Stops when nobody is over or when fewer
 // than kMinimumPointsForLeaveOneOut points are left (Complete false). Throws ScreeningError when
 // fewer than kMinimumPointsForLeaveOneOut points are there to begin with.
-Screening ScreenBlunders(const TPktDostosowania& points, bool reverse,
+Screening ScreenBlunders(const TPktDostosowania& points, Direction direction,
     const std::vector<bool>& excluded, Extended tolerance = kDefaultTolerance, unsigned threads = 0,
     ScreeningProgress* progress = nullptr);
 

@@ -71,7 +71,7 @@ std::vector<std::vector<size_t>> closeNeighbours(const std::vector<Extended>& tx
 
 } // namespace
 
-LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, bool reverse)
+LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, Direction direction)
 {
     const size_t n = points.size();
     std::vector<Extended> lx, ly, nx, ny;
@@ -100,8 +100,8 @@ LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, bool rever
             g.With[i] = g.With[rootOf(link, i)];
     }
     g.Partner.resize(n);
-    const std::vector<std::vector<size_t>> close
-        = closeNeighbours(reverse ? lx : nx, reverse ? ly : ny, g.Copies);
+    const std::vector<std::vector<size_t>> close = closeNeighbours(
+        FromNational(direction) ? lx : nx, FromNational(direction) ? ly : ny, g.Copies);
     for (size_t i = 0; i < n; ++i) {
         if (close[i].empty())
             continue; // i has no copy, nor have its close neighbours

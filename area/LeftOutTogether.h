@@ -16,6 +16,7 @@
 //   without them keeps no check on the cubic.
 #pragma once
 
+#include "Direction.h"
 #include "UTrKonfAf.h"
 
 #include <optional>
@@ -36,7 +37,7 @@ struct LeftOutTogether
     std::vector<std::optional<size_t>> Partner; // per point: its closest close neighbour, if any
 };
 
-// The points left out together (source and target as TTrKonfAf::Fit with reverse).
-LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, bool reverse);
+// The points left out together (source and target those of direction).
+LeftOutTogether GroupsLeftOutTogether(const TPktDostosowania& points, Direction direction);
 
 } // namespace vorida

@@ -5,7 +5,7 @@
 
 namespace vorida {
 
-LooDowndate::LooDowndate(const TPktDostosowania& points, bool reverse,
+LooDowndate::LooDowndate(const TPktDostosowania& points, Direction direction,
     const std::vector<size_t>& copies, size_t fromPoints)
 {
     const size_t n = points.size();
@@ -21,7 +21,7 @@ LooDowndate::LooDowndate(const TPktDostosowania& points, bool reverse,
         return;
     TTrKonfAf t;
     try {
-        if (FitArea(t, points, reverse) != AreaFitStatus::Fitted)
+        if (FitArea(t, points, direction) != AreaFitStatus::Fitted)
             return;
         points_.resize(n);
         rowX_.resize(n);

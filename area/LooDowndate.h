@@ -21,6 +21,7 @@
 
 #include "AreaFit.h"
 #include "CubicNormal.h"
+#include "Direction.h"
 
 #include <optional>
 #include <vector>
@@ -51,11 +52,11 @@ struct DowndatedPoint
 class LooDowndate
 {
 public:
-    // Fits the whole set (reverse as FitArea). copies[i]: the points at the position of point
+    // Fits the whole set (in direction, as FitArea). copies[i]: the points at the position of point
     // i (itself included), as LeaveOneOut counts them. A set of fewer than fromPoints points
     // is left to the fits from scratch.
-    LooDowndate(const TPktDostosowania& points, bool reverse, const std::vector<size_t>& copies,
-        size_t fromPoints = kDowndateFromPoints);
+    LooDowndate(const TPktDostosowania& points, Direction direction,
+        const std::vector<size_t>& copies, size_t fromPoints = kDowndateFromPoints);
 
     // Whether the whole set was fitted and is large enough for the downdate.
     bool Usable() const { return usable_; }

@@ -10,13 +10,13 @@ bool IsStandardStream(const std::string& path)
     return path == kStandardStream;
 }
 
-RunFiles FixedRunFiles(bool localToNational, const std::string& directory, std::int32_t systemCode)
+RunFiles FixedRunFiles(Direction direction, const std::string& directory, std::int32_t systemCode)
 {
     RunFiles f;
-    f.Input = PathIn(
-        directory, localToNational ? std::string(kLocalInputName) : NationalInputName(systemCode));
+    f.Input = PathIn(directory,
+        FromNational(direction) ? NationalInputName(systemCode) : std::string(kLocalInputName));
     f.Result = PathIn(directory,
-        localToNational ? NationalResultName(systemCode) : std::string(kLocalResultName));
+        FromNational(direction) ? std::string(kLocalResultName) : NationalResultName(systemCode));
     f.Report = PathIn(directory, kReportName);
     return f;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "Direction.h"
+
 namespace vorida {
 
 // "-" stands for standard input where a file is read and for standard output where one is
@@ -26,8 +28,8 @@ struct RunFiles
 {
     std::string Input, Result, Report;
 };
-// The files of the run of one direction (true: local to national) under the fixed names in
-// directory, for the national system systemCode.
-RunFiles FixedRunFiles(bool localToNational, const std::string& directory, std::int32_t systemCode);
+// The files of the run of one direction under the fixed names in directory, for the national
+// system systemCode.
+RunFiles FixedRunFiles(Direction direction, const std::string& directory, std::int32_t systemCode);
 
 } // namespace vorida

@@ -254,10 +254,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         return 0;
     const bool localToNational = (data[0] & 0x80u) == 0;
     RunSettings settings;
-    settings.LocalToNational = localToNational;
+    settings.Direction = localToNational ? Direction::LocalToNational : Direction::NationalToLocal;
     settings.Digits = static_cast<int>(data[0] & 0x1Fu) - 6; // -6 .. 25
     settings.Workers = 1;
-    const RunFiles files = FixedRunFiles(localToNational, dir.Path(), area.SystemCode);
+    const RunFiles files = FixedRunFiles(settings.Direction, dir.Path(), area.SystemCode);
     const std::string_view input = AsText(data + 1, size - 1);
     const std::string inputName = localToNational ? "xy_LOK" : "xy2000";
     const std::string resultName = localToNational ? "xy2000.1" : "xy_LOK.1";

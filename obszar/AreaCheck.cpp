@@ -92,7 +92,7 @@ void screen(AreaCheck& result, const AreaFile& area, const CheckOptions& options
         return;
     }
     result.Screened
-        = ScreenBlunders(area.Points, options.ToLocal, excluded, options.Tolerance, 0, progress);
+        = ScreenBlunders(area.Points, options.Direction, excluded, options.Tolerance, 0, progress);
     for (size_t r = 0; r < result.Screened->Rounds.size(); ++r)
         for (const auto& named :
             { result.Screened->Rounds[r].NamedAsBlunder, result.Screened->Rounds[r].NamedWithIt })
@@ -110,7 +110,7 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
     // Local -> national the table's screening is the picture's: ScreenBlunders leaves
     // the excluded points out first, so only the indices change (whole set -> kept).
     std::optional<Screening> same;
-    if (!options.ToLocal && result.Screened) {
+    if (options.Direction == Direction::LocalToNational && result.Screened) {
         std::vector<size_t> keptIndex(n, 0);
         for (size_t i = 0, next = 0; i < n; ++i)
             keptIndex[i] = excluded[i] ? 0 : next++;
@@ -125,7 +125,7 @@ std::optional<Screening> pictureScreening(const AreaCheck& result, const CheckOp
         for (size_t& b : same->Blunders)
             b = keptIndex[b];
     } else if (kept.size() >= kMinimumPointsForLeaveOneOut) {
-        same = ScreenBlunders(kept, false, {}, options.Tolerance, 0, progress);
+        same = ScreenBlunders(kept, Direction::LocalToNational, {}, options.Tolerance, 0, progress);
     }
     return same;
 }
@@ -153,7 +153,7 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         result.Warnings.push_back(UnreadableCheckLine(line));
     try {
         TTrKonfAf t;
-        const AreaFitStatus status = FitArea(t, kept, options.ToLocal);
+        const AreaFitStatus status = FitArea(t, kept, options.Direction);
         if (status != AreaFitStatus::Fitted) {
             result.Refusal = RefusalText(status);
             return result;
@@ -179,12 +179,12 @@ AreaCheck ComputeAreaCheck(const AreaFile& area, const CheckOptions& options,
         screen(result, area, options, excluded, kept.size(), progress);
         if (!checks.empty()) {
             result.Checks = CompareCheckPoints(
-                t, checks, options.ToLocal, ComputeAreaExtents(kept), std::nullopt);
+                t, checks, options.Direction, ComputeAreaExtents(kept), std::nullopt);
             for (std::string& warning : CheckPointWarnings(checks, *result.Checks, kept))
                 result.Warnings.push_back(std::move(warning));
         }
         // The picture of `plot`: always local -> national.
-        if (FitArea(t, kept, false) == AreaFitStatus::Fitted) {
+        if (FitArea(t, kept, Direction::LocalToNational) == AreaFitStatus::Fitted) {
             std::optional<Screening> same
                 = pictureScreening(result, options, excluded, kept, progress);
             result.Picture = PrepareAreaPicture(

@@ -7,6 +7,7 @@
 
 #include "AreaPicture.h"
 #include "CheckPoints.h"
+#include "Direction.h"
 #include "LeaveOneOut.h"
 #include "UTransPkt.h"
 
@@ -32,7 +33,7 @@ std::optional<AreaFile> ReadAreaFile(const std::string& path, std::string& error
 // What the user chose: the direction, the points left out, the tolerance.
 struct CheckOptions
 {
-    bool ToLocal = false; // national -> local
+    vorida::Direction Direction = Direction::LocalToNational;
     std::vector<bool> Excluded; // per adjustment point; empty: none
     Extended Tolerance = kDefaultTolerance;
 };

@@ -324,7 +324,7 @@ void AreaWindow::fillSummary()
     // The warnings first, where they are seen without scrolling.
     for (const std::string& line : check_->Warnings)
         lines << QString::fromStdString(line);
-    lines << QString::fromStdString(DirectionLine(toLocal_));
+    lines << QString::fromStdString(DirectionLine(direction_));
     for (const auto* part : { &check_->Summary, &check_->RoundLines, &check_->Verdict })
         for (const std::string& line : *part)
             lines << QString::fromStdString(line);
@@ -429,7 +429,7 @@ void AreaWindow::ChooseChecks()
 CheckOptions AreaWindow::Options() const
 {
     CheckOptions options;
-    options.ToLocal = toLocal_;
+    options.Direction = direction_;
     options.Excluded = excluded_;
     options.Tolerance = tolerance_;
     return options;

@@ -198,14 +198,15 @@ void AreaWindow::buildToolBar()
     QToolBar* bar = addToolBar(QStringLiteral("Narzędzia"));
     bar->setMovable(false);
     bar->addWidget(new QLabel(QStringLiteral(" Kierunek: "), bar));
-    direction_ = new QComboBox(bar);
+    directionBox_ = new QComboBox(bar);
     // As the summary's first line writes it (DirectionLine).
-    direction_->addItem(QStringLiteral("lokalny -> krajowy"));
-    direction_->addItem(QStringLiteral("krajowy -> lokalny"));
-    direction_->setAccessibleName(QStringLiteral("Kierunek"));
-    bar->addWidget(direction_);
-    connect(direction_, &QComboBox::currentIndexChanged, this,
-        [this](int index) { SetToLocal(index == 1); });
+    directionBox_->addItem(QStringLiteral("lokalny -> krajowy"));
+    directionBox_->addItem(QStringLiteral("krajowy -> lokalny"));
+    directionBox_->setAccessibleName(QStringLiteral("Kierunek"));
+    bar->addWidget(directionBox_);
+    connect(directionBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        SetDirection(index == 1 ? Direction::NationalToLocal : Direction::LocalToNational);
+    });
     bar->addWidget(new QLabel(QStringLiteral(" Runda: "), bar));
     round_ = new QComboBox(bar);
     round_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -249,7 +250,7 @@ void AreaWindow::buildToolBar()
     connect(zoomIn, &QPushButton::clicked, map_, [this] { map_->ZoomBy(1.25); });
     connect(zoomOut, &QPushButton::clicked, map_, [this] { map_->ZoomBy(0.8); });
 
-    setTabOrder(direction_, round_);
+    setTabOrder(directionBox_, round_);
     setTabOrder(round_, tolerance);
     setTabOrder(tolerance, whole);
     setTabOrder(whole, zoomIn);
@@ -333,12 +334,12 @@ void AreaWindow::CloseChecks()
     recompute();
 }
 
-void AreaWindow::SetToLocal(bool toLocal)
+void AreaWindow::SetDirection(Direction direction)
 {
-    if (toLocal_ == toLocal)
+    if (direction_ == direction)
         return;
-    toLocal_ = toLocal;
-    direction_->setCurrentIndex(toLocal ? 1 : 0);
+    direction_ = direction;
+    directionBox_->setCurrentIndex(FromNational(direction) ? 1 : 0);
     recompute();
 }
 

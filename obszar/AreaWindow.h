@@ -79,7 +79,7 @@ public:
     // Opens a check-point file (as verify reads it); false after a message.
     bool OpenChecks(const std::string& path);
     void CloseChecks();
-    void SetToLocal(bool toLocal);
+    void SetDirection(Direction direction);
     // The tolerance of the screening (metres), as --tolerance.
     void SetTolerance(Extended metres);
     // Shows round r of the screening in the table and the summary (from 0; the last one when r
@@ -143,7 +143,7 @@ private:
     std::optional<AreaFile> area_;
     AreaFileWatch* watch_ = nullptr; // the area file on disk against area_
     std::vector<bool> excluded_;
-    bool toLocal_ = false;
+    Direction direction_ = Direction::LocalToNational;
     Extended tolerance_ = kDefaultTolerance;
     std::optional<std::string> checkPath_;
     std::vector<CheckPoint> checks_;
@@ -155,7 +155,7 @@ private:
     bool freezeOrder_ = false; // the computation comes from a tick: the rows stay in place
     bool frozen_ = false; // they do, until a header is clicked
 
-    QComboBox* direction_ = nullptr;
+    QComboBox* directionBox_ = nullptr;
     QComboBox* round_ = nullptr;
     QStandardItemModel* points_ = nullptr;
     QSortFilterProxyModel* pointSort_ = nullptr;

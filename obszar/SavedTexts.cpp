@@ -44,7 +44,7 @@ std::optional<std::string> ReportBytes(const AreaFile& area, const CheckOptions&
         error = !check.Refusal.empty() ? check.Refusal : TooFewForScreeningText(kept);
         return std::nullopt;
     }
-    const ReportHeading heading { area.Name, options.ToLocal,
+    const ReportHeading heading { area.Name, options.Direction,
         ExcludedNames(area.Points, excluded) };
     std::string text = JoinLines(
         ScreeningReport(heading, *check.Screened, area.Points, kept, options.Tolerance));

@@ -22,13 +22,13 @@ bool LoadRunArea(const std::string& path, RunArea& area)
     return loaded;
 }
 
-bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource)
+bool HasEnoughSourcePositions(const TPktDostosowania& points, Direction direction)
 {
     Extended seenX[kMinimumAdjustmentPoints], seenY[kMinimumAdjustmentPoints];
     size_t seen = 0;
     for (const TPkt& p : points) {
-        const Extended x = localSource ? p.LocalX : p.NationalX;
-        const Extended y = localSource ? p.LocalY : p.NationalY;
+        const Extended x = FromNational(direction) ? p.NationalX : p.LocalX;
+        const Extended y = FromNational(direction) ? p.NationalY : p.LocalY;
         if (!(std::isfinite(x) && std::isfinite(y)))
             return true; // the fit reports such a coordinate itself
         bool known = false;
@@ -44,15 +44,15 @@ bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource)
     return false;
 }
 
-AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse)
+AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, Direction direction)
 {
     // A refused set leaves no earlier fit behind: Mode 0 converts nothing.
     t.Mode = 0;
     if (points.empty())
         return AreaFitStatus::NoPoints;
-    if (!HasEnoughSourcePositions(points, !reverse))
+    if (!HasEnoughSourcePositions(points, direction))
         return AreaFitStatus::TooFewPositions;
-    t.Fit(points, kProgramDegree, reverse, kHausbrandtCorrection);
+    t.Fit(points, kProgramDegree, FromNational(direction), kHausbrandtCorrection);
     if (t.Singular != 0) {
         t.Mode = 0;
         return AreaFitStatus::Singular;
@@ -179,15 +179,15 @@ RunOutcome convertFiles(const RunArea& area, const RunFiles& files, const RunSet
         plan.Writes(files.Result);
         if (const auto clash = plan.FirstClash())
             throw FileError(FilePlan::ClashText(*clash));
-        const std::int32_t inCode = s.LocalToNational ? kLocalSystemCode : area.SystemCode;
-        const std::int32_t outCode = s.LocalToNational ? area.SystemCode : kLocalSystemCode;
+        const std::int32_t inCode = FromNational(s.Direction) ? area.SystemCode : kLocalSystemCode;
+        const std::int32_t outCode = FromNational(s.Direction) ? kLocalSystemCode : area.SystemCode;
         OpenOutput(report, files.Report, mode, s.DiskFault);
         report.Write(ReportHeader(area.Name, inCode, outCode, runDate(platform)));
         input.Open(files.Input);
         guardOutputs(input, files.Input, s.OtherInputs, report, result);
         OpenOutput(result, files.Result, mode, s.DiskFault);
         const LineConversion lines { &fit,
-            s.LocalToNational ? area.Extents.Local : area.Extents.National, s.Digits,
+            FromNational(s.Direction) ? area.Extents.National : area.Extents.Local, s.Digits,
             RunWorkers(s.Workers), s.BlockLines, s.BlockBytes, s.FaultLine, &s.Progress, &s.Defects,
             // A byte-order mark belongs to the file, not to its first point's name: the result
             // file starts with it as the input does, and the input is UTF-8 text.
@@ -241,7 +241,7 @@ RunOutcome RunConversion(const RunArea& area, const RunFiles& files, const RunSe
         }
     }
     TTrKonfAf fit;
-    const AreaFitStatus status = FitArea(fit, area.Points, !settings.LocalToNational);
+    const AreaFitStatus status = FitArea(fit, area.Points, settings.Direction);
     if (status != AreaFitStatus::Fitted) {
         platform.ShowError(RefusalText(status, area.Path));
         return {};

@@ -5,6 +5,7 @@
 // process at the same time. The window's run over the program-wide values is UTransPkt.
 #pragma once
 
+#include "Direction.h"
 #include "FileNames.h"
 #include "OutputFile.h"
 #include "RunBlocks.h"
@@ -38,10 +39,10 @@ bool LoadRunArea(const std::string& path, RunArea& area);
 
 // The least number of adjustment points (at distinct positions) the cubic needs.
 inline constexpr size_t kMinimumAdjustmentPoints = 4;
-// True when the points' source coordinates (local ones when localSource) hold at least
+// True when the points' source coordinates in direction (the local ones from local) hold at least
 // kMinimumAdjustmentPoints distinct positions; a coordinate that is not finite ends the count
 // with true, since the fit reports it itself. The run refuses a set without them.
-bool HasEnoughSourcePositions(const TPktDostosowania& points, bool localSource);
+bool HasEnoughSourcePositions(const TPktDostosowania& points, Direction direction);
 
 // What the fit of a set of adjustment points came to: usable, or one of the refusals.
 enum class AreaFitStatus {
@@ -52,10 +53,10 @@ enum class AreaFitStatus {
 };
 
 // The one decision on whether a set of adjustment points can be used, for the run and every
-// other user of the fit: fits t on points (degree 3, correction mode 1, reverse false for local
-// to national) after the run's checks. On any status but Fitted, t converts nothing. Throws
+// other user of the fit: fits t on points in direction (degree 3, correction mode 1) after the
+// run's checks. On any status but Fitted, t converts nothing. Throws
 // FloatingPointError when the arithmetic fails (a coordinate that is not a number).
-AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, bool reverse);
+AreaFitStatus FitArea(TTrKonfAf& t, const TPktDostosowania& points, Direction direction);
 
 // The run's words for a refusal (kNoAdjustmentPoints, kTooFewAdjustmentPoints or kSingularFit);
 // empty for Fitted. With areaPath, an area file of another name than TRANSPKT.BIN is named by
@@ -96,7 +97,7 @@ unsigned RunWorkers(unsigned requested);
 // How one run goes.
 struct RunSettings
 {
-    bool LocalToNational = true; // the direction; false: national to local
+    vorida::Direction Direction = Direction::LocalToNational;
     std::int32_t Digits = 2; // decimals of the results and of dl (any value is used)
     // The threads that convert the lines: 0 one per core; 1 converts on the calling thread.
     // Whatever the number, the files and the messages are the same.

@@ -33,13 +33,15 @@ RunArea ProgramArea()
 
 bool TTransPkt::TransformFile(bool localToNational, const std::string& directory)
 {
-    return Transform(localToNational, FixedRunFiles(localToNational, directory, SystemCode));
+    const Direction direction
+        = localToNational ? Direction::LocalToNational : Direction::NationalToLocal;
+    return Transform(direction, FixedRunFiles(direction, directory, SystemCode));
 }
 
-bool TTransPkt::Transform(bool localToNational, const RunFiles& files)
+bool TTransPkt::Transform(Direction direction, const RunFiles& files)
 {
     RunSettings settings;
-    settings.LocalToNational = localToNational;
+    settings.Direction = direction;
     settings.Digits = RoundingDigits;
     settings.Progress = progress_;
     settings.DiskFault = diskFault_;

@@ -44,7 +44,7 @@ public:
     // Raport.txt there. True after a complete run.
     bool TransformFile(bool localToNational, const std::string& directory);
     // The same run on files of any name.
-    bool Transform(bool localToNational, const RunFiles& files);
+    bool Transform(Direction direction, const RunFiles& files);
 
     // After a failed run: the line naming the file and the system's reason, when a file failed
     // (empty otherwise).

@@ -58,7 +58,7 @@ inline RunOutcome RunInFolder(
     const RunArea& area, const std::string& directory, const RunSettings& settings)
 {
     return RunConversion(
-        area, FixedRunFiles(settings.LocalToNational, directory, area.SystemCode), settings);
+        area, FixedRunFiles(settings.Direction, directory, area.SystemCode), settings);
 }
 
 // The worker counts the whole-run tests are repeated with.

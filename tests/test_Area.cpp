@@ -53,10 +53,10 @@ std::vector<size_t> Flagged(const LooResult& loo)
 
 TEST(LeaveOneOut, FlagsThePointMovedBy10CmAndNoOther)
 {
-    for (bool reverse : { false, true }) {
-        SCOPED_TRACE(reverse);
+    for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
+        SCOPED_TRACE(FromNational(direction));
         TPktDostosowania points = SyntheticArea();
-        const LooResult clean = LeaveOneOut(points, reverse);
+        const LooResult clean = LeaveOneOut(points, direction);
         EXPECT_EQ(clean.Computed, points.size());
         EXPECT_TRUE(Flagged(clean).empty());
         EXPECT_LT(clean.Rms, 0.005L);
@@ -64,7 +64,7 @@ TEST(LeaveOneOut, FlagsThePointMovedBy10CmAndNoOther)
             TPktDostosowania bad = points;
             bad[moved].NationalX = bad[moved].NationalX + 0.06L;
             bad[moved].NationalY = bad[moved].NationalY - 0.08L; // 10 cm
-            const LooResult loo = LeaveOneOut(bad, reverse);
+            const LooResult loo = LeaveOneOut(bad, direction);
             EXPECT_EQ(Flagged(loo), std::vector<size_t> { moved }) << "moved " << moved;
             EXPECT_EQ(loo.Worst, moved);
         }
@@ -74,21 +74,23 @@ TEST(LeaveOneOut, FlagsThePointMovedBy10CmAndNoOther)
 TEST(LeaveOneOut, EqualsAnIndependentFitWithoutThePoint)
 {
     const TPktDostosowania points = SampleArea().Points;
-    for (bool reverse : { false, true }) {
-        const LooResult loo = LeaveOneOut(points, reverse);
+    for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
+        const LooResult loo = LeaveOneOut(points, direction);
         ASSERT_EQ(loo.Points.size(), points.size());
         for (size_t i = 0; i < points.size(); ++i) {
             TPktDostosowania reduced = points;
             reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i));
             TTrKonfAf t;
-            t.Fit(reduced, 3, reverse, 1);
+            t.Fit(reduced, 3, FromNational(direction), 1);
             ASSERT_EQ(t.Singular, 0);
             const TPkt& p = points[i];
             Extended x = 0.0L, y = 0.0L;
-            t.TransformPoint(
-                x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-            EXPECT_EQ(loo.Points[i].Vx, (reverse ? p.LocalX : p.NationalX) - x) << i;
-            EXPECT_EQ(loo.Points[i].Vy, (reverse ? p.LocalY : p.NationalY) - y) << i;
+            t.TransformPoint(x, y, FromNational(direction) ? p.NationalX : p.LocalX,
+                FromNational(direction) ? p.NationalY : p.LocalY);
+            EXPECT_EQ(loo.Points[i].Vx, (FromNational(direction) ? p.LocalX : p.NationalX) - x)
+                << i;
+            EXPECT_EQ(loo.Points[i].Vy, (FromNational(direction) ? p.LocalY : p.NationalY) - y)
+                << i;
         }
     }
 }
@@ -103,18 +105,18 @@ TEST(LeaveOneOut, ReducedSetsThatCannotBeFittedAreReportedAndTheRestGoOn)
         Point("A2", 0.0004L, 0.0L, 10.0L, 10.0L), Point("B", 1000.0L, 0.0L, 1010.0L, 10.0L),
         Point("C", 0.0L, 1000.0L, 10.0L, 1010.0L), Point("D", 1000.0L, 1000.0L, 1010.0L, 1010.0L),
         Point("E", 500.0L, 1400.0L, 510.0L, 1410.0L) };
-    const LooResult loo = LeaveOneOut(points, false);
+    const LooResult loo = LeaveOneOut(points, Direction::LocalToNational);
     EXPECT_EQ(loo.Computed, 6u);
     EXPECT_EQ(loo.Points[0].Copies, 2u);
     EXPECT_EQ(loo.Points[1].Copies, 2u);
     EXPECT_EQ(loo.Points[2].Copies, 1u);
     points.pop_back();
-    const LooResult without = LeaveOneOut(points, false);
+    const LooResult without = LeaveOneOut(points, Direction::LocalToNational);
     for (size_t i : { 0, 1 })
         EXPECT_EQ(without.Points[i].Status, AreaFitStatus::TooFewPositions) << i;
     EXPECT_EQ(without.Computed, 3u);
     points.pop_back();
-    EXPECT_THROW(LeaveOneOut(points, false), ScreeningError);
+    EXPECT_THROW(LeaveOneOut(points, Direction::LocalToNational), ScreeningError);
 }
 
 TEST(CheckPoints, ReproduceTheAccuracyFiguresOfTheReadme)
@@ -143,15 +145,15 @@ TEST(CheckPoints, ReproduceTheAccuracyFiguresOfTheReadme)
         = ReadCheckPoints(std::string(VORIDA_EXAMPLES_DIR) + "/check-points.txt");
     ASSERT_EQ(checks.Points.size(), 10u);
     EXPECT_TRUE(checks.UnreadableLines.empty());
-    for (bool reverse : { false, true }) {
+    for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
         TTrKonfAf t;
-        ASSERT_EQ(FitArea(t, points, reverse), AreaFitStatus::Fitted);
+        ASSERT_EQ(FitArea(t, points, direction), AreaFitStatus::Fitted);
         const CheckSummary s
-            = CompareCheckPoints(t, checks.Points, reverse, ComputeAreaExtents(points), 4);
-        const auto [max, rms] = figures[reverse ? "national" : "local"];
+            = CompareCheckPoints(t, checks.Points, direction, ComputeAreaExtents(points), 4);
+        const auto [max, rms] = figures[FromNational(direction) ? "national" : "local"];
         EXPECT_EQ(s.Inside, 10u);
-        EXPECT_LE(std::fabs(s.Max * 1000.0L - max), 0.01L) << reverse;
-        EXPECT_LE(std::fabs(s.Rms * 1000.0L - rms), 0.01L) << reverse;
+        EXPECT_LE(std::fabs(s.Max * 1000.0L - max), 0.01L) << FromNational(direction);
+        EXPECT_LE(std::fabs(s.Rms * 1000.0L - rms), 0.01L) << FromNational(direction);
     }
 }
 
@@ -182,8 +184,9 @@ TEST(CheckPoints, PointsOutsideTheAreaCountInNeitherMaxNorRms)
     std::vector<CheckPoint> checks = { { "in", 2000.0L, 2000.0L, 5802000.003L, 6502000.004L, 1 },
         { "out", 9000.0L, 2000.0L, 5809000.5L, 6502000.0L, 2 } };
     TTrKonfAf t;
-    ASSERT_EQ(FitArea(t, square, false), AreaFitStatus::Fitted);
-    const CheckSummary s = CompareCheckPoints(t, checks, false, ComputeAreaExtents(square), {});
+    ASSERT_EQ(FitArea(t, square, Direction::LocalToNational), AreaFitStatus::Fitted);
+    const CheckSummary s
+        = CompareCheckPoints(t, checks, Direction::LocalToNational, ComputeAreaExtents(square), {});
     EXPECT_TRUE(s.Points[0].Inside);
     EXPECT_FALSE(s.Points[1].Inside);
     EXPECT_LT(std::fabs(s.Points[1].V - 0.5L), 1e-6L);

@@ -48,7 +48,8 @@ void Move(TPkt& p, Extended east, Extended north)
 std::vector<size_t> Named(const TPktDostosowania& points, const std::vector<bool>& excluded = {},
     Extended tolerance = kDefaultTolerance, unsigned threads = 1)
 {
-    return ScreenBlunders(points, false, excluded, tolerance, threads).Blunders;
+    return ScreenBlunders(points, Direction::LocalToNational, excluded, tolerance, threads)
+        .Blunders;
 }
 
 } // namespace
@@ -86,7 +87,7 @@ TEST(Screening, NamesBlundersOneARoundWithoutMaskingNorFalseAlarms)
     TPktDostosowania points = Town();
     Move(points[kInside], 0.3L, 0.4L);
     Move(points[kOtherInside], 0.03L, -0.04L);
-    const LooResult once = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    const LooResult once = LeaveOneOut(points, Direction::LocalToNational, kDefaultTolerance, 1);
     EXPECT_EQ(once.MostOver, kInside);
     EXPECT_TRUE(once.Points[kCorner].Extrapolated);
     EXPECT_GT(*once.Points[kCorner].Factor, 1.2L * *once.Points[kInside].Factor);
@@ -121,7 +122,7 @@ TEST(Screening, ExpectedSpreadIsTheSpreadOfTheDiscrepancies)
             p.NationalY = 6482000.0L + 12.3L * u + 999.91L * v
                 + 0.0021L * (3.0L * u * u * v - v * v * v) + sigma * normal();
         }
-        const LooResult loo = LeaveOneOut(points, false, kDefaultTolerance, 2);
+        const LooResult loo = LeaveOneOut(points, Direction::LocalToNational, kDefaultTolerance, 2);
         for (size_t i = 0; i < points.size(); ++i) {
             ASSERT_TRUE(loo.Points[i].Computed() && loo.Points[i].Factor);
             sum[i] = sum[i] + loo.Points[i].V * loo.Points[i].V;
@@ -143,21 +144,22 @@ TEST(Screening, ExcludedPointsAreJudgedAsIfAbsentAndThreadsChangeNothing)
     Move(points[kInside], 0.3L, 0.4L);
     std::vector<bool> excluded(points.size(), false);
     excluded[kInside] = true;
-    const Screening s = ScreenBlunders(points, false, excluded, kDefaultTolerance, 1);
+    const Screening s
+        = ScreenBlunders(points, Direction::LocalToNational, excluded, kDefaultTolerance, 1);
     EXPECT_TRUE(s.Blunders.empty());
     ASSERT_EQ(s.Rounds.size(), 1u);
     TPktDostosowania without = points;
     without.erase(without.begin() + static_cast<std::ptrdiff_t>(kInside));
-    const LooResult direct = LeaveOneOut(without, false, kDefaultTolerance, 1);
+    const LooResult direct = LeaveOneOut(without, Direction::LocalToNational, kDefaultTolerance, 1);
     ASSERT_EQ(s.Rounds[0].Members.size(), without.size());
     EXPECT_EQ(s.Rounds[0].Members[kInside], kInside + 1);
     for (size_t k = 0; k < without.size(); ++k)
         EXPECT_EQ(s.Rounds[0].Loo.Points[k].V, direct.Points[k].V) << k;
 
-    for (bool reverse : { false, true })
+    for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal })
         for (unsigned threads : { 2u, 3u, 7u }) {
-            const LooResult one = LeaveOneOut(points, reverse, kDefaultTolerance, 1);
-            const LooResult many = LeaveOneOut(points, reverse, kDefaultTolerance, threads);
+            const LooResult one = LeaveOneOut(points, direction, kDefaultTolerance, 1);
+            const LooResult many = LeaveOneOut(points, direction, kDefaultTolerance, threads);
             for (size_t i = 0; i < points.size(); ++i) {
                 EXPECT_EQ(one.Points[i].Vx, many.Points[i].Vx);
                 EXPECT_EQ(one.Points[i].Vy, many.Points[i].Vy);
@@ -206,8 +208,9 @@ TEST(CheckPoints, HullBandFiguresAndNearestPoint)
         = { { "in", 2000.0L, 3000.0L, 5802000.003L, 6503000.004L, 1 },
               { "band", 6000.0L, 3000.0L, 5805999.994L, 6503000.008L, 2 } };
     TTrKonfAf t;
-    ASSERT_EQ(FitArea(t, square, false), AreaFitStatus::Fitted);
-    const CheckSummary s = CompareCheckPoints(t, checks, false, ComputeAreaExtents(square), {});
+    ASSERT_EQ(FitArea(t, square, Direction::LocalToNational), AreaFitStatus::Fitted);
+    const CheckSummary s
+        = CompareCheckPoints(t, checks, Direction::LocalToNational, ComputeAreaExtents(square), {});
     EXPECT_TRUE(s.Points[0].InsideHull);
     EXPECT_FALSE(s.Points[1].InsideHull);
     EXPECT_TRUE(s.Points[1].Inside);
@@ -313,7 +316,8 @@ TEST(Screening, APointListedTwiceIsJudgedWithoutItsCopy)
     TPkt copy = points[kInside];
     copy.Name = "T27bis";
     points.push_back(copy);
-    const Screening s = ScreenBlunders(points, false, {}, kDefaultTolerance, 1);
+    const Screening s
+        = ScreenBlunders(points, Direction::LocalToNational, {}, kDefaultTolerance, 1);
     ASSERT_FALSE(s.Blunders.empty());
     EXPECT_TRUE(s.Blunders[0] == kInside || s.Blunders[0] == points.size() - 1);
     for (size_t i : s.Blunders)
@@ -545,7 +549,7 @@ TEST(Screening, ExtrapolatedPointsAreJudgedOnTheSwingTheOthersShow)
             Move(points[i], 0.05L * std::cos(turn), 0.05L * std::sin(turn));
             turn = turn + 2.4L;
         }
-    const LooResult loo = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    const LooResult loo = LeaveOneOut(points, Direction::LocalToNational, kDefaultTolerance, 1);
     EXPECT_FALSE(loo.MostOver);
     for (size_t i = 0; i < points.size(); ++i) {
         const LooDiscrepancy& d = loo.Points[i];
@@ -577,7 +581,7 @@ TEST(Screening, AnIsolatedPointsSwingIsNoBlunder)
     };
     const TPktDostosowania town = Town();
     for (const Case& c : cases)
-        for (bool reverse : { false, true }) {
+        for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
             SCOPED_TRACE(c.What);
             TPktDostosowania points;
             for (size_t i : c.Points)
@@ -593,17 +597,18 @@ TEST(Screening, AnIsolatedPointsSwingIsNoBlunder)
                     + 0.05L * std::sin(2.5L * k);
                 points.push_back(Point("S" + std::to_string(k), 27750.0L + u, 18750.0L + v, X, Y));
             }
-            const LooResult clean = LeaveOneOut(points, reverse, kDefaultTolerance, 1);
-            EXPECT_FALSE(clean.MostOver) << reverse;
+            const LooResult clean = LeaveOneOut(points, direction, kDefaultTolerance, 1);
+            EXPECT_FALSE(clean.MostOver) << FromNational(direction);
             const LooDiscrepancy& was = clean.Points[first];
-            EXPECT_GT(was.Spread, 1.5L * was.Sigma * std::sqrt(*was.Factor)) << reverse;
+            EXPECT_GT(was.Spread, 1.5L * was.Sigma * std::sqrt(*was.Factor))
+                << FromNational(direction);
             Move(points[first], 0.0L, 1.1L * was.Detectable);
-            const LooResult moved = LeaveOneOut(points, reverse, kDefaultTolerance, 1);
+            const LooResult moved = LeaveOneOut(points, direction, kDefaultTolerance, 1);
             if (points.size() < kWeakScreeningBelow) { // no other point's median counts there
                 EXPECT_LT(std::fabs(moved.Points[first].Spread - was.Spread), 0.01L * was.Spread)
-                    << reverse;
+                    << FromNational(direction);
             }
-            EXPECT_EQ(moved.MostOver, std::optional<size_t> { first }) << reverse;
+            EXPECT_EQ(moved.MostOver, std::optional<size_t> { first }) << FromNational(direction);
         }
 }
 
@@ -630,11 +635,11 @@ TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
             points.push_back(town[i]);
         for (const auto& [i, east, north] : c.Moves)
             Move(points[i], east, north);
-        for (bool reverse : { false, true }) {
-            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+        for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
+            const Screening s = ScreenBlunders(points, direction, {}, kDefaultTolerance, 1);
             std::vector<size_t> named = s.Blunders;
             std::sort(named.begin(), named.end());
-            EXPECT_EQ(named, c.Expected) << reverse;
+            EXPECT_EQ(named, c.Expected) << FromNational(direction);
             const LooResult& first = s.Rounds[0].Loo;
             EXPECT_EQ(first.Judged, points.size() >= kMinimumPointsJudged);
             for (const LooDiscrepancy& d : first.Points)
@@ -653,7 +658,7 @@ TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
     };
     for (const Shared& c : { Shared { "neighbour 15 m, 30 cm", 15.0L, 15.0L, 0.3L },
              Shared { "twin 5 cm, 10 cm", 0.05L, 0.0L, 0.1L } })
-        for (bool reverse : { false, true }) {
+        for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
             SCOPED_TRACE(c.What);
             TPktDostosowania points = Town();
             TPkt near = points[kInside];
@@ -663,12 +668,13 @@ TEST(Screening, SmallAreasAndNeighboursThatShareABlunder)
             points.push_back(near);
             Move(points[kInside], c.Blunder, 0.0L);
             Move(points.back(), c.Blunder, 0.0L);
-            const Screening s = ScreenBlunders(points, reverse, {}, kDefaultTolerance, 1);
+            const Screening s = ScreenBlunders(points, direction, {}, kDefaultTolerance, 1);
             std::vector<size_t> named = s.Blunders;
             std::sort(named.begin(), named.end());
-            EXPECT_EQ(named, (std::vector<size_t> { kInside, points.size() - 1 })) << reverse;
+            EXPECT_EQ(named, (std::vector<size_t> { kInside, points.size() - 1 }))
+                << FromNational(direction);
             const LooDiscrepancy& first = s.Rounds[0].Loo.Points[kInside];
-            EXPECT_TRUE(first.Partner || first.Copies == 2) << reverse;
+            EXPECT_TRUE(first.Partner || first.Copies == 2) << FromNational(direction);
         }
 }
 
@@ -684,7 +690,8 @@ TEST(Screening, DeformationIsToldApartFromTheBlunders)
             const Extended r = std::fabs(p.LocalX - 27750.0L) + std::fabs(p.LocalY - 18750.0L);
             Move(p, amplitude * std::pow(r / 3500.0L, 6.0L), 0.0L);
         }
-        const Screening s = ScreenBlunders(points, false, {}, kDefaultTolerance, 1);
+        const Screening s
+            = ScreenBlunders(points, Direction::LocalToNational, {}, kDefaultTolerance, 1);
         std::vector<std::string> names;
         for (const TPkt& p : points)
             names.push_back(p.Name);

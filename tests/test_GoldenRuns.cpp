@@ -62,7 +62,7 @@ std::pair<std::string, std::string> RunOn(const std::string& input, bool toNatio
     EXPECT_TRUE(LoadRunArea(dir / std::string(kDataFileName), area));
     RecordingPlatform platform;
     RunSettings settings = WorkerSettings(workers);
-    settings.LocalToNational = toNational;
+    settings.Direction = toNational ? Direction::LocalToNational : Direction::NationalToLocal;
     settings.Digits = digits;
     settings.Messages = &platform;
     settings.Defects = std::move(defects);
@@ -130,7 +130,7 @@ TEST(ReentrantRun, InterleavedRunsWriteWhatEachWritesAlone)
     RunSettings toNational = WorkerSettings(2, 2, 64);
     toNational.Digits = 18;
     RunSettings toLocal = WorkerSettings(1);
-    toLocal.LocalToNational = false;
+    toLocal.Direction = Direction::NationalToLocal;
     toLocal.Digits = 4;
     struct Written
     {
@@ -143,8 +143,8 @@ TEST(ReentrantRun, InterleavedRunsWriteWhatEachWritesAlone)
                    std::function<void()> during) {
         const std::string in = dir / folder;
         std::filesystem::create_directory(in);
-        WriteFile(PathIn(in, s.LocalToNational ? "xy_LOK" : "xy2000"),
-            ReadFile(kExamples + (s.LocalToNational ? "/xy_LOK" : "/xy2000")));
+        WriteFile(PathIn(in, FromNational(s.Direction) ? "xy2000" : "xy_LOK"),
+            ReadFile(kExamples + (FromNational(s.Direction) ? "/xy2000" : "/xy_LOK")));
         RecordingPlatform platform;
         s.Messages = &platform;
         s.Progress = [&](const RunProgress& p) {
@@ -153,7 +153,7 @@ TEST(ReentrantRun, InterleavedRunsWriteWhatEachWritesAlone)
         };
         EXPECT_TRUE(RunInFolder(area, in, s).Complete);
         return Written { platform.Messages(),
-            ReadFile(PathIn(in, s.LocalToNational ? "xy2000.1" : "xy_LOK.1")),
+            ReadFile(PathIn(in, FromNational(s.Direction) ? "xy_LOK.1" : "xy2000.1")),
             ReadFile(PathIn(in, kReportName)) };
     };
     const Written firstAlone = run(first, toNational, "a", nullptr);
@@ -188,7 +188,8 @@ TEST(ByteOrderMark, StaysOutOfTheFirstName)
     EXPECT_TRUE(ReadFile(dir / std::string(kReportName))
         == ReadFile(kGolden + "/to-national-2.Raport.txt"));
 
-    ASSERT_TRUE(TransPkt.Transform(true, { dir / "xy_LOK", dir / "wynik.txt", "" }));
+    ASSERT_TRUE(
+        TransPkt.Transform(Direction::LocalToNational, { dir / "xy_LOK", dir / "wynik.txt", "" }));
     EXPECT_TRUE(ReadFile(dir / "wynik.txt") == mark + golden);
 }
 

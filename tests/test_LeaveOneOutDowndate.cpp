@@ -83,14 +83,14 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
     };
     for (const Case& c : { Case { "small", Small() }, Case { "clustered", Clustered() },
              Case { "corridor", Corridor() } })
-        for (bool reverse : { false, true }) {
+        for (Direction direction : { Direction::LocalToNational, Direction::NationalToLocal }) {
             SCOPED_TRACE(c.Name);
-            SCOPED_TRACE(reverse);
+            SCOPED_TRACE(FromNational(direction));
             const TPktDostosowania& points = c.Points;
             const size_t n = points.size();
-            const LooDowndate downdate(points, reverse, Singles(n), 0);
+            const LooDowndate downdate(points, direction, Singles(n), 0);
             ASSERT_TRUE(downdate.Usable());
-            const ExpectedSpread spread(points, reverse, [n] {
+            const ExpectedSpread spread(points, direction, [n] {
                 std::vector<std::vector<size_t>> own(n);
                 for (size_t i = 0; i < n; ++i)
                     own[i] = { i };
@@ -103,13 +103,14 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
                 TPktDostosowania reduced = points;
                 reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i));
                 TTrKonfAf t;
-                ASSERT_EQ(FitArea(t, reduced, reverse), AreaFitStatus::Fitted);
+                ASSERT_EQ(FitArea(t, reduced, direction), AreaFitStatus::Fitted);
                 const TPkt& p = points[i];
                 Extended x = 0.0L, y = 0.0L;
-                t.TransformPoint(
-                    x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-                const Discrepancy slow = DiscrepancyOf(
-                    reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, x, y);
+                t.TransformPoint(x, y, FromNational(direction) ? p.NationalX : p.LocalX,
+                    FromNational(direction) ? p.NationalY : p.LocalY);
+                const Discrepancy slow
+                    = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
+                        FromNational(direction) ? p.LocalY : p.NationalY, x, y);
                 const Extended sigma = *t.M0();
                 // The threshold and the smallest detectable blunder are σ·√f times constants.
                 const Extended scale = (k + kDetectionQuantile) * std::sqrt(*spread.Factor(i));
@@ -128,13 +129,14 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
                 reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i),
                     reduced.begin() + static_cast<std::ptrdiff_t>(i + 2));
                 TTrKonfAf t;
-                ASSERT_EQ(FitArea(t, reduced, reverse), AreaFitStatus::Fitted);
+                ASSERT_EQ(FitArea(t, reduced, direction), AreaFitStatus::Fitted);
                 const TPkt& p = points[i];
                 Extended x = 0.0L, y = 0.0L;
-                t.TransformPoint(
-                    x, y, reverse ? p.NationalX : p.LocalX, reverse ? p.NationalY : p.LocalY);
-                const Discrepancy slow = DiscrepancyOf(
-                    reverse ? p.LocalX : p.NationalX, reverse ? p.LocalY : p.NationalY, x, y);
+                t.TransformPoint(x, y, FromNational(direction) ? p.NationalX : p.LocalX,
+                    FromNational(direction) ? p.NationalY : p.LocalY);
+                const Discrepancy slow
+                    = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
+                        FromNational(direction) ? p.LocalY : p.NationalY, x, y);
                 for (Extended difference :
                     { fast->Loo.Vx - slow.Vx, fast->Loo.Vy - slow.Vy, fast->Sigma - *t.M0() })
                     EXPECT_LT(std::fabs(difference), kAgreement) << i;
@@ -153,18 +155,18 @@ TEST(LooDowndate, LeavesToTheFitFromScratchWhatItCannotDoExactly)
     points[9].NationalX = points[9].NationalX + 1.0e9L;
     std::vector<size_t> copies = Singles(n);
     copies[20] = copies[21] = 2; // one position, two points
-    const LooDowndate downdate(points, false, copies, 0);
+    const LooDowndate downdate(points, Direction::LocalToNational, copies, 0);
     ASSERT_TRUE(downdate.Usable());
     for (size_t i : { size_t { 5 }, size_t { 9 }, size_t { 20 }, size_t { 21 } })
         EXPECT_FALSE(downdate.Without(i)) << i;
     EXPECT_TRUE(downdate.Without(0));
     // Below the size where it pays, and without a fit of the whole set, it does nothing.
-    EXPECT_FALSE(LooDowndate(Small(), false, Singles(12)).Usable());
+    EXPECT_FALSE(LooDowndate(Small(), Direction::LocalToNational, Singles(12)).Usable());
     TPktDostosowania broken = Clustered();
     broken[3].LocalX = std::nan("");
-    EXPECT_FALSE(LooDowndate(broken, false, Singles(n), 0).Usable());
+    EXPECT_FALSE(LooDowndate(broken, Direction::LocalToNational, Singles(n), 0).Usable());
     // LeaveOneOut gives the fit from scratch for what the downdate leaves.
-    const LooResult loo = LeaveOneOut(points, false, kDefaultTolerance, 1);
+    const LooResult loo = LeaveOneOut(points, Direction::LocalToNational, kDefaultTolerance, 1);
     EXPECT_TRUE(loo.Points[5].Computed());
     EXPECT_GT(loo.Points[9].V, 1.0e8L);
 }

@@ -61,7 +61,7 @@ ExitStatus ComputationFailed(VerbStreams& io, const Error& e)
 }
 
 ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
-    bool localToNational, PreparedArea& area)
+    Direction direction, PreparedArea& area)
 {
     if (!LoadArea(io, o, area.Whole))
         return ExitStatus::Failure;
@@ -72,7 +72,7 @@ ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& opt
     try {
         // The run's refusals, in its words; a coordinate that is not a number fails the whole
         // set here, once.
-        const AreaFitStatus status = FitArea(area.Fit, area.Kept, !localToNational);
+        const AreaFitStatus status = FitArea(area.Fit, area.Kept, direction);
         if (status != AreaFitStatus::Fitted) {
             io.Err << RefusalText(status, area.Whole.Path) << '\n';
             return ExitStatus::Failure;

@@ -41,7 +41,7 @@ struct PreparedArea
 // ready; otherwise the status, after the message. Everything the verb works on is in area, so
 // verbs on different areas may run in one process at the same time.
 ExitStatus PrepareArea(VerbStreams& io, const Options& o, const AreaOptions& options,
-    bool localToNational, PreparedArea& area);
+    Direction direction, PreparedArea& area);
 
 // Marks in excluded (sized to points) every adjustment point named in names. False after a
 // message on standard error when a name is no adjustment point's.

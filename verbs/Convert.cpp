@@ -133,7 +133,7 @@ ExitStatus readRequest(
             "--dir dotyczy plików programu: nie łączy się z plikiem wejściowym.");
     if (!freeFiles && (o.Output || o.Report))
         return Usage(io, ConvertVerb(), "-o i --report wymagają pliku wejściowego.");
-    settings.LocalToNational = !o.ToLocal;
+    settings.Direction = o.Direction;
     settings.CommandLineFiles = true;
     if (o.Digits) {
         auto d = ParseInt32(*o.Digits);
@@ -292,7 +292,7 @@ ExitStatus convert(VerbStreams& io, const Options& o)
     RunArea runArea;
     LoadAreaFile(io, area, messages, runArea);
     if (!freeFiles)
-        runs = { FixedRunFiles(!o.ToLocal, o.Directory(), runArea.SystemCode) };
+        runs = { FixedRunFiles(o.Direction, o.Directory(), runArea.SystemCode) };
     if (const auto refused = refuseClashes(io, area, runs))
         return *refused;
     settings.OtherInputs = { area };

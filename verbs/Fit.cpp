@@ -21,7 +21,7 @@ ExitStatus leaveOneOut(
     VerbStreams& io, const Options& o, const AreaOptions& options, unsigned threads)
 {
     PreparedArea area;
-    if (const ExitStatus status = PrepareArea(io, o, options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, options, o.Direction, area);
         status != ExitStatus::Ok)
         return status;
     const TPktDostosowania& points = area.Whole.Points;
@@ -34,11 +34,11 @@ ExitStatus leaveOneOut(
     }
     Screening screening;
     try {
-        screening = ScreenBlunders(points, o.ToLocal, excluded, tolerance, threads);
+        screening = ScreenBlunders(points, o.Direction, excluded, tolerance, threads);
     } catch (const Error& e) {
         return ComputationFailed(io, e);
     }
-    const ReportHeading heading { area.Whole.Name, o.ToLocal, ExcludedNames(points, excluded) };
+    const ReportHeading heading { area.Whole.Name, o.Direction, ExcludedNames(points, excluded) };
     io.Out << JoinLines(ScreeningHeading(heading, kept.size(), tolerance));
     if (const std::string weak = WeakScreeningWarning(kept.size()); !weak.empty())
         io.Err << weak << '\n';
@@ -62,11 +62,11 @@ ExitStatus fit(VerbStreams& io, const Options& o)
     if (options->Tolerance || o.Threads)
         return Usage(io, verb, "--tolerance i --threads tylko z --loo");
     PreparedArea area;
-    if (const ExitStatus status = PrepareArea(io, o, *options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, o.Direction, area);
         status != ExitStatus::Ok)
         return status;
     const TTrKonfAf& t = area.Fit;
-    const ReportHeading heading { area.Whole.Name, o.ToLocal,
+    const ReportHeading heading { area.Whole.Name, o.Direction,
         ExcludedNames(area.Whole.Points, area.Excluded) };
     io.Out << JoinLines(FitReport(heading, t, area.Kept));
     return t.Singular ? ExitStatus::Failure : ExitStatus::Ok;

@@ -110,12 +110,17 @@ std::optional<Options> ParseOptions(
             Usage(io, verb, "Nieznana opcja: " + a);
             return std::nullopt;
         }
-        if (const auto flag = std::get_if<bool Options::*>(&spec->Field)) {
+        const auto flag = std::get_if<bool Options::*>(&spec->Field);
+        const auto turn = std::get_if<vorida::Direction Options::*>(&spec->Field);
+        if (flag != nullptr || turn != nullptr) {
             if (attached) {
                 Usage(io, verb, "Opcja " + a + " nie przyjmuje wartości");
                 return std::nullopt;
             }
-            o.** flag = true;
+            if (flag != nullptr)
+                o.** flag = true;
+            else
+                o.** turn = Direction::NationalToLocal;
             continue;
         }
         if (!attached && i + 1 >= args.size()) {
@@ -154,7 +159,7 @@ OptionRow AreaOption()
 
 OptionRow ToLocalOption()
 {
-    return { "--to-local", "", &Options::ToLocal,
+    return { "--to-local", "", &Options::Direction,
         "kierunek krajowy -> lokalny (domyślnie lokalny -> krajowy)" };
 }
 

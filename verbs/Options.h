@@ -3,6 +3,8 @@
 // page are written from the same tables.
 #pragma once
 
+#include "Direction.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +18,8 @@ namespace vorida::cli {
 struct Options
 {
     std::vector<std::string> Operands; // the arguments that are no option, in order
-    bool ToLocal = false, Loo = false, Strict = false, Verbose = false;
+    vorida::Direction Direction = Direction::LocalToNational; // --to-local: national to local
+    bool Loo = false, Strict = false, Verbose = false;
     std::optional<std::string> Dir, Output, Area, System, Digits, Check, Threads, Report, Tolerance,
         Scale, Center;
     std::vector<std::string> Exclude; // every --exclude, in order
@@ -25,10 +28,10 @@ struct Options
     std::string Directory() const { return Dir.value_or("."); }
 };
 
-// Where an option goes: a switch (no value), a value (the last one given counts), or a list
-// (every value given).
-using OptionField = std::variant<bool Options::*, std::optional<std::string> Options::*,
-    std::vector<std::string> Options::*>;
+// Where an option goes: a switch (no value; one for the direction turns it to national to
+// local), a value (the last one given counts), or a list (every value given).
+using OptionField = std::variant<bool Options::*, vorida::Direction Options::*,
+    std::optional<std::string> Options::*, std::vector<std::string> Options::*>;
 
 struct OptionRow
 {

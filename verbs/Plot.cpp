@@ -81,7 +81,7 @@ ExitStatus plot(VerbStreams& io, const Options& o)
     if (const auto refused = RefuseClash(io, plan))
         return *refused;
     PreparedArea area;
-    if (const ExitStatus status = PrepareArea(io, o, *options, true, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, Direction::LocalToNational, area);
         status != ExitStatus::Ok)
         return status;
     if (const std::string weak = WeakScreeningWarning(area.Kept.size()); !weak.empty())

@@ -32,7 +32,7 @@ ExitStatus verify(VerbStreams& io, const Options& o)
         digits = *d;
     }
     PreparedArea area;
-    if (const ExitStatus status = PrepareArea(io, o, *options, !o.ToLocal, area);
+    if (const ExitStatus status = PrepareArea(io, o, *options, o.Direction, area);
         status != ExitStatus::Ok)
         return status;
     CheckPointFile file;
@@ -41,14 +41,14 @@ ExitStatus verify(VerbStreams& io, const Options& o)
     CheckSummary summary;
     try {
         summary = CompareCheckPoints(
-            area.Fit, file.Points, o.ToLocal, ComputeAreaExtents(area.Kept), digits);
+            area.Fit, file.Points, o.Direction, ComputeAreaExtents(area.Kept), digits);
     } catch (const Error& e) {
         return ComputationFailed(io, e);
     }
     for (const std::string& warning : CheckPointWarnings(file.Points, summary, area.Kept))
         io.Err << warning << '\n';
 
-    const ReportHeading heading { area.Whole.Name, o.ToLocal,
+    const ReportHeading heading { area.Whole.Name, o.Direction,
         ExcludedNames(area.Whole.Points, area.Excluded) };
     io.Out << JoinLines(CheckReport(heading, file.Points, summary, digits, options->Tolerance));
     if (!summary.Worst)

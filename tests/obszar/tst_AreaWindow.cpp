@@ -106,7 +106,7 @@ private:
             return nullptr;
         if (!w->OpenArea(area.toStdString()) || !w->WaitForComputation())
             return nullptr;
-        w->SetToLocal(toLocal);
+        w->SetDirection(toLocal ? Direction::NationalToLocal : Direction::LocalToNational);
         if (!checks.isEmpty())
             w->OpenChecks(checks.toStdString());
         for (const QString& name : leftOut) {
