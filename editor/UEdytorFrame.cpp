@@ -113,14 +113,14 @@ TEdytorFrame::TEdytorFrame(QWidget* parent) : QWidget(parent)
 
 void TEdytorFrame::buildToolbar(QWidget* strip)
 {
-    struct ButtonSpec
+    struct ToolbarRow
     {
         const char* name;
         const char* hint;
         int glyph;
         void (TEdytorFrame::*click)();
     };
-    const ButtonSpec buttons[12] = {
+    const ToolbarRow buttons[12] = {
         { "ToolbarButton974", "Wyczyść", 3, &TEdytorFrame::ToolbarButton974Click },
         { "ToolbarButton975", "Otwórz (Ctrl+O)", 4, &TEdytorFrame::ToolbarButton975Click },
         { "ToolbarButton976", "Zapisz (Ctrl+S)", 5, &TEdytorFrame::ToolbarButton976Click },
@@ -139,17 +139,17 @@ void TEdytorFrame::buildToolbar(QWidget* strip)
     selectionModes_ = new QButtonGroup(this);
     selectionModes_->setExclusive(true);
     int x = 0;
-    for (const ButtonSpec& spec : buttons) {
+    for (const ToolbarRow& row : buttons) {
         auto* button = new QToolButton(strip);
-        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setObjectName(QString::fromLatin1(row.name));
         button->setGeometry(x, 0, 25, 25);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus); // the text area keeps the focus
-        button->setIcon(EditorGlyph(spec.glyph));
+        button->setIcon(EditorGlyph(row.glyph));
         button->setIconSize(QSize(16, 16));
-        button->setToolTip(QString::fromUtf8(spec.hint));
-        if (spec.click)
-            connect(button, &QToolButton::clicked, this, spec.click);
+        button->setToolTip(QString::fromUtf8(row.hint));
+        if (row.click)
+            connect(button, &QToolButton::clicked, this, row.click);
         else
             connect(button, &QToolButton::clicked, wklejaj, &QAction::trigger);
         x += 25;
@@ -203,13 +203,13 @@ void TEdytorFrame::buildKeys()
         { "wierszKey", Qt::CTRL | Qt::Key_G, &TEdytorFrame::AskGoToLine },
     };
     QsciCommandSet& commands = *TextArea1->standardCommands();
-    for (const auto& spec : keys) {
+    for (const auto& key : keys) {
         auto* action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setShortcut(QKeySequence(spec.key));
+        action->setObjectName(QString::fromLatin1(key.name));
+        action->setShortcut(QKeySequence(key.key));
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        connect(action, &QAction::triggered, this, spec.run);
+        connect(action, &QAction::triggered, this, key.run);
     }
     for (const bool down : { true, false }) {
         auto* action = new QAction(this);
