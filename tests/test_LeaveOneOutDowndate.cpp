@@ -97,20 +97,25 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
                 return own;
             }());
             const Extended k = SpreadMultiple(n);
-            for (size_t i = 0; i < n; ++i) {
-                const std::optional<DowndatedPoint> fast = downdate.Without(i);
-                ASSERT_TRUE(fast) << i;
+            // Point i's discrepancy from the fit without points i .. i + count - 1.
+            const auto fromScratch = [&](size_t i, size_t count, TTrKonfAf& t, Discrepancy& slow) {
                 TPktDostosowania reduced = points;
-                reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i));
-                TTrKonfAf t;
+                reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i),
+                    reduced.begin() + static_cast<std::ptrdiff_t>(i + count));
                 ASSERT_EQ(FitArea(t, reduced, direction), AreaFitStatus::Fitted);
                 const TPkt& p = points[i];
                 Extended x = 0.0L, y = 0.0L;
                 t.TransformPoint(x, y, FromNational(direction) ? p.NationalX : p.LocalX,
                     FromNational(direction) ? p.NationalY : p.LocalY);
-                const Discrepancy slow
-                    = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
-                        FromNational(direction) ? p.LocalY : p.NationalY, x, y);
+                slow = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
+                    FromNational(direction) ? p.LocalY : p.NationalY, x, y);
+            };
+            for (size_t i = 0; i < n; ++i) {
+                const std::optional<DowndatedPoint> fast = downdate.Without(i);
+                ASSERT_TRUE(fast) << i;
+                TTrKonfAf t;
+                Discrepancy slow;
+                ASSERT_NO_FATAL_FAILURE(fromScratch(i, 1, t, slow));
                 const Extended sigma = *t.M0();
                 // The threshold and the smallest detectable blunder are σ·√f times constants.
                 const Extended scale = (k + kDetectionQuantile) * std::sqrt(*spread.Factor(i));
@@ -125,18 +130,9 @@ TEST(LooDowndate, EveryFigureAgreesWithTheFitFromScratch)
                 const std::vector<size_t> with { i, i + 1 };
                 const std::optional<DowndatedPoint> fast = downdate.Without(i, with);
                 ASSERT_TRUE(fast) << i;
-                TPktDostosowania reduced = points;
-                reduced.erase(reduced.begin() + static_cast<std::ptrdiff_t>(i),
-                    reduced.begin() + static_cast<std::ptrdiff_t>(i + 2));
                 TTrKonfAf t;
-                ASSERT_EQ(FitArea(t, reduced, direction), AreaFitStatus::Fitted);
-                const TPkt& p = points[i];
-                Extended x = 0.0L, y = 0.0L;
-                t.TransformPoint(x, y, FromNational(direction) ? p.NationalX : p.LocalX,
-                    FromNational(direction) ? p.NationalY : p.LocalY);
-                const Discrepancy slow
-                    = DiscrepancyOf(FromNational(direction) ? p.LocalX : p.NationalX,
-                        FromNational(direction) ? p.LocalY : p.NationalY, x, y);
+                Discrepancy slow;
+                ASSERT_NO_FATAL_FAILURE(fromScratch(i, 2, t, slow));
                 for (Extended difference :
                     { fast->Loo.Vx - slow.Vx, fast->Loo.Vy - slow.Vy, fast->Sigma - *t.M0() })
                     EXPECT_LT(std::fabs(difference), kAgreement) << i;
